@@ -1,0 +1,230 @@
+#include "base/wide_string.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::u16string_view UpToZero(const char16_t* text)
+{
+    return text ? std::u16string_view(text) : std::u16string_view();
+}
+
+} // namespace
+
+CStringW::CStringW(char16_t unit) : m_units(1, unit) {}
+
+CStringW::CStringW(const char16_t* text) : m_units(UpToZero(text)) {}
+
+CStringW::CStringW(const char* narrow)
+{
+    if (narrow && *narrow)
+        m_units = Cp932ToWide(narrow);
+}
+
+CStringW::CStringW(std::u16string_view units) : m_units(units) {}
+
+CStringW::CStringW(const CStringW& other) : m_units(other.m_units) {}
+
+CStringW::CStringW(CStringW&& other) noexcept : m_units(std::move(other.m_units)) {}
+
+CStringW::~CStringW() = default;
+
+CStringW& CStringW::operator=(const CStringW& other)
+{
+    if (this != &other)
+        m_units = other.m_units;
+    return *this;
+}
+
+CStringW& CStringW::operator=(CStringW&& other) noexcept
+{
+    if (this != &other)
+        m_units = std::move(other.m_units);
+    return *this;
+}
+
+CStringW& CStringW::operator=(char16_t unit)
+{
+    m_units.assign(1, unit);
+    return *this;
+}
+
+CStringW& CStringW::operator=(const char16_t* text)
+{
+    m_units = UpToZero(text);
+    return *this;
+}
+
+CStringW& CStringW::operator=(const char* narrow)
+{
+    if (narrow && *narrow)
+        m_units = Cp932ToWide(narrow);
+    return *this;
+}
+
+CStringW& CStringW::operator+=(const CStringW& other)
+{
+    m_units += other.m_units;
+    return *this;
+}
+
+CStringW& CStringW::operator+=(const char16_t* text)
+{
+    m_units += UpToZero(text);
+    return *this;
+}
+
+CStringW& CStringW::operator+=(char16_t unit)
+{
+    m_units.push_back(unit);
+    return *this;
+}
+
+char16_t CStringW::GetAt(int index) const
+{
+    if (index < 0 || index >= GetLength())
+        return 0;
+    return m_units[index];
+}
+
+const char* CStringW::GetAnsi()
+{
+    m_ansi.reset();
+    if (m_units.empty())
+        return nullptr;
+    // The narrow form is taken up to the first zero unit, in a zero-filled buffer of 2 × length + 1.
+    const std::string narrow = WideToCp932(UpToZero(m_units.c_str()));
+    const size_t size = 2 * m_units.size() + 1;
+    m_ansi = std::make_unique<char[]>(size);
+    std::memcpy(m_ansi.get(), narrow.data(), std::min(narrow.size(), size - 1));
+    return m_ansi.get();
+}
+
+int CStringW::Delete(int index, int count)
+{
+    const int length = GetLength();
+    if (index < 0)
+        index = 0;
+    if (index >= length)
+        index = length - 1;
+    if (count > 0 && index >= 0) {
+        const int removed = std::min(count, length - index);
+        m_units.erase(static_cast<size_t>(index), static_cast<size_t>(removed));
+    }
+    return GetLength();
+}
+
+CStringW& CStringW::TrimLeft()
+{
+    size_t first = 0;
+    while (first < m_units.size() && IsWideSpace(m_units[first]))
+        ++first;
+    m_units.erase(0, first);
+    return *this;
+}
+
+CStringW& CStringW::TrimRight()
+{
+    size_t end = m_units.size();
+    while (end > 0 && IsWideSpace(m_units[end - 1]))
+        --end;
+    m_units.erase(end);
+    return *this;
+}
+
+CStringW& CStringW::MakeLower()
+{
+    for (char16_t& unit : m_units)
+        unit = ToWideLower(unit);
+    return *this;
+}
+
+CStringW CStringW::Mid(int start, int count) const
+{
+    const int length = GetLength();
+    start = std::clamp(start, 0, length);
+    count = std::clamp(count, 0, length - start);
+    return CStringW(std::u16string_view(m_units).substr(start, count));
+}
+
+CStringW CStringW::Mid(int start) const
+{
+    return Mid(start, GetLength());
+}
+
+CStringW CStringW::Left(int count) const
+{
+    return Mid(0, std::max(count, 0));
+}
+
+CStringW CStringW::Right(int count) const
+{
+    const int length = GetLength();
+    count = std::clamp(count, 0, length);
+    return Mid(length - count, count);
+}
+
+int CStringW::Compare(const char16_t* text) const
+{
+    const std::u16string_view mine = UpToZero(m_units.c_str());
+    const int order = mine.compare(UpToZero(text));
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+int CStringW::Find(char16_t unit) const
+{
+    const size_t at = m_units.find(unit);
+    return at == std::u16string::npos ? -1 : static_cast<int>(at);
+}
+
+int CStringW::Find(const char16_t* text) const
+{
+    const size_t at = m_units.find(UpToZero(text));
+    return at == std::u16string::npos ? -1 : static_cast<int>(at);
+}
+
+int CStringW::FindOneOf(const char16_t* set) const
+{
+    const std::u16string_view units = UpToZero(set);
+    if (units.empty())
+        return -1;
+    const size_t at = m_units.find_first_of(units);
+    return at == std::u16string::npos ? -1 : static_cast<int>(at);
+}
+
+int CStringW::FindFirstNotOf(const char16_t* set) const
+{
+    const size_t at = m_units.find_first_not_of(UpToZero(set));
+    return at == std::u16string::npos ? -1 : static_cast<int>(at);
+}
+
+CStringW operator+(const CStringW& a, const CStringW& b)
+{
+    CStringW result(a);
+    result += b;
+    return result;
+}
+
+CStringW operator+(const CStringW& a, const char16_t* b)
+{
+    CStringW result(a);
+    result += b;
+    return result;
+}
+
+CStringW operator+(const char16_t* a, const CStringW& b)
+{
+    CStringW result(a);
+    result += b;
+    return result;
+}
+
+CStringW operator+(const CStringW& a, char16_t b)
+{
+    CStringW result(a);
+    result += b;
+    return result;
+}

@@ -1,0 +1,86 @@
+// CStringW: the system's string of 16-bit UTF-16 code units. Every index, count and length is in
+// code units; nothing interprets surrogate pairs.
+#pragma once
+
+#include "platform/wide_runtime.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CStringW {
+public:
+    CStringW() = default;
+    CStringW(char16_t unit);                // exactly one unit, also when it is zero
+    CStringW(const char16_t* text);         // units up to the first zero
+    CStringW(const char* narrow);           // code page 932 text
+    CStringW(std::u16string_view units);    // every unit, zero units included
+    CStringW(const CStringW& other);
+    CStringW(CStringW&& other) noexcept;
+    ~CStringW();
+
+    CStringW& operator=(const CStringW& other);
+    CStringW& operator=(CStringW&& other) noexcept;
+    CStringW& operator=(char16_t unit);
+    CStringW& operator=(const char16_t* text);
+    CStringW& operator=(const char* narrow);  // an empty narrow text leaves the string as it was
+
+    CStringW& operator+=(const CStringW& other);
+    CStringW& operator+=(const char16_t* text);
+    CStringW& operator+=(char16_t unit);
+
+    int GetLength() const { return static_cast<int>(m_units.size()); }
+    bool IsEmpty() const { return m_units.empty(); }
+    // The unit at index; index = length gives the terminating zero. Outside 0 … length gives 0.
+    char16_t GetAt(int index) const;
+    const char16_t* c_str() const { return m_units.c_str(); }
+    std::u16string_view View() const { return m_units; }
+
+    // A code page 932 copy owned by the string until the next GetAnsi or its destruction;
+    // null for an empty string. Made anew on every call.
+    const char* GetAnsi();
+
+    void Empty() { m_units.clear(); }
+    int Delete(int index, int count = 1);
+    CStringW& TrimLeft();
+    CStringW& TrimRight();
+    CStringW& MakeLower();
+
+    // printf-style formatting (see WideFormat): %s takes a 16-bit text or a CStringW, %d an int.
+    // The result holds at most 1023 units.
+    template <typename... Args>
+    void Format(const char16_t* format, const Args&... args)
+    {
+        m_units = WideFormat(format, {ToFormatArg(args)...}, kFormatLimit);
+    }
+
+    CStringW Mid(int start, int count) const;
+    CStringW Mid(int start) const;
+    CStringW Left(int count) const;
+    CStringW Right(int count) const;
+
+    int Compare(const char16_t* text) const;
+    int Find(char16_t unit) const;
+    int Find(const char16_t* text) const;
+    int FindOneOf(const char16_t* set) const;
+    int FindFirstNotOf(const char16_t* set) const;
+
+    friend bool operator==(const CStringW& a, const CStringW& b) { return a.m_units == b.m_units; }
+    friend bool operator==(const CStringW& a, const char16_t* b) { return a.View() == std::u16string_view(b); }
+    friend bool operator<(const CStringW& a, const CStringW& b) { return a.m_units < b.m_units; }
+
+    friend CStringW operator+(const CStringW& a, const CStringW& b);
+    friend CStringW operator+(const CStringW& a, const char16_t* b);
+    friend CStringW operator+(const char16_t* a, const CStringW& b);
+    friend CStringW operator+(const CStringW& a, char16_t b);
+
+    static constexpr size_t kFormatLimit = 1023;
+
+private:
+    static WideFormatArg ToFormatArg(const CStringW& s) { return WideFormatArg(s.View()); }
+    template <typename T>
+    static WideFormatArg ToFormatArg(const T& value) { return WideFormatArg(value); }
+
+    std::u16string m_units;
+    std::unique_ptr<char[]> m_ansi;
+};
