@@ -1,0 +1,165 @@
+#include "base/length_units.h"
+
+#include "platform/win_types.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+constexpr int kHmmPerInch = 2540;
+constexpr int kPointsPerInch = 72;
+
+// The fraction digits that follow the first point of the text, at most six of them, with their
+// count; digits beyond the sixth are too small to change a length.
+struct Fraction {
+    int value = 0;
+    int scale = 1;  // 10 to the number of digits taken
+};
+
+Fraction FractionAfterPoint(std::u16string_view text, size_t point)
+{
+    Fraction f;
+    for (size_t i = point + 1; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && f.scale < 1000000; ++i) {
+        f.value = f.value * 10 + (text[i] - u'0');
+        f.scale *= 10;
+    }
+    return f;
+}
+
+bool StartsNegative(std::u16string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && IsWideSpace(text[i]))
+        ++i;
+    return i < text.size() && text[i] == u'-';
+}
+
+int Magnitude(int value) { return value < 0 ? -value : value; }
+
+} // namespace
+
+int PointsToHmm(int points, int tenths)
+{
+    return MulDiv(points, kHmmPerInch, kPointsPerInch) + MulDiv(tenths, kHmmPerInch / 10, kPointsPerInch);
+}
+
+void HmmToPointsTenths(int units, int& points, int& tenths)
+{
+    const int64_t v = static_cast<int64_t>(units) * kPointsPerInch;
+    const int64_t whole = v / kHmmPerInch;
+    const int64_t rest = v - whole * kHmmPerInch;
+    points = static_cast<int>(whole);
+    tenths = static_cast<int>(rest * 100 / kHmmPerInch / 10);
+}
+
+void HmmToPoints(int units, int& points, int& half)
+{
+    const int64_t v = static_cast<int64_t>(units) * kPointsPerInch;
+    const int64_t whole = v / kHmmPerInch;
+    const int64_t rest = v - whole * kHmmPerInch;
+    const int64_t hundredths = rest * 100 / kHmmPerInch;
+    points = static_cast<int>(whole);
+    half = 0;
+    if (hundredths > 60)
+        points += 1;
+    else if (hundredths >= 40)
+        half = 5;
+}
+
+int ParseLength(const CStringW& text)
+{
+    const std::u16string_view units = text.View();
+    const int mm = text.Find(u"mm");
+    const int point = text.Find(u'.');
+    const bool negative = StartsNegative(units);
+    int whole = 0;
+    int fractionRead = 0;
+    if (mm > 0) {
+        if (point > 0) {
+            if (WideScan(units, u"%d.%dmm", {&whole, &fractionRead}) < 2)
+                return whole * 100;
+            // The digits after the point are a decimal fraction of a millimetre, signed like the number.
+            const Fraction f = FractionAfterPoint(units, point);
+            const int hundredths = MulDiv(f.value, 100, f.scale);
+            return negative ? -(Magnitude(whole) * 100 + hundredths) : whole * 100 + hundredths;
+        }
+        WideScan(units, u"%dmm", {&whole});
+        return whole * 100;
+    }
+    if (text.Find(u"pt") > 0) {
+        if (point > 0) {
+            if (WideScan(units, u"%d.%dpt", {&whole, &fractionRead}) < 2)
+                return PointsToHmm(whole, 0);
+            // Tenths of a point as the single-digit case gives them, finer digits in proportion.
+            const Fraction f = FractionAfterPoint(units, point);
+            const int fraction = MulDiv(f.value, kHmmPerInch / 10, kPointsPerInch * (f.scale / 10));
+            const int magnitude = MulDiv(Magnitude(whole), kHmmPerInch, kPointsPerInch) + fraction;
+            return negative ? -magnitude : magnitude;
+        }
+        WideScan(units, u"%dpt", {&whole});
+        return MulDiv(whole, kHmmPerInch, kPointsPerInch);
+    }
+    return 0;
+}
+
+void FormatLengthPoints(int units, CStringW& out)
+{
+    int whole = 0, half = 0;
+    HmmToPoints(units < 0 ? -units : units, whole, half);
+    if (units < 0 && half > 0)
+        out.Format(u"-%d.%dpt", whole, half);
+    else if (units < 0)
+        out.Format(u"-%dpt", whole);
+    else if (half > 0)
+        out.Format(u"%d.%dpt", whole, half);
+    else
+        out.Format(u"%dpt", whole);
+}
+
+double ParseDecimal(const char* text)
+{
+    if (!text)
+        return 0.0;
+    const std::string_view s(text);
+    const size_t point = s.find('.');
+    if (point == std::string_view::npos)
+        return NarrowAtoi(s);
+    const double whole = point == 0 ? 0.0 : NarrowAtoi(s.substr(0, point));
+    double fraction = 0.0;
+    double scale = 1.0;
+    for (size_t i = point + 1; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        scale /= 10.0;
+        fraction += (s[i] - '0') * scale;
+    }
+    // The fraction takes the sign of the number: "-1.5" is -1.5.
+    const size_t first = s.find_first_not_of(" \t\n\v\f\r");
+    const bool negative = first != std::string_view::npos && s[first] == '-';
+    return negative ? whole - fraction : whole + fraction;
+}
+
+int ParsePointsTextToHmm(const char* text)
+{
+    if (!text)
+        return 0;
+    const std::string_view s(text);
+    const size_t point = s.find('.');
+    if (point == std::string_view::npos)
+        return MulDiv(NarrowAtoi(s), kHmmPerInch, kPointsPerInch);
+    const int whole = point == 0 ? 0 : NarrowAtoi(s.substr(0, point));
+    const int base = MulDiv(whole, kHmmPerInch, kPointsPerInch);
+    const std::string_view after = s.substr(point + 1);
+    if (after.empty() || after.find_first_not_of('0') == std::string_view::npos)
+        return base;
+    // ".5" is the half point of the default size; any other fraction counts as a half point too.
+    if (after[0] == '5' && after.find_first_not_of('0', 1) == std::string_view::npos)
+        return base + MulDiv(5, kHmmPerInch / 10, kPointsPerInch);
+    return base + MulDiv(5, kHmmPerInch, kPointsPerInch) / 10;
+}
+
+void FormatPointsText(int units, std::string& out)
+{
+    int whole = 0, half = 0;
+    HmmToPoints(units, whole, half);
+    out = half > 0 ? std::to_string(whole) + "." + std::to_string(half) : std::to_string(whole);
+}

@@ -1,0 +1,22 @@
+// Lengths are integers in 1/100 mm; points appear only in texts. Conversions between the two,
+// and the readers and writers of length texts.
+#pragma once
+
+#include "base/wide_string.h"
+
+#include <string>
+
+int PointsToHmm(int points, int tenths);
+// Whole points and a half digit (0 or 5).
+void HmmToPoints(int units, int& points, int& half);
+void HmmToPointsTenths(int units, int& points, int& tenths);
+
+// Reads "12mm", "1.5mm", "10pt", "10.5pt"; any other text gives 0.
+int ParseLength(const CStringW& text);
+void FormatLengthPoints(int units, CStringW& out);
+
+// Reads the number of a spin-button edit field, e.g. "1.25".
+double ParseDecimal(const char* text);
+// Reads a font size typed in points, which the size dialog accepts in half points.
+int ParsePointsTextToHmm(const char* text);
+void FormatPointsText(int units, std::string& out);

@@ -1,0 +1,92 @@
+#include "base/length_units.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(LengthUnits, PointsToHmmRoundsEachPart)
+{
+    EXPECT_EQ(PointsToHmm(10, 5), 371);
+    EXPECT_EQ(PointsToHmm(10, 0), 353);
+    EXPECT_EQ(PointsToHmm(0, 5), 18);
+    EXPECT_EQ(PointsToHmm(2, 0), 71);
+    EXPECT_EQ(PointsToHmm(5, 0), 176);
+}
+
+TEST(LengthUnits, HmmToPointsHalves)
+{
+    struct Case { int units, points, half, tenths; };
+    const Case cases[] = {
+        {371, 10, 5, 5}, {370, 10, 5, 4}, {339, 9, 5, 6}, {340, 10, 0, 6},
+        {17, 0, 5, 4},   {1, 0, 0, 0},    {-370, -10, 0, -4}, {0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        int points = -99, half = -99, whole = -99, tenths = -99;
+        HmmToPoints(c.units, points, half);
+        HmmToPointsTenths(c.units, whole, tenths);
+        EXPECT_EQ(points, c.points) << c.units;
+        EXPECT_EQ(half, c.half) << c.units;
+        EXPECT_EQ(whole, c.units >= 0 ? c.units * 72 / 2540 : -10) << c.units;
+        EXPECT_EQ(tenths, c.tenths) << c.units;
+    }
+}
+
+TEST(LengthUnits, ParseLength)
+{
+    struct Case { const char16_t* text; int units; };
+    const Case cases[] = {
+        {u"12mm", 1200},   {u"1.5mm", 150},    {u"1.05mm", 105},  {u"1.25mm", 125},
+        {u"1.500mm", 150}, {u"-1.5mm", -150},  {u"-0.5mm", -50},  {u"-12mm", -1200},
+        {u"10.5pt", 371},  {u"-10.5pt", -371}, {u"-0.5pt", -18},  {u"9pt", 318},
+        {u"10pt", 353},    {u"10.25pt", 362},  {u"mm", 0},        {u"12", 0},
+        {u"3cm", 0},       {u"pt", 0},         {u"xmm", 0},       {u"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseLength(CStringW(c.text)), c.units) << std::u16string(c.text).size();
+}
+
+TEST(LengthUnits, FormattedLengthsReadBack)
+{
+    struct Case { int units; const char16_t* text; };
+    const Case cases[] = {
+        {371, u"10.5pt"}, {-353, u"-10pt"}, {-18, u"-0.5pt"}, {0, u"0pt"}, {-371, u"-10.5pt"},
+    };
+    for (const Case& c : cases) {
+        CStringW text;
+        FormatLengthPoints(c.units, text);
+        EXPECT_EQ(text, c.text) << c.units;
+    }
+    // Every half-point length survives a write and a read.
+    for (int halves = -40; halves <= 40; ++halves) {
+        const int units = PointsToHmm(halves / 2, (halves % 2) * 5);
+        CStringW text;
+        FormatLengthPoints(units, text);
+        EXPECT_EQ(ParseLength(text), units) << halves;
+    }
+}
+
+TEST(LengthUnits, DialogNumbers)
+{
+    EXPECT_DOUBLE_EQ(ParseDecimal("1.25"), 1.25);
+    EXPECT_DOUBLE_EQ(ParseDecimal("10"), 10.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(ParseDecimal("3."), 3.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal("1.05"), 1.05);
+    EXPECT_DOUBLE_EQ(ParseDecimal("-1.5"), -1.5);
+    EXPECT_DOUBLE_EQ(ParseDecimal("-0.5"), -0.5);
+
+    struct Case { const char* text; int units; };
+    const Case cases[] = {
+        {"10.5", 371}, {"10.50", 371}, {"10.0", 353}, {"10.", 353}, {"10", 353},
+        {"10.25", 370}, {"10.3", 370}, {".5", 18}, {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParsePointsTextToHmm(c.text), c.units) << c.text;
+    EXPECT_EQ(ParsePointsTextToHmm("10.5"), PointsToHmm(10, 5));
+
+    std::string text;
+    FormatPointsText(371, text);
+    EXPECT_EQ(text, "10.5");
+    FormatPointsText(353, text);
+    EXPECT_EQ(text, "10");
+}
