@@ -14,6 +14,8 @@ std::u16string_view UpToZero(const char16_t* text)
 
 } // namespace
 
+IMPLEMENT_SERIAL(CStringW, CObject, 1)
+
 CStringW::CStringW(char16_t unit) : m_units(1, unit) {}
 
 CStringW::CStringW(const char16_t* text) : m_units(UpToZero(text)) {}
@@ -26,9 +28,9 @@ CStringW::CStringW(const char* narrow)
 
 CStringW::CStringW(std::u16string_view units) : m_units(units) {}
 
-CStringW::CStringW(const CStringW& other) : m_units(other.m_units) {}
+CStringW::CStringW(const CStringW& other) : CObject(), m_units(other.m_units) {}
 
-CStringW::CStringW(CStringW&& other) noexcept : m_units(std::move(other.m_units)) {}
+CStringW::CStringW(CStringW&& other) noexcept : CObject(), m_units(std::move(other.m_units)) {}
 
 CStringW::~CStringW() = default;
 
@@ -227,4 +229,25 @@ CStringW operator+(const CStringW& a, char16_t b)
     CStringW result(a);
     result += b;
     return result;
+}
+
+void CStringW::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        // The length stays below 2^31 units, so the byte count fits in 32 bits.
+        ar << static_cast<DWORD>(2 * m_units.size() + 2);
+        ar.Write(m_units.c_str(), 2 * (m_units.size() + 1));
+        return;
+    }
+    DWORD count = 0;
+    ar >> count;
+    if (count % 2 != 0)
+        ar.ThrowException(CArchiveException::genericException);
+    ar.CheckAvailable(count);
+    std::u16string units(count / 2, u'\0');
+    ar.ReadExact(units.data(), count);
+    const size_t zero = units.find(u'\0');
+    if (zero != std::u16string::npos)
+        units.resize(zero);
+    m_units = std::move(units);
 }

@@ -2,13 +2,15 @@
 // code units; nothing interprets surrogate pairs.
 #pragma once
 
+#include "platform/archive.h"
 #include "platform/wide_runtime.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-class CStringW {
+class CStringW : public CObject {
+    DECLARE_SERIAL(CStringW)
 public:
     CStringW() = default;
     CStringW(char16_t unit);                // exactly one unit, also when it is zero
@@ -75,6 +77,11 @@ public:
     friend CStringW operator+(const CStringW& a, char16_t b);
 
     static constexpr size_t kFormatLimit = 1023;
+
+    // Stream form: a 32-bit byte count 2 × length + 2, the units in UTF-16LE, a zero unit.
+    // Loading takes the units before the first zero; an odd count or one beyond the data raises
+    // the archive exception and leaves the string as it was.
+    void Serialize(CArchive& ar) override;
 
 private:
     static WideFormatArg ToFormatArg(const CStringW& s) { return WideFormatArg(s.View()); }
