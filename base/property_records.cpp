@@ -1,0 +1,140 @@
+#include "base/property_records.h"
+
+#include "base/length_units.h"
+#include "platform/codepage.h"
+
+#include <cstring>
+
+std::string_view FaceNameView(const char (&face)[LF_FACESIZE])
+{
+    const void* zero = std::memchr(face, 0, LF_FACESIZE);
+    return std::string_view(face, zero ? static_cast<const char*>(zero) - face : LF_FACESIZE);
+}
+
+void CopyFaceName(char (&face)[LF_FACESIZE], std::string_view source)
+{
+    source = source.substr(0, source.find('\0'));
+    char cut[LF_FACESIZE] = {};
+    size_t length = 0;
+    while (length < source.size()) {
+        const size_t width = IsCp932LeadByte(static_cast<unsigned char>(source[length])) ? 2 : 1;
+        // A character that does not fit, or a lead byte without its trail byte, ends the name.
+        if (length + width > LF_FACESIZE - 1 || length + width > source.size())
+            break;
+        length += width;
+    }
+    std::memcpy(cut, source.data(), length);
+    std::memcpy(face, cut, LF_FACESIZE);
+}
+
+void CFontProperties::SetDefaults()
+{
+    CopyFaceName(m_fontFace, kMsPMinchoFace);
+    m_fontSize = PointsToHmm(10, 5);
+    m_fontWidth = 0;
+    m_fontItalic = 0;
+    m_fontWeight = FW_NORMAL;
+}
+
+CFontProperties& CFontProperties::Copy(const CFontProperties& other)
+{
+    CopyFaceName(m_fontFace, FaceNameView(other.m_fontFace));
+    m_fontSize = other.m_fontSize;
+    m_fontWidth = other.m_fontWidth;
+    m_fontItalic = other.m_fontItalic;
+    m_fontWeight = other.m_fontWeight;
+    return *this;
+}
+
+CColorRelatedProperties& CColorRelatedProperties::Copy(const CColorRelatedProperties& other)
+{
+    m_color = other.m_color;
+    return *this;
+}
+
+void CBorderPaddingBackgroundProperties::SetDefaults()
+{
+    m_backgroundColor = 0xFFFFFF;
+    m_backgroundPattern = 0;
+    m_borderStyle = 0;
+    m_borderWidth = 1;
+    m_beforeStyle = 0;
+    m_beforeWidth = 1;
+    m_afterStyle = 0;
+    m_afterWidth = 1;
+}
+
+CBorderPaddingBackgroundProperties& CBorderPaddingBackgroundProperties::Copy(
+    const CBorderPaddingBackgroundProperties& other)
+{
+    *this = other;
+    return *this;
+}
+
+CAreaDimensionProperties& CAreaDimensionProperties::Copy(const CAreaDimensionProperties& other)
+{
+    *this = other;
+    return *this;
+}
+
+void CBlockLineRelatedProperties::SetDefaults()
+{
+    m_lineReserved1 = 0;
+    m_lineSpacing = MulDiv(2, 2540, 72);
+    m_lineReserved2 = 0;
+    m_textAlign = 0;
+}
+
+CBlockLineRelatedProperties& CBlockLineRelatedProperties::Copy(const CBlockLineRelatedProperties& other)
+{
+    *this = other;
+    return *this;
+}
+
+CCharacterProperties& CCharacterProperties::Copy(const CCharacterProperties& other)
+{
+    *this = other;
+    return *this;
+}
+
+CAreaAlignmentProperties& CAreaAlignmentProperties::Copy(const CAreaAlignmentProperties& other)
+{
+    *this = other;
+    return *this;
+}
+
+void CKasenRenbanProperties::SetDefaults()
+{
+    m_renbanForce = -1;
+    m_renbanType = 0;
+    CopyFaceName(m_renbanFace, kMsPMinchoFace);
+    m_renbanSize = MulDiv(5, 2540, 72);
+    m_renbanString.Empty();
+}
+
+CKasenRenbanProperties& CKasenRenbanProperties::Copy(const CKasenRenbanProperties& other)
+{
+    m_renbanForce = other.m_renbanForce;
+    m_renbanType = other.m_renbanType;
+    CopyFaceName(m_renbanFace, FaceNameView(other.m_renbanFace));
+    m_renbanSize = other.m_renbanSize;
+    m_renbanString = other.m_renbanString;
+    return *this;
+}
+
+void HAITEN_INFO::SetDefaults()
+{
+    style = 1;
+    reserved = 0;
+    p1 = 0;
+    p2 = 0;
+    p3 = 0;
+    visibility = 0;
+    fence = u"（";
+}
+
+HAITEN_INFO& HAITEN_INFO::Copy(const HAITEN_INFO& other)
+{
+    *this = other;
+    return *this;
+}
