@@ -479,3 +479,27 @@ TEST_F(XmlNode, MalformedStreamsRaiseAndChangeNothing)
     target.Serialize(ar);
     EXPECT_EQ(Describe(target), Describe(root));
 }
+
+TEST_F(XmlNode, TreesAsDeepAsTheLoadLimitRoundTrip)
+{
+    auto chain = [](int depth) {
+        auto top = std::make_unique<CQNXMLNode>(1);
+        CQNXMLNode* bottom = top.get();
+        for (int i = 1; i < depth; ++i)
+            bottom = Add(bottom, i + 1);
+        CMemFile file;
+        CArchive store(&file, CArchive::store);
+        store.WriteObject(top.get());
+        store.Close();
+        return file.Detach();
+    };
+    auto load = [](const Bytes& bytes) {
+        CMemFile file(bytes);
+        CArchive ar(&file, CArchive::load);
+        return ar.ReadNewObject<CQNXMLNode>();
+    };
+    std::unique_ptr<CQNXMLNode> read = load(chain(CArchive::kMaxLoadDepth));
+    ASSERT_TRUE(read);
+    EXPECT_NE(read->FindDescendantOfType(CArchive::kMaxLoadDepth), nullptr);
+    EXPECT_THROW(load(chain(CArchive::kMaxLoadDepth + 1)), CArchiveException);
+}
