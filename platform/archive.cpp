@@ -242,7 +242,6 @@ void CArchive::ReserveMapIndex()
 
 void CArchive::WriteClass(const CRuntimeClass* runtimeClass)
 {
-    CheckUsable(true);
     const std::string_view name = runtimeClass->m_lpszClassName;
     if (runtimeClass->m_wSchema == kNotSerializableSchema || name.size() > kMaxClassName)
         ThrowException(CArchiveException::badClass);
@@ -327,16 +326,6 @@ const CRuntimeClass* CArchive::ReadTag(const CRuntimeClass* requested, DWORD* ob
     }
     if (requested && !runtimeClass->IsDerivedFrom(requested))
         ThrowException(CArchiveException::badClass);
-    return runtimeClass;
-}
-
-const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested)
-{
-    CheckUsable(false);
-    DWORD objectIndex = 0;
-    const CRuntimeClass* runtimeClass = ReadTag(requested, &objectIndex);
-    if (!runtimeClass)
-        ThrowException(CArchiveException::badIndex);
     return runtimeClass;
 }
 

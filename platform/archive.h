@@ -200,7 +200,6 @@ public:
     // Writes an object reference: the null tag, a back reference to an object already written,
     // or the class tag followed by the object's own Serialize.
     void WriteObject(const CObject* object);
-    void WriteClass(const CRuntimeClass* runtimeClass);
 
     // One object reference as read. A new object belongs to the caller; a back reference points
     // at an object read earlier from this archive, which belongs to whoever took it then.
@@ -221,8 +220,6 @@ public:
         std::unique_ptr<CObject> object = ReadNewObject(RUNTIME_CLASS(T));
         return std::unique_ptr<T>(static_cast<T*>(object.release()));
     }
-    // Reads a class tag (new class or class reference) and returns the class.
-    const CRuntimeClass* ReadClass(const CRuntimeClass* requested = nullptr);
 
     // The framework's object list: a count, then that many object references in order.
     void WriteObjectList(std::span<const CObject* const> objects);
@@ -242,6 +239,7 @@ private:
     };
 
     void CheckUsable(bool storing) const;
+    void WriteClass(const CRuntimeClass* runtimeClass);
     void ReserveMapIndex();
     template <typename T>
     void WriteInteger(T value);

@@ -1,39 +1,18 @@
 #include "base/property_records.h"
 #include "platform/memory_file.h"
+#include "tests/support/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
-
-Bytes Int32(int32_t v)
-{
-    const uint32_t u = static_cast<uint32_t>(v);
-    return {BYTE(u), BYTE(u >> 8), BYTE(u >> 16), BYTE(u >> 24)};
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
 
 template <typename Record>
 Bytes Block(const Record& record)
 {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    ar.WriteRecord(record);
-    ar.Close();
-    return file.Detach();
+    return StoreBytes([&](CArchive& ar) { ar.WriteRecord(record); });
 }
 
 // "ＭＳ Ｐ明朝" in code page 932, zero-padded to 32 bytes.

@@ -1,21 +1,14 @@
 #include "base/wide_string.h"
 #include "platform/memory_file.h"
+#include "tests/support/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
-Bytes Store(const CStringW& text)
+Bytes Store(CStringW text)
 {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    const_cast<CStringW&>(text).Serialize(ar);
-    ar.Close();
-    return file.Detach();
+    return StoreBytes([&](CArchive& ar) { text.Serialize(ar); });
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
 #include "base/xml_node.h"
 #include "platform/memory_file.h"
+#include "tests/support/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 // A derived node with a field of its own, streamed in front of the element part and read
 // into a local until the element part has been read.
@@ -35,29 +31,9 @@ public:
 };
 IMPLEMENT_SERIAL(CTestElement, CQNXMLNode, 1)
 
-Bytes Cat(std::initializer_list<Bytes> parts)
+Bytes StoreNode(CQNXMLNode& node)
 {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes Int32(int32_t v)
-{
-    const uint32_t u = static_cast<uint32_t>(v);
-    return {BYTE(u), BYTE(u >> 8), BYTE(u >> 16), BYTE(u >> 24)};
-}
-
-Bytes Ascii(const char* text) { return Bytes(text, text + std::strlen(text)); }
-
-Bytes StoreNode(const CQNXMLNode& node)
-{
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    const_cast<CQNXMLNode&>(node).Serialize(ar);
-    ar.Close();
-    return file.Detach();
+    return StoreBytes([&](CArchive& ar) { node.Serialize(ar); });
 }
 
 CQNXMLNode* Add(CQNXMLNode* parent, int code, const char16_t* text = u"")
@@ -487,11 +463,7 @@ TEST_F(XmlNode, TreesAsDeepAsTheLoadLimitRoundTrip)
         CQNXMLNode* bottom = top.get();
         for (int i = 1; i < depth; ++i)
             bottom = Add(bottom, i + 1);
-        CMemFile file;
-        CArchive store(&file, CArchive::store);
-        store.WriteObject(top.get());
-        store.Close();
-        return file.Detach();
+        return StoreBytes([&](CArchive& ar) { ar.WriteObject(top.get()); });
     };
     auto load = [](const Bytes& bytes) {
         CMemFile file(bytes);

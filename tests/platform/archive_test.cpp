@@ -1,16 +1,12 @@
 #include "platform/archive.h"
 #include "platform/memory_file.h"
+#include "tests/support/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <initializer_list>
-#include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<BYTE>;
 
 // Two ints.
 class CTestPoint : public CObject {
@@ -69,32 +65,6 @@ CRuntimeClassRegistry TestRegistry()
     return registry;
 }
 
-template <typename Fill>
-Bytes Store(Fill fill)
-{
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    fill(ar);
-    ar.Close();
-    return file.Detach();
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes Ascii(const char* text) { return Bytes(text, text + std::strlen(text)); }
-
-Bytes Int32(int32_t v)
-{
-    const uint32_t u = static_cast<uint32_t>(v);
-    return {BYTE(u), BYTE(u >> 8), BYTE(u >> 16), BYTE(u >> 24)};
-}
-
 // The first object of CTestPoint: new-class tag, schema 1, name length 10, name.
 const Bytes kPointClassTag = Cat({{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00}, Ascii("CTestPoint")});
 
@@ -104,7 +74,7 @@ CArchiveException::Cause LoadCause(const Bytes& bytes, const CRuntimeClassRegist
     CMemFile file(bytes);
     CArchive ar(&file, CArchive::load, &registry);
     try {
-        CArchive::ObjectReference ref = ar.ReadObjectReference(requested);
+        ar.ReadObjectReference(requested);
         return CArchiveException::none;
     } catch (const CArchiveException& e) {
         return e.m_cause;
@@ -115,7 +85,7 @@ CArchiveException::Cause LoadCause(const Bytes& bytes, const CRuntimeClassRegist
 
 TEST(Archive, IntegersAreLittleEndian)
 {
-    const Bytes bytes = Store([](CArchive& ar) {
+    const Bytes bytes = StoreBytes([](CArchive& ar) {
         ar << BYTE(0xAB) << char(-2) << WORD(0x1234) << int16_t(-2) << DWORD(0x89ABCDEF) << int32_t(-3);
     });
     EXPECT_EQ(bytes, (Bytes{0xAB, 0xFE, 0x34, 0x12, 0xFE, 0xFF, 0xEF, 0xCD, 0xAB, 0x89, 0xFD, 0xFF, 0xFF, 0xFF}));
@@ -148,7 +118,7 @@ TEST(Archive, CountsEscapeAt0xFFFF)
         {0x12345, {0xFF, 0xFF, 0x45, 0x23, 0x01, 0x00}},
     };
     for (const Case& c : cases) {
-        const Bytes bytes = Store([&](CArchive& ar) { ar.WriteCount(c.count); });
+        const Bytes bytes = StoreBytes([&](CArchive& ar) { ar.WriteCount(c.count); });
         EXPECT_EQ(bytes, c.bytes) << c.count;
         CMemFile file(bytes);
         CArchive ar(&file, CArchive::load);
@@ -159,7 +129,7 @@ TEST(Archive, CountsEscapeAt0xFFFF)
 TEST(Archive, ObjectTagsNameTheClassOnceAndReferToObjectsByIndex)
 {
     CTestPoint a(1, 2), b(3, 4);
-    const Bytes bytes = Store([&](CArchive& ar) {
+    const Bytes bytes = StoreBytes([&](CArchive& ar) {
         ar.WriteObject(&a);
         ar.WriteObject(&b);
         ar.WriteObject(&a);
@@ -198,7 +168,7 @@ TEST(Archive, ObjectListIsACountThenReferences)
 {
     CTestPoint p[3] = {{1, 0}, {2, 0}, {3, 0}};
     const CObject* list[] = {&p[0], &p[1], &p[2]};
-    const Bytes bytes = Store([&](CArchive& ar) { ar.WriteObjectList(list); });
+    const Bytes bytes = StoreBytes([&](CArchive& ar) { ar.WriteObjectList(list); });
     const Bytes expected = Cat({{0x03, 0x00}, kPointClassTag, Int32(1), Int32(0),
                                 {0x01, 0x80}, Int32(2), Int32(0), {0x01, 0x80}, Int32(3), Int32(0)});
     EXPECT_EQ(bytes, expected);
@@ -217,7 +187,7 @@ TEST(Archive, IndicesFrom0x7FFFUseTheEscape)
     std::vector<CTestPoint> points(0x7FFE);
     CTestBox box;
     CTestBox box2;
-    const Bytes bytes = Store([&](CArchive& ar) {
+    const Bytes bytes = StoreBytes([&](CArchive& ar) {
         for (const CTestPoint& p : points)
             ar.WriteObject(&p);
         ar.WriteObject(&box);           // new class 0x8000, object 0x8001, then its null content
@@ -280,7 +250,7 @@ TEST(Archive, EveryTruncationRaisesEndOfFileAndLeaksNothing)
     auto inner = std::make_unique<CTestBox>();
     inner->m_content = std::make_unique<CTestPoint>(5, 6);
     outer.m_content = std::move(inner);
-    const Bytes bytes = Store([&](CArchive& ar) { ar.WriteObject(&outer); });
+    const Bytes bytes = StoreBytes([&](CArchive& ar) { ar.WriteObject(&outer); });
     const CRuntimeClassRegistry registry = TestRegistry();
     for (size_t n = 0; n < bytes.size(); ++n)
         EXPECT_EQ(LoadCause(Bytes(bytes.begin(), bytes.begin() + n), registry), CArchiveException::endOfFile) << n;
@@ -355,7 +325,7 @@ TEST(Archive, BlocksCheckTheirLengthAndLeaveTheRecordOnFailure)
 {
     struct Record { int32_t a, b; };
     const Record stored{7, -1};
-    const Bytes bytes = Store([&](CArchive& ar) { ar.WriteRecord(stored); });
+    const Bytes bytes = StoreBytes([&](CArchive& ar) { ar.WriteRecord(stored); });
     EXPECT_EQ(bytes, Cat({Int32(8), Int32(7), Int32(-1)}));
 
     const Bytes wrongLength = Cat({Int32(4), Int32(7), Int32(-1)});
