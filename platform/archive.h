@@ -132,7 +132,7 @@ public:
 };
 
 // Writes or reads the framework's byte format over a file. Unbuffered: every write reaches the
-// file at once. After it has raised an exception an archive raises CArchiveException::generic
+// file at once. After it has raised an exception an archive raises genericException
 // for anything further, so nothing is read through half-built object maps.
 class CArchive {
 public:
