@@ -1,0 +1,757 @@
+// The XML document: set-up of libxml2 for untrusted input, loading from files and texts with
+// the encodings the documents use, parse errors, saving, and the document's properties.
+#include "platform/xml.h"
+#include "platform/xml_internal.h"
+
+#include "platform/codepage.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlsave.h>
+#include <libxslt/xsltutils.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <unordered_map>
+
+namespace xmlutil {
+void InitialiseTransforms();  // xml_transform.cpp
+}
+
+namespace {
+
+// The names under which documents declare the Japanese system code page; all of them are read
+// and written as code page 932, which differs from the JIS table of "SHIFT_JIS".
+constexpr const char* kCp932Names[] = {"Shift-JIS", "Shift_JIS", "SJIS", "x-sjis", "MS_Kanji", "csShiftJIS",
+                                       "Windows-31J", "MS932", "CP932"};
+
+// Files larger than this are refused before they are read.
+constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+thread_local xmlutil::ErrorCapture* t_currentCapture = nullptr;
+
+// No external entity, DTD or stylesheet module is ever read: the documents are untrusted.
+xmlParserInputPtr RefuseExternalEntity(const char* url, const char*, xmlParserCtxtPtr ctxt)
+{
+    if (xmlutil::ErrorCapture* capture = xmlutil::CurrentCapture()) {
+        long line = 0, column = 0;
+        if (ctxt && ctxt->input) {
+            line = ctxt->input->line;
+            column = ctxt->input->col;
+        }
+        capture->Record(XML_ERR_ENTITY_IS_EXTERNAL, line, column,
+                        std::string("External entity not allowed: ") + (url ? url : ""));
+    }
+    return nullptr;
+}
+
+void StructuredError(void* data, xmlErrorPtr error)
+{
+    if (!data || !error || error->level < XML_ERR_ERROR)
+        return;
+    static_cast<xmlutil::ErrorCapture*>(data)->Record(error->code, error->line, error->int2,
+                                                      error->message ? error->message : "");
+}
+
+void GenericError(void* data, const char* format, ...)
+{
+    if (!data)
+        return;
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    static_cast<xmlutil::ErrorCapture*>(data)->AddGeneric(buffer);
+}
+
+std::unordered_map<xmlDocPtr, XmlDocument::Impl*>& Registry()
+{
+    static std::unordered_map<xmlDocPtr, XmlDocument::Impl*> registry;
+    return registry;
+}
+std::mutex g_registryMutex;
+
+std::string TrimMessage(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// The value of the encoding pseudo-attribute of a leading XML declaration; empty when none.
+std::string DeclaredEncodingOf(std::string_view text)
+{
+    if (text.substr(0, 5) != "<?xml")
+        return {};
+    const size_t end = text.find("?>");
+    if (end == std::string_view::npos)
+        return {};
+    std::string_view decl = text.substr(0, end);
+    size_t at = decl.find("encoding");
+    if (at == std::string_view::npos)
+        return {};
+    at += 8;
+    while (at < decl.size() && (decl[at] == ' ' || decl[at] == '\t' || decl[at] == '\r' || decl[at] == '\n'))
+        ++at;
+    if (at >= decl.size() || decl[at] != '=')
+        return {};
+    ++at;
+    while (at < decl.size() && (decl[at] == ' ' || decl[at] == '\t' || decl[at] == '\r' || decl[at] == '\n'))
+        ++at;
+    if (at >= decl.size() || (decl[at] != '"' && decl[at] != '\''))
+        return {};
+    const char quote = decl[at++];
+    const size_t close = decl.find(quote, at);
+    if (close == std::string_view::npos)
+        return {};
+    return std::string(decl.substr(at, close - at));
+}
+
+bool IsXmlBlank(const xmlChar* text)
+{
+    if (!text)
+        return true;
+    for (; *text; ++text)
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n')
+            return false;
+    return true;
+}
+
+bool IsXslText(xmlNodePtr element)
+{
+    return element->type == XML_ELEMENT_NODE && element->ns && xmlStrEqual(element->name, BAD_CAST "text") &&
+           xmlStrEqual(element->ns->href, BAD_CAST "http://www.w3.org/1999/XSL/Transform");
+}
+
+// Drops white-space-only text nodes as the original DOM does by default, except where
+// xml:space="preserve" is in force and inside xsl:text, whose spaces are output.
+void StripWhiteSpace(xmlNodePtr parent, bool preserve)
+{
+    xmlNodePtr next = nullptr;
+    for (xmlNodePtr child = parent->children; child; child = next) {
+        next = child->next;
+        if (child->type == XML_TEXT_NODE) {
+            if (!preserve && IsXmlBlank(child->content) && !IsXslText(parent)) {
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+            }
+        } else if (child->type == XML_ELEMENT_NODE) {
+            bool childPreserve = preserve;
+            if (xmlChar* space = xmlGetNsProp(child, BAD_CAST "space", XML_XML_NAMESPACE)) {
+                if (xmlStrEqual(space, BAD_CAST "preserve"))
+                    childPreserve = true;
+                else if (xmlStrEqual(space, BAD_CAST "default"))
+                    childPreserve = false;
+                xmlFree(space);
+            }
+            StripWhiteSpace(child, childPreserve);
+        }
+    }
+}
+
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian)
+{
+    std::u16string text;
+    text.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        text.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    }
+    return text;
+}
+
+// Writes bytes to path through a temporary file in the same folder, flushed to disk before it
+// replaces the target, so that a failure leaves the former file untouched.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes)
+{
+    struct stat former {};
+    const bool hadFile = ::stat(path.c_str(), &former) == 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    if (hadFile && S_ISREG(former.st_mode))
+        ok = ::fchmod(fd, former.st_mode & 07777) == 0;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
+    }
+    if (ok)
+        ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok)
+        ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+// True when text holds a character that code page 932 cannot hold.
+bool HasCharacterOutsideCp932(const xmlChar* text)
+{
+    if (!text)
+        return false;
+    const std::u16string wide = xmlutil::ToUtf16(text);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const char16_t unit = wide[i];
+        if (unit < 0x80)
+            continue;
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+            return true;
+        const std::string narrow = WideToCp932(std::u16string_view(&wide[i], 1));
+        if (narrow == "?")
+            return true;
+    }
+    return false;
+}
+
+// Characters outside code page 932 can be written as character references in text, but not in
+// a CDATA section; such sections become text, which holds the same characters.
+void ConvertCdataOutsideCp932(xmlNodePtr node)
+{
+    for (xmlNodePtr child = node->children; child; child = child->next) {
+        if (child->type == XML_CDATA_SECTION_NODE && HasCharacterOutsideCp932(child->content))
+            child->type = XML_TEXT_NODE;
+        else if (child->type == XML_ELEMENT_NODE)
+            ConvertCdataOutsideCp932(child);
+    }
+}
+
+bool HasCdataOutsideCp932(xmlNodePtr node)
+{
+    for (xmlNodePtr child = node->children; child; child = child->next) {
+        if (child->type == XML_CDATA_SECTION_NODE && HasCharacterOutsideCp932(child->content))
+            return true;
+        if (child->type == XML_ELEMENT_NODE && HasCdataOutsideCp932(child))
+            return true;
+    }
+    return false;
+}
+
+XmlNode CheckedCreation(XmlDocument::Impl& impl, xmlNodePtr node)
+{
+    if (!node)
+        throw XmlError("The node could not be created");
+    impl.detached.insert(node);
+    return XmlAccess::Make(node);
+}
+
+void ValidateName(const std::string& name)
+{
+    if (name.empty() || xmlValidateQName(xmlutil::X(name), 0) != 0)
+        throw XmlError("Not a valid XML name: " + name);
+}
+
+}  // namespace
+
+namespace xmlutil {
+
+void EnsureInitialised()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        for (const char* name : kCp932Names)
+            if (!EqualsNoCase(name, "CP932"))
+                xmlAddEncodingAlias("CP932", name);
+        xmlSetExternalEntityLoader(RefuseExternalEntity);
+        InitialiseTransforms();
+    });
+}
+
+XmlDocument::Impl* ImplOf(xmlDocPtr doc)
+{
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    const auto found = Registry().find(doc);
+    return found == Registry().end() ? nullptr : found->second;
+}
+
+void RegisterDocument(xmlDocPtr doc, XmlDocument::Impl* impl)
+{
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    Registry()[doc] = impl;
+}
+
+void UnregisterDocument(xmlDocPtr doc)
+{
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    Registry().erase(doc);
+}
+
+std::string ToUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;  // a lone surrogate has no UTF-8 form
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        char32_t c = 0xFFFD;
+        size_t length = 1;
+        if (b0 < 0x80) {
+            c = b0;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            length = 2;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            length = 3;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            length = 4;
+        }
+        if (length > 1) {
+            if (i + length > utf8.size()) {
+                length = 1;
+            } else {
+                c = b0 & (0x7F >> length);
+                for (size_t k = 1; k < length; ++k) {
+                    const auto b = static_cast<unsigned char>(utf8[i + k]);
+                    if ((b & 0xC0) != 0x80) {
+                        c = 0xFFFD;
+                        length = 1;
+                        break;
+                    }
+                    c = (c << 6) | (b & 0x3F);
+                }
+            }
+        }
+        if (c >= 0x10000 && c <= 0x10FFFF) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(c > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(c));
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::u16string ToUtf16(const xmlChar* text)
+{
+    if (!text)
+        return {};
+    return ToUtf16(std::string_view(reinterpret_cast<const char*>(text)));
+}
+
+bool IsCp932EncodingName(std::string_view name)
+{
+    for (const char* known : kCp932Names)
+        if (EqualsNoCase(name, known))
+            return true;
+    return false;
+}
+
+bool IsUtf16EncodingName(std::string_view name)
+{
+    return EqualsNoCase(name, "UTF-16") || EqualsNoCase(name, "UTF-16LE") || EqualsNoCase(name, "UTF-16BE") ||
+           EqualsNoCase(name, "ISO-10646-UCS-2") || EqualsNoCase(name, "UCS-2");
+}
+
+ErrorCapture* CurrentCapture() { return t_currentCapture; }
+
+ErrorCapture::ErrorCapture()
+    : m_outer(t_currentCapture),
+      m_previousStructured(xmlStructuredError),
+      m_previousStructuredContext(xmlStructuredErrorContext),
+      m_previousGeneric(xmlGenericError),
+      m_previousGenericContext(xmlGenericErrorContext),
+      m_previousXslt(xsltGenericError),
+      m_previousXsltContext(xsltGenericErrorContext)
+{
+    t_currentCapture = this;
+    xmlSetStructuredErrorFunc(this, StructuredError);
+    xmlSetGenericErrorFunc(this, GenericError);
+    xsltSetGenericErrorFunc(this, GenericError);
+}
+
+ErrorCapture::~ErrorCapture()
+{
+    xmlSetStructuredErrorFunc(m_previousStructuredContext, m_previousStructured);
+    xmlSetGenericErrorFunc(m_previousGenericContext, m_previousGeneric);
+    xsltSetGenericErrorFunc(m_previousXsltContext, m_previousXslt);
+    t_currentCapture = m_outer;
+}
+
+void ErrorCapture::Record(long code, long line, long column, std::string_view message)
+{
+    if (m_hasError)
+        return;
+    m_hasError = true;
+    m_first.errorCode = code;
+    m_first.line = line;
+    m_first.linepos = column;
+    m_first.reason = ToUtf16(TrimMessage(std::string(message)));
+}
+
+void ErrorCapture::AddGeneric(std::string_view text)
+{
+    if (m_generic.size() < 4096)
+        m_generic.append(text);
+}
+
+xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& url, bool preserveWhiteSpace,
+                        XmlParseError& error)
+{
+    EnsureInitialised();
+    error = XmlParseError();
+    error.url = ToUtf16(url);
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        error.errorCode = XML_ERR_INTERNAL_ERROR;
+        error.reason = u"The document is too large";
+        return nullptr;
+    }
+    ErrorCapture capture;
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) {
+        error.errorCode = XML_ERR_NO_MEMORY;
+        error.reason = u"Out of memory";
+        return nullptr;
+    }
+    const int options = XML_PARSE_NONET | XML_PARSE_NOENT | (utf8 ? XML_PARSE_IGNORE_ENC : 0);
+    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()),
+                                      url.empty() ? nullptr : url.c_str(), utf8 ? "UTF-8" : nullptr, options);
+    const bool failed = !doc || !ctxt->wellFormed || !ctxt->nsWellFormed || capture.HasError() ||
+                        !xmlDocGetRootElement(doc);
+    xmlFreeParserCtxt(ctxt);
+    if (failed) {
+        if (doc)
+            xmlFreeDoc(doc);
+        if (capture.HasError()) {
+            const std::u16string keptUrl = error.url;
+            error = capture.First();
+            error.url = keptUrl;
+        } else {
+            error.errorCode = XML_ERR_DOCUMENT_EMPTY;
+            error.reason = u"The document has no top-level element";
+        }
+        if (error.errorCode == 0)
+            error.errorCode = XML_ERR_INTERNAL_ERROR;
+        return nullptr;
+    }
+    if (!preserveWhiteSpace)
+        StripWhiteSpace(reinterpret_cast<xmlNodePtr>(doc), false);
+    return doc;
+}
+
+}  // namespace xmlutil
+
+using namespace xmlutil;
+
+void XmlDocument::Impl::FreeContent()
+{
+    if (!doc)
+        return;
+    for (xmlNodePtr node : detached)
+        if (!node->parent)
+            xmlFreeNode(node);
+    detached.clear();
+    UnregisterDocument(doc);
+    xmlFreeDoc(doc);
+    doc = nullptr;
+}
+
+void XmlDocument::Impl::ReplaceContent(xmlDocPtr newDoc)
+{
+    FreeContent();
+    doc = newDoc;
+    RegisterDocument(doc, this);
+}
+
+XmlDocument::XmlDocument() : m_impl(std::make_unique<Impl>())
+{
+    EnsureInitialised();
+    m_impl->ReplaceContent(xmlNewDoc(BAD_CAST "1.0"));
+    if (!m_impl->doc)
+        throw std::bad_alloc();
+}
+
+XmlDocument::~XmlDocument() { m_impl->FreeContent(); }
+
+bool XmlDocument::load(const std::string& path)
+{
+    XmlParseError& error = m_impl->parseError;
+    const auto fail = [&](const std::string& reason) {
+        m_impl->ReplaceContent(xmlNewDoc(BAD_CAST "1.0"));
+        m_impl->declaredEncoding.clear();
+        error = XmlParseError();
+        error.errorCode = XML_IO_LOAD_ERROR;
+        error.reason = ToUtf16(reason);
+        error.url = ToUtf16(path);
+        return false;
+    };
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return fail("The file cannot be read: " + ec.message());
+    if (size > kMaxFileBytes)
+        return fail("The file is too large");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return fail(std::string("The file cannot be opened: ") + std::strerror(errno));
+    std::string bytes(static_cast<size_t>(size), '\0');
+    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    if (got != bytes.size())
+        return fail("The file cannot be read");
+
+    // UTF-16 and code page 932 are decoded here; other encodings are left to the parser.
+    std::string text;
+    bool decoded = true;
+    const auto starts = [&](std::initializer_list<unsigned char> prefix) {
+        if (bytes.size() < prefix.size())
+            return false;
+        size_t i = 0;
+        for (unsigned char b : prefix)
+            if (static_cast<unsigned char>(bytes[i++]) != b)
+                return false;
+        return true;
+    };
+    if (starts({0xFF, 0xFE}))
+        text = ToUtf8(DecodeUtf16(std::string_view(bytes).substr(2), false));
+    else if (starts({0xFE, 0xFF}))
+        text = ToUtf8(DecodeUtf16(std::string_view(bytes).substr(2), true));
+    else if (starts({0x3C, 0x00, 0x3F, 0x00}))
+        text = ToUtf8(DecodeUtf16(bytes, false));
+    else if (starts({0x00, 0x3C, 0x00, 0x3F}))
+        text = ToUtf8(DecodeUtf16(bytes, true));
+    else if (starts({0xEF, 0xBB, 0xBF}))
+        text = bytes.substr(3);
+    else if (IsCp932EncodingName(DeclaredEncodingOf(bytes)))
+        text = ToUtf8(Cp932ToWide(bytes));
+    else
+        decoded = false;
+
+    const std::string& source = decoded ? text : bytes;
+    xmlDocPtr doc = ParseDocument(source, decoded, path, m_impl->preserveWhiteSpace, error);
+    m_impl->ReplaceContent(doc ? doc : xmlNewDoc(BAD_CAST "1.0"));
+    m_impl->declaredEncoding = doc ? DeclaredEncodingOf(source) : std::string();
+    return doc != nullptr;
+}
+
+bool XmlDocument::loadXML(std::u16string_view text)
+{
+    if (!text.empty() && text.front() == u'\uFEFF')
+        text.remove_prefix(1);
+    const std::string utf8 = ToUtf8(text);
+    xmlDocPtr doc = ParseDocument(utf8, true, std::string(), m_impl->preserveWhiteSpace, m_impl->parseError);
+    m_impl->ReplaceContent(doc ? doc : xmlNewDoc(BAD_CAST "1.0"));
+    m_impl->declaredEncoding = doc ? DeclaredEncodingOf(utf8) : std::string();
+    return doc != nullptr;
+}
+
+const XmlParseError& XmlDocument::parseError() const { return m_impl->parseError; }
+
+bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
+{
+    const std::string& declared = m_impl->declaredEncoding;
+    if (encoding == XmlEncoding::Declared) {
+        if (IsUtf16EncodingName(declared))
+            encoding = XmlEncoding::Utf16;
+        else if (IsCp932EncodingName(declared))
+            encoding = XmlEncoding::Cp932;
+        else
+            encoding = XmlEncoding::Utf8;
+    }
+    std::string name = "UTF-8";
+    if (encoding == XmlEncoding::Utf16)
+        name = "UTF-16";
+    else if (encoding == XmlEncoding::Cp932)
+        name = IsCp932EncodingName(declared) ? declared : std::string("Shift-JIS");
+
+    xmlDocPtr doc = m_impl->doc;
+    xmlDocPtr copy = nullptr;
+    if (encoding == XmlEncoding::Cp932 && HasCdataOutsideCp932(reinterpret_cast<xmlNodePtr>(doc))) {
+        copy = xmlCopyDoc(doc, 1);
+        if (!copy)
+            return false;
+        ConvertCdataOutsideCp932(reinterpret_cast<xmlNodePtr>(copy));
+        doc = copy;
+    }
+    ErrorCapture capture;
+    xmlBufferPtr buffer = xmlBufferCreate();
+    bool ok = buffer != nullptr;
+    if (ok) {
+        xmlSaveCtxtPtr context = xmlSaveToBuffer(buffer, name.c_str(), 0);
+        ok = context != nullptr;
+        if (ok) {
+            ok = xmlSaveDoc(context, doc) >= 0;
+            ok = xmlSaveClose(context) >= 0 && ok;
+        }
+    }
+    std::string bytes;
+    if (ok)
+        bytes.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
+    if (buffer)
+        xmlBufferFree(buffer);
+    if (copy)
+        xmlFreeDoc(copy);
+    return ok && WriteFileReplacing(path, bytes);
+}
+
+std::u16string XmlDocument::xml() const { return ToUtf16(SerialiseNode(reinterpret_cast<xmlNodePtr>(m_impl->doc))); }
+
+void XmlDocument::setPreserveWhiteSpace(bool preserve) { m_impl->preserveWhiteSpace = preserve; }
+
+bool XmlDocument::preserveWhiteSpace() const { return m_impl->preserveWhiteSpace; }
+
+void XmlDocument::setProperty(std::u16string_view name, std::u16string_view value)
+{
+    if (name == u"SelectionLanguage") {
+        if (value != u"XPath")
+            throw XmlError("Only XPath is supported as selection language");
+        return;
+    }
+    if (name != u"SelectionNamespaces")
+        throw XmlError("Unknown document property: " + ToUtf8(name));
+
+    // Declarations in attribute form: xmlns:prefix='uri' or xmlns="uri", separated by spaces.
+    std::vector<std::pair<std::string, std::string>> declarations;
+    const std::string text = ToUtf8(value);
+    size_t at = 0;
+    const auto skipSpace = [&] {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+            ++at;
+    };
+    const auto malformed = [&] { return XmlError("Malformed SelectionNamespaces value: " + text); };
+    for (skipSpace(); at < text.size(); skipSpace()) {
+        if (text.compare(at, 5, "xmlns") != 0)
+            throw malformed();
+        at += 5;
+        std::string prefix;
+        if (at < text.size() && text[at] == ':') {
+            const size_t start = ++at;
+            while (at < text.size() && text[at] != '=' && text[at] != ' ' && text[at] != '\t')
+                ++at;
+            prefix = text.substr(start, at - start);
+            if (prefix.empty() || xmlValidateNCName(X(prefix), 0) != 0)
+                throw malformed();
+        }
+        skipSpace();
+        if (at >= text.size() || text[at] != '=')
+            throw malformed();
+        ++at;
+        skipSpace();
+        if (at >= text.size() || (text[at] != '\'' && text[at] != '"'))
+            throw malformed();
+        const char quote = text[at++];
+        const size_t close = text.find(quote, at);
+        if (close == std::string::npos)
+            throw malformed();
+        declarations.emplace_back(prefix, text.substr(at, close - at));
+        at = close + 1;
+    }
+    m_impl->selectionNamespaces = std::move(declarations);
+    m_impl->selectionNamespacesText = value;
+}
+
+std::u16string XmlDocument::getProperty(std::u16string_view name) const
+{
+    if (name == u"SelectionLanguage")
+        return u"XPath";
+    if (name == u"SelectionNamespaces")
+        return m_impl->selectionNamespacesText;
+    throw XmlError("Unknown document property: " + ToUtf8(name));
+}
+
+XmlNode XmlDocument::documentElement() const { return XmlAccess::Make(xmlDocGetRootElement(m_impl->doc)); }
+
+XmlNode XmlDocument::node() const { return XmlAccess::Make(reinterpret_cast<xmlNodePtr>(m_impl->doc)); }
+
+XmlNode XmlDocument::createElement(std::u16string_view name)
+{
+    const std::string utf8 = ToUtf8(name);
+    ValidateName(utf8);
+    return CheckedCreation(*m_impl, xmlNewDocNode(m_impl->doc, nullptr, X(utf8), nullptr));
+}
+
+XmlNode XmlDocument::createAttribute(std::u16string_view name)
+{
+    const std::string utf8 = ToUtf8(name);
+    ValidateName(utf8);
+    return CheckedCreation(*m_impl, reinterpret_cast<xmlNodePtr>(xmlNewDocProp(m_impl->doc, X(utf8), nullptr)));
+}
+
+XmlNode XmlDocument::createTextNode(std::u16string_view text)
+{
+    return CheckedCreation(*m_impl, xmlNewDocText(m_impl->doc, X(ToUtf8(text))));
+}
+
+XmlNode XmlDocument::createCDATASection(std::u16string_view text)
+{
+    const std::string utf8 = ToUtf8(text);
+    return CheckedCreation(*m_impl, xmlNewCDataBlock(m_impl->doc, X(utf8), static_cast<int>(utf8.size())));
+}
+
+XmlNode XmlDocument::createComment(std::u16string_view text)
+{
+    return CheckedCreation(*m_impl, xmlNewDocComment(m_impl->doc, X(ToUtf8(text))));
+}
