@@ -1,0 +1,70 @@
+#include "base/dom_transfer.h"
+
+#include "base/attribute_vocabulary.h"
+#include "base/element_vocabulary.h"
+#include "base/xml_node.h"
+
+#include <exception>
+#include <memory>
+
+void ImportDomNode(CQNXMLNode* node, const XmlNode& domNode)
+{
+    if (!node)
+        return;
+    try {
+        for (const XmlNode& attribute : domNode.attributes())
+            if (attribute.nodeType() == XmlNodeType::Attribute)
+                SetAttribute(node, CStringW(attribute.nodeName()), CStringW(attribute.nodeValue()));
+        for (const XmlNode& child : domNode.childNodes()) {
+            switch (child.nodeType()) {
+            case XmlNodeType::Element: {
+                const CStringW name(child.nodeName());
+                std::unique_ptr<CQNXMLNode> object(CreateXMLNode(XMLElementCodeFromName(name.c_str())));
+                if (!object)
+                    break;  // unknown, or without a class: skipped with its subtree
+                ImportDomNode(object.get(), child);
+                if (node->AppendChild(object.get()) >= 0)
+                    object.release();
+                break;
+            }
+            case XmlNodeType::Text:
+            case XmlNodeType::CDataSection:
+                node->SetText(CStringW(child.nodeValue()));  // the last one wins
+                break;
+            default:
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+        // What was filled before the failure stays.
+    }
+}
+
+void ExportNodeToDom(const CQNXMLNode* node, XmlDocument& document, XmlNode element)
+{
+    if (!node)
+        return;
+    try {
+        WriteMathMLAttributes(node, element);
+        const int code = node->m_typeCode;
+        if (code < XEC_MI || code > XEC_MTEXT) {
+            const int count = node->GetChildCount();
+            for (int i = 0; i < count; ++i) {
+                const CQNXMLNode* child = node->GetChildAt(i);
+                if (!child)
+                    continue;
+                XmlNode childElement = document.createElement(XMLElementNameFromCode(child->m_typeCode).View());
+                element.appendChild(childElement);
+                ExportNodeToDom(child, document, childElement);
+            }
+            return;
+        }
+        const CStringW& text = node->GetText();
+        if (text.Find(u'<') >= 0 || text.Find(u'>') >= 0)
+            element.appendChild(document.createCDATASection(text.View()));
+        else
+            element.setText(text.View());
+    } catch (const std::exception&) {
+        // What was set and appended before the failure stays.
+    }
+}
