@@ -523,6 +523,9 @@ void XmlDocument::Impl::ReplaceContent(xmlDocPtr newDoc)
 {
     FreeContent();
     doc = newDoc;
+    // libxml2 writes attribute values of a document without encoding as character references.
+    if (doc && !doc->encoding)
+        doc->encoding = xmlStrdup(BAD_CAST "UTF-8");
     RegisterDocument(doc, this);
 }
 

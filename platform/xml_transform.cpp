@@ -192,6 +192,8 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
         return std::nullopt;
     }
 
+    if (!result.p->encoding)
+        result.p->encoding = xmlStrdup(BAD_CAST "UTF-8");  // keeps attribute values unescaped
     xmlOutputBufferPtr output = xmlAllocOutputBuffer(nullptr);
     if (!output) {
         RecordFailure(source->doc, capture, "Out of memory");

@@ -288,6 +288,7 @@ TEST(XmlDocument, SavesCodePage932DeclaredShiftJis)
                             u"<fo:block-container/></fo:root>"));
     XmlNode container = doc.documentElement().firstChild();
     XmlNode a = doc.createElement(u"fo:inline");
+    a.setAttribute(u"font-family", u"가ＭＳ");
     a.appendChild(doc.createTextNode(u"①～\\"));
     container.appendChild(a);
     XmlNode b = doc.createElement(u"fo:inline");
@@ -301,7 +302,7 @@ TEST(XmlDocument, SavesCodePage932DeclaredShiftJis)
     EXPECT_EQ(ReadBytes(path),
               "<?xml version=\"1.0\" encoding=\"Shift-JIS\"?>\n"
               "<fo:root xmlns:fo=\"http://www.w3.org/1999/XSL/Format\" version=\"1.0\"><fo:block-container>"
-              "<fo:inline>\x87\x40\x81\x60\\</fo:inline><fo:inline>x&lt;&#44032;</fo:inline>"
+              "<fo:inline font-family=\"&#44032;\x82\x6c\x82\x72\">\x87\x40\x81\x60\\</fo:inline><fo:inline>x&lt;&#44032;</fo:inline>"
               "<fo:inline><![CDATA[a<b]]></fo:inline></fo:block-container></fo:root>\n");
     // The document in memory keeps its CDATA section.
     EXPECT_EQ(b.firstChild().nodeType(), XmlNodeType::CDataSection);
