@@ -169,6 +169,10 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
     }
     styleDoc.release();  // the compiled stylesheet owns it now
 
+    if (source->type != XML_DOCUMENT_NODE && source->type != XML_ELEMENT_NODE) {
+        RecordFailure(source->doc, capture, "Only a document or an element can be transformed");
+        return std::nullopt;
+    }
     OwnedDoc sourceCopy;
     xmlDocPtr input = source->doc;
     if (source->type != XML_DOCUMENT_NODE) {

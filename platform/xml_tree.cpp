@@ -548,8 +548,13 @@ XmlNode XmlNode::setAttributeNode(XmlNode attributeNode)
             return XmlNode();
         throw XmlError("The attribute belongs to another element");
     }
-    AdoptInto(node, n->doc, n);
     ForgetDetached(node);
+    try {
+        AdoptInto(node, n->doc, n);
+    } catch (...) {
+        RememberDetached(node);
+        throw;
+    }
     const std::string name = QualifiedName(attribute->ns ? attribute->ns->prefix : nullptr, attribute->name);
     xmlAttrPtr former = FindAttribute(n, name);
     attribute->parent = n;
@@ -613,7 +618,12 @@ XmlNode XmlNode::insertBefore(XmlNode child, XmlNode reference)
             throw XmlError("A document has only one top-level element");
     }
     TakeOut(node);
-    AdoptInto(node, parent->doc, parent->type == XML_ELEMENT_NODE ? parent : nullptr);
+    try {
+        AdoptInto(node, parent->doc, parent->type == XML_ELEMENT_NODE ? parent : nullptr);
+    } catch (...) {
+        RememberDetached(node);  // its document keeps it, as any node outside the tree
+        throw;
+    }
     LinkChild(parent, node, before);
     ResolveCreatedNames(node);
     if (node->type == XML_ELEMENT_NODE && parent->type == XML_ELEMENT_NODE)
