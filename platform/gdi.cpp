@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/gdi_internal.h"
+#include "platform/gdi_qt.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1067,7 +1068,7 @@ BOOL CDC::GetCharWidth32W(UINT first, UINT last, int* widths) const
 
 ScreenDCFactory SetScreenDCFactory(ScreenDCFactory factory) { return std::exchange(g_screenFactory, factory); }
 
-std::unique_ptr<CDC> CreateScreenDC() { return g_screenFactory ? g_screenFactory() : nullptr; }
+std::unique_ptr<CDC> CreateScreenDC() { return g_screenFactory ? g_screenFactory() : CreateQtScreenDC(); }
 
 // ---------------------------------------------------------------------------------------------
 // DIB decoding

@@ -1,5 +1,7 @@
 // Entry point of every test program: a headless Qt application around GoogleTest,
 // so that tests may draw with fonts and images.
+#include "platform/fonts.h"
+
 #include <QGuiApplication>
 #include <QByteArray>
 #include <QDir>
@@ -20,6 +22,8 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", runtimeDir.toLocal8Bit());
     }
     ::testing::InitGoogleTest(&argc, argv);
+    // The program's font aliases, before Qt reads the fonts.
+    LoadFontAliasRules();
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,494 @@
+#include "platform/gdi_qt_text.h"
+
+#include "platform/gdi.h"
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QRawFont>
+#include <QString>
+
+#include <hb.h>
+#include <unicode/uchar.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+namespace qttext {
+
+namespace {
+
+// Pixel size at which a font's design metrics are read; every other size scales from it.
+constexpr double kReferenceSize = 1000.0;
+// Pixel size of the em when a font asks for none (lfHeight 0): a 16-pixel cell.
+constexpr double kDefaultCell = 16.0;
+
+uint16_t Be16(const QByteArray& table, int offset)
+{
+    if (offset + 2 > table.size())
+        return 0;
+    return static_cast<uint16_t>((uint8_t(table[offset]) << 8) | uint8_t(table[offset + 1]));
+}
+
+} // namespace
+
+struct Glyph {
+    quint32 index = 0;
+    double advance = 0;  // in ems
+};
+
+struct Face {
+    std::string key;
+    QRawFont reference;
+    int unitsPerEm = 1000;
+    // In ems, as the system's text metrics give them.
+    double ascent = 0.88;
+    double descent = 0.12;
+    double leading = 0;
+    double averageWidth = 0.5;
+    double maxWidth = 1;
+    hb_face_t* hbFace = nullptr;
+    hb_font_t* hbFont = nullptr;
+    std::unordered_map<char32_t, Glyph> glyphs;
+    std::unordered_map<char32_t, bool> verticalForms;
+    std::map<int, QRawFont> sized;
+
+    ~Face()
+    {
+        if (hbFont)
+            hb_font_destroy(hbFont);
+        if (hbFace)
+            hb_face_destroy(hbFace);
+    }
+
+    // The glyph of a character; index 0 when the font has none.
+    Glyph GlyphOf(char32_t c)
+    {
+        auto it = glyphs.find(c);
+        if (it != glyphs.end())
+            return it->second;
+        Glyph g;
+        QChar units[2];
+        int count = 1;
+        if (c >= 0x10000) {
+            units[0] = QChar::highSurrogate(c);
+            units[1] = QChar::lowSurrogate(c);
+            count = 2;
+        } else {
+            units[0] = QChar(static_cast<char16_t>(c));
+        }
+        quint32 indexes[2] = {0, 0};
+        int numGlyphs = 2;
+        if (reference.glyphIndexesForChars(units, count, indexes, &numGlyphs) && numGlyphs >= 1 && indexes[0] != 0) {
+            g.index = indexes[0];
+            QPointF advance;
+            if (reference.advancesForGlyphIndexes(&g.index, &advance, 1, QRawFont::UseDesignMetrics))
+                g.advance = advance.x() / kReferenceSize;
+        }
+        glyphs.emplace(c, g);
+        return g;
+    }
+
+    QRawFont AtSize(double pixelSize)
+    {
+        const int key = static_cast<int>(std::lround(pixelSize * 64));
+        auto it = sized.find(key);
+        if (it != sized.end())
+            return it->second;
+        if (sized.size() >= 24)
+            sized.clear();
+        QRawFont font = reference;
+        font.setPixelSize(key / 64.0);
+        sized.emplace(key, font);
+        return font;
+    }
+
+    // Whether the font has a vertical form of the character (its 'vert' feature changes it).
+    bool HasVerticalForm(char32_t c)
+    {
+        auto it = verticalForms.find(c);
+        if (it != verticalForms.end())
+            return it->second;
+        bool vertical = false;
+        const Glyph plain = GlyphOf(c);
+        if (hbFont && plain.index != 0) {
+            hb_buffer_t* buffer = hb_buffer_create();
+            hb_buffer_add(buffer, c, 0);
+            hb_buffer_set_content_type(buffer, HB_BUFFER_CONTENT_TYPE_UNICODE);
+            hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
+            hb_buffer_guess_segment_properties(buffer);
+            hb_shape(hbFont, buffer, nullptr, 0);
+            unsigned count = 0;
+            hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+            vertical = count == 1 && info[0].codepoint != plain.index;
+            hb_buffer_destroy(buffer);
+        }
+        verticalForms.emplace(c, vertical);
+        return vertical;
+    }
+};
+
+namespace {
+
+struct Cache {
+    std::map<std::string, std::shared_ptr<Face>> faces;
+    std::vector<std::shared_ptr<Face>> fallbacks;
+    bool fallbacksLoaded = false;
+};
+
+Cache& TheCache()
+{
+    static Cache* cache = new Cache;
+    return *cache;
+}
+
+std::shared_ptr<Face> LoadFace(const std::string& file, int index, const std::string& family)
+{
+    const std::string key = file + '#' + std::to_string(index);
+    Cache& cache = TheCache();
+    auto it = cache.faces.find(key);
+    if (it != cache.faces.end())
+        return it->second;
+    auto face = std::make_shared<Face>();
+    face->key = key;
+    if (index == 0) {
+        face->reference = QRawFont(QString::fromStdString(file), kReferenceSize, QFont::PreferNoHinting);
+    } else {
+        // A face inside a collection: Qt's own font matching picks it by family.
+        QFont font(QString::fromStdString(family));
+        font.setHintingPreference(QFont::PreferNoHinting);
+        face->reference = QRawFont::fromFont(font);
+        face->reference.setPixelSize(kReferenceSize);
+    }
+    if (!face->reference.isValid()) {
+        cache.faces.emplace(key, nullptr);
+        return nullptr;
+    }
+    face->unitsPerEm = std::max(16, static_cast<int>(face->reference.unitsPerEm()));
+    const double upem = face->unitsPerEm;
+    face->ascent = face->reference.ascent() / kReferenceSize;
+    face->descent = face->reference.descent() / kReferenceSize;
+    const QByteArray os2 = face->reference.fontTable("OS/2");
+    if (os2.size() >= 78) {
+        const double winAscent = Be16(os2, 74) / upem;
+        const double winDescent = Be16(os2, 76) / upem;
+        if (winAscent + winDescent > 0) {
+            face->ascent = winAscent;
+            face->descent = winDescent;
+        }
+    }
+    const QByteArray hhea = face->reference.fontTable("hhea");
+    if (hhea.size() >= 10) {
+        const double lineHeight = (int16_t(Be16(hhea, 4)) - int16_t(Be16(hhea, 6)) + int16_t(Be16(hhea, 8))) / upem;
+        face->leading = std::max(0.0, lineHeight - face->ascent - face->descent);
+    }
+    // The average width is that of "x", as the system's fonts give it.
+    const Glyph x = face->GlyphOf(U'x');
+    face->averageWidth = x.index != 0 ? x.advance : face->reference.averageCharWidth() / kReferenceSize;
+    face->maxWidth = face->reference.maxCharWidth() / kReferenceSize;
+    if (hb_blob_t* blob = hb_blob_create_from_file(file.c_str())) {
+        face->hbFace = hb_face_create(blob, static_cast<unsigned>(index));
+        hb_blob_destroy(blob);
+        face->hbFont = hb_font_create(face->hbFace);
+        hb_font_set_scale(face->hbFont, face->unitsPerEm, face->unitsPerEm);
+    }
+    cache.faces.emplace(key, face);
+    return face;
+}
+
+const std::vector<std::shared_ptr<Face>>& Fallbacks()
+{
+    Cache& cache = TheCache();
+    if (!cache.fallbacksLoaded) {
+        cache.fallbacksLoaded = true;
+        for (const std::string& file : FallbackFontFiles())
+            if (auto face = LoadFace(file, 0, std::string()))
+                cache.fallbacks.push_back(face);
+    }
+    return cache.fallbacks;
+}
+
+// One character of a text: the face and glyph that draw it.
+struct Item {
+    Face* face = nullptr;
+    Glyph glyph;
+    char32_t c = 0;
+    size_t unit = 0;   // index of its first unit
+    size_t units = 1;  // 1, or 2 for a surrogate pair
+};
+
+std::vector<Item> Itemize(const FontSetup& setup, std::u16string_view text)
+{
+    std::vector<Item> items;
+    for (size_t i = 0; i < text.size();) {
+        Item item;
+        item.unit = i;
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            item.units = 2;
+        }
+        i += item.units;
+        if (setup.resolved.gaiji && c < 0x10000)
+            c = GaijiShownChar(static_cast<char16_t>(c));
+        item.c = c;
+        item.face = setup.face.get();
+        item.glyph = item.face->GlyphOf(c);
+        if (item.glyph.index == 0 && c > 0x20) {
+            for (const auto& fallback : Fallbacks()) {
+                const Glyph g = fallback->GlyphOf(c);
+                if (g.index != 0) {
+                    item.face = fallback.get();
+                    item.glyph = g;
+                    break;
+                }
+            }
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+bool IsUpright(Face* face, char32_t c)
+{
+    switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_VERTICAL_ORIENTATION)) {
+    case U_VO_UPRIGHT:
+    case U_VO_TRANSFORMED_UPRIGHT:
+        return true;
+    case U_VO_TRANSFORMED_ROTATED:
+        // Brackets, the long vowel mark and the like stand upright in their vertical forms;
+        // without one they turn with the line.
+        return face->HasVerticalForm(c);
+    default:
+        return false;
+    }
+}
+
+void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32>& glyphs,
+             const std::vector<QPointF>& positions, const QTransform& transform, bool bold, double boldShift)
+{
+    QGlyphRun run;
+    run.setRawFont(face->AtSize(em));
+    run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
+    run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
+    painter.setTransform(transform);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    if (bold) {
+        painter.setTransform(QTransform::fromTranslate(boldShift, 0) * transform);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+    }
+}
+
+} // namespace
+
+FontSetup SetUpFont(const LOGFONTA& font, double scaleX, double scaleY)
+{
+    FontSetup setup;
+    setup.font = font;
+    scaleX = std::abs(scaleX);
+    scaleY = std::abs(scaleY);
+    if (!ResolveFont(font, &setup.resolved))
+        return setup;
+    setup.face = LoadFace(setup.resolved.file, setup.resolved.index, setup.resolved.family);
+    if (!setup.face)
+        return setup;
+    const Face& face = *setup.face;
+    const double cell = face.ascent + face.descent;
+    // lfHeight below 0 is the em (character height), above 0 the cell height.
+    if (font.lfHeight < 0)
+        setup.em = -double(font.lfHeight) * scaleY;
+    else if (font.lfHeight > 0)
+        setup.em = double(font.lfHeight) * scaleY / cell;
+    else
+        setup.em = kDefaultCell / cell;
+    if (font.lfWidth > 0 && face.averageWidth > 0 && setup.em > 0)
+        setup.stretch = (double(font.lfWidth) * scaleX) / (face.averageWidth * setup.em);
+    setup.ascent = face.ascent * setup.em;
+    setup.descent = face.descent * setup.em;
+    setup.leading = face.leading * setup.em;
+    setup.averageWidth = face.averageWidth * setup.em * setup.stretch;
+    setup.maxWidth = face.maxWidth * setup.em * setup.stretch;
+    return setup;
+}
+
+std::vector<double> Advances(const FontSetup& setup, std::u16string_view text)
+{
+    std::vector<double> advances(text.size(), 0.0);
+    if (!setup.face)
+        return advances;
+    for (const Item& item : Itemize(setup, text))
+        advances[item.unit] = item.glyph.advance * setup.em * setup.stretch;
+    return advances;
+}
+
+void CharAbc(const FontSetup& setup, char16_t unit, double* a, double* b, double* c)
+{
+    *a = *b = *c = 0;
+    if (!setup.face)
+        return;
+    const std::vector<Item> items = Itemize(setup, std::u16string_view(&unit, 1));
+    const Item& item = items.front();
+    const double scale = setup.em * setup.stretch;
+    const double advance = item.glyph.advance * scale;
+    if (item.glyph.index == 0) {
+        *b = advance;
+        return;
+    }
+    const QRectF ink = item.face->reference.boundingRect(item.glyph.index);
+    *a = ink.left() / kReferenceSize * scale;
+    *b = ink.width() / kReferenceSize * scale;
+    *c = advance - *a - *b;
+}
+
+bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view text, const DrawRequest& request)
+{
+    if (!setup.face || setup.em <= 0)
+        return false;
+    const std::vector<Item> items = Itemize(setup, text);
+    std::vector<double> advances = request.advances;
+    if (advances.size() != text.size()) {
+        advances.assign(text.size(), 0.0);
+        for (const Item& item : items)
+            advances[item.unit] = item.glyph.advance * setup.em * setup.stretch;
+    }
+    double width = 0;
+    for (double a : advances)
+        width += a;
+
+    // The text's frame: x along the line from the reference point, y down across it.
+    double x0 = 0;
+    if ((request.align & TA_CENTER) == TA_CENTER)
+        x0 = -width / 2;
+    else if (request.align & TA_RIGHT)
+        x0 = -width;
+    double baseline = 0;
+    if ((request.align & TA_BASELINE) == TA_BASELINE)
+        baseline = 0;
+    else if (request.align & TA_BOTTOM)
+        baseline = -setup.descent;
+    else
+        baseline = setup.ascent;
+    const int escapement = ((setup.font.lfEscapement % 3600) + 3600) % 3600;
+    QTransform frame = QTransform::fromTranslate(request.origin.x(), request.origin.y());
+    frame.rotate(-escapement / 10.0);
+    const bool uprightMode = setup.resolved.vertical && escapement == 2700;
+    const bool italic = setup.font.lfItalic != 0 && setup.resolved.syntheticItalic;
+    const bool bold = setup.resolved.syntheticBold;
+    const double boldShift = std::max(1.0, setup.em / 32);
+
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (request.opaque) {
+        painter.setTransform(frame);
+        painter.fillRect(QRectF(x0, baseline - setup.ascent, width, setup.ascent + setup.descent), request.background);
+    }
+    painter.setPen(request.color);
+
+    // Glyph transform of turned (and ordinary) text: stretched and, for a synthetic italic,
+    // slanted about the baseline.
+    QTransform glyphSpace = QTransform::fromScale(setup.stretch, 1);
+    if (italic)
+        glyphSpace = QTransform(1, 0, -0.2, 1, 0.2 * baseline, 0) * glyphSpace;
+    const QTransform lineTransform = glyphSpace * frame;
+
+    size_t i = 0;
+    std::vector<double> cellStart(items.size());
+    {
+        double x = x0;
+        for (size_t k = 0; k < items.size(); ++k) {
+            cellStart[k] = x;
+            for (size_t u = 0; u < items[k].units; ++u)
+                x += advances[items[k].unit + u];
+        }
+    }
+    auto cellAdvance = [&](size_t k) {
+        double a = 0;
+        for (size_t u = 0; u < items[k].units; ++u)
+            a += advances[items[k].unit + u];
+        return a;
+    };
+    while (i < items.size()) {
+        Face* face = items[i].face;
+        const bool upright = uprightMode && IsUpright(face, items[i].c);
+        size_t end = i + 1;
+        while (end < items.size() && items[end].face == face && (uprightMode && IsUpright(face, items[end].c)) == upright)
+            ++end;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions;
+        if (!upright) {
+            for (size_t k = i; k < end; ++k) {
+                if (items[k].glyph.index == 0)
+                    continue;
+                glyphs.push_back(items[k].glyph.index);
+                positions.emplace_back(cellStart[k] / setup.stretch, baseline);
+            }
+            if (!glyphs.empty())
+                DrawRun(painter, face, setup.em, glyphs, positions, lineTransform, bold, boldShift / setup.stretch);
+        } else if (face->hbFont) {
+            // Upright characters, shaped top to bottom: each is centred in its cell on the line.
+            hb_buffer_t* buffer = hb_buffer_create();
+            for (size_t k = i; k < end; ++k)
+                hb_buffer_add(buffer, items[k].c, static_cast<unsigned>(k - i));
+            hb_buffer_set_content_type(buffer, HB_BUFFER_CONTENT_TYPE_UNICODE);
+            hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
+            hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
+            hb_buffer_guess_segment_properties(buffer);
+            hb_shape(face->hbFont, buffer, nullptr, 0);
+            unsigned count = 0;
+            const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+            const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+            const double s = setup.em / face->unitsPerEm;
+            const double across = baseline + (setup.descent - setup.ascent) / 2;
+            std::vector<double> clusterAdvance(end - i, 0.0);
+            for (unsigned g = 0; g < count; ++g)
+                clusterAdvance[std::min<size_t>(info[g].cluster, end - i - 1)] -= pos[g].y_advance;
+            double penY = 0;
+            double clusterPen = 0;
+            size_t currentCluster = SIZE_MAX;
+            for (unsigned g = 0; g < count; ++g) {
+                const size_t k = i + std::min<size_t>(info[g].cluster, end - i - 1);
+                if (info[g].cluster != currentCluster) {
+                    currentCluster = info[g].cluster;
+                    clusterPen = penY;
+                }
+                const double vertical = clusterAdvance[k - i] * s;
+                const double along = cellStart[k] + (cellAdvance(k) - vertical) / 2 +
+                                     (-(penY - clusterPen) - pos[g].y_offset) * s;
+                const QPointF point = frame.map(QPointF(along, across)) + QPointF(pos[g].x_offset * s, 0);
+                if (info[g].codepoint != 0) {
+                    glyphs.push_back(info[g].codepoint);
+                    positions.push_back(point);
+                }
+                penY += pos[g].y_advance;
+            }
+            hb_buffer_destroy(buffer);
+            if (!glyphs.empty())
+                DrawRun(painter, face, setup.em, glyphs, positions, QTransform(), bold, boldShift);
+        }
+        i = end;
+    }
+
+    if (setup.font.lfUnderline || setup.font.lfStrikeOut) {
+        painter.setTransform(frame);
+        const double thickness = std::max(1.0, setup.em / 16);
+        if (setup.font.lfUnderline)
+            painter.fillRect(QRectF(x0, baseline + setup.descent / 3, width, thickness), request.color);
+        if (setup.font.lfStrikeOut)
+            painter.fillRect(QRectF(x0, baseline - setup.ascent / 3, width, thickness), request.color);
+    }
+    painter.restore();
+    return true;
+}
+
+void ReleaseFonts()
+{
+    Cache& cache = TheCache();
+    cache.fallbacks.clear();
+    cache.faces.clear();
+    cache.fallbacksLoaded = false;
+}
+
+} // namespace qttext
