@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <iostream>
 #include <string>
 
@@ -87,6 +89,58 @@ TEST(QtDC, LinesAndRectanglesLeaveOutTheirLastPixels)
     EXPECT_EQ(dc->GetPixel(19, 15), kWhite);
     EXPECT_EQ(dc->GetPixel(15, 12), kWhite);  // hollow
     EXPECT_EQ(dc->GetPixel(100, 100), 0xFFFFFFFFu);
+}
+
+TEST(QtDC, ArcsCurvesPolygonsAndPens)
+{
+    auto dc = CQtDC::WithImage(120, 120);
+    auto dark = [&](int x0, int y0, int x1, int y1) {
+        return InkIn(*dc->Image(), QRect(QPoint(x0, y0), QPoint(x1, y1))).count > 0;
+    };
+    // Counter-clockwise from the ray through the right end to the ray through the left end:
+    // the upper half of the circle.
+    dc->Arc(0, 0, 41, 41, 40, 20, 0, 20);
+    EXPECT_TRUE(dark(18, 0, 22, 1));
+    EXPECT_FALSE(dark(18, 30, 22, 41));
+    const RECT clear{0, 0, 120, 120};
+    dc->FillSolidRect(&clear, 0xFFFFFF);
+
+    const POINT curve[4] = {{0, 0}, {25, 0}, {25, 50}, {50, 50}};
+    dc->PolyBezier(curve, 4);
+    EXPECT_TRUE(dark(23, 23, 27, 27));
+    EXPECT_FALSE(dark(35, 5, 45, 15));
+    dc->FillSolidRect(&clear, 0xFFFFFF);
+
+    // A five-pointed star: its centre is inside only by the winding rule.
+    POINT star[5];
+    for (int i = 0; i < 5; ++i) {
+        const double a = -std::numbers::pi / 2 + i * 4 * std::numbers::pi / 5;
+        star[i] = POINT{60 + int(std::lround(50 * std::cos(a))), 60 + int(std::lround(50 * std::sin(a)))};
+    }
+    dc->SelectStockObject(BLACK_BRUSH);
+    dc->SelectStockObject(NULL_PEN);
+    dc->Polygon(star, 5);
+    EXPECT_EQ(dc->GetPixel(60, 62), kWhite);
+    EXPECT_EQ(dc->GetPixel(60, 20), 0u);  // an arm
+    dc->SetPolyFillMode(WINDING);
+    dc->Polygon(star, 5);
+    EXPECT_EQ(dc->GetPixel(60, 62), 0u);
+    dc->FillSolidRect(&clear, 0xFFFFFF);
+
+    CPen wide(PS_SOLID, 5, 0);
+    CPen dotted(PS_DOT, 1, 0);
+    dc->SelectObject(&wide);
+    dc->MoveTo(10, 10);
+    dc->LineTo(100, 10);
+    EXPECT_EQ(dc->GetPixel(50, 12), 0u);
+    dc->SelectObject(&dotted);
+    dc->MoveTo(10, 50);
+    dc->LineTo(100, 50);
+    int inked = 0;
+    for (int x = 10; x < 100; ++x)
+        inked += dc->GetPixel(x, 50) == 0 ? 1 : 0;
+    EXPECT_GT(inked, 30);
+    EXPECT_LT(inked, 60);
 }
 
 TEST(QtDC, InvertingOperationsUndoThemselves)
