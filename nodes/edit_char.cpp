@@ -1,0 +1,275 @@
+#include "nodes/edit_char.h"
+
+#include "base/default_fonts.h"
+#include "nodes/display_map.h"
+#include "nodes/edit_switches.h"
+#include "nodes/node_text.h"
+#include "nodes/undo.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Selects the character's own device font for drawing when the parent hands none down, and puts
+// the previous font back afterwards. A font that cannot be made leaves the current one selected.
+class NodeFontSelection {
+public:
+    NodeFontSelection(CDC* dc, CDisplayMap* map, const CEditChar* node, const LAYOUT_CONTEXT* context)
+        : m_dc(dc)
+    {
+        if ((context == nullptr || !context->font) && node->CreateDeviceFont(map, &m_font)) {
+            m_previous = dc->SelectObject(m_font);
+            m_selected = true;
+        }
+    }
+    ~NodeFontSelection()
+    {
+        if (m_selected)
+            m_dc->SelectObject(m_previous);
+    }
+    NodeFontSelection(const NodeFontSelection&) = delete;
+    NodeFontSelection& operator=(const NodeFontSelection&) = delete;
+
+private:
+    CDC* m_dc;
+    CFont m_font;
+    HFONT m_previous;
+    bool m_selected = false;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CEditChar
+
+IMPLEMENT_SERIAL(CEditChar, CEditNode, 1)
+
+CEditChar::CEditChar() : CEditChar(EditKind::Code(EditKind::kChar)) {}
+
+CEditChar::CEditChar(EDIT_NODE_KIND kind) : CEditNode(kind)
+{
+    Reset();
+}
+
+CEditChar::CEditChar(char16_t character) : CEditChar()
+{
+    CEditNode::SetText(character);
+    m_state = kText;
+}
+
+CEditChar::CEditChar(const CStringW& text) : CEditChar()
+{
+    SetText(text);
+}
+
+void CEditChar::Reset()
+{
+    CQNXMLNode::SetText(CStringW());
+    CFontProperties::SetDefaults();
+    CColorRelatedProperties::Clear();
+    CBorderPaddingBackgroundProperties::SetDefaults();
+    CAreaAlignmentProperties::SetDefaults();
+    CKasenRenbanProperties::SetDefaults();
+    m_state = kEmpty;
+    m_rcHit = RECT{};
+    CDefaultFontTable::Instance().GetDefaultFont(&m_lf, CurrentWritingVertical);
+    m_dirty = 1;
+}
+
+int CEditChar::SetText(const CStringW& text)
+{
+    if (text.IsEmpty()) {
+        Reset();
+        return GetBlank();
+    }
+    const int blank = CEditNode::SetText(text);
+    m_state = kText;
+    return blank;
+}
+
+void CEditChar::CopyFormat(const CEditNode* other)
+{
+    if (other == nullptr)
+        return;
+    m_lf = other->m_lf;
+    CFontProperties::Copy(*other);
+    CColorRelatedProperties::Copy(*other);
+    CBorderPaddingBackgroundProperties::Copy(*other);
+    CAreaAlignmentProperties::Copy(*other);
+    CCharacterProperties::Copy(*other);
+    CKasenRenbanProperties::Copy(*other);
+    m_dirty = 1;
+}
+
+void CEditChar::CopyFrom(const CEditChar* other)
+{
+    if (other == nullptr)
+        return;
+    CEditNode::SetText(other->GetText());
+    m_state = other->m_state;
+    CopyFormat(other);
+}
+
+void CEditChar::BuildLogFont(LOGFONTA* font) const
+{
+    BuildDeviceLogFont(0, font);
+    font->lfEscapement = 0;
+    font->lfOrientation = 0;
+}
+
+void CEditChar::BuildDeviceLogFont(int vertical, LOGFONTA* font) const
+{
+    *font = m_lf;
+    if (vertical) {
+        font->lfEscapement = 2700;
+        font->lfOrientation = 2700;
+    }
+    if (m_fontWidth == 2)
+        font->lfWidth = std::abs(font->lfHeight);
+    else if (m_fontWidth == 1)
+        font->lfWidth = std::abs(font->lfHeight / 4);
+    else
+        font->lfWidth = 0;
+    if (m_scriptPosition == 1 || m_scriptPosition == 2) {
+        font->lfHeight = ScriptSize(font->lfHeight);
+        font->lfWidth = ScriptSize(font->lfWidth);
+    }
+}
+
+BOOL CEditChar::CreateFont(CFont* font) const
+{
+    LOGFONTA description;
+    BuildLogFont(&description);
+    return font->CreateFontIndirect(&description);
+}
+
+BOOL CEditChar::CreateDeviceFont(CDisplayMap* map, CFont* font) const
+{
+    LOGFONTA description;
+    BuildDeviceLogFont(map->IsVertical(), &description);
+    SIZE extent{description.lfHeight, description.lfWidth};
+    map->DocToDeviceExtent(&extent);
+    description.lfHeight = extent.cx;
+    description.lfWidth = extent.cy;
+    return font->CreateFontIndirect(&description);
+}
+
+CEditNode* CEditChar::HitTest(int x, int y, int* after)
+{
+    CEditNode* hit = CEditNode::HitTest(x, y, after);
+    if (hit != nullptr && m_state == kEmpty && after != nullptr)
+        *after = 0;
+    return hit;
+}
+
+void CEditChar::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (!m_dirty)
+        return;
+    m_width = 0;
+    m_height = 0;
+
+    CFont own;
+    HFONT font = context != nullptr ? context->font : HFONT();
+    if (!font && CreateFont(&own))
+        font = own;
+    if (font && dc != nullptr) {
+        CMeasuringDC measuring(dc);
+        if (CDC* target = measuring.Get()) {
+            const HFONT previous = target->SelectObject(font);
+            target->GetTextMetricsA(&m_tm);
+            m_ascent = m_tm.tmAscent;
+            m_axis = m_tm.tmHeight / 2;
+            SIZE extent{1, m_tm.tmHeight};
+            if (!GetText().IsEmpty()) {
+                GetNodeTextExtent(target, GetText(), &extent);
+                if (context != nullptr && context->letterSpacing > 0)
+                    extent.cx += context->letterSpacing;
+            }
+            m_width = extent.cx;
+            m_height = extent.cy;
+            if (m_renbanType != 0) {
+                m_height += m_renbanSize;
+                if (map != nullptr && map->IsVertical()) {
+                    m_ascent += m_renbanSize;
+                    m_axis += m_renbanSize;
+                }
+            }
+            target->SelectObject(previous);
+        }
+    }
+    m_dirty = 0;
+}
+
+void CEditChar::Layout(LAYOUT_CONTEXT* context, int)
+{
+    if (context == nullptr)
+        return;
+    const int x = context->originX;
+    int baseline = context->originY + context->rowAscent;
+    if (m_scriptPosition == 2)
+        baseline -= m_tm.tmAscent;
+    else if (m_scriptPosition == 1)
+        baseline += m_tm.tmDescent;
+    m_ptText = POINT{x, baseline};
+    const int top = baseline - m_tm.tmAscent;
+    m_rcLayout = RECT{x, top, x + m_width, top + m_height};
+}
+
+void CEditChar::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (dc == nullptr || map == nullptr)
+        return;
+    NodeFontSelection selection(dc, map, this, context);
+    POINT origin = m_ptText;
+    map->DocToDevice(&origin);
+    if (GetText().IsEmpty())
+        return;
+    COLORREF color = m_color;
+    if (UseWideTextOut && FindAncestorWithFlags(static_cast<int>(EditKind::kInTextAnswer), 1) != nullptr)
+        color = 0x0000FF;
+    dc->SetTextColor(color);
+    DrawNodeText(dc, origin.x, origin.y, GetText());
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditCR
+
+IMPLEMENT_SERIAL(CEditCR, CEditChar, 1)
+
+CEditCR::CEditCR() : CEditChar(EditKind::Code(EditKind::kCR)) {}
+
+void CEditCR::SetTextAlign(int align, CUndoGroup* group)
+{
+    if (group != nullptr)
+        group->RecordInt(UndoCode::kTextAlign, this, m_textAlign, align);
+    m_textAlign = align;
+}
+
+void CEditCR::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (!GetText().IsEmpty()) {
+        CEditChar::Draw(dc, map, context);
+        return;
+    }
+    if (dc == nullptr || map == nullptr || dc->IsPrinting() || !LineBreakMarksVisible)
+        return;
+    NodeFontSelection selection(dc, map, this, context);
+    const int shift = (m_width < 2 ? m_height : m_width) / 2;
+    POINT origin{m_ptText.x - shift, m_ptText.y};
+    map->DocToDevice(&origin);
+    dc->SetTextColor(kLineBreakMarkColor);
+    DrawNodeText(dc, origin.x, origin.y, CStringW(kLineBreakMark));
+}
+
+void CEditCR::CopyStyleFromElement(CQNXMLNode* element)
+{
+    if (const auto* line = dynamic_cast<CBlockLineRelatedProperties*>(element))
+        CBlockLineRelatedProperties::Copy(*line);
+}
+
+void CEditCR::CopyStyleToElement(CQNXMLNode* element)
+{
+    if (auto* line = dynamic_cast<CBlockLineRelatedProperties*>(element))
+        line->Copy(*this);
+}

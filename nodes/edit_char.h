@@ -1,0 +1,69 @@
+// Characters and line breaks: the leaves that carry text. A character holds one character as a
+// rule, or a run of them; a line break ends every paragraph line and carries the paragraph's
+// alignment and spacing.
+#pragma once
+
+#include "nodes/edit_node.h"
+
+class CEditChar : public CEditNode {
+    DECLARE_SERIAL(CEditChar)
+public:
+    // Content state.
+    static constexpr int kEmpty = 0;
+    static constexpr int kText = 2;
+
+    CEditChar();
+    explicit CEditChar(char16_t character);
+    explicit CEditChar(const CStringW& text);
+
+    // Empty text, default formatting (the area-dimension and character records keep their
+    // values), the "Default" text font of the current writing direction, dirty.
+    void Reset();
+    // An empty text resets the character; any other sets it. Always marks the node dirty.
+    int SetText(const CStringW& text);
+    int SetText(const char16_t* text) { return SetText(CStringW(text)); }
+    int SetText(char16_t unit) { return SetText(CStringW(unit)); }
+
+    // The other node's font and formatting records, not its area dimension.
+    void CopyFormat(const CEditNode* other);
+    // Text, state and format.
+    void CopyFrom(const CEditChar* other);
+
+    // The measuring font: the node's LOGFONT upright, with the width mode and the script size.
+    void BuildLogFont(LOGFONTA* font) const;
+    // The same, keeping the node's turn and turning it by 2700 for vertical writing.
+    void BuildDeviceLogFont(int vertical, LOGFONTA* font) const;
+    // Fonts made from those descriptions, the device one scaled by the display map.
+    BOOL CreateFont(CFont* font) const;
+    BOOL CreateDeviceFont(CDisplayMap* map, CFont* font) const;
+
+    CEditNode* HitTest(int x, int y, int* after) override;
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+
+    int32_t m_state = kEmpty;
+
+protected:
+    explicit CEditChar(EDIT_NODE_KIND kind);
+};
+
+class CEditCR : public CEditChar, public CBlockLineRelatedProperties {
+    DECLARE_SERIAL(CEditCR)
+public:
+    CEditCR();
+
+    // Records the old and new alignment when a group is given, then stores it. The node stays
+    // clean: the alignment commands lay the paper out again themselves.
+    void SetTextAlign(int align, CUndoGroup* group);
+
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+
+    // The paragraph record from and into an fo:block element object.
+    void CopyStyleFromElement(CQNXMLNode* element);
+    void CopyStyleToElement(CQNXMLNode* element);
+};
+
+// The mark an empty line break shows on screen when line-break marks are on.
+inline constexpr char16_t kLineBreakMark = u'\u2193';
+inline constexpr COLORREF kLineBreakMarkColor = 0x808080;

@@ -1,0 +1,86 @@
+// Containers: nodes whose children are broken into lines. Measuring puts the lines into layout
+// boxes, layout places the children row by row, drawing paints backgrounds and hatches, the
+// children with shared fonts, and then the run decorations: underlines, lines through, frames
+// and numbering labels. Also the guarded container that small editors of their own use as root.
+#pragma once
+
+#include "nodes/edit_box.h"
+#include "nodes/edit_node.h"
+
+#include <memory>
+#include <vector>
+
+// What line building needs of a floating frame that stands among a container's children.
+class IFloatingFrame {
+public:
+    // 1: beside the text on the left (up in vertical writing), 2: on the right (down); any other
+    // value keeps the frame where the text puts it.
+    virtual int GetFloatSide() const = 0;
+
+protected:
+    ~IFloatingFrame() = default;
+};
+
+class CEditContainer : public CEditNode, public CBlockMarginProperties, public CBlockLineRelatedProperties {
+    DECLARE_SERIAL(CEditContainer)
+public:
+    // Kind 0 until the kind is read from a stream.
+    CEditContainer();
+    explicit CEditContainer(EDIT_NODE_KIND kind);
+    ~CEditContainer() override;
+
+    CEditNode* HitTest(int x, int y, int* after) override;
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // The first child that is an editing node.
+    CEditNode* GetFirstInner() override;
+
+    // The first child at or after the given one with the line-break bit; null when none or when
+    // the node is not a child.
+    virtual CEditNode* FindLineBreakFrom(CEditNode* child);
+    virtual CEditNode* GetFirstLineBreak();
+    // Decorations of a run of consecutive children; a null last node means the first.
+    virtual void DrawRunUnderline(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last);
+    virtual void DrawRunLineThrough(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last);
+    virtual void DrawRunFrame(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last);
+    virtual void DrawRunLabel(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last);
+    // The container's own underline (after side), drawn by formula containers after themselves.
+    virtual void DrawNodeUnderline(CDC* dc, CDisplayMap* map);
+    // The container's own kanbun underline (before side), drawn by the kanbun cell.
+    virtual void DrawNodeMark(CDC* dc, CDisplayMap* map);
+
+    // The hit test of the containers that answer for the space beside their lines: the children
+    // first, then the line ends of each layout box.
+    CEditNode* ChildFirstHitTest(int x, int y, int* after);
+
+    void DeleteBoxes() { m_boxes.clear(); }
+    int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
+    // The box at index; null outside the array or for an empty entry.
+    CEditBox* GetBox(int index) const;
+    // Stores the box at index, growing the array to index + 1 entries (new ones empty); the
+    // container owns the box.
+    void SetBoxAtGrow(int index, std::unique_ptr<CEditBox> box);
+
+protected:
+    // The text alignment of a line break (0 for a node without a paragraph record).
+    static int AlignmentOf(CEditNode* lineBreak);
+
+private:
+    std::vector<std::unique_ptr<CEditBox>> m_boxes;
+};
+
+// A container guarded for use as the root of a small editor of its own: it lays out and draws
+// only while it is visible and has children.
+class CEditEdit : public CEditContainer {
+    DECLARE_SERIAL(CEditEdit)
+public:
+    CEditEdit();
+
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    CEditNode* GetFirstInner() override;
+    // No line above or below inside the editor's root.
+    virtual CEditNode* GetNodeAbove(CEditNode* node, CCaret* caret);
+    virtual CEditNode* GetNodeBelow(CEditNode* node, CCaret* caret);
+};

@@ -1,0 +1,270 @@
+#include "nodes/edit_node.h"
+
+#include "base/default_fonts.h"
+
+#include <cstring>
+#include <string>
+
+// ---------------------------------------------------------------------------------------------
+// CEditProperties
+
+CEditProperties::CEditProperties()
+{
+    std::memset(static_cast<void*>(this), 0, sizeof(CEditProperties));
+    Reset();
+}
+
+void CEditProperties::Reset()
+{
+    const POINT text = m_ptText;
+    int32_t extra[2] = {m_extra[0], m_extra[1]};
+    const RECT hit = m_rcHit;
+    std::memset(static_cast<void*>(this), 0, sizeof(CEditProperties));
+    m_ptText = text;
+    m_extra[0] = extra[0];
+    m_extra[1] = extra[1];
+    m_rcHit = hit;
+    m_dirty = 1;
+    m_caretStop = 1;
+    m_page = 1;
+    CDefaultFontTable::Instance().GetDefaultFont(&m_lf, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditNode
+
+IMPLEMENT_SERIAL(CEditNode, CQNXMLNode, 1)
+
+CEditNode::CEditNode() : CQNXMLNode(0) {}
+
+CEditNode::CEditNode(EDIT_NODE_KIND kind) : CQNXMLNode(kind) {}
+
+CEditNode::~CEditNode() = default;
+
+CEditNode* CEditNode::FromNode(CQNXMLNode* node)
+{
+    return dynamic_cast<CEditNode*>(node);
+}
+
+CEditNode* CEditNode::GetEditChild(int index) const
+{
+    return FromNode(GetChildAt(index));
+}
+
+CEditNode* CEditNode::GetEditParent() const
+{
+    return FromNode(GetParent());
+}
+
+CEditNode* CEditNode::HitTest(int x, int y, int* after)
+{
+    if (x < m_rcHit.left || x >= m_rcHit.right || y < m_rcHit.top || y >= m_rcHit.bottom)
+        return nullptr;
+    if (after != nullptr)
+        *after = x > (m_rcHit.left + m_rcHit.right) / 2 ? 1 : 0;
+    return this;
+}
+
+void CEditNode::Measure(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) {}
+
+void CEditNode::Layout(LAYOUT_CONTEXT*, int) {}
+
+void CEditNode::Draw(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) {}
+
+int CEditNode::CountLineBreaks()
+{
+    int count = 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CEditNode* child = GetEditChild(i);
+        if (child != nullptr && child->HasKindFlags(EditKind::kLineBreak))
+            ++count;
+    }
+    return count;
+}
+
+CEditNode* CEditNode::PrevLineBreak()
+{
+    for (CQNXMLNode* node = GetPrevSibling(); node != nullptr; node = node->GetPrevSibling()) {
+        CEditNode* sibling = FromNode(node);
+        if (sibling != nullptr && sibling->HasKindFlags(EditKind::kLineBreak))
+            return sibling;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::NextLineBreak()
+{
+    for (CQNXMLNode* node = GetNextSibling(); node != nullptr; node = node->GetNextSibling()) {
+        CEditNode* sibling = FromNode(node);
+        if (sibling != nullptr && sibling->HasKindFlags(EditKind::kLineBreak))
+            return sibling;
+    }
+    return nullptr;
+}
+
+bool CEditNode::IsVisible() const
+{
+    for (const CQNXMLNode* node = this; node != nullptr; node = node->GetParent()) {
+        const CEditNode* edit = dynamic_cast<const CEditNode*>(node);
+        if (edit != nullptr && edit->m_hidden != 0)
+            return false;
+    }
+    return true;
+}
+
+CEditNode* CEditNode::GetRoot()
+{
+    return FromNode(CQNXMLNode::GetRoot());
+}
+
+void CEditNode::MarkPartModified(int value)
+{
+    CEditNode* part = FromNode(FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
+    if (part != nullptr)
+        part->m_modified = value;
+}
+
+void CEditNode::SetCaretStopRecursive(int value)
+{
+    m_caretStop = value;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (CEditNode* child = GetEditChild(i))
+            child->SetCaretStopRecursive(value);
+    }
+}
+
+void CEditNode::SetDirtyRecursive(int value)
+{
+    m_dirty = value;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (CEditNode* child = GetEditChild(i))
+            child->SetDirtyRecursive(value);
+    }
+}
+
+int CEditNode::SetText(const CStringW& text)
+{
+    const int blank = CQNXMLNode::SetText(text);
+    m_dirty = 1;
+    return blank;
+}
+
+int CEditNode::SetText(const char16_t* text)
+{
+    return SetText(CStringW(text));
+}
+
+int CEditNode::SetText(char16_t unit)
+{
+    return SetText(CStringW(unit));
+}
+
+namespace {
+
+bool SameFontAndDecoration(const CEditNode& a, const CEditNode& b)
+{
+    return a.m_lf.lfHeight == b.m_lf.lfHeight && a.m_lf.lfWidth == b.m_lf.lfWidth &&
+           a.m_lf.lfWeight == b.m_lf.lfWeight && a.m_lf.lfItalic == b.m_lf.lfItalic &&
+           FaceNameView(a.m_lf.lfFaceName) == FaceNameView(b.m_lf.lfFaceName) &&
+           a.m_underlineWidth == b.m_underlineWidth && a.m_lineThroughWidth == b.m_lineThroughWidth &&
+           a.m_underlineStyle == b.m_underlineStyle && a.m_lineThroughStyle == b.m_lineThroughStyle &&
+           a.m_fontWidth == b.m_fontWidth && a.m_scriptPosition == b.m_scriptPosition &&
+           a.m_color == b.m_color;
+}
+
+}  // namespace
+
+bool CEditNode::SameFormat(const CEditNode* other) const
+{
+    return other != nullptr && SameFontAndDecoration(*this, *other) &&
+           m_backgroundColor == other->m_backgroundColor &&
+           m_backgroundPattern == other->m_backgroundPattern && m_borderStyle == other->m_borderStyle &&
+           m_borderWidth == other->m_borderWidth && m_renbanType == other->m_renbanType;
+}
+
+bool CEditNode::SameRunStyle(const CEditNode* other) const
+{
+    return other != nullptr && SameFontAndDecoration(*this, *other);
+}
+
+void CEditNode::FontPropertiesToLogFont()
+{
+    // The face array may come from a stream without its terminator.
+    const std::string face(FaceNameView(m_fontFace));
+    SetFaceName(face.c_str(), nullptr);
+    m_lf.lfHeight = -m_fontSize;
+    m_lf.lfWeight = m_fontWeight;
+    m_lf.lfItalic = m_fontItalic == 1 ? 1 : 0;
+}
+
+void CEditNode::LogFontToFontProperties()
+{
+    CopyFaceName(m_fontFace, FaceNameView(m_lf.lfFaceName));
+    m_fontSize = -m_lf.lfHeight;
+    m_fontItalic = m_lf.lfItalic != 0 ? 1 : 0;
+    m_fontWeight = m_lf.lfWeight;
+    if (m_lf.lfUnderline != 0) {
+        m_underlineStyle = 1;
+        m_underlineWidth = 1;
+    }
+    if (m_lf.lfStrikeOut != 0) {
+        m_lineThroughStyle = 1;
+        m_lineThroughWidth = 1;
+    }
+}
+
+namespace {
+
+constexpr int kFoBlockCode = 0xC22;
+constexpr int kFoInlineCode = 0xC32;
+
+// A record of an element object, when its class carries it.
+template <typename Record>
+Record* RecordOf(CQNXMLNode* element)
+{
+    return dynamic_cast<Record*>(element);
+}
+
+}  // namespace
+
+void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
+{
+    if (element != nullptr &&
+        (element->m_typeCode == kFoBlockCode || element->m_typeCode == kFoInlineCode)) {
+        if (const auto* font = RecordOf<CFontProperties>(element))
+            CFontProperties::Copy(*font);
+        if (const auto* color = RecordOf<CColorRelatedProperties>(element))
+            CColorRelatedProperties::Copy(*color);
+        if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
+            CBorderPaddingBackgroundProperties::Copy(*border);
+        if (const auto* character = RecordOf<CCharacterProperties>(element))
+            CCharacterProperties::Copy(*character);
+        if (element->m_typeCode == kFoInlineCode) {
+            if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
+                CAreaAlignmentProperties::Copy(*alignment);
+            if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
+                CKasenRenbanProperties::Copy(*numbering);
+        }
+        FontPropertiesToLogFont();
+    }
+    m_dirty = 1;
+}
+
+void CEditNode::CopyStyleToElement(CQNXMLNode* element)
+{
+    LogFontToFontProperties();
+    if (element == nullptr)
+        return;
+    if (auto* font = RecordOf<CFontProperties>(element))
+        font->Copy(*this);
+    if (auto* color = RecordOf<CColorRelatedProperties>(element))
+        color->Copy(*this);
+    if (auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
+        border->Copy(*this);
+    if (auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
+        alignment->Copy(*this);
+    if (auto* character = RecordOf<CCharacterProperties>(element))
+        character->Copy(*this);
+    if (auto* numbering = RecordOf<CKasenRenbanProperties>(element))
+        numbering->Copy(*this);
+}

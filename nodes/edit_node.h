@@ -1,0 +1,220 @@
+// CEditNode: the base of every node of an editable paper. It adds to the element node a kind code,
+// the layout record, the formatting records and the numbering of labelled underlines, and declares
+// the operations through which the editor measures, lays out, draws, hit-tests and edits any node
+// without knowing its class. Also the layout record itself and the context that every measuring,
+// layout and drawing call hands down the tree.
+#pragma once
+
+#include "base/property_records.h"
+#include "base/xml_node.h"
+#include "nodes/edit_kind.h"
+#include "platform/gdi.h"
+#include "platform/win_types.h"
+
+#include <cstdint>
+#include <type_traits>
+
+class CCaret;
+class CDefaultFontTable;
+class CDisplayMap;
+class CEditNode;
+class CUndoGroup;
+
+// The layout record at the head of every node, layout box and line record. Its byte image is
+// stored raw with the node, so the field order and widths are a stored format. Lengths are in
+// 1/100 mm, rectangles in document coordinates (y down).
+struct CEditProperties {
+    CEditProperties();
+    // Every field 0 except dirty, caret stop and page (1) and the font (the horizontal "Default"
+    // text font); the text origin, the two spare ints and the hit rectangle are left as they are.
+    void Reset();
+
+    int32_t m_vertical;     // writing direction, meaningful on the root only
+    int32_t m_hidden;       // 0 shown, 2 hidden by the system, other values hidden by the user
+    int32_t m_dirty;        // 1: must be measured again
+    int32_t m_caretStop;    // 1: the caret may stand at this node
+    int32_t m_modified;     // modified flag of a question part
+    int32_t m_width;
+    int32_t m_height;
+    int32_t m_ascent;       // top to baseline
+    int32_t m_axis;         // top to the centre line
+    RECT m_rcLayout;
+    POINT m_ptText;         // text origin: x and baseline
+    int32_t m_extra[2];     // no meaning for nodes; the matrix template's line records use them
+    RECT m_rcHit;
+    LOGFONTA m_lf;
+    TEXTMETRICA m_tm;       // metrics of m_lf at the last measuring
+    TEXTMETRICA m_tm2;      // always zero
+    int32_t m_lineIndex;    // line within its box
+    int32_t m_indexInLine;
+    int32_t m_boxIndex;     // box within the parent
+    int32_t m_page;
+};
+
+static_assert(sizeof(CEditProperties) == 272);
+static_assert(std::is_trivially_copyable_v<CEditProperties>);
+static_assert(std::is_standard_layout_v<CEditProperties>);
+static_assert(offsetof(CEditProperties, m_width) == 20);
+static_assert(offsetof(CEditProperties, m_rcLayout) == 36);
+static_assert(offsetof(CEditProperties, m_ptText) == 52);
+static_assert(offsetof(CEditProperties, m_extra) == 60);
+static_assert(offsetof(CEditProperties, m_rcHit) == 68);
+static_assert(offsetof(CEditProperties, m_lf) == 84);
+static_assert(offsetof(CEditProperties, m_tm) == 144);
+static_assert(offsetof(CEditProperties, m_tm2) == 200);
+static_assert(offsetof(CEditProperties, m_lineIndex) == 256);
+static_assert(offsetof(CEditProperties, m_page) == 268);
+
+// The box to draw when a page is drawn box by box.
+struct DRAW_FILTER {
+    int32_t reserved;
+    int32_t boxIndex;
+};
+
+// What a parent hands each child for one measuring, layout or drawing call. A parent builds a
+// fresh, zeroed one per child and fills only what the child needs. The members stand in the order
+// of the numbered ints that the layout code refers to (int 0 to int 21).
+struct LAYOUT_CONTEXT {
+    int32_t reserved0 = 0;
+    int32_t availableWidth = 0;   // 1: column width, or a paragraph's fixed width
+    int32_t fullWidth = 0;        // 2: the available width again (page or column width)
+    int32_t remainingHeight = 0;  // 3: height left on the page
+    int32_t page = 0;             // 4: page number, 1-based
+    int32_t columnWidth = 0;      // 5
+    int32_t pageHeight = 0;       // 6
+    int32_t column = 0;           // 7: column number, 1-based
+    int32_t originX = 0;          // 8
+    int32_t originY = 0;          // 9: top of the row; while measuring, height already used on the page
+    int32_t rowAscent = 0;        // 10
+    int32_t rowAxis = 0;          // 11
+    int32_t reserved12 = 0;
+    int32_t reserved13 = 0;
+    int32_t lineSpacing = 0;      // 14
+    int32_t letterSpacing = 0;    // 15: added to the width of each text run
+    HFONT font;                   // 16: a font the child uses instead of its own (not owned)
+    int32_t boxIndex = 0;         // 17: the box being laid out
+    const DRAW_FILTER* drawFilter = nullptr;  // 18: draw only the children of this box
+    int32_t centreOnAxis = 0;     // 19: formula rows put each character's axis on the row's
+    CEditNode* lastDrawn = nullptr;  // 20: in: last node drawn on earlier pages; out: in this box
+    int32_t reserved21 = 0;
+};
+
+class CEditNode : public CQNXMLNode,
+                  public CEditProperties,
+                  public CFontProperties,
+                  public CColorRelatedProperties,
+                  public CBorderPaddingBackgroundProperties,
+                  public CInlineMarginProperties,
+                  public CAreaAlignmentProperties,
+                  public CAreaDimensionProperties,
+                  public CCharacterProperties,
+                  public CKasenRenbanProperties {
+    DECLARE_SERIAL(CEditNode)
+public:
+    // Run-boundary bits.
+    static constexpr int kRunStart = 1;
+    static constexpr int kRunEnd = 2;
+
+    // Kind 0 until the kind is read from a stream.
+    CEditNode();
+    explicit CEditNode(EDIT_NODE_KIND kind);
+    ~CEditNode() override;
+
+    EDIT_NODE_KIND GetKind() const { return m_typeCode; }
+    bool HasKindFlags(uint32_t flags) const { return EditKind::Has(m_typeCode, flags); }
+    bool IsKind(uint32_t code) const { return EditKind::Is(m_typeCode, code); }
+
+    // --- the operations every node answers
+    // The node under the point (document units), or null; *after = 1 when the point lies after
+    // the node's middle.
+    virtual CEditNode* HitTest(int x, int y, int* after);
+    virtual void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+    virtual void Layout(LAYOUT_CONTEXT* context, int vertical);
+    virtual void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+    virtual void DrawSelection(CDC* dc, CDisplayMap* map, CCaret* caret);
+    virtual void SetFontOfSelection(CCaret* caret, LOGFONTA* font);
+    virtual BOOL InsertAnsiText(CCaret* caret, const char* text, CUndoGroup* group);
+    virtual BOOL InsertString(CCaret* caret, CStringW* text, CUndoGroup* group);
+    virtual BOOL InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group);
+    virtual BOOL DeleteBackward(CCaret* caret, CUndoGroup* group);
+    virtual BOOL DeleteForward(CCaret* caret, CUndoGroup* group);
+    virtual BOOL InsertLineBreak(CCaret* caret, CUndoGroup* group);
+    virtual CEditNode* MovePrev(CCaret* caret, int extend);
+    virtual CEditNode* MoveNext(CCaret* caret, int extend);
+    virtual CEditNode* MoveUp(CCaret* caret, int extend);
+    virtual CEditNode* MoveDown(CCaret* caret, int extend);
+    virtual CEditNode* MoveEnd(CCaret* caret, int extend);
+    virtual CEditNode* MoveHome(CCaret* caret, int extend);
+    virtual CEditNode* GetFirstInner();
+    virtual CEditNode* GetLastInner();
+    // Children with the line-break bit.
+    virtual int CountLineBreaks();
+    // The nearest sibling before (after) this node with the line-break bit, or null.
+    virtual CEditNode* PrevLineBreak();
+    virtual CEditNode* NextLineBreak();
+    virtual CEditNode* PrevPosition(int* after);
+    virtual CEditNode* NextPosition(int* after);
+    virtual CEditNode* LineStart();
+    virtual CEditNode* LineEnd();
+    virtual CEditNode* NodeAbove(CCaret* caret);
+    virtual CEditNode* NodeBelow(CCaret* caret);
+    virtual CEditNode* FirstCaretStop();
+    virtual CEditNode* LastCaretStop();
+    virtual void SetFontSizeRecursive(const SIZE* size, int setSelf, CUndoGroup* group);
+    virtual void SetFaceNameRecursive(const char* face, int setSelf, int keepGaiji, CUndoGroup* group);
+    virtual void SetSizeRecursive(const SIZE* size, int setSelf, CUndoGroup* group);
+    virtual void ApplyDefaultFonts(CDefaultFontTable* table, CUndoGroup* group);
+    virtual void ApplyDefaultSizes(CDefaultFontTable* table, CUndoGroup* group);
+
+    // --- tree and state queries
+    // False when this node or any ancestor is hidden.
+    bool IsVisible() const;
+    bool IsCaretStop() const { return m_caretStop != 0 && IsVisible(); }
+    CEditNode* GetRoot();
+    // Question number, sub number and part kind of the enclosing question part (the nearest
+    // plain paragraph, this node included); -1 outside one. Their bodies stand with the paragraph.
+    int GetQuestionNumber();
+    int GetSubQuestionNumber();
+    int GetPartKind();
+    // Sets the modified flag of the enclosing question part; nothing outside one.
+    void MarkPartModified(int value);
+    void SetCaretStopRecursive(int value);
+    void SetDirtyRecursive(int value);
+
+    // The text, marking the node for measuring again.
+    int SetText(const CStringW& text);
+    int SetText(const char16_t* text);
+    int SetText(char16_t unit);
+
+    // Equal font, decoration, colours, frame, script position and numbering type: what the
+    // print-file writer merges into one run.
+    bool SameFormat(const CEditNode* other) const;
+    // Equal font, decoration, script position and text colour: characters for which it holds share
+    // one created font while a row is measured or drawn.
+    bool SameRunStyle(const CEditNode* other) const;
+    // The font record into the LOGFONT and back.
+    void FontPropertiesToLogFont();
+    void LogFontToFontProperties();
+    // Formatting from an fo:block or fo:inline element object, and into an fo:inline one.
+    void CopyStyleFromElement(CQNXMLNode* element);
+    void CopyStyleToElement(CQNXMLNode* element);
+
+    // --- font setters used by the node code itself
+    // The face from the installed-font list (character set, precisions, quality, pitch and face
+    // name); height, width, weight and italic stay. False, and nothing changed or recorded, for a
+    // face that is not installed.
+    BOOL SetFaceName(const char* face, CUndoGroup* group);
+
+    // The child at index as an editing node, or null.
+    CEditNode* GetEditChild(int index) const;
+    CEditNode* GetEditParent() const;
+    static CEditNode* FromNode(CQNXMLNode* node);
+
+    // Run number of a labelled run, set by the underline-run numbering.
+    int32_t m_runNumber = 1;
+    // kRunStart / kRunEnd, recomputed when the paragraph is measured.
+    int32_t m_runBits = 0;
+    // Italic overhang of formula characters, in 1/100 mm.
+    int32_t m_leftOverhang = 0;
+    int32_t m_rightOverhang = 0;
+};

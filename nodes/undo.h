@@ -1,0 +1,128 @@
+// Undo records: one command's changes as an ordered list of actions, each with its code, the node
+// concerned and the values that take the change back and make it again.
+#pragma once
+
+#include "base/wide_string.h"
+#include "platform/archive.h"
+#include "platform/win_types.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CEditNode;
+
+// Action codes. Property codes name the field that changed; structural codes carry 0x10000
+// (insertion) or 0x20000 (removal).
+namespace UndoCode {
+constexpr int kFieldSize = 2;
+constexpr int kFontSize = 3;
+constexpr int kBold = 16;
+constexpr int kItalic = 17;
+constexpr int kFaceName = 20;
+constexpr int kTextColor = 21;
+constexpr int kBackColor = 22;
+constexpr int kHatch = 23;
+constexpr int kFlatBody = 24;
+constexpr int kLongBody = 25;
+constexpr int kSubscript = 26;
+constexpr int kSuperscript = 27;
+constexpr int kLogFont = 31;
+constexpr int kUnderlineStyle = 33;
+constexpr int kUnderlineWidth = 34;
+constexpr int kLineThroughStyle = 35;
+constexpr int kLineThroughWidth = 36;
+constexpr int kBorderStyle = 65;
+constexpr int kBorderWidth = 66;
+constexpr int kKanUnderlineStyle = 67;
+constexpr int kKanUnderlineWidth = 68;
+constexpr int kBoxUnderlineStyle = 69;
+constexpr int kBoxUnderlineWidth = 70;
+constexpr int kTextAlign = 129;
+constexpr int kKanMode = 0x110;
+constexpr int kBangoType = 513;
+constexpr int kBangoFontSize = 514;
+constexpr int kBangoFontFamily = 515;
+constexpr int kBangoForce = 516;
+constexpr int kBangoString = 517;
+
+constexpr int kInsertionFlag = 0x10000;
+constexpr int kRemovalFlag = 0x20000;
+constexpr int kInsertBefore = 0x10002;  // second node: the node it was inserted before
+constexpr int kInsertAt = 0x10003;      // container and index
+constexpr int kRemoveForward = 0x20001; // second node: the caret node after the removal
+constexpr int kRemoveBackward = 0x20002;// second node: the node that followed it
+constexpr int kRemoveAt = 0x20003;      // container and index
+
+constexpr bool IsInsertion(int code) { return (code & kInsertionFlag) != 0; }
+constexpr bool IsRemoval(int code) { return (code & kRemovalFlag) != 0; }
+}  // namespace UndoCode
+
+// One recorded change. Property records hold the old and the new value of the field their code
+// names; structural records hold the node inserted or removed, its neighbour or its container and
+// index. An action never deletes its node: the group it belongs to decides (see CUndoGroup).
+class CUndoAction : public CObject {
+public:
+    CUndoAction() = default;
+    ~CUndoAction() override = default;
+    CUndoAction(const CUndoAction&) = delete;
+    CUndoAction& operator=(const CUndoAction&) = delete;
+
+    int m_code = 0;
+    CEditNode* m_pNode = nullptr;
+    // Structural actions: the neighbour a removed node goes back before, or the node an inserted
+    // node stood before.
+    CEditNode* m_pSecondNode = nullptr;
+    // Actions recorded with a container and an index: the parent whose children the index counts.
+    CEditNode* m_pContainer = nullptr;
+    int m_index = -1;
+    int m_oldValue = 0;
+    int m_newValue = 0;
+    LOGFONTA m_oldLogFont{};
+    LOGFONTA m_newLogFont{};
+    SIZE m_oldPair{};
+    SIZE m_newPair{};
+    std::string m_oldString;   // code page 932
+    std::string m_newString;
+    CStringW m_oldWString;
+    CStringW m_newWString;
+};
+
+// The actions of one command, in recording order; the group owns them.
+//
+// Removed nodes: a node that an action took out of the tree belongs to the group while it stays
+// out. Whether an insertion or a removal is "in effect" depends on whether the group stands undone
+// in the history, which the replay tells the group with SetUndone. Dropping the group deletes each
+// node that is out of the tree because of an action in effect: a removal's node while the group is
+// done, an insertion's node while it is undone. A node that sits in a tree again belongs to that tree.
+class CUndoGroup : public CObject {
+public:
+    CUndoGroup() = default;
+    ~CUndoGroup() override;
+    CUndoGroup(const CUndoGroup&) = delete;
+    CUndoGroup& operator=(const CUndoGroup&) = delete;
+
+    int GetCount() const { return static_cast<int>(m_actions.size()); }
+    // The action at index in recording order; null outside 0 … count − 1.
+    CUndoAction* GetAt(int index) const;
+
+    // Set by the replay after it has taken the group back (true) or made it again (false).
+    void SetUndone(bool undone) { m_undone = undone; }
+    bool IsUndone() const { return m_undone; }
+
+    void RecordInt(int code, CEditNode* node, int oldValue, int newValue);
+    void RecordString(int code, CEditNode* node, const char* oldText, const char* newText);
+    void RecordWString(int code, CEditNode* node, const CStringW& oldText, const CStringW& newText);
+    void RecordLogFont(int code, CEditNode* node, const LOGFONTA* oldFont, const LOGFONTA* newFont);
+    void RecordPair(int code, CEditNode* node, const SIZE* oldPair, const SIZE* newPair);
+    // value goes into the old-value field, object into the new-value field.
+    void RecordNode(int code, CEditNode* node, CEditNode* secondNode, int value, int object);
+    void RecordNodeEx(int code, CEditNode* node, CEditNode* secondNode, int index, CEditNode* container,
+                      int value, int object);
+
+private:
+    CUndoAction* Append(int code, CEditNode* node);
+
+    std::vector<std::unique_ptr<CUndoAction>> m_actions;
+    bool m_undone = false;
+};
