@@ -1,0 +1,611 @@
+#include "nodes/edit_print.h"
+
+#include "nodes/display_map.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// The scrolling extent keeps this much room beyond the last page.
+constexpr int kExtentMargin = 3000;
+
+CEditContainer* AsContainer(CEditNode* node)
+{
+    return dynamic_cast<CEditContainer*>(node);
+}
+
+bool IsPageBreakBlock(const CEditNode* node)
+{
+    return node != nullptr && node->IsKind(EditKind::kKaiPage);
+}
+
+// A visible table wider than the column, searched through every visible node that is not a table.
+bool HasWideTable(CEditNode* node, int columnWidth)
+{
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        CEditNode* child = node->GetEditChild(i);
+        if (child == nullptr || !child->IsVisible())
+            continue;
+        if (child->IsKind(EditKind::kTable)) {
+            if (child->m_rcLayout.right - child->m_rcLayout.left > columnWidth)
+                return true;
+        } else if (HasWideTable(child, columnWidth)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first layout box of a container child whose rectangle spans y strictly.
+CEditBox* BoxSpanning(CEditNode* child, int y, bool fromLast)
+{
+    CEditContainer* container = AsContainer(child);
+    if (container == nullptr || !child->IsVisible() || !child->HasKindFlags(EditKind::kContainer))
+        return nullptr;
+    const int count = container->GetBoxCount();
+    for (int k = 0; k < count; ++k) {
+        CEditBox* box = container->GetBox(fromLast ? count - 1 - k : k);
+        if (box != nullptr && box->m_rcLayout.top < y && y < box->m_rcLayout.bottom)
+            return box;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+IMPLEMENT_SERIAL(CEditPrint, CEditContainer, 1)
+
+CEditPrint::CEditPrint() : CEditContainer(EditKind::Code(EditKind::kPrint))
+{
+    m_caretStop = 0;
+    m_nameFieldLayer.m_caretStop = 0;
+}
+
+CEditPrint::~CEditPrint() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+void CEditPrint::GetPaperSize(int* width, int* height) const
+{
+    if (width != nullptr)
+        *width = m_geometry.width;
+    if (height != nullptr)
+        *height = m_geometry.height;
+}
+
+void CEditPrint::SetPaperSize(int width, int height)
+{
+    m_geometry.width = width;
+    m_geometry.height = height;
+}
+
+void CEditPrint::GetPrintableSize(int* width, int* height) const
+{
+    if (width != nullptr)
+        *width = m_geometry.width - m_marginLeft - m_marginRight;
+    if (height != nullptr)
+        *height = m_geometry.height - m_marginTop - m_marginBottom;
+}
+
+void CEditPrint::GetExtent(int* width, int* height) const
+{
+    if (width != nullptr)
+        *width = m_pageGapAcross + m_geometry.width + kExtentMargin;
+    if (height != nullptr)
+        *height = (m_pageGapDown + m_geometry.height) * m_pageCount + kExtentMargin;
+}
+
+int CEditPrint::ColumnWidth(int printableWidth) const
+{
+    const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
+    if (columns == 1)
+        return printableWidth;
+    return (printableWidth - (columns - 1) * m_geometry.columnGap) / columns;
+}
+
+bool CEditPrint::HasTableWiderThanColumn(int columns)
+{
+    if (columns <= 1)
+        return false;
+    int printableWidth = 0;
+    GetPrintableSize(&printableWidth, nullptr);
+    const int columnWidth = (printableWidth - (columns - 1) * m_geometry.columnGap) / columns;
+    return HasWideTable(this, columnWidth);
+}
+
+void CEditPrint::SetDirtyAll(int flag)
+{
+    m_dirty = flag;
+    for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+        if (CEditNode* nameField = m_nameFieldLayer.GetEditChild(i))
+            nameField->SetDirtyRecursive(flag);
+    }
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (CEditNode* child = GetEditChild(i))
+            child->SetDirtyRecursive(flag);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The page table
+
+bool CEditPrint::IsPageFlagged(int page) const
+{
+    if (page < 1 || page > kMaxPages)
+        return false;
+    return m_pages[static_cast<size_t>(page - 1)].nameField != 0;
+}
+
+bool CEditPrint::SetPageFlagged(int page, bool flagged)
+{
+    if (page < 1 || page > kMaxPages)
+        return false;
+    m_pages[static_cast<size_t>(page - 1)].nameField = flagged ? 1 : 0;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measuring: the pagination estimate
+
+void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    try {
+        // Name fields shown again change the estimate, which is made once more; a second pass
+        // shows nothing further.
+        for (int pass = 0; pass < 2 && MeasurePass(dc, map); ++pass) {
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
+{
+    int printableWidth = 0;
+    int printableHeight = 0;
+    GetPrintableSize(&printableWidth, &printableHeight);
+    const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
+    const int columnWidth = ColumnWidth(printableWidth);
+    m_width = printableWidth;
+    m_height = 0;
+
+    LAYOUT_CONTEXT nameFieldContext;
+    nameFieldContext.availableWidth = printableWidth;
+    nameFieldContext.fullWidth = printableWidth;
+    nameFieldContext.columnWidth = printableWidth;
+    nameFieldContext.remainingHeight = printableHeight;
+    nameFieldContext.pageHeight = printableHeight;
+    nameFieldContext.page = 1;
+    nameFieldContext.column = 1;
+    nameFieldContext.lineSpacing = m_lineSpacing;
+    nameFieldContext.letterSpacing = m_letterSpacing;
+    if (m_nameFieldTemplate != nullptr) {
+        LAYOUT_CONTEXT context = nameFieldContext;
+        m_nameFieldTemplate->Measure(dc, map, &context);
+    }
+    int nameFieldHeight = 0;
+    for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+        CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+        if (nameField == nullptr)
+            continue;
+        LAYOUT_CONTEXT context = nameFieldContext;
+        nameField->Measure(dc, map, &context);
+        nameFieldHeight = nameField->m_height;
+    }
+
+    int page = 1;
+    int column = 1;
+    int rowWidth = 0;
+    int rowBase = 0;
+    int y = IsPageFlagged(1) ? nameFieldHeight : 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr || !child->IsVisible())
+            continue;
+        LAYOUT_CONTEXT context;
+        context.availableWidth = columnWidth;
+        context.fullWidth = printableWidth;
+        context.remainingHeight = printableHeight;
+        context.page = page;
+        context.columnWidth = columnWidth;
+        context.pageHeight = printableHeight;
+        context.column = column;
+        context.originY = y;
+        context.lineSpacing = m_lineSpacing;
+        context.letterSpacing = m_letterSpacing;
+        child->Measure(dc, map, &context);
+
+        CEditContainer* container = AsContainer(child);
+        if (IsPageBreakBlock(child)) {
+            ++page;
+            column = 1;
+            rowWidth = 0;
+            const CEditBox* first = container != nullptr ? container->GetBox(0) : nullptr;
+            y = (IsPageFlagged(page) ? nameFieldHeight : 0) + (first != nullptr ? first->m_height : 0);
+            rowBase = y;
+        } else if (container != nullptr) {
+            for (int b = 0; b < container->GetBoxCount(); ++b) {
+                const CEditBox* box = container->GetBox(b);
+                if (box == nullptr)
+                    continue;
+                if (y + box->m_height > printableHeight) {
+                    if (++column > columns) {
+                        ++page;
+                        column = 1;
+                    }
+                    y = IsPageFlagged(page) ? nameFieldHeight : 0;
+                }
+                y += box->m_height;
+                if (rowWidth + box->m_width > columnWidth) {
+                    rowWidth = 0;
+                    rowBase = y;
+                } else {
+                    if (rowWidth > 0)
+                        y = rowBase;
+                    rowWidth += box->m_width;
+                }
+            }
+        }
+        m_width = std::max(m_width, child->m_width);
+        m_height += child->m_height;
+    }
+
+    // Name fields of pages the paper no longer reaches stay, but hidden; when the paper reaches
+    // them again they are shown and measured anew.
+    const int layerCount = m_nameFieldLayer.GetChildCount();
+    if (page < layerCount) {
+        for (int i = page; i < layerCount; ++i) {
+            if (CEditNode* nameField = m_nameFieldLayer.GetEditChild(i))
+                nameField->m_hidden = 2;
+        }
+        return false;
+    }
+    bool shown = false;
+    for (int i = 0; i < layerCount; ++i) {
+        CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+        if (nameField != nullptr && nameField->m_hidden != 0) {
+            nameField->m_hidden = 0;
+            nameField->m_dirty = 1;
+            shown = true;
+        }
+    }
+    return shown;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout: boxes on pages, columns and rows
+
+void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
+{
+    try {
+        int printableWidth = 0;
+        int printableHeight = 0;
+        GetPrintableSize(&printableWidth, &printableHeight);
+        const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
+        const int columnWidth = ColumnWidth(printableWidth);
+        const int paperHeight = m_geometry.height;
+
+        int page = 1;
+        int column = 0;
+        int columnOffset = 0;
+        int rowX = 0;
+        int rowTopY = 0;
+        int rowHeight = 0;
+        int lastWidth = 0;
+        int nameFieldHeight = 0;
+        int nextNameField = 0;
+
+        auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
+            const int width = nameField && page == 1 ? printableWidth : columnWidth;
+            LAYOUT_CONTEXT context;
+            context.availableWidth = width - rowX;
+            context.fullWidth = width;
+            context.remainingHeight = printableHeight;
+            context.page = page;
+            context.originX = m_marginLeft + m_pageGapDown + columnOffset + rowX;
+            context.originY = (page - 1) * paperHeight + page * m_pageGapDown + m_marginTop + rowTopY;
+            context.lineSpacing = m_lineSpacing;
+            context.letterSpacing = m_letterSpacing;
+            context.boxIndex = boxIndex;
+            node->m_page = page;
+            node->Layout(&context, vertical);
+            if (box != nullptr) {
+                lastWidth = box->m_width;
+                rowHeight = std::max(rowHeight, static_cast<int>(box->m_height));
+                box->m_page = page;
+            }
+        };
+        // The next name field of the layer, placed where the page starts. False when the layer
+        // has none left for a flagged page.
+        auto placeNameField = [&] {
+            CEditNode* nameField = m_nameFieldLayer.GetEditChild(nextNameField++);
+            if (nameField == nullptr)
+                return false;
+            const CEditContainer* container = AsContainer(nameField);
+            CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
+            place(nameField, box, 0, true);
+            nameFieldHeight = box != nullptr ? box->m_height : 0;
+            return true;
+        };
+
+        if (IsPageFlagged(1) && !placeNameField())
+            return;
+
+        bool forceNewPage = false;
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CEditNode* child = GetEditChild(i);
+            if (child == nullptr || !child->IsVisible())
+                continue;
+            CEditContainer* container = AsContainer(child);
+            for (int b = 0; container != nullptr && b < container->GetBoxCount(); ++b) {
+                CEditBox* box = container->GetBox(b);
+                if (box == nullptr)
+                    continue;
+                for (;;) {
+                    bool newPage = false;
+                    if (forceNewPage) {
+                        newPage = true;
+                        forceNewPage = false;
+                    } else if (box->m_height + rowHeight + rowTopY > printableHeight) {
+                        if (++column >= columns) {
+                            newPage = true;
+                        } else {
+                            columnOffset += m_geometry.columnGap + columnWidth;
+                            rowX = 0;
+                            rowTopY = nameFieldHeight;
+                            rowHeight = 0;
+                            nameFieldHeight = 0;
+                        }
+                    }
+                    if (newPage) {
+                        ++page;
+                        column = 0;
+                        columnOffset = 0;
+                        rowX = 0;
+                        rowTopY = 0;
+                        rowHeight = 0;
+                        nameFieldHeight = 0;
+                        if (IsPageFlagged(page)) {
+                            // The page's name field comes first; the box then tries again below it.
+                            if (!placeNameField())
+                                return;
+                            continue;
+                        }
+                        break;
+                    }
+                    // Boxes narrow enough stand side by side in one row.
+                    if (box->m_width + rowX + lastWidth > columnWidth) {
+                        rowTopY += rowHeight;
+                        rowX = 0;
+                        rowHeight = 0;
+                    } else {
+                        rowX += lastWidth;
+                    }
+                    break;
+                }
+                place(child, box, b, false);
+            }
+            if (IsPageBreakBlock(child))
+                forceNewPage = true;
+        }
+        m_pageCount = page;
+    } catch (const std::exception&) {
+    }
+}
+
+void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr)
+        return;
+    try {
+        const int page = context->page;
+        int printableWidth = 0;
+        int printableHeight = 0;
+        GetPrintableSize(&printableWidth, &printableHeight);
+        const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
+        const int columnWidth = ColumnWidth(printableWidth);
+
+        int column = 0;
+        int columnOffset = 0;
+        int rowX = 0;
+        int rowTopY = 0;
+        int rowHeight = 0;
+        int lastWidth = 0;
+        int nameFieldHeight = 0;
+
+        auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, int width) {
+            LAYOUT_CONTEXT placement;
+            placement.availableWidth = width - rowX;
+            placement.fullWidth = width;
+            placement.remainingHeight = printableHeight;
+            placement.page = page;
+            placement.originX = m_marginLeft + columnOffset + rowX;
+            placement.originY = m_marginTop + rowTopY;
+            placement.lineSpacing = m_lineSpacing;
+            placement.letterSpacing = m_letterSpacing;
+            placement.boxIndex = boxIndex;
+            node->Layout(&placement, vertical);
+            if (box != nullptr) {
+                lastWidth = box->m_width;
+                rowHeight = std::max(rowHeight, static_cast<int>(box->m_height));
+            }
+        };
+
+        if (IsPageFlagged(page)) {
+            for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+                CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+                if (nameField == nullptr || nameField->m_page != page)
+                    continue;
+                const CEditContainer* container = AsContainer(nameField);
+                CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
+                place(nameField, box, 0, printableWidth);
+                nameFieldHeight = box != nullptr ? box->m_height : 0;
+                break;
+            }
+        }
+
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CEditNode* child = GetEditChild(i);
+            if (child == nullptr || !child->IsVisible())
+                continue;
+            CEditContainer* container = AsContainer(child);
+            for (int b = 0; container != nullptr && b < container->GetBoxCount(); ++b) {
+                CEditBox* box = container->GetBox(b);
+                if (box == nullptr || box->m_page != page)
+                    continue;
+                if (rowHeight > 0 && box->m_height + rowHeight + rowTopY > printableHeight) {
+                    if (++column >= columns) {
+                        columnOffset = 0;
+                    } else {
+                        columnOffset += m_geometry.columnGap + columnWidth;
+                        rowX = 0;
+                        rowTopY = nameFieldHeight;
+                        rowHeight = 0;
+                        nameFieldHeight = 0;
+                    }
+                }
+                if (box->m_width + rowX + lastWidth > columnWidth) {
+                    rowTopY += rowHeight;
+                    rowX = 0;
+                    rowHeight = 0;
+                } else {
+                    rowX += lastWidth;
+                }
+                place(child, box, b, columnWidth);
+            }
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    try {
+        LAYOUT_CONTEXT copy;
+        if (context != nullptr)
+            copy = *context;
+        for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+            if (CEditNode* nameField = m_nameFieldLayer.GetEditChild(i))
+                nameField->Draw(dc, map, &copy);
+        }
+        for (int i = 0; i < GetChildCount(); ++i) {
+            if (CEditNode* child = GetEditChild(i))
+                child->Draw(dc, map, &copy);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (context == nullptr)
+        return;
+    try {
+        const int page = context->page;
+        if (IsPageFlagged(page)) {
+            for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+                CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+                if (nameField == nullptr || nameField->m_page != page)
+                    continue;
+                LAYOUT_CONTEXT copy = *context;
+                nameField->Draw(dc, map, &copy);
+            }
+        }
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CEditNode* child = GetEditChild(i);
+            CEditContainer* container = AsContainer(child);
+            if (container == nullptr)
+                continue;
+            // The last node drawn on earlier pages, so that a labelled run continued from there
+            // is not labelled again.
+            CEditNode* previous = nullptr;
+            for (int j = 0; j < child->GetChildCount(); ++j) {
+                CEditNode* grandchild = child->GetEditChild(j);
+                if (grandchild == nullptr)
+                    continue;
+                if (grandchild->m_page >= page)
+                    break;
+                previous = grandchild;
+            }
+            for (int b = 0; b < container->GetBoxCount(); ++b) {
+                const CEditBox* box = container->GetBox(b);
+                if (box == nullptr || box->m_page != page)
+                    continue;
+                const DRAW_FILTER filter{0, b};
+                LAYOUT_CONTEXT boxContext;
+                boxContext.drawFilter = &filter;
+                boxContext.lastDrawn = previous;
+                child->Draw(dc, map, &boxContext);
+                previous = boxContext.lastDrawn;
+            }
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hit testing
+
+CEditNode* CEditPrint::HitTest(int x, int y, int* after)
+{
+    try {
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CEditNode* child = GetEditChild(i);
+            if (child == nullptr || !child->IsVisible())
+                continue;
+            if (CEditNode* hit = child->HitTest(x, y, after))
+                return hit;
+        }
+        // A click in the margin beside a block lands on the block's nearest edge.
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CEditNode* child = GetEditChild(i);
+            if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, false) : nullptr) {
+                if (x < box->m_rcLayout.left)
+                    return child->HitTest(box->m_rcLayout.left + 1, y, after);
+                break;
+            }
+        }
+        for (int i = GetChildCount() - 1; i >= 0; --i) {
+            CEditNode* child = GetEditChild(i);
+            if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, true) : nullptr) {
+                if (box->m_rcLayout.right < x)
+                    return child->HitTest(box->m_rcLayout.right - 1, y, after);
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    return nullptr;
+}
+
+CEditNode* CEditPrint::FindEmptyFloat()
+{
+    CEditNode* found = nullptr;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* part = GetEditChild(i);
+        if (part == nullptr || !part->IsKind(EditKind::kSentence))
+            continue;
+        for (int j = 0; j < part->GetChildCount(); ++j) {
+            CEditNode* child = part->GetEditChild(j);
+            if (child != nullptr && child->IsKind(EditKind::kFloat) && child->GetChildCount() < 2) {
+                found = child;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+CEditNode* CEditPrint::NameFieldAtPoint(int x, int y, int* after)
+{
+    for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
+        CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+        if (nameField != nullptr && nameField->HitTest(x, y, after) != nullptr)
+            return nameField;
+    }
+    return nullptr;
+}

@@ -1,0 +1,95 @@
+// CEditPrint: the root of the editing tree, the test paper itself. It holds the paper size,
+// margins and columns, the page table with one name-field flag per page, the name fields placed
+// at the top of the flagged pages, and the arrangement of the question parts. Its children are
+// the blocks of the paper in reading order. Measuring estimates the pagination so that the
+// blocks break their lines into boxes that fit; layout places every box on pages and columns,
+// the pages stacked down the screen; for printing it lays out and draws one page at a time.
+#pragma once
+
+#include "base/property_records.h"
+#include "nodes/edit_container.h"
+
+#include <array>
+#include <memory>
+
+class CEditPrint : public CEditContainer {
+    DECLARE_SERIAL(CEditPrint)
+public:
+    // The pages the page table covers: 1 to kMaxPages. Pages after the last carry no name field.
+    static constexpr int kMaxPages = 1024;
+    // The gaps around each page on screen.
+    static constexpr int kPageGap = 500;
+
+    CEditPrint();
+    ~CEditPrint() override;
+
+    // --- geometry, in 1/100 mm. In vertical writing the stored width and height are exchanged
+    // and the margins rotated by whoever sets them, so pagination works on them unchanged.
+    void GetPaperSize(int* width, int* height) const;
+    void SetPaperSize(int width, int height);
+    void GetPrintableSize(int* width, int* height) const;
+    // The scrolling extent of the whole paper, every page with its gaps.
+    void GetExtent(int* width, int* height) const;
+    // Whether a visible table would be wider than a column if the paper had `columns` columns.
+    bool HasTableWiderThanColumn(int columns);
+    // The dirty flag of the root, of every name field placed and of every block and its subtree.
+    void SetDirtyAll(int flag);
+
+    // --- the page table: page numbers from 1. A page outside the table is never flagged, and
+    // flagging one is refused.
+    bool IsPageFlagged(int page) const;
+    bool SetPageFlagged(int page, bool flagged);
+    int GetPageCount() const { return m_pageCount; }
+
+    // --- name fields: the layer holds one per flagged page, in page order; the template is what
+    // the name-field dialog copies into the layer.
+    CEditNode* GetNameFieldLayer() { return &m_nameFieldLayer; }
+    CEditNode* GetNameFieldTemplate() const { return m_nameFieldTemplate.get(); }
+    void SetNameFieldTemplate(std::unique_ptr<CEditNode> nameField) { m_nameFieldTemplate = std::move(nameField); }
+    // The first name field that answers the point, or null.
+    CEditNode* NameFieldAtPoint(int x, int y, int* after);
+
+    // The last empty floating frame of the paper: of each plain question part, its first
+    // floating frame holding fewer than two children; the one of the last such part, or null.
+    CEditNode* FindEmptyFloat();
+
+    // --- the passes
+    CEditNode* HitTest(int x, int y, int* after) override;
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // Places the boxes of one page (the context's page) at that page's own top-left corner for
+    // printing; the screen needs a full Measure and Layout again afterwards.
+    void LayoutPage(LAYOUT_CONTEXT* context, int vertical);
+    // Draws the context's page after LayoutPage.
+    void DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+
+    PAGE_GEOMETRY m_geometry;
+    // Texts of the print file's "SearchProgID" and "SearchInfo", kept for the question-bank search.
+    CStringW m_searchProgId;
+    CStringW m_searchInfo;
+    int32_t m_pageGapAcross = kPageGap;
+    int32_t m_pageGapDown = kPageGap;
+    // The arrangement of the question parts (0 interleaved, 1 by section, 2 answers paired,
+    // 3 answer blocks).
+    int32_t m_partLayoutMode = 0;
+    // The form of the question-bank identities read from the file (2: nine values, else 1).
+    int32_t m_identificationForm = 1;
+
+private:
+    struct PAGE_ENTRY {
+        int32_t nameField = 0;  // 1: the page carries a name field
+        int32_t reserved[2] = {};
+    };
+
+    // The column width of the printable width.
+    int ColumnWidth(int printableWidth) const;
+    // One pass of the pagination estimate; true when name fields were shown again, so that the
+    // paper must be measured once more.
+    bool MeasurePass(CDC* dc, CDisplayMap* map);
+
+    int32_t m_pageCount = 1;
+    std::array<PAGE_ENTRY, kMaxPages> m_pages{};
+    CEditNode m_nameFieldLayer;
+    std::unique_ptr<CEditNode> m_nameFieldTemplate;
+};

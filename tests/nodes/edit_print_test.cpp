@@ -1,0 +1,290 @@
+// Pagination of the root: blocks of fixed boxes on a 10000 × 12000 paper with 1000 margins
+// (printable 8000 × 10000). Page p starts at x 1500 and y (p − 1) × 12000 + p × 500 + 1000.
+#include "paper_fixture.h"
+
+#include "base/gdi_cache.h"
+
+using namespace nodetest;
+using namespace papertest;
+
+namespace {
+
+constexpr int kPage1 = 1500;
+constexpr int kPage2 = 14000;
+constexpr int kPage3 = 26500;
+constexpr int kLeft = 1500;
+
+class PrintTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CreateGdiResources(); }
+
+    PrintTest()
+    {
+        root.SetPaperSize(10000, 12000);
+        root.m_marginLeft = root.m_marginTop = root.m_marginRight = root.m_marginBottom = 1000;
+    }
+
+    TestSizedBlock* Block(std::vector<int> heights, int width = 0, uint32_t kind = EditKind::kSentence)
+    {
+        auto* block = new TestSizedBlock(kind, width, std::move(heights));
+        root.AppendChild(block);
+        return block;
+    }
+
+    TestSizedBlock* NameField(int height)
+    {
+        auto* field = new TestSizedBlock(EditKind::kKimeiran, 0, {height});
+        root.GetNameFieldLayer()->AppendChild(field);
+        return field;
+    }
+
+    void Paginate()
+    {
+        LAYOUT_CONTEXT measure;
+        root.Measure(&dc, &map, &measure);
+        LAYOUT_CONTEXT layout;
+        root.Layout(&layout, 0);
+    }
+
+    static std::string At(const TestSizedBlock* block, int box = 0)
+    {
+        const POINT p = block->Origin(box);
+        return "p" + std::to_string(block->PageOf(box)) + "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+    }
+    static std::string At(int page, int x, int y)
+    {
+        return "p" + std::to_string(page) + "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+    }
+
+    SwitchGuard switches;
+    CRecordingDC dc;
+    CDisplayMap map = IdentityMap();
+    CEditPrint root;
+};
+
+}  // namespace
+
+TEST_F(PrintTest, ConstructionAndGeometry)
+{
+    CEditPrint fresh;
+    EXPECT_EQ(fresh.GetKind(), EditKind::Code(EditKind::kPrint));
+    EXPECT_EQ(fresh.m_caretStop, 0);
+    int width = 0, height = 0;
+    fresh.GetPaperSize(&width, &height);
+    EXPECT_EQ(width, 21000);
+    EXPECT_EQ(height, 29700);
+    EXPECT_EQ(fresh.m_geometry.columnCount, 1);
+    EXPECT_EQ(fresh.GetPageCount(), 1);
+    EXPECT_EQ(fresh.GetNameFieldLayer()->GetKind(), 0);
+    EXPECT_EQ(fresh.GetNameFieldLayer()->m_caretStop, 0);
+
+    root.GetPrintableSize(&width, &height);
+    EXPECT_EQ(width, 8000);
+    EXPECT_EQ(height, 10000);
+}
+
+TEST_F(PrintTest, BlocksStackDownThePageAndOverflowOntoTheNext)
+{
+    TestSizedBlock* a = Block({4000});
+    TestSizedBlock* b = Block({4000});
+    TestSizedBlock* c = Block({3000});
+    Paginate();
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1));
+    EXPECT_EQ(At(b), At(1, kLeft, kPage1 + 4000));
+    EXPECT_EQ(At(c), At(2, kLeft, kPage2));
+    EXPECT_EQ(c->m_page, 2);
+    EXPECT_EQ(c->m_laidOutAvailable, 8000);
+    EXPECT_EQ(root.GetPageCount(), 2);
+    int width = 0, height = 0;
+    root.GetExtent(&width, &height);
+    EXPECT_EQ(width, 500 + 10000 + 3000);
+    EXPECT_EQ(height, (500 + 12000) * 2 + 3000);
+    // The estimate handed each block the height already used on its page.
+    EXPECT_EQ(a->m_measuredAvailable, 8000);
+    EXPECT_EQ(root.m_height, 11000);
+}
+
+TEST_F(PrintTest, PageBreakBlockEndsItsPageOnlyWhileVisible)
+{
+    TestSizedBlock* a = Block({2000});
+    TestSizedBlock* pageBreak = Block({500}, 0, EditKind::kKaiPage);
+    TestSizedBlock* b = Block({2000});
+    Paginate();
+    EXPECT_EQ(At(pageBreak), At(1, kLeft, kPage1 + 2000));
+    EXPECT_EQ(At(b), At(2, kLeft, kPage2));
+
+    pageBreak->m_hidden = 1;
+    Paginate();
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1));
+    EXPECT_EQ(At(b), At(1, kLeft, kPage1 + 2000));
+    EXPECT_EQ(root.GetPageCount(), 1);
+}
+
+TEST_F(PrintTest, NarrowBoxesStandSideBySideInOneRow)
+{
+    TestSizedBlock* a = Block({2000}, 3000);
+    TestSizedBlock* b = Block({3000}, 4000);
+    TestSizedBlock* c = Block({1000});
+    Paginate();
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1));
+    EXPECT_EQ(At(b), At(1, kLeft + 3000, kPage1));
+    EXPECT_EQ(At(c), At(1, kLeft, kPage1 + 3000));  // below the taller of the two
+}
+
+TEST_F(PrintTest, SecondColumnStartsBesideTheFirstAndBelowTheNameField)
+{
+    root.m_geometry.columnCount = 2;  // column width (8000 − 500) / 2 = 3750
+    TestSizedBlock* field = NameField(1000);
+    root.SetPageFlagged(1, true);
+    TestSizedBlock* a = Block({6000});
+    TestSizedBlock* b = Block({6000});
+    TestSizedBlock* c = Block({6000});
+    Paginate();
+    EXPECT_EQ(At(field), At(1, kLeft, kPage1));
+    EXPECT_EQ(field->m_laidOutAvailable, 8000);  // the first page's name field spans both columns
+    EXPECT_EQ(a->m_measuredAvailable, 3750);
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1 + 1000));
+    EXPECT_EQ(At(b), At(1, kLeft + 3750 + 500, kPage1 + 1000));
+    EXPECT_EQ(At(c), At(2, kLeft, kPage2));
+}
+
+TEST_F(PrintTest, NameFieldsOfPagesOneAndThreeInterruptThePaper)
+{
+    TestSizedBlock* first = NameField(1000);
+    TestSizedBlock* third = NameField(1000);
+    root.SetPageFlagged(1, true);
+    root.SetPageFlagged(3, true);
+    TestSizedBlock* a = Block({9000});
+    TestSizedBlock* b = Block({9500});
+    // Three boxes: the second does not fit page 2 and continues below page 3's name field.
+    TestSizedBlock* c = Block({400, 9000, 500});
+    Paginate();
+    EXPECT_EQ(At(first), At(1, kLeft, kPage1));
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1 + 1000));
+    EXPECT_EQ(At(b), At(2, kLeft, kPage2));
+    EXPECT_EQ(At(c, 0), At(2, kLeft, kPage2 + 9500));
+    EXPECT_EQ(At(third), At(3, kLeft, kPage3));
+    EXPECT_EQ(At(c, 1), At(3, kLeft, kPage3 + 1000));
+    EXPECT_EQ(At(c, 2), At(4, kLeft, (4 - 1) * 12000 + 4 * 500 + 1000));
+    EXPECT_EQ(root.GetPageCount(), 4);
+    EXPECT_EQ(first->m_hidden, 0);
+    EXPECT_EQ(third->m_hidden, 0);
+}
+
+TEST_F(PrintTest, NameFieldsOfPagesThePaperNoLongerReachesAreHiddenUntilItGrows)
+{
+    TestSizedBlock* fields[3] = {NameField(1000), NameField(1000), NameField(1000)};
+    for (int page = 1; page <= 3; ++page)
+        root.SetPageFlagged(page, true);
+    Block({5000});
+    LAYOUT_CONTEXT context;
+    root.Measure(&dc, &map, &context);
+    EXPECT_EQ(fields[0]->m_hidden, 0);
+    EXPECT_EQ(fields[1]->m_hidden, 2);
+    EXPECT_EQ(fields[2]->m_hidden, 2);
+
+    Block({9000});
+    Block({9000});
+    const int measuredBefore = fields[1]->m_measured;
+    root.Measure(&dc, &map, &context);
+    EXPECT_EQ(fields[1]->m_hidden, 0);
+    EXPECT_EQ(fields[2]->m_hidden, 0);
+    // Shown again, they were measured once more with their boxes.
+    EXPECT_EQ(fields[1]->m_measured, measuredBefore + 2);
+    EXPECT_EQ(fields[1]->GetBoxCount(), 1);
+}
+
+TEST_F(PrintTest, LayoutStopsAtAFlaggedPageWithoutANameField)
+{
+    root.SetPageFlagged(2, true);
+    TestSizedBlock* a = Block({9000});
+    TestSizedBlock* b = Block({9000});
+    Paginate();
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1));
+    EXPECT_EQ(b->PageOf(0), 1);  // never placed
+    EXPECT_EQ(root.GetPageCount(), 1);
+}
+
+TEST_F(PrintTest, PageTableCoversItsPagesAndNothingBeyond)
+{
+    EXPECT_FALSE(root.SetPageFlagged(0, true));
+    EXPECT_FALSE(root.SetPageFlagged(CEditPrint::kMaxPages + 1, true));
+    EXPECT_FALSE(root.IsPageFlagged(CEditPrint::kMaxPages + 1));
+    EXPECT_FALSE(root.IsPageFlagged(-5));
+    EXPECT_TRUE(root.SetPageFlagged(CEditPrint::kMaxPages, true));
+    EXPECT_TRUE(root.IsPageFlagged(CEditPrint::kMaxPages));
+
+    // A paper longer than the table: its last flagged page gets its name field and the pages
+    // after the table are laid out without any.
+    TestSizedBlock* field = NameField(1000);
+    const int pages = CEditPrint::kMaxPages + 6;
+    std::vector<TestSizedBlock*> blocks;
+    for (int p = 0; p < pages; ++p)
+        blocks.push_back(Block({9500}));
+    Paginate();
+    // The block that would open page 1024 does not fit below its name field and moves on.
+    EXPECT_EQ(field->PageOf(0), CEditPrint::kMaxPages);
+    EXPECT_EQ(blocks[CEditPrint::kMaxPages - 2]->PageOf(0), CEditPrint::kMaxPages - 1);
+    EXPECT_EQ(blocks[CEditPrint::kMaxPages - 1]->PageOf(0), CEditPrint::kMaxPages + 1);
+    EXPECT_EQ(blocks.back()->PageOf(0), pages + 1);
+    EXPECT_EQ(root.GetPageCount(), pages + 1);
+}
+
+TEST_F(PrintTest, TablesWiderThanAColumn)
+{
+    EXPECT_FALSE(root.HasTableWiderThanColumn(1));
+    TestSizedBlock* holder = Block({1000});
+    auto* table = new TestSizedBlock(EditKind::kTable, 5000, {1000});
+    holder->AppendChild(table);
+    table->m_rcLayout = RECT{0, 0, 5000, 1000};
+    EXPECT_TRUE(root.HasTableWiderThanColumn(2));   // column width 3750
+    EXPECT_FALSE(root.HasTableWiderThanColumn(1));
+    table->m_rcLayout.right = 3750;
+    EXPECT_FALSE(root.HasTableWiderThanColumn(2));
+    table->m_rcLayout.right = 5000;
+    holder->m_hidden = 1;
+    EXPECT_FALSE(root.HasTableWiderThanColumn(2));
+}
+
+TEST_F(PrintTest, DirtyFlagsReachNameFieldsAndBlocksButNotTheTemplate)
+{
+    TestSizedBlock* field = NameField(1000);
+    TestSizedBlock* block = Block({1000});
+    CEditChar* character = AddChar(block, u'a');
+    auto templ = std::make_unique<TestSizedBlock>(EditKind::kKimeiran, 0, std::vector<int>{1000});
+    TestSizedBlock* templatePointer = templ.get();
+    root.SetNameFieldTemplate(std::move(templ));
+    templatePointer->m_dirty = 0;
+    field->m_dirty = block->m_dirty = character->m_dirty = 0;
+    root.SetDirtyAll(1);
+    EXPECT_EQ(root.m_dirty, 1);
+    EXPECT_EQ(field->m_dirty, 1);
+    EXPECT_EQ(block->m_dirty, 1);
+    EXPECT_EQ(character->m_dirty, 1);
+    EXPECT_EQ(templatePointer->m_dirty, 0);
+}
+
+TEST_F(PrintTest, ClicksInTheMarginsLandOnTheNearestEdgeOfABlock)
+{
+    CEditSentence* part = AddPart(&root, 1, 0, PART_QUESTION, nullptr, 3);
+    Paginate();
+    ASSERT_EQ(part->GetEditChild(0)->m_rcLayout.left, kLeft);
+    const int y = kPage1 + 100;  // inside the line, below its spacing
+    int after = -1;
+    EXPECT_EQ(root.HitTest(kLeft + 150, y, &after), part->GetEditChild(1));
+    EXPECT_EQ(root.HitTest(500, y, &after), part->GetEditChild(0));
+    EXPECT_EQ(after, 0);
+    EXPECT_EQ(root.HitTest(9800, y, &after), part->GetEditChild(3));  // the line break
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(root.HitTest(500, kPage1 + 5000, &after), nullptr);
+
+    // A name field answers for everything inside it.
+    auto* field = new TestBlock(EditKind::kKimeiran);
+    AddKana(field, 2);
+    AddCR(field);
+    root.GetNameFieldLayer()->AppendChild(field);
+    root.SetPageFlagged(1, true);
+    Paginate();
+    EXPECT_EQ(root.NameFieldAtPoint(kLeft + 50, y, &after), field);
+    EXPECT_EQ(root.NameFieldAtPoint(kLeft + 50, y + 2000, &after), nullptr);
+}
