@@ -199,11 +199,50 @@ public:
     void CopyStyleFromElement(CQNXMLNode* element);
     void CopyStyleToElement(CQNXMLNode* element);
 
-    // --- font setters used by the node code itself
+    // --- formatting setters. Each records the old and the new value in the group (when one is
+    // given) before it changes the node; those that change what measuring depends on mark the
+    // node dirty, the others (colours, hatch, decoration styles and widths) change only drawing.
+    // Width and height; a positive height is stored negative.
+    void SetFontSize(const SIZE* size, CUndoGroup* group);
+    void SetBold(int bold, CUndoGroup* group);
+    void SetItalic(int italic, CUndoGroup* group);
     // The face from the installed-font list (character set, precisions, quality, pitch and face
     // name); height, width, weight and italic stay. False, and nothing changed or recorded, for a
     // face that is not installed.
     BOOL SetFaceName(const char* face, CUndoGroup* group);
+    void SetTextColor(COLORREF color, CUndoGroup* group);
+    // 0xFFFFFF: no background.
+    void SetBackColor(COLORREF color, CUndoGroup* group);
+    void SetHatch(int hatch, CUndoGroup* group);
+    void SetFlatBody(int flat, CUndoGroup* group);
+    void SetLongBody(int narrow, CUndoGroup* group);
+    void SetSubscript(int subscript, CUndoGroup* group);
+    void SetSuperscript(int superscript, CUndoGroup* group);
+    void SetLogFont(const LOGFONTA* font, CUndoGroup* group);
+    void SetUnderlineStyle(int style, CUndoGroup* group);
+    void SetUnderlineWidth(int width, CUndoGroup* group);
+    void SetLineThroughStyle(int style, CUndoGroup* group);
+    void SetLineThroughWidth(int width, CUndoGroup* group);
+    void SetBorderStyle(int style, CUndoGroup* group);
+    void SetBorderWidth(int width, CUndoGroup* group);
+    // The before side: a kanbun cell's underline.
+    void SetKanUnderlineStyle(int style, CUndoGroup* group);
+    void SetKanUnderlineWidth(int width, CUndoGroup* group);
+    // The after side: a container's or a formula's underline.
+    void SetBoxUnderlineStyle(int style, CUndoGroup* group);
+    void SetBoxUnderlineWidth(int width, CUndoGroup* group);
+    // Numbering of labelled underlines: the label form, its size and face, a forced number
+    // (0 or -1: automatic) and the label text of form 6.
+    void SetBangoType(int type, CUndoGroup* group);
+    void SetBangoFontSize(int size, CUndoGroup* group);
+    void SetBangoFontFamily(const char* face, CUndoGroup* group);
+    void SetBangoForce(int number, CUndoGroup* group);
+    void SetBangoString(const CStringW& text, CUndoGroup* group);
+
+    // --- the selection at a caret: the range of the caret node's siblings from the anchor to the
+    // node before the caret (the anchor alone when both are one node), and its removal.
+    static BOOL GetSelectionRange(CCaret* caret, int* first, int* last);
+    static BOOL DeleteSelection(CCaret* caret, CUndoGroup* group);
 
     // The child at index as an editing node, or null.
     CEditNode* GetEditChild(int index) const;

@@ -1,30 +1,785 @@
-// Caret movement and editing at the caret, as a plain node answers them: the node takes no part
-// in editing of its own. The caret editing code gives these operations their bodies.
+// Caret movement and editing at the caret. The operations act on the caret, whichever node they
+// are called on: the caret stands before its caret node, and the selection runs from the anchor
+// to the caret node among the children of the caret node's parent. Every structural change is
+// recorded in the command's undo group when one is given.
 #include "nodes/edit_node.h"
 
-void CEditNode::DrawSelection(CDC*, CDisplayMap*, CCaret*) {}
+#include "nodes/caret.h"
+#include "nodes/display_map.h"
+#include "nodes/edit_char.h"
+#include "nodes/edit_families.h"
+#include "nodes/edit_print.h"
+#include "nodes/undo.h"
 
-BOOL CEditNode::InsertAnsiText(CCaret*, const char*, CUndoGroup*) { return FALSE; }
-BOOL CEditNode::InsertString(CCaret*, CStringW*, CUndoGroup*) { return FALSE; }
-BOOL CEditNode::InsertChars(CCaret*, CStringW*, CUndoGroup*) { return FALSE; }
-BOOL CEditNode::DeleteBackward(CCaret*, CUndoGroup*) { return FALSE; }
-BOOL CEditNode::DeleteForward(CCaret*, CUndoGroup*) { return FALSE; }
-BOOL CEditNode::InsertLineBreak(CCaret*, CUndoGroup*) { return FALSE; }
+#include <algorithm>
+#include <exception>
+#include <memory>
 
-CEditNode* CEditNode::MovePrev(CCaret*, int) { return nullptr; }
-CEditNode* CEditNode::MoveNext(CCaret*, int) { return nullptr; }
-CEditNode* CEditNode::MoveUp(CCaret*, int) { return nullptr; }
-CEditNode* CEditNode::MoveDown(CCaret*, int) { return nullptr; }
-CEditNode* CEditNode::MoveEnd(CCaret*, int) { return nullptr; }
-CEditNode* CEditNode::MoveHome(CCaret*, int) { return nullptr; }
+namespace {
 
-CEditNode* CEditNode::GetFirstInner() { return nullptr; }
-CEditNode* CEditNode::GetLastInner() { return nullptr; }
-CEditNode* CEditNode::PrevPosition(int*) { return nullptr; }
-CEditNode* CEditNode::NextPosition(int*) { return nullptr; }
-CEditNode* CEditNode::LineStart() { return nullptr; }
-CEditNode* CEditNode::LineEnd() { return nullptr; }
-CEditNode* CEditNode::NodeAbove(CCaret*) { return nullptr; }
-CEditNode* CEditNode::NodeBelow(CCaret*) { return nullptr; }
-CEditNode* CEditNode::FirstCaretStop() { return nullptr; }
-CEditNode* CEditNode::LastCaretStop() { return nullptr; }
+bool IsLineBreak(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
+}
+
+bool IsFormulaNode(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kFormula);
+}
+
+bool IsKind(const CEditNode* node, uint32_t kind)
+{
+    return node != nullptr && node->IsKind(kind);
+}
+
+CEditNode* Edit(CQNXMLNode* node)
+{
+    return CEditNode::FromNode(node);
+}
+
+CEditNode* CaretParent(const CCaret* caret)
+{
+    return caret != nullptr && caret->m_caretNode != nullptr ? caret->m_caretNode->GetEditParent() : nullptr;
+}
+
+// Parents whose line breaks close slots or boxes that must stay: a formula's and a reading-mark box's.
+bool KeepsItsLineBreaks(const CEditNode* parent)
+{
+    return IsFormulaNode(parent) || IsKind(parent, EditKind::kKunten);
+}
+
+// Whether a line break may be removed from its parent by the delete keys.
+bool MayDeleteLineBreak(CEditNode* parent)
+{
+    if (parent == nullptr)
+        return false;
+    if (parent->HasKindFlags(EditKind::kInTextAnswer) || KeepsItsLineBreaks(parent))
+        return false;
+    if (parent->IsKind(EditKind::kOkurigana) && parent->CountLineBreaks() <= 1)
+        return false;
+    return true;
+}
+
+// Takes a node out of the tree: into the group's keeping when there is one, else deleted.
+void RemoveNode(CEditNode* node, int code, CEditNode* neighbour, CUndoGroup* group)
+{
+    node->Detach();
+    if (group != nullptr)
+        group->RecordNode(code, node, neighbour, 0, 0);
+    else
+        delete node;
+}
+
+// Inserts a new node before the caret node and records it. False, and the node deleted, when
+// it could not be inserted.
+bool InsertBeforeCaret(CCaret* caret, std::unique_ptr<CEditNode> node, CUndoGroup* group)
+{
+    CEditNode* before = caret->m_caretNode;
+    CEditNode* parent = before->GetEditParent();
+    const int index = parent->IndexOfChild(before);
+    if (index < 0 || parent->InsertChildAt(index, node.get()) < 0)
+        return false;
+    CEditNode* inserted = node.release();
+    if (group != nullptr)
+        group->RecordNode(UndoCode::kInsertBefore, inserted, before, 0, 0);
+    return true;
+}
+
+// A character node of the family its parent takes: a formula character, a kanbun character
+// or a plain one. Null when the family's maker is not there.
+std::unique_ptr<CEditChar> MakeCharacter(const CEditNode* parent, const CStringW& text)
+{
+    const EDIT_FAMILY_MAKERS& makers = EditFamilyMakers();
+    if (IsFormulaNode(parent))
+        return std::unique_ptr<CEditChar>(makers.mathChar != nullptr ? makers.mathChar(text) : nullptr);
+    if (IsKind(parent, EditKind::kKunten))
+        return std::unique_ptr<CEditChar>(makers.kanChar != nullptr ? makers.kanChar(text) : nullptr);
+    return std::make_unique<CEditChar>(text);
+}
+
+// The line break of the caret node's family.
+std::unique_ptr<CEditChar> MakeLineBreak(const CEditNode* caretNode)
+{
+    const EDIT_FAMILY_MAKERS& makers = EditFamilyMakers();
+    if (IsKind(caretNode, EditKind::kMathChar) || IsKind(caretNode, EditKind::kMathCR))
+        return std::unique_ptr<CEditChar>(makers.mathLineBreak != nullptr ? makers.mathLineBreak() : nullptr);
+    if (IsKind(caretNode, EditKind::kKanChar) || IsKind(caretNode, EditKind::kKanCR))
+        return std::unique_ptr<CEditChar>(makers.kanLineBreak != nullptr ? makers.kanLineBreak() : nullptr);
+    return std::make_unique<CEditCR>();
+}
+
+int MaxCharsOf(const CEditNode* box)
+{
+    const auto* kunten = dynamic_cast<const IKuntenBox*>(box);
+    return kunten != nullptr ? kunten->GetMaxChars() : 1;
+}
+
+// A move's start: without extending, the selection goes; extending, it starts at the caret.
+void BeginMove(CCaret* caret, int extend)
+{
+    if (!extend)
+        caret->ClearSelection();
+    else if (caret->m_anchorNode == nullptr)
+        caret->m_anchorNode = caret->m_caretNode;
+}
+
+CEditNode* EndMove(CCaret* caret, CEditNode* node)
+{
+    if (node != nullptr)
+        caret->m_caretNode = node;
+    return node;
+}
+
+// Extending across parents moves the anchor along, so that the selection stays among siblings.
+void FollowAnchor(CCaret* caret, CEditNode* node, int extend)
+{
+    if (extend && node != nullptr && caret->m_anchorNode != nullptr &&
+        caret->m_anchorNode->GetParent() != node->GetParent())
+        caret->m_anchorNode = node;
+}
+
+// The stop a move to the left finds in a sibling: the sibling's last inner stop (once more for
+// a table cell), else the sibling itself when it is a stop.
+CEditNode* StopEnteringFromRight(CEditNode* sibling)
+{
+    if (CEditNode* inner = sibling->LastCaretStop()) {
+        if (inner->IsKind(EditKind::kCell)) {
+            if (CEditNode* cellStop = inner->LastCaretStop())
+                return cellStop;
+        }
+        return inner;
+    }
+    return sibling->IsCaretStop() ? sibling : nullptr;
+}
+
+// The stop a move to the right finds in a sibling: the sibling when it is a stop, else its first
+// inner stop.
+CEditNode* StopEnteringFromLeft(CEditNode* sibling)
+{
+    if (sibling->IsCaretStop())
+        return sibling;
+    return sibling->FirstCaretStop();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moves inside a kanbun cell: from one sub-box to another by the cell's own table.
+
+enum class KanbunMove { Up, Down, Prev, Next };
+
+// The sub-box index a move goes to; -1 for the ordinary move.
+int KanbunTarget(KanbunMove move, int mode, int box)
+{
+    if (mode == 0) {
+        switch (move) {
+        case KanbunMove::Up:
+            return box == 2 ? -1 : box == 3 ? 1 : box == 5 ? 4 : 2;
+        case KanbunMove::Down:
+            return box == 2 ? 1 : box == 3 ? -1 : box == 4 ? 5 : 3;
+        case KanbunMove::Prev:
+            return box == 4 || box == 5 ? 1 : box == 6 ? 4 : box >= 1 && box <= 3 ? 0 : -1;
+        case KanbunMove::Next:
+            return box == 0 ? 1 : box == 3 ? 5 : box == 4 || box == 5 ? 6 : box == 1 || box == 2 ? 4 : -1;
+        }
+    } else {
+        switch (move) {
+        case KanbunMove::Up:
+            return box == 2 ? -1 : box == 3 ? 1 : 2;
+        case KanbunMove::Down:
+            return box == 2 ? 1 : box == 3 ? -1 : 3;
+        case KanbunMove::Prev:
+            return box == 4 ? 1 : box >= 1 && box <= 3 ? 0 : -1;
+        case KanbunMove::Next:
+            return box == 0 ? 1 : box >= 1 && box <= 3 ? 4 : -1;
+        }
+    }
+    return -1;
+}
+
+// The move inside a kanbun cell, or null when the caret is not in one of its sub-boxes, the move
+// is not the table's, or the target box has no stop: the ordinary move applies then.
+CEditNode* KanbunCellMove(CCaret* caret, KanbunMove move)
+{
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* box = node->GetEditParent();
+    if (box == nullptr || !(box->IsKind(EditKind::kKunten) || box->IsKind(EditKind::kOkurigana)))
+        return nullptr;
+    CEditNode* cell = box->GetEditParent();
+    const auto* kanbun = dynamic_cast<IKanbunCell*>(cell);
+    if (cell == nullptr || !cell->IsKind(EditKind::kKan) || kanbun == nullptr)
+        return nullptr;
+    const int mode = kanbun->GetHyphenMode();
+    const int index = cell->IndexOfChild(box);
+    const int lastIndex = mode == 0 ? 6 : 4;
+    if (index < 0 || index > lastIndex)
+        return nullptr;
+    if (move == KanbunMove::Prev && (node != box->GetFirstChild() || index < 1))
+        return nullptr;
+    if (move == KanbunMove::Next && (node != box->GetLastChild() || index >= lastIndex))
+        return nullptr;
+    const int target = KanbunTarget(move, mode, index);
+    CEditNode* targetBox = target >= 0 ? cell->GetEditChild(target) : nullptr;
+    return targetBox != nullptr ? targetBox->FirstCaretStop() : nullptr;
+}
+
+// The enclosing plain question part's nearest visible sibling part before (after) it.
+CEditNode* NeighbourPart(CEditNode* node, bool before)
+{
+    CEditNode* part = Edit(node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
+    if (part == nullptr)
+        return nullptr;
+    for (CQNXMLNode* sibling = before ? part->GetPrevSibling() : part->GetNextSibling(); sibling != nullptr;
+         sibling = before ? sibling->GetPrevSibling() : sibling->GetNextSibling()) {
+        CEditNode* candidate = Edit(sibling);
+        if (candidate != nullptr && candidate->IsKind(EditKind::kSentence) && candidate->IsVisible())
+            return candidate;
+    }
+    return nullptr;
+}
+
+// Up and down: the node above or below, or the neighbouring part's nearest end when there is
+// no stop there.
+CEditNode* VerticalMove(CCaret* caret, int extend, bool up)
+{
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = nullptr;
+    if (!extend)
+        result = KanbunCellMove(caret, up ? KanbunMove::Up : KanbunMove::Down);
+    if (result == nullptr) {
+        result = up ? node->NodeAbove(caret) : node->NodeBelow(caret);
+        if (result == nullptr || (result != node && !result->IsCaretStop())) {
+            result = nullptr;
+            if (CEditNode* part = NeighbourPart(node, up)) {
+                if (up) {
+                    result = part->LastCaretStop();
+                    if (result == nullptr || !result->IsCaretStop())
+                        result = Edit(part->GetLastChild());
+                } else {
+                    result = part->FirstCaretStop();
+                    if (result != nullptr && !result->IsCaretStop())
+                        result = result->GetFirstInner();
+                }
+            }
+        }
+    }
+    FollowAnchor(caret, result, extend);
+    return result;
+}
+
+bool SameLine(const CEditNode* a, const CEditNode* b)
+{
+    return a->GetParent() == b->GetParent() && a->m_boxIndex == b->m_boxIndex && a->m_lineIndex == b->m_lineIndex;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Selection
+
+BOOL CEditNode::GetSelectionRange(CCaret* caret, int* first, int* last)
+{
+    if (caret == nullptr || caret->m_anchorNode == nullptr || caret->m_caretNode == nullptr)
+        return FALSE;
+    int a = caret->m_anchorNode->GetIndexInParent();
+    int b = caret->m_caretNode->GetIndexInParent();
+    if (a != b) {
+        if (a > b)
+            std::swap(a, b);
+        if (b > 0)
+            --b;  // the caret stands before the later node: it is not selected
+    }
+    if (first != nullptr)
+        *first = a;
+    if (last != nullptr)
+        *last = b;
+    return TRUE;
+}
+
+BOOL CEditNode::DeleteSelection(CCaret* caret, CUndoGroup* group)
+{
+    int first = 0;
+    int last = 0;
+    if (!GetSelectionRange(caret, &first, &last))
+        return FALSE;
+    caret->ClearSelection();
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr || first < 0)
+        return FALSE;
+    try {
+        // The parent's last child (its closing line break) always stays.
+        last = std::min(last, parent->GetChildCount() - 2);
+        CEditNode* following = parent->GetEditChild(last + 1);
+        if (following == nullptr)
+            following = parent;
+        for (int n = last - first + 1; n > 0; --n) {
+            CEditNode* child = parent->GetEditChild(first);
+            if (child == nullptr || (IsLineBreak(child) && KeepsItsLineBreaks(parent)))
+                break;
+            CEditNode* next = Edit(child->GetNextSibling());
+            RemoveNode(child, UndoCode::kRemoveBackward, next != nullptr ? next : following, group);
+        }
+        caret->m_caretNode = following;
+    } catch (const std::exception&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CEditNode::DrawSelection(CDC* dc, CDisplayMap* map, CCaret* caret)
+{
+    int first = 0;
+    int last = 0;
+    CEditNode* parent = CaretParent(caret);
+    if (dc == nullptr || map == nullptr || parent == nullptr || !GetSelectionRange(caret, &first, &last))
+        return;
+    const int previousRop = dc->SetROP2(R2_NOT);
+    const HGDIOBJ previousBrush = dc->SelectStockObject(BLACK_BRUSH);
+    for (int i = first; i <= last; ++i) {
+        const CEditNode* child = parent->GetEditChild(i);
+        if (child == nullptr)
+            continue;
+        RECT rect = child->m_rcHit;
+        map->DocToDeviceRect(&rect);
+        dc->Rectangle(&rect);
+    }
+    dc->SelectObject(previousBrush);
+    dc->SetROP2(previousRop);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Insertion
+
+BOOL CEditNode::InsertAnsiText(CCaret* caret, const char* text, CUndoGroup* group)
+{
+    if (text == nullptr)
+        return FALSE;
+    CStringW wide(text);
+    return InsertString(caret, &wide, group);
+}
+
+BOOL CEditNode::InsertString(CCaret* caret, CStringW* text, CUndoGroup* group)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr || text == nullptr)
+        return FALSE;
+    caret->m_verticalMove = 0;
+    try {
+        // A full reading-mark box takes nothing more.
+        if (parent->IsKind(EditKind::kKunten) && parent->GetChildCount() >= MaxCharsOf(parent) + 1)
+            return FALSE;
+        std::unique_ptr<CEditChar> node = MakeCharacter(parent, *text);
+        if (node == nullptr)
+            return FALSE;
+        node->m_lf = caret->m_logFont;
+        return InsertBeforeCaret(caret, std::move(node), group) ? TRUE : FALSE;
+    } catch (const std::exception&) {
+        return FALSE;
+    }
+}
+
+BOOL CEditNode::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr || text == nullptr)
+        return FALSE;
+    caret->m_verticalMove = 0;
+    bool inserted = false;
+    try {
+        for (int i = 0; i < text->GetLength(); ++i) {
+            // A reading-mark box takes one typed character besides its line break.
+            if (parent->IsKind(EditKind::kKunten) && parent->GetChildCount() > 1)
+                continue;
+            std::unique_ptr<CEditChar> node = MakeCharacter(parent, CStringW(text->GetAt(i)));
+            if (node == nullptr)
+                break;
+            node->m_lf = caret->m_logFont;
+            if (!InsertBeforeCaret(caret, std::move(node), group))
+                break;
+            inserted = true;
+        }
+    } catch (const std::exception&) {
+    }
+    return inserted ? TRUE : FALSE;
+}
+
+BOOL CEditNode::InsertLineBreak(CCaret* caret, CUndoGroup* group)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr)
+        return FALSE;
+    CEditNode* node = caret->m_caretNode;
+    if (IsFormulaNode(parent) || node->FindAncestorOfType(EditKind::Code(EditKind::kMath), 0) != nullptr ||
+        node->FindAncestorOfType(EditKind::Code(EditKind::kCyukai), 0) != nullptr ||
+        parent->IsKind(EditKind::kRubyText) || parent->IsKind(EditKind::kRubyBase) ||
+        parent->IsKind(EditKind::kKunten) || (parent->IsKind(EditKind::kOkurigana) && parent->CountLineBreaks() > 2))
+        return FALSE;
+    // The new line break takes the text, format and paragraph settings of the one that ends the
+    // line being split.
+    CEditNode* templ = node->NextLineBreak();
+    if (templ == nullptr && IsLineBreak(node))
+        templ = node;
+    const auto* templateChar = dynamic_cast<CEditChar*>(templ);
+    if (templateChar == nullptr)
+        return FALSE;
+    try {
+        std::unique_ptr<CEditChar> lineBreak = MakeLineBreak(node);
+        if (lineBreak == nullptr)
+            return FALSE;
+        lineBreak->CopyFrom(templateChar);
+        auto* lineRecord = dynamic_cast<CBlockLineRelatedProperties*>(lineBreak.get());
+        const auto* templateRecord = dynamic_cast<const CBlockLineRelatedProperties*>(templateChar);
+        if (lineRecord != nullptr && templateRecord != nullptr)
+            lineRecord->Copy(*templateRecord);
+        if (!InsertBeforeCaret(caret, std::move(lineBreak), group))
+            return FALSE;
+    } catch (const std::exception&) {
+        return FALSE;
+    }
+    caret->m_verticalMove = 0;
+    caret->ClearSelection();
+    caret->m_ownerValue = 0;
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Deletion
+
+namespace {
+
+// After a deletion: the paper's last empty floating frame goes. When the caret stands in it, the
+// caret moves to the frame's preferred neighbour (the other when that one is missing); a frame
+// with no neighbour at all stays.
+void RemoveEmptyFrame(CCaret* caret, CUndoGroup* group, bool preferPrevious)
+{
+    CEditNode* node = caret->m_caretNode;
+    auto* root = dynamic_cast<CEditPrint*>(node != nullptr ? node->GetRoot() : nullptr);
+    if (root == nullptr)
+        return;
+    CEditNode* frame = root->FindEmptyFloat();
+    if (frame == nullptr)
+        return;
+    CEditNode* previous = Edit(frame->GetPrevSibling());
+    CEditNode* next = Edit(frame->GetNextSibling());
+    if (frame == node->GetParent()) {
+        CEditNode* target = preferPrevious ? (previous != nullptr ? previous : next) : (next != nullptr ? next : previous);
+        if (target == nullptr)
+            return;
+        caret->m_caretNode = target;
+    }
+    // Undo puts the frame back where it stood: before its next sibling.
+    RemoveNode(frame, UndoCode::kRemoveForward, next != nullptr ? next : caret->m_caretNode, group);
+}
+
+}  // namespace
+
+BOOL CEditNode::DeleteBackward(CCaret* caret, CUndoGroup* group)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr)
+        return FALSE;
+    if (caret->m_anchorNode != nullptr) {
+        const BOOL done = DeleteSelection(caret, group);
+        caret->ClearSelection();
+        return done;
+    }
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* previous = Edit(node->GetPrevSibling());
+    if (previous == nullptr || (IsLineBreak(previous) && !MayDeleteLineBreak(parent)))
+        return FALSE;
+    try {
+        RemoveNode(previous, UndoCode::kRemoveBackward, node, group);
+        node->m_dirty = 1;
+        RemoveEmptyFrame(caret, group, true);
+    } catch (const std::exception&) {
+    }
+    caret->m_verticalMove = 0;
+    return TRUE;
+}
+
+BOOL CEditNode::DeleteForward(CCaret* caret, CUndoGroup* group)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr)
+        return FALSE;
+    if (caret->m_anchorNode != nullptr) {
+        const BOOL done = DeleteSelection(caret, group);
+        caret->ClearSelection();
+        return done;
+    }
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* next = Edit(node->GetNextSibling());
+    if (next == nullptr || (IsLineBreak(node) && !MayDeleteLineBreak(parent)))
+        return FALSE;
+    try {
+        caret->m_caretNode = next;
+        RemoveNode(node, UndoCode::kRemoveForward, next, group);
+        RemoveEmptyFrame(caret, group, false);
+    } catch (const std::exception&) {
+    }
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moves
+
+CEditNode* CEditNode::MovePrev(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = nullptr;
+    if (extend) {
+        for (CQNXMLNode* s = node->GetPrevSibling(); s != nullptr && result == nullptr; s = s->GetPrevSibling()) {
+            CEditNode* sibling = Edit(s);
+            if (sibling != nullptr && sibling->IsCaretStop())
+                result = sibling;
+        }
+        return EndMove(caret, result);
+    }
+    result = KanbunCellMove(caret, KanbunMove::Prev);
+    for (CQNXMLNode* s = node->GetPrevSibling(); result == nullptr && s != nullptr; s = s->GetPrevSibling()) {
+        if (CEditNode* sibling = Edit(s))
+            result = StopEnteringFromRight(sibling);
+    }
+    // Up the tree: the stops before each enclosing node, or the first enclosing stop itself.
+    for (CEditNode* ancestor = node->GetEditParent(); result == nullptr && ancestor != nullptr;
+         ancestor = ancestor->GetEditParent()) {
+        if (ancestor->IsKind(EditKind::kPrint))
+            break;
+        if (ancestor->IsCaretStop()) {
+            result = ancestor;
+            break;
+        }
+        for (CQNXMLNode* s = ancestor->GetPrevSibling(); result == nullptr && s != nullptr; s = s->GetPrevSibling()) {
+            if (CEditNode* sibling = Edit(s))
+                result = StopEnteringFromRight(sibling);
+        }
+    }
+    return EndMove(caret, result);
+}
+
+CEditNode* CEditNode::MoveNext(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = nullptr;
+    if (extend) {
+        for (CQNXMLNode* s = node->GetNextSibling(); s != nullptr && result == nullptr; s = s->GetNextSibling()) {
+            CEditNode* sibling = Edit(s);
+            if (sibling != nullptr && sibling->IsCaretStop())
+                result = sibling;
+        }
+        return EndMove(caret, result);
+    }
+    result = KanbunCellMove(caret, KanbunMove::Next);
+    if (result == nullptr)
+        result = node->FirstCaretStop();
+    for (CQNXMLNode* s = node->GetNextSibling(); result == nullptr && s != nullptr; s = s->GetNextSibling()) {
+        if (CEditNode* sibling = Edit(s))
+            result = StopEnteringFromLeft(sibling);
+    }
+    for (CEditNode* ancestor = node->GetEditParent(); result == nullptr && ancestor != nullptr;
+         ancestor = ancestor->GetEditParent()) {
+        if (ancestor->IsKind(EditKind::kPrint))
+            break;
+        for (CQNXMLNode* s = ancestor->GetNextSibling(); result == nullptr && s != nullptr; s = s->GetNextSibling()) {
+            if (CEditNode* sibling = Edit(s))
+                result = StopEnteringFromLeft(sibling);
+        }
+    }
+    return EndMove(caret, result);
+}
+
+CEditNode* CEditNode::MoveUp(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    return EndMove(caret, VerticalMove(caret, extend, true));
+}
+
+CEditNode* CEditNode::MoveDown(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    return EndMove(caret, VerticalMove(caret, extend, false));
+}
+
+CEditNode* CEditNode::MoveHome(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = node->LineStart();
+    if (result == nullptr || result == node)
+        return node;
+    if (!result->IsCaretStop())
+        return nullptr;
+    FollowAnchor(caret, result, extend);
+    return EndMove(caret, result);
+}
+
+CEditNode* CEditNode::MoveEnd(CCaret* caret, int extend)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = node->LineEnd();
+    if (result == nullptr || result == node)
+        return node;
+    if (!result->IsCaretStop())
+        return nullptr;
+    FollowAnchor(caret, result, extend);
+    return EndMove(caret, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Positions and lines
+
+CEditNode* CEditNode::FirstCaretStop()
+{
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            return nullptr;
+        if (child->IsCaretStop())
+            return child;
+        if (CEditNode* inner = child->FirstCaretStop())
+            return inner;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::LastCaretStop()
+{
+    for (int i = GetChildCount() - 1; i >= 0; --i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            return nullptr;
+        if (child->IsCaretStop())
+            return child;
+        if (CEditNode* inner = child->LastCaretStop())
+            return inner;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::GetFirstInner()
+{
+    for (CEditNode* node = GetEditChild(0); node != nullptr; node = node->GetEditChild(0)) {
+        if (node->IsCaretStop())
+            return node;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::GetLastInner()
+{
+    for (CEditNode* node = Edit(GetLastChild()); node != nullptr; node = Edit(node->GetLastChild())) {
+        if (node->IsCaretStop())
+            return node;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::PrevPosition(int* after)
+{
+    if (after != nullptr && *after == 1 && IsLineBreak(this)) {
+        *after = 0;
+        return nullptr;
+    }
+    if (after != nullptr)
+        *after = 0;
+    return Edit(GetPrevAtSameDepth());
+}
+
+CEditNode* CEditNode::NextPosition(int* after)
+{
+    if (after != nullptr)
+        *after = 0;
+    return Edit(GetNextAtSameDepth());
+}
+
+CEditNode* CEditNode::LineStart()
+{
+    if (m_indexInLine == 0)
+        return this;
+    for (CQNXMLNode* s = GetPrevSibling(); s != nullptr; s = s->GetPrevSibling()) {
+        CEditNode* sibling = Edit(s);
+        if (sibling != nullptr && (sibling->m_indexInLine == 0 || IsLineBreak(sibling)))
+            return sibling;
+    }
+    return nullptr;
+}
+
+CEditNode* CEditNode::LineEnd()
+{
+    if (IsLineBreak(this))
+        return this;
+    CEditNode* last = this;
+    for (CQNXMLNode* s = GetNextSibling(); s != nullptr; s = s->GetNextSibling()) {
+        CEditNode* sibling = Edit(s);
+        if (sibling == nullptr)
+            continue;
+        if (IsLineBreak(sibling))
+            return sibling;
+        if (sibling->m_lineIndex != m_lineIndex)
+            break;
+        last = sibling;
+    }
+    return last;
+}
+
+CEditNode* CEditNode::NodeAbove(CCaret* caret)
+{
+    if (caret == nullptr)
+        return this;
+    CEditNode* node = caret->m_caretNode != nullptr ? caret->m_caretNode : this;
+    if (caret->m_rememberedX < 0)
+        caret->m_rememberedX = node->m_rcLayout.left;
+    const int x = caret->m_rememberedX;
+    CEditNode* start = node->LineStart();
+    if (start == nullptr)
+        start = node;
+    CEditNode* lastStop = nullptr;
+    for (CEditNode* n = Edit(start->GetPrevAtSameDepth()); n != nullptr; n = Edit(n->GetPrevAtSameDepth())) {
+        if (!n->IsCaretStop())
+            continue;
+        if (n->m_rcLayout.left <= x || n->m_indexInLine == 0)
+            return n;
+        lastStop = n;
+    }
+    return lastStop != nullptr ? lastStop : node;
+}
+
+CEditNode* CEditNode::NodeBelow(CCaret* caret)
+{
+    if (caret == nullptr)
+        return this;
+    CEditNode* node = caret->m_caretNode != nullptr ? caret->m_caretNode : this;
+    if (caret->m_rememberedX < 0)
+        caret->m_rememberedX = node->m_rcLayout.left;
+    const int x = caret->m_rememberedX;
+    CEditNode* end = node->LineEnd();
+    if (end == nullptr)
+        end = node;
+    // Crossing into the line below is the first boundary; the end of that line the second.
+    CEditNode* lastStop = end;
+    int boundaries = 0;
+    for (CEditNode* n = Edit(end->GetNextAtSameDepth()); n != nullptr; n = Edit(n->GetNextAtSameDepth())) {
+        if (!n->IsCaretStop())
+            continue;
+        if (!SameLine(n, lastStop) && ++boundaries >= 2)
+            return lastStop;
+        if (n->m_rcLayout.left >= x)
+            return n;
+        lastStop = n;
+    }
+    // The paper ends: the end of the line below, when there is one.
+    return boundaries > 0 ? lastStop : node;
+}

@@ -1,0 +1,7 @@
+#include "nodes/edit_families.h"
+
+EDIT_FAMILY_MAKERS& EditFamilyMakers()
+{
+    static EDIT_FAMILY_MAKERS makers;
+    return makers;
+}
