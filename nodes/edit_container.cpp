@@ -272,6 +272,42 @@ CEditNode* CEditContainer::GetFirstLineBreak()
     return nullptr;
 }
 
+void CEditContainer::GetMargins(int* left, int* top, int* right, int* bottom) const
+{
+    if (left != nullptr)
+        *left = m_marginLeft;
+    if (top != nullptr)
+        *top = m_marginTop;
+    if (right != nullptr)
+        *right = m_marginRight;
+    if (bottom != nullptr)
+        *bottom = m_marginBottom;
+}
+
+void CEditContainer::SetMargins(int left, int top, int right, int bottom)
+{
+    m_marginLeft = left;
+    m_marginTop = top;
+    m_marginRight = right;
+    m_marginBottom = bottom;
+}
+
+CEditNode* CEditContainer::ChildAtPoint(int x, int y, int* after)
+{
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr || !child->IsVisible())
+            continue;
+        const RECT& r = child->m_rcLayout;
+        if (r.left <= x && x < r.right && r.top <= y && y < r.bottom) {
+            if (after != nullptr)
+                *after = x > r.left + (r.right - r.left) / 2 ? 1 : 0;
+            return child;
+        }
+    }
+    return nullptr;
+}
+
 CEditNode* CEditContainer::HitTest(int x, int y, int* after)
 {
     for (int i = 0; i < GetChildCount(); ++i) {

@@ -54,6 +54,13 @@ public:
     // first, then the line ends of each layout box.
     CEditNode* ChildFirstHitTest(int x, int y, int* after);
 
+    // The block margins: the paper's page margins on the root.
+    void GetMargins(int* left, int* top, int* right, int* bottom) const;
+    void SetMargins(int left, int top, int right, int bottom);
+    // The first visible child whose layout rectangle holds the point; *after = 1 right of the
+    // child's middle. Null when none.
+    CEditNode* ChildAtPoint(int x, int y, int* after);
+
     void DeleteBoxes() { m_boxes.clear(); }
     int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
     // The box at index; null outside the array or for an empty entry.

@@ -21,7 +21,7 @@ protected:
     PrintTest()
     {
         root.SetPaperSize(10000, 12000);
-        root.m_marginLeft = root.m_marginTop = root.m_marginRight = root.m_marginBottom = 1000;
+        root.SetMargins(1000, 1000, 1000, 1000);
     }
 
     TestSizedBlock* Block(std::vector<int> heights, int width = 0, uint32_t kind = EditKind::kSentence)
@@ -262,6 +262,24 @@ TEST_F(PrintTest, DirtyFlagsReachNameFieldsAndBlocksButNotTheTemplate)
     EXPECT_EQ(block->m_dirty, 1);
     EXPECT_EQ(character->m_dirty, 1);
     EXPECT_EQ(templatePointer->m_dirty, 0);
+}
+
+TEST_F(PrintTest, BlockAtAPoint)
+{
+    TestSizedBlock* a = Block({2000});
+    TestSizedBlock* b = Block({2000}, 4000);
+    Paginate();
+    int after = -1;
+    EXPECT_EQ(root.ChildAtPoint(kLeft, kPage1, &after), a);
+    EXPECT_EQ(after, 0);
+    EXPECT_EQ(root.ChildAtPoint(kLeft + 3000, kPage1 + 2500, &after), b);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(root.ChildAtPoint(kLeft + 4000, kPage1 + 2500, &after), nullptr);  // right edge excluded
+    b->m_hidden = 1;
+    EXPECT_EQ(root.ChildAtPoint(kLeft + 3000, kPage1 + 2500, &after), nullptr);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    root.GetMargins(&left, &top, &right, &bottom);
+    EXPECT_EQ(left + top + right + bottom, 4000);
 }
 
 TEST_F(PrintTest, ClicksInTheMarginsLandOnTheNearestEdgeOfABlock)

@@ -169,7 +169,7 @@ inline void BuildPaper(Paper& paper, int columns, int vertical)
     if (vertical)
         root.SetPaperSize(29700, 21000);  // stored exchanged in vertical writing
     root.m_geometry.columnCount = columns;
-    root.m_marginLeft = root.m_marginTop = root.m_marginRight = root.m_marginBottom = 2000;
+    root.SetMargins(2000, 2000, 2000, 2000);
     root.m_lineSpacing = 100;
 
     auto* field = new TestBlock(EditKind::kKimeiran);
