@@ -462,3 +462,32 @@ TEST_F(CaretEditingTest, SelectionIsDrawnInverted)
     EXPECT_TRUE(SameRect(rects[0].rect, At(0, 0)->m_rcHit));
     EXPECT_EQ(dc.GetROP2(), R2_COPYPEN);
 }
+
+TEST_F(CaretEditingTest, PositionAndLineQueries)
+{
+    Build({u"abcdef", u"gh"});
+    CEditSentence* first = dynamic_cast<CEditSentence*>(root.GetEditChild(0));
+    // A line that wraps without a line break ends at its last node.
+    first->m_areaWidth = 150;
+    Relayout();
+    ASSERT_EQ(first->GetBox(0)->GetLineCount(), 2);
+    EXPECT_EQ(At(0, 1)->LineEnd(), At(0, 2));
+    EXPECT_EQ(At(0, 4)->LineStart(), At(0, 3));
+    EXPECT_EQ(At(0, 4)->LineEnd(), At(0, 6));
+    EXPECT_EQ(At(0, 6)->LineEnd(), At(0, 6));
+
+    EXPECT_EQ(first->FirstCaretStop(), At(0, 0));
+    EXPECT_EQ(first->LastCaretStop(), At(0, 6));
+    EXPECT_EQ(root.GetEditChild(1)->GetLastInner(), At(1, 2));
+    first->m_hidden = 1;
+    EXPECT_EQ(first->FirstCaretStop(), nullptr);
+    first->m_hidden = 0;
+
+    int after = 1;
+    EXPECT_EQ(At(0, 6)->PrevPosition(&after), nullptr);  // from after the break to before it
+    EXPECT_EQ(after, 0);
+    EXPECT_EQ(At(1, 0)->PrevPosition(&after), At(0, 6));
+    after = 1;
+    EXPECT_EQ(At(0, 6)->NextPosition(&after), At(1, 0));
+    EXPECT_EQ(after, 0);
+}
