@@ -77,18 +77,6 @@ void StructuredError(void* data, xmlErrorPtr error)
                                                       error->message ? error->message : "");
 }
 
-void GenericError(void* data, const char* format, ...)
-{
-    if (!data)
-        return;
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    static_cast<xmlutil::ErrorCapture*>(data)->AddGeneric(buffer);
-}
-
 std::unordered_map<xmlDocPtr, XmlDocument::Impl*>& Registry()
 {
     static std::unordered_map<xmlDocPtr, XmlDocument::Impl*> registry;
@@ -418,6 +406,18 @@ bool IsUtf16EncodingName(std::string_view name)
 
 ErrorCapture* CurrentCapture() { return t_currentCapture; }
 
+void CaptureGenericError(void* capture, const char* format, ...)
+{
+    if (!capture)
+        return;
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    static_cast<ErrorCapture*>(capture)->AddGeneric(buffer);
+}
+
 ErrorCapture::ErrorCapture()
     : m_outer(t_currentCapture),
       m_previousStructured(xmlStructuredError),
@@ -429,8 +429,8 @@ ErrorCapture::ErrorCapture()
 {
     t_currentCapture = this;
     xmlSetStructuredErrorFunc(this, StructuredError);
-    xmlSetGenericErrorFunc(this, GenericError);
-    xsltSetGenericErrorFunc(this, GenericError);
+    xmlSetGenericErrorFunc(this, CaptureGenericError);
+    xsltSetGenericErrorFunc(this, CaptureGenericError);
 }
 
 ErrorCapture::~ErrorCapture()

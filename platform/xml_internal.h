@@ -86,6 +86,10 @@ private:
 // The innermost capture alive on this thread; null when none.
 ErrorCapture* CurrentCapture();
 
+// A printf-style error handler of libxml2 and libxslt that adds the message to the
+// ErrorCapture given as its context.
+void CaptureGenericError(void* capture, const char* format, ...);
+
 // Parses UTF-8 text (declared encoding ignored) or raw bytes (declared encoding honoured) into a
 // new document; null with the error filled on failure. White space is stripped unless preserve.
 xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& url, bool preserveWhiteSpace,

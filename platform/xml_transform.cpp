@@ -13,26 +13,12 @@
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 
-#include <cstdarg>
-#include <cstdio>
 
 using namespace xmlutil;
 
 namespace {
 
 constexpr const char* kMsxslNamespace = "urn:schemas-microsoft-com:xslt";
-
-void TransformError(void* data, const char* format, ...)
-{
-    if (!data)
-        return;
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    static_cast<ErrorCapture*>(data)->AddGeneric(buffer);
-}
 
 template <typename T, void (*Free)(T*)>
 struct Owned {
@@ -189,7 +175,7 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
         return std::nullopt;
     }
     xsltSetCtxtSecurityPrefs(xsltGetDefaultSecurityPrefs(), context.p);
-    xsltSetTransformErrorFunc(context.p, &capture, TransformError);
+    xsltSetTransformErrorFunc(context.p, &capture, CaptureGenericError);
     OwnedDoc result(xsltApplyStylesheetUser(compiled.p, input, nullptr, nullptr, nullptr, context.p));
     if (!result.p || context.p->state != XSLT_STATE_OK) {
         RecordFailure(source->doc, capture, "The transformation failed");
