@@ -432,10 +432,12 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             continue;
         }
 
+        // A line that holds nothing yet is never closed: a child too wide for the room starts
+        // its line instead of leaving an empty line in front of it.
         bool close = false;
         if (IsLineBreak(previous)) {
             close = true;
-        } else if (!IsLineBreak(child)) {
+        } else if (!IsLineBreak(child) && line.m_count > 0) {
             const int room = available - (y < floatBottom ? floatWidth : 0);
             const bool exempt = IsLineStartForbiddenNode(child) && !IsLineStartForbiddenNode(previous);
             if (line.m_width + child->m_width > room && !exempt) {

@@ -404,3 +404,27 @@ TEST_F(SentenceTest, BlockContainerElementCarriesVisibilityAndWidth)
     EXPECT_EQ(element.m_visibility, 0);
     EXPECT_EQ(element.m_width, 3000);
 }
+
+TEST_F(SentenceTest, AChildWiderThanTheLineStandsAloneWithoutAnEmptyLineBeforeIt)
+{
+    // A run of seven kana in one node (700) in a 600 wide part: at the start of the part and
+    // after a line break it starts its line, and no empty line is closed in front of it.
+    for (const bool afterBreak : {false, true}) {
+        SCOPED_TRACE(afterBreak);
+        CEditSentence part;
+        if (afterBreak) {
+            AddText(&part, u"あ");
+            AddCR(&part);
+        }
+        auto* run = new CEditChar(CStringW(u"あいうえおかき"));
+        run->m_lf.lfHeight = -kEm;
+        part.AppendChild(run);
+        AddCR(&part);
+        Measure(&part, 600, 100000, 0, 10);
+        const int lines = afterBreak ? 2 : 1;
+        ASSERT_EQ(part.GetBox(0)->GetLineCount(), lines);
+        EXPECT_EQ(LineText(&part, 0, lines - 1), u"あいうえおかき|");
+        EXPECT_EQ(run->m_lineIndex, lines - 1);
+        EXPECT_EQ(part.m_height, lines * 120);
+    }
+}
