@@ -159,12 +159,11 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
         RecordFailure(source->doc, capture, "Only a document or an element can be transformed");
         return std::nullopt;
     }
-    OwnedDoc sourceCopy;
-    xmlDocPtr input = source->doc;
-    if (source->type != XML_DOCUMENT_NODE) {
-        sourceCopy.p = StandaloneCopy(source);
-        input = sourceCopy.p;
-    }
+    // The transformation reads a copy: xsl:strip-space frees text nodes of the document it is
+    // given, which must not happen to the caller's document and the nodes it holds.
+    OwnedDoc sourceCopy(source->type == XML_DOCUMENT_NODE ? xmlCopyDoc(reinterpret_cast<xmlDocPtr>(source), 1)
+                                                          : StandaloneCopy(source));
+    xmlDocPtr input = sourceCopy.p;
     if (!input) {
         RecordFailure(source->doc, capture, "The node cannot be transformed");
         return std::nullopt;

@@ -122,3 +122,22 @@ TEST(XmlTransform, FailureIsReportedInTheParseError)
         EXPECT_FALSE(source.parseError().reason.empty()) << c.name;
     }
 }
+
+TEST(XmlTransform, StripSpaceLeavesTheSourceDocumentAlone)
+{
+    // White-space-only text kept by the document; the stylesheet strips it only from its view.
+    XmlDocument doc;
+    doc.setPreserveWhiteSpace(true);
+    ASSERT_TRUE(doc.loadXML(u"<a><b>x</b> <c>y</c></a>"));
+    const XmlNode space = doc.documentElement().childNodes()[1];
+    ASSERT_EQ(space.nodeType(), XmlNodeType::Text);
+
+    XmlDocument stylesheet;
+    ASSERT_TRUE(stylesheet.loadXML(u"<xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'>"
+                                   u"<xsl:strip-space elements='*'/><xsl:output method='text'/>"
+                                   u"<xsl:template match='/'><xsl:value-of select='count(/a/node())'/></xsl:template>"
+                                   u"</xsl:stylesheet>"));
+    EXPECT_EQ(doc.transformNode(stylesheet.node()), u"2");
+    EXPECT_EQ(space.nodeValue(), u" ");
+    EXPECT_EQ(doc.documentElement().childNodes().size(), 3u);
+}
