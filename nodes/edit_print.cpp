@@ -3,6 +3,7 @@
 #include "nodes/display_map.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -18,6 +19,17 @@ CEditContainer* AsContainer(CEditNode* node)
 bool IsPageBreakBlock(const CEditNode* node)
 {
     return node != nullptr && node->IsKind(EditKind::kKaiPage);
+}
+
+// The width of one of `columns` columns (at least one) with `gap` between them. Counted in 64
+// bits: a column count or gap read from a damaged file must not overflow.
+int ColumnWidthOf(int printableWidth, int columns, int gap)
+{
+    if (columns <= 1)
+        return printableWidth;
+    const int64_t width =
+        (static_cast<int64_t>(printableWidth) - (static_cast<int64_t>(columns) - 1) * gap) / columns;
+    return static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
 // A visible table wider than the column, searched through every visible node that is not a table.
@@ -99,10 +111,7 @@ void CEditPrint::GetExtent(int* width, int* height) const
 
 int CEditPrint::ColumnWidth(int printableWidth) const
 {
-    const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
-    if (columns == 1)
-        return printableWidth;
-    return (printableWidth - (columns - 1) * m_geometry.columnGap) / columns;
+    return ColumnWidthOf(printableWidth, m_geometry.columnCount, m_geometry.columnGap);
 }
 
 bool CEditPrint::HasTableWiderThanColumn(int columns)
@@ -111,8 +120,7 @@ bool CEditPrint::HasTableWiderThanColumn(int columns)
         return false;
     int printableWidth = 0;
     GetPrintableSize(&printableWidth, nullptr);
-    const int columnWidth = (printableWidth - (columns - 1) * m_geometry.columnGap) / columns;
-    return HasWideTable(this, columnWidth);
+    return HasWideTable(this, ColumnWidthOf(printableWidth, columns, m_geometry.columnGap));
 }
 
 void CEditPrint::SetDirtyAll(int flag)

@@ -306,3 +306,18 @@ TEST_F(PrintTest, ClicksInTheMarginsLandOnTheNearestEdgeOfABlock)
     EXPECT_EQ(root.NameFieldAtPoint(kLeft + 50, y, &after), field);
     EXPECT_EQ(root.NameFieldAtPoint(kLeft + 50, y + 2000, &after), nullptr);
 }
+
+TEST_F(PrintTest, ColumnWidthOfADamagedColumnCountDoesNotOverflow)
+{
+    // 100 000 000 columns 500 apart: the gaps alone pass the range of an int. The width is
+    // (8000 − 99 999 999 × 500) / 100 000 000 = −499, truncated toward zero.
+    TestSizedBlock* block = Block({1000});
+    root.m_geometry.columnCount = 100000000;
+    Paginate();
+    EXPECT_EQ(block->m_measuredAvailable, -499);
+
+    auto* table = new TestSizedBlock(EditKind::kTable, 0, {1000});
+    block->AppendChild(table);
+    table->m_rcLayout = RECT{0, 0, 0, 1000};
+    EXPECT_TRUE(root.HasTableWiderThanColumn(100000000));
+}
