@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "platform/wide_runtime.h"
 
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -470,7 +471,9 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
         if (math->GetBlank() == 1)
             element.setAttribute(u"xml:space", u"preserve");
         element.setAttribute(u"mathfamily", Cp932ToWide(FaceNameView(math->m_fontFace)));
-        SetAttributeText(element, u"mathsize", PointsText(std::abs(math->m_fontSize)));
+        // The size's magnitude; the one size without a positive counterpart is taken as the largest.
+        const int size = math->m_fontSize == INT_MIN ? INT_MAX : std::abs(math->m_fontSize);
+        SetAttributeText(element, u"mathsize", PointsText(size));
         const bool bold = math->m_fontWeight == 700;
         const bool italic = math->m_fontItalic == 1;
         if (bold || italic)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -308,6 +309,10 @@ TEST(AttributeVocabulary, MathMLAttributesAreWrittenInTheirOrder)
                                                       "mathunderlinewidth=thick", "stretchy=true", "bango-type=kakko",
                                                       "bango-force=2", "bango-font-family=\x82\x6c\x82\x72 \x82\x6f\x96\xbe\x92\xa9",
                                                       "bango-font-size=6pt"}));
+    // A size of any value, the most negative one included, is written as its magnitude.
+    const auto huge = Read(0x204, {});
+    As<CMathMLToken>(huge).m_fontSize = INT_MIN;
+    EXPECT_EQ(Written(*huge), (std::vector<std::string>{"mathfamily=Times New Roman", "mathsize=60873552pt"}));
     const auto italic = Read(0x207, {{u"mathvariant", u"italic"}, {u"mathunderlinestyle", u"dotted"}, {u"mathunderlinewidth", u"thick"}});
     EXPECT_EQ(Written(*italic), (std::vector<std::string>{"mathfamily=Times New Roman", "mathsize=10.5pt", "mathvariant=italic",
                                                           "mathunderlinestyle=dotted"}));
