@@ -1117,8 +1117,12 @@ bool ReadLayout(const BITMAPINFO* info, size_t available, DibLayout* layout)
         layout->colorCount = h.biClrUsed;
         if (h.biPlanes != 1)
             return false;
+        // The three masks follow a 40-byte header and lie inside the longer ones (from 52 bytes);
+        // a header in between holds neither.
         if (h.biCompression == BI_BITFIELDS && size == sizeof(BITMAPINFOHEADER))
             layout->masksSize = 12;
+        else if (h.biCompression == BI_BITFIELDS && size < sizeof(BITMAPINFOHEADER) + 12)
+            return false;
     } else {
         return false;
     }

@@ -503,6 +503,14 @@ TEST(PackedDib, MalformedInputIsRefused)
     auto huge = InfoHeader(0x7FFFFFFF, 2, 24);
     EXPECT_FALSE(Decode(huge).ok);
 
+    // Bit-field masks need a 40-byte header before them or a header long enough to hold them:
+    // a 44-byte header with the pixels right after it has neither.
+    auto shortFields = InfoHeader(1, 1, 16, 0, BI_BITFIELDS);
+    shortFields[0] = 44;
+    Append(shortFields, {0, 0, 0, 0, 0xE0, 0x07, 0, 0});
+    EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(shortFields.data()), shortFields.size()), 0u);
+    EXPECT_FALSE(Decode(std::vector<uint8_t>(shortFields.begin(), shortFields.end())).ok);
+
     // Pixel data shorter than one row shows nothing.
     auto shortBits = InfoHeader(4, 2, 24);
     Append(shortBits, {1, 2, 3});
