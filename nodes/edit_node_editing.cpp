@@ -445,9 +445,9 @@ BOOL CEditNode::InsertLineBreak(CCaret* caret, CUndoGroup* group)
 
 namespace {
 
-// After a deletion: the paper's last empty floating frame goes. When the caret stands in it, the
-// caret moves to the frame's preferred neighbour (the other when that one is missing); a frame
-// with no neighbour at all stays.
+// After a deletion: the paper's last empty floating frame goes. When the caret stands in it, at
+// any depth, the caret moves to the frame's preferred neighbour (the other when that one is
+// missing); a frame with no neighbour at all stays.
 void RemoveEmptyFrame(CCaret* caret, CUndoGroup* group, bool preferPrevious)
 {
     CEditNode* node = caret->m_caretNode;
@@ -459,7 +459,7 @@ void RemoveEmptyFrame(CCaret* caret, CUndoGroup* group, bool preferPrevious)
         return;
     CEditNode* previous = Edit(frame->GetPrevSibling());
     CEditNode* next = Edit(frame->GetNextSibling());
-    if (frame == node->GetParent()) {
+    if (frame->IsAncestorOf(node)) {
         CEditNode* target = preferPrevious ? (previous != nullptr ? previous : next) : (next != nullptr ? next : previous);
         if (target == nullptr)
             return;

@@ -449,6 +449,36 @@ TEST_F(CaretEditingTest, EmptyFloatingFrameGoesAndComesBackInPlace)
     EXPECT_EQ(Dump(&root), before);
 }
 
+TEST_F(CaretEditingTest, CaretDeepInsideTheEmptyFrameLeavesItBeforeItGoes)
+{
+    // The frame's one child is a small editor of its own; the caret stands inside that.
+    Build({u"ab"});
+    auto* frame = new TestFrame(1, 300, 300);
+    At(0, 1)->InsertBefore(frame);
+    auto* inner = new CEditEdit();
+    frame->AppendChild(inner);
+    AddChar(inner, u'x');
+    AddCR(inner);
+    Relayout();
+    const std::u16string before = Dump(&root);
+    EXPECT_EQ(before, u"a[[x|]]b|");
+
+    for (const bool withGroup : {true, false}) {
+        SCOPED_TRACE(withGroup);
+        if (!withGroup) {
+            ASSERT_TRUE(undotest::Undo(*group));
+            group = std::make_unique<CUndoGroup>();
+            ASSERT_EQ(Dump(&root), before);
+        }
+        PlaceCaret(0, 0);
+        caret.m_caretNode = inner->GetEditChild(1);
+        ASSERT_TRUE(caret.m_caretNode->DeleteBackward(&caret, withGroup ? group.get() : nullptr));
+        // The frame went, and the caret is not left inside it.
+        EXPECT_EQ(Dump(&root), u"ab|");
+        EXPECT_EQ(caret.m_caretNode, At(0, 0));
+    }
+}
+
 TEST_F(CaretEditingTest, SelectionIsDrawnInverted)
 {
     Build({u"abc"});
