@@ -1146,6 +1146,9 @@ bool ReadLayout(const BITMAPINFO* info, size_t available, DibLayout* layout)
         return false;
     if (layout->width <= 0 || layout->height == 0 || layout->width > 0x8000 || std::llabs(layout->height) > 0x8000)
         return false;
+    // Decoding makes the whole picture: no larger than any bitmap the layer creates.
+    if (layout->width * std::llabs(layout->height) > kMaxBitmapPixels)
+        return false;
     return true;
 }
 

@@ -568,6 +568,8 @@ bool CQtDC::DrawDib(const RECT& destination, const DibImage& dib, const RECT& so
     if (p == nullptr)
         return false;
     QImage image(dib.width, dib.height, QImage::Format_RGB32);
+    if (image.isNull())
+        return false;
     for (int y = 0; y < dib.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < dib.width; ++x)

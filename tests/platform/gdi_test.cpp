@@ -511,6 +511,13 @@ TEST(PackedDib, MalformedInputIsRefused)
     EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(shortFields.data()), shortFields.size()), 0u);
     EXPECT_FALSE(Decode(std::vector<uint8_t>(shortFields.begin(), shortFields.end())).ok);
 
+    // A picture larger than any bitmap (2^28 pixels) is refused before anything is made, even
+    // when only its first row is there.
+    auto oversized = InfoHeader(0x4001, 0x4000, 1);
+    oversized.resize(40 + 8 + 0x804, 0);
+    EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(oversized.data()), oversized.size()), 0u);
+    EXPECT_FALSE(Decode(oversized).ok);
+
     // Pixel data shorter than one row shows nothing.
     auto shortBits = InfoHeader(4, 2, 24);
     Append(shortBits, {1, 2, 3});
