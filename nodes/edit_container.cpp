@@ -24,12 +24,6 @@ constexpr int kWaveHalfStep = 25;
 constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kNoBackground = 0xFFFFFF;
 
-int FloatSideOf(CEditNode* node)
-{
-    const auto* frame = dynamic_cast<IFloatingFrame*>(node);
-    return frame != nullptr ? frame->GetFloatSide() : 0;
-}
-
 bool IsCharacter(const CEditNode* node)
 {
     return node->HasKindFlags(EditKind::kCharacter);
@@ -239,6 +233,57 @@ int CEditContainer::AlignmentOf(CEditNode* lineBreak)
     return line != nullptr ? line->m_textAlign : 0;
 }
 
+int CEditContainer::FloatSideOf(CEditNode* node)
+{
+    const auto* frame = dynamic_cast<IFloatingFrame*>(node);
+    return frame != nullptr ? frame->GetFloatSide() : 0;
+}
+
+LAYOUT_CONTEXT CEditContainer::ChildMeasureContext(const LAYOUT_CONTEXT& parent, int available, int remaining)
+{
+    LAYOUT_CONTEXT context;
+    context.availableWidth = available;
+    context.fullWidth = available;
+    context.remainingHeight = remaining;
+    context.lineSpacing = parent.lineSpacing;
+    context.letterSpacing = parent.letterSpacing;
+    return context;
+}
+
+LAYOUT_CONTEXT CEditContainer::RowContext(const LAYOUT_CONTEXT& parent, int x, int y, int ascent, int axis)
+{
+    LAYOUT_CONTEXT context;
+    context.page = parent.page;
+    context.originX = x;
+    context.originY = y;
+    context.rowAscent = ascent;
+    context.rowAxis = axis;
+    context.lineSpacing = parent.lineSpacing;
+    context.letterSpacing = parent.letterSpacing;
+    return context;
+}
+
+void CEditContainer::FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine)
+{
+    lineBreak->m_width = startsLine ? lineBreak->m_tm.tmAveCharWidth : 0;
+    if (previous != nullptr && IsCharacter(previous)) {
+        lineBreak->m_tm = previous->m_tm;
+        lineBreak->m_height = previous->m_height;
+        lineBreak->m_ascent = previous->m_ascent;
+        lineBreak->m_axis = previous->m_axis;
+    }
+}
+
+void CEditContainer::AddToLineExtents(EDIT_LINE* line, const CEditNode* child)
+{
+    line->m_maxFontSize = std::max(line->m_maxFontSize, std::abs(child->m_lf.lfHeight));
+    line->m_axis = std::max(line->m_axis, child->m_axis);
+    line->m_belowAxis = std::max(line->m_belowAxis, child->m_height - child->m_axis);
+    line->m_ascent = std::max(line->m_ascent, child->m_ascent);
+    line->m_descent = std::max(line->m_descent, child->m_height - child->m_ascent);
+    line->m_height = std::max(line->m_axis + line->m_belowAxis, line->m_ascent + line->m_descent);
+}
+
 CEditNode* CEditContainer::GetFirstInner()
 {
     for (int i = 0; i < GetChildCount(); ++i) {
@@ -374,12 +419,7 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         CEditNode* child = GetEditChild(i);
         if (child == nullptr)
             continue;
-        LAYOUT_CONTEXT childContext;
-        childContext.availableWidth = available;
-        childContext.fullWidth = available;
-        childContext.remainingHeight = context->remainingHeight;
-        childContext.lineSpacing = lineSpacing;
-        childContext.letterSpacing = context->letterSpacing;
+        LAYOUT_CONTEXT childContext = ChildMeasureContext(*context, available, context->remainingHeight);
         child->Measure(dc, map, &childContext);
     }
 
@@ -419,15 +459,8 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 (!IsLineBreak(child) && line.m_width + child->m_width > room))
                 closeLine();
         }
-        if (IsLineBreak(child)) {
-            child->m_width = line.m_count == 0 ? child->m_tm.tmAveCharWidth : 0;
-            if (previous != nullptr && IsCharacter(previous)) {
-                child->m_tm = previous->m_tm;
-                child->m_height = previous->m_height;
-                child->m_ascent = previous->m_ascent;
-                child->m_axis = previous->m_axis;
-            }
-        }
+        if (IsLineBreak(child))
+            FitLineBreak(child, previous, line.m_count == 0);
         if (child->IsKind(EditKind::kFloat)) {
             const int side = FloatSideOf(child);
             if (side == 1 || side == 2) {
@@ -444,12 +477,7 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         line.m_last = i;
         const int position = line.m_count++;
         line.m_width += child->m_width;
-        line.m_maxFontSize = std::max(line.m_maxFontSize, std::abs(child->m_lf.lfHeight));
-        line.m_axis = std::max(line.m_axis, child->m_axis);
-        line.m_belowAxis = std::max(line.m_belowAxis, child->m_height - child->m_axis);
-        line.m_ascent = std::max(line.m_ascent, child->m_ascent);
-        line.m_descent = std::max(line.m_descent, child->m_height - child->m_ascent);
-        line.m_height = std::max(line.m_axis + line.m_belowAxis, line.m_ascent + line.m_descent);
+        AddToLineExtents(&line, child);
         child->m_boxIndex = 0;
         child->m_lineIndex = lineIndex;
         child->m_indexInLine = position;
@@ -517,14 +545,8 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
                 position = 0;
             }
             const int side = FloatSideOf(child);
-            LAYOUT_CONTEXT frameContext;
-            frameContext.page = context->page;
-            frameContext.originX = side == 1 ? originX : side == 2 ? originX + m_width - child->m_width : x;
-            frameContext.originY = y;
-            frameContext.rowAscent = context->rowAscent;
-            frameContext.rowAxis = context->rowAxis;
-            frameContext.lineSpacing = lineSpacing;
-            frameContext.letterSpacing = context->letterSpacing;
+            const int frameX = side == 1 ? originX : side == 2 ? originX + m_width - child->m_width : x;
+            LAYOUT_CONTEXT frameContext = RowContext(*context, frameX, y, context->rowAscent, context->rowAxis);
             child->Layout(&frameContext, vertical);
             continue;
         }
@@ -534,14 +556,8 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
             x = lineStart(FindLineBreakFrom(child));
             position = 0;
         }
-        LAYOUT_CONTEXT childContext;
-        childContext.page = context->page;
-        childContext.originX = x;
-        childContext.originY = y + (lineSpacing > 0 ? lineSpacing : 0);
-        childContext.rowAscent = line->m_ascent;
-        childContext.rowAxis = line->m_axis;
-        childContext.lineSpacing = lineSpacing;
-        childContext.letterSpacing = context->letterSpacing;
+        LAYOUT_CONTEXT childContext =
+            RowContext(*context, x, y + (lineSpacing > 0 ? lineSpacing : 0), line->m_ascent, line->m_axis);
         child->Layout(&childContext, vertical);
         child->m_page = context->page;
         child->m_rcHit = RECT{x, y, x + child->m_width, y + line->m_height};

@@ -72,6 +72,19 @@ public:
 protected:
     // The text alignment of a line break (0 for a node without a paragraph record).
     static int AlignmentOf(CEditNode* lineBreak);
+    // The float side of a floating frame (0 for any other node).
+    static int FloatSideOf(CEditNode* node);
+    // What a child is measured with: the widths, the height left and the parent's spacings.
+    static LAYOUT_CONTEXT ChildMeasureContext(const LAYOUT_CONTEXT& parent, int available, int remaining);
+    // What a child is placed with on a row: the parent's page and spacings, the row's origin,
+    // ascent and axis.
+    static LAYOUT_CONTEXT RowContext(const LAYOUT_CONTEXT& parent, int x, int y, int ascent, int axis);
+    // A line break as the line building sizes it: the average character width when it starts its
+    // line, else none; the metrics and height of the character before it, when there is one.
+    static void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine);
+    // Takes a child's font size, axis, ascent and the extents below them into the line's maxima
+    // and the line height.
+    static void AddToLineExtents(EDIT_LINE* line, const CEditNode* child);
 
 private:
     std::vector<std::unique_ptr<CEditBox>> m_boxes;

@@ -45,12 +45,6 @@ bool IsFloatingFrame(const CEditNode* node)
     return node != nullptr && node->IsKind(EditKind::kFloat);
 }
 
-int FloatSideOf(CEditNode* node)
-{
-    const auto* frame = dynamic_cast<IFloatingFrame*>(node);
-    return frame != nullptr ? frame->GetFloatSide() : 0;
-}
-
 bool IsSpaceUnit(char16_t unit)
 {
     return unit == u' ' || unit == u'\u3000';
@@ -316,7 +310,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 child->m_runBits |= kRunStart;
             }
 
-            LAYOUT_CONTEXT childContext;
+            LAYOUT_CONTEXT childContext = ChildMeasureContext(*context, available, remaining);
             if (auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr) {
                 if (fontOwner == nullptr || !character->SameRunStyle(fontOwner)) {
                     runFont.DeleteObject();
@@ -325,11 +319,6 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 if (fontOwner != nullptr)
                     childContext.font = runFont;
             }
-            childContext.availableWidth = available;
-            childContext.fullWidth = available;
-            childContext.remainingHeight = remaining;
-            childContext.lineSpacing = lineSpacing;
-            childContext.letterSpacing = context->letterSpacing;
             child->Measure(dc, map, &childContext);
             previous = child;
         }
@@ -366,6 +355,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         closed.m_belowAxis = 0;
         closed.m_ascent = 0;
         closed.m_descent = 0;
+        closed.m_height = 0;
         for (int j = line.m_first; j >= 0 && j <= line.m_last; ++j) {
             CEditNode* child = GetEditChild(j);
             if (child == nullptr || IsFloatingFrame(child))
@@ -373,18 +363,13 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             width += child->m_width;
             if (j != line.m_last && IsSpaceNode(child))
                 ++spaces;
-            closed.m_maxFontSize = std::max(closed.m_maxFontSize, std::abs(child->m_lf.lfHeight));
-            closed.m_axis = std::max(closed.m_axis, child->m_axis);
-            closed.m_belowAxis = std::max(closed.m_belowAxis, child->m_height - child->m_axis);
-            closed.m_ascent = std::max(closed.m_ascent, child->m_ascent);
-            closed.m_descent = std::max(closed.m_descent, child->m_height - child->m_ascent);
+            AddToLineExtents(&closed, child);
             child->m_lineIndex = lineIndex;
             child->m_indexInLine = place++;
             child->m_boxIndex = boxIndex;
         }
         closed.m_width = width;
         closed.m_spaces = spaces;
-        closed.m_height = std::max(closed.m_ascent + closed.m_descent, closed.m_axis + closed.m_belowAxis);
         closed.m_slack = available - width;
         if (lineSpacing > 0)
             closed.m_height += 2 * lineSpacing;
@@ -514,15 +499,8 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             continue;
         }
 
-        if (IsLineBreak(child)) {
-            child->m_width = position == 0 ? child->m_tm.tmAveCharWidth : 0;
-            if (IsCharacter(previous)) {
-                child->m_tm = previous->m_tm;
-                child->m_height = previous->m_height;
-                child->m_ascent = previous->m_ascent;
-                child->m_axis = previous->m_axis;
-            }
-        }
+        if (IsLineBreak(child))
+            FitLineBreak(child, previous, position == 0);
 
         const bool label = IsQuestionNumberLabel(child);
         if (label)
@@ -538,12 +516,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         if (!IsLineBreak(child))
             ++line.m_textCount;
         line.m_width += child->m_width;
-        line.m_maxFontSize = std::max(line.m_maxFontSize, std::abs(child->m_lf.lfHeight));
-        line.m_axis = std::max(line.m_axis, child->m_axis);
-        line.m_belowAxis = std::max(line.m_belowAxis, child->m_height - child->m_axis);
-        line.m_ascent = std::max(line.m_ascent, child->m_ascent);
-        line.m_descent = std::max(line.m_descent, child->m_height - child->m_ascent);
-        line.m_height = std::max(line.m_axis + line.m_belowAxis, line.m_ascent + line.m_descent);
+        AddToLineExtents(&line, child);
         child->m_boxIndex = boxIndex;
         child->m_lineIndex = lineIndex;
         child->m_indexInLine = position++;
@@ -699,14 +672,7 @@ void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
                 floatWidth = child->m_width;
                 floatBottom = std::max(floatBottom, yInBox + child->m_height);
             }
-            LAYOUT_CONTEXT frameContext;
-            frameContext.page = context->page;
-            frameContext.originX = frameX;
-            frameContext.originY = y;
-            frameContext.rowAscent = line->m_ascent;
-            frameContext.rowAxis = line->m_axis;
-            frameContext.lineSpacing = lineSpacing;
-            frameContext.letterSpacing = context->letterSpacing;
+            LAYOUT_CONTEXT frameContext = RowContext(*context, frameX, y, line->m_ascent, line->m_axis);
             child->Layout(&frameContext, vertical);
             if (!startLine(child))
                 return;
@@ -726,14 +692,7 @@ void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
 
         const int childX = x + (yInBox < floatBottom && floatSide != 2 ? floatWidth : 0);
         const int childY = y + (lineSpacing > 0 ? lineSpacing : 0);
-        LAYOUT_CONTEXT childContext;
-        childContext.page = context->page;
-        childContext.originX = childX;
-        childContext.originY = childY;
-        childContext.rowAscent = line->m_ascent;
-        childContext.rowAxis = line->m_axis;
-        childContext.lineSpacing = lineSpacing;
-        childContext.letterSpacing = context->letterSpacing;
+        LAYOUT_CONTEXT childContext = RowContext(*context, childX, childY, line->m_ascent, line->m_axis);
         child->Layout(&childContext, vertical);
         child->m_page = context->page;
         child->m_rcHit = RECT{childX, childY, childX + child->m_width, childY + line->m_height};
