@@ -169,6 +169,52 @@ void DrawUnderlineAt(CDC* dc, CDisplayMap* map, int style, int width, int x0, in
     }
 }
 
+// A line through the middle of a run, or a kanbun cell's mark, at y from x0 to x1: double lines
+// 25 either side, a wave between the two levels given. Close to the device's resolution the two
+// lines of a vertical kanbun mark can fall on one pixel column; `keepApart` moves them apart.
+void DrawMiddleLineAt(CDC* dc, CDisplayMap* map, int style, int width, int x0, int x1, int y, int waveUpper,
+                      int waveLower, bool keepApart)
+{
+    switch (style) {
+    case 1: {
+        auto pen = LinePen(dc, map, width);
+        DrawDocLine(dc, map, x0, x1, y);
+        break;
+    }
+    case 2: {
+        auto pen = LinePen(dc, map, width);
+        POINT a0 = DevicePoint(map, x0, y - kDoubleHalfGap);
+        POINT a1 = DevicePoint(map, x1, y - kDoubleHalfGap);
+        POINT b0 = DevicePoint(map, x0, y + kDoubleHalfGap);
+        POINT b1 = DevicePoint(map, x1, y + kDoubleHalfGap);
+        if (keepApart && map->IsVertical() && map->m_zoom >= 100 && a0.x == b0.x) {
+            b0.x -= 1;
+            b1.x -= 1;
+        }
+        dc->MoveTo(a0);
+        dc->LineTo(a1);
+        dc->MoveTo(b0);
+        dc->LineTo(b1);
+        break;
+    }
+    case 3:
+    case 4:
+    case 5:
+    case 6: {
+        DecorationPen pen(dc, StyledPen(style));
+        DrawDocLine(dc, map, x0, x1, y);
+        break;
+    }
+    case 7: {
+        DecorationPen pen(dc, StyledPen(1));
+        DrawWave(dc, map, x0, x1, waveUpper, waveLower);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 // The run underline's level: below the lower of the two baselines by half a point and a point;
 // in vertical writing at the top edges of the end nodes.
 int UnderlineLevel(CDisplayMap* map, const CEditNode* first, const CEditNode* last)
@@ -718,35 +764,8 @@ void CEditContainer::DrawRunLineThrough(CDC* dc, CDisplayMap* map, CEditNode* fi
     const int x0 = first->m_rcLayout.left;
     const int x1 = last->m_rcLayout.right;
     const int middle = std::max(MiddleOf(first), MiddleOf(last));
-    const int style = first->m_lineThroughStyle;
-    switch (style) {
-    case 1: {
-        auto pen = LinePen(dc, map, first->m_lineThroughWidth);
-        DrawDocLine(dc, map, x0, x1, middle);
-        break;
-    }
-    case 2: {
-        auto pen = LinePen(dc, map, first->m_lineThroughWidth);
-        DrawDocLine(dc, map, x0, x1, middle - kDoubleHalfGap);
-        DrawDocLine(dc, map, x0, x1, middle + kDoubleHalfGap);
-        break;
-    }
-    case 3:
-    case 4:
-    case 5:
-    case 6: {
-        DecorationPen pen(dc, StyledPen(style));
-        DrawDocLine(dc, map, x0, x1, middle);
-        break;
-    }
-    case 7: {
-        DecorationPen pen(dc, StyledPen(1));
-        DrawWave(dc, map, x0, x1, middle - kDoubleHalfGap, middle + kDoubleHalfGap);
-        break;
-    }
-    default:
-        break;
-    }
+    DrawMiddleLineAt(dc, map, first->m_lineThroughStyle, first->m_lineThroughWidth, x0, x1, middle,
+                     middle - kDoubleHalfGap, middle + kDoubleHalfGap, false);
 }
 
 void CEditContainer::DrawRunFrame(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last)
@@ -832,47 +851,7 @@ void CEditContainer::DrawNodeMark(CDC* dc, CDisplayMap* map)
         x0 += m_width / 6;
     if (m_runBits & kRunEnd)
         x1 -= m_width / 6;
-    const int style = m_beforeStyle;
-    switch (style) {
-    case 1: {
-        auto pen = LinePen(dc, map, m_beforeWidth);
-        DrawDocLine(dc, map, x0, x1, y);
-        break;
-    }
-    case 2: {
-        auto pen = LinePen(dc, map, m_beforeWidth);
-        POINT a0 = DevicePoint(map, x0, y - kDoubleHalfGap);
-        POINT a1 = DevicePoint(map, x1, y - kDoubleHalfGap);
-        POINT b0 = DevicePoint(map, x0, y + kDoubleHalfGap);
-        POINT b1 = DevicePoint(map, x1, y + kDoubleHalfGap);
-        // Close to the device's resolution the two lines of a vertical paper can fall on one
-        // pixel column; they are kept one pixel apart.
-        if (map->IsVertical() && map->m_zoom >= 100 && a0.x == b0.x) {
-            b0.x -= 1;
-            b1.x -= 1;
-        }
-        dc->MoveTo(a0);
-        dc->LineTo(a1);
-        dc->MoveTo(b0);
-        dc->LineTo(b1);
-        break;
-    }
-    case 3:
-    case 4:
-    case 5:
-    case 6: {
-        DecorationPen pen(dc, StyledPen(style));
-        DrawDocLine(dc, map, x0, x1, y);
-        break;
-    }
-    case 7: {
-        DecorationPen pen(dc, StyledPen(1));
-        DrawWave(dc, map, x0, x1, y - kDoubleGap, y);
-        break;
-    }
-    default:
-        break;
-    }
+    DrawMiddleLineAt(dc, map, m_beforeStyle, m_beforeWidth, x0, x1, y, y - kDoubleGap, y, true);
 }
 
 // ---------------------------------------------------------------------------------------------
