@@ -532,8 +532,11 @@ void XmlNode::removeAttribute(std::u16string_view name)
     xmlNodePtr n = Required(*this);
     if (n->type != XML_ELEMENT_NODE)
         return;
-    if (xmlAttrPtr a = FindAttribute(n, ToUtf8(name)))
-        xmlRemoveProp(a);
+    // Taken out, not freed: a handle to the attribute stays valid, as for any removed node.
+    if (xmlAttrPtr a = FindAttribute(n, ToUtf8(name))) {
+        xmlUnlinkNode(reinterpret_cast<xmlNodePtr>(a));
+        RememberDetached(reinterpret_cast<xmlNodePtr>(a));
+    }
 }
 
 XmlNode XmlNode::setAttributeNode(XmlNode attributeNode)

@@ -201,8 +201,14 @@ TEST(XmlDocument, BuildsTreesWithAttributesInTheOrderSet)
               u"<fo:block font-size=\"12pt\" font-family=\"ＭＳ Ｐ明朝\" xml:space=\"preserve\" color=\"Red\">"
               u"<fo:inline><![CDATA[x<y]]></fo:inline><fo:inline>ab</fo:inline></fo:block></fo:flow></fo:root>");
 
+    XmlNode family = block.attributes()[1];
     block.removeAttribute(u"font-family");
     EXPECT_EQ(block.getAttribute(u"font-family"), std::nullopt);
+    // A removed attribute stays usable, as any removed node, and can be set again.
+    EXPECT_EQ(family.nodeValue(), u"ＭＳ Ｐ明朝");
+    EXPECT_FALSE(inline1.setAttributeNode(family));
+    EXPECT_EQ(inline1.getAttribute(u"font-family"), u"ＭＳ Ｐ明朝");
+    inline1.removeAttribute(u"font-family");
     XmlNode removed = block.removeChild(inline0);
     EXPECT_EQ(removed, inline0);
     EXPECT_FALSE(inline0.parentNode());
