@@ -306,16 +306,9 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
             const int width = nameField && page == 1 ? printableWidth : columnWidth;
-            LAYOUT_CONTEXT context;
-            context.availableWidth = width - rowX;
-            context.fullWidth = width;
-            context.remainingHeight = printableHeight;
-            context.page = page;
+            LAYOUT_CONTEXT context = PlacementContext(page, width, rowX, printableHeight, boxIndex);
             context.originX = m_marginLeft + m_pageGapDown + columnOffset + rowX;
             context.originY = (page - 1) * paperHeight + page * m_pageGapDown + m_marginTop + rowTopY;
-            context.lineSpacing = m_lineSpacing;
-            context.letterSpacing = m_letterSpacing;
-            context.boxIndex = boxIndex;
             node->m_page = page;
             node->Layout(&context, vertical);
             if (box != nullptr) {
@@ -402,6 +395,19 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
     }
 }
 
+LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int rowX, int printableHeight, int boxIndex) const
+{
+    LAYOUT_CONTEXT context;
+    context.availableWidth = width - rowX;
+    context.fullWidth = width;
+    context.remainingHeight = printableHeight;
+    context.page = page;
+    context.lineSpacing = m_lineSpacing;
+    context.letterSpacing = m_letterSpacing;
+    context.boxIndex = boxIndex;
+    return context;
+}
+
 void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
 {
     if (context == nullptr)
@@ -423,16 +429,9 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
         int nameFieldHeight = 0;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, int width) {
-            LAYOUT_CONTEXT placement;
-            placement.availableWidth = width - rowX;
-            placement.fullWidth = width;
-            placement.remainingHeight = printableHeight;
-            placement.page = page;
+            LAYOUT_CONTEXT placement = PlacementContext(page, width, rowX, printableHeight, boxIndex);
             placement.originX = m_marginLeft + columnOffset + rowX;
             placement.originY = m_marginTop + rowTopY;
-            placement.lineSpacing = m_lineSpacing;
-            placement.letterSpacing = m_letterSpacing;
-            placement.boxIndex = boxIndex;
             node->Layout(&placement, vertical);
             if (box != nullptr) {
                 lastWidth = box->m_width;
@@ -561,13 +560,8 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 CEditNode* CEditPrint::HitTest(int x, int y, int* after)
 {
     try {
-        for (int i = 0; i < GetChildCount(); ++i) {
-            CEditNode* child = GetEditChild(i);
-            if (child == nullptr || !child->IsVisible())
-                continue;
-            if (CEditNode* hit = child->HitTest(x, y, after))
-                return hit;
-        }
+        if (CEditNode* hit = CEditContainer::HitTest(x, y, after))
+            return hit;
         // A click in the margin beside a block lands on the block's nearest edge.
         for (int i = 0; i < GetChildCount(); ++i) {
             CEditNode* child = GetEditChild(i);
