@@ -265,6 +265,35 @@ CEditNode* VerticalMove(CCaret* caret, int extend, bool up)
     return result;
 }
 
+// The nearest sibling after (before) the node that is a caret stop, or null.
+CEditNode* NearestStopSibling(CEditNode* node, bool forward)
+{
+    for (CQNXMLNode* s = forward ? node->GetNextSibling() : node->GetPrevSibling(); s != nullptr;
+         s = forward ? s->GetNextSibling() : s->GetPrevSibling()) {
+        CEditNode* sibling = Edit(s);
+        if (sibling != nullptr && sibling->IsCaretStop())
+            return sibling;
+    }
+    return nullptr;
+}
+
+// Home and End: the start (end) of the caret node's line; the caret node itself when it is
+// already there, null when that node is no stop.
+CEditNode* LineEndMove(CCaret* caret, int extend, bool end)
+{
+    if (caret == nullptr || caret->m_caretNode == nullptr)
+        return nullptr;
+    BeginMove(caret, extend);
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* result = end ? node->LineEnd() : node->LineStart();
+    if (result == nullptr || result == node)
+        return node;
+    if (!result->IsCaretStop())
+        return nullptr;
+    FollowAnchor(caret, result, extend);
+    return EndMove(caret, result);
+}
+
 bool SameLine(const CEditNode* a, const CEditNode* b)
 {
     return a->GetParent() == b->GetParent() && a->m_boxIndex == b->m_boxIndex && a->m_lineIndex == b->m_lineIndex;
@@ -528,14 +557,8 @@ CEditNode* CEditNode::MovePrev(CCaret* caret, int extend)
     BeginMove(caret, extend);
     CEditNode* node = caret->m_caretNode;
     CEditNode* result = nullptr;
-    if (extend) {
-        for (CQNXMLNode* s = node->GetPrevSibling(); s != nullptr && result == nullptr; s = s->GetPrevSibling()) {
-            CEditNode* sibling = Edit(s);
-            if (sibling != nullptr && sibling->IsCaretStop())
-                result = sibling;
-        }
-        return EndMove(caret, result);
-    }
+    if (extend)
+        return EndMove(caret, NearestStopSibling(node, false));
     result = KanbunCellMove(caret, KanbunMove::Prev);
     for (CQNXMLNode* s = node->GetPrevSibling(); result == nullptr && s != nullptr; s = s->GetPrevSibling()) {
         if (CEditNode* sibling = Edit(s))
@@ -565,14 +588,8 @@ CEditNode* CEditNode::MoveNext(CCaret* caret, int extend)
     BeginMove(caret, extend);
     CEditNode* node = caret->m_caretNode;
     CEditNode* result = nullptr;
-    if (extend) {
-        for (CQNXMLNode* s = node->GetNextSibling(); s != nullptr && result == nullptr; s = s->GetNextSibling()) {
-            CEditNode* sibling = Edit(s);
-            if (sibling != nullptr && sibling->IsCaretStop())
-                result = sibling;
-        }
-        return EndMove(caret, result);
-    }
+    if (extend)
+        return EndMove(caret, NearestStopSibling(node, true));
     result = KanbunCellMove(caret, KanbunMove::Next);
     if (result == nullptr)
         result = node->FirstCaretStop();
@@ -610,32 +627,12 @@ CEditNode* CEditNode::MoveDown(CCaret* caret, int extend)
 
 CEditNode* CEditNode::MoveHome(CCaret* caret, int extend)
 {
-    if (caret == nullptr || caret->m_caretNode == nullptr)
-        return nullptr;
-    BeginMove(caret, extend);
-    CEditNode* node = caret->m_caretNode;
-    CEditNode* result = node->LineStart();
-    if (result == nullptr || result == node)
-        return node;
-    if (!result->IsCaretStop())
-        return nullptr;
-    FollowAnchor(caret, result, extend);
-    return EndMove(caret, result);
+    return LineEndMove(caret, extend, false);
 }
 
 CEditNode* CEditNode::MoveEnd(CCaret* caret, int extend)
 {
-    if (caret == nullptr || caret->m_caretNode == nullptr)
-        return nullptr;
-    BeginMove(caret, extend);
-    CEditNode* node = caret->m_caretNode;
-    CEditNode* result = node->LineEnd();
-    if (result == nullptr || result == node)
-        return node;
-    if (!result->IsCaretStop())
-        return nullptr;
-    FollowAnchor(caret, result, extend);
-    return EndMove(caret, result);
+    return LineEndMove(caret, extend, true);
 }
 
 // ---------------------------------------------------------------------------------------------
