@@ -422,7 +422,8 @@ void ApplyElement(CQNXMLNode* node, Text name, const CStringW& value)
 CStringW PointsText(int units)
 {
     CStringW text;
-    FormatLengthPoints(units, text);
+    // The most negative length has no magnitude in an int; it is written as the next one up.
+    FormatLengthPoints(units == INT_MIN ? -INT_MAX : units, text);
     return text;
 }
 

@@ -313,6 +313,10 @@ TEST(AttributeVocabulary, MathMLAttributesAreWrittenInTheirOrder)
     const auto huge = Read(0x204, {});
     As<CMathMLToken>(huge).m_fontSize = INT_MIN;
     EXPECT_EQ(Written(*huge), (std::vector<std::string>{"mathfamily=Times New Roman", "mathsize=60873552pt"}));
+    As<CMathMLToken>(huge).m_renbanType = 1;
+    As<CMathMLToken>(huge).m_renbanFace[0] = 0;
+    As<CMathMLToken>(huge).m_renbanSize = INT_MIN;
+    EXPECT_EQ(Written(*huge).back(), "bango-font-size=-60873552pt");
     const auto italic = Read(0x207, {{u"mathvariant", u"italic"}, {u"mathunderlinestyle", u"dotted"}, {u"mathunderlinewidth", u"thick"}});
     EXPECT_EQ(Written(*italic), (std::vector<std::string>{"mathfamily=Times New Roman", "mathsize=10.5pt", "mathvariant=italic",
                                                           "mathunderlinestyle=dotted"}));
