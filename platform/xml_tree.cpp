@@ -156,8 +156,8 @@ void TakeOut(xmlNodePtr node)
     ForgetDetached(node);
 }
 
-// Replaces every reference to from in the subtree of top by one to to.
-void ReplaceNamespace(xmlNodePtr top, xmlNsPtr from, xmlNsPtr to)
+// Replaces, in the subtree of top, every reference to a namespace that replacement maps.
+void ReplaceNamespaces(xmlNodePtr top, const std::map<xmlNsPtr, xmlNsPtr>& replacement)
 {
     std::vector<xmlNodePtr> pending{top};
     while (!pending.empty()) {
@@ -165,11 +165,11 @@ void ReplaceNamespace(xmlNodePtr top, xmlNsPtr from, xmlNsPtr to)
         pending.pop_back();
         if (n->type != XML_ELEMENT_NODE)
             continue;
-        if (n->ns == from)
-            n->ns = to;
+        if (const auto found = replacement.find(n->ns); n->ns && found != replacement.end())
+            n->ns = found->second;
         for (xmlAttrPtr a = n->properties; a; a = a->next)
-            if (a->ns == from)
-                a->ns = to;
+            if (const auto found = replacement.find(a->ns); a->ns && found != replacement.end())
+                a->ns = found->second;
         for (xmlNodePtr child = n->children; child; child = child->next)
             pending.push_back(child);
     }
@@ -184,7 +184,7 @@ void DropRedundantDeclarations(xmlNodePtr node)
         xmlNsPtr ns = *link;
         xmlNsPtr outer = xmlSearchNs(node->doc, node->parent, ns->prefix);
         if (outer && xmlStrEqual(outer->href, ns->href)) {
-            ReplaceNamespace(node, ns, outer);
+            ReplaceNamespaces(node, {{ns, outer}});
             *link = ns->next;
             ns->next = nullptr;
             xmlFreeNs(ns);
@@ -288,22 +288,8 @@ void UnlinkSelfContained(xmlNodePtr node)
             }
             xmlFree(inScope);
         }
-        if (!replacement.empty()) {
-            std::vector<xmlNodePtr> pending{node};
-            while (!pending.empty()) {
-                xmlNodePtr n = pending.back();
-                pending.pop_back();
-                if (n->type != XML_ELEMENT_NODE)
-                    continue;
-                if (const auto found = replacement.find(n->ns); n->ns && found != replacement.end())
-                    n->ns = found->second;
-                for (xmlAttrPtr a = n->properties; a; a = a->next)
-                    if (const auto found = replacement.find(a->ns); a->ns && found != replacement.end())
-                        a->ns = found->second;
-                for (xmlNodePtr child = n->children; child; child = child->next)
-                    pending.push_back(child);
-            }
-        }
+        if (!replacement.empty())
+            ReplaceNamespaces(node, replacement);
     }
     xmlUnlinkNode(node);
 }
