@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -94,6 +95,14 @@ QList<qreal> DashPattern(int style)
 }
 
 double Degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+// A length in device pixels as logical units, bounded so that the sum of a few stays an int
+// whatever the font size and the mapping.
+LONG ToLogical(double pixels, double scale)
+{
+    constexpr double kLimit = double(1 << 28);
+    return static_cast<LONG>(std::lround(std::clamp(pixels / scale, -kLimit, kLimit)));
+}
 
 } // namespace
 
@@ -623,8 +632,7 @@ bool CQtDC::MeasureText(std::u16string_view text, SIZE* size) const
     for (double a : qttext::Advances(setup, text))
         width += a;
     const double sy = std::abs(ScaleY());
-    *size = SIZE{static_cast<LONG>(std::lround(width / std::abs(ScaleX()))),
-                 static_cast<LONG>(std::lround(setup.ascent / sy) + std::lround(setup.descent / sy))};
+    *size = SIZE{ToLogical(width, std::abs(ScaleX())), ToLogical(setup.ascent, sy) + ToLogical(setup.descent, sy)};
     return true;
 }
 
@@ -637,13 +645,13 @@ bool CQtDC::MeasureMetrics(TEXTMETRICA* tm) const
     const double sx = std::abs(ScaleX());
     const double sy = std::abs(ScaleY());
     *tm = TEXTMETRICA{};
-    tm->tmAscent = static_cast<LONG>(std::lround(setup.ascent / sy));
-    tm->tmDescent = static_cast<LONG>(std::lround(setup.descent / sy));
+    tm->tmAscent = ToLogical(setup.ascent, sy);
+    tm->tmDescent = ToLogical(setup.descent, sy);
     tm->tmHeight = tm->tmAscent + tm->tmDescent;
-    tm->tmInternalLeading = std::max<LONG>(0, tm->tmHeight - static_cast<LONG>(std::lround(setup.em / sy)));
-    tm->tmExternalLeading = static_cast<LONG>(std::lround(setup.leading / sy));
-    tm->tmAveCharWidth = static_cast<LONG>(std::lround(setup.averageWidth / sx));
-    tm->tmMaxCharWidth = static_cast<LONG>(std::lround(setup.maxWidth / sx));
+    tm->tmInternalLeading = std::max<LONG>(0, tm->tmHeight - ToLogical(setup.em, sy));
+    tm->tmExternalLeading = ToLogical(setup.leading, sy);
+    tm->tmAveCharWidth = ToLogical(setup.averageWidth, sx);
+    tm->tmMaxCharWidth = ToLogical(setup.maxWidth, sx);
     tm->tmWeight = font.lfWeight == 0 ? FW_NORMAL : font.lfWeight;
     tm->tmDigitizedAspectX = m_dpiX;
     tm->tmDigitizedAspectY = m_dpiY;
@@ -669,9 +677,9 @@ bool CQtDC::MeasureAbc(char16_t unit, ABC* abc) const
     double a, b, c;
     qttext::CharAbc(setup, unit, &a, &b, &c);
     const double sx = std::abs(ScaleX());
-    const LONG advance = static_cast<LONG>(std::lround((a + b + c) / sx));
-    abc->abcA = static_cast<int>(std::lround(a / sx));
-    abc->abcB = static_cast<UINT>(std::max<long>(0, std::lround(b / sx)));
+    const LONG advance = ToLogical(a + b + c, sx);
+    abc->abcA = ToLogical(a, sx);
+    abc->abcB = static_cast<UINT>(std::max<LONG>(0, ToLogical(b, sx)));
     abc->abcC = advance - abc->abcA - static_cast<int>(abc->abcB);
     return true;
 }

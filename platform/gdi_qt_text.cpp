@@ -24,6 +24,9 @@ namespace {
 constexpr double kReferenceSize = 1000.0;
 // Pixel size of the em when a font asks for none (lfHeight 0): a 16-pixel cell.
 constexpr double kDefaultCell = 16.0;
+// Largest em and horizontal stretch drawn: a description asking for more gets these.
+constexpr double kMaxEm = 16384.0;
+constexpr double kMaxStretch = 64.0;
 
 uint16_t Be16(const QByteArray& table, int offset)
 {
@@ -303,8 +306,9 @@ FontSetup SetUpFont(const LOGFONTA& font, double scaleX, double scaleY)
         setup.em = double(font.lfHeight) * scaleY / cell;
     else
         setup.em = kDefaultCell / cell;
+    setup.em = std::min(setup.em, kMaxEm);
     if (font.lfWidth > 0 && face.averageWidth > 0 && setup.em > 0)
-        setup.stretch = (double(font.lfWidth) * scaleX) / (face.averageWidth * setup.em);
+        setup.stretch = std::min(kMaxStretch, (double(font.lfWidth) * scaleX) / (face.averageWidth * setup.em));
     setup.ascent = face.ascent * setup.em;
     setup.descent = face.descent * setup.em;
     setup.leading = face.leading * setup.em;

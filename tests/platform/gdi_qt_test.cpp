@@ -310,6 +310,35 @@ TEST(QtDC, MetricsAreLogicalUnitsAtFractionalSizes)
     EXPECT_EQ(size.cx, 742);
 }
 
+TEST(QtDC, AbsurdFontSizesFromADocumentStayInRange)
+{
+    // A description read from a file may ask for any size: metrics stay consistent ints and the
+    // text still draws (at the largest size drawn) in both writing directions.
+    auto dc = CQtDC::WithImage(64, 64);
+    for (LONG height : {LONG(-2147483647 - 1), LONG(-2000000000), LONG(2000000000)})
+        for (LONG width : {LONG(0), LONG(2000000000)})
+            for (LONG escapement : {LONG(0), LONG(2700)}) {
+                LOGFONTA lf = Font(escapement ? u"@ＭＳ 明朝" : u"ＭＳ 明朝", height, escapement);
+                lf.lfWidth = width;
+                CFont font;
+                font.CreateFontIndirect(&lf);
+                dc->SelectObject(&font);
+                TEXTMETRICA tm{};
+                ASSERT_TRUE(dc->GetTextMetricsA(&tm));
+                EXPECT_GT(tm.tmAscent, 0);
+                EXPECT_GT(tm.tmDescent, 0);
+                EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+                SIZE size{};
+                ASSERT_TRUE(dc->GetTextExtentPoint32W(u"日本a", 3, &size));
+                EXPECT_GT(size.cx, 0);
+                EXPECT_EQ(size.cy, tm.tmHeight);
+                ABC abc{};
+                ASSERT_TRUE(dc->GetCharABCWidthsW(u'a', u'a', &abc));
+                EXPECT_TRUE(dc->TextOutW(2, 2, u"日本a"));
+                dc->SelectStockObject(SYSTEM_FONT);
+            }
+}
+
 TEST(QtDC, GaijiFaceShowsTheShapesItHolds)
 {
     // 0x8146 of the gaiji font holds ∶ (U+2236): text U+FF1A in that face looks like ∶ in Mincho.
