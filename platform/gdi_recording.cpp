@@ -1,6 +1,7 @@
 #include "platform/gdi_recording.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,11 +9,16 @@ namespace {
 
 bool IsHalfWidth(char16_t unit) { return unit < 0x0100 || (unit >= 0xFF61 && unit <= 0xFF9F); }
 
+// Sizes a description asks for are bounded, so that any text measures within int range.
+constexpr LONG kMaxSize = 1 << 20;
+
 LONG Em(const LOGFONTA& font)
 {
-    const LONG em = std::abs(font.lfHeight);
-    return em == 0 ? 16 : em;
+    const int64_t em = std::min<int64_t>(std::llabs(int64_t(font.lfHeight)), kMaxSize);
+    return em == 0 ? 16 : static_cast<LONG>(em);
 }
+
+LONG Width(const LOGFONTA& font) { return std::min(font.lfWidth, kMaxSize); }
 
 } // namespace
 
@@ -25,8 +31,8 @@ TEXTMETRICA SyntheticTextMetrics(const LOGFONTA& font, const SyntheticFontRules&
     tm.tmHeight = em;
     tm.tmAscent = rules.ascentDenominator > 0 ? em * rules.ascentNumerator / rules.ascentDenominator : em;
     tm.tmDescent = em - tm.tmAscent;
-    tm.tmAveCharWidth = font.lfWidth > 0 ? font.lfWidth : em / 2;
-    tm.tmMaxCharWidth = font.lfWidth > 0 ? 2 * font.lfWidth : em;
+    tm.tmAveCharWidth = font.lfWidth > 0 ? Width(font) : em / 2;
+    tm.tmMaxCharWidth = font.lfWidth > 0 ? 2 * Width(font) : em;
     tm.tmWeight = font.lfWeight == 0 ? FW_NORMAL : font.lfWeight;
     tm.tmDigitizedAspectX = 96;
     tm.tmDigitizedAspectY = 96;
@@ -52,8 +58,8 @@ ABC SyntheticCharAbc(const LOGFONTA& font, char16_t unit, const SyntheticFontRul
     if (rules.glyph && rules.glyph(font, unit, abc))
         return abc;
     const LONG em = Em(font);
-    const LONG half = font.lfWidth > 0 ? font.lfWidth : em / 2;
-    const LONG full = font.lfWidth > 0 ? 2 * font.lfWidth : em;
+    const LONG half = font.lfWidth > 0 ? Width(font) : em / 2;
+    const LONG full = font.lfWidth > 0 ? 2 * Width(font) : em;
     abc.abcA = 0;
     abc.abcB = static_cast<UINT>(IsHalfWidth(unit) ? half : full);
     abc.abcC = 0;
@@ -259,12 +265,13 @@ bool CRecordingDC::DrawTextRun(const TextRun& run)
 bool CRecordingDC::MeasureText(std::u16string_view text, SIZE* size) const
 {
     const LOGFONTA font = CurrentLogFont();
-    LONG width = 0;
+    int64_t width = 0;
     for (char16_t unit : text) {
         const ABC abc = SyntheticCharAbc(font, unit, m_rules);
-        width += abc.abcA + static_cast<LONG>(abc.abcB) + abc.abcC;
+        width += int64_t(abc.abcA) + int64_t(abc.abcB) + int64_t(abc.abcC);
     }
-    *size = SIZE{width, SyntheticTextMetrics(font, m_rules).tmHeight};
+    width = std::clamp<int64_t>(width, -(int64_t(1) << 30), int64_t(1) << 30);
+    *size = SIZE{static_cast<LONG>(width), SyntheticTextMetrics(font, m_rules).tmHeight};
     return true;
 }
 

@@ -353,6 +353,28 @@ TEST(RecordingDC, SyntheticMetricsAreExactInLogicalUnits)
     EXPECT_EQ(size.cx, 92 + 184);
 }
 
+TEST(RecordingDC, AbsurdFontSizesMeasureWithinRange)
+{
+    // Sizes read from a file are bounded at 2^20 units: the largest em, or the set width.
+    CRecordingDC dc;
+    for (LONG height : {LONG(-2147483647 - 1), LONG(2000000000)}) {
+        const LOGFONTA lf = MakeFont(height, "Face", 2000000000);
+        CFont font;
+        font.CreateFontIndirect(&lf);
+        dc.SelectObject(&font);
+        TEXTMETRICA tm{};
+        ASSERT_TRUE(dc.GetTextMetricsA(&tm));
+        EXPECT_EQ(tm.tmHeight, 1 << 20);
+        EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+        EXPECT_EQ(tm.tmMaxCharWidth, 2 << 20);
+        const std::u16string text(3000, u'あ');
+        SIZE size{};
+        ASSERT_TRUE(dc.GetTextExtentPoint32W(text.data(), int(text.size()), &size));
+        EXPECT_EQ(size.cx, 1 << 30);
+        dc.SelectStockObject(SYSTEM_FONT);
+    }
+}
+
 TEST(RecordingDC, RulesCanBeAdjustedPerTest)
 {
     CRecordingDC dc;
