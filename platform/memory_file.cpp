@@ -56,7 +56,7 @@ uint64_t CMemFile::Seek(int64_t offset, UINT from)
         origin = static_cast<int64_t>(m_data.size());
     else if (from != begin)
         throw CFileException(CFileException::badSeek);
-    if ((offset < 0 && -offset > origin) || (offset > 0 && offset > INT64_MAX - origin))
+    if ((offset < 0 && offset < -origin) || (offset > 0 && offset > INT64_MAX - origin))
         throw CFileException(CFileException::badSeek);
     m_position = static_cast<uint64_t>(origin + offset);
     return m_position;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -374,6 +375,8 @@ TEST(MemFile, ReadsWritesSeeksAndGrows)
     EXPECT_EQ(buffer[1], 'z');
     EXPECT_EQ(file.Read(buffer, 8), 0u);
     EXPECT_THROW(file.Seek(-7, CFile::end), CFileException);
+    EXPECT_THROW(file.Seek(INT64_MIN, CFile::current), CFileException);
+    EXPECT_THROW(file.Seek(INT64_MAX, CFile::end), CFileException);
     file.SetLength(2);
     EXPECT_EQ(file.GetLength(), 2u);
     file.SeekToBegin();
