@@ -595,12 +595,28 @@ SIZE CDC::SetViewportExt(int cx, int cy)
     return old;
 }
 
+namespace {
+
+int Saturated(int64_t v)
+{
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// One coordinate from one space to the other: (v − from origin) × to extent / from extent + to
+// origin, rounded by MulDiv; coordinates beyond the int range stop at its ends.
+int MapCoordinate(int v, int fromOrigin, int fromExtent, int toExtent, int toOrigin)
+{
+    return Saturated(int64_t(MulDiv(Saturated(int64_t(v) - fromOrigin), toExtent, fromExtent)) + toOrigin);
+}
+
+} // namespace
+
 void CDC::LPtoDP(POINT* points, int count) const
 {
     const State& s = m_state;
     for (int i = 0; i < count; ++i) {
-        points[i].x = MulDiv(points[i].x - s.windowOrg.x, s.viewportExt.cx, s.windowExt.cx) + s.viewportOrg.x;
-        points[i].y = MulDiv(points[i].y - s.windowOrg.y, s.viewportExt.cy, s.windowExt.cy) + s.viewportOrg.y;
+        points[i].x = MapCoordinate(points[i].x, s.windowOrg.x, s.windowExt.cx, s.viewportExt.cx, s.viewportOrg.x);
+        points[i].y = MapCoordinate(points[i].y, s.windowOrg.y, s.windowExt.cy, s.viewportExt.cy, s.viewportOrg.y);
     }
 }
 
@@ -616,8 +632,8 @@ void CDC::DPtoLP(POINT* points, int count) const
 {
     const State& s = m_state;
     for (int i = 0; i < count; ++i) {
-        points[i].x = MulDiv(points[i].x - s.viewportOrg.x, s.windowExt.cx, s.viewportExt.cx) + s.windowOrg.x;
-        points[i].y = MulDiv(points[i].y - s.viewportOrg.y, s.windowExt.cy, s.viewportExt.cy) + s.windowOrg.y;
+        points[i].x = MapCoordinate(points[i].x, s.viewportOrg.x, s.viewportExt.cx, s.windowExt.cx, s.windowOrg.x);
+        points[i].y = MapCoordinate(points[i].y, s.viewportOrg.y, s.viewportExt.cy, s.windowExt.cy, s.windowOrg.y);
     }
 }
 

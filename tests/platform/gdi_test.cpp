@@ -146,6 +146,17 @@ TEST(DeviceContext, AnisotropicMappingConvertsDocumentUnits)
     SIZE s{371, 371};
     dc.LPtoDP(&s);
     EXPECT_EQ(s.cx, 14);  // 14.02
+
+    // Coordinates far outside the origins stop at the ends of the int range.
+    CRecordingDC text;
+    text.SetWindowOrg(-1000, 1000);
+    text.SetViewportOrg(1000, -1000);
+    POINT far[2] = {{2147483647, -2147483647 - 1}, {-2147483647 - 1, 2147483647}};
+    text.LPtoDP(far, 2);
+    EXPECT_TRUE((far[0] == POINT{2147483647, -2147483647 - 1}));
+    EXPECT_TRUE((far[1] == POINT{-2147483647 + 1999, 2147483647 - 2000}));
+    text.DPtoLP(far, 2);
+    EXPECT_TRUE((far[0] == POINT{2147483647 - 2000, -2147483647 + 1999}));
 }
 
 TEST(DeviceContext, TextModeIgnoresExtents)
