@@ -422,8 +422,7 @@ void ApplyElement(CQNXMLNode* node, Text name, const CStringW& value)
 CStringW PointsText(int units)
 {
     CStringW text;
-    // The most negative length has no magnitude in an int; it is written as the next one up.
-    FormatLengthPoints(units == INT_MIN ? -INT_MAX : units, text);
+    FormatLengthPoints(units, text);
     return text;
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/win_types.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string_view>
 
@@ -35,13 +37,27 @@ bool StartsNegative(std::u16string_view text)
     return i < text.size() && text[i] == u'-';
 }
 
-int Magnitude(int value) { return value < 0 ? -value : value; }
+// |value|, with the most negative int taken as the largest positive one.
+int Magnitude(int value) { return value == INT_MIN ? INT_MAX : (value < 0 ? -value : value); }
+
+// Lengths read from files may be absurdly large; they stop at the ends of the int range.
+int Saturate(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
+
+// Whole points in units, stopping at the ends of the int range where MulDiv would fail.
+int64_t WholePointsToHmm(int points)
+{
+    constexpr int kLargestPoints = static_cast<int>(int64_t{INT_MAX} * kPointsPerInch / kHmmPerInch);
+    if (Magnitude(points) > kLargestPoints)
+        return points < 0 ? INT_MIN : INT_MAX;
+    return MulDiv(points, kHmmPerInch, kPointsPerInch);
+}
 
 } // namespace
 
 int PointsToHmm(int points, int tenths)
 {
-    return MulDiv(points, kHmmPerInch, kPointsPerInch) + MulDiv(tenths, kHmmPerInch / 10, kPointsPerInch);
+    return Saturate(static_cast<int64_t>(MulDiv(points, kHmmPerInch, kPointsPerInch)) +
+                    MulDiv(tenths, kHmmPerInch / 10, kPointsPerInch));
 }
 
 void HmmToPointsTenths(int units, int& points, int& tenths)
@@ -78,27 +94,28 @@ int ParseLength(const CStringW& text)
     if (mm > 0) {
         if (point > 0) {
             if (WideScan(units, u"%d.%dmm", {&whole, &fractionRead}) < 2)
-                return whole * 100;
+                return Saturate(int64_t{whole} * 100);
             // The digits after the point are a decimal fraction of a millimetre, signed like the number.
             const Fraction f = FractionAfterPoint(units, point);
             const int hundredths = MulDiv(f.value, 100, f.scale);
-            return negative ? -(Magnitude(whole) * 100 + hundredths) : whole * 100 + hundredths;
+            const int64_t magnitude = int64_t{Magnitude(whole)} * 100 + hundredths;
+            return Saturate(negative ? -magnitude : magnitude);
         }
         WideScan(units, u"%dmm", {&whole});
-        return whole * 100;
+        return Saturate(int64_t{whole} * 100);
     }
     if (text.Find(u"pt") > 0) {
         if (point > 0) {
             if (WideScan(units, u"%d.%dpt", {&whole, &fractionRead}) < 2)
-                return PointsToHmm(whole, 0);
+                return Saturate(WholePointsToHmm(whole));
             // Tenths of a point as the single-digit case gives them, finer digits in proportion.
             const Fraction f = FractionAfterPoint(units, point);
             const int fraction = MulDiv(f.value, kHmmPerInch / 10, kPointsPerInch * (f.scale / 10));
-            const int magnitude = MulDiv(Magnitude(whole), kHmmPerInch, kPointsPerInch) + fraction;
-            return negative ? -magnitude : magnitude;
+            const int64_t magnitude = WholePointsToHmm(Magnitude(whole)) + fraction;
+            return Saturate(negative ? -magnitude : magnitude);
         }
         WideScan(units, u"%dpt", {&whole});
-        return MulDiv(whole, kHmmPerInch, kPointsPerInch);
+        return Saturate(WholePointsToHmm(whole));
     }
     return 0;
 }
@@ -106,7 +123,7 @@ int ParseLength(const CStringW& text)
 void FormatLengthPoints(int units, CStringW& out)
 {
     int whole = 0, half = 0;
-    HmmToPoints(units < 0 ? -units : units, whole, half);
+    HmmToPoints(Magnitude(units), whole, half);
     if (units < 0 && half > 0)
         out.Format(u"-%d.%dpt", whole, half);
     else if (units < 0)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 TEST(LengthUnits, PointsToHmmRoundsEachPart)
@@ -40,6 +41,9 @@ TEST(LengthUnits, ParseLength)
         {u"10.5pt", 371},  {u"-10.5pt", -371}, {u"-0.5pt", -18},  {u"9pt", 318},
         {u"10pt", 353},    {u"10.25pt", 362},  {u"mm", 0},        {u"12", 0},
         {u"3cm", 0},       {u"pt", 0},         {u"xmm", 0},       {u"", 0},
+        // Values far outside any paper stop at the ends of the int range instead of overflowing.
+        {u"99999999mm", INT_MAX}, {u"-99999999.5mm", INT_MIN}, {u"-2147483648.5pt", INT_MIN},
+        {u"99999999pt", INT_MAX},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseLength(CStringW(c.text)), c.units) << std::u16string(c.text).size();
@@ -50,6 +54,7 @@ TEST(LengthUnits, FormattedLengthsReadBack)
     struct Case { int units; const char16_t* text; };
     const Case cases[] = {
         {371, u"10.5pt"}, {-353, u"-10pt"}, {-18, u"-0.5pt"}, {0, u"0pt"}, {-371, u"-10.5pt"},
+        {INT_MIN, u"-60873552pt"},
     };
     for (const Case& c : cases) {
         CStringW text;
