@@ -33,8 +33,15 @@ void RegisterFontRelease()
     }
 }
 
+// Device coordinates stay within ±2^28, so that widths and heights of shapes are ints; the
+// painter draws nothing of use farther out.
+int OnDevice(LONG v) { return std::clamp<LONG>(v, -(1 << 28), 1 << 28); }
+
+RECT OnDevice(RECT r) { return RECT{OnDevice(r.left), OnDevice(r.top), OnDevice(r.right), OnDevice(r.bottom)}; }
+
 QRect DeviceRect(RECT r)
 {
+    r = OnDevice(r);
     if (r.left > r.right)
         std::swap(r.left, r.right);
     if (r.top > r.bottom)
@@ -288,7 +295,7 @@ namespace {
 QPoint ToDevice(const CDC& dc, POINT p)
 {
     dc.LPtoDP(&p);
-    return QPoint(p.x, p.y);
+    return QPoint(OnDevice(p.x), OnDevice(p.y));
 }
 
 QPolygon ToDevice(const CDC& dc, const std::vector<POINT>& points)
@@ -302,6 +309,7 @@ QPolygon ToDevice(const CDC& dc, const std::vector<POINT>& points)
 RECT ToDeviceRect(const CDC& dc, RECT r)
 {
     dc.LPtoDP(&r);
+    r = OnDevice(r);
     if (r.left > r.right)
         std::swap(r.left, r.right);
     if (r.top > r.bottom)

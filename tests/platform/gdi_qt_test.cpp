@@ -143,6 +143,25 @@ TEST(QtDC, ArcsCurvesPolygonsAndPens)
     EXPECT_LT(inked, 60);
 }
 
+TEST(QtDC, ShapesReachingTheEndsOfTheCoordinateRangeStillDraw)
+{
+    constexpr int kMin = -2147483647 - 1;
+    constexpr int kMax = 2147483647;
+    auto dc = CQtDC::WithImage(20, 20);
+    CBrush red(0x0000FF);
+    dc->SelectObject(&red);
+    dc->SelectStockObject(NULL_PEN);
+    EXPECT_TRUE(dc->Rectangle(kMin, kMin, kMax, kMax));
+    EXPECT_EQ(dc->GetPixel(10, 10), 0x0000FFu);
+    EXPECT_TRUE(dc->Ellipse(kMin, kMin, kMax, kMax));
+    dc->IntersectClipRect(kMin, kMin, kMax, 10);
+    const RECT all{kMin, kMin, kMax, kMax};
+    CBrush blue(0xFF0000);
+    EXPECT_EQ(dc->FillRect(&all, &blue), 1);
+    EXPECT_EQ(dc->GetPixel(10, 5), 0xFF0000u);
+    EXPECT_EQ(dc->GetPixel(10, 15), 0x0000FFu);
+}
+
 TEST(QtDC, InvertingOperationsUndoThemselves)
 {
     auto dc = CQtDC::WithImage(30, 30);
