@@ -162,16 +162,16 @@ int ParsePointsTextToHmm(const char* text)
     const std::string_view s(text);
     const size_t point = s.find('.');
     if (point == std::string_view::npos)
-        return MulDiv(NarrowAtoi(s), kHmmPerInch, kPointsPerInch);
+        return Saturate(WholePointsToHmm(NarrowAtoi(s)));
     const int whole = point == 0 ? 0 : NarrowAtoi(s.substr(0, point));
-    const int base = MulDiv(whole, kHmmPerInch, kPointsPerInch);
+    const int base = Saturate(WholePointsToHmm(whole));
     const std::string_view after = s.substr(point + 1);
     if (after.empty() || after.find_first_not_of('0') == std::string_view::npos)
         return base;
     // ".5" is the half point of the default size; any other fraction counts as a half point too.
     if (after[0] == '5' && after.find_first_not_of('0', 1) == std::string_view::npos)
-        return base + MulDiv(5, kHmmPerInch / 10, kPointsPerInch);
-    return base + MulDiv(5, kHmmPerInch, kPointsPerInch) / 10;
+        return Saturate(int64_t{base} + MulDiv(5, kHmmPerInch / 10, kPointsPerInch));
+    return Saturate(int64_t{base} + MulDiv(5, kHmmPerInch, kPointsPerInch) / 10);
 }
 
 void FormatPointsText(int units, std::string& out)

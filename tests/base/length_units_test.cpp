@@ -84,6 +84,7 @@ TEST(LengthUnits, DialogNumbers)
     const Case cases[] = {
         {"10.5", 371}, {"10.50", 371}, {"10.0", 353}, {"10.", 353}, {"10", 353},
         {"10.25", 370}, {"10.3", 370}, {".5", 18}, {"", 0},
+        {"99999999.5", INT_MAX}, {"-99999999", INT_MIN},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParsePointsTextToHmm(c.text), c.units) << c.text;
