@@ -394,28 +394,30 @@ bool CQtDC::DrawPolygon(const std::vector<POINT>& points)
     return true;
 }
 
-bool CQtDC::DrawRectangle(const RECT& r)
+namespace {
+
+// A shape drawn in its box (logical coordinates) by `draw`; an empty box draws nothing.
+template <typename Draw>
+bool DrawInBox(QPainter* p, const CDC& dc, const RECT& r, Draw draw)
 {
-    QPainter* p = BeginShape();
     if (p == nullptr)
         return false;
-    const RECT d = ToDeviceRect(*this, r);
-    if (d.right - d.left < 1 || d.bottom - d.top < 1)
-        return true;
-    p->drawRect(ShapeBox(d));
+    const RECT d = ToDeviceRect(dc, r);
+    if (d.right - d.left >= 1 && d.bottom - d.top >= 1)
+        draw(*p, ShapeBox(d));
     return true;
+}
+
+} // namespace
+
+bool CQtDC::DrawRectangle(const RECT& r)
+{
+    return DrawInBox(BeginShape(), *this, r, [](QPainter& p, const QRect& box) { p.drawRect(box); });
 }
 
 bool CQtDC::DrawEllipse(const RECT& r)
 {
-    QPainter* p = BeginShape();
-    if (p == nullptr)
-        return false;
-    const RECT d = ToDeviceRect(*this, r);
-    if (d.right - d.left < 1 || d.bottom - d.top < 1)
-        return true;
-    p->drawEllipse(ShapeBox(d));
-    return true;
+    return DrawInBox(BeginShape(), *this, r, [](QPainter& p, const QRect& box) { p.drawEllipse(box); });
 }
 
 bool CQtDC::DrawArc(const RECT& box, POINT start, POINT end)
