@@ -54,9 +54,13 @@ public:
     HGDIOBJ Add(std::shared_ptr<ObjectData> data)
     {
         std::lock_guard lock(m_mutex);
-        uint32_t id = m_next++;
-        if (m_next == 0)
-            m_next = kFirstCreatedId;
+        // After the ids wrap around, an id still held by a live object is skipped.
+        uint32_t id;
+        do {
+            id = m_next++;
+            if (m_next == 0)
+                m_next = kFirstCreatedId;
+        } while (m_objects.count(id) != 0);
         m_objects[id] = std::move(data);
         ++m_live;
         return HGDIOBJ(id);
