@@ -44,6 +44,8 @@ size_t ConvertOne(iconv_t cd, const char* in, size_t inBytes, char* out, size_t 
     return outBytes - outLeft;
 }
 
+bool IsCp932TrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
@@ -140,9 +142,11 @@ std::u16string Cp932ToWide(std::string_view bytes)
                                                    (static_cast<unsigned char>(out[1]) << 8)));
             i += length - 1;
         } else {
-            // An invalid pair gives one default character for the lead byte; the trail byte is
-            // read again on its own, as the system conversion does.
+            // An unassigned pair gives one default character. A lead byte followed by a byte
+            // that cannot be a trail byte gives one for itself, and that byte is read again.
             result.push_back(kDefaultWideChar);
+            if (length == 2 && IsCp932TrailByte(static_cast<unsigned char>(bytes[i + 1])))
+                ++i;
             cd = handle.Get();
         }
     }

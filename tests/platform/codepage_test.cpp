@@ -104,7 +104,8 @@ TEST(CodePage932, UnitsWithoutANarrowFormBecomeTheDefaultCharacter)
 TEST(CodePage932, InvalidBytesBecomeTheDefaultUnit)
 {
     EXPECT_EQ(Cp932ToWide("\x81"), u"\u30FB");            // a lead byte at the end
-    EXPECT_EQ(Cp932ToWide("a\x85\x40z"), u"a\u30FB@z");   // an unassigned pair; its trail is read again
+    EXPECT_EQ(Cp932ToWide("a\x85\x40z"), u"a\u30FBz");    // an unassigned pair is one character
+    EXPECT_EQ(Cp932ToWide("a\x81\x21z"), u"a\u30FB!z");   // no trail byte: the next byte stands alone
     EXPECT_EQ(Cp932ToWide(std::string_view("\0a", 2)), std::u16string(u"\0a", 2));
     EXPECT_TRUE(Cp932ToWide("").empty());
     EXPECT_TRUE(IsCp932LeadByte(0x81));
