@@ -207,6 +207,10 @@ int CQNXMLNode::InsertChildAt(int index, CQNXMLNode* node)
 {
     if (!CanAdopt(node))
         return -1;
+    // Room is made before anything changes, so a failed allocation leaves the tree as it was and
+    // the node with the caller; the insertion itself then cannot fail.
+    if (m_children.size() == m_children.capacity())
+        m_children.reserve(std::max<size_t>(4, m_children.capacity() * 2));
     node->Detach();
     index = std::clamp(index, 0, GetChildCount());
     m_children.insert(m_children.begin() + index, std::unique_ptr<CQNXMLNode>(node));

@@ -2,17 +2,23 @@
 // are called on: the caret stands before its caret node, and the selection runs from the anchor
 // to the caret node among the children of the caret node's parent. Every structural change is
 // recorded in the command's undo group when one is given.
+//
+// Each editing operation is a transaction: it either completes or leaves the tree and the caret
+// as they were. An operation that finds the tree not as it needs it abandons with CEditError and
+// returns false; any other exception (a failed allocation) takes the changes back on its way to
+// the caller.
 #include "nodes/edit_node.h"
 
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_error.h"
 #include "nodes/edit_families.h"
 #include "nodes/edit_print.h"
 #include "nodes/undo.h"
+#include "nodes/undo_replay.h"
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 
 namespace {
@@ -60,29 +66,57 @@ bool MayDeleteLineBreak(CEditNode* parent)
     return true;
 }
 
-// Takes a node out of the tree: into the group's keeping when there is one, else deleted.
+// One editing operation: every change it makes is recorded in a group (the caller's, or one of
+// its own when the caller gives none), so that an operation that fails part-way can take back
+// what it did; the caret is restored with it. Unless committed, the destructor takes the changes
+// back. The operation's own group, dropped at the end, deletes the nodes the operation removed.
+class EditTransaction {
+public:
+    EditTransaction(CCaret* caret, CUndoGroup* group)
+        : m_caret(caret), m_savedCaret(*caret), m_group(group != nullptr ? group : &m_own),
+          m_start(m_group->GetCount())
+    {
+    }
+    ~EditTransaction()
+    {
+        if (m_committed)
+            return;
+        RollBackUndoGroup(*m_group, m_start);
+        *m_caret = m_savedCaret;
+    }
+    EditTransaction(const EditTransaction&) = delete;
+    EditTransaction& operator=(const EditTransaction&) = delete;
+
+    CUndoGroup* Group() { return m_group; }
+    void Commit() { m_committed = true; }
+
+private:
+    CUndoGroup m_own;  // declared first, so that it outlives the roll-back
+    CCaret* m_caret;
+    CCaret m_savedCaret;
+    CUndoGroup* m_group;
+    int m_start;
+    bool m_committed = false;
+};
+
+// Takes a node out of the tree into the keeping of its undo record. The record is made first, so
+// that a failed allocation leaves the node where it was.
 void RemoveNode(CEditNode* node, int code, CEditNode* neighbour, CUndoGroup* group)
 {
-    node->Detach();
-    if (group != nullptr)
-        group->RecordNode(code, node, neighbour, 0, 0);
-    else
-        delete node;
+    group->RecordNode(code, node, neighbour, 0, 0)->TakeOut();
 }
 
-// Inserts a new node before the caret node and records it. False, and the node deleted, when
-// it could not be inserted.
-bool InsertBeforeCaret(CCaret* caret, std::unique_ptr<CEditNode> node, CUndoGroup* group)
+// Inserts a new node before the caret node. Its undo record is made first and keeps the node
+// until the tree takes it.
+void InsertBeforeCaret(CCaret* caret, std::unique_ptr<CEditNode> node, CUndoGroup* group)
 {
     CEditNode* before = caret->m_caretNode;
-    CEditNode* parent = before->GetEditParent();
-    const int index = parent->IndexOfChild(before);
-    if (index < 0 || parent->InsertChildAt(index, node.get()) < 0)
-        return false;
-    CEditNode* inserted = node.release();
-    if (group != nullptr)
-        group->RecordNode(UndoCode::kInsertBefore, inserted, before, 0, 0);
-    return true;
+    if (before->GetEditParent()->IndexOfChild(before) < 0)
+        throw CEditError("the caret node is not among its parent's children");
+    CUndoAction* action = group->RecordNode(UndoCode::kInsertBefore, node.get(), before, 0, 0);
+    action->Keep(std::move(node));
+    if (!action->PutBack())
+        throw CEditError("the new node could not be inserted");
 }
 
 // A character node of the family its parent takes: a formula character, a kanbun character
@@ -329,10 +363,13 @@ BOOL CEditNode::DeleteSelection(CCaret* caret, CUndoGroup* group)
     int last = 0;
     if (!GetSelectionRange(caret, &first, &last))
         return FALSE;
-    caret->ClearSelection();
     CEditNode* parent = CaretParent(caret);
-    if (parent == nullptr || first < 0)
+    if (parent == nullptr || first < 0) {
+        caret->ClearSelection();
         return FALSE;
+    }
+    EditTransaction transaction(caret, group);
+    caret->ClearSelection();
     try {
         // The parent's last child (its closing line break) always stays.
         last = std::min(last, parent->GetChildCount() - 2);
@@ -344,12 +381,13 @@ BOOL CEditNode::DeleteSelection(CCaret* caret, CUndoGroup* group)
             if (child == nullptr || (IsLineBreak(child) && KeepsItsLineBreaks(parent)))
                 break;
             CEditNode* next = Edit(child->GetNextSibling());
-            RemoveNode(child, UndoCode::kRemoveBackward, next != nullptr ? next : following, group);
+            RemoveNode(child, UndoCode::kRemoveBackward, next != nullptr ? next : following, transaction.Group());
         }
         caret->m_caretNode = following;
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         return FALSE;
     }
+    transaction.Commit();
     return TRUE;
 }
 
@@ -391,18 +429,21 @@ BOOL CEditNode::InsertString(CCaret* caret, CStringW* text, CUndoGroup* group)
     if (parent == nullptr || text == nullptr)
         return FALSE;
     caret->m_verticalMove = 0;
+    // A full reading-mark box takes nothing more.
+    if (parent->IsKind(EditKind::kKunten) && parent->GetChildCount() >= MaxCharsOf(parent) + 1)
+        return FALSE;
+    EditTransaction transaction(caret, group);
     try {
-        // A full reading-mark box takes nothing more.
-        if (parent->IsKind(EditKind::kKunten) && parent->GetChildCount() >= MaxCharsOf(parent) + 1)
-            return FALSE;
         std::unique_ptr<CEditChar> node = MakeCharacter(parent, *text);
         if (node == nullptr)
             return FALSE;
         node->m_lf = caret->m_logFont;
-        return InsertBeforeCaret(caret, std::move(node), group) ? TRUE : FALSE;
-    } catch (const std::exception&) {
+        InsertBeforeCaret(caret, std::move(node), transaction.Group());
+    } catch (const CEditError&) {
         return FALSE;
     }
+    transaction.Commit();
+    return TRUE;
 }
 
 BOOL CEditNode::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
@@ -411,6 +452,7 @@ BOOL CEditNode::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
     if (parent == nullptr || text == nullptr)
         return FALSE;
     caret->m_verticalMove = 0;
+    EditTransaction transaction(caret, group);
     bool inserted = false;
     try {
         for (int i = 0; i < text->GetLength(); ++i) {
@@ -421,12 +463,13 @@ BOOL CEditNode::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
             if (node == nullptr)
                 break;
             node->m_lf = caret->m_logFont;
-            if (!InsertBeforeCaret(caret, std::move(node), group))
-                break;
+            InsertBeforeCaret(caret, std::move(node), transaction.Group());
             inserted = true;
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        return FALSE;
     }
+    transaction.Commit();
     return inserted ? TRUE : FALSE;
 }
 
@@ -449,6 +492,7 @@ BOOL CEditNode::InsertLineBreak(CCaret* caret, CUndoGroup* group)
     const auto* templateChar = dynamic_cast<CEditChar*>(templ);
     if (templateChar == nullptr)
         return FALSE;
+    EditTransaction transaction(caret, group);
     try {
         std::unique_ptr<CEditChar> lineBreak = MakeLineBreak(node);
         if (lineBreak == nullptr)
@@ -458,11 +502,11 @@ BOOL CEditNode::InsertLineBreak(CCaret* caret, CUndoGroup* group)
         const auto* templateRecord = dynamic_cast<const CBlockLineRelatedProperties*>(templateChar);
         if (lineRecord != nullptr && templateRecord != nullptr)
             lineRecord->Copy(*templateRecord);
-        if (!InsertBeforeCaret(caret, std::move(lineBreak), group))
-            return FALSE;
-    } catch (const std::exception&) {
+        InsertBeforeCaret(caret, std::move(lineBreak), transaction.Group());
+    } catch (const CEditError&) {
         return FALSE;
     }
+    transaction.Commit();
     caret->m_verticalMove = 0;
     caret->ClearSelection();
     caret->m_ownerValue = 0;
@@ -476,7 +520,8 @@ namespace {
 
 // After a deletion: the paper's last empty floating frame goes. When the caret stands in it, at
 // any depth, the caret moves to the frame's preferred neighbour (the other when that one is
-// missing); a frame with no neighbour at all stays.
+// missing); a frame with no neighbour at all stays, and so does a frame with nothing after it,
+// which undo could not put back in its place.
 void RemoveEmptyFrame(CCaret* caret, CUndoGroup* group, bool preferPrevious)
 {
     CEditNode* node = caret->m_caretNode;
@@ -488,63 +533,64 @@ void RemoveEmptyFrame(CCaret* caret, CUndoGroup* group, bool preferPrevious)
         return;
     CEditNode* previous = Edit(frame->GetPrevSibling());
     CEditNode* next = Edit(frame->GetNextSibling());
-    if (frame->IsAncestorOf(node)) {
-        CEditNode* target = preferPrevious ? (previous != nullptr ? previous : next) : (next != nullptr ? next : previous);
-        if (target == nullptr)
-            return;
-        caret->m_caretNode = target;
-    }
+    if (next == nullptr)
+        return;
+    if (frame->IsAncestorOf(node))
+        caret->m_caretNode = preferPrevious && previous != nullptr ? previous : next;
     // Undo puts the frame back where it stood: before its next sibling.
-    RemoveNode(frame, UndoCode::kRemoveForward, next != nullptr ? next : caret->m_caretNode, group);
+    RemoveNode(frame, UndoCode::kRemoveForward, next, group);
+}
+
+enum class DeleteDirection { Backward, Forward };
+
+// Backspace removes the node before the caret, Delete the caret node itself (the caret moving on
+// to the next one); with a selection both remove the selection.
+BOOL DeleteAtCaret(CCaret* caret, CUndoGroup* group, DeleteDirection direction)
+{
+    CEditNode* parent = CaretParent(caret);
+    if (parent == nullptr)
+        return FALSE;
+    if (caret->m_anchorNode != nullptr) {
+        const BOOL done = CEditNode::DeleteSelection(caret, group);
+        caret->ClearSelection();
+        return done;
+    }
+    const bool backward = direction == DeleteDirection::Backward;
+    CEditNode* node = caret->m_caretNode;
+    CEditNode* removed = backward ? Edit(node->GetPrevSibling()) : node;
+    CEditNode* next = Edit(node->GetNextSibling());
+    if (removed == nullptr || (!backward && next == nullptr) ||
+        (IsLineBreak(removed) && !MayDeleteLineBreak(parent)))
+        return FALSE;
+    EditTransaction transaction(caret, group);
+    try {
+        if (backward) {
+            RemoveNode(removed, UndoCode::kRemoveBackward, node, transaction.Group());
+            node->m_dirty = 1;
+        } else {
+            caret->m_caretNode = next;
+            RemoveNode(removed, UndoCode::kRemoveForward, next, transaction.Group());
+        }
+        RemoveEmptyFrame(caret, transaction.Group(), backward);
+    } catch (const CEditError&) {
+        return FALSE;
+    }
+    transaction.Commit();
+    if (backward)
+        caret->m_verticalMove = 0;
+    return TRUE;
 }
 
 }  // namespace
 
 BOOL CEditNode::DeleteBackward(CCaret* caret, CUndoGroup* group)
 {
-    CEditNode* parent = CaretParent(caret);
-    if (parent == nullptr)
-        return FALSE;
-    if (caret->m_anchorNode != nullptr) {
-        const BOOL done = DeleteSelection(caret, group);
-        caret->ClearSelection();
-        return done;
-    }
-    CEditNode* node = caret->m_caretNode;
-    CEditNode* previous = Edit(node->GetPrevSibling());
-    if (previous == nullptr || (IsLineBreak(previous) && !MayDeleteLineBreak(parent)))
-        return FALSE;
-    try {
-        RemoveNode(previous, UndoCode::kRemoveBackward, node, group);
-        node->m_dirty = 1;
-        RemoveEmptyFrame(caret, group, true);
-    } catch (const std::exception&) {
-    }
-    caret->m_verticalMove = 0;
-    return TRUE;
+    return DeleteAtCaret(caret, group, DeleteDirection::Backward);
 }
 
 BOOL CEditNode::DeleteForward(CCaret* caret, CUndoGroup* group)
 {
-    CEditNode* parent = CaretParent(caret);
-    if (parent == nullptr)
-        return FALSE;
-    if (caret->m_anchorNode != nullptr) {
-        const BOOL done = DeleteSelection(caret, group);
-        caret->ClearSelection();
-        return done;
-    }
-    CEditNode* node = caret->m_caretNode;
-    CEditNode* next = Edit(node->GetNextSibling());
-    if (next == nullptr || (IsLineBreak(node) && !MayDeleteLineBreak(parent)))
-        return FALSE;
-    try {
-        caret->m_caretNode = next;
-        RemoveNode(node, UndoCode::kRemoveForward, next, group);
-        RemoveEmptyFrame(caret, group, false);
-    } catch (const std::exception&) {
-    }
-    return TRUE;
+    return DeleteAtCaret(caret, group, DeleteDirection::Forward);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // The formatting setters of every node, and font and size application to a node and its
-// subtree. Each setter records the old and the new value in the command's undo group (when one
-// is given) before it changes the node; a setter of what measuring depends on marks the node
-// dirty, the others change only drawing.
+// subtree. Each setter makes its change through the property table of the undo replay, which
+// records the old and the new value in the command's undo group (when one is given) before it
+// changes the node and marks the node dirty when measuring depends on the field.
 #include "nodes/edit_node.h"
 
 #include "base/default_fonts.h"
@@ -10,6 +10,7 @@
 #include "nodes/caret.h"
 #include "nodes/edit_families.h"
 #include "nodes/undo.h"
+#include "nodes/undo_replay.h"
 
 #include <cstring>
 #include <string>
@@ -40,16 +41,6 @@ void ApplyFormulaSize(CEditNode* node, CUndoGroup* group)
         formula->ApplyFontSize(group);
 }
 
-// Records an int property and stores it.
-void SetIntProperty(CEditNode* node, int code, int32_t& field, int value, CUndoGroup* group, bool dirty)
-{
-    if (group != nullptr)
-        group->RecordInt(code, node, field, value);
-    field = value;
-    if (dirty)
-        node->m_dirty = 1;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -59,135 +50,123 @@ void CEditNode::SetFontSize(const SIZE* size, CUndoGroup* group)
 {
     if (size == nullptr)
         return;
-    if (group != nullptr) {
-        const SIZE old{m_lf.lfWidth, m_lf.lfHeight};
-        group->RecordPair(UndoCode::kFontSize, this, &old, size);
-    }
-    m_lf.lfWidth = size->cx;
-    m_lf.lfHeight = size->cy > 0 ? -size->cy : size->cy;
-    m_dirty = 1;
+    UNDO_VALUE value;
+    value.pair = *size;
+    SetNodeProperty(*this, UndoCode::kFontSize, value, group);
 }
 
 void CEditNode::SetBold(int bold, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBold, m_lf.lfWeight, bold ? FW_BOLD : FW_NORMAL, group, true);
+    SetNodeProperty(*this, UndoCode::kBold, bold ? FW_BOLD : FW_NORMAL, group);
 }
 
 void CEditNode::SetItalic(int italic, CUndoGroup* group)
 {
-    if (group != nullptr)
-        group->RecordInt(UndoCode::kItalic, this, m_lf.lfItalic, italic);
-    m_lf.lfItalic = static_cast<BYTE>(italic & 0xFF);
-    m_dirty = 1;
+    SetNodeProperty(*this, UndoCode::kItalic, italic, group);
 }
 
 void CEditNode::SetTextColor(COLORREF color, CUndoGroup* group)
 {
-    if (group != nullptr)
-        group->RecordInt(UndoCode::kTextColor, this, static_cast<int>(m_color), static_cast<int>(color));
-    m_color = color;
+    SetNodeProperty(*this, UndoCode::kTextColor, static_cast<int>(color), group);
 }
 
 void CEditNode::SetBackColor(COLORREF color, CUndoGroup* group)
 {
-    if (group != nullptr)
-        group->RecordInt(UndoCode::kBackColor, this, static_cast<int>(m_backgroundColor), static_cast<int>(color));
-    m_backgroundColor = color;
+    SetNodeProperty(*this, UndoCode::kBackColor, static_cast<int>(color), group);
 }
 
 void CEditNode::SetHatch(int hatch, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kHatch, m_backgroundPattern, hatch, group, false);
+    SetNodeProperty(*this, UndoCode::kHatch, hatch, group);
 }
 
 void CEditNode::SetFlatBody(int flat, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kFlatBody, m_fontWidth, flat ? 2 : 0, group, true);
+    SetNodeProperty(*this, UndoCode::kFlatBody, flat ? 2 : 0, group);
 }
 
 void CEditNode::SetLongBody(int narrow, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kLongBody, m_fontWidth, narrow ? 1 : 0, group, true);
+    SetNodeProperty(*this, UndoCode::kLongBody, narrow ? 1 : 0, group);
 }
 
 void CEditNode::SetSubscript(int subscript, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kSubscript, m_scriptPosition, subscript ? 1 : 0, group, true);
+    SetNodeProperty(*this, UndoCode::kSubscript, subscript ? 1 : 0, group);
 }
 
 void CEditNode::SetSuperscript(int superscript, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kSuperscript, m_scriptPosition, superscript ? 2 : 0, group, true);
+    SetNodeProperty(*this, UndoCode::kSuperscript, superscript ? 2 : 0, group);
 }
 
 void CEditNode::SetLogFont(const LOGFONTA* font, CUndoGroup* group)
 {
     if (font == nullptr)
         return;
-    if (group != nullptr)
-        group->RecordLogFont(UndoCode::kLogFont, this, &m_lf, font);
-    m_lf = *font;
-    m_dirty = 1;
+    UNDO_VALUE value;
+    value.font = *font;
+    SetNodeProperty(*this, UndoCode::kLogFont, value, group);
 }
 
 void CEditNode::SetUnderlineStyle(int style, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kUnderlineStyle, m_underlineStyle, style, group, false);
+    SetNodeProperty(*this, UndoCode::kUnderlineStyle, style, group);
 }
 
 void CEditNode::SetUnderlineWidth(int width, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kUnderlineWidth, m_underlineWidth, width, group, false);
+    SetNodeProperty(*this, UndoCode::kUnderlineWidth, width, group);
 }
 
 void CEditNode::SetLineThroughStyle(int style, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kLineThroughStyle, m_lineThroughStyle, style, group, false);
+    SetNodeProperty(*this, UndoCode::kLineThroughStyle, style, group);
 }
 
 void CEditNode::SetLineThroughWidth(int width, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kLineThroughWidth, m_lineThroughWidth, width, group, false);
+    SetNodeProperty(*this, UndoCode::kLineThroughWidth, width, group);
 }
 
 void CEditNode::SetBorderStyle(int style, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBorderStyle, m_borderStyle, style, group, false);
+    SetNodeProperty(*this, UndoCode::kBorderStyle, style, group);
 }
 
 void CEditNode::SetBorderWidth(int width, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBorderWidth, m_borderWidth, width, group, false);
+    SetNodeProperty(*this, UndoCode::kBorderWidth, width, group);
 }
 
 void CEditNode::SetKanUnderlineStyle(int style, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kKanUnderlineStyle, m_beforeStyle, style, group, false);
+    SetNodeProperty(*this, UndoCode::kKanUnderlineStyle, style, group);
 }
 
 void CEditNode::SetKanUnderlineWidth(int width, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kKanUnderlineWidth, m_beforeWidth, width, group, false);
+    SetNodeProperty(*this, UndoCode::kKanUnderlineWidth, width, group);
 }
 
 void CEditNode::SetBoxUnderlineStyle(int style, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBoxUnderlineStyle, m_afterStyle, style, group, false);
+    SetNodeProperty(*this, UndoCode::kBoxUnderlineStyle, style, group);
 }
 
 void CEditNode::SetBoxUnderlineWidth(int width, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBoxUnderlineWidth, m_afterWidth, width, group, false);
+    SetNodeProperty(*this, UndoCode::kBoxUnderlineWidth, width, group);
 }
 
 void CEditNode::SetBangoType(int type, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBangoType, m_renbanType, type, group, true);
+    SetNodeProperty(*this, UndoCode::kBangoType, type, group);
 }
 
 void CEditNode::SetBangoFontSize(int size, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBangoFontSize, m_renbanSize, size, group, true);
+    SetNodeProperty(*this, UndoCode::kBangoFontSize, size, group);
 }
 
 void CEditNode::SetBangoFontFamily(const char* face, CUndoGroup* group)
@@ -196,25 +175,21 @@ void CEditNode::SetBangoFontFamily(const char* face, CUndoGroup* group)
     // and the face recorded as new is the one stored.
     char stored[LF_FACESIZE];
     CopyFaceName(stored, face != nullptr ? std::string_view(face) : std::string_view());
-    if (group != nullptr) {
-        const std::string old(FaceNameView(m_renbanFace));
-        group->RecordString(UndoCode::kBangoFontFamily, this, old.c_str(), stored);
-    }
-    std::memcpy(m_renbanFace, stored, sizeof(stored));
-    m_dirty = 1;
+    UNDO_VALUE value;
+    value.text = FaceNameView(stored);
+    SetNodeProperty(*this, UndoCode::kBangoFontFamily, value, group);
 }
 
 void CEditNode::SetBangoForce(int number, CUndoGroup* group)
 {
-    SetIntProperty(this, UndoCode::kBangoForce, m_renbanForce, number, group, true);
+    SetNodeProperty(*this, UndoCode::kBangoForce, number, group);
 }
 
 void CEditNode::SetBangoString(const CStringW& text, CUndoGroup* group)
 {
-    if (group != nullptr)
-        group->RecordWString(UndoCode::kBangoString, this, m_renbanString, text);
-    m_renbanString = text;
-    m_dirty = 1;
+    UNDO_VALUE value;
+    value.wideText = &text;
+    SetNodeProperty(*this, UndoCode::kBangoString, value, group);
 }
 
 BOOL CEditNode::SetFaceName(const char* face, CUndoGroup* group)
@@ -222,15 +197,9 @@ BOOL CEditNode::SetFaceName(const char* face, CUndoGroup* group)
     LOGFONTA installed{};
     if (face == nullptr || !FindInstalledFont(face, &installed))
         return FALSE;
-    if (group != nullptr)
-        group->RecordLogFont(UndoCode::kFaceName, this, &m_lf, &installed);
-    m_lf.lfCharSet = installed.lfCharSet;
-    m_lf.lfOutPrecision = installed.lfOutPrecision;
-    m_lf.lfClipPrecision = installed.lfClipPrecision;
-    m_lf.lfQuality = installed.lfQuality;
-    m_lf.lfPitchAndFamily = installed.lfPitchAndFamily;
-    CopyFaceName(m_lf.lfFaceName, FaceNameView(installed.lfFaceName));
-    m_dirty = 1;
+    UNDO_VALUE value;
+    value.font = installed;
+    SetNodeProperty(*this, UndoCode::kFaceName, value, group);
     return TRUE;
 }
 

@@ -1,10 +1,10 @@
 #include "nodes/edit_print.h"
 
 #include "nodes/display_map.h"
+#include "nodes/edit_error.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 
 namespace {
 
@@ -164,7 +164,7 @@ void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
         // shows nothing further.
         for (int pass = 0; pass < 2 && MeasurePass(dc, map); ++pass) {
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
 }
 
@@ -391,7 +391,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                 forceNewPage = true;
         }
         m_pageCount = page;
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
 }
 
@@ -482,7 +482,7 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                 place(child, box, b, columnWidth);
             }
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
 }
 
@@ -503,7 +503,7 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             if (CEditNode* child = GetEditChild(i))
                 child->Draw(dc, map, &copy);
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
 }
 
@@ -550,7 +550,7 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 previous = boxContext.lastDrawn;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
 }
 
@@ -579,7 +579,7 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
                 break;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
     }
     return nullptr;
 }

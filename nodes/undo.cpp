@@ -2,25 +2,41 @@
 
 #include "nodes/edit_node.h"
 
-#include <algorithm>
+CUndoAction::CUndoAction() = default;
+
+CUndoAction::~CUndoAction() = default;
+
+void CUndoAction::TakeOut() noexcept
+{
+    if (m_kept != nullptr || m_pNode == nullptr || m_pNode->GetParent() == nullptr)
+        return;
+    m_pNode->Detach();
+    m_kept.reset(m_pNode);
+}
+
+void CUndoAction::Keep(std::unique_ptr<CEditNode> node) noexcept
+{
+    m_kept = std::move(node);
+}
+
+bool CUndoAction::PutBack()
+{
+    if (m_kept == nullptr)
+        return true;
+    CEditNode* node = m_kept.get();
+    if (m_pContainer != nullptr)
+        m_pContainer->InsertChildAt(m_index, node);
+    else if (m_pSecondNode != nullptr)
+        m_pSecondNode->InsertBefore(node);
+    if (node->GetParent() == nullptr)
+        return false;
+    m_kept.release();  // the tree owns it now
+    return true;
+}
 
 CUndoGroup::~CUndoGroup()
 {
-    // Find the nodes that are out of the tree because of an action in effect before anything is
-    // deleted, so that no node is looked at after it has gone and none is deleted twice.
-    std::vector<CEditNode*> owned;
-    for (const std::unique_ptr<CUndoAction>& action : m_actions) {
-        const bool inEffect = m_undone ? UndoCode::IsInsertion(action->m_code)
-                                       : UndoCode::IsRemoval(action->m_code);
-        CEditNode* node = action->m_pNode;
-        if (inEffect && node != nullptr && node->GetParent() == nullptr &&
-            std::find(owned.begin(), owned.end(), node) == owned.end())
-            owned.push_back(node);
-    }
-    while (!m_actions.empty())
-        m_actions.pop_back();
-    for (CEditNode* node : owned)
-        delete node;
+    DropActionsAfter(0);
 }
 
 CUndoAction* CUndoGroup::GetAt(int index) const
@@ -30,69 +46,81 @@ CUndoAction* CUndoGroup::GetAt(int index) const
     return m_actions[static_cast<size_t>(index)].get();
 }
 
-CUndoAction* CUndoGroup::Append(int code, CEditNode* node)
+void CUndoGroup::DropActionsAfter(int count)
 {
-    auto action = std::make_unique<CUndoAction>();
+    while (GetCount() > count && !m_actions.empty())
+        m_actions.pop_back();
+}
+
+CUndoAction* CUndoGroup::Append(std::unique_ptr<CUndoAction> action, int code, CEditNode* node)
+{
     action->m_code = code;
     action->m_pNode = node;
     m_actions.push_back(std::move(action));
     return m_actions.back().get();
 }
 
-void CUndoGroup::RecordInt(int code, CEditNode* node, int oldValue, int newValue)
+CUndoAction* CUndoGroup::RecordInt(int code, CEditNode* node, int oldValue, int newValue)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     action->m_oldValue = oldValue;
     action->m_newValue = newValue;
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordString(int code, CEditNode* node, const char* oldText, const char* newText)
+CUndoAction* CUndoGroup::RecordString(int code, CEditNode* node, const char* oldText, const char* newText)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     action->m_oldString = oldText != nullptr ? oldText : "";
     action->m_newString = newText != nullptr ? newText : "";
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordWString(int code, CEditNode* node, const CStringW& oldText, const CStringW& newText)
+CUndoAction* CUndoGroup::RecordWString(int code, CEditNode* node, const CStringW& oldText, const CStringW& newText)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     action->m_oldWString = oldText;
     action->m_newWString = newText;
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordLogFont(int code, CEditNode* node, const LOGFONTA* oldFont, const LOGFONTA* newFont)
+CUndoAction* CUndoGroup::RecordLogFont(int code, CEditNode* node, const LOGFONTA* oldFont, const LOGFONTA* newFont)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     if (oldFont != nullptr)
         action->m_oldLogFont = *oldFont;
     if (newFont != nullptr)
         action->m_newLogFont = *newFont;
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordPair(int code, CEditNode* node, const SIZE* oldPair, const SIZE* newPair)
+CUndoAction* CUndoGroup::RecordPair(int code, CEditNode* node, const SIZE* oldPair, const SIZE* newPair)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     if (oldPair != nullptr)
         action->m_oldPair = *oldPair;
     if (newPair != nullptr)
         action->m_newPair = *newPair;
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordNode(int code, CEditNode* node, CEditNode* secondNode, int value, int object)
+CUndoAction* CUndoGroup::RecordNode(int code, CEditNode* node, CEditNode* secondNode, int value, int object)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     action->m_pSecondNode = secondNode;
     action->m_oldValue = value;
     action->m_newValue = object;
+    return Append(std::move(action), code, node);
 }
 
-void CUndoGroup::RecordNodeEx(int code, CEditNode* node, CEditNode* secondNode, int index,
-                              CEditNode* container, int value, int object)
+CUndoAction* CUndoGroup::RecordNodeEx(int code, CEditNode* node, CEditNode* secondNode, int index,
+                                      CEditNode* container, int value, int object)
 {
-    CUndoAction* action = Append(code, node);
+    auto action = std::make_unique<CUndoAction>();
     action->m_pSecondNode = secondNode;
     action->m_index = index;
     action->m_pContainer = container;
     action->m_oldValue = value;
     action->m_newValue = object;
+    return Append(std::move(action), code, node);
 }

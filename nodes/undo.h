@@ -60,11 +60,15 @@ constexpr bool IsRemoval(int code) { return (code & kRemovalFlag) != 0; }
 
 // One recorded change. Property records hold the old and the new value of the field their code
 // names; structural records hold the node inserted or removed, its neighbour or its container and
-// index. An action never deletes its node: the group it belongs to decides (see CUndoGroup).
+// index.
+//
+// A node that the action took out of the tree (a removal, or the undo of an insertion) belongs to
+// the action while it stays out: the action keeps it and dropping the action deletes it. Putting
+// it back gives it to the tree again. A node that sits in a tree is never the action's.
 class CUndoAction : public CObject {
 public:
-    CUndoAction() = default;
-    ~CUndoAction() override = default;
+    CUndoAction();
+    ~CUndoAction() override;
     CUndoAction(const CUndoAction&) = delete;
     CUndoAction& operator=(const CUndoAction&) = delete;
 
@@ -86,18 +90,28 @@ public:
     std::string m_newString;
     CStringW m_oldWString;
     CStringW m_newWString;
+
+    // Takes the node out of its parent and keeps it. Nothing when the action keeps it already or
+    // the node sits in no tree (then it is not the action's to keep).
+    void TakeOut() noexcept;
+    // Keeps a node that is in no tree yet: a new node that an insertion is about to put in.
+    void Keep(std::unique_ptr<CEditNode> node) noexcept;
+    // Gives the kept node to the tree: at the index of the container when the action has one,
+    // else before the neighbour. True when the node is in a tree afterwards (also when the action
+    // kept nothing); false when the tree refused it, and the action still keeps it.
+    bool PutBack();
+    bool KeepsNode() const { return m_kept != nullptr; }
+
+private:
+    std::unique_ptr<CEditNode> m_kept;
 };
 
-// The actions of one command, in recording order; the group owns them.
-//
-// Removed nodes: a node that an action took out of the tree belongs to the group while it stays
-// out. Whether an insertion or a removal is "in effect" depends on whether the group stands undone
-// in the history, which the replay tells the group with SetUndone. Dropping the group deletes each
-// node that is out of the tree because of an action in effect: a removal's node while the group is
-// done, an insertion's node while it is undone. A node that sits in a tree again belongs to that tree.
+// The actions of one command, in recording order; the group owns them, and through them the
+// nodes they keep out of the tree.
 class CUndoGroup : public CObject {
 public:
     CUndoGroup() = default;
+    // Drops the actions from the tail: each deletes the node it keeps, if any.
     ~CUndoGroup() override;
     CUndoGroup(const CUndoGroup&) = delete;
     CUndoGroup& operator=(const CUndoGroup&) = delete;
@@ -105,24 +119,22 @@ public:
     int GetCount() const { return static_cast<int>(m_actions.size()); }
     // The action at index in recording order; null outside 0 … count − 1.
     CUndoAction* GetAt(int index) const;
+    // Drops the actions after the first count, from the tail.
+    void DropActionsAfter(int count);
 
-    // Set by the replay after it has taken the group back (true) or made it again (false).
-    void SetUndone(bool undone) { m_undone = undone; }
-    bool IsUndone() const { return m_undone; }
-
-    void RecordInt(int code, CEditNode* node, int oldValue, int newValue);
-    void RecordString(int code, CEditNode* node, const char* oldText, const char* newText);
-    void RecordWString(int code, CEditNode* node, const CStringW& oldText, const CStringW& newText);
-    void RecordLogFont(int code, CEditNode* node, const LOGFONTA* oldFont, const LOGFONTA* newFont);
-    void RecordPair(int code, CEditNode* node, const SIZE* oldPair, const SIZE* newPair);
+    // Each recorder appends one action and returns it; a failed allocation leaves the group as it was.
+    CUndoAction* RecordInt(int code, CEditNode* node, int oldValue, int newValue);
+    CUndoAction* RecordString(int code, CEditNode* node, const char* oldText, const char* newText);
+    CUndoAction* RecordWString(int code, CEditNode* node, const CStringW& oldText, const CStringW& newText);
+    CUndoAction* RecordLogFont(int code, CEditNode* node, const LOGFONTA* oldFont, const LOGFONTA* newFont);
+    CUndoAction* RecordPair(int code, CEditNode* node, const SIZE* oldPair, const SIZE* newPair);
     // value goes into the old-value field, object into the new-value field.
-    void RecordNode(int code, CEditNode* node, CEditNode* secondNode, int value, int object);
-    void RecordNodeEx(int code, CEditNode* node, CEditNode* secondNode, int index, CEditNode* container,
-                      int value, int object);
+    CUndoAction* RecordNode(int code, CEditNode* node, CEditNode* secondNode, int value, int object);
+    CUndoAction* RecordNodeEx(int code, CEditNode* node, CEditNode* secondNode, int index, CEditNode* container,
+                              int value, int object);
 
 private:
-    CUndoAction* Append(int code, CEditNode* node);
+    CUndoAction* Append(std::unique_ptr<CUndoAction> action, int code, CEditNode* node);
 
     std::vector<std::unique_ptr<CUndoAction>> m_actions;
-    bool m_undone = false;
 };

@@ -1,13 +1,13 @@
 // The formatting setters and font application: what each records for undo, what it marks for
 // measuring, and that a command's records take a selection back to its formats.
 #include "paper_fixture.h"
-#include "undo_replay.h"
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "nodes/caret.h"
 #include "nodes/edit_families.h"
 #include "nodes/undo.h"
+#include "nodes/undo_replay.h"
 
 #include <cstring>
 #include <functional>
@@ -17,6 +17,13 @@ using namespace nodetest;
 using namespace papertest;
 
 namespace {
+
+// Replays a whole group; false when a code was unknown or the replay gave up.
+bool Replayed(UndoDirection direction, CUndoGroup& group)
+{
+    const UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, direction);
+    return result.unknown == 0 && !result.abandoned;
+}
 
 // A code page 932 face name.
 std::string Face(const char16_t* face)
@@ -343,16 +350,32 @@ TEST_F(SettersTest, FormatsSetOnASelectionAndUndoneComeBack)
     }
     EXPECT_EQ(FaceOf(part.GetEditChild(2)), gothic);
     EXPECT_EQ(part.GetEditChild(3)->m_color, 0xFF0000u);
-
-    ASSERT_TRUE(undotest::Undo(group));
+    std::vector<std::unique_ptr<CEditChar>> after;
     for (int i = 0; i < part.GetChildCount(); ++i) {
-        SCOPED_TRACE(i);
-        const CEditNode* node = part.GetEditChild(i);
-        const CEditChar* was = before[static_cast<size_t>(i)].get();
-        EXPECT_EQ(std::memcmp(&node->m_lf, &was->m_lf, sizeof(LOGFONTA)), 0);
-        EXPECT_TRUE(node->SameFormat(was));
-        EXPECT_EQ(node->m_fontWidth, was->m_fontWidth);
-        EXPECT_EQ(node->m_renbanString, was->m_renbanString);
-        EXPECT_EQ(std::string(FaceNameView(node->m_renbanFace)), std::string(FaceNameView(was->m_renbanFace)));
+        auto copy = std::make_unique<CEditChar>();
+        copy->CopyFormat(part.GetEditChild(i));
+        after.push_back(std::move(copy));
     }
+    auto expectFormats = [&part](const std::vector<std::unique_ptr<CEditChar>>& expected) {
+        for (int i = 0; i < part.GetChildCount(); ++i) {
+            SCOPED_TRACE(i);
+            const CEditNode* node = part.GetEditChild(i);
+            const CEditChar* was = expected[static_cast<size_t>(i)].get();
+            EXPECT_EQ(std::memcmp(&node->m_lf, &was->m_lf, sizeof(LOGFONTA)), 0);
+            EXPECT_TRUE(node->SameFormat(was));
+            EXPECT_EQ(node->m_fontWidth, was->m_fontWidth);
+            EXPECT_EQ(node->m_renbanString, was->m_renbanString);
+            EXPECT_EQ(std::string(FaceNameView(node->m_renbanFace)), std::string(FaceNameView(was->m_renbanFace)));
+        }
+    };
+
+    ASSERT_TRUE(Replayed(UndoDirection::Undo, group));
+    expectFormats(before);
+    // Redo makes the command again as its setters did: the face change keeps the size set before
+    // it, and the positive height passed is stored negative.
+    ASSERT_TRUE(Replayed(UndoDirection::Redo, group));
+    expectFormats(after);
+    EXPECT_EQ(part.GetEditChild(2)->m_lf.lfHeight, -600);
+    ASSERT_TRUE(Replayed(UndoDirection::Undo, group));
+    expectFormats(before);
 }

@@ -1,6 +1,10 @@
 #include "node_fixture.h"
 
 #include "nodes/undo.h"
+#include "nodes/undo_replay.h"
+
+#include <memory>
+#include <vector>
 
 using namespace nodetest;
 
@@ -82,10 +86,12 @@ TEST(UndoTest, SettingOnePropertyTwiceGivesTwoRecords)
     cr.SetTextAlign(1, &group);
     cr.SetTextAlign(2, &group);
     ASSERT_EQ(group.GetCount(), 2);
-    // Taken back last first, the field ends at its value before the command.
-    for (int i = group.GetCount() - 1; i >= 0; --i)
-        cr.m_textAlign = group.GetAt(i)->m_oldValue;
+    // Taken back last first, the field ends at its value before the command; made again first
+    // to last, at the last value.
+    ReplayUndoGroup(group, UndoDirection::Undo);
     EXPECT_EQ(cr.m_textAlign, 0);
+    ReplayUndoGroup(group, UndoDirection::Redo);
+    EXPECT_EQ(cr.m_textAlign, 2);
 }
 
 TEST(UndoTest, DroppingAGroupSparesTheNodesInTheTree)
@@ -100,7 +106,10 @@ TEST(UndoTest, DroppingAGroupSparesTheNodesInTheTree)
         group.RecordInt(UndoCode::kTextColor, a, 0, 5);
         group.RecordNode(UndoCode::kInsertBefore, a, b, 0, 0);
         // A removal that was taken back: the node is in the tree again.
-        group.RecordNode(UndoCode::kRemoveBackward, b, nullptr, 0, 0);
+        CUndoAction* removal = group.RecordNode(UndoCode::kRemoveBackward, b, a, 0, 0);
+        removal->TakeOut();
+        ASSERT_TRUE(removal->PutBack());
+        EXPECT_FALSE(removal->KeepsNode());
     }
     EXPECT_EQ(CountedChar::alive, 2);
     EXPECT_EQ(paragraph.GetChildCount(), 2);
@@ -117,12 +126,12 @@ TEST(UndoTest, DroppedGroupDeletesTheNodesItRemoved)
     paragraph.AppendChild(c);
     {
         CUndoGroup group;
-        a->Detach();
-        group.RecordNode(UndoCode::kRemoveBackward, a, b, 0, 0);
-        b->Detach();
-        group.RecordNodeEx(UndoCode::kRemoveAt, b, c, 0, &paragraph, 0, 0);
-        // The same node recorded twice is deleted once.
-        group.RecordNode(UndoCode::kRemoveForward, b, c, 0, 0);
+        group.RecordNode(UndoCode::kRemoveBackward, a, b, 0, 0)->TakeOut();
+        group.RecordNodeEx(UndoCode::kRemoveAt, b, c, 0, &paragraph, 0, 0)->TakeOut();
+        // The same node recorded twice is kept, and deleted, once.
+        CUndoAction* again = group.RecordNode(UndoCode::kRemoveForward, b, c, 0, 0);
+        again->TakeOut();
+        EXPECT_FALSE(again->KeepsNode());
         EXPECT_EQ(CountedChar::alive, 3);
     }
     EXPECT_EQ(CountedChar::alive, 1);
@@ -132,33 +141,124 @@ TEST(UndoTest, DroppedGroupDeletesTheNodesItRemoved)
 TEST(UndoTest, UndoneGroupOwnsTheNodesItsUndoTookOut)
 {
     CEditContainer paragraph;
-    auto* a = new CountedChar(u'a');
     auto* b = new CountedChar(u'b');
+    auto* c = new CountedChar(u'c');
     paragraph.AppendChild(b);
-    paragraph.InsertChildAt(0, a);
+    paragraph.AppendChild(c);
     {
-        // Inserted a, removed b; then the whole group was taken back: a is out, b back in.
+        // Inserted a before b, removed b; then the whole group was taken back: a is out, b in.
         CUndoGroup group;
-        group.RecordNode(UndoCode::kInsertBefore, a, b, 0, 0);
-        group.RecordNode(UndoCode::kRemoveBackward, b, nullptr, 0, 0);
-        a->Detach();
-        group.SetUndone(true);
+        CUndoAction* insertion = group.RecordNode(UndoCode::kInsertBefore, nullptr, b, 0, 0);
+        auto a = std::make_unique<CountedChar>(u'a');
+        insertion->m_pNode = a.get();
+        insertion->Keep(std::move(a));
+        ASSERT_TRUE(insertion->PutBack());
+        group.RecordNode(UndoCode::kRemoveBackward, b, c, 0, 0)->TakeOut();
+        EXPECT_EQ(paragraph.GetChildCount(), 2);
+        const UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, UndoDirection::Undo);
+        EXPECT_EQ(result.applied, 2);
+        EXPECT_EQ(result.caretNode, b);  // the neighbour of the first action, replayed last
+        EXPECT_EQ(CountedChar::alive, 3);
     }
-    EXPECT_EQ(CountedChar::alive, 1);
-    EXPECT_EQ(paragraph.GetChildCount(), 1);
+    // The redo branch is dropped with the group: the undone insertion's node goes with it.
+    EXPECT_EQ(CountedChar::alive, 2);
+    ASSERT_EQ(paragraph.GetChildCount(), 2);
     EXPECT_EQ(paragraph.GetChildAt(0), b);
 }
 
 TEST(UndoTest, InsertedThenRemovedInOneCommandIsDeletedOnce)
 {
+    // Dropped as recorded, after undo, and after undo and redo: one deletion each time.
+    for (int replays = 0; replays < 3; ++replays) {
+        SCOPED_TRACE(replays);
+        CEditContainer paragraph;
+        auto* end = new CountedChar(u'|');
+        paragraph.AppendChild(end);
+        {
+            CUndoGroup group;
+            auto* a = new CountedChar(u'a');
+            end->InsertBefore(a);
+            group.RecordNode(UndoCode::kInsertBefore, a, end, 0, 0);
+            group.RecordNode(UndoCode::kRemoveForward, a, end, 0, 0)->TakeOut();
+            if (replays >= 1)
+                ReplayUndoGroup(group, UndoDirection::Undo);
+            if (replays >= 2)
+                ReplayUndoGroup(group, UndoDirection::Redo);
+            EXPECT_EQ(paragraph.GetChildCount(), 1);
+            EXPECT_EQ(CountedChar::alive, 2);
+        }
+        EXPECT_EQ(CountedChar::alive, 1);
+    }
+}
+
+TEST(UndoTest, ReplaySkipsUnknownCodesAndHandsThemToTheCaller)
+{
+    CEditChar node(u'a');
+    CUndoGroup group;
+    node.SetUnderlineStyle(1, &group);
+    group.RecordInt(UndoCode::kKanMode, &node, 0, 1);   // no kanbun cell here
+    group.RecordInt(0x101, &node, 4, 0);                 // a view code
+    node.SetUnderlineStyle(2, &group);
+
+    // Without a handler both unknown codes are skipped and the walk goes on past them.
+    UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, UndoDirection::Undo);
+    EXPECT_EQ(result.applied, 2);
+    EXPECT_EQ(result.unknown, 2);
+    EXPECT_FALSE(result.abandoned);
+    EXPECT_EQ(node.m_underlineStyle, 0);
+
+    // The caller's handler sees the codes this replay does not know, in replay order.
+    std::vector<int> seen;
+    result = ReplayUndoGroup(group, UndoDirection::Redo, [&](CUndoAction& action, UndoDirection) {
+        seen.push_back(action.m_code);
+        return action.m_code == 0x101 ? UndoStep::Applied : UndoStep::Unknown;
+    });
+    EXPECT_EQ(seen, (std::vector<int>{UndoCode::kKanMode, 0x101}));
+    EXPECT_EQ(result.applied, 3);
+    EXPECT_EQ(result.unknown, 1);
+    EXPECT_EQ(node.m_underlineStyle, 2);
+
+    // A handler that gives up stops the walk; what was replayed stays.
+    result = ReplayUndoGroup(group, UndoDirection::Undo,
+                             [](CUndoAction&, UndoDirection) { return UndoStep::Abandoned; });
+    EXPECT_TRUE(result.abandoned);
+    EXPECT_EQ(result.applied, 1);
+    EXPECT_EQ(node.m_underlineStyle, 1);
+}
+
+TEST(UndoTest, AlignmentReplaysOnLineBreaksOnly)
+{
+    CEditChar letter(u'a');
+    CEditCR lineBreak;
+    CUndoGroup group;
+    group.RecordInt(UndoCode::kTextAlign, &letter, 1, 2);
+    lineBreak.SetTextAlign(3, &group);
+    lineBreak.m_dirty = 0;
+    letter.m_dirty = 0;
+    const UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, UndoDirection::Undo);
+    EXPECT_EQ(result.unknown, 0);
+    EXPECT_EQ(lineBreak.m_textAlign, 0);
+    EXPECT_EQ(lineBreak.m_dirty, 1);
+    EXPECT_EQ(letter.m_dirty, 0);
+}
+
+TEST(UndoTest, ANodeThatCannotGoBackStaysWithItsAction)
+{
     CEditContainer paragraph;
     auto* a = new CountedChar(u'a');
+    auto* b = new CountedChar(u'b');
+    paragraph.AppendChild(a);
+    paragraph.AppendChild(b);
     {
         CUndoGroup group;
-        paragraph.AppendChild(a);
-        group.RecordNode(UndoCode::kInsertBefore, a, nullptr, 0, 0);
-        a->Detach();
-        group.RecordNode(UndoCode::kRemoveForward, a, nullptr, 0, 0);
+        group.RecordNode(UndoCode::kRemoveBackward, a, b, 0, 0)->TakeOut();
+        // The neighbour has left the tree: a cannot go back before it.
+        std::unique_ptr<CEditNode> gone(b);
+        b->Detach();
+        const UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, UndoDirection::Undo);
+        EXPECT_TRUE(result.abandoned);
+        EXPECT_TRUE(group.GetAt(0)->KeepsNode());
+        EXPECT_EQ(a->GetParent(), nullptr);
     }
     EXPECT_EQ(CountedChar::alive, 0);
 }

@@ -1,0 +1,289 @@
+#include "nodes/undo_replay.h"
+
+#include "base/property_records.h"
+#include "nodes/edit_node.h"
+#include "nodes/undo.h"
+
+#include <iterator>
+#include <string>
+
+namespace {
+
+// How a property's value is held and written.
+enum class FieldKind {
+    Int,         // one int field, read and written through the row's accessors
+    FontSize,    // lfWidth and lfHeight; the setter stores a positive height negative
+    WholeFont,   // the whole LOGFONT
+    FaceOfFont,  // the face part of the LOGFONT (character set, precisions, quality, pitch, name)
+    LabelFace,   // the 32-byte face of number labels
+    LabelText,   // the wide label text
+};
+
+struct PROPERTY_ROW {
+    int code;
+    FieldKind kind;
+    bool setterMeasures;  // the setter marks the node for measuring
+    bool replayMeasures;  // undo and redo mark the node for measuring
+    int (*get)(const CEditNode&) = nullptr;
+    void (*set)(CEditNode&, int) = nullptr;
+    // The nodes that have the field; null: every node. Replay on any other node changes nothing.
+    bool (*hasField)(const CEditNode&) = nullptr;
+};
+
+// Read and write accessors of an int field of the node; narrower fields take the value's low bits.
+#define QN_INT_FIELD(member)                                                        \
+    [](const CEditNode& node) { return static_cast<int>(node.member); },            \
+        [](CEditNode& node, int value) { node.member = static_cast<decltype(node.member)>(value); }
+
+// The paragraph alignment lives in a line break's block-line record; other nodes have none.
+CBlockLineRelatedProperties* LineRecord(CEditNode& node)
+{
+    return node.HasKindFlags(EditKind::kLineBreak) ? dynamic_cast<CBlockLineRelatedProperties*>(&node) : nullptr;
+}
+
+bool HasLineRecord(const CEditNode& node)
+{
+    return LineRecord(const_cast<CEditNode&>(node)) != nullptr;
+}
+
+int GetTextAlign(const CEditNode& node)
+{
+    const CBlockLineRelatedProperties* record = LineRecord(const_cast<CEditNode&>(node));
+    return record != nullptr ? record->m_textAlign : 0;
+}
+
+void SetTextAlign(CEditNode& node, int value)
+{
+    if (CBlockLineRelatedProperties* record = LineRecord(node))
+        record->m_textAlign = value;
+}
+
+using UndoCode::kBackColor, UndoCode::kBangoFontFamily, UndoCode::kBangoFontSize, UndoCode::kBangoForce,
+    UndoCode::kBangoString, UndoCode::kBangoType, UndoCode::kBold, UndoCode::kBorderStyle,
+    UndoCode::kBorderWidth, UndoCode::kBoxUnderlineStyle, UndoCode::kBoxUnderlineWidth, UndoCode::kFaceName,
+    UndoCode::kFlatBody, UndoCode::kFontSize, UndoCode::kHatch, UndoCode::kItalic,
+    UndoCode::kKanUnderlineStyle, UndoCode::kKanUnderlineWidth, UndoCode::kLineThroughStyle,
+    UndoCode::kLineThroughWidth, UndoCode::kLogFont, UndoCode::kLongBody, UndoCode::kSubscript,
+    UndoCode::kSuperscript, UndoCode::kTextAlign, UndoCode::kTextColor, UndoCode::kUnderlineStyle,
+    UndoCode::kUnderlineWidth;
+
+// Every node property with an undo code. Colours, hatch, decorations and alignment change only
+// drawing, so their setters leave the node clean; undo and redo mark every property dirty.
+const PROPERTY_ROW kProperties[] = {
+    {kFontSize, FieldKind::FontSize, true, true},
+    {kBold, FieldKind::Int, true, true, QN_INT_FIELD(m_lf.lfWeight)},
+    {kItalic, FieldKind::Int, true, true, QN_INT_FIELD(m_lf.lfItalic)},
+    {kFaceName, FieldKind::FaceOfFont, true, true},
+    {kTextColor, FieldKind::Int, false, true, QN_INT_FIELD(m_color)},
+    {kBackColor, FieldKind::Int, false, true, QN_INT_FIELD(m_backgroundColor)},
+    {kHatch, FieldKind::Int, false, true, QN_INT_FIELD(m_backgroundPattern)},
+    {kFlatBody, FieldKind::Int, true, true, QN_INT_FIELD(m_fontWidth)},
+    {kLongBody, FieldKind::Int, true, true, QN_INT_FIELD(m_fontWidth)},
+    {kSubscript, FieldKind::Int, true, true, QN_INT_FIELD(m_scriptPosition)},
+    {kSuperscript, FieldKind::Int, true, true, QN_INT_FIELD(m_scriptPosition)},
+    {kLogFont, FieldKind::WholeFont, true, true},
+    {kUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_underlineStyle)},
+    {kUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_underlineWidth)},
+    {kLineThroughStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_lineThroughStyle)},
+    {kLineThroughWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_lineThroughWidth)},
+    {kBorderStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_borderStyle)},
+    {kBorderWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_borderWidth)},
+    {kKanUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_beforeStyle)},
+    {kKanUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_beforeWidth)},
+    {kBoxUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_afterStyle)},
+    {kBoxUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_afterWidth)},
+    {kTextAlign, FieldKind::Int, false, true, GetTextAlign, SetTextAlign, HasLineRecord},
+    {kBangoType, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanType)},
+    {kBangoFontSize, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanSize)},
+    {kBangoFontFamily, FieldKind::LabelFace, true, true},
+    {kBangoForce, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanForce)},
+    {kBangoString, FieldKind::LabelText, true, true},
+};
+
+#undef QN_INT_FIELD
+
+const PROPERTY_ROW* FindProperty(int code)
+{
+    for (const PROPERTY_ROW& row : kProperties) {
+        if (row.code == code)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Records the node's current value of the property and the new one.
+void Record(CUndoGroup& group, const PROPERTY_ROW& row, CEditNode& node, const UNDO_VALUE& value)
+{
+    switch (row.kind) {
+    case FieldKind::Int:
+        group.RecordInt(row.code, &node, row.get(node), value.number);
+        break;
+    case FieldKind::FontSize: {
+        const SIZE old{node.m_lf.lfWidth, node.m_lf.lfHeight};
+        group.RecordPair(row.code, &node, &old, &value.pair);
+        break;
+    }
+    case FieldKind::WholeFont:
+    case FieldKind::FaceOfFont:
+        group.RecordLogFont(row.code, &node, &node.m_lf, &value.font);
+        break;
+    case FieldKind::LabelFace: {
+        const std::string old(FaceNameView(node.m_renbanFace));
+        const std::string text(value.text);
+        group.RecordString(row.code, &node, old.c_str(), text.c_str());
+        break;
+    }
+    case FieldKind::LabelText:
+        group.RecordWString(row.code, &node, node.m_renbanString,
+                            value.wideText != nullptr ? *value.wideText : CStringW());
+        break;
+    }
+}
+
+// How a value goes into the field: as the setter stores it (the setters and redo), or exactly as
+// it was recorded from the field (undo, which puts back the field's former contents).
+enum class WriteRule { AsSetter, AsRecorded };
+
+void Write(const PROPERTY_ROW& row, CEditNode& node, const UNDO_VALUE& value, WriteRule rule)
+{
+    switch (row.kind) {
+    case FieldKind::Int:
+        row.set(node, value.number);
+        break;
+    case FieldKind::FontSize:
+        node.m_lf.lfWidth = value.pair.cx;
+        node.m_lf.lfHeight = rule == WriteRule::AsSetter && value.pair.cy > 0 ? -value.pair.cy : value.pair.cy;
+        break;
+    case FieldKind::WholeFont:
+        node.m_lf = value.font;
+        break;
+    case FieldKind::FaceOfFont:
+        if (rule == WriteRule::AsRecorded) {
+            node.m_lf = value.font;
+            break;
+        }
+        // The recorded new font is the installed font's: only its face part is taken, so that
+        // redo keeps the node's height, width, weight and italic as the setter did.
+        node.m_lf.lfCharSet = value.font.lfCharSet;
+        node.m_lf.lfOutPrecision = value.font.lfOutPrecision;
+        node.m_lf.lfClipPrecision = value.font.lfClipPrecision;
+        node.m_lf.lfQuality = value.font.lfQuality;
+        node.m_lf.lfPitchAndFamily = value.font.lfPitchAndFamily;
+        CopyFaceName(node.m_lf.lfFaceName, FaceNameView(value.font.lfFaceName));
+        break;
+    case FieldKind::LabelFace:
+        CopyFaceName(node.m_renbanFace, value.text);
+        break;
+    case FieldKind::LabelText:
+        node.m_renbanString = value.wideText != nullptr ? *value.wideText : CStringW();
+        break;
+    }
+}
+
+UNDO_VALUE RecordedValue(const CUndoAction& action, bool old)
+{
+    UNDO_VALUE value;
+    value.number = old ? action.m_oldValue : action.m_newValue;
+    value.pair = old ? action.m_oldPair : action.m_newPair;
+    value.font = old ? action.m_oldLogFont : action.m_newLogFont;
+    value.text = old ? action.m_oldString : action.m_newString;
+    value.wideText = old ? &action.m_oldWString : &action.m_newWString;
+    return value;
+}
+
+bool IsNodeStructuralCode(int code)
+{
+    switch (code) {
+    case UndoCode::kInsertBefore:
+    case UndoCode::kInsertAt:
+    case UndoCode::kRemoveForward:
+    case UndoCode::kRemoveBackward:
+    case UndoCode::kRemoveAt:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool IsNodePropertyCode(int code)
+{
+    return FindProperty(code) != nullptr;
+}
+
+void SetNodeProperty(CEditNode& node, int code, const UNDO_VALUE& value, CUndoGroup* group)
+{
+    const PROPERTY_ROW* row = FindProperty(code);
+    if (row == nullptr)
+        return;
+    if (group != nullptr)
+        Record(*group, *row, node, value);
+    Write(*row, node, value, WriteRule::AsSetter);
+    if (row->setterMeasures)
+        node.m_dirty = 1;
+}
+
+void SetNodeProperty(CEditNode& node, int code, int value, CUndoGroup* group)
+{
+    UNDO_VALUE number;
+    number.number = value;
+    SetNodeProperty(node, code, number, group);
+}
+
+UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
+{
+    CEditNode* node = action.m_pNode;
+    const bool undo = direction == UndoDirection::Undo;
+    if (node == nullptr)
+        return UndoStep::Unknown;
+    if (const PROPERTY_ROW* row = FindProperty(action.m_code)) {
+        if (row->hasField != nullptr && !row->hasField(*node))
+            return UndoStep::Applied;
+        Write(*row, *node, RecordedValue(action, undo), undo ? WriteRule::AsRecorded : WriteRule::AsSetter);
+        if (row->replayMeasures)
+            node->m_dirty = 1;
+        return UndoStep::Applied;
+    }
+    if (!IsNodeStructuralCode(action.m_code))
+        return UndoStep::Unknown;
+    // Undo takes an insertion out and puts a removal back; redo the other way round.
+    if (UndoCode::IsInsertion(action.m_code) == undo)
+        action.TakeOut();
+    else if (!action.PutBack())
+        return UndoStep::Abandoned;
+    node->m_dirty = 1;
+    return UndoStep::Applied;
+}
+
+UNDO_REPLAY_RESULT ReplayUndoGroup(CUndoGroup& group, UndoDirection direction, const UndoCodeHandler& handler)
+{
+    UNDO_REPLAY_RESULT result;
+    const int count = group.GetCount();
+    for (int step = 0; step < count; ++step) {
+        CUndoAction* action = group.GetAt(direction == UndoDirection::Undo ? count - 1 - step : step);
+        UndoStep outcome = ReplayUndoAction(*action, direction);
+        if (outcome == UndoStep::Unknown && handler)
+            outcome = handler(*action, direction);
+        if (outcome == UndoStep::Unknown) {
+            ++result.unknown;
+            continue;
+        }
+        if (outcome == UndoStep::Abandoned) {
+            result.abandoned = true;
+            break;
+        }
+        ++result.applied;
+        // The caret follows every action that names a neighbour.
+        if (action->m_pSecondNode != nullptr)
+            result.caretNode = action->m_pSecondNode;
+    }
+    return result;
+}
+
+void RollBackUndoGroup(CUndoGroup& group, int count) noexcept
+{
+    for (int i = group.GetCount() - 1; i >= count; --i)
+        ReplayUndoAction(*group.GetAt(i), UndoDirection::Undo);
+    group.DropActionsAfter(count);
+}
