@@ -262,3 +262,35 @@ TEST(UndoTest, ANodeThatCannotGoBackStaysWithItsAction)
     }
     EXPECT_EQ(CountedChar::alive, 0);
 }
+
+TEST(UndoTest, ActionsByIndexGoBackAtTheirIndex)
+{
+    CEditContainer paragraph;
+    auto* a = new CountedChar(u'a');
+    auto* b = new CountedChar(u'b');
+    auto* c = new CountedChar(u'c');
+    paragraph.AppendChild(a);
+    paragraph.AppendChild(b);
+    paragraph.AppendChild(c);
+    auto order = [&paragraph] {
+        std::u16string text;
+        for (int i = 0; i < paragraph.GetChildCount(); ++i)
+            text += paragraph.GetEditChild(i)->GetText().View();
+        return text;
+    };
+    {
+        CUndoGroup group;
+        // b removed from index 1, then a new x inserted at index 0.
+        group.RecordNodeEx(UndoCode::kRemoveAt, b, nullptr, 1, &paragraph, 0, 0)->TakeOut();
+        auto x = std::make_unique<CountedChar>(u'x');
+        CUndoAction* insertion = group.RecordNodeEx(UndoCode::kInsertAt, x.get(), nullptr, 0, &paragraph, 0, 0);
+        insertion->Keep(std::move(x));
+        ASSERT_TRUE(insertion->PutBack());
+        EXPECT_EQ(order(), u"xac");
+        ReplayUndoGroup(group, UndoDirection::Undo);
+        EXPECT_EQ(order(), u"abc");
+        ReplayUndoGroup(group, UndoDirection::Redo);
+        EXPECT_EQ(order(), u"xac");
+    }
+    EXPECT_EQ(CountedChar::alive, 3);  // x stays in the tree, b went with the group
+}
