@@ -91,7 +91,7 @@ public:
     void Commit() { m_committed = true; }
 
 private:
-    CUndoGroup m_own;  // declared first, so that it outlives the roll-back
+    CUndoGroup m_own;  // declared first: m_group and m_start are made from it
     CCaret* m_caret;
     CCaret m_savedCaret;
     CUndoGroup* m_group;

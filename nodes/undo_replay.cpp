@@ -4,7 +4,6 @@
 #include "nodes/edit_node.h"
 #include "nodes/undo.h"
 
-#include <iterator>
 #include <string>
 
 namespace {

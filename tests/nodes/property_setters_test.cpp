@@ -109,6 +109,13 @@ TEST_F(SettersTest, EachSetterRecordsItsFieldAndMarksMeasuringWhereItMatters)
         EXPECT_EQ(action->m_pNode, &node);
         EXPECT_EQ(action->m_oldValue, before);
         EXPECT_EQ(action->m_newValue, c.value);
+        // Undo and redo write the field through the same table and always mark the node.
+        node.m_dirty = 0;
+        ASSERT_TRUE(Replayed(UndoDirection::Undo, local));
+        EXPECT_EQ(c.field(&node), before);
+        EXPECT_EQ(node.m_dirty, 1);
+        ASSERT_TRUE(Replayed(UndoDirection::Redo, local));
+        EXPECT_EQ(c.field(&node), c.value);
         // Without a group the change is made and nothing is recorded.
         CEditChar bare(u'a');
         c.set(&bare, nullptr);
