@@ -35,26 +35,27 @@ struct PROPERTY_ROW {
         [](CEditNode& node, int value) { node.member = static_cast<decltype(node.member)>(value); }
 
 // The paragraph alignment lives in a line break's block-line record; other nodes have none.
-CBlockLineRelatedProperties* LineRecord(CEditNode& node)
+const CBlockLineRelatedProperties* LineRecord(const CEditNode& node)
 {
-    return node.HasKindFlags(EditKind::kLineBreak) ? dynamic_cast<CBlockLineRelatedProperties*>(&node) : nullptr;
+    return node.HasKindFlags(EditKind::kLineBreak) ? dynamic_cast<const CBlockLineRelatedProperties*>(&node)
+                                                   : nullptr;
 }
 
 bool HasLineRecord(const CEditNode& node)
 {
-    return LineRecord(const_cast<CEditNode&>(node)) != nullptr;
+    return LineRecord(node) != nullptr;
 }
 
 int GetTextAlign(const CEditNode& node)
 {
-    const CBlockLineRelatedProperties* record = LineRecord(const_cast<CEditNode&>(node));
+    const CBlockLineRelatedProperties* record = LineRecord(node);
     return record != nullptr ? record->m_textAlign : 0;
 }
 
 void SetTextAlign(CEditNode& node, int value)
 {
-    if (CBlockLineRelatedProperties* record = LineRecord(node))
-        record->m_textAlign = value;
+    if (HasLineRecord(node))
+        dynamic_cast<CBlockLineRelatedProperties&>(node).m_textAlign = value;
 }
 
 using UndoCode::kBackColor, UndoCode::kBangoFontFamily, UndoCode::kBangoFontSize, UndoCode::kBangoForce,
