@@ -165,6 +165,7 @@ void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
         for (int pass = 0; pass < 2 && MeasurePass(dc, map); ++pass) {
         }
     } catch (const CEditError&) {
+        // A node that gave up leaves the estimate as far as it got.
     }
 }
 
@@ -392,6 +393,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
         }
         m_pageCount = page;
     } catch (const CEditError&) {
+        // A node that gave up leaves the boxes placed so far.
     }
 }
 
@@ -483,6 +485,7 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
             }
         }
     } catch (const CEditError&) {
+        // A node that gave up leaves the boxes placed so far.
     }
 }
 
@@ -504,6 +507,7 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 child->Draw(dc, map, &copy);
         }
     } catch (const CEditError&) {
+        // A node that gave up leaves what was drawn so far.
     }
 }
 
@@ -551,6 +555,7 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             }
         }
     } catch (const CEditError&) {
+        // A node that gave up leaves what was drawn so far.
     }
 }
 
@@ -580,6 +585,7 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
             }
         }
     } catch (const CEditError&) {
+        // A node that gave up: no hit.
     }
     return nullptr;
 }
