@@ -32,6 +32,16 @@ int ColumnWidthOf(int printableWidth, int columns, int gap)
     return static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
+// Whether a box that does not fit below the height `used` in its column moves on to the next
+// column. A box taller than the printable height fits no column: it stays in a column that holds
+// no other block yet, rather than leaving that column blank. Counted in 64 bits.
+bool MovesToNextColumn(int64_t used, int boxHeight, int printableHeight, bool columnHoldsBlock)
+{
+    if (used + boxHeight <= printableHeight)
+        return false;
+    return columnHoldsBlock || boxHeight <= printableHeight;
+}
+
 // A visible table wider than the column, searched through every visible node that is not a table.
 bool HasWideTable(CEditNode* node, int columnWidth)
 {
@@ -203,11 +213,14 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
         nameFieldHeight = nameField->m_height;
     }
 
+    // The estimate follows Layout's rows: y is the bottom of the current row, rowBase its top and
+    // rowWidth the width of its boxes so far.
     int page = 1;
     int column = 1;
-    int rowWidth = 0;
-    int rowBase = 0;
     int y = IsPageFlagged(1) ? nameFieldHeight : 0;
+    int rowBase = y;
+    int rowWidth = 0;
+    bool columnHoldsBlock = false;
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
         if (child == nullptr || !child->IsVisible())
@@ -233,27 +246,32 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
             const CEditBox* first = container != nullptr ? container->GetBox(0) : nullptr;
             y = (IsPageFlagged(page) ? nameFieldHeight : 0) + (first != nullptr ? first->m_height : 0);
             rowBase = y;
+            columnHoldsBlock = false;
         } else if (container != nullptr) {
             for (int b = 0; b < container->GetBoxCount(); ++b) {
                 const CEditBox* box = container->GetBox(b);
                 if (box == nullptr)
                     continue;
-                if (y + box->m_height > printableHeight) {
+                if (MovesToNextColumn(y, box->m_height, printableHeight, columnHoldsBlock)) {
                     if (++column > columns) {
                         ++page;
                         column = 1;
                     }
                     y = IsPageFlagged(page) ? nameFieldHeight : 0;
-                }
-                y += box->m_height;
-                if (rowWidth + box->m_width > columnWidth) {
-                    rowWidth = 0;
                     rowBase = y;
+                    rowWidth = 0;
+                }
+                // A box too wide to stand beside the row starts the next row below it; the row is
+                // as high as its tallest box.
+                if (static_cast<int64_t>(rowWidth) + box->m_width > columnWidth) {
+                    rowBase = y;
+                    rowWidth = box->m_width;
                 } else {
-                    if (rowWidth > 0)
-                        y = rowBase;
                     rowWidth += box->m_width;
                 }
+                y = static_cast<int>(
+                    std::clamp<int64_t>(static_cast<int64_t>(rowBase) + box->m_height, y, INT32_MAX));
+                columnHoldsBlock = true;
             }
         }
         m_width = std::max(m_width, child->m_width);
@@ -304,6 +322,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
         int lastWidth = 0;
         int nameFieldHeight = 0;
         int nextNameField = 0;
+        bool columnHoldsBlock = false;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
             const int width = nameField && page == 1 ? printableWidth : columnWidth;
@@ -317,6 +336,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                 rowHeight = std::max(rowHeight, static_cast<int>(box->m_height));
                 box->m_page = page;
             }
+            columnHoldsBlock = columnHoldsBlock || !nameField;
         };
         // The next name field of the layer, placed where the page starts. False when the layer
         // has none left for a flagged page.
@@ -349,15 +369,19 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                     if (forceNewPage) {
                         newPage = true;
                         forceNewPage = false;
-                    } else if (box->m_height + rowHeight + rowTopY > printableHeight) {
+                    } else if (MovesToNextColumn(static_cast<int64_t>(rowTopY) + rowHeight, box->m_height,
+                                                 printableHeight, columnHoldsBlock)) {
                         if (++column >= columns) {
                             newPage = true;
                         } else {
+                            // The box starts the new column's first row at its left edge.
                             columnOffset += m_geometry.columnGap + columnWidth;
                             rowX = 0;
                             rowTopY = nameFieldHeight;
                             rowHeight = 0;
+                            lastWidth = 0;
                             nameFieldHeight = 0;
+                            columnHoldsBlock = false;
                         }
                     }
                     if (newPage) {
@@ -367,7 +391,9 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                         rowX = 0;
                         rowTopY = 0;
                         rowHeight = 0;
+                        lastWidth = 0;
                         nameFieldHeight = 0;
+                        columnHoldsBlock = false;
                         if (IsPageFlagged(page)) {
                             // The page's name field comes first; the box then tries again below it.
                             if (!placeNameField())
@@ -429,6 +455,7 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
         int rowHeight = 0;
         int lastWidth = 0;
         int nameFieldHeight = 0;
+        bool columnHoldsBlock = false;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, int width) {
             LAYOUT_CONTEXT placement = PlacementContext(page, width, rowX, printableHeight, boxIndex);
@@ -463,7 +490,9 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                 CEditBox* box = container->GetBox(b);
                 if (box == nullptr || box->m_page != page)
                     continue;
-                if (rowHeight > 0 && box->m_height + rowHeight + rowTopY > printableHeight) {
+                // The first box of a column was placed there without a second test.
+                if (rowHeight > 0 && MovesToNextColumn(static_cast<int64_t>(rowTopY) + rowHeight, box->m_height,
+                                                       printableHeight, columnHoldsBlock)) {
                     if (++column >= columns) {
                         columnOffset = 0;
                     } else {
@@ -471,7 +500,9 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                         rowX = 0;
                         rowTopY = nameFieldHeight;
                         rowHeight = 0;
+                        lastWidth = 0;
                         nameFieldHeight = 0;
+                        columnHoldsBlock = false;
                     }
                 }
                 if (box->m_width + rowX + lastWidth > columnWidth) {
@@ -482,6 +513,7 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                     rowX += lastWidth;
                 }
                 place(child, box, b, columnWidth);
+                columnHoldsBlock = true;
             }
         }
     } catch (const CEditError&) {

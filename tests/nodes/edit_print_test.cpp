@@ -321,3 +321,107 @@ TEST_F(PrintTest, ColumnWidthOfADamagedColumnCountDoesNotOverflow)
     table->m_rcLayout = RECT{0, 0, 0, 1000};
     EXPECT_TRUE(root.HasTableWiderThanColumn(100000000));
 }
+
+TEST_F(PrintTest, BoxTallerThanThePageTakesTheEmptyColumnItStartsIn)
+{
+    // Where the tall box and the block after it stand, on screen and printed.
+    struct Case {
+        int nameField;  // height of page 1's name field, 0 for none
+        int columns;
+        int tallHeight;
+        std::string tall;
+        std::string next;
+    };
+    const Case cases[] = {
+        {0, 1, 12000, At(1, kLeft, kPage1), At(2, kLeft, kPage2)},
+        // Below a name field it stays too: the next page would overflow as well.
+        {1000, 1, 12000, At(1, kLeft, kPage1 + 1000), At(2, kLeft, kPage2)},
+        {0, 2, 12000, At(1, kLeft, kPage1), At(1, kLeft + 4250, kPage1)},
+        // A box that fits an empty page but not below the name field still moves on.
+        {1000, 1, 9500, At(2, kLeft, kPage2), At(3, kLeft, kPage3)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tall);
+        CEditPrint& paper = root;
+        paper.DeleteAllChildren();
+        paper.GetNameFieldLayer()->DeleteAllChildren();
+        paper.SetPageFlagged(1, c.nameField > 0);
+        if (c.nameField > 0)
+            NameField(c.nameField);
+        paper.m_geometry.columnCount = c.columns;
+        TestSizedBlock* tall = Block({c.tallHeight});
+        TestSizedBlock* next = Block({9000});
+        TestSizedBlock* last = Block({1000});
+        Paginate();
+        EXPECT_EQ(At(tall), c.tall);
+        EXPECT_EQ(At(next), c.next);
+        // The estimate agrees: the last block was expected on the page the one before it ends.
+        EXPECT_EQ(last->m_measuredPage, next->PageOf(0));
+
+        // Printed at the page's own corner, the tall box keeps its place on the page.
+        const int page = tall->PageOf(0);
+        const POINT screen = tall->Origin(0);
+        LAYOUT_CONTEXT context;
+        context.page = page;
+        paper.LayoutPage(&context, 0);
+        EXPECT_EQ(tall->Origin(0).x, screen.x - 500);
+        EXPECT_EQ(tall->Origin(0).y, screen.y - ((page - 1) * 12000 + page * 500));
+    }
+}
+
+TEST_F(PrintTest, NarrowBoxAfterAColumnChangeStandsAtTheColumnsLeftEdge)
+{
+    root.m_geometry.columnCount = 2;  // column width 3750; the second column at x 1500 + 4250
+    TestSizedBlock* a = Block({6000}, 1500);
+    TestSizedBlock* b = Block({6000}, 1500);  // does not fit below a
+    TestSizedBlock* c = Block({3000});
+    Paginate();
+    EXPECT_EQ(At(a), At(1, kLeft, kPage1));
+    EXPECT_EQ(At(b), At(1, kLeft + 4250, kPage1));
+    EXPECT_EQ(At(c), At(1, kLeft + 4250, kPage1 + 6000));
+    // The estimate starts the new column with an empty row as well.
+    EXPECT_EQ(c->m_measuredPage, 1);
+    EXPECT_EQ(c->m_measuredTop, 6000);
+
+    LAYOUT_CONTEXT page;
+    page.page = 1;
+    root.LayoutPage(&page, 0);
+    EXPECT_EQ(b->Origin(0).x, 1000 + 4250);
+    EXPECT_EQ(c->Origin(0).x, 1000 + 4250);
+    EXPECT_EQ(c->Origin(0).y, 1000 + 6000);
+}
+
+TEST_F(PrintTest, EstimateCountsTheRowOfBoxesSideBySide)
+{
+    // Two boxes side by side, a block below their row and a question part of 3000 kana in 38
+    // lines 242 high: page 1 keeps the part's lines that fit below the block, page 2 the rest.
+    struct Case {
+        int nameField;  // height of page 1's name field, 0 for none
+        int linesOnPage1;
+    };
+    for (const Case c : {Case{0, 35}, Case{1000, 30}}) {
+        SCOPED_TRACE(c.nameField);
+        root.DeleteAllChildren();
+        root.GetNameFieldLayer()->DeleteAllChildren();
+        root.SetPageFlagged(1, c.nameField > 0);
+        if (c.nameField > 0)
+            NameField(c.nameField);
+        Block({1000}, 3000);
+        Block({600}, 3000);
+        TestSizedBlock* below = Block({500});
+        CEditSentence* part = AddPart(&root, 1, 0, PART_QUESTION, nullptr, 3000);
+        Paginate();
+        EXPECT_EQ(below->m_measuredTop, c.nameField + 1000);
+        EXPECT_EQ(At(below), At(1, kLeft, kPage1 + c.nameField + 1000));
+        const CEditBox* first = part->GetBox(0);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first->m_page, 1);
+        EXPECT_EQ(first->m_rcLayout.top, kPage1 + c.nameField + 1500);
+        EXPECT_EQ(first->GetLineCount(), c.linesOnPage1);
+        EXPECT_EQ(first->m_height, c.linesOnPage1 * 242);
+        const CEditBox* second = part->GetBox(1);
+        ASSERT_NE(second, nullptr);
+        EXPECT_EQ(second->m_page, 2);
+        EXPECT_EQ(second->m_rcLayout.top, kPage2);
+    }
+}

@@ -68,6 +68,8 @@ public:
         if (!IsVisible())
             return;
         m_measuredAvailable = context->availableWidth;
+        m_measuredPage = context->page;
+        m_measuredTop = context->originY;
         for (size_t b = 0; b < m_heights.size(); ++b) {
             auto box = std::make_unique<CEditBox>();
             box->m_width = m_boxWidth > 0 ? m_boxWidth : context->availableWidth;
@@ -104,6 +106,9 @@ public:
 
     int m_measured = 0;
     int m_measuredAvailable = 0;
+    // Where the estimate expected the block to start: its page and the height used there.
+    int m_measuredPage = 0;
+    int m_measuredTop = 0;
     int m_laidOutAvailable = 0;
 
 private:
