@@ -21,6 +21,12 @@ bool IsPageBreakBlock(const CEditNode* node)
     return node != nullptr && node->IsKind(EditKind::kKaiPage);
 }
 
+// The value within the range of an int.
+int ToInt(int64_t value)
+{
+    return static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 // The width of one of `columns` columns (at least one) with `gap` between them. Counted in 64
 // bits: a column count or gap read from a damaged file must not overflow.
 int ColumnWidthOf(int printableWidth, int columns, int gap)
@@ -29,7 +35,7 @@ int ColumnWidthOf(int printableWidth, int columns, int gap)
         return printableWidth;
     const int64_t width =
         (static_cast<int64_t>(printableWidth) - (static_cast<int64_t>(columns) - 1) * gap) / columns;
-    return static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
+    return ToInt(width);
 }
 
 // Whether a box that does not fit below the height `used` in its column moves on to the next
@@ -50,7 +56,7 @@ bool HasWideTable(CEditNode* node, int columnWidth)
         if (child == nullptr || !child->IsVisible())
             continue;
         if (child->IsKind(EditKind::kTable)) {
-            if (child->m_rcLayout.right - child->m_rcLayout.left > columnWidth)
+            if (static_cast<int64_t>(child->m_rcLayout.right) - child->m_rcLayout.left > columnWidth)
                 return true;
         } else if (HasWideTable(child, columnWidth)) {
             return true;
@@ -105,18 +111,19 @@ void CEditPrint::SetPaperSize(int width, int height)
 
 void CEditPrint::GetPrintableSize(int* width, int* height) const
 {
+    // Counted in 64 bits: margins and sizes read from a damaged file must not overflow.
     if (width != nullptr)
-        *width = m_geometry.width - m_marginLeft - m_marginRight;
+        *width = ToInt(static_cast<int64_t>(m_geometry.width) - m_marginLeft - m_marginRight);
     if (height != nullptr)
-        *height = m_geometry.height - m_marginTop - m_marginBottom;
+        *height = ToInt(static_cast<int64_t>(m_geometry.height) - m_marginTop - m_marginBottom);
 }
 
 void CEditPrint::GetExtent(int* width, int* height) const
 {
     if (width != nullptr)
-        *width = m_pageGapAcross + m_geometry.width + kExtentMargin;
+        *width = ToInt(static_cast<int64_t>(m_pageGapAcross) + m_geometry.width + kExtentMargin);
     if (height != nullptr)
-        *height = (m_pageGapDown + m_geometry.height) * m_pageCount + kExtentMargin;
+        *height = ToInt((static_cast<int64_t>(m_pageGapDown) + m_geometry.height) * m_pageCount + kExtentMargin);
 }
 
 int CEditPrint::ColumnWidth(int printableWidth) const
@@ -244,7 +251,8 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
             column = 1;
             rowWidth = 0;
             const CEditBox* first = container != nullptr ? container->GetBox(0) : nullptr;
-            y = (IsPageFlagged(page) ? nameFieldHeight : 0) + (first != nullptr ? first->m_height : 0);
+            y = ToInt(static_cast<int64_t>(IsPageFlagged(page) ? nameFieldHeight : 0) +
+                      (first != nullptr ? first->m_height : 0));
             rowBase = y;
             columnHoldsBlock = false;
         } else if (container != nullptr) {
@@ -269,13 +277,12 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
                 } else {
                     rowWidth += box->m_width;
                 }
-                y = static_cast<int>(
-                    std::clamp<int64_t>(static_cast<int64_t>(rowBase) + box->m_height, y, INT32_MAX));
+                y = std::max(y, ToInt(static_cast<int64_t>(rowBase) + box->m_height));
                 columnHoldsBlock = true;
             }
         }
         m_width = std::max(m_width, child->m_width);
-        m_height += child->m_height;
+        m_height = ToInt(static_cast<int64_t>(m_height) + child->m_height);
     }
 
     // Name fields of pages the paper no longer reaches stay, but hidden; when the paper reaches
@@ -311,29 +318,31 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
         GetPrintableSize(&printableWidth, &printableHeight);
         const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
         const int columnWidth = ColumnWidth(printableWidth);
-        const int paperHeight = m_geometry.height;
+        const int64_t paperHeight = m_geometry.height;
 
+        // Positions are counted in 64 bits and stop at the ends of the int range.
         int page = 1;
         int column = 0;
-        int columnOffset = 0;
-        int rowX = 0;
-        int rowTopY = 0;
-        int rowHeight = 0;
-        int lastWidth = 0;
-        int nameFieldHeight = 0;
+        int64_t columnOffset = 0;
+        int64_t rowX = 0;
+        int64_t rowTopY = 0;
+        int64_t rowHeight = 0;
+        int64_t lastWidth = 0;
+        int64_t nameFieldHeight = 0;
         int nextNameField = 0;
         bool columnHoldsBlock = false;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
             const int width = nameField && page == 1 ? printableWidth : columnWidth;
             LAYOUT_CONTEXT context = PlacementContext(page, width, rowX, printableHeight, boxIndex);
-            context.originX = m_marginLeft + m_pageGapDown + columnOffset + rowX;
-            context.originY = (page - 1) * paperHeight + page * m_pageGapDown + m_marginTop + rowTopY;
+            context.originX = ToInt(static_cast<int64_t>(m_marginLeft) + m_pageGapDown + columnOffset + rowX);
+            context.originY = ToInt((page - 1) * paperHeight + static_cast<int64_t>(page) * m_pageGapDown +
+                                    m_marginTop + rowTopY);
             node->m_page = page;
             node->Layout(&context, vertical);
             if (box != nullptr) {
                 lastWidth = box->m_width;
-                rowHeight = std::max(rowHeight, static_cast<int>(box->m_height));
+                rowHeight = std::max<int64_t>(rowHeight, box->m_height);
                 box->m_page = page;
             }
             columnHoldsBlock = columnHoldsBlock || !nameField;
@@ -369,13 +378,13 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                     if (forceNewPage) {
                         newPage = true;
                         forceNewPage = false;
-                    } else if (MovesToNextColumn(static_cast<int64_t>(rowTopY) + rowHeight, box->m_height,
-                                                 printableHeight, columnHoldsBlock)) {
+                    } else if (MovesToNextColumn(rowTopY + rowHeight, box->m_height, printableHeight,
+                                                 columnHoldsBlock)) {
                         if (++column >= columns) {
                             newPage = true;
                         } else {
                             // The box starts the new column's first row at its left edge.
-                            columnOffset += m_geometry.columnGap + columnWidth;
+                            columnOffset += static_cast<int64_t>(m_geometry.columnGap) + columnWidth;
                             rowX = 0;
                             rowTopY = nameFieldHeight;
                             rowHeight = 0;
@@ -423,10 +432,11 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
     }
 }
 
-LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int rowX, int printableHeight, int boxIndex) const
+LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int64_t rowX, int printableHeight,
+                                            int boxIndex) const
 {
     LAYOUT_CONTEXT context;
-    context.availableWidth = width - rowX;
+    context.availableWidth = ToInt(width - rowX);
     context.fullWidth = width;
     context.remainingHeight = printableHeight;
     context.page = page;
@@ -449,22 +459,22 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
         const int columnWidth = ColumnWidth(printableWidth);
 
         int column = 0;
-        int columnOffset = 0;
-        int rowX = 0;
-        int rowTopY = 0;
-        int rowHeight = 0;
-        int lastWidth = 0;
-        int nameFieldHeight = 0;
+        int64_t columnOffset = 0;
+        int64_t rowX = 0;
+        int64_t rowTopY = 0;
+        int64_t rowHeight = 0;
+        int64_t lastWidth = 0;
+        int64_t nameFieldHeight = 0;
         bool columnHoldsBlock = false;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, int width) {
             LAYOUT_CONTEXT placement = PlacementContext(page, width, rowX, printableHeight, boxIndex);
-            placement.originX = m_marginLeft + columnOffset + rowX;
-            placement.originY = m_marginTop + rowTopY;
+            placement.originX = ToInt(m_marginLeft + columnOffset + rowX);
+            placement.originY = ToInt(m_marginTop + rowTopY);
             node->Layout(&placement, vertical);
             if (box != nullptr) {
                 lastWidth = box->m_width;
-                rowHeight = std::max(rowHeight, static_cast<int>(box->m_height));
+                rowHeight = std::max<int64_t>(rowHeight, box->m_height);
             }
         };
 
@@ -491,12 +501,12 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                 if (box == nullptr || box->m_page != page)
                     continue;
                 // The first box of a column was placed there without a second test.
-                if (rowHeight > 0 && MovesToNextColumn(static_cast<int64_t>(rowTopY) + rowHeight, box->m_height,
-                                                       printableHeight, columnHoldsBlock)) {
+                if (rowHeight > 0 &&
+                    MovesToNextColumn(rowTopY + rowHeight, box->m_height, printableHeight, columnHoldsBlock)) {
                     if (++column >= columns) {
                         columnOffset = 0;
                     } else {
-                        columnOffset += m_geometry.columnGap + columnWidth;
+                        columnOffset += static_cast<int64_t>(m_geometry.columnGap) + columnWidth;
                         rowX = 0;
                         rowTopY = nameFieldHeight;
                         rowHeight = 0;
@@ -604,7 +614,7 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
             CEditNode* child = GetEditChild(i);
             if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, false) : nullptr) {
                 if (x < box->m_rcLayout.left)
-                    return child->HitTest(box->m_rcLayout.left + 1, y, after);
+                    return child->HitTest(ToInt(static_cast<int64_t>(box->m_rcLayout.left) + 1), y, after);
                 break;
             }
         }
@@ -612,7 +622,7 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
             CEditNode* child = GetEditChild(i);
             if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, true) : nullptr) {
                 if (box->m_rcLayout.right < x)
-                    return child->HitTest(box->m_rcLayout.right - 1, y, after);
+                    return child->HitTest(ToInt(static_cast<int64_t>(box->m_rcLayout.right) - 1), y, after);
                 break;
             }
         }

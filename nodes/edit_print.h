@@ -86,7 +86,7 @@ private:
     int ColumnWidth(int printableWidth) const;
     // What a box is placed with on a page, all but its origin: the width left in the row, the
     // page, the paper's spacings and the box.
-    LAYOUT_CONTEXT PlacementContext(int page, int width, int rowX, int printableHeight, int boxIndex) const;
+    LAYOUT_CONTEXT PlacementContext(int page, int width, int64_t rowX, int printableHeight, int boxIndex) const;
     // One pass of the pagination estimate; true when name fields were shown again, so that the
     // paper must be measured once more.
     bool MeasurePass(CDC* dc, CDisplayMap* map);

@@ -425,3 +425,55 @@ TEST_F(PrintTest, EstimateCountsTheRowOfBoxesSideBySide)
         EXPECT_EQ(second->m_rcLayout.top, kPage2);
     }
 }
+
+TEST_F(PrintTest, AbsurdPaperSizesAndMarginsStopAtTheEndsOfTheIntRange)
+{
+    constexpr int kMin = INT32_MIN;
+    constexpr int kMax = INT32_MAX;
+    struct Case {
+        int width, height, left, top, right, bottom, columns, gap;
+        int printableWidth, printableHeight;
+        std::string afterBreak;  // where the block after the page break stands
+        int extentHeight;
+    };
+    const Case cases[] = {
+        // Three pages: the last block, as high as an int allows, starts page 3.
+        {10000, 12000, kMin, kMin, kMin, kMin, 1, 500, kMax, kMax, At(2, kMin + 500, kMin + 12000 + 1000),
+         (500 + 12000) * 3 + 3000},
+        // Nothing fits a page of negative height: each of the five blocks takes a page of its own.
+        {10000, 12000, kMax, kMax, kMax, kMax, 1, 500, kMin, kMin, At(3, kMax, kMax), (500 + 12000) * 5 + 3000},
+        {kMax, kMax, 1000, 1000, 1000, 1000, 2, kMax, kMax - 2000, kMax - 2000, At(2, kLeft, kMax), kMax},
+        {kMax, kMin, 1000, 1000, 1000, 1000, 1, 500, kMax - 2000, kMin, At(3, kLeft, kMin), kMin},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.afterBreak);
+        root.DeleteAllChildren();
+        root.SetPaperSize(c.width, c.height);
+        root.SetMargins(c.left, c.top, c.right, c.bottom);
+        root.m_geometry.columnCount = c.columns;
+        root.m_geometry.columnGap = c.gap;
+        int width = 0, height = 0;
+        root.GetPrintableSize(&width, &height);
+        EXPECT_EQ(width, c.printableWidth);
+        EXPECT_EQ(height, c.printableHeight);
+
+        Block({6000}, 1500);
+        Block({500}, 1500, EditKind::kKaiPage);
+        TestSizedBlock* afterBreak = Block({6000}, 1500);
+        Block({6000}, 1500);
+        Block({kMax}, 1500);
+        Paginate();
+        EXPECT_EQ(At(afterBreak), c.afterBreak);
+        root.GetExtent(&width, &height);
+        EXPECT_EQ(height, c.extentHeight);
+        for (int page = 1; page <= root.GetPageCount(); ++page) {
+            LAYOUT_CONTEXT context;
+            context.page = page;
+            root.LayoutPage(&context, 0);
+        }
+        int after = 0;
+        root.HitTest(kMax, kMax, &after);
+        root.HitTest(kMin, kMin, &after);
+        EXPECT_FALSE(root.HasTableWiderThanColumn(c.columns));
+    }
+}

@@ -7,6 +7,7 @@
 #include "nodes/edit_sentence.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,8 +88,12 @@ public:
         CEditBox* box = GetBox(context->boxIndex);
         if (box == nullptr)
             return;
-        box->m_rcLayout = RECT{context->originX, context->originY, context->originX + box->m_width,
-                               context->originY + box->m_height};
+        // Saturated, so that papers of absurd sizes can be laid out too.
+        auto end = [](int origin, int size) {
+            return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(origin) + size, INT32_MIN, INT32_MAX));
+        };
+        box->m_rcLayout = RECT{context->originX, context->originY, end(context->originX, box->m_width),
+                               end(context->originY, box->m_height)};
         if (context->boxIndex == 0)
             m_rcLayout = box->m_rcLayout;
         m_laidOutAvailable = context->fullWidth;
