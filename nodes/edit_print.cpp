@@ -226,7 +226,7 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
     int column = 1;
     int y = IsPageFlagged(1) ? nameFieldHeight : 0;
     int rowBase = y;
-    int rowWidth = 0;
+    int64_t rowWidth = 0;
     bool columnHoldsBlock = false;
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
@@ -271,7 +271,7 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
                 }
                 // A box too wide to stand beside the row starts the next row below it; the row is
                 // as high as its tallest box.
-                if (static_cast<int64_t>(rowWidth) + box->m_width > columnWidth) {
+                if (rowWidth + box->m_width > columnWidth) {
                     rowBase = y;
                     rowWidth = box->m_width;
                 } else {

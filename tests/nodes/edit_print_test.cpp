@@ -437,11 +437,11 @@ TEST_F(PrintTest, AbsurdPaperSizesAndMarginsStopAtTheEndsOfTheIntRange)
         int extentHeight;
     };
     const Case cases[] = {
-        // Three pages: the last block, as high as an int allows, starts page 3.
+        // Four pages: the block as high as an int allows fills page 3.
         {10000, 12000, kMin, kMin, kMin, kMin, 1, 500, kMax, kMax, At(2, kMin + 500, kMin + 12000 + 1000),
-         (500 + 12000) * 3 + 3000},
-        // Nothing fits a page of negative height: each of the five blocks takes a page of its own.
-        {10000, 12000, kMax, kMax, kMax, kMax, 1, 500, kMin, kMin, At(3, kMax, kMax), (500 + 12000) * 5 + 3000},
+         (500 + 12000) * 4 + 3000},
+        // Nothing fits a page of negative height: each of the seven blocks takes a page of its own.
+        {10000, 12000, kMax, kMax, kMax, kMax, 1, 500, kMin, kMin, At(3, kMax, kMax), (500 + 12000) * 7 + 3000},
         {kMax, kMax, 1000, 1000, 1000, 1000, 2, kMax, kMax - 2000, kMax - 2000, At(2, kLeft, kMax), kMax},
         {kMax, kMin, 1000, 1000, 1000, 1000, 1, 500, kMax - 2000, kMin, At(3, kLeft, kMin), kMin},
     };
@@ -462,6 +462,8 @@ TEST_F(PrintTest, AbsurdPaperSizesAndMarginsStopAtTheEndsOfTheIntRange)
         TestSizedBlock* afterBreak = Block({6000}, 1500);
         Block({6000}, 1500);
         Block({kMax}, 1500);
+        Block({1000});  // as wide as the column
+        Block({1000});
         Paginate();
         EXPECT_EQ(At(afterBreak), c.afterBreak);
         root.GetExtent(&width, &height);
