@@ -341,14 +341,14 @@ TEST_F(PrintTest, BoxTallerThanThePageTakesTheEmptyColumnItStartsIn)
         {1000, 1, 9500, At(2, kLeft, kPage2), At(3, kLeft, kPage3)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.tall);
-        CEditPrint& paper = root;
-        paper.DeleteAllChildren();
-        paper.GetNameFieldLayer()->DeleteAllChildren();
-        paper.SetPageFlagged(1, c.nameField > 0);
+        SCOPED_TRACE(std::to_string(c.nameField) + " " + std::to_string(c.columns) + " " +
+                     std::to_string(c.tallHeight));
+        root.DeleteAllChildren();
+        root.GetNameFieldLayer()->DeleteAllChildren();
+        root.SetPageFlagged(1, c.nameField > 0);
         if (c.nameField > 0)
             NameField(c.nameField);
-        paper.m_geometry.columnCount = c.columns;
+        root.m_geometry.columnCount = c.columns;
         TestSizedBlock* tall = Block({c.tallHeight});
         TestSizedBlock* next = Block({9000});
         TestSizedBlock* last = Block({1000});
@@ -363,7 +363,7 @@ TEST_F(PrintTest, BoxTallerThanThePageTakesTheEmptyColumnItStartsIn)
         const POINT screen = tall->Origin(0);
         LAYOUT_CONTEXT context;
         context.page = page;
-        paper.LayoutPage(&context, 0);
+        root.LayoutPage(&context, 0);
         EXPECT_EQ(tall->Origin(0).x, screen.x - 500);
         EXPECT_EQ(tall->Origin(0).y, screen.y - ((page - 1) * 12000 + page * 500));
     }
