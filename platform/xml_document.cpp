@@ -1,81 +1,26 @@
-// The XML document: set-up of libxml2 for untrusted input, loading from files and texts with
-// the encodings the documents use, parse errors, saving, and the document's properties.
+// The XML document: loading from files and texts with the encodings the documents use, parse
+// errors, saving, and the document's properties.
 #include "platform/xml.h"
 #include "platform/xml_internal.h"
 
 #include "platform/codepage.h"
+#include "platform/safe_file.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlsave.h>
-#include <libxslt/xsltutils.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <unordered_map>
 
-namespace xmlutil {
-void InitialiseTransforms();  // xml_transform.cpp
-}
-
 namespace {
-
-// The names under which documents declare the Japanese system code page; all of them are read
-// and written as code page 932, which differs from the JIS table of "SHIFT_JIS".
-constexpr const char* kCp932Names[] = {"Shift-JIS", "Shift_JIS", "SJIS", "x-sjis", "MS_Kanji", "csShiftJIS",
-                                       "Windows-31J", "MS932", "CP932"};
 
 // Files larger than this are refused before they are read.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-thread_local xmlutil::ErrorCapture* t_currentCapture = nullptr;
-
-// No external entity, DTD or stylesheet module is ever read: the documents are untrusted.
-xmlParserInputPtr RefuseExternalEntity(const char* url, const char*, xmlParserCtxtPtr ctxt)
-{
-    if (xmlutil::ErrorCapture* capture = xmlutil::CurrentCapture()) {
-        long line = 0, column = 0;
-        if (ctxt && ctxt->input) {
-            line = ctxt->input->line;
-            column = ctxt->input->col;
-        }
-        capture->Record(XML_ERR_ENTITY_IS_EXTERNAL, line, column,
-                        std::string("External entity not allowed: ") + (url ? url : ""));
-    }
-    return nullptr;
-}
-
-void StructuredError(void* data, xmlErrorPtr error)
-{
-    if (!data || !error || error->level < XML_ERR_ERROR)
-        return;
-    static_cast<xmlutil::ErrorCapture*>(data)->Record(error->code, error->line, error->int2,
-                                                      error->message ? error->message : "");
-}
 
 std::unordered_map<xmlDocPtr, XmlDocument::Impl*>& Registry()
 {
@@ -83,13 +28,6 @@ std::unordered_map<xmlDocPtr, XmlDocument::Impl*>& Registry()
     return registry;
 }
 std::mutex g_registryMutex;
-
-std::string TrimMessage(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
 
 // The value of the encoding pseudo-attribute of a leading XML declaration; empty when none.
 std::string DeclaredEncodingOf(std::string_view text)
@@ -174,45 +112,6 @@ std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian)
     return text;
 }
 
-// Writes bytes to path through a temporary file in the same folder, flushed to disk before it
-// replaces the target, so that a failure leaves the former file untouched.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes)
-{
-    struct stat former {};
-    const bool hadFile = ::stat(path.c_str(), &former) == 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    if (hadFile && S_ISREG(former.st_mode))
-        ok = ::fchmod(fd, former.st_mode & 07777) == 0;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
 
 // True when text holds a character that code page 932 cannot hold.
 bool HasCharacterOutsideCp932(const xmlChar* text)
@@ -274,18 +173,6 @@ void ValidateName(const std::string& name)
 
 namespace xmlutil {
 
-void EnsureInitialised()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        for (const char* name : kCp932Names)
-            if (!EqualsNoCase(name, "CP932"))
-                xmlAddEncodingAlias("CP932", name);
-        xmlSetExternalEntityLoader(RefuseExternalEntity);
-        InitialiseTransforms();
-    });
-}
 
 XmlDocument::Impl* ImplOf(xmlDocPtr doc)
 {
@@ -390,73 +277,6 @@ std::u16string ToUtf16(const xmlChar* text)
     return ToUtf16(std::string_view(reinterpret_cast<const char*>(text)));
 }
 
-bool IsCp932EncodingName(std::string_view name)
-{
-    for (const char* known : kCp932Names)
-        if (EqualsNoCase(name, known))
-            return true;
-    return false;
-}
-
-bool IsUtf16EncodingName(std::string_view name)
-{
-    return EqualsNoCase(name, "UTF-16") || EqualsNoCase(name, "UTF-16LE") || EqualsNoCase(name, "UTF-16BE") ||
-           EqualsNoCase(name, "ISO-10646-UCS-2") || EqualsNoCase(name, "UCS-2");
-}
-
-ErrorCapture* CurrentCapture() { return t_currentCapture; }
-
-void CaptureGenericError(void* capture, const char* format, ...)
-{
-    if (!capture)
-        return;
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    static_cast<ErrorCapture*>(capture)->AddGeneric(buffer);
-}
-
-ErrorCapture::ErrorCapture()
-    : m_outer(t_currentCapture),
-      m_previousStructured(xmlStructuredError),
-      m_previousStructuredContext(xmlStructuredErrorContext),
-      m_previousGeneric(xmlGenericError),
-      m_previousGenericContext(xmlGenericErrorContext),
-      m_previousXslt(xsltGenericError),
-      m_previousXsltContext(xsltGenericErrorContext)
-{
-    t_currentCapture = this;
-    xmlSetStructuredErrorFunc(this, StructuredError);
-    xmlSetGenericErrorFunc(this, CaptureGenericError);
-    xsltSetGenericErrorFunc(this, CaptureGenericError);
-}
-
-ErrorCapture::~ErrorCapture()
-{
-    xmlSetStructuredErrorFunc(m_previousStructuredContext, m_previousStructured);
-    xmlSetGenericErrorFunc(m_previousGenericContext, m_previousGeneric);
-    xsltSetGenericErrorFunc(m_previousXsltContext, m_previousXslt);
-    t_currentCapture = m_outer;
-}
-
-void ErrorCapture::Record(long code, long line, long column, std::string_view message)
-{
-    if (m_hasError)
-        return;
-    m_hasError = true;
-    m_first.errorCode = code;
-    m_first.line = line;
-    m_first.linepos = column;
-    m_first.reason = ToUtf16(TrimMessage(std::string(message)));
-}
-
-void ErrorCapture::AddGeneric(std::string_view text)
-{
-    if (m_generic.size() < 4096)
-        m_generic.append(text);
-}
 
 xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& url, bool preserveWhiteSpace,
                         XmlParseError& error)
@@ -657,7 +477,7 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
         xmlBufferFree(buffer);
     if (copy)
         xmlFreeDoc(copy);
-    return ok && WriteFileReplacing(path, bytes);
+    return ok && !ReplaceFileSafely(path, bytes);
 }
 
 std::u16string XmlDocument::xml() const { return ToUtf16(SerialiseNode(reinterpret_cast<xmlNodePtr>(m_impl->doc))); }

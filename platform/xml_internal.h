@@ -1,5 +1,6 @@
 // Shared inside the XML layer only: the document's state, the text conversions between the
-// DOM's UTF-16 and libxml2's UTF-8, error capture and the process-wide set-up of the libraries.
+// DOM's UTF-16 and libxml2's UTF-8 (xml_document.cpp), error capture and the process-wide set-up
+// of the libraries (xml_library.cpp).
 #pragma once
 
 #include "platform/xml.h"
