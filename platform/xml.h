@@ -150,7 +150,9 @@ public:
     const XmlParseError& parseError() const;
 
     // Writes the document to path through a temporary file beside it, so that a failure leaves
-    // any previous file as it was.
+    // any previous file as it was. In code page 932, characters it cannot hold are written as
+    // character references; a document whose names, comments or processing instructions hold
+    // such a character is refused (false), since no file could hold it; UTF-16 can.
     bool save(const std::string& path, XmlEncoding encoding = XmlEncoding::Declared) const;
     // The document as XML text, without declaration.
     std::u16string xml() const;

@@ -155,6 +155,51 @@ bool HasCdataOutsideCp932(xmlNodePtr node)
     return false;
 }
 
+// True when a name, a comment or a processing instruction of the tree holds a character that
+// code page 932 cannot hold: unlike text and attribute values, these have no character
+// references, so such a file would not load back.
+bool HasMarkupOutsideCp932(xmlNodePtr top)
+{
+    const auto nameOutside = [](const xmlChar* name, xmlNsPtr ns) {
+        return HasCharacterOutsideCp932(name) || (ns && HasCharacterOutsideCp932(ns->prefix));
+    };
+    // Walks the tree in document order through the sibling and parent links, without recursion.
+    for (xmlNodePtr node = top->children; node && node != top;) {
+        switch (node->type) {
+        case XML_ELEMENT_NODE:
+            if (nameOutside(node->name, node->ns))
+                return true;
+            for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next)
+                if (HasCharacterOutsideCp932(ns->prefix))
+                    return true;
+            for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next)
+                if (nameOutside(attribute->name, attribute->ns))
+                    return true;
+            break;
+        case XML_PI_NODE:
+        case XML_COMMENT_NODE:
+        case XML_ENTITY_REF_NODE:
+        case XML_DTD_NODE:
+            if (HasCharacterOutsideCp932(node->name) ||
+                ((node->type == XML_PI_NODE || node->type == XML_COMMENT_NODE) &&
+                 HasCharacterOutsideCp932(node->content)))
+                return true;
+            break;
+        default:
+            break;
+        }
+        if (node->type == XML_ELEMENT_NODE && node->children) {
+            node = node->children;
+            continue;
+        }
+        while (node != top && !node->next)
+            node = node->parent;
+        if (node != top)
+            node = node->next;
+    }
+    return false;
+}
+
 XmlNode CheckedCreation(XmlDocument::Impl& impl, xmlNodePtr node)
 {
     if (!node)
@@ -451,6 +496,8 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
         name = IsCp932EncodingName(declared) ? declared : std::string("Shift-JIS");
 
     xmlDocPtr doc = m_impl->doc;
+    if (encoding == XmlEncoding::Cp932 && HasMarkupOutsideCp932(reinterpret_cast<xmlNodePtr>(doc)))
+        return false;
     xmlDocPtr copy = nullptr;
     if (encoding == XmlEncoding::Cp932 && HasCdataOutsideCp932(reinterpret_cast<xmlNodePtr>(doc))) {
         copy = xmlCopyDoc(doc, 1);

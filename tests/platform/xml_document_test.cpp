@@ -344,3 +344,43 @@ TEST(XmlDocument, SavingNeverLosesThePreviousFile)
         ++entries;
     EXPECT_EQ(entries, 2u);  // kept.xml and the folder
 }
+
+TEST(XmlDocument, ShiftJisSaveRefusesNamesAndCommentsOutsideCodePage932)
+{
+    // Text and attribute values can carry such characters as references; names, comments and
+    // processing instructions cannot, so a file written with them would not load back.
+    struct Case {
+        const char* what;
+        std::u16string body;
+    };
+    const Case cases[] = {
+        {"element name", u"<가/>"},
+        {"element prefix", u"<가:x xmlns:가='urn:k'/>"},
+        {"attribute name", u"<a 가='1'/>"},
+        {"comment", u"<a><!--가--></a>"},
+        {"processing instruction target", u"<a><?가 data?></a>"},
+        {"processing instruction data", u"<a><?pi 가?></a>"},
+        {"comment outside the root", u"<!--가--><a/>"},
+    };
+    XmlTempDir dir;
+    const std::string path = dir.File("paper.xml");
+    for (const Case& c : cases) {
+        WriteBytes(path, "former");
+        XmlDocument doc;
+        ASSERT_TRUE(doc.loadXML(u"<?xml version='1.0' encoding='Shift-JIS'?>" + c.body)) << c.what;
+        EXPECT_FALSE(doc.save(path)) << c.what;
+        EXPECT_EQ(ReadBytes(path), "former") << c.what;
+        // The same document saves in UTF-16 when asked to, and loads back.
+        ASSERT_TRUE(doc.save(path, XmlEncoding::Utf16)) << c.what;
+        XmlDocument again;
+        ASSERT_TRUE(again.load(path)) << c.what;
+        EXPECT_EQ(again.xml(), doc.xml()) << c.what;
+    }
+    // Characters that code page 932 holds are written as they are.
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(u"<?xml version='1.0' encoding='Shift-JIS'?><問 属='値'><!--注--><?処理 ①?></問>"));
+    ASSERT_TRUE(doc.save(path));
+    XmlDocument again;
+    ASSERT_TRUE(again.load(path));
+    EXPECT_EQ(again.xml(), doc.xml());
+}
