@@ -331,6 +331,11 @@ const CRuntimeClass* CArchive::ReadTag(const CRuntimeClass* requested, DWORD* ob
 
 CArchive::ObjectReference CArchive::ReadObjectReference(const CRuntimeClass* requested)
 {
+    return ReadReference(requested, true);
+}
+
+CArchive::ObjectReference CArchive::ReadReference(const CRuntimeClass* requested, bool allowExisting)
+{
     CheckUsable(false);
     ObjectReference result;
     DWORD objectIndex = 0;
@@ -338,12 +343,13 @@ CArchive::ObjectReference CArchive::ReadObjectReference(const CRuntimeClass* req
     if (!runtimeClass) {
         if (objectIndex == 0)
             return result;
-        if (objectIndex >= m_loadMap.size() || m_loadMap[objectIndex].kind != Entry::Object)
+        // The object itself is not touched: a new object read earlier may be gone already.
+        if (!allowExisting || objectIndex >= m_loadMap.size() || m_loadMap[objectIndex].kind != Entry::Object)
             ThrowException(CArchiveException::badIndex);
-        CObject* object = static_cast<CObject*>(const_cast<void*>(m_loadMap[objectIndex].pointer));
-        if (requested && !object->IsKindOf(requested))
+        const LoadEntry& entry = m_loadMap[objectIndex];
+        if (requested && !entry.objectClass->IsDerivedFrom(requested))
             ThrowException(CArchiveException::badClass);
-        result.existing = object;
+        result.existing = static_cast<CObject*>(const_cast<void*>(entry.pointer));
         return result;
     }
     if (m_loadDepth >= kMaxLoadDepth)
@@ -351,7 +357,7 @@ CArchive::ObjectReference CArchive::ReadObjectReference(const CRuntimeClass* req
     result.created = runtimeClass->CreateObject();
     ReserveMapIndex();
     const size_t slot = m_loadMap.size();
-    m_loadMap.push_back({Entry::Object, result.created.get()});
+    m_loadMap.push_back({Entry::Object, result.created.get(), runtimeClass});
     ++m_loadDepth;
     try {
         result.created->Serialize(*this);
@@ -368,10 +374,7 @@ CArchive::ObjectReference CArchive::ReadObjectReference(const CRuntimeClass* req
 
 std::unique_ptr<CObject> CArchive::ReadNewObject(const CRuntimeClass* requested)
 {
-    ObjectReference reference = ReadObjectReference(requested);
-    if (reference.existing)
-        ThrowException(CArchiveException::badIndex);
-    return std::move(reference.created);
+    return std::move(ReadReference(requested, false).created);
 }
 
 void CArchive::WriteObjectList(std::span<const CObject* const> objects)

@@ -233,9 +233,12 @@ public:
 
 private:
     enum class Entry { Class, Object, Dead };
+    // A class read, or an object read with its class, so that a back reference is checked
+    // without touching an object that its owner may have deleted since.
     struct LoadEntry {
         Entry kind;
         const void* pointer;
+        const CRuntimeClass* objectClass = nullptr;
     };
 
     void CheckUsable(bool storing) const;
@@ -248,6 +251,7 @@ private:
     // Reads a tag; returns the class of a new object, or null with *objectIndex set.
     const CRuntimeClass* ReadTag(const CRuntimeClass* requested, DWORD* objectIndex);
     const CRuntimeClass* ReadNewClass();
+    ObjectReference ReadReference(const CRuntimeClass* requested, bool allowExisting);
 
     CFile* m_file;
     bool m_loading;

@@ -165,6 +165,32 @@ TEST(Archive, ObjectTagsNameTheClassOnceAndReferToObjectsByIndex)
     }
 }
 
+TEST(Archive, BackReferencesAreCheckedWithoutTouchingTheObject)
+{
+    // A point, then two back references to it; the caller deletes the point in between.
+    const Bytes bytes = Cat({kPointClassTag, Int32(1), Int32(2), {0x02, 0x00}, {0x02, 0x00}});
+    const CRuntimeClassRegistry registry = TestRegistry();
+    CMemFile file(bytes);
+    CArchive ar(&file, CArchive::load, &registry);
+    ar.ReadNewObject(RUNTIME_CLASS(CTestPoint)).reset();
+    // The reference is refused from its tag and the class recorded when the object was read.
+    try {
+        ar.ReadObjectReference(RUNTIME_CLASS(CTestBox));
+        FAIL();
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::badClass);
+    }
+    CMemFile again(bytes);
+    CArchive second(&again, CArchive::load, &registry);
+    second.ReadNewObject(RUNTIME_CLASS(CTestPoint)).reset();
+    try {
+        second.ReadNewObject(RUNTIME_CLASS(CTestPoint));
+        FAIL();
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::badIndex);
+    }
+}
+
 TEST(Archive, ObjectListIsACountThenReferences)
 {
     CTestPoint p[3] = {{1, 0}, {2, 0}, {3, 0}};
