@@ -71,16 +71,19 @@ void HmmToPointsTenths(int units, int& points, int& tenths)
 
 void HmmToPoints(int units, int& points, int& half)
 {
-    const int64_t v = static_cast<int64_t>(units) * kPointsPerInch;
-    const int64_t whole = v / kHmmPerInch;
+    // A negative length mirrors its positive one, both parts negated, so that texts written
+    // from it read back the same.
+    const int64_t v = (units < 0 ? -int64_t{units} : int64_t{units}) * kPointsPerInch;
+    int64_t whole = v / kHmmPerInch;
     const int64_t rest = v - whole * kHmmPerInch;
     const int64_t hundredths = rest * 100 / kHmmPerInch;
-    points = static_cast<int>(whole);
-    half = 0;
+    int64_t halfDigit = 0;
     if (hundredths > 60)
-        points += 1;
+        whole += 1;
     else if (hundredths >= 40)
-        half = 5;
+        halfDigit = 5;
+    points = static_cast<int>(units < 0 ? -whole : whole);
+    half = static_cast<int>(units < 0 ? -halfDigit : halfDigit);
 }
 
 int ParseLength(const CStringW& text)
@@ -124,9 +127,11 @@ void FormatLengthPoints(int units, CStringW& out)
 {
     int whole = 0, half = 0;
     HmmToPoints(Magnitude(units), whole, half);
-    if (units < 0 && half > 0)
+    // A length that rounds to no points at all is written without a sign.
+    const bool negative = units < 0 && (whole > 0 || half > 0);
+    if (negative && half > 0)
         out.Format(u"-%d.%dpt", whole, half);
-    else if (units < 0)
+    else if (negative)
         out.Format(u"-%dpt", whole);
     else if (half > 0)
         out.Format(u"%d.%dpt", whole, half);
@@ -164,19 +169,25 @@ int ParsePointsTextToHmm(const char* text)
     if (point == std::string_view::npos)
         return Saturate(WholePointsToHmm(NarrowAtoi(s)));
     const int whole = point == 0 ? 0 : NarrowAtoi(s.substr(0, point));
-    const int base = Saturate(WholePointsToHmm(whole));
     const std::string_view after = s.substr(point + 1);
     if (after.empty() || after.find_first_not_of('0') == std::string_view::npos)
-        return base;
+        return Saturate(WholePointsToHmm(whole));
     // ".5" is the half point of the default size; any other fraction counts as a half point too.
-    if (after[0] == '5' && after.find_first_not_of('0', 1) == std::string_view::npos)
-        return Saturate(int64_t{base} + MulDiv(5, kHmmPerInch / 10, kPointsPerInch));
-    return Saturate(int64_t{base} + MulDiv(5, kHmmPerInch, kPointsPerInch) / 10);
+    // The half point takes the sign of the number: "-10.5" is -(10.5), "-0.5" is -0.5.
+    const bool exactHalf = after[0] == '5' && after.find_first_not_of('0', 1) == std::string_view::npos;
+    const int64_t halfPoint = exactHalf ? MulDiv(5, kHmmPerInch / 10, kPointsPerInch)
+                                        : MulDiv(5, kHmmPerInch, kPointsPerInch) / 10;
+    const size_t first = s.find_first_not_of(" \t\n\v\f\r");
+    const bool negative = first != std::string_view::npos && s[first] == '-';
+    const int64_t magnitude = WholePointsToHmm(Magnitude(whole)) + halfPoint;
+    return Saturate(negative ? -magnitude : magnitude);
 }
 
 void FormatPointsText(int units, std::string& out)
 {
     int whole = 0, half = 0;
-    HmmToPoints(units, whole, half);
-    out = half > 0 ? std::to_string(whole) + "." + std::to_string(half) : std::to_string(whole);
+    HmmToPoints(Magnitude(units), whole, half);
+    // A size that rounds to no points at all is shown without a sign.
+    const std::string sign = units < 0 && (whole > 0 || half > 0) ? "-" : "";
+    out = sign + (half > 0 ? std::to_string(whole) + "." + std::to_string(half) : std::to_string(whole));
 }

@@ -7,8 +7,10 @@
 #include <string>
 
 int PointsToHmm(int points, int tenths);
-// Whole points and a half digit (0 or 5).
+// Whole points and a half digit (0 or 5), rounded to the half point; a negative length gives
+// both parts negated (-370 is -10 and -5).
 void HmmToPoints(int units, int& points, int& half);
+// Whole points and tenths, truncated toward zero.
 void HmmToPointsTenths(int units, int& points, int& tenths);
 
 // Reads "12mm", "1.5mm", "10pt", "10.5pt"; any other text gives 0.
