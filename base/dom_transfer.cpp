@@ -11,6 +11,9 @@ void ImportDomNode(CQNXMLNode* node, const XmlNode& domNode)
 {
     if (!node)
         return;
+    // Pieces split by comments, processing instructions or CDATA sections are one text.
+    CStringW text;
+    bool hasText = false;
     try {
         for (const XmlNode& attribute : domNode.attributes())
             if (attribute.nodeType() == XmlNodeType::Attribute)
@@ -29,14 +32,17 @@ void ImportDomNode(CQNXMLNode* node, const XmlNode& domNode)
             }
             case XmlNodeType::Text:
             case XmlNodeType::CDataSection:
-                node->SetText(CStringW(child.nodeValue()));  // the last one wins
+                text += CStringW(child.nodeValue());
+                hasText = true;
                 break;
             default:
                 break;
             }
         }
+        if (hasText)
+            node->SetText(text);
     } catch (const std::exception&) {
-        // What was filled before the failure stays.
+        // What was filled before the failure stays; the text is set only once it is whole.
     }
 }
 

@@ -7,8 +7,9 @@
 class CQNXMLNode;
 
 // Fills node from domNode: every attribute through SetAttribute, every element child that the
-// vocabulary knows as a new child object (unknown ones are skipped with their subtree), and the
-// last text or CDATA child as the node's text. A DOM failure ends the node in hand silently.
+// vocabulary knows as a new child object (unknown ones are skipped with their subtree), and its
+// text and CDATA children joined in order as the node's text. A DOM failure ends the node in
+// hand silently.
 void ImportDomNode(CQNXMLNode* node, const XmlNode& domNode);
 
 // Fills element, already made for node in document, with node's attributes and then either its

@@ -39,7 +39,7 @@ T& Child(CQNXMLNode* node, int index)
 
 }  // namespace
 
-TEST(DomTransfer, ImportKeepsKnownElementsAndTheLastText)
+TEST(DomTransfer, ImportKeepsKnownElementsAndJoinsTheTextPieces)
 {
     const auto math = Import(u"<math><mi>x</mi><!-- note --><mfoo><mi>y</mi></mfoo><mspace/><mn>2</mn></math>");
     ASSERT_EQ(math->GetChildCount(), 2);
@@ -49,9 +49,11 @@ TEST(DomTransfer, ImportKeepsKnownElementsAndTheLastText)
     EXPECT_EQ(math->GetChildAt(1)->GetText(), u"2");
     EXPECT_EQ(math->GetChildAt(0)->GetParent(), math.get());
 
-    EXPECT_EQ(Import(u"<mtext>a<![CDATA[b]]>c</mtext>")->GetText(), u"c");
-    EXPECT_EQ(Import(u"<mtext>a<!--c-->b</mtext>")->GetText(), u"b");
-    EXPECT_EQ(Import(u"<mtext>a<![CDATA[<b>]]></mtext>")->GetText(), u"<b>");
+    // Text, CDATA sections and text around comments are one text.
+    EXPECT_EQ(Import(u"<mtext>a<![CDATA[b]]>c</mtext>")->GetText(), u"abc");
+    EXPECT_EQ(Import(u"<mtext>a<!--c-->b</mtext>")->GetText(), u"ab");
+    EXPECT_EQ(Import(u"<mtext>a<?pi x?> b</mtext>")->GetText(), u"a b");
+    EXPECT_EQ(Import(u"<mtext>a<![CDATA[<b>]]></mtext>")->GetText(), u"a<b>");
     const auto blank = Import(u"<mi xml:space='preserve'>  </mi>");
     EXPECT_EQ(blank->GetText(), u"  ");
     EXPECT_EQ(blank->GetBlank(), 1);
