@@ -419,6 +419,12 @@ void ApplyElement(CQNXMLNode* node, Text name, const CStringW& value)
     }
 }
 
+// Text that a reader drops unless xml:space keeps it: tabs and line breaks as well as spaces.
+bool IsXmlWhiteSpaceOnly(Text text)
+{
+    return !text.empty() && text.find_first_not_of(u" \t\r\n") == Text::npos;
+}
+
 CStringW PointsText(int units)
 {
     CStringW text;
@@ -468,7 +474,7 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
         return;
     const int code = math->m_typeCode;
     if (code >= XEC_MI && code <= XEC_MTEXT) {
-        if (math->GetBlank() == 1)
+        if (math->GetBlank() == 1 || IsXmlWhiteSpaceOnly(math->GetText().View()))
             element.setAttribute(u"xml:space", u"preserve");
         element.setAttribute(u"mathfamily", Cp932ToWide(FaceNameView(math->m_fontFace)));
         // The size's magnitude; the one size without a positive counterpart is taken as the largest.

@@ -245,3 +245,30 @@ TEST(DomTransfer, MathMLDocumentRoundTripsWithAttributesInOrder)
               u"<mi " + font + u" mathunderlinestyle=\"solid\" mathunderlinewidth=\"thick\">z</mi>"
               u"</mtd></mtr></mtable></math>");
 }
+
+TEST(DomTransfer, TokenTextOfWhiteSpaceOnlySurvivesExportAndReload)
+{
+    // The reader drops white-space-only text unless xml:space says otherwise, so a token made of
+    // tabs or line breaks must say so, as one made of spaces does.
+    for (const char16_t* text : {u"\t", u"\r\n", u"\n", u" \t ", u"  ", u"\u3000"}) {
+        std::unique_ptr<CQNXMLNode> row(CreateXMLNode(0x211));
+        for (int code : {0x203, 0x204, 0x205, 0x206, 0x207}) {
+            row->AppendChild(CreateXMLNode(code));
+            row->GetLastChild()->SetText(text);
+        }
+        XmlDocument written;
+        XmlNode element = written.createElement(u"mrow");
+        written.appendChild(element);
+        ExportNodeToDom(row.get(), written, element);
+
+        const auto read = Import(written.xml());
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->GetChildCount(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(read->GetChildAt(i)->GetText(), text) << std::u16string(text).size() << " " << i;
+    }
+    // A token with other text is written without xml:space.
+    std::unique_ptr<CQNXMLNode> mi(CreateXMLNode(0x203));
+    mi->SetText(u"x\ty");
+    EXPECT_EQ(Export(*mi).find(u"xml:space"), std::u16string::npos);
+}
