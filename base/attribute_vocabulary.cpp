@@ -186,7 +186,14 @@ void ApplyMathFormatting(CMathMLNode& node, Text name, const CStringW& value)
         if (v == u"italic" || v == u"bold-italic")
             node.m_fontItalic = 1;
     } else if (name == u"mathsize") {
-        node.m_fontSize = Length(value);
+        int size = 0;
+        if (TryParseLength(value, size)) {
+            node.m_fontSize = size;
+            node.m_unreadableSizeText.Empty();
+        } else {
+            node.m_unreadableSizeText = value;
+            node.m_sizeBesideUnreadableText = node.m_fontSize;
+        }
     } else if (name == u"mathcolor") {
         node.m_color = ParseColorValue(value);
     } else if (name == u"mathbackground") {
@@ -479,7 +486,9 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
         element.setAttribute(u"mathfamily", Cp932ToWide(FaceNameView(math->m_fontFace)));
         // The size's magnitude; the one size without a positive counterpart is taken as the largest.
         const int size = math->m_fontSize == INT_MIN ? INT_MAX : std::abs(math->m_fontSize);
-        SetAttributeText(element, u"mathsize", PointsText(size));
+        const bool sizeUnread = !math->m_unreadableSizeText.IsEmpty() &&
+                                math->m_fontSize == math->m_sizeBesideUnreadableText;
+        SetAttributeText(element, u"mathsize", sizeUnread ? math->m_unreadableSizeText : PointsText(size));
         const bool bold = math->m_fontWeight == 700;
         const bool italic = math->m_fontItalic == 1;
         if (bold || italic)

@@ -11,7 +11,8 @@ class CQNXMLNode;
 
 // Stores the pair raw in the node's attribute map, then parses the attributes that the node's
 // element code knows into its fields. Unknown names and values change nothing; a length or
-// number that cannot be read gives 0, a colour that cannot be read black.
+// number that cannot be read gives 0, a colour that cannot be read black, except a MathML
+// mathsize, which keeps the size and is written back as the text it was.
 void SetAttribute(CQNXMLNode* node, const CStringW& name, const CStringW& value);
 
 // Writes the fields of a MathML element object as attributes of its DOM element, in the

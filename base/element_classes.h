@@ -339,6 +339,11 @@ class CMathMLNode : public CQNXMLNode,
                     public CKasenRenbanProperties {
 public:
     explicit CMathMLNode(int code) : CQNXMLNode(code) {}
+
+    // A mathsize text that is no length this system reads ("1.2em"), with the size the element
+    // had when it was read: it is written back unchanged while the size stays as it was.
+    CStringW m_unreadableSizeText;
+    int32_t m_sizeBesideUnreadableText = 0;
 };
 
 // Face "Times New Roman" at 10.5 pt.

@@ -86,8 +86,9 @@ void HmmToPoints(int units, int& points, int& half)
     half = static_cast<int>(units < 0 ? -halfDigit : halfDigit);
 }
 
-int ParseLength(const CStringW& text)
+bool TryParseLength(const CStringW& text, int& result)
 {
+    result = 0;
     const std::u16string_view units = text.View();
     const int mm = text.Find(u"mm");
     const int point = text.Find(u'.');
@@ -96,31 +97,48 @@ int ParseLength(const CStringW& text)
     int fractionRead = 0;
     if (mm > 0) {
         if (point > 0) {
-            if (WideScan(units, u"%d.%dmm", {&whole, &fractionRead}) < 2)
-                return Saturate(int64_t{whole} * 100);
+            const int read = WideScan(units, u"%d.%dmm", {&whole, &fractionRead});
+            if (read < 2) {
+                result = Saturate(int64_t{whole} * 100);
+                return read > 0;
+            }
             // The digits after the point are a decimal fraction of a millimetre, signed like the number.
             const Fraction f = FractionAfterPoint(units, point);
             const int hundredths = MulDiv(f.value, 100, f.scale);
             const int64_t magnitude = int64_t{Magnitude(whole)} * 100 + hundredths;
-            return Saturate(negative ? -magnitude : magnitude);
+            result = Saturate(negative ? -magnitude : magnitude);
+            return true;
         }
-        WideScan(units, u"%dmm", {&whole});
-        return Saturate(int64_t{whole} * 100);
+        const int read = WideScan(units, u"%dmm", {&whole});
+        result = Saturate(int64_t{whole} * 100);
+        return read > 0;
     }
     if (text.Find(u"pt") > 0) {
         if (point > 0) {
-            if (WideScan(units, u"%d.%dpt", {&whole, &fractionRead}) < 2)
-                return Saturate(WholePointsToHmm(whole));
+            const int read = WideScan(units, u"%d.%dpt", {&whole, &fractionRead});
+            if (read < 2) {
+                result = Saturate(WholePointsToHmm(whole));
+                return read > 0;
+            }
             // Tenths of a point as the single-digit case gives them, finer digits in proportion.
             const Fraction f = FractionAfterPoint(units, point);
             const int fraction = MulDiv(f.value, kHmmPerInch / 10, kPointsPerInch * (f.scale / 10));
             const int64_t magnitude = WholePointsToHmm(Magnitude(whole)) + fraction;
-            return Saturate(negative ? -magnitude : magnitude);
+            result = Saturate(negative ? -magnitude : magnitude);
+            return true;
         }
-        WideScan(units, u"%dpt", {&whole});
-        return Saturate(WholePointsToHmm(whole));
+        const int read = WideScan(units, u"%dpt", {&whole});
+        result = Saturate(WholePointsToHmm(whole));
+        return read > 0;
     }
-    return 0;
+    return false;
+}
+
+int ParseLength(const CStringW& text)
+{
+    int units = 0;
+    TryParseLength(text, units);
+    return units;
 }
 
 void FormatLengthPoints(int units, CStringW& out)

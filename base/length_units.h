@@ -15,6 +15,8 @@ void HmmToPointsTenths(int units, int& points, int& tenths);
 
 // Reads "12mm", "1.5mm", "10pt", "10.5pt"; any other text gives 0.
 int ParseLength(const CStringW& text);
+// The same, false when the text is no length of that form ("1.2em", "12", "xmm").
+bool TryParseLength(const CStringW& text, int& units);
 void FormatLengthPoints(int units, CStringW& out);
 
 // Reads the number of a spin-button edit field, e.g. "1.25".

@@ -343,3 +343,17 @@ TEST(AttributeVocabulary, MathMLAttributesAreWrittenInTheirOrder)
     As<CMathMLTable>(justified).m_textAlign = 3;
     EXPECT_EQ(Written(*justified), (std::vector<std::string>{"columnalign=center"}));
 }
+
+TEST(AttributeVocabulary, UnreadableMathSizeKeepsItsText)
+{
+    for (const char16_t* text : {u"1.2em", u"large", u"12", u"mm", u"xpt"}) {
+        const auto mi = Read(0x203, {{u"mathsize", text}});
+        EXPECT_EQ(As<CMathMLToken>(mi).m_fontSize, 371) << Narrow(text);  // the size the element had
+        EXPECT_EQ(Written(*mi).at(1), "mathsize=" + Narrow(text));
+        As<CMathMLToken>(mi).m_fontSize = 353;  // a size given since is written instead
+        EXPECT_EQ(Written(*mi).at(1), "mathsize=10pt");
+    }
+    const auto zero = Read(0x203, {{u"mathsize", u"0pt"}});
+    EXPECT_EQ(As<CMathMLToken>(zero).m_fontSize, 0);
+    EXPECT_EQ(Written(*zero).at(1), "mathsize=0pt");
+}
