@@ -6,20 +6,10 @@
 
 #include "nodes/edit_box.h"
 #include "nodes/edit_node.h"
+#include "nodes/line_builder.h"
 
 #include <memory>
 #include <vector>
-
-// What line building needs of a floating frame that stands among a container's children.
-class IFloatingFrame {
-public:
-    // 1: beside the text on the left (up in vertical writing), 2: on the right (down); any other
-    // value keeps the frame where the text puts it.
-    virtual int GetFloatSide() const = 0;
-
-protected:
-    ~IFloatingFrame() = default;
-};
 
 class CEditContainer : public CEditNode, public CBlockMarginProperties, public CBlockLineRelatedProperties {
     DECLARE_SERIAL(CEditContainer)
@@ -69,22 +59,19 @@ public:
     // container owns the box.
     void SetBoxAtGrow(int index, std::unique_ptr<CEditBox> box);
 
-protected:
-    // The text alignment of a line break (0 for a node without a paragraph record).
-    static int AlignmentOf(CEditNode* lineBreak);
-    // The float side of a floating frame (0 for any other node).
-    static int FloatSideOf(CEditNode* node);
     // What a child is measured with: the widths, the height left and the parent's spacings.
     static LAYOUT_CONTEXT ChildMeasureContext(const LAYOUT_CONTEXT& parent, int available, int remaining);
     // What a child is placed with on a row: the parent's page and spacings, the row's origin,
     // ascent and axis.
     static LAYOUT_CONTEXT RowContext(const LAYOUT_CONTEXT& parent, int x, int y, int ascent, int axis);
-    // A line break as the line building sizes it: the average character width when it starts its
-    // line, else none; the metrics and height of the character before it, when there is one.
-    static void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine);
-    // Takes a child's font size, axis, ascent and the extents below them into the line's maxima
-    // and the line height.
-    static void AddToLineExtents(EDIT_LINE* line, const CEditNode* child);
+
+protected:
+    struct LINES_BUILT {
+        int indent;      // the hanging indent after the last child
+        bool sideFloat;  // a frame stands beside the text
+    };
+    // Breaks the children into lines and boxes by the settings and keeps the boxes.
+    LINES_BUILT BuildLines(const LINE_SETTINGS& settings);
 
 private:
     std::vector<std::unique_ptr<CEditBox>> m_boxes;
@@ -100,7 +87,4 @@ public:
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     CEditNode* GetFirstInner() override;
-    // No line above or below inside the editor's root.
-    virtual CEditNode* GetNodeAbove(CEditNode* node, CCaret* caret);
-    virtual CEditNode* GetNodeBelow(CEditNode* node, CCaret* caret);
 };

@@ -76,7 +76,7 @@ int CEditNode::CountLineBreaks()
     int count = 0;
     for (int i = 0; i < GetChildCount(); ++i) {
         const CEditNode* child = GetEditChild(i);
-        if (child != nullptr && child->HasKindFlags(EditKind::kLineBreak))
+        if (IsLineBreak(child))
             ++count;
     }
     return count;
@@ -86,7 +86,7 @@ CEditNode* CEditNode::PrevLineBreak()
 {
     for (CQNXMLNode* node = GetPrevSibling(); node != nullptr; node = node->GetPrevSibling()) {
         CEditNode* sibling = FromNode(node);
-        if (sibling != nullptr && sibling->HasKindFlags(EditKind::kLineBreak))
+        if (IsLineBreak(sibling))
             return sibling;
     }
     return nullptr;
@@ -96,7 +96,7 @@ CEditNode* CEditNode::NextLineBreak()
 {
     for (CQNXMLNode* node = GetNextSibling(); node != nullptr; node = node->GetNextSibling()) {
         CEditNode* sibling = FromNode(node);
-        if (sibling != nullptr && sibling->HasKindFlags(EditKind::kLineBreak))
+        if (IsLineBreak(sibling))
             return sibling;
     }
     return nullptr;

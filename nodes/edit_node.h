@@ -257,3 +257,34 @@ public:
     int32_t m_leftOverhang = 0;
     int32_t m_rightOverhang = 0;
 };
+
+// Kind tests shared by every node source; each is false for null.
+inline bool IsLineBreak(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
+}
+
+inline bool IsCharacter(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kCharacter);
+}
+
+inline bool IsFormulaNode(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kFormula);
+}
+
+inline bool IsFormulaContainer(const CEditNode* node)
+{
+    return IsFormulaNode(node) && node->HasKindFlags(EditKind::kContainer);
+}
+
+inline bool IsQuestionNumberLabel(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kQuestionNumber);
+}
+
+inline bool IsFloatingFrame(const CEditNode* node)
+{
+    return node != nullptr && node->IsKind(EditKind::kFloat);
+}

@@ -23,16 +23,6 @@
 
 namespace {
 
-bool IsLineBreak(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
-}
-
-bool IsFormulaNode(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kFormula);
-}
-
 bool IsKind(const CEditNode* node, uint32_t kind)
 {
     return node != nullptr && node->IsKind(kind);

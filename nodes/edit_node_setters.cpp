@@ -25,16 +25,6 @@ bool HasGaijiFace(const CEditNode* node)
     return FaceNameView(node->m_lf.lfFaceName).find(kGaijiFace) != std::string_view::npos;
 }
 
-bool IsFormulaNode(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kFormula);
-}
-
-bool IsFormulaContainer(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kFormula) && node->HasKindFlags(EditKind::kContainer);
-}
-
 void ApplyFormulaSize(CEditNode* node, CUndoGroup* group)
 {
     if (auto* formula = dynamic_cast<IFormulaContainer*>(node))

@@ -25,53 +25,6 @@ constexpr int kLabelOffset = 1000;
 // 8 pt in 1/100 mm.
 constexpr int kLabelHeight = 282;
 
-bool IsLineBreak(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
-}
-
-bool IsCharacter(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kCharacter);
-}
-
-bool IsQuestionNumberLabel(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kQuestionNumber);
-}
-
-bool IsFloatingFrame(const CEditNode* node)
-{
-    return node != nullptr && node->IsKind(EditKind::kFloat);
-}
-
-bool IsSpaceUnit(char16_t unit)
-{
-    return unit == u' ' || unit == u'\u3000';
-}
-
-// A character node holding one space.
-bool IsSpaceNode(const CEditNode* node)
-{
-    return IsCharacter(node) && !IsLineBreak(node) && node->GetText().GetLength() == 1 &&
-           IsSpaceUnit(node->GetText().GetAt(0));
-}
-
-// A node of one ASCII character other than the space: a piece of a word that is carried whole.
-bool IsAsciiWordNode(const CEditNode* node)
-{
-    if (node == nullptr || node->GetText().GetLength() != 1)
-        return false;
-    const char16_t unit = node->GetText().GetAt(0);
-    return unit > u' ' && unit < 0x7F;
-}
-
-// A character whose text may not start a line: it stays at the end of the line it overflows.
-bool IsLineStartForbiddenNode(const CEditNode* node)
-{
-    return IsCharacter(node) && !IsLineBreak(node) && IsAllLineStartForbidden(node->GetText());
-}
-
 // The underline a node is numbered by: a kanbun cell's before side, any other node's underline.
 void RunDecoration(const CEditNode* node, int* style, int* width)
 {
@@ -278,285 +231,219 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     const int available = m_areaWidth > 0 ? m_areaWidth : context->availableWidth;
     m_width = available;
     const int pageHeight = context->pageHeight;
-    int remaining = pageHeight - context->originY;
-    const int lineSpacing = context->lineSpacing;
-    const int childCount = GetChildCount();
+    const int remaining = pageHeight - context->originY;
+    MeasureChildren(dc, map, *context, available, remaining);
 
+    // The hanging indent: a question text computes its own, the question's other parts hang
+    // under the one it computed.
+    if (m_partKind == PART_QUESTION)
+        m_savedIndent = 0;
+    LINE_SETTINGS settings;
+    settings.available = available;
+    settings.lineSpacing = context->lineSpacing;
+    settings.spillToFurtherBoxes = true;
+    settings.remainingHeight = remaining;
+    settings.pageHeight = pageHeight;
+    settings.keepLineStartForbidden = true;
+    settings.carryAsciiWords = true;
+    settings.hangingIndent = true;
+    settings.indent = m_partKind == PART_QUESTION ? 0 : m_savedIndent;
+    settings.firstLineUnindented = m_partKind == PART_QUESTION;
+    settings.emptyLineTakesPrecedingHeight = false;
+    settings.paragraphRecords = true;
+    m_marginLeft = BuildLines(settings).indent;
+
+    const CEditBox* first = GetBox(0);
+    m_height = first != nullptr ? first->m_height : 0;
+    if (m_partKind == PART_QUESTION)
+        ShareIndent();
+    m_dirty = 0;
+}
+
+void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available,
+                                    int remaining)
+{
     // The question-number labels show in question texts and, unless the paper interleaves its
     // parts, in the other parts too; run boundaries; then each child is measured, consecutive
     // characters of one run style sharing one font.
     const auto* root = dynamic_cast<CEditPrint*>(GetEditParent());
-    {
-        CFont runFont;
-        const CEditNode* fontOwner = nullptr;
-        CEditNode* previous = nullptr;
-        for (int i = 0; i < childCount; ++i) {
-            CEditNode* child = GetEditChild(i);
-            if (child == nullptr)
-                continue;
-            if (IsQuestionNumberLabel(child))
-                child->m_hidden = m_partKind != PART_QUESTION && root != nullptr && root->m_partLayoutMode == 0 ? 2 : 0;
-
-            child->m_runBits = 0;
-            const bool numbered = child->m_renbanType != 0;
-            const bool previousNumbered = previous != nullptr && previous->m_renbanType != 0;
-            if (!numbered && previousNumbered) {
-                previous->m_runBits |= kRunEnd;
-            } else if (numbered && !previousNumbered) {
-                child->m_runBits |= kRunStart;
-            } else if (numbered && previousNumbered &&
-                       (child->m_renbanType != previous->m_renbanType || !SameRunDecoration(child, previous))) {
-                previous->m_runBits |= kRunEnd;
-                child->m_runBits |= kRunStart;
-            }
-
-            LAYOUT_CONTEXT childContext = ChildMeasureContext(*context, available, remaining);
-            if (auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr) {
-                if (fontOwner == nullptr || !character->SameRunStyle(fontOwner)) {
-                    runFont.DeleteObject();
-                    fontOwner = character->CreateFont(&runFont) ? character : nullptr;
-                }
-                if (fontOwner != nullptr)
-                    childContext.font = runFont;
-            }
-            child->Measure(dc, map, &childContext);
-            previous = child;
-        }
-    }
-
-    // The hanging indent: a question text computes its own, the question's other parts hang
-    // under the one it computed.
-    m_marginLeft = 0;
-    if (m_partKind == PART_QUESTION)
-        m_savedIndent = 0;
-    else
-        m_marginLeft = m_savedIndent;
-
-    int boxIndex = 0;
-    auto box = std::make_unique<CEditBox>();
-    box->m_width = available;
-    int y = 0;
-    int floatWidth = 0;
-    int floatBottom = 0;
-    int lineIndex = 0;
-    int position = 0;
-    bool firstLine = true;
-    EDIT_LINE line;
-    CEditNode* previous = nullptr;  // the previous child of the same line
-
-    // Computes the line's record from its children, floating frames left out.
-    auto closeLine = [&] {
-        int width = 0;
-        int spaces = 0;
-        int place = 0;
-        EDIT_LINE closed = line;
-        closed.m_maxFontSize = 0;
-        closed.m_axis = 0;
-        closed.m_belowAxis = 0;
-        closed.m_ascent = 0;
-        closed.m_descent = 0;
-        closed.m_height = 0;
-        for (int j = line.m_first; j >= 0 && j <= line.m_last; ++j) {
-            CEditNode* child = GetEditChild(j);
-            if (child == nullptr || IsFloatingFrame(child))
-                continue;
-            width += child->m_width;
-            if (j != line.m_last && IsSpaceNode(child))
-                ++spaces;
-            AddToLineExtents(&closed, child);
-            child->m_lineIndex = lineIndex;
-            child->m_indexInLine = place++;
-            child->m_boxIndex = boxIndex;
-        }
-        closed.m_width = width;
-        closed.m_spaces = spaces;
-        closed.m_slack = available - width;
-        if (lineSpacing > 0)
-            closed.m_height += 2 * lineSpacing;
-        line = closed;
-    };
-
-    // Stores the closed line. A line that does not fit the rest of the page goes to the top of a
-    // further box; `next` is the child that starts the next line (-1 after the last).
-    auto storeLine = [&](int next) {
-        if (remaining < y + line.m_height) {
-            box->m_height = std::max(box->m_height, floatBottom);
-            if (box->GetLineCount() > 0) {
-                SetBoxAtGrow(boxIndex, std::move(box));
-                ++boxIndex;
-                box = std::make_unique<CEditBox>();
-                box->m_width = available;
-                for (int j = line.m_first; j >= 0 && j <= line.m_last; ++j) {
-                    if (CEditNode* child = GetEditChild(j)) {
-                        child->m_boxIndex = boxIndex;
-                        child->m_lineIndex = 0;
-                    }
-                }
-                if (CEditNode* following = GetEditChild(next))
-                    following->m_boxIndex = boxIndex;
-            }
-            y = 0;
-            lineIndex = 0;
-            floatBottom = 0;
-            remaining = pageHeight;
-        }
-        box->SetLineAtGrow(lineIndex, line);
-        y += line.m_height;
-        ++lineIndex;
-        box->m_height = std::max(y, floatBottom);
-        line = EDIT_LINE();
-        position = 0;
-        previous = nullptr;
-        firstLine = false;
-    };
-
-    for (int i = 0; i < childCount;) {
+    CFont runFont;
+    const CEditNode* fontOwner = nullptr;
+    CEditNode* previous = nullptr;
+    for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
-        if (child == nullptr) {
-            ++i;
+        if (child == nullptr)
             continue;
-        }
+        if (IsQuestionNumberLabel(child))
+            child->m_hidden = m_partKind != PART_QUESTION && root != nullptr && root->m_partLayoutMode == 0 ? 2 : 0;
+        MarkRunBoundary(previous, child);
 
-        // A line that holds nothing yet is never closed: a child too wide for the room starts
-        // its line instead of leaving an empty line in front of it.
-        bool close = false;
-        if (IsLineBreak(previous)) {
-            close = true;
-        } else if (!IsLineBreak(child) && line.m_count > 0) {
-            const int room = available - (y < floatBottom ? floatWidth : 0);
-            const bool exempt = IsLineStartForbiddenNode(child) && !IsLineStartForbiddenNode(previous);
-            if (line.m_width + child->m_width > room && !exempt) {
-                line.m_wrapped = 1;
-                close = true;
+        LAYOUT_CONTEXT childContext = ChildMeasureContext(context, available, remaining);
+        if (auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr) {
+            if (fontOwner == nullptr || !character->SameRunStyle(fontOwner)) {
+                runFont.DeleteObject();
+                fontOwner = character->CreateFont(&runFont) ? character : nullptr;
             }
+            if (fontOwner != nullptr)
+                childContext.font = runFont;
         }
-        if (close) {
-            // An ASCII word that overflows is carried whole to the next line, unless the line
-            // holds nothing before it.
-            int carried = -1;
-            if (IsAsciiWordNode(previous) && IsAsciiWordNode(child)) {
-                for (int j = line.m_last - 1; j > line.m_first; --j) {
-                    if (!IsAsciiWordNode(GetEditChild(j))) {
-                        carried = j + 1;
-                        break;
-                    }
-                }
-            }
-            if (carried >= 0) {
-                line.m_last = carried - 1;
-                line.m_count = 0;
-                line.m_textCount = 0;
-                for (int j = line.m_first; j <= line.m_last; ++j) {
-                    const CEditNode* member = GetEditChild(j);
-                    if (member == nullptr || IsFloatingFrame(member))
-                        continue;
-                    ++line.m_count;
-                    if (!IsLineBreak(member))
-                        ++line.m_textCount;
-                }
-                line.m_movedWord = 1;
-            }
-            closeLine();
-            storeLine(carried >= 0 ? carried : i);
-            if (carried >= 0) {
-                i = carried;
-                continue;
-            }
-        }
-
-        if (IsFloatingFrame(child)) {
-            const int side = FloatSideOf(child);
-            if (side == 1 || side == 2) {
-                m_width = std::max(m_width, available);
-                floatWidth = child->m_width;
-                floatBottom = std::max(floatBottom, y + child->m_height);
-                if (remaining < floatBottom) {
-                    // The frame does not fit the rest of the page: it starts a further box.
-                    if (line.m_count > 0) {
-                        closeLine();
-                        box->SetLineAtGrow(lineIndex, line);
-                        y += line.m_height;
-                    }
-                    if (box->GetLineCount() > 0) {
-                        box->m_height = std::max(box->m_height, y);
-                        SetBoxAtGrow(boxIndex, std::move(box));
-                        ++boxIndex;
-                        box = std::make_unique<CEditBox>();
-                        box->m_width = available;
-                    }
-                    box->m_height = std::max(box->m_height, child->m_height);
-                    y = 0;
-                    lineIndex = 0;
-                    remaining = pageHeight;
-                    floatBottom = child->m_height;
-                    line = EDIT_LINE();
-                    position = 0;
-                }
-            }
-            child->m_boxIndex = boxIndex;
-            previous = child;
-            ++i;
-            continue;
-        }
-
-        if (IsLineBreak(child))
-            FitLineBreak(child, previous, position == 0);
-
-        const bool label = IsQuestionNumberLabel(child);
-        if (label)
-            m_marginLeft = child->m_width;
-        if (position == 0 && !(firstLine && m_partKind == PART_QUESTION && boxIndex == 0) && !label) {
-            line.m_indent = m_marginLeft;
-            line.m_width += m_marginLeft;
-        }
-        if (line.m_first < 0)
-            line.m_first = i;
-        line.m_last = i;
-        ++line.m_count;
-        if (!IsLineBreak(child))
-            ++line.m_textCount;
-        line.m_width += child->m_width;
-        AddToLineExtents(&line, child);
-        child->m_boxIndex = boxIndex;
-        child->m_lineIndex = lineIndex;
-        child->m_indexInLine = position++;
-        if (IsSpaceNode(child))
-            ++line.m_spaces;
+        child->Measure(dc, map, &childContext);
         previous = child;
-        ++i;
     }
+}
 
-    if (line.m_count > 0) {
-        closeLine();
-        storeLine(-1);
-    } else if (childCount > 0) {
-        line.m_slack = available - line.m_width;
-        if (lineSpacing > 0)
-            line.m_height += 2 * lineSpacing;
-        box->SetLineAtGrow(lineIndex, line);
+void CEditSentence::MarkRunBoundary(CEditNode* previous, CEditNode* child)
+{
+    child->m_runBits = 0;
+    const bool numbered = child->m_renbanType != 0;
+    const bool previousNumbered = previous != nullptr && previous->m_renbanType != 0;
+    if (!numbered && previousNumbered) {
+        previous->m_runBits |= kRunEnd;
+    } else if (numbered && !previousNumbered) {
+        child->m_runBits |= kRunStart;
+    } else if (numbered && previousNumbered &&
+               (child->m_renbanType != previous->m_renbanType || !SameRunDecoration(child, previous))) {
+        previous->m_runBits |= kRunEnd;
+        child->m_runBits |= kRunStart;
     }
-    SetBoxAtGrow(boxIndex, std::move(box));
+}
 
-    const CEditBox* first = GetBox(0);
-    m_height = first != nullptr ? first->m_height : 0;
-
-    // A question text hands its indent to the question's other parts.
-    if (m_partKind == PART_QUESTION) {
-        m_savedIndent = m_marginLeft;
-        if (CEditNode* parent = GetEditParent(); parent != nullptr && parent->IsKind(EditKind::kPrint)) {
-            for (int i = 0; i < parent->GetChildCount(); ++i) {
-                auto* part = dynamic_cast<CEditSentence*>(parent->GetEditChild(i));
-                if (part != nullptr && part->IsKind(EditKind::kSentence) &&
-                    part->m_questionNumber == m_questionNumber && part->m_subQuestionNumber == m_subQuestionNumber)
-                    part->m_savedIndent = m_savedIndent;
-            }
-        }
+void CEditSentence::ShareIndent()
+{
+    m_savedIndent = m_marginLeft;
+    CEditNode* parent = GetEditParent();
+    if (parent == nullptr || !parent->IsKind(EditKind::kPrint))
+        return;
+    for (int i = 0; i < parent->GetChildCount(); ++i) {
+        auto* part = dynamic_cast<CEditSentence*>(parent->GetEditChild(i));
+        if (part != nullptr && part->IsKind(EditKind::kSentence) && part->m_questionNumber == m_questionNumber &&
+            part->m_subQuestionNumber == m_subQuestionNumber)
+            part->m_savedIndent = m_savedIndent;
     }
-    m_dirty = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Layout: alignment of the lines of one box
+
+namespace {
+
+// Places the children of one layout box of a paragraph line by line.
+class CParagraphPlacer {
+public:
+    CParagraphPlacer(CEditSentence* part, CEditBox* box, const LAYOUT_CONTEXT& context, int vertical)
+        : m_part(part), m_box(box), m_context(context), m_vertical(vertical), m_y(context.originY),
+          m_line(box->LineAt(0))
+    {
+    }
+
+    void Run()
+    {
+        for (int i = 0; i < m_part->GetChildCount() && m_line != nullptr; ++i) {
+            CEditNode* child = m_part->GetEditChild(i);
+            if (child == nullptr || child->m_boxIndex < m_context.boxIndex)
+                continue;
+            if (child->m_boxIndex > m_context.boxIndex)
+                break;
+            const bool placed = IsFloatingFrame(child) ? PlaceFrame(child) : PlaceChild(child);
+            if (!placed)
+                return;
+        }
+    }
+
+private:
+    // The start of the current line and its extras, by the alignment of the line break that
+    // ends it; false when the line has none.
+    bool StartLine(CEditNode* from)
+    {
+        CEditNode* lineBreak = m_part->FindLineBreakFrom(from);
+        if (lineBreak == nullptr)
+            return false;
+        const int beside = m_yInBox < m_floatBottom ? m_floatWidth : 0;
+        m_placement = PlaceLine(AlignmentOf(lineBreak), *m_line, m_box->m_width - beside, beside, true);
+        m_x = m_context.originX + m_placement.start;
+        m_lineStarted = true;
+        return true;
+    }
+
+    bool NextLine()
+    {
+        m_y += m_line->m_height;
+        m_yInBox += m_line->m_height;
+        m_line = m_box->LineAt(++m_lineIndex);
+        m_position = 0;
+        return m_line != nullptr;
+    }
+
+    // A frame ends the line that holds anything before it and stands at the top of the next;
+    // the measuring closed the line there as well.
+    bool PlaceFrame(CEditNode* frame)
+    {
+        if (m_position > 0 && !NextLine())
+            return false;
+        if (!StartLine(frame))
+            return false;
+        const int side = FloatSideOf(frame);
+        int frameX = m_x;
+        if (side == FLOAT_LEFT || side == FLOAT_RIGHT) {
+            frameX = side == FLOAT_LEFT ? m_context.originX + m_part->GetCurrentIndent()
+                                        : m_context.originX + m_box->m_width - frame->m_width;
+            m_floatSide = side;
+            m_floatWidth = frame->m_width;
+            m_floatBottom = std::max(m_floatBottom, m_yInBox + frame->m_height);
+        }
+        LAYOUT_CONTEXT frameContext = CEditContainer::RowContext(m_context, frameX, m_y, m_line->m_ascent, m_line->m_axis);
+        frame->Layout(&frameContext, m_vertical);
+        return StartLine(frame);
+    }
+
+    bool PlaceChild(CEditNode* child)
+    {
+        if (!m_lineStarted && !StartLine(child))
+            return false;
+        while (m_position >= m_line->m_count) {
+            if (!NextLine() || !StartLine(child))
+                return false;
+        }
+        const int lineSpacing = m_context.lineSpacing;
+        const int childX = m_x + (m_yInBox < m_floatBottom && m_floatSide != FLOAT_RIGHT ? m_floatWidth : 0);
+        const int childY = m_y + (lineSpacing > 0 ? lineSpacing : 0);
+        LAYOUT_CONTEXT childContext = CEditContainer::RowContext(m_context, childX, childY, m_line->m_ascent, m_line->m_axis);
+        child->Layout(&childContext, m_vertical);
+        child->m_page = m_context.page;
+        child->m_rcHit = RECT{childX, childY, childX + child->m_width, childY + m_line->m_height};
+        if (m_position == 0)
+            m_line->m_rcLayout = RECT{childX, m_y, childX + m_line->m_width, m_y + m_line->m_height};
+        if (IsQuestionNumberLabel(child))
+            m_part->m_marginLeft = child->m_width;
+
+        m_x += child->m_width;
+        if (!IsLineBreak(CEditNode::FromNode(child->GetNextSibling()))) {
+            if (IsSpaceNode(child))
+                m_x += m_placement.spaceExtra;
+            m_x += m_placement.gapExtra;
+        }
+        ++m_position;
+        return true;
+    }
+
+    CEditSentence* m_part;
+    CEditBox* m_box;
+    const LAYOUT_CONTEXT& m_context;
+    int m_vertical;
+    int m_y;
+    int m_yInBox = 0;
+    EDIT_LINE* m_line;
+    int m_lineIndex = 0;
+    int m_position = 0;
+    int m_x = 0;
+    bool m_lineStarted = false;
+    int m_floatBottom = 0;
+    int m_floatWidth = 0;
+    int m_floatSide = FLOAT_NONE;
+    LINE_PLACEMENT m_placement;
+};
+
+}  // namespace
 
 void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
 {
@@ -564,8 +451,7 @@ void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
         return;
     const int originX = context->originX;
     const int originY = context->originY;
-    const int boxIndex = context->boxIndex;
-    if (boxIndex == 0) {
+    if (context->boxIndex == 0) {
         LAYOUT_CONTEXT labelContext;
         labelContext.originX = originX - kLabelOffset;
         labelContext.originY = originY;
@@ -574,142 +460,12 @@ void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
         m_rcLayout = RECT{originX, originY, originX + m_width, originY + m_height};
         m_rcHit = m_rcLayout;
     }
-    CEditBox* box = GetBox(boxIndex);
+    CEditBox* box = GetBox(context->boxIndex);
     if (box == nullptr)
         return;
     box->m_rcLayout = RECT{originX, originY, originX + box->m_width, originY + box->m_height};
     box->m_rcHit = box->m_rcLayout;
-
-    const int lineSpacing = context->lineSpacing;
-    int lineIndex = 0;
-    EDIT_LINE* line = box->LineAt(0);
-    if (line == nullptr)
-        return;
-    int position = 0;
-    int x = originX;
-    int y = originY;
-    int yInBox = 0;
-    int floatBottom = 0;
-    int floatWidth = 0;
-    int floatSide = 0;
-    bool lineStarted = false;
-    bool firstInBox = true;
-    // What justification and distribution add after a space or a child.
-    int spaceExtra = 0;
-    int gapExtra = 0;
-
-    // The start of the current line and its extras, by the alignment of the line break that ends
-    // it; false when the line has none.
-    auto startLine = [&](CEditNode* from) {
-        CEditNode* lineBreak = FindLineBreakFrom(from);
-        if (lineBreak == nullptr)
-            return false;
-        const int width = line->m_width;
-        const int indent = line->m_indent;
-        const int slack = line->m_slack;
-        const int beside = yInBox < floatBottom ? floatWidth : 0;
-        const int room = box->m_width - beside;
-        spaceExtra = 0;
-        gapExtra = 0;
-        switch (AlignmentOf(lineBreak)) {
-        case 1:
-            x = originX + (indent - width + room) / 2;
-            break;
-        case 2:
-            x = originX + room - width;
-            break;
-        case 3: {
-            x = originX + indent;
-            const int extra = slack - indent - beside;
-            if (line->m_wrapped && extra > 0 && line->m_spaces > 0)
-                spaceExtra = extra / line->m_spaces;
-            break;
-        }
-        case 4: {
-            x = originX + indent;
-            const int extra = slack - indent - beside;
-            if (slack > 0 && extra > 0) {
-                if (line->m_textCount == 0)
-                    gapExtra = extra;
-                else if (line->m_textCount > 1)
-                    gapExtra = extra / (line->m_textCount - 1);
-            }
-            break;
-        }
-        default:
-            x = originX + indent;
-            break;
-        }
-        return true;
-    };
-    auto nextLine = [&] {
-        y += line->m_height;
-        yInBox += line->m_height;
-        line = box->LineAt(++lineIndex);
-        position = 0;
-        return line != nullptr;
-    };
-
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr || child->m_boxIndex < boxIndex)
-            continue;
-        if (child->m_boxIndex > boxIndex)
-            break;
-
-        if (IsFloatingFrame(child)) {
-            if (!firstInBox && !nextLine())
-                return;
-            firstInBox = false;
-            if (!startLine(child))
-                return;
-            lineStarted = true;
-            const int side = FloatSideOf(child);
-            int frameX = x;
-            if (side == 1 || side == 2) {
-                frameX = side == 1 ? originX + m_marginLeft : originX + box->m_width - child->m_width;
-                floatSide = side;
-                floatWidth = child->m_width;
-                floatBottom = std::max(floatBottom, yInBox + child->m_height);
-            }
-            LAYOUT_CONTEXT frameContext = RowContext(*context, frameX, y, line->m_ascent, line->m_axis);
-            child->Layout(&frameContext, vertical);
-            if (!startLine(child))
-                return;
-            continue;
-        }
-
-        if (!lineStarted) {
-            if (!startLine(child))
-                return;
-            lineStarted = true;
-        }
-        while (position >= line->m_count) {
-            if (!nextLine() || !startLine(child))
-                return;
-        }
-        firstInBox = false;
-
-        const int childX = x + (yInBox < floatBottom && floatSide != 2 ? floatWidth : 0);
-        const int childY = y + (lineSpacing > 0 ? lineSpacing : 0);
-        LAYOUT_CONTEXT childContext = RowContext(*context, childX, childY, line->m_ascent, line->m_axis);
-        child->Layout(&childContext, vertical);
-        child->m_page = context->page;
-        child->m_rcHit = RECT{childX, childY, childX + child->m_width, childY + line->m_height};
-        if (position == 0)
-            line->m_rcLayout = RECT{childX, y, childX + line->m_width, y + line->m_height};
-        if (IsQuestionNumberLabel(child))
-            m_marginLeft = child->m_width;
-
-        x += child->m_width;
-        const bool beforeLineBreak = IsLineBreak(CEditNode::FromNode(child->GetNextSibling()));
-        if (!beforeLineBreak) {
-            if (IsSpaceNode(child))
-                x += spaceExtra;
-            x += gapExtra;
-        }
-        ++position;
-    }
+    CParagraphPlacer(this, box, *context, vertical).Run();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -69,6 +69,13 @@ protected:
     explicit CEditSentence(EDIT_NODE_KIND kind);
 
 private:
+    // Measures every child, sharing one font among consecutive characters of one run style, and
+    // shows or hides the question-number labels.
+    void MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available, int remaining);
+    // The run-boundary bits of a child and the child before it.
+    static void MarkRunBoundary(CEditNode* previous, CEditNode* child);
+    // A question text hands its indent to the question's other parts.
+    void ShareIndent();
     // One walk of the underline numbering over the children of node; returns the next number.
     static int NumberUnderlineRunsOfType(CEditNode* node, int next, int type, int style, int width);
 };
