@@ -238,6 +238,39 @@ TEST_F(EditContainerTest, FloatingFrameStandsBesideTheLines)
     EXPECT_EQ(box.GetEditChild(2)->m_rcLayout.top, 100);
 }
 
+TEST_F(EditContainerTest, TextAfterAFloatingFrameWithinALineIsPlaced)
+{
+    class Frame : public CEditContainer, public IFloatingFrame {
+    public:
+        Frame() : CEditContainer(EditKind::Code(EditKind::kFloat)) {}
+        int GetFloatSide() const override { return FLOAT_RIGHT; }
+        void Measure(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) override
+        {
+            m_width = 300;
+            m_height = 250;
+        }
+        void Layout(LAYOUT_CONTEXT* context, int) override
+        {
+            m_rcLayout = RECT{context->originX, context->originY, context->originX + m_width,
+                              context->originY + m_height};
+        }
+    };
+    AddChars(&box, u"ab");
+    auto* frame = new Frame;
+    box.AppendChild(frame);
+    AddChars(&box, u"cd");
+    CEditCR* cr = AddCR(&box);
+    MeasureAndLayout(&box, 600);
+    // The frame ends the line "ab" and stands beside the next one, which holds the rest.
+    ASSERT_EQ(box.GetBox(0)->GetLineCount(), 2);
+    EXPECT_EQ(box.GetBox(0)->GetLine(1).m_first, 3);
+    EXPECT_TRUE(SameRect(frame->m_rcLayout, Rect(300, 100, 600, 350))) << RectText(frame->m_rcLayout);
+    EXPECT_TRUE(SameRect(box.GetEditChild(4)->m_rcLayout, Rect(50, 100, 100, 200)))
+        << RectText(box.GetEditChild(4)->m_rcLayout);
+    EXPECT_EQ(cr->m_page, 3);
+    EXPECT_EQ(box.m_height, 350);
+}
+
 TEST_F(EditContainerTest, BackgroundsAndHatchesOfCharacters)
 {
     CEditChar* red = AddChar(&box, u'a');
@@ -378,6 +411,24 @@ TEST_F(EditContainerTest, WavyLinesAreBeziersOnTheWidePathAndPolylinesOtherwise)
     ASSERT_EQ(polylines.size(), 1u);
     const std::vector<POINT> middles = {{25, y + 50}, {75, y}, {125, y + 50}};
     EXPECT_EQ(PointsText(polylines[0].points), PointsText(middles));
+}
+
+TEST_F(EditContainerTest, WavyUnderlineInVerticalWritingLiesOutsideTheCharacters)
+{
+    CEditContainer run;
+    AddChars(&run, u"ああ", 60);
+    AddCR(&run);
+    for (int i = 0; i < 2; ++i)
+        run.GetEditChild(i)->m_underlineStyle = 7;
+    MeasureAndLayout(&run, 1000);
+    // The characters' top edge is at document y 0 (device x 0) and they stand at device x below
+    // 0; the straight underline's second line goes out to device x 50, and so does the wave.
+    CDisplayMap vertical = IdentityMap(1);
+    UseWideTextOut = 1;
+    Draw(&run, &vertical);
+    const auto curves = dc.CallsOf(GdiOp::PolyBezier);
+    ASSERT_EQ(curves.size(), 1u);
+    EXPECT_EQ(PointsText(curves[0].points), "(0,0)(0,25)(50,25)(50,50)(50,75)(0,75)(0,100)");
 }
 
 TEST_F(EditContainerTest, LineThroughAndFrames)

@@ -428,3 +428,41 @@ TEST_F(SentenceTest, AChildWiderThanTheLineStandsAloneWithoutAnEmptyLineBeforeIt
         EXPECT_EQ(part.m_height, lines * 120);
     }
 }
+
+TEST_F(SentenceTest, TextAfterAFloatingFrameWithinALineIsPlaced)
+{
+    // The frame ends the line it stands in when measured and when placed: the text after it
+    // starts the next line, beside the frame. Frames in a row end only one line.
+    struct Case {
+        const char* name;
+        std::vector<int> sides;  // frames after the first two kana
+        std::vector<RECT> frames;
+    };
+    const Case cases[] = {
+        {"one left frame", {1}, {Rect(0, 100, 200, 350)}},
+        {"a right and a left frame", {2, 1}, {Rect(400, 100, 600, 350), Rect(0, 100, 200, 350)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CEditSentence part;
+        AddKana(&part, 2);
+        std::vector<TestFrame*> frames;
+        for (int side : c.sides) {
+            frames.push_back(new TestFrame(side, 200, 250));
+            part.AppendChild(frames.back());
+        }
+        AddText(&part, u"うえ");
+        CEditCR* cr = AddCR(&part);
+        Measure(&part, 600);
+        ASSERT_EQ(part.GetBox(0)->GetLineCount(), 2);
+        EXPECT_EQ(LineText(&part, 0, 0), u"あい");
+        Place(&part, 0, 0);
+        for (size_t f = 0; f < frames.size(); ++f)
+            EXPECT_TRUE(SameRect(frames[f]->m_rcLayout, c.frames[f])) << RectText(frames[f]->m_rcLayout);
+        const size_t after = 2 + frames.size();
+        EXPECT_TRUE(SameRect(part.GetEditChild(static_cast<int>(after))->m_rcLayout, Rect(200, 100, 300, 200)))
+            << RectText(part.GetEditChild(static_cast<int>(after))->m_rcLayout);
+        EXPECT_EQ(cr->m_rcLayout.left, 400);
+        EXPECT_EQ(cr->m_page, 1);
+    }
+}
