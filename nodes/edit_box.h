@@ -48,7 +48,6 @@ public:
     void SetLineAtGrow(int index, const EDIT_LINE& line);
     // Direct access for the owner's layout.
     EDIT_LINE* LineAt(int index) { return HasLine(index) ? &m_lines[static_cast<size_t>(index)] : nullptr; }
-    void RemoveAllLines() { m_lines.clear(); }
 
 private:
     std::vector<EDIT_LINE> m_lines;

@@ -328,6 +328,19 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             drawn.push_back(child);
     }
 
+    DrawBackgrounds(dc, map, drawn);
+    DrawChildren(dc, map, drawn);
+    DrawDecorationRuns(dc, map, drawn);
+    // A labelled run that continues one labelled on an earlier page is not labelled again.
+    const CEditNode* earlier = filter != nullptr && context != nullptr ? context->lastDrawn : nullptr;
+    DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->m_renbanType != 0);
+
+    if (filter != nullptr && context != nullptr && !drawn.empty())
+        context->lastDrawn = drawn.back();
+}
+
+void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
+{
     for (CEditNode* child : drawn) {
         if (!IsCharacter(child) || child->m_backgroundColor == kNoBackground)
             continue;
@@ -350,51 +363,67 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         map->DocToDeviceRect(&rect);
         dc->FillRect(&rect, GetPatternBrush(child->m_backgroundPattern - 1));
     }
+}
 
+void CEditContainer::DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
+{
     // Consecutive characters of one run style share one device font.
-    {
-        CFont runFont;
-        HFONT previousFont;
-        bool fontSelected = false;
-        const CEditNode* runStart = nullptr;
-        for (CEditNode* child : drawn) {
-            LAYOUT_CONTEXT childContext;
-            const auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr;
-            if (character == nullptr) {
-                runStart = nullptr;
-            } else if (runStart == nullptr || !child->SameRunStyle(runStart)) {
-                CFont next;
-                if (character->CreateDeviceFont(map, &next)) {
-                    const HFONT replaced = dc->SelectObject(HFONT(next));
-                    if (!fontSelected) {
-                        previousFont = replaced;
-                        fontSelected = true;
-                    }
-                    runFont.DeleteObject();
-                    runFont.Attach(next.Detach());
-                    runStart = child;
-                } else {
-                    runStart = nullptr;
+    CFont runFont;
+    HFONT previousFont;
+    bool fontSelected = false;
+    const CEditNode* runStart = nullptr;
+    for (CEditNode* child : drawn) {
+        LAYOUT_CONTEXT childContext;
+        const auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr;
+        if (character == nullptr) {
+            runStart = nullptr;
+        } else if (runStart == nullptr || !child->SameRunStyle(runStart)) {
+            CFont next;
+            if (character->CreateDeviceFont(map, &next)) {
+                const HFONT replaced = dc->SelectObject(HFONT(next));
+                if (!fontSelected) {
+                    previousFont = replaced;
+                    fontSelected = true;
                 }
+                runFont.DeleteObject();
+                runFont.Attach(next.Detach());
+                runStart = child;
+            } else {
+                runStart = nullptr;
             }
-            if (runStart != nullptr)
-                childContext.font = runFont;
-            child->Draw(dc, map, &childContext);
         }
-        if (fontSelected)
-            dc->SelectObject(previousFont);
+        if (runStart != nullptr)
+            childContext.font = runFont;
+        child->Draw(dc, map, &childContext);
     }
+    if (fontSelected)
+        dc->SelectObject(previousFont);
+}
 
-    // Runs of one decoration: consecutive characters (line breaks end a run) with the same style
-    // and width, style not 0, within one line.
-    auto drawRuns = [&](auto style, auto width, void (CEditContainer::*draw)(CDC*, CDisplayMap*, CEditNode*, CEditNode*)) {
+void CEditContainer::DrawDecorationRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
+{
+    struct RUN_DECORATION {
+        int32_t CEditNode::*style;
+        int32_t CEditNode::*width;
+        void (CEditContainer::*draw)(CDC*, CDisplayMap*, CEditNode*, CEditNode*);
+    };
+    static constexpr RUN_DECORATION kDecorations[] = {
+        {&CEditNode::m_underlineStyle, &CEditNode::m_underlineWidth, &CEditContainer::DrawRunUnderline},
+        {&CEditNode::m_lineThroughStyle, &CEditNode::m_lineThroughWidth, &CEditContainer::DrawRunLineThrough},
+        {&CEditNode::m_borderStyle, &CEditNode::m_borderWidth, &CEditContainer::DrawRunFrame},
+    };
+    // A run: consecutive characters (line breaks end it) with the same style and width, style
+    // not none, within one line.
+    for (const RUN_DECORATION& decoration : kDecorations) {
         CEditNode* first = nullptr;
         CEditNode* last = nullptr;
         for (CEditNode* child : drawn) {
-            const bool member = IsCharacter(child) && !IsLineBreak(child) && style(child) != 0;
-            if (first != nullptr && (!member || style(child) != style(first) || width(child) != width(first) ||
+            const int style = child->*decoration.style;
+            const bool member = IsCharacter(child) && !IsLineBreak(child) && style != DECORATION_NONE;
+            if (first != nullptr && (!member || style != first->*decoration.style ||
+                                     child->*decoration.width != first->*decoration.width ||
                                      child->m_indexInLine == 0)) {
-                (this->*draw)(dc, map, first, last);
+                (this->*decoration.draw)(dc, map, first, last);
                 first = nullptr;
             }
             if (member) {
@@ -404,19 +433,14 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             }
         }
         if (first != nullptr)
-            (this->*draw)(dc, map, first, last);
-    };
-    drawRuns([](const CEditNode* n) { return n->m_underlineStyle; },
-             [](const CEditNode* n) { return n->m_underlineWidth; }, &CEditContainer::DrawRunUnderline);
-    drawRuns([](const CEditNode* n) { return n->m_lineThroughStyle; },
-             [](const CEditNode* n) { return n->m_lineThroughWidth; }, &CEditContainer::DrawRunLineThrough);
-    drawRuns([](const CEditNode* n) { return n->m_borderStyle; },
-             [](const CEditNode* n) { return n->m_borderWidth; }, &CEditContainer::DrawRunFrame);
+            (this->*decoration.draw)(dc, map, first, last);
+    }
+}
 
+void CEditContainer::DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn,
+                                   bool continuesEarlier)
+{
     // Labelled runs: the same numbering type, underline style and width; they may cross lines.
-    // A run that continues one labelled on an earlier page is not labelled again.
-    const CEditNode* earlier = filter != nullptr && context != nullptr ? context->lastDrawn : nullptr;
-    const bool continuesEarlier = earlier != nullptr && earlier->m_renbanType != 0;
     CEditNode* first = nullptr;
     CEditNode* last = nullptr;
     auto flushLabel = [&] {
@@ -437,9 +461,6 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         }
     }
     flushLabel();
-
-    if (filter != nullptr && context != nullptr && !drawn.empty())
-        context->lastDrawn = drawn.back();
 }
 
 void CEditContainer::DrawRunUnderline(CDC* dc, CDisplayMap* map, CEditNode* first, CEditNode* last)

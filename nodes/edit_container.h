@@ -74,6 +74,13 @@ protected:
     LINES_BUILT BuildLines(const LINE_SETTINGS& settings);
 
 private:
+    // The drawing steps over the children that take part: backgrounds and hatches, the children
+    // with shared fonts, the decoration runs and the labelled runs.
+    static void DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
+    static void DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
+    void DrawDecorationRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
+    void DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn, bool continuesEarlier);
+
     std::vector<std::unique_ptr<CEditBox>> m_boxes;
 };
 

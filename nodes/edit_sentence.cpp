@@ -3,11 +3,11 @@
 #include "base/default_fonts.h"
 #include "base/element_classes.h"
 #include "base/gdi_cache.h"
-#include "base/number_labels.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_switches.h"
+#include "nodes/run_decorations.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -172,7 +172,12 @@ void CEditSentence::CopyStyleToElement(CQNXMLNode* element)
 
 void CEditSentence::NumberUnderlineRuns()
 {
-    static constexpr int kDecorations[][2] = {{1, 1}, {1, 3}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}};
+    static constexpr int kDecorations[][2] = {
+        {DECORATION_SOLID, DECORATION_NORMAL},      {DECORATION_SOLID, DECORATION_THICK},
+        {DECORATION_DOUBLE, DECORATION_NORMAL},     {DECORATION_DOTTED, DECORATION_NORMAL},
+        {DECORATION_DASHED, DECORATION_NORMAL},     {DECORATION_DOT_DASH, DECORATION_NORMAL},
+        {DECORATION_DOT_DOT_DASH, DECORATION_NORMAL}, {DECORATION_WAVE, DECORATION_NORMAL},
+    };
     for (int type = 1; type <= 6; ++type) {
         for (const auto& decoration : kDecorations)
             NumberUnderlineRunsOfType(this, 1, type, decoration[0], decoration[1]);

@@ -221,6 +221,21 @@ int MiddleOf(const CEditNode* node)
     return node->m_rcLayout.bottom - node->m_height / 2;
 }
 
+// The label text of a labelled run: its run number in the form of its numbering type.
+CStringW RunLabelText(const CEditNode* node)
+{
+    CStringW text;
+    switch (node->m_renbanType) {
+    case 2: FormatParenFullWidthNumber(node->m_runNumber, text); break;
+    case 3: FormatParenKatakanaLabel(node->m_runNumber, text); break;
+    case 4: FormatParenLowerLetterLabel(node->m_runNumber, text); break;
+    case 5: FormatParenUpperLetterLabel(node->m_runNumber, text); break;
+    case 6: text = node->m_renbanString; break;
+    default: FormatCircledNumber(node->m_runNumber, text); break;
+    }
+    return text;
+}
+
 }  // namespace
 
 void DrawUnderlineOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEditNode* last)
@@ -275,20 +290,6 @@ void DrawFrameOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEd
         drawRect(0);
     }
     dc->SelectObject(previousBrush);
-}
-
-CStringW RunLabelText(const CEditNode* node)
-{
-    CStringW text;
-    switch (node->m_renbanType) {
-    case 2: FormatParenFullWidthNumber(node->m_runNumber, text); break;
-    case 3: FormatParenKatakanaLabel(node->m_runNumber, text); break;
-    case 4: FormatParenLowerLetterLabel(node->m_runNumber, text); break;
-    case 5: FormatParenUpperLetterLabel(node->m_runNumber, text); break;
-    case 6: text = node->m_renbanString; break;
-    default: FormatCircledNumber(node->m_runNumber, text); break;
-    }
-    return text;
 }
 
 void DrawLabelOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first)

@@ -32,8 +32,6 @@ void DrawLineThroughOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, con
 void DrawFrameOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEditNode* last);
 // Label of a labelled run, at its first node.
 void DrawLabelOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first);
-// The label text of a labelled run: its run number in the form of its numbering type.
-CStringW RunLabelText(const CEditNode* node);
 
 // A node's own underline from its after side, along its bottom edge (a formula whose descent is
 // small takes the run underline's level).
