@@ -40,6 +40,13 @@ void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLi
     }
 }
 
+// A frame that stands beside the text, left or right.
+bool IsSideFloat(const CEditNode* node)
+{
+    const int side = FloatSideOf(node);
+    return side == FLOAT_LEFT || side == FLOAT_RIGHT;
+}
+
 // Takes a child's font size, axis, ascent and the extents below them into the line's maxima and
 // the line height.
 void AddToLineExtents(EDIT_LINE* line, const CEditNode* child)
@@ -70,12 +77,6 @@ int FloatSideOf(const CEditNode* node)
 {
     const auto* frame = dynamic_cast<const IFloatingFrame*>(node);
     return frame != nullptr ? frame->GetFloatSide() : FLOAT_NONE;
-}
-
-bool IsSideFloat(const CEditNode* node)
-{
-    const int side = FloatSideOf(node);
-    return side == FLOAT_LEFT || side == FLOAT_RIGHT;
 }
 
 CLineBuilder::CLineBuilder(const LINE_SETTINGS& settings)

@@ -39,7 +39,6 @@ protected:
 
 // The float side of a floating frame; FLOAT_NONE for any other node.
 int FloatSideOf(const CEditNode* node);
-bool IsSideFloat(const CEditNode* node);
 
 // The text alignment of a line break; ALIGN_LEFT for a node without a paragraph record.
 int AlignmentOf(const CEditNode* lineBreak);
@@ -77,6 +76,7 @@ struct LINE_SETTINGS {
     bool paragraphRecords = false;
 };
 
+// One builder serves one measuring of one container.
 class CLineBuilder {
 public:
     explicit CLineBuilder(const LINE_SETTINGS& settings);
