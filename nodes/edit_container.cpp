@@ -257,11 +257,19 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
         return;
     int lineIndex = 0;
     EDIT_LINE* line = box->LineAt(0);
-    // The start of a line, moved by the alignment of the line break that governs it.
+    int y = originY;
+    // A frame beside the text narrows the lines down to its bottom, as in the measuring.
+    int floatWidth = 0;
+    int floatBottom = 0;
+    int floatSide = FLOAT_NONE;
+    auto beside = [&] { return y - originY < floatBottom ? floatWidth : 0; };
+    // The start of a line, moved by the alignment of the line break that governs it within the
+    // room beside a frame.
     auto lineStart = [&](CEditNode* lineBreak) {
-        return originX + PlaceLine(AlignmentOf(lineBreak), *line, m_width, 0, false).start;
+        const int frame = beside();
+        return originX + PlaceLine(AlignmentOf(lineBreak), *line, m_width - frame, frame, false).start;
     };
-    auto nextLine = [&](int& y) {
+    auto nextLine = [&] {
         y += line->m_height;
         line = box->LineAt(++lineIndex);
         return line != nullptr;
@@ -269,7 +277,6 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
 
     const int lineSpacing = context->lineSpacing;
     int x = lineStart(GetFirstLineBreak());
-    int y = originY;
     int position = 0;
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
@@ -280,34 +287,40 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
         if (IsFloatingFrame(child)) {
             // A frame ends the line that holds anything before it, as the measuring did.
             if (position > 0) {
-                if (!nextLine(y))
+                if (!nextLine())
                     return;
-                x = lineStart(FindLineBreakFrom(child));
                 position = 0;
             }
             const int side = FloatSideOf(child);
             const int frameX = side == FLOAT_LEFT    ? originX
                                : side == FLOAT_RIGHT ? originX + m_width - child->m_width
-                                                     : x;
+                                                     : lineStart(FindLineBreakFrom(child));
+            if (side == FLOAT_LEFT || side == FLOAT_RIGHT) {
+                floatSide = side;
+                floatWidth = child->m_width;
+                floatBottom = std::max(floatBottom, y - originY + child->m_height);
+            }
             LAYOUT_CONTEXT frameContext = RowContext(*context, frameX, y, context->rowAscent, context->rowAxis);
             child->Layout(&frameContext, vertical);
+            x = lineStart(FindLineBreakFrom(child));
             continue;
         }
         if (position >= line->m_count) {
-            if (!nextLine(y))
+            if (!nextLine())
                 return;
             x = lineStart(FindLineBreakFrom(child));
             position = 0;
         }
+        const int childX = x + (floatSide == FLOAT_LEFT ? beside() : 0);
         LAYOUT_CONTEXT childContext =
-            RowContext(*context, x, y + (lineSpacing > 0 ? lineSpacing : 0), line->m_ascent, line->m_axis);
+            RowContext(*context, childX, y + (lineSpacing > 0 ? lineSpacing : 0), line->m_ascent, line->m_axis);
         child->Layout(&childContext, vertical);
         child->m_page = context->page;
-        child->m_rcHit = RECT{x, y, x + child->m_width, y + line->m_height};
+        child->m_rcHit = RECT{childX, y, childX + child->m_width, y + line->m_height};
         child->m_lineIndex = lineIndex;
         child->m_indexInLine = position;
         if (position == 0)
-            line->m_rcLayout = RECT{x, y, x + line->m_width, y + line->m_height};
+            line->m_rcLayout = RECT{childX, y, childX + line->m_width, y + line->m_height};
         x += child->m_width;
         ++position;
     }

@@ -238,6 +238,49 @@ TEST_F(EditContainerTest, FloatingFrameStandsBesideTheLines)
     EXPECT_EQ(box.GetEditChild(2)->m_rcLayout.top, 100);
 }
 
+TEST_F(EditContainerTest, TextBesideALeftFrameStartsRightOfIt)
+{
+    class Frame : public CEditContainer, public IFloatingFrame {
+    public:
+        Frame() : CEditContainer(EditKind::Code(EditKind::kFloat)) {}
+        int GetFloatSide() const override { return FLOAT_LEFT; }
+        void Measure(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) override
+        {
+            m_width = 200;
+            m_height = 250;
+        }
+        void Layout(LAYOUT_CONTEXT* context, int) override
+        {
+            m_rcLayout = RECT{context->originX, context->originY, context->originX + m_width,
+                              context->originY + m_height};
+        }
+    };
+    struct Case {
+        int align;
+        std::vector<int> lefts;  // of the five kana: four beside the frame, one below its bottom too
+    };
+    // The lines are measured 400 wide beside the frame; they are placed in that room.
+    const Case cases[] = {
+        {0, {200, 300, 400, 500, 200}},
+        {1, {200, 300, 400, 500, 350}},
+        {2, {200, 300, 400, 500, 500}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.align);
+        CEditContainer framed;
+        auto* frame = new Frame;
+        framed.AppendChild(frame);
+        AddChars(&framed, u"あああああ");
+        AddCR(&framed, c.align);
+        MeasureAndLayout(&framed, 600);
+        EXPECT_TRUE(SameRect(frame->m_rcLayout, Rect(0, 0, 200, 250))) << RectText(frame->m_rcLayout);
+        std::vector<int> lefts;
+        for (int i = 1; i <= 5; ++i)
+            lefts.push_back(framed.GetEditChild(i)->m_rcLayout.left);
+        EXPECT_EQ(lefts, c.lefts);
+    }
+}
+
 TEST_F(EditContainerTest, TextAfterAFloatingFrameWithinALineIsPlaced)
 {
     class Frame : public CEditContainer, public IFloatingFrame {
