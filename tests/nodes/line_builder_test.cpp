@@ -229,6 +229,12 @@ TEST(LineBuilder, LineSpacingAndSpacesAndTheFrameBottom)
     EXPECT_EQ(built.boxes[0]->m_height, kFrameHeight);
     EXPECT_EQ(built.children[0]->m_boxIndex, 0);
 
+    // A frame after the last line break still reaches down into the box; the paragraph keeps
+    // an empty last line for it.
+    const Built trailing = Build(u"あ|◧", Paragraph(600));
+    EXPECT_EQ(trailing.boxes[0]->GetLineCount(), 2);
+    EXPECT_EQ(trailing.boxes[0]->m_height, 100 + kFrameHeight);
+
     // A plain container records neither spaces nor slack.
     const Built plain = Build(u"a b c|", Plain(600));
     EXPECT_EQ(plain.boxes[0]->GetLine(0).m_spaces, 0);
