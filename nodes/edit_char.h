@@ -41,6 +41,8 @@ public:
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // Stream form: the state, the LOGFONT, font, colour and border records, then the node's form.
+    void Serialize(CArchive& ar) override;
 
     int32_t m_state = kEmpty;
 
@@ -58,6 +60,8 @@ public:
     void SetTextAlign(int align, CUndoGroup* group);
 
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // Stream form: the paragraph record, then the character's form.
+    void Serialize(CArchive& ar) override;
 
     // The paragraph record from and into an fo:block element object.
     void CopyStyleFromElement(CQNXMLNode* element);

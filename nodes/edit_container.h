@@ -25,6 +25,9 @@ public:
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // The first child that is an editing node.
     CEditNode* GetFirstInner() override;
+    // Stream form: block margins, paragraph record and the boxes' line records, then the node's
+    // form. A read container's old boxes are replaced.
+    void Serialize(CArchive& ar) override;
 
     // The first child at or after the given one with the line-break bit; null when none or when
     // the node is not a child.

@@ -165,6 +165,9 @@ public:
     virtual void SetSizeRecursive(const SIZE* size, int setSelf, CUndoGroup* group);
     virtual void ApplyDefaultFonts(CDefaultFontTable* table, CUndoGroup* group);
     virtual void ApplyDefaultSizes(CDefaultFontTable* table, CUndoGroup* group);
+    // Stream form (node archive): the layout, font, colour, border, alignment, dimension and
+    // character records, the numbering fields and the overhangs, then the element-node part.
+    void Serialize(CArchive& ar) override;
 
     // --- tree and state queries
     // False when this node or any ancestor is hidden.

@@ -101,6 +101,9 @@ void RemoveNode(CEditNode* node, int code, CEditNode* neighbour, CUndoGroup* gro
 void InsertBeforeCaret(CCaret* caret, std::unique_ptr<CEditNode> node, CUndoGroup* group)
 {
     CEditNode* before = caret->m_caretNode;
+    // A page-break block keeps its one marked line: nothing is typed into it.
+    if (before->GetEditParent()->IsKind(EditKind::kKaiPage))
+        throw CEditError("a page-break block takes no typing");
     if (before->GetEditParent()->IndexOfChild(before) < 0)
         throw CEditError("the caret node is not among its parent's children");
     CUndoAction* action = group->RecordNode(UndoCode::kInsertBefore, node.get(), before, 0, 0);

@@ -8,9 +8,15 @@
 
 #include "base/property_records.h"
 #include "nodes/edit_container.h"
+#include "nodes/mondai_info.h"
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
+
+class CEditSentence;
+class CFoFlow;
 
 class CEditPrint : public CEditContainer {
     DECLARE_SERIAL(CEditPrint)
@@ -64,6 +70,71 @@ public:
     // Draws the context's page after LayoutPage.
     void DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
 
+    // --- question parts (plain paragraphs directly under the root), found by their numbers
+    // The major question texts.
+    int CountQuestions();
+    // The sub-question texts of major question m; 0 when m has no question text.
+    int CountSubQuestions(int m);
+    // The first major part of m of the kind (0: any kind), and the first part of (m, s); null
+    // when none.
+    CEditSentence* FindPart(int m, int kind);
+    CEditSentence* FindSubPart(int m, int s, int kind);
+
+    // --- arrangement of the question parts (0 interleaved, 1 by section, 2 answers paired,
+    // 3 answer blocks; any other mode arranges as 0). Each reorders the root's children, puts
+    // new page-break blocks between sections and, with hideEmpty, hides empty answer-side parts;
+    // each stores its mode when done. ArrangeParts then marks the whole paper dirty.
+    void ArrangeParts(int mode, int hideEmpty);
+    void ArrangeInterleaved(int hideEmpty);
+    void ArrangeBySection(int hideEmpty);
+    void ArrangeAnswersPaired(int hideEmpty);
+    void ArrangeAnswerBlocks(int hideEmpty);
+
+    // --- question-number labels, depth first in document order
+    void SetAllDmonnoStyle(int style);
+    void SetAllMonnoStyle(int style);
+    // The style of the first label, -1 when there is none.
+    int GetFirstDmonnoStyle();
+    int GetFirstMonnoStyle();
+
+    // --- question-bank records
+    // Gives unclassified questions temporary numbers and rebuilds the list, one record per
+    // question text in document order. 0 when the root has no children.
+    int AssignMondaiIds();
+    // Hands the list out to the question texts in document order and to their other parts.
+    int DistributeMondaiInfo();
+    // The first question part with the record's problem and sub number and the part kind.
+    CEditSentence* FindPartByMondai(const CMondaiInfo* record, int partKind);
+    std::vector<std::unique_ptr<CMondaiInfo>> m_mondaiList;
+
+    // --- print-file bookkeeping
+    // Stores the path and its parts: drive (always empty here), directory with its trailing
+    // separator, file name without extension, extension with its dot.
+    void SetPathName(const char* path);
+    void AddExtractedFile(const char* path);
+    // Deletes the files of the list from the disk; the list stays. Files that cannot be deleted
+    // are passed over.
+    void DeleteExtractedFiles();
+    void ClearSideFiles();
+    void AddSideFile(const char* path);
+    void DeleteSideFiles();
+    // Rebuilds the part-reference tree from the root's children; 1 on success, 0 on failure.
+    int BuildPartPaths();
+    // Sets major, sub number and part kind of each child from the part-reference tree; 1 on
+    // success, 0 on failure.
+    int ReadPartIds();
+    CFoFlow* GetPartReferences() const;
+    void SetPartReferences(std::unique_ptr<CFoFlow> flow);
+
+    // Path of the paper's file (code page 932) and its parts.
+    std::string m_pathName;
+    std::string m_drive;
+    std::string m_directory;
+    std::string m_fileName;
+    std::string m_extension;
+    std::vector<std::string> m_extractedFiles;
+    std::vector<std::string> m_sideFiles;
+
     PAGE_GEOMETRY m_geometry;
     // Texts of the print file's "SearchProgID" and "SearchInfo", kept for the question-bank search.
     CStringW m_searchProgId;
@@ -95,4 +166,6 @@ private:
     std::array<PAGE_ENTRY, kMaxPages> m_pages{};
     CEditNode m_nameFieldLayer;
     std::unique_ptr<CEditNode> m_nameFieldTemplate;
+    // The part-reference tree: a CFoFlow, or null.
+    std::unique_ptr<CQNXMLNode> m_partReferences;
 };

@@ -9,6 +9,7 @@
 #include "base/property_records.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_container.h"
+#include "nodes/mondai_info.h"
 
 // The kinds of question part.
 enum PART_KIND : int32_t {
@@ -61,6 +62,8 @@ public:
     // The label drawn in the margin on screen: 問題, 解答欄, 解答 or 解説.
     CEditChar m_label;
     HAITEN_INFO m_haiten;
+    // Where the question came from in the question bank.
+    CMondaiInfo m_mondaiInfo;
     // The hanging indent that the question's text part computed, shared with its other parts.
     int32_t m_savedIndent = 0;
 

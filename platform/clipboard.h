@@ -1,0 +1,23 @@
+// The clipboard and its private formats. A format registered by name is carried as a MIME type
+// of its own ("application/x-qn-" and the name), so that the programs of the suite find each
+// other's data and no other program mistakes it for its own.
+#pragma once
+
+#include "platform/win_types.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+// The id of the format registered under name (the same id for the same name, from 0xC000 up);
+// 0 for an empty name.
+UINT RegisterClipboardFormat(const char* name);
+// The MIME type a registered format travels as; empty for an id that was not registered.
+std::string ClipboardFormatMimeType(UINT format);
+
+// Replaces the clipboard's contents with bytes under the format. False when there is no
+// clipboard (no GUI application) or the format is not registered.
+bool SetClipboardData(UINT format, std::span<const BYTE> bytes);
+bool IsClipboardFormatAvailable(UINT format);
+// The bytes under the format; false, and out emptied, when the clipboard does not offer it.
+bool GetClipboardData(UINT format, std::vector<BYTE>& out);
