@@ -507,8 +507,11 @@ void CEditContainer::Serialize(CArchive& ar)
         for (const auto& box : m_boxes) {
             const int count = box != nullptr ? box->GetLineCount() : 0;
             ar.WriteCount(static_cast<DWORD>(count));
-            for (int i = 0; i < count; ++i)
-                WriteImageBlock(ar, EditLineToImage(box->GetLine(i)));
+            // Lines go as raw images, without a block length.
+            for (int i = 0; i < count; ++i) {
+                const EditLineImage image = EditLineToImage(box->GetLine(i));
+                ar.Write(image.data(), image.size());
+            }
         }
         CEditNode::Serialize(ar);
         return;
@@ -524,10 +527,11 @@ void CEditContainer::Serialize(CArchive& ar)
     boxes.reserve(static_cast<size_t>(boxCount));
     for (int32_t b = 0; b < boxCount; ++b) {
         const DWORD lineCount = ar.ReadCount();
-        ar.CheckAvailable(uint64_t(lineCount) * (kEditLineImageSize + 4));
+        ar.CheckAvailable(uint64_t(lineCount) * kEditLineImageSize);
         auto box = std::make_unique<CEditBox>();
         for (DWORD i = 0; i < lineCount; ++i) {
-            const EditLineImage image = ReadImageBlock<kEditLineImageSize>(ar);
+            EditLineImage image{};
+            ar.ReadExact(image.data(), image.size());
             EDIT_LINE record;
             if (!EditLineFromImage(image, record))
                 ar.ThrowException(CArchiveException::genericException);
