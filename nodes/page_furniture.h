@@ -12,11 +12,16 @@ inline constexpr const char16_t kPageBreakText[] = u"----- 改ページ -----";
 inline constexpr COLORREF kPageBreakColor = 0x808080;
 
 // The name field where pupils write class, number and name. Its default content is a table of
-// three cells, built by the table's own code.
+// one row of three cells followed by two line breaks: a title cell, a class / number / name
+// cell and a score cell out of 100, spaced with U+3000 so that pupils have room to write.
 class CEditKimeiran : public CEditSentence {
     DECLARE_SERIAL(CEditKimeiran)
 public:
     CEditKimeiran();
+
+    // Puts the default content of the table's cell in the given column (0 to 2) in front of the
+    // cell's own content, spaced for the current writing direction. Another column: nothing.
+    static void FillDefaultCell(CEditNode* cell, int column);
 };
 
 // A free text box between the questions.

@@ -180,3 +180,32 @@ TEST(PageFurniture, TypingIntoAPageBreakIsRefused)
     EXPECT_EQ(pageBreak->GetChildCount(), 1);
     EXPECT_EQ(group.GetCount(), 0);
 }
+
+TEST(PageFurniture, DefaultNameFieldCellsInBothDirections)
+{
+    SwitchGuard guard;
+    // Each cell's text with line breaks as "/" and U+3000 as "_", in front of its own content.
+    auto cellText = [](int column) {
+        CEditContainer cell(EditKind::Code(EditKind::kCell));
+        cell.AppendChild(new CEditCR());
+        CEditKimeiran::FillDefaultCell(&cell, column);
+        std::u16string text;
+        for (int i = 0; i < cell.GetChildCount(); ++i) {
+            const CEditNode* node = cell.GetEditChild(i);
+            if (node->HasKindFlags(EditKind::kLineBreak))
+                text += u'/';
+            else
+                text += node->GetText().View() == u"\u3000" ? std::u16string(u"_") : std::u16string(node->GetText().View());
+        }
+        return text;
+    };
+    auto spaces = [](int n) { return std::u16string(static_cast<size_t>(n), u'_'); };
+    CurrentWritingVertical = 0;
+    EXPECT_EQ(cellText(0), u"//" + spaces(6) + u"テスト" + spaces(4) + u"/");
+    EXPECT_EQ(cellText(1), u"//" + spaces(6) + u"年" + spaces(6) + u"組" + spaces(6) + u"番（名前）" + spaces(27) + u"/");
+    EXPECT_EQ(cellText(2), u"得点" + spaces(7) + u"//" + spaces(7) + u"／１００/");
+    CurrentWritingVertical = 1;
+    EXPECT_EQ(cellText(0), u"//" + spaces(3) + u"テスト" + spaces(2) + u"/");
+    EXPECT_EQ(cellText(1), u"//" + spaces(3) + u"年" + spaces(3) + u"組" + spaces(3) + u"番（名前）" + spaces(19) + u"/");
+    EXPECT_EQ(cellText(2), u"得点" + spaces(4) + u"//" + spaces(4) + u"／１００/");
+}
