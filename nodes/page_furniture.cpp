@@ -44,30 +44,30 @@ void CEditKimeiran::FillDefaultCell(CEditNode* cell, int column)
 {
     if (cell == nullptr || column < 0 || column > 2)
         return;
-    // Each piece: a run of U+3000 (count in horizontal, in vertical writing), a text, or line breaks.
-    struct PIECE {
+    // Each item: a run of U+3000 (count in horizontal, in vertical writing), a text, or line breaks.
+    struct CELL_ITEM {
         int spaces;
         int verticalSpaces;
         const char16_t* text;
         int lineBreaks;
     };
-    static constexpr PIECE kTitle[] = {{0, 0, nullptr, 2}, {6, 3, nullptr, 0}, {0, 0, u"テスト", 0}, {4, 2, nullptr, 0}};
-    static constexpr PIECE kName[] = {{0, 0, nullptr, 2}, {6, 3, nullptr, 0}, {0, 0, u"年", 0},
+    static constexpr CELL_ITEM kTitle[] = {{0, 0, nullptr, 2}, {6, 3, nullptr, 0}, {0, 0, u"テスト", 0}, {4, 2, nullptr, 0}};
+    static constexpr CELL_ITEM kName[] = {{0, 0, nullptr, 2}, {6, 3, nullptr, 0}, {0, 0, u"年", 0},
                                       {6, 3, nullptr, 0}, {0, 0, u"組", 0},   {6, 3, nullptr, 0},
                                       {0, 0, u"番（名前）", 0}, {27, 19, nullptr, 0}};
-    static constexpr PIECE kScore[] = {{0, 0, u"得点", 0}, {7, 4, nullptr, 0}, {0, 0, nullptr, 2},
+    static constexpr CELL_ITEM kScore[] = {{0, 0, u"得点", 0}, {7, 4, nullptr, 0}, {0, 0, nullptr, 2},
                                        {7, 4, nullptr, 0}, {0, 0, u"／１００", 0}};
-    const std::span<const PIECE> pieces = column == 0 ? std::span<const PIECE>(kTitle)
-                                          : column == 1 ? std::span<const PIECE>(kName)
-                                                        : std::span<const PIECE>(kScore);
+    const std::span<const CELL_ITEM> items = column == 0 ? std::span<const CELL_ITEM>(kTitle)
+                                          : column == 1 ? std::span<const CELL_ITEM>(kName)
+                                                        : std::span<const CELL_ITEM>(kScore);
     std::vector<std::unique_ptr<CEditNode>> nodes;
-    for (const PIECE& piece : pieces) {
-        for (int i = 0; i < piece.lineBreaks; ++i)
+    for (const CELL_ITEM& item : items) {
+        for (int i = 0; i < item.lineBreaks; ++i)
             nodes.push_back(std::make_unique<CEditCR>());
-        const int spaces = CurrentWritingVertical ? piece.verticalSpaces : piece.spaces;
+        const int spaces = CurrentWritingVertical ? item.verticalSpaces : item.spaces;
         for (int i = 0; i < spaces; ++i)
             nodes.push_back(std::make_unique<CEditChar>(u'\u3000'));
-        for (const char16_t* c = piece.text; c != nullptr && *c != 0; ++c)
+        for (const char16_t* c = item.text; c != nullptr && *c != 0; ++c)
             nodes.push_back(std::make_unique<CEditChar>(*c));
     }
     for (size_t i = 0; i < nodes.size(); ++i) {
