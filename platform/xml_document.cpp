@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/safe_file.h"
+#include "platform/utf8.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -238,82 +239,9 @@ void UnregisterDocument(xmlDocPtr doc)
     Registry().erase(doc);
 }
 
-std::string ToUtf8(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
+std::string ToUtf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
-std::u16string ToUtf16(std::string_view utf8)
-{
-    std::u16string out;
-    out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const auto b0 = static_cast<unsigned char>(utf8[i]);
-        char32_t c = 0xFFFD;
-        size_t length = 1;
-        if (b0 < 0x80) {
-            c = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            length = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            length = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            length = 4;
-        }
-        if (length > 1) {
-            if (i + length > utf8.size()) {
-                length = 1;
-            } else {
-                c = b0 & (0x7F >> length);
-                for (size_t k = 1; k < length; ++k) {
-                    const auto b = static_cast<unsigned char>(utf8[i + k]);
-                    if ((b & 0xC0) != 0x80) {
-                        c = 0xFFFD;
-                        length = 1;
-                        break;
-                    }
-                    c = (c << 6) | (b & 0x3F);
-                }
-            }
-        }
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(c > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(c));
-        }
-        i += length;
-    }
-    return out;
-}
+std::u16string ToUtf16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
 std::u16string ToUtf16(const xmlChar* text)
 {
