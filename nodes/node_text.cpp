@@ -1,6 +1,6 @@
 #include "nodes/node_text.h"
 
-#include "base/platform_utilities.h"
+#include "base/system_checks.h"
 #include "nodes/edit_switches.h"
 #include "platform/codepage.h"
 

@@ -1,14 +1,10 @@
-#include "base/platform_utilities.h"
+#include "base/dib_helpers.h"
 
-#include "platform/codepage.h"
 #include "platform/gdi_recording.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -36,30 +32,6 @@ HGLOBAL MakeDib(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed =
     GlobalUnlock(block);
     return block;
 }
-
-class FakeInputContext : public CInputContext {
-public:
-    bool IsOpen() const override { return open; }
-    void SetOpen(bool value) override
-    {
-        open = value;
-        ++changes;
-    }
-    bool SetCompositionPoint(POINT p) override
-    {
-        point = p;
-        return true;
-    }
-    bool SetCompositionFont(const LOGFONTA& f) override
-    {
-        font = f;
-        return true;
-    }
-    bool open = false;
-    int changes = 0;
-    POINT point{};
-    LOGFONTA font{};
-};
 
 } // namespace
 
@@ -166,104 +138,4 @@ TEST(GlobalBlocks, CopyHasTheSameSizeAndBytes)
     EXPECT_EQ(GlobalLock(block), nullptr);
     EXPECT_EQ(CopyGlobalHandle(block), nullptr);
     EXPECT_EQ(GlobalFree(block), block);
-}
-
-TEST(Gaiji, LooksUpCodesAndTheCharacterToDraw)
-{
-    WORD code = 0;
-    EXPECT_TRUE(FindGaijiCode(0x624C, &code));
-    EXPECT_EQ(code, 0x9A70);  // the first of its two pairs
-    EXPECT_TRUE(FindGaijiCode(0x9F55, &code));
-    EXPECT_EQ(code, 0xE341);
-    EXPECT_FALSE(FindGaijiCode(u'A', &code));
-
-    char16_t out = u'x';
-    EXPECT_TRUE(MapToGaijiChar(0x2236, &out));
-    EXPECT_EQ(out, char16_t(0xFF1A));  // the code page's character at 0x8146
-    EXPECT_TRUE(MapToGaijiChar(0x2113, &out));
-    EXPECT_EQ(out, Cp932ToWide("\x87\x6D")[0]);
-    out = u'x';
-    EXPECT_FALSE(MapToGaijiChar(0x3042, &out));
-    EXPECT_EQ(out, u'x');
-    EXPECT_EQ(GAIJI_MAP.front().unicode, 0x2236);
-    EXPECT_EQ(GAIJI_MAP.back().code, 0xE341);
-}
-
-TEST(SystemVersion, SupportedSystemsAndTheRecordOfThisOne)
-{
-    struct Case { DWORD platform, major, minor; int supported; };
-    const Case cases[] = {{2, 5, 1, 1}, {2, 5, 0, 1}, {2, 4, 0, 1}, {2, 6, 0, 0}, {2, 10, 0, 0}, {1, 4, 90, 1}, {0, 3, 1, 0}};
-    for (const Case& c : cases) {
-        OSVERSIONINFOA info{};
-        info.dwPlatformId = c.platform;
-        info.dwMajorVersion = c.major;
-        info.dwMinorVersion = c.minor;
-        EXPECT_EQ(IsSupportedVersion(info), c.supported) << c.platform << " " << c.major;
-    }
-    EXPECT_EQ(IsSupportedWindowsVersion(), 1);
-    EXPECT_EQ(OsVersionInfo.dwOSVersionInfoSize, 148u);
-    EXPECT_EQ(OsVersionInfo.dwPlatformId, VER_PLATFORM_WIN32_NT);
-    EXPECT_EQ(OsVersionInfo.dwMajorVersion, 5u);
-    EXPECT_EQ(OsVersionInfo.dwMinorVersion, 1u);
-}
-
-TEST(SystemMessage, GivesTheCallerTheSystemText)
-{
-    std::string text;
-    EXPECT_TRUE(FormatSystemMessage(ERROR_FILE_NOT_FOUND, &text));
-    EXPECT_EQ(Cp932ToWide(text), u"指定されたファイルが見つかりません。");
-    std::string kept = "kept";
-    EXPECT_FALSE(FormatSystemMessage(0xDEADBEEF, &kept));
-    EXPECT_EQ(kept, "kept");
-}
-
-TEST(FileSearch, PatternsTellFilesFromDirectories)
-{
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("qn-find-" + std::to_string(::getpid()));
-    fs::create_directories(root / "sub.dir");
-    std::ofstream(root / "a.txt") << "x";
-    std::ofstream(root / "b[1].txt") << "x";
-    const std::string base = root.string() + "/";
-    EXPECT_TRUE(FileExists((base + "*.txt").c_str()));
-    EXPECT_FALSE(DirectoryExists((base + "*.txt").c_str()));
-    EXPECT_TRUE(DirectoryExists((base + "sub.*").c_str()));
-    EXPECT_FALSE(FileExists((base + "sub.*").c_str()));
-    EXPECT_TRUE(FileExists((base + "b[1].txt").c_str()));  // brackets are no wildcards
-    EXPECT_TRUE(FileExists((base + "?.txt").c_str()));
-    EXPECT_FALSE(FileExists((base + "none*").c_str()));
-    EXPECT_FALSE(DirectoryExists((base + "none*").c_str()));
-    fs::remove_all(root);
-}
-
-TEST(InputMethod, WorksOnTheWindowsContext)
-{
-    HWND window = reinterpret_cast<HWND>(uintptr_t(0x1234));
-    EXPECT_FALSE(ImeIsOpen(window));
-    EXPECT_FALSE(ImeSetOpen(window, TRUE));
-    FakeInputContext context;
-    ImmAssociateContext(window, &context);
-    EXPECT_TRUE(ImeSetOpen(window, TRUE));
-    EXPECT_TRUE(ImeSetOpen(window, TRUE));
-    EXPECT_TRUE(ImeIsOpen(window));
-    EXPECT_EQ(context.changes, 1);  // changed only when it differed
-    const POINT p{12, 34};
-    EXPECT_TRUE(ImeSetCompositionPos(window, &p));
-    EXPECT_EQ(context.point.y, 34);
-    LOGFONTA font{};
-    font.lfHeight = -20;
-    EXPECT_TRUE(ImeSetCompositionFont(window, &font));
-    EXPECT_EQ(context.font.lfHeight, -20);
-    EXPECT_EQ(ImeGetProperty(window, 4), 0u);
-    ImmAssociateContext(window, nullptr);
-    EXPECT_FALSE(ImeIsOpen(window));
-}
-
-TEST(SwapInts, ExchangesAndReturnsTheFirst)
-{
-    int a = 1;
-    int b = 2;
-    EXPECT_EQ(SwapInts(&a, &b), &a);
-    EXPECT_EQ(a, 2);
-    EXPECT_EQ(b, 1);
 }
