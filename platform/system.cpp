@@ -3,7 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 
-#include <glob.h>
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -33,6 +33,34 @@ constexpr MessageText kMessages[] = {
     {ERROR_NO_UNICODE_TRANSLATION, u"ターゲットのマルチバイト コード ページにユニコード文字のマッピングが存在しません。"},
     {ERROR_CLIPBOARD_NOT_OPEN, u"スレッドはクリップボードを開いていません。"},
 };
+
+// Whether the name matches the pattern, in which * stands for any run of characters and ? for
+// one character. A star backtracks only to the last star seen, so the work stays linear in the
+// pattern times the name.
+bool MatchesWildcards(std::u16string_view name, std::u16string_view pattern)
+{
+    size_t n = 0;
+    size_t p = 0;
+    size_t starAt = std::u16string_view::npos;
+    size_t resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (starAt != std::u16string_view::npos) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
 
 } // namespace
 
@@ -66,25 +94,33 @@ std::vector<FoundFile> FindFiles(const char* pattern)
     std::vector<FoundFile> found;
     if (pattern == nullptr || *pattern == 0)
         return found;
-    // Only * and ? are wildcards, as in the Windows search; glob's other specials are escaped.
-    std::string expression;
-    for (char c : Utf16ToUtf8(Cp932ToWide(pattern))) {
-        if (c == '[' || c == ']' || c == '\\')
-            expression += '\\';
-        expression += c;
-    }
-    glob_t matches{};
-    if (glob(expression.c_str(), GLOB_NOSORT | GLOB_PERIOD, nullptr, &matches) == 0) {
-        for (size_t i = 0; i < matches.gl_pathc; ++i) {
-            struct stat st {};
-            if (stat(matches.gl_pathv[i], &st) != 0)
-                continue;
-            std::string_view path = matches.gl_pathv[i];
-            const size_t slash = path.find_last_of('/');
-            const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::string path = Utf16ToUtf8(Cp932ToWide(pattern));
+    // The folder is taken as it stands; only the last part is matched against its entries.
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (last.empty())
+        return found;
+    auto add = [&](const std::string& name) {
+        struct stat st {};
+        if (stat((folder + "/" + name).c_str(), &st) == 0)
             found.push_back(FoundFile{WideToCp932(Utf8ToUtf16(name)), S_ISDIR(st.st_mode)});
-        }
+    };
+    if (last.find_first_of("*?") == std::string::npos) {
+        add(last);
+        return found;
     }
-    globfree(&matches);
+    DIR* entries = opendir(folder.c_str());
+    if (entries == nullptr)
+        return found;
+    const std::u16string wildcards = Utf8ToUtf16(last);
+    while (const dirent* entry = readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (MatchesWildcards(Utf8ToUtf16(name), wildcards))
+            add(std::string(name));
+    }
+    closedir(entries);
     return found;
 }

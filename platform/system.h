@@ -51,5 +51,6 @@ struct FoundFile {
     bool directory = false;
 };
 // The entries matching a path whose last part may hold the wildcards * and ? (code page 932
-// text; the path is looked up as UTF-8). Empty when nothing matches.
+// text; the path is looked up as UTF-8). The folder parts are names as they stand, also when
+// they hold * or ?. Empty when nothing matches, also for a path that ends at a "/".
 std::vector<FoundFile> FindFiles(const char* pattern);
