@@ -8,473 +8,14 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <mutex>
-#include <unordered_map>
 #include <utility>
 
 namespace {
-
-// Largest bitmap the layer creates: 2^28 pixels (1 GB of pixels).
-constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
-
-struct ObjectData {
-    DWORD type = 0;
-    bool stock = false;
-    LOGPEN pen{};
-    // Brushes.
-    UINT brushStyle = BS_SOLID;
-    COLORREF brushColor = 0;
-    BYTE pattern[8] = {};
-    bool patternMonochrome = true;
-    std::vector<uint32_t> patternColours;
-    // Fonts.
-    LOGFONTA font{};
-    // Bitmaps.
-    std::shared_ptr<BitmapStorage> bitmap;
-    // Regions.
-    RECT region{};
-    // Palettes.
-    std::vector<PALETTEENTRY> palette;
-};
-
-// Stock objects have fixed ids below the first id handed out for created objects.
-constexpr uint32_t kStockBase = 0x100;
-constexpr uint32_t kDefaultBitmapId = kStockBase + 40;
-constexpr uint32_t kFirstCreatedId = 0x10000;
-
-class Registry {
-public:
-    static Registry& Instance()
-    {
-        // Never destroyed: wrappers held by static objects delete their handles at exit.
-        static Registry* registry = new Registry;
-        return *registry;
-    }
-
-    HGDIOBJ Add(std::shared_ptr<ObjectData> data)
-    {
-        std::lock_guard lock(m_mutex);
-        // After the ids wrap around, an id still held by a live object is skipped.
-        uint32_t id;
-        do {
-            id = m_next++;
-            if (m_next == 0)
-                m_next = kFirstCreatedId;
-        } while (m_objects.count(id) != 0);
-        m_objects[id] = std::move(data);
-        ++m_live;
-        return HGDIOBJ(id);
-    }
-
-    std::shared_ptr<ObjectData> Find(HGDIOBJ handle) const
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_objects.find(handle.Value());
-        return it == m_objects.end() ? nullptr : it->second;
-    }
-
-    bool Remove(HGDIOBJ handle)
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_objects.find(handle.Value());
-        if (it == m_objects.end())
-            return false;
-        if (it->second->stock)
-            return true;
-        m_objects.erase(it);
-        --m_live;
-        return true;
-    }
-
-    size_t Live() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_live;
-    }
-
-private:
-    Registry()
-    {
-        auto brush = [this](int index, UINT style, COLORREF color) {
-            auto d = std::make_shared<ObjectData>();
-            d->type = OBJ_BRUSH;
-            d->stock = true;
-            d->brushStyle = style;
-            d->brushColor = color;
-            m_objects[kStockBase + index] = d;
-        };
-        brush(WHITE_BRUSH, BS_SOLID, 0xFFFFFF);
-        brush(LTGRAY_BRUSH, BS_SOLID, 0xC0C0C0);
-        brush(GRAY_BRUSH, BS_SOLID, 0x808080);
-        brush(DKGRAY_BRUSH, BS_SOLID, 0x404040);
-        brush(BLACK_BRUSH, BS_SOLID, 0x000000);
-        brush(NULL_BRUSH, BS_NULL, 0);
-        auto pen = [this](int index, UINT style, COLORREF color) {
-            auto d = std::make_shared<ObjectData>();
-            d->type = OBJ_PEN;
-            d->stock = true;
-            d->pen = LOGPEN{style, POINT{0, 0}, color};
-            m_objects[kStockBase + index] = d;
-        };
-        pen(WHITE_PEN, PS_SOLID, 0xFFFFFF);
-        pen(BLACK_PEN, PS_SOLID, 0x000000);
-        pen(NULL_PEN, PS_NULL, 0);
-        auto font = [this](int index, std::u16string_view face, LONG height, BYTE pitchAndFamily) {
-            auto d = std::make_shared<ObjectData>();
-            d->type = OBJ_FONT;
-            d->stock = true;
-            d->font.lfHeight = height;
-            d->font.lfWeight = FW_NORMAL;
-            d->font.lfCharSet = SHIFTJIS_CHARSET;
-            d->font.lfPitchAndFamily = pitchAndFamily;
-            const std::string narrow = WideToCp932(face);
-            std::memcpy(d->font.lfFaceName, narrow.data(), std::min<size_t>(narrow.size(), LF_FACESIZE - 1));
-            m_objects[kStockBase + index] = d;
-        };
-        // The Japanese system's fonts: the system font and the default font of dialogs and bars.
-        font(SYSTEM_FONT, u"System", 16, VARIABLE_PITCH | FF_SWISS);
-        font(DEFAULT_GUI_FONT, u"ＭＳ Ｐゴシック", -12, VARIABLE_PITCH | FF_MODERN);
-        // The 1 × 1 monochrome bitmap of a fresh memory context.
-        auto bitmap = std::make_shared<ObjectData>();
-        bitmap->type = OBJ_BITMAP;
-        bitmap->stock = true;
-        bitmap->bitmap = std::make_shared<BitmapStorage>();
-        bitmap->bitmap->width = 1;
-        bitmap->bitmap->height = 1;
-        bitmap->bitmap->bitsPerPixel = 1;
-        bitmap->bitmap->pixels.assign(1, 0xFF000000);
-        m_objects[kDefaultBitmapId] = bitmap;
-    }
-
-    mutable std::mutex m_mutex;
-    std::unordered_map<uint32_t, std::shared_ptr<ObjectData>> m_objects;
-    uint32_t m_next = kFirstCreatedId;
-    size_t m_live = 0;
-};
-
-std::shared_ptr<ObjectData> FindObject(HGDIOBJ handle, DWORD type)
-{
-    if (!handle)
-        return nullptr;
-    auto data = Registry::Instance().Find(handle);
-    return data && data->type == type ? data : nullptr;
-}
-
-template <typename Handle>
-Handle AddObject(std::shared_ptr<ObjectData> data)
-{
-    return Handle(Registry::Instance().Add(std::move(data)));
-}
-
-RECT Normalized(RECT r)
-{
-    if (r.left > r.right)
-        std::swap(r.left, r.right);
-    if (r.top > r.bottom)
-        std::swap(r.top, r.bottom);
-    return r;
-}
-
-bool IsEmptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
-
-RECT Intersect(const RECT& a, const RECT& b)
-{
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-    if (IsEmptyRect(r))
-        r = RECT{0, 0, 0, 0};
-    return r;
-}
 
 ScreenDCFactory g_screenFactory = nullptr;
 
 } // namespace
 
-// ---------------------------------------------------------------------------------------------
-// Objects
-
-std::shared_ptr<BitmapStorage> GetBitmapStorage(HBITMAP bitmap)
-{
-    auto data = FindObject(bitmap, OBJ_BITMAP);
-    return data ? data->bitmap : nullptr;
-}
-
-HBITMAP GetDefaultBitmap() { return HBITMAP(kDefaultBitmapId); }
-HFONT GetDefaultFont() { return HFONT(kStockBase + SYSTEM_FONT); }
-
-HPEN CreatePen(int style, int width, COLORREF color)
-{
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_PEN;
-    style &= 0x0F;
-    if (style > PS_INSIDEFRAME)
-        style = PS_SOLID;
-    width = std::max(width, 0);
-    // Broken styles exist only for thin pens; a wider one draws solid.
-    if (width > 1 && style >= PS_DASH && style <= PS_DASHDOTDOT)
-        style = PS_SOLID;
-    d->pen = LOGPEN{static_cast<UINT>(style), POINT{width, 0}, color & 0xFFFFFF};
-    return AddObject<HPEN>(std::move(d));
-}
-
-HBRUSH CreateSolidBrush(COLORREF color)
-{
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_BRUSH;
-    d->brushStyle = BS_SOLID;
-    d->brushColor = color & 0xFFFFFF;
-    return AddObject<HBRUSH>(std::move(d));
-}
-
-HBRUSH CreatePatternBrush(HBITMAP bitmap)
-{
-    auto source = GetBitmapStorage(bitmap);
-    if (!source || source->width <= 0 || source->height <= 0)
-        return HBRUSH();
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_BRUSH;
-    d->brushStyle = BS_PATTERN;
-    d->patternMonochrome = source->bitsPerPixel == 1;
-    // The pattern is the bitmap's top-left 8 × 8 pixels, repeated when the bitmap is smaller.
-    for (int y = 0; y < 8; ++y) {
-        BYTE row = 0;
-        for (int x = 0; x < 8; ++x) {
-            const uint32_t p = source->pixels[size_t(y % source->height) * size_t(source->width) + size_t(x % source->width)];
-            if ((p & 0xFFFFFF) != 0)
-                row |= static_cast<BYTE>(0x80 >> x);
-            d->patternColours.push_back(p & 0xFFFFFF);
-        }
-        d->pattern[y] = row;
-    }
-    return AddObject<HBRUSH>(std::move(d));
-}
-
-HFONT CreateFontIndirectA(const LOGFONTA* font)
-{
-    if (!font)
-        return HFONT();
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_FONT;
-    d->font = *font;
-    d->font.lfFaceName[LF_FACESIZE - 1] = 0;
-    return AddObject<HFONT>(std::move(d));
-}
-
-HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-{
-    if (width <= 0 || height <= 0 || planes != 1 || (bitsPerPixel != 1 && bitsPerPixel != 32))
-        return HBITMAP();
-    if (int64_t(width) * height > kMaxBitmapPixels)
-        return HBITMAP();
-    auto storage = std::make_shared<BitmapStorage>();
-    storage->width = width;
-    storage->height = height;
-    storage->bitsPerPixel = static_cast<int>(bitsPerPixel);
-    storage->pixels.assign(size_t(width) * size_t(height), 0xFF000000);
-    if (bits) {
-        const auto* bytes = static_cast<const uint8_t*>(bits);
-        if (bitsPerPixel == 1) {
-            const size_t stride = size_t((width + 15) / 16) * 2;
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    const bool white = (bytes[size_t(y) * stride + size_t(x / 8)] & (0x80 >> (x % 8))) != 0;
-                    storage->pixels[size_t(y) * size_t(width) + size_t(x)] = white ? 0xFFFFFFFF : 0xFF000000;
-                }
-        } else {
-            for (size_t i = 0; i < storage->pixels.size(); ++i) {
-                uint32_t v;
-                std::memcpy(&v, bytes + i * 4, 4);
-                storage->pixels[i] = 0xFF000000 | (v & 0xFFFFFF);
-            }
-        }
-    }
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_BITMAP;
-    d->bitmap = std::move(storage);
-    return AddObject<HBITMAP>(std::move(d));
-}
-
-HBITMAP CreateCompatibleBitmap(CDC* dc, int width, int height)
-{
-    (void)dc;
-    if (width < 0 || height < 0)
-        return HBITMAP();
-    if (width == 0 || height == 0)
-        return CreateBitmap(1, 1, 1, 1, nullptr);
-    HBITMAP bitmap = CreateBitmap(width, height, 1, 32, nullptr);
-    if (auto storage = GetBitmapStorage(bitmap))
-        std::fill(storage->pixels.begin(), storage->pixels.end(), 0xFFFFFFFF);
-    return bitmap;
-}
-
-HRGN CreateRectRgn(int left, int top, int right, int bottom)
-{
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_REGION;
-    d->region = Normalized(RECT{left, top, right, bottom});
-    if (IsEmptyRect(d->region))
-        d->region = RECT{0, 0, 0, 0};
-    return AddObject<HRGN>(std::move(d));
-}
-
-HPALETTE CreatePalette(const LOGPALETTE* palette)
-{
-    if (!palette || palette->palNumEntries == 0)
-        return HPALETTE();
-    auto d = std::make_shared<ObjectData>();
-    d->type = OBJ_PAL;
-    d->palette.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
-    return AddObject<HPALETTE>(std::move(d));
-}
-
-BOOL DeleteObject(HGDIOBJ object)
-{
-    return object && Registry::Instance().Remove(object) ? TRUE : FALSE;
-}
-
-HGDIOBJ GetStockObject(int index)
-{
-    auto data = Registry::Instance().Find(HGDIOBJ(kStockBase + uint32_t(index)));
-    return index >= 0 && data ? HGDIOBJ(kStockBase + uint32_t(index)) : HGDIOBJ();
-}
-
-DWORD GetObjectType(HGDIOBJ object)
-{
-    auto data = object ? Registry::Instance().Find(object) : nullptr;
-    return data ? data->type : 0;
-}
-
-bool GetObject(HPEN pen, LOGPEN* out)
-{
-    auto d = FindObject(pen, OBJ_PEN);
-    if (!d || !out)
-        return false;
-    *out = d->pen;
-    return true;
-}
-
-bool GetObject(HBRUSH brush, LOGBRUSH* out)
-{
-    auto d = FindObject(brush, OBJ_BRUSH);
-    if (!d || !out)
-        return false;
-    *out = LOGBRUSH{d->brushStyle, d->brushColor, 0};
-    return true;
-}
-
-bool GetObject(HFONT font, LOGFONTA* out)
-{
-    auto d = FindObject(font, OBJ_FONT);
-    if (!d || !out)
-        return false;
-    *out = d->font;
-    return true;
-}
-
-bool GetObject(HBITMAP bitmap, BITMAP* out)
-{
-    auto d = FindObject(bitmap, OBJ_BITMAP);
-    if (!d || !out)
-        return false;
-    const BitmapStorage& s = *d->bitmap;
-    const LONG stride = s.bitsPerPixel == 1 ? ((s.width + 15) / 16) * 2 : s.width * 4;
-    *out = BITMAP{0, s.width, s.height, stride, 1, static_cast<WORD>(s.bitsPerPixel), nullptr};
-    return true;
-}
-
-bool GetBrushPattern(HBRUSH brush, BYTE rows[8])
-{
-    auto d = FindObject(brush, OBJ_BRUSH);
-    if (!d || d->brushStyle != BS_PATTERN)
-        return false;
-    std::memcpy(rows, d->pattern, 8);
-    return true;
-}
-
-bool GetBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>* pixels)
-{
-    auto storage = GetBitmapStorage(bitmap);
-    if (!storage || !pixels)
-        return false;
-    pixels->resize(storage->pixels.size());
-    std::transform(storage->pixels.begin(), storage->pixels.end(), pixels->begin(),
-                   [](uint32_t p) { return p & 0xFFFFFF; });
-    return true;
-}
-
-UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries)
-{
-    auto d = FindObject(palette, OBJ_PAL);
-    if (!d)
-        return 0;
-    if (!entries)
-        return static_cast<UINT>(d->palette.size());
-    UINT copied = 0;
-    for (UINT i = start; i < d->palette.size() && copied < count; ++i)
-        entries[copied++] = d->palette[i];
-    return copied;
-}
-
-bool GetRgnBox(HRGN region, RECT* box)
-{
-    auto d = FindObject(region, OBJ_REGION);
-    if (!d || !box)
-        return false;
-    *box = d->region;
-    return true;
-}
-
-size_t GdiLiveObjectCount() { return Registry::Instance().Live(); }
-
-// ---------------------------------------------------------------------------------------------
-// Wrappers
-
-CGdiObject::~CGdiObject() { DeleteObject(); }
-
-BOOL CGdiObject::DeleteObject()
-{
-    if (!m_hObject)
-        return FALSE;
-    const BOOL result = ::DeleteObject(m_hObject);
-    m_hObject = HGDIOBJ();
-    return result;
-}
-
-HGDIOBJ CGdiObject::Detach()
-{
-    const HGDIOBJ h = m_hObject;
-    m_hObject = HGDIOBJ();
-    return h;
-}
-
-BOOL CGdiObject::Attach(HGDIOBJ object)
-{
-    if (!object)
-        return FALSE;
-    DeleteObject();
-    m_hObject = object;
-    return TRUE;
-}
-
-BOOL CPen::CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
-BOOL CBrush::CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
-BOOL CBrush::CreatePatternBrush(const CBitmap* bitmap)
-{
-    return bitmap ? Attach(::CreatePatternBrush(HBITMAP(*bitmap))) : FALSE;
-}
-BOOL CFont::CreateFontIndirect(const LOGFONTA* font) { return Attach(::CreateFontIndirectA(font)); }
-BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-{
-    return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
-}
-BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height)
-{
-    return Attach(::CreateCompatibleBitmap(dc, width, height));
-}
-BOOL CRgn::CreateRectRgn(int left, int top, int right, int bottom)
-{
-    return Attach(::CreateRectRgn(left, top, right, bottom));
-}
-BOOL CPalette::CreatePalette(const LOGPALETTE* palette) { return Attach(::CreatePalette(palette)); }
 
 // ---------------------------------------------------------------------------------------------
 // Device context: state
@@ -601,9 +142,23 @@ SIZE CDC::SetViewportExt(int cx, int cy)
 
 namespace {
 
+RECT Intersect(const RECT& a, const RECT& b)
+{
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (IsEmptyRect(r))
+        r = RECT{0, 0, 0, 0};
+    return r;
+}
+
 int Saturated(int64_t v)
 {
     return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The rectangle at (x, y) of that width and height; edges beyond the int range stop at its ends.
+RECT RectOfSize(int x, int y, int width, int height)
+{
+    return RECT{x, y, Saturated(int64_t(x) + width), Saturated(int64_t(y) + height)};
 }
 
 // One coordinate from one space to the other: (v − from origin) × to extent / from extent + to
@@ -654,7 +209,7 @@ double CDC::ScaleY() const { return double(m_state.viewportExt.cy) / double(m_st
 
 HPEN CDC::SelectObject(HPEN pen)
 {
-    if (!FindObject(pen, OBJ_PEN))
+    if (::GetObjectType(pen) != OBJ_PEN)
         return HPEN();
     const HPEN previous = std::exchange(m_state.pen, pen);
     ObjectSelected(pen);
@@ -663,7 +218,7 @@ HPEN CDC::SelectObject(HPEN pen)
 
 HBRUSH CDC::SelectObject(HBRUSH brush)
 {
-    if (!FindObject(brush, OBJ_BRUSH))
+    if (::GetObjectType(brush) != OBJ_BRUSH)
         return HBRUSH();
     const HBRUSH previous = std::exchange(m_state.brush, brush);
     ObjectSelected(brush);
@@ -672,7 +227,7 @@ HBRUSH CDC::SelectObject(HBRUSH brush)
 
 HFONT CDC::SelectObject(HFONT font)
 {
-    if (!FindObject(font, OBJ_FONT))
+    if (::GetObjectType(font) != OBJ_FONT)
         return HFONT();
     const HFONT previous = std::exchange(m_state.font, font);
     ObjectSelected(font);
@@ -681,7 +236,7 @@ HFONT CDC::SelectObject(HFONT font)
 
 HBITMAP CDC::SelectObject(HBITMAP bitmap)
 {
-    if (m_kind != DeviceKind::Memory || !FindObject(bitmap, OBJ_BITMAP))
+    if (m_kind != DeviceKind::Memory || ::GetObjectType(bitmap) != OBJ_BITMAP)
         return HBITMAP();
     const HBITMAP previous = std::exchange(m_state.bitmap, bitmap);
     if (!(previous == bitmap))
@@ -704,7 +259,7 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ object)
 HPALETTE CDC::SelectPalette(HPALETTE palette, BOOL forceBackground)
 {
     (void)forceBackground;
-    if (palette && !FindObject(palette, OBJ_PAL))
+    if (palette && ::GetObjectType(palette) != OBJ_PAL)
         return HPALETTE();
     return std::exchange(m_state.palette, palette);
 }
@@ -748,11 +303,11 @@ int CDC::SelectClipRgn(HRGN region)
         m_state.hasClip = false;
         return SIMPLEREGION;
     }
-    auto d = FindObject(region, OBJ_REGION);
-    if (!d)
+    RECT box{};
+    if (!GetRgnBox(region, &box))
         return ERROR;
     m_state.hasClip = true;
-    m_state.clip = d->region;
+    m_state.clip = box;
     return IsEmptyRect(m_state.clip) ? NULLREGION : SIMPLEREGION;
 }
 
@@ -760,7 +315,7 @@ int CDC::IntersectClipRect(int left, int top, int right, int bottom)
 {
     RECT r{left, top, right, bottom};
     LPtoDP(&r);
-    r = Normalized(r);
+    r = NormalizedRect(r);
     m_state.clip = m_state.hasClip ? Intersect(m_state.clip, r) : (IsEmptyRect(r) ? RECT{0, 0, 0, 0} : r);
     m_state.hasClip = true;
     return IsEmptyRect(m_state.clip) ? NULLREGION : SIMPLEREGION;
@@ -774,28 +329,30 @@ int CDC::GetClipBox(RECT* rect) const
     RECT r = m_state.hasClip ? m_state.clip : RECT{0, 0, size.cx, size.cy};
     const bool empty = IsEmptyRect(r);
     DPtoLP(&r);
-    *rect = Normalized(r);
+    *rect = NormalizedRect(r);
     return empty ? NULLREGION : SIMPLEREGION;
 }
 
 CDC::PenInfo CDC::CurrentPenInfo() const
 {
-    auto d = FindObject(m_state.pen, OBJ_PEN);
-    if (!d)
+    LOGPEN pen{};
+    if (!GetObject(m_state.pen, &pen))
         return PenInfo{};
-    return PenInfo{static_cast<int>(d->pen.lopnStyle), d->pen.lopnWidth.x, d->pen.lopnColor};
+    return PenInfo{static_cast<int>(pen.lopnStyle), pen.lopnWidth.x, pen.lopnColor};
 }
 
 bool CDC::BrushInfoOf(HBRUSH brush, BrushInfo* info)
 {
-    auto d = FindObject(brush, OBJ_BRUSH);
-    if (!d)
+    LOGBRUSH logBrush{};
+    if (!GetObject(brush, &logBrush))
         return false;
-    info->style = d->brushStyle;
-    info->color = d->brushColor;
-    std::memcpy(info->pattern, d->pattern, 8);
-    info->monochrome = d->patternMonochrome;
-    info->colours = d->patternColours;
+    *info = BrushInfo{};
+    info->style = logBrush.lbStyle;
+    info->color = logBrush.lbColor;
+    if (info->style == BS_PATTERN) {
+        GetBrushPattern(brush, info->pattern);
+        GetBrushPatternColours(brush, &info->monochrome, &info->colours);
+    }
     return true;
 }
 
@@ -891,19 +448,18 @@ void CDC::FillSolidRect(const RECT* rect, COLORREF color)
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
 {
-    const RECT r{x, y, x + cx, y + cy};
+    const RECT r = RectOfSize(x, y, cx, cy);
     FillSolidRect(&r, color);
 }
 
 BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop)
 {
-    return DoPatBlt(RECT{x, y, x + width, y + height}, rop) ? TRUE : FALSE;
+    return DoPatBlt(RectOfSize(x, y, width, height), rop) ? TRUE : FALSE;
 }
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource, DWORD rop)
 {
-    return DoBitBlt(RECT{x, y, x + width, y + height}, source,
-                    RECT{xSource, ySource, xSource + width, ySource + height}, rop, false)
+    return DoBitBlt(RectOfSize(x, y, width, height), source, RectOfSize(xSource, ySource, width, height), rop, false)
                ? TRUE
                : FALSE;
 }
@@ -911,8 +467,8 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
 BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
                      int sourceWidth, int sourceHeight, DWORD rop)
 {
-    return DoBitBlt(RECT{x, y, x + width, y + height}, source,
-                    RECT{xSource, ySource, xSource + sourceWidth, ySource + sourceHeight}, rop, true)
+    return DoBitBlt(RectOfSize(x, y, width, height), source, RectOfSize(xSource, ySource, sourceWidth, sourceHeight),
+                    rop, true)
                ? TRUE
                : FALSE;
 }
@@ -926,29 +482,19 @@ bool CDC::DrawDibImpl(int x, int y, int width, int height, int xSource, int ySou
                       int sourceHeight, const void* bits, const BITMAPINFO* info, DWORD rop, bool stretch,
                       UINT startScan, UINT scanLines)
 {
-    if (!bits || !info || startScan != 0)
-        return false;
-    const size_t headerSize = DibHeaderAndColorTableSize(info, std::numeric_limits<size_t>::max());
-    if (headerSize == 0)
+    DibLayout layout;
+    if (!bits || !info || startScan != 0 || !ReadDibLayout(info, std::numeric_limits<size_t>::max(), &layout))
         return false;
     // The caller hands over as many rows as the header declares (at most scanLines of them).
-    DibImage image;
-    const bool core = info->bmiHeader.biSize == sizeof(BITMAPCOREHEADER);
-    const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(info);
-    const int64_t w = core ? coreHeader->bcWidth : info->bmiHeader.biWidth;
-    const int64_t h = core ? coreHeader->bcHeight : info->bmiHeader.biHeight;
-    const int bpp = core ? coreHeader->bcBitCount : info->bmiHeader.biBitCount;
-    const int64_t rows = std::min<int64_t>(std::llabs(h), scanLines);
-    const int64_t stride = ((w * bpp + 31) / 32) * 4;
-    if (w <= 0 || rows <= 0 || stride <= 0 || stride * rows > (int64_t(1) << 31))
+    const size_t rows = std::min<size_t>(size_t(layout.height), scanLines);
+    PackedDibReader reader;
+    if (!reader.Open(info, bits, layout.stride * rows))
         return false;
-    if (!DecodeDib(info, bits, size_t(stride * rows), &image.width, &image.height, &image.pixels))
-        return false;
+    const DibImage image{reader.Width(), reader.Height(), &reader};
     // Rows counted from the lower-left corner of a bottom-up DIB.
-    const bool bottomUp = h > 0;
-    const int top = bottomUp ? image.height - ySource - sourceHeight : ySource;
-    const RECT source{xSource, top, xSource + sourceWidth, top + sourceHeight};
-    return DrawDib(RECT{x, y, x + width, y + height}, image, source, rop, stretch);
+    const int64_t top = layout.topDown ? int64_t(ySource) : int64_t(image.height) - ySource - sourceHeight;
+    const RECT source{xSource, Saturated(top), Saturated(int64_t(xSource) + sourceWidth), Saturated(top + sourceHeight)};
+    return DrawDib(RectOfSize(x, y, width, height), image, source, rop, stretch);
 }
 
 int CDC::SetDIBitsToDevice(int x, int y, DWORD width, DWORD height, int xSource, int ySource,
@@ -1089,182 +635,3 @@ BOOL CDC::GetCharWidth32W(UINT first, UINT last, int* widths) const
 ScreenDCFactory SetScreenDCFactory(ScreenDCFactory factory) { return std::exchange(g_screenFactory, factory); }
 
 std::unique_ptr<CDC> CreateScreenDC() { return g_screenFactory ? g_screenFactory() : CreateQtScreenDC(); }
-
-// ---------------------------------------------------------------------------------------------
-// DIB decoding
-
-namespace {
-
-struct DibLayout {
-    int64_t width = 0;
-    int64_t height = 0;  // negative: top-down
-    int bitCount = 0;
-    DWORD compression = BI_RGB;
-    size_t headerSize = 0;
-    size_t colorCount = 0;
-    size_t colorEntrySize = 4;
-    size_t masksSize = 0;
-};
-
-bool ReadLayout(const BITMAPINFO* info, size_t available, DibLayout* layout)
-{
-    if (!info || available < 4)
-        return false;
-    DWORD size;
-    std::memcpy(&size, info, 4);
-    if (size == sizeof(BITMAPCOREHEADER)) {
-        if (available < sizeof(BITMAPCOREHEADER))
-            return false;
-        BITMAPCOREHEADER h;
-        std::memcpy(&h, info, sizeof h);
-        layout->width = h.bcWidth;
-        layout->height = h.bcHeight;
-        layout->bitCount = h.bcBitCount;
-        layout->headerSize = sizeof h;
-        layout->colorEntrySize = 3;
-        if (h.bcPlanes != 1)
-            return false;
-    } else if (size >= sizeof(BITMAPINFOHEADER) && size <= 4096) {
-        if (available < size)
-            return false;
-        BITMAPINFOHEADER h;
-        std::memcpy(&h, info, sizeof h);
-        layout->width = h.biWidth;
-        layout->height = h.biHeight;
-        layout->bitCount = h.biBitCount;
-        layout->compression = h.biCompression;
-        layout->headerSize = size;
-        layout->colorCount = h.biClrUsed;
-        if (h.biPlanes != 1)
-            return false;
-        // The three masks follow a 40-byte header and lie inside the longer ones (from 52 bytes);
-        // a header in between holds neither.
-        if (h.biCompression == BI_BITFIELDS && size == sizeof(BITMAPINFOHEADER))
-            layout->masksSize = 12;
-        else if (h.biCompression == BI_BITFIELDS && size < sizeof(BITMAPINFOHEADER) + 12)
-            return false;
-    } else {
-        return false;
-    }
-    switch (layout->bitCount) {
-    case 1: case 4: case 8:
-        if (layout->colorCount == 0 || layout->colorCount > (size_t(1) << layout->bitCount))
-            layout->colorCount = size_t(1) << layout->bitCount;
-        break;
-    case 16: case 24: case 32:
-        if (layout->colorEntrySize == 3)
-            layout->colorCount = 0;
-        if (layout->colorCount > 256)
-            return false;
-        break;
-    default:
-        return false;
-    }
-    if (layout->compression != BI_RGB && layout->compression != BI_BITFIELDS)
-        return false;
-    if (layout->compression == BI_BITFIELDS && layout->bitCount != 16 && layout->bitCount != 32)
-        return false;
-    if (layout->width <= 0 || layout->height == 0 || layout->width > 0x8000 || std::llabs(layout->height) > 0x8000)
-        return false;
-    // Decoding makes the whole picture: no larger than any bitmap the layer creates.
-    if (layout->width * std::llabs(layout->height) > kMaxBitmapPixels)
-        return false;
-    return true;
-}
-
-int MaskShift(DWORD mask)
-{
-    int shift = 0;
-    while (mask && !(mask & 1)) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-
-BYTE MaskValue(DWORD pixel, DWORD mask)
-{
-    if (!mask)
-        return 0;
-    const int shift = MaskShift(mask);
-    const DWORD bits = mask >> shift;
-    return static_cast<BYTE>(((pixel & mask) >> shift) * 255 / bits);
-}
-
-} // namespace
-
-size_t DibHeaderAndColorTableSize(const BITMAPINFO* info, size_t available)
-{
-    DibLayout layout;
-    if (!ReadLayout(info, available, &layout))
-        return 0;
-    const size_t total = layout.headerSize + layout.masksSize + layout.colorCount * layout.colorEntrySize;
-    return total <= available ? total : 0;
-}
-
-bool DecodeDib(const BITMAPINFO* info, const void* bits, size_t bitsSize, int* width, int* height,
-               std::vector<uint32_t>* pixels)
-{
-    DibLayout layout;
-    const size_t tableEnd = DibHeaderAndColorTableSize(info, std::numeric_limits<size_t>::max());
-    if (!bits || tableEnd == 0 || !ReadLayout(info, tableEnd, &layout))
-        return false;
-    const auto* base = reinterpret_cast<const uint8_t*>(info);
-    const int64_t w = layout.width;
-    const int64_t h = std::llabs(layout.height);
-    const size_t stride = size_t(((w * layout.bitCount + 31) / 32) * 4);
-    // The rows handed over may be fewer than the header declares: only those are shown.
-    const int64_t rows = std::min<int64_t>(h, int64_t(bitsSize / stride));
-    if (rows <= 0)
-        return false;
-
-    std::vector<uint32_t> table(layout.colorCount);
-    const uint8_t* entries = base + layout.headerSize + layout.masksSize;
-    for (size_t i = 0; i < layout.colorCount; ++i) {
-        const uint8_t* e = entries + i * layout.colorEntrySize;
-        table[i] = (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
-    }
-    DWORD masks[3] = {0, 0, 0};
-    if (layout.compression == BI_BITFIELDS)
-        std::memcpy(masks, base + sizeof(DWORD) * 10, sizeof masks);
-    else if (layout.bitCount == 16)
-        masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
-    else if (layout.bitCount == 32)
-        masks[0] = 0xFF0000, masks[1] = 0x00FF00, masks[2] = 0x0000FF;
-
-    *width = static_cast<int>(w);
-    *height = static_cast<int>(h);
-    pixels->assign(size_t(w) * size_t(h), 0);
-    const auto* src = static_cast<const uint8_t*>(bits);
-    auto lookup = [&](size_t index) -> uint32_t { return index < table.size() ? table[index] : 0; };
-    for (int64_t r = 0; r < rows; ++r) {
-        // Stored row r is the r-th from the bottom of a bottom-up DIB.
-        const int64_t y = layout.height > 0 ? h - 1 - r : r;
-        const uint8_t* row = src + size_t(r) * stride;
-        uint32_t* out = pixels->data() + size_t(y) * size_t(w);
-        for (int64_t x = 0; x < w; ++x) {
-            uint32_t value = 0;
-            switch (layout.bitCount) {
-            case 1: value = lookup((row[x / 8] >> (7 - x % 8)) & 1); break;
-            case 4: value = lookup((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F); break;
-            case 8: value = lookup(row[x]); break;
-            case 16: {
-                const DWORD p = DWORD(row[x * 2]) | (DWORD(row[x * 2 + 1]) << 8);
-                value = (uint32_t(MaskValue(p, masks[0])) << 16) | (uint32_t(MaskValue(p, masks[1])) << 8) |
-                        MaskValue(p, masks[2]);
-                break;
-            }
-            case 24: value = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3]; break;
-            case 32: {
-                DWORD p;
-                std::memcpy(&p, row + x * 4, 4);
-                value = (uint32_t(MaskValue(p, masks[0])) << 16) | (uint32_t(MaskValue(p, masks[1])) << 8) |
-                        MaskValue(p, masks[2]);
-                break;
-            }
-            }
-            out[x] = value;
-        }
-    }
-    return true;
-}

@@ -2,6 +2,7 @@
 
 #include "platform/gdi_internal.h"
 #include "platform/gdi_qt_text.h"
+#include "platform/packed_dib.h"
 
 #include <QBrush>
 #include <QCoreApplication>
@@ -581,27 +582,38 @@ COLORREF CQtDC::GetPixel(int x, int y) const
 bool CQtDC::DrawDib(const RECT& destination, const DibImage& dib, const RECT& source, DWORD rop, bool stretch)
 {
     QPainter::CompositionMode mode;
-    if (!CompositionOfSourceRop(rop, &mode))
+    if (dib.reader == nullptr || !CompositionOfSourceRop(rop, &mode))
         return false;
     QPainter* p = Begin(false);
     if (p == nullptr)
         return false;
-    QImage image(dib.width, dib.height, QImage::Format_RGB32);
-    if (image.isNull())
-        return false;
-    for (int y = 0; y < dib.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < dib.width; ++x)
-            line[x] = 0xFF000000 | dib.pixels[size_t(y) * size_t(dib.width) + size_t(x)];
-    }
-    if (IsRasterOp(mode) && !m_impl->Raster())
-        mode = QPainter::CompositionMode_SourceOver;
-    p->setCompositionMode(mode);
     const QRect d = DeviceRect(ToDeviceRect(*this, destination));
     QRect s = DeviceRect(source);
     if (!stretch)
         s.setSize(d.size());
-    p->drawImage(d, image, s);
+    // Only the pixels the target shows are decoded, at the target's scale when it shrinks them:
+    // a large picture in a small frame costs the frame, not the picture.
+    QRect visible = d;
+    if (m_impl->image != nullptr || m_impl->printer != nullptr)
+        visible &= QRect(0, 0, m_impl->device->width(), m_impl->device->height());
+    if (HasClip())
+        visible &= DeviceRect(ClipRect());
+    if (visible.isEmpty())
+        return true;
+    const DibAxis columns = MapDibAxis(s.left(), int64_t(s.left()) + s.width(), dib.width, d.left(),
+                                       int64_t(d.left()) + d.width(), visible.left(), int64_t(visible.left()) + visible.width());
+    const DibAxis rows = MapDibAxis(s.top(), int64_t(s.top()) + s.height(), dib.height, d.top(),
+                                    int64_t(d.top()) + d.height(), visible.top(), int64_t(visible.top()) + visible.height());
+    if (columns.sources.empty() || rows.sources.empty())
+        return true;
+    const std::vector<uint32_t> pixels = SampleDib(*dib.reader, columns.sources, rows.sources);
+    const int width = static_cast<int>(columns.sources.size());
+    const int height = static_cast<int>(rows.sources.size());
+    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), width, height, width * 4, QImage::Format_RGB32);
+    if (IsRasterOp(mode) && !m_impl->Raster())
+        mode = QPainter::CompositionMode_SourceOver;
+    p->setCompositionMode(mode);
+    p->drawImage(QRectF(QPointF(columns.targetStart, rows.targetStart), QPointF(columns.targetEnd, rows.targetEnd)), image);
     return true;
 }
 
