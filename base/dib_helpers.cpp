@@ -1,6 +1,10 @@
 #include "base/dib_helpers.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -46,6 +50,41 @@ private:
     const unsigned char* m_bytes;
     size_t m_size;
 };
+
+bool FitsInt(int64_t v) { return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max(); }
+
+// One axis of a paint: the source band [s0, s1) of picture pixels shown over [d0, d1).
+struct PaintAxis {
+    int64_t d0, d1, s0, s1;
+    int64_t Target() const { return d1 - d0; }
+    int64_t Source() const { return s1 - s0; }
+};
+
+// Narrows an axis whose numbers leave the int range to what can be seen: the source to the
+// picture's pixels [0, size) and the target to [lo, hi] (the clip box), each with the other side
+// moved in proportion. Source edges are rounded outward to whole pixels and the target follows
+// them, so that the pixels keep their places; only a pixel wider than the int range is cut to
+// [lo, hi]. False when nothing is left to paint.
+bool NarrowAxis(PaintAxis& axis, int64_t size, int64_t lo, int64_t hi)
+{
+    if (axis.Target() <= 0 || axis.Source() <= 0)
+        return false;
+    const long double scale = static_cast<long double>(axis.Target()) / static_cast<long double>(axis.Source());
+    auto toSource = [&](int64_t d) { return static_cast<long double>(axis.s0) + static_cast<long double>(d - axis.d0) / scale; };
+    auto toTarget = [&](int64_t s) { return axis.d0 + static_cast<int64_t>(std::llround(static_cast<long double>(s - axis.s0) * scale)); };
+    const int64_t s0 = std::max({axis.s0, int64_t(0), static_cast<int64_t>(std::floor(toSource(lo)))});
+    const int64_t s1 = std::min({axis.s1, size, static_cast<int64_t>(std::ceil(toSource(hi)))});
+    if (s0 >= s1)
+        return false;
+    int64_t d0 = toTarget(s0);
+    int64_t d1 = toTarget(s1);
+    if (!FitsInt(d1 - d0)) {
+        d0 = std::max(d0, lo);
+        d1 = std::min(d1, hi);
+    }
+    axis = PaintAxis{d0, d1, s0, s1};
+    return d0 < d1 && FitsInt(d1 - d0);
+}
 
 } // namespace
 
@@ -100,31 +139,41 @@ int PaintDib(HDC dc, const RECT* destination, HGLOBAL dib, const RECT* source, H
     const int bits = IsCoreHeader(header) ? reinterpret_cast<const BITMAPCOREHEADER*>(header)->bcBitCount
                                           : reinterpret_cast<const BITMAPINFOHEADER*>(header)->biBitCount;
     const uint64_t stride = ((uint64_t(width > 0 ? width : 0) * uint64_t(bits) + 31) / 32) * 4;
-    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
-    if (stride * rows > locked.Size() - pixelsOffset)
+    const int64_t rows = height < 0 ? -int64_t(height) : height;
+    if (stride * uint64_t(rows) > locked.Size() - pixelsOffset)
         return 0;
     const void* pixels = header + pixelsOffset;
+
+    PaintAxis x{destination->left, destination->right, source->left, source->right};
+    PaintAxis y{destination->top, destination->bottom, source->top, source->bottom};
+    // Both calls name the source band by its lower-left corner, counted from the bottom of a
+    // bottom-up DIB (by its top in a top-down one).
+    auto sourceY = [&] { return height > 0 ? int64_t(height) - y.s1 : y.s0; };
+    if (!FitsInt(x.Target()) || !FitsInt(x.Source()) || !FitsInt(y.Target()) || !FitsInt(y.Source()) ||
+        !FitsInt(sourceY())) {
+        RECT clip{};
+        dc->GetClipBox(&clip);
+        if (!NarrowAxis(x, width, clip.left, clip.right) || !NarrowAxis(y, rows, clip.top, clip.bottom))
+            return 0;
+    }
 
     HPALETTE previousPalette;
     if (palette)
         previousPalette = dc->SelectPalette(palette, TRUE);
     dc->SetStretchBltMode(COLORONCOLOR);
-    const int destinationWidth = destination->right - destination->left;
-    const int destinationHeight = destination->bottom - destination->top;
-    const int sourceWidth = source->right - source->left;
-    const int sourceHeight = source->bottom - source->top;
+    const auto left = static_cast<int>(x.d0);
+    const auto top = static_cast<int>(y.d0);
+    const auto destinationWidth = static_cast<int>(x.Target());
+    const auto destinationHeight = static_cast<int>(y.Target());
+    const auto sourceWidth = static_cast<int>(x.Source());
+    const auto sourceHeight = static_cast<int>(y.Source());
     int result;
-    // Both calls name the source band by its lower-left corner, counted from the bottom of a
-    // bottom-up DIB (by its top in a top-down one).
-    const int sourceY = height > 0 ? height - source->bottom : source->top;
     if (destinationWidth == sourceWidth && destinationHeight == sourceHeight)
-        result = dc->SetDIBitsToDevice(destination->left, destination->top, DWORD(destinationWidth),
-                                       DWORD(destinationHeight), source->left, sourceY, 0,
-                                       UINT(rows), pixels, info, DIB_RGB_COLORS);
+        result = dc->SetDIBitsToDevice(left, top, DWORD(destinationWidth), DWORD(destinationHeight), int(x.s0),
+                                       int(sourceY()), 0, UINT(rows), pixels, info, DIB_RGB_COLORS);
     else
-        result = dc->StretchDIBits(destination->left, destination->top, destinationWidth, destinationHeight,
-                                   source->left, sourceY, sourceWidth, sourceHeight, pixels, info,
-                                   DIB_RGB_COLORS, SRCCOPY);
+        result = dc->StretchDIBits(left, top, destinationWidth, destinationHeight, int(x.s0), int(sourceY()),
+                                   sourceWidth, sourceHeight, pixels, info, DIB_RGB_COLORS, SRCCOPY);
     if (palette)
         dc->SelectPalette(previousPalette, TRUE);
     return result;

@@ -1,10 +1,12 @@
 #include "base/dib_helpers.h"
 
+#include "platform/gdi_qt.h"
 #include "platform/gdi_recording.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -73,6 +75,53 @@ TEST(PaintDib, DrawsNothingWithoutAWholeDib)
     EXPECT_EQ(PaintDib(&dc, &r, cut, &r, HPALETTE()), 0);
     EXPECT_TRUE(dc.Drawings().empty());
     GlobalFree(cut);
+    GlobalFree(dib);
+}
+
+TEST(PaintDib, ExtremeRectanglesPaintWhatTheClipShows)
+{
+    // 2 × 1, 24 bits: a red pixel, then a blue one.
+    HGLOBAL dib = MakeDib(2, 1, 24);
+    auto* bytes = static_cast<unsigned char*>(GlobalLock(dib));
+    const unsigned char row[6] = {0, 0, 0xFF, 0xFF, 0, 0};
+    std::memcpy(bytes + 40, row, sizeof row);
+    GlobalUnlock(dib);
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr COLORREF kRed = 0x0000FF, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
+    struct Case {
+        const char* name;
+        RECT destination;
+        RECT source;
+        bool painted;
+        COLORREF left, right;  // pixels (0, 0) and (47, 39)
+    };
+    const Case cases[] = {
+        // The blue pixel starts at x = 0: the whole image is blue.
+        {"target over the whole int range", {kMin, kMin, kMax, kMax}, {0, 0, 2, 1}, true, kBlue, kBlue},
+        {"target from the far left to the middle", {kMin, 0, 24, 40}, {0, 0, 2, 1}, true, kBlue, kWhite},
+        {"source over the whole int range", {0, 0, 48, 40}, {kMin, 0, kMax, 1}, false, kWhite, kWhite},
+        {"source rows far below the int range", {0, 0, 48, 40}, {0, kMin, 2, kMin + 1}, false, kWhite, kWhite},
+        {"ordinary", {0, 0, 24, 40}, {0, 0, 1, 1}, true, kRed, kWhite},
+    };
+    for (const Case& c : cases) {
+        auto dc = CQtDC::WithImage(48, 40);
+        EXPECT_EQ(PaintDib(dc.get(), &c.destination, dib, &c.source, HPALETTE()) != 0, c.painted) << c.name;
+        EXPECT_EQ(dc->GetPixel(0, 0), c.left) << c.name;
+        EXPECT_EQ(dc->GetPixel(47, 39), c.right) << c.name;
+    }
+    // The calls a device gets stay inside the int range and cover its clip box.
+    CRecordingDC recording;
+    const RECT everything{kMin, kMin, kMax, kMax};
+    const RECT source{0, 0, 2, 1};
+    EXPECT_NE(PaintDib(&recording, &everything, dib, &source, HPALETTE()), 0);
+    ASSERT_EQ(recording.Drawings().size(), 1u);
+    const RECT drawn = recording.Drawings()[0].rect;
+    EXPECT_LE(drawn.left, 0);
+    EXPECT_GE(drawn.right, 794);
+    EXPECT_LE(drawn.top, 0);
+    EXPECT_GE(drawn.bottom, 1123);
+    EXPECT_EQ(recording.Drawings()[0].sourceRect.left, 1);
     GlobalFree(dib);
 }
 

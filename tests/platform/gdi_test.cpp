@@ -1,6 +1,8 @@
 #include "platform/gdi.h"
 #include "platform/gdi_recording.h"
 
+#include "tests/platform/dib_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -427,142 +429,6 @@ TEST(RecordingDC, FillSolidRectLeavesTheBackgroundColour)
 }
 
 // --- packed DIBs, written by hand
-
-namespace {
-
-std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed = 0,
-                                uint32_t compression = BI_RGB)
-{
-    BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = bits;
-    h.biCompression = compression;
-    h.biClrUsed = clrUsed;
-    std::vector<uint8_t> out(40);
-    std::memcpy(out.data(), &h, 40);
-    return out;
-}
-
-void Append(std::vector<uint8_t>& v, std::initializer_list<uint8_t> bytes) { v.insert(v.end(), bytes); }
-
-struct Decoded {
-    bool ok = false;
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-};
-
-Decoded Decode(const std::vector<uint8_t>& dib, size_t bitsSize = SIZE_MAX)
-{
-    Decoded d;
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
-    const size_t header = DibHeaderAndColorTableSize(info, dib.size());
-    if (header == 0)
-        return d;
-    d.ok = DecodeDib(info, dib.data() + header, std::min(bitsSize, dib.size() - header), &d.width, &d.height, &d.pixels);
-    return d;
-}
-
-} // namespace
-
-TEST(PackedDib, TwentyFourBitRowsArePaddedAndBottomUp)
-{
-    auto dib = InfoHeader(2, 2, 24);
-    // Bottom row first: blue, green; then the top row: red, white. Rows padded to 8 bytes.
-    Append(dib, {0xFF, 0, 0, 0, 0xFF, 0, 0, 0});
-    Append(dib, {0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0});
-    const Decoded d = Decode(dib);
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.width, 2);
-    EXPECT_EQ(d.height, 2);
-    EXPECT_EQ(d.pixels, (std::vector<uint32_t>{0xFF0000, 0xFFFFFF, 0x0000FF, 0x00FF00}));
-    EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(dib.data()), dib.size()), 40u);
-}
-
-TEST(PackedDib, PaletteFormsAndCoreHeaders)
-{
-    // 8 bits with two used colours; a top-down DIB.
-    auto dib = InfoHeader(3, -1, 8, 2);
-    Append(dib, {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0});
-    Append(dib, {1, 0, 1, 0});
-    Decoded d = Decode(dib);
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.pixels, (std::vector<uint32_t>{0x605040, 0x302010, 0x605040}));
-
-    // A core header: 3-byte colour entries, 1 bit per pixel.
-    std::vector<uint8_t> core = {12, 0, 0, 0, 9, 0, 1, 0, 1, 0, 1, 0};
-    Append(core, {0, 0, 0, 0xFF, 0xFF, 0xFF});
-    Append(core, {0x80, 0x80, 0, 0});  // pixels 0 and 8 white
-    d = Decode(core);
-    ASSERT_TRUE(d.ok);
-    ASSERT_EQ(d.pixels.size(), 9u);
-    EXPECT_EQ(d.pixels[0], 0xFFFFFFu);
-    EXPECT_EQ(d.pixels[1], 0u);
-    EXPECT_EQ(d.pixels[8], 0xFFFFFFu);
-}
-
-TEST(PackedDib, SixteenAndThirtyTwoBitMasks)
-{
-    auto dib = InfoHeader(1, 1, 16);
-    Append(dib, {0x00, 0x7C, 0, 0});  // 555: full red
-    Decoded d = Decode(dib);
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.pixels[0], 0xFF0000u);  // 0x00RRGGBB
-
-    auto fields = InfoHeader(1, 1, 16, 0, BI_BITFIELDS);
-    Append(fields, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0});  // 565 masks
-    Append(fields, {0xE0, 0x07, 0, 0});                                    // full green
-    d = Decode(fields);
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.pixels[0], 0x00FF00u);
-}
-
-TEST(PackedDib, MalformedInputIsRefused)
-{
-    auto truncatedHeader = InfoHeader(2, 2, 24);
-    truncatedHeader.resize(30);
-    EXPECT_FALSE(Decode(truncatedHeader).ok);
-
-    auto badBits = InfoHeader(2, 2, 7);
-    Append(badBits, {0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(Decode(badBits).ok);
-
-    auto rle = InfoHeader(2, 2, 8, 0, BI_RLE8);
-    EXPECT_FALSE(Decode(rle).ok);
-
-    auto huge = InfoHeader(0x7FFFFFFF, 2, 24);
-    EXPECT_FALSE(Decode(huge).ok);
-
-    // Bit-field masks need a 40-byte header before them or a header long enough to hold them:
-    // a 44-byte header with the pixels right after it has neither.
-    auto shortFields = InfoHeader(1, 1, 16, 0, BI_BITFIELDS);
-    shortFields[0] = 44;
-    Append(shortFields, {0, 0, 0, 0, 0xE0, 0x07, 0, 0});
-    EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(shortFields.data()), shortFields.size()), 0u);
-    EXPECT_FALSE(Decode(std::vector<uint8_t>(shortFields.begin(), shortFields.end())).ok);
-
-    // A picture larger than any bitmap (2^28 pixels) is refused before anything is made, even
-    // when only its first row is there.
-    auto oversized = InfoHeader(0x4001, 0x4000, 1);
-    oversized.resize(40 + 8 + 0x804, 0);
-    EXPECT_EQ(DibHeaderAndColorTableSize(reinterpret_cast<const BITMAPINFO*>(oversized.data()), oversized.size()), 0u);
-    EXPECT_FALSE(Decode(oversized).ok);
-
-    // Pixel data shorter than one row shows nothing.
-    auto shortBits = InfoHeader(4, 2, 24);
-    Append(shortBits, {1, 2, 3});
-    EXPECT_FALSE(Decode(shortBits).ok);
-
-    // Only the rows present are read; the rest stays black.
-    auto oneRow = InfoHeader(1, 2, 24);
-    Append(oneRow, {0xFF, 0xFF, 0xFF, 0});
-    const Decoded d = Decode(oneRow);
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.pixels, (std::vector<uint32_t>{0, 0xFFFFFF}));
-}
 
 TEST(RecordingDC, DibCallsGiveTheSourceRowsTopDown)
 {
