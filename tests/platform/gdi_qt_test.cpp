@@ -3,6 +3,8 @@
 #include "platform/gdi.h"
 #include "platform/gdi_qt.h"
 
+#include "tests/platform/dib_fixture.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -270,6 +272,37 @@ TEST(QtDC, DibRowsArePaintedTheRightWayUp)
     EXPECT_EQ(dc->StretchDIBits(4, 4, 4, 4, 0, 0, 2, 2, dib + 40, info, DIB_RGB_COLORS, SRCCOPY), 2);
     EXPECT_EQ(dc->GetPixel(5, 5), 0x0000FFu);
     EXPECT_EQ(dc->GetPixel(7, 7), 0x00FF00u);
+}
+
+TEST(QtDC, StretchedDibsTakeThePixelAtEachDevicePixelsCentre)
+{
+    // 3 × 1, 8 bits: palette entries 0, 1, 2 give pixels of blue 0x10, 0x20, 0x30.
+    auto dib = InfoHeader(3, 1, 8, 3);
+    Append(dib, {0x10, 0, 0, 0, 0x20, 0, 0, 0, 0x30, 0, 0, 0});
+    Append(dib, {0, 1, 2, 0});
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    const uint8_t* bits = dib.data() + 52;
+    struct Case {
+        const char* name;
+        int width;      // the target's width from x = 0; 3 pixels grow or shrink to it
+        int clipLeft;   // the clip's left edge
+        int sourceWidth;
+    };
+    const Case cases[] = {
+        {"grown to 10", 10, 0, 3}, {"grown to 10, clipped", 10, 4, 3}, {"grown to 7", 7, 0, 3},
+        {"shrunk to 2", 2, 0, 3},  {"same size", 3, 0, 3},            {"grown to 11, clipped", 11, 5, 3},
+    };
+    for (const Case& c : cases) {
+        auto dc = CQtDC::WithImage(12, 2);
+        dc->IntersectClipRect(c.clipLeft, 0, 12, 2);
+        EXPECT_NE(dc->StretchDIBits(0, 0, c.width, 1, 0, 0, c.sourceWidth, 1, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
+        for (int x = 0; x < 12; ++x) {
+            COLORREF expected = 0xFFFFFF;
+            if (x >= c.clipLeft && x < c.width)
+                expected = RGB(0, 0, 0x10 * (1 + (2 * x + 1) * c.sourceWidth / (2 * c.width)));
+            EXPECT_EQ(dc->GetPixel(x, 0), expected) << c.name << " at " << x;
+        }
+    }
 }
 
 TEST(QtDC, DocumentFacesDrawWithTheirSubstitutes)
