@@ -131,18 +131,14 @@ int PaintDib(HDC dc, const RECT* destination, HGLOBAL dib, const RECT* source, H
         return 0;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(header);
     // The pixel rows follow the header and colour table; the block must hold all of them.
-    const size_t pixelsOffset = DibHeaderAndColorTableSize(info, locked.Size());
-    if (pixelsOffset == 0)
+    DibLayout layout;
+    if (!ReadDibLayout(header, locked.Size(), &layout) ||
+        uint64_t(layout.stride) * uint64_t(layout.height) > locked.Size() - layout.TableEnd())
         return 0;
-    const int width = DibWidth(header);
+    const void* pixels = header + layout.TableEnd();
+    const int width = layout.width;
     const int height = DibHeight(header);
-    const int bits = IsCoreHeader(header) ? reinterpret_cast<const BITMAPCOREHEADER*>(header)->bcBitCount
-                                          : reinterpret_cast<const BITMAPINFOHEADER*>(header)->biBitCount;
-    const uint64_t stride = ((uint64_t(width > 0 ? width : 0) * uint64_t(bits) + 31) / 32) * 4;
-    const int64_t rows = height < 0 ? -int64_t(height) : height;
-    if (stride * uint64_t(rows) > locked.Size() - pixelsOffset)
-        return 0;
-    const void* pixels = header + pixelsOffset;
+    const int64_t rows = layout.height;
 
     PaintAxis x{destination->left, destination->right, source->left, source->right};
     PaintAxis y{destination->top, destination->bottom, source->top, source->bottom};
