@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -579,6 +581,24 @@ COLORREF CQtDC::GetPixel(int x, int y) const
     return RGB(BYTE(qRed(c)), BYTE(qGreen(c)), BYTE(qBlue(c)));
 }
 
+namespace {
+
+// The part of a sample's axis that lies in [visible0, visible1): the device interval, and the
+// matching interval of the sample's own pixels (fractional where a grown pixel is cut).
+struct SampleSpan {
+    double target0, target1, sample0, sample1;
+};
+
+SampleSpan SeenPart(const DibAxis& axis, int64_t visible0, int64_t visible1)
+{
+    const double perPixel = (axis.targetEnd - axis.targetStart) / double(axis.sources.size());
+    const double t0 = std::max(axis.targetStart, double(visible0));
+    const double t1 = std::min(axis.targetEnd, double(visible1));
+    return SampleSpan{t0, t1, (t0 - axis.targetStart) / perPixel, (t1 - axis.targetStart) / perPixel};
+}
+
+} // namespace
+
 bool CQtDC::DrawDib(const RECT& destination, const DibImage& dib, const RECT& source, DWORD rop, bool stretch)
 {
     QPainter::CompositionMode mode;
@@ -587,23 +607,31 @@ bool CQtDC::DrawDib(const RECT& destination, const DibImage& dib, const RECT& so
     QPainter* p = Begin(false);
     if (p == nullptr)
         return false;
-    const QRect d = DeviceRect(ToDeviceRect(*this, destination));
-    QRect s = DeviceRect(source);
-    if (!stretch)
-        s.setSize(d.size());
+    // Device coordinates as they are, not bounded like those of shapes: only the part seen is
+    // handed to the painter, so a target reaching far beyond the device keeps its proportions.
+    RECT d = destination;
+    LPtoDP(&d);
+    d = NormalizedRect(d);
+    RECT s = NormalizedRect(source);
+    if (!stretch) {
+        // A plain copy takes as many source pixels as the target has device pixels.
+        constexpr int64_t kLast = std::numeric_limits<LONG>::max();
+        s.right = static_cast<LONG>(std::min(int64_t(s.left) + (int64_t(d.right) - d.left), kLast));
+        s.bottom = static_cast<LONG>(std::min(int64_t(s.top) + (int64_t(d.bottom) - d.top), kLast));
+    }
     // Only the pixels the target shows are decoded, at the target's scale when it shrinks them:
     // a large picture in a small frame costs the frame, not the picture.
-    QRect visible = d;
+    QRect visible(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
     if (m_impl->image != nullptr || m_impl->printer != nullptr)
         visible &= QRect(0, 0, m_impl->device->width(), m_impl->device->height());
     if (HasClip())
         visible &= DeviceRect(ClipRect());
     if (visible.isEmpty())
         return true;
-    const DibAxis columns = MapDibAxis(s.left(), int64_t(s.left()) + s.width(), dib.width, d.left(),
-                                       int64_t(d.left()) + d.width(), visible.left(), int64_t(visible.left()) + visible.width());
-    const DibAxis rows = MapDibAxis(s.top(), int64_t(s.top()) + s.height(), dib.height, d.top(),
-                                    int64_t(d.top()) + d.height(), visible.top(), int64_t(visible.top()) + visible.height());
+    const int64_t visibleRight = int64_t(visible.left()) + visible.width();
+    const int64_t visibleBottom = int64_t(visible.top()) + visible.height();
+    const DibAxis columns = MapDibAxis(s.left, s.right, dib.width, d.left, d.right, visible.left(), visibleRight);
+    const DibAxis rows = MapDibAxis(s.top, s.bottom, dib.height, d.top, d.bottom, visible.top(), visibleBottom);
     if (columns.sources.empty() || rows.sources.empty())
         return true;
     const std::vector<uint32_t> pixels = SampleDib(*dib.reader, columns.sources, rows.sources);
@@ -613,7 +641,10 @@ bool CQtDC::DrawDib(const RECT& destination, const DibImage& dib, const RECT& so
     if (IsRasterOp(mode) && !m_impl->Raster())
         mode = QPainter::CompositionMode_SourceOver;
     p->setCompositionMode(mode);
-    p->drawImage(QRectF(QPointF(columns.targetStart, rows.targetStart), QPointF(columns.targetEnd, rows.targetEnd)), image);
+    const SampleSpan x = SeenPart(columns, visible.left(), visibleRight);
+    const SampleSpan y = SeenPart(rows, visible.top(), visibleBottom);
+    p->drawImage(QRectF(QPointF(x.target0, y.target0), QPointF(x.target1, y.target1)), image,
+                 QRectF(QPointF(x.sample0, y.sample0), QPointF(x.sample1, y.sample1)));
     return true;
 }
 

@@ -303,6 +303,12 @@ TEST(QtDC, StretchedDibsTakeThePixelAtEachDevicePixelsCentre)
             EXPECT_EQ(dc->GetPixel(x, 0), expected) << c.name << " at " << x;
         }
     }
+    // A target reaching far beyond the device keeps its proportions: over [-2^30, 2^29) each
+    // pixel is 2^29 wide, and the third begins at 0.
+    auto far = CQtDC::WithImage(12, 2);
+    EXPECT_NE(far->StretchDIBits(-(1 << 30), 0, (1 << 30) + (1 << 29), 2, 0, 0, 3, 1, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
+    EXPECT_EQ(far->GetPixel(0, 0), RGB(0, 0, 0x30));
+    EXPECT_EQ(far->GetPixel(11, 1), RGB(0, 0, 0x30));
 }
 
 TEST(QtDC, DocumentFacesDrawWithTheirSubstitutes)
