@@ -583,15 +583,20 @@ COLORREF CQtDC::GetPixel(int x, int y) const
 
 namespace {
 
-// The part of a sample's axis that lies in [visible0, visible1): the device interval, and the
-// matching interval of the sample's own pixels (fractional where a grown pixel is cut).
+// Where a sample's axis is drawn: the device interval and the matching interval of the sample's
+// own pixels. The whole sample, unless it reaches beyond the device coordinates the painter
+// takes; then only the part in [visible0, visible1), fractional where a grown pixel is cut.
 struct SampleSpan {
     double target0, target1, sample0, sample1;
 };
 
 SampleSpan SeenPart(const DibAxis& axis, int64_t visible0, int64_t visible1)
 {
-    const double perPixel = (axis.targetEnd - axis.targetStart) / double(axis.sources.size());
+    constexpr double kReach = double(1 << 28);
+    const double count = double(axis.sources.size());
+    if (axis.targetStart >= -kReach && axis.targetEnd <= kReach)
+        return SampleSpan{axis.targetStart, axis.targetEnd, 0, count};
+    const double perPixel = (axis.targetEnd - axis.targetStart) / count;
     const double t0 = std::max(axis.targetStart, double(visible0));
     const double t1 = std::min(axis.targetEnd, double(visible1));
     return SampleSpan{t0, t1, (t0 - axis.targetStart) / perPixel, (t1 - axis.targetStart) / perPixel};
