@@ -1,0 +1,82 @@
+// Formula characters: one character (or a short string) of a formula slot, with the maths font,
+// extra room around operators, italic overhangs and centring on the row's axis; the slot end that
+// closes every slot and formula line; and the two big-operator signs.
+#pragma once
+
+#include "nodes/edit_char.h"
+
+#include <memory>
+#include <vector>
+
+class CEditMathChar : public CEditChar {
+    DECLARE_SERIAL(CEditMathChar)
+public:
+    CEditMathChar();
+    explicit CEditMathChar(char16_t c);
+    explicit CEditMathChar(const CStringW& text);
+
+    // The character's reset, then the maths letter font, not stretchy, dirty.
+    void Reset();
+
+    // Font, colour, border, character and numbering records of a MathML element, and for an mo
+    // its stretchy value.
+    void CopyStyleFromElement(CQNXMLNode* element);
+    void CopyStyleToElement(CQNXMLNode* element);
+
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // Typed text goes in one node per character, a surrogate pair staying one node.
+    BOOL InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+
+    // Whether a text counts as an operator for spacing: it holds one of "=+-/:<>".
+    static bool IsSpacingOperator(const CStringW& text);
+
+    int32_t m_stretchy = 0;
+
+protected:
+    explicit CEditMathChar(EDIT_NODE_KIND kind);
+};
+
+// The slot end: closes every slot of a formula container and every line of a formula.
+class CEditMathCR : public CEditMathChar, public CBlockLineRelatedProperties {
+    DECLARE_SERIAL(CEditMathCR)
+public:
+    CEditMathCR();
+    void Serialize(CArchive& ar) override;
+};
+
+// The summation sign Σ, drawn from its glyph font.
+class CEditSigma : public CEditMathChar {
+    DECLARE_SERIAL(CEditSigma)
+public:
+    CEditSigma();
+    void Serialize(CArchive& ar) override;
+
+    LOGFONTA m_glyphFont{};
+    int32_t m_glyphShift = 0;
+};
+
+// The integral sign ∫: its text stays "∫" for editing and export, its visible shape is an
+// embedded glyph of the gaiji face.
+class CEditIntegral : public CEditMathChar {
+    DECLARE_SERIAL(CEditIntegral)
+public:
+    CEditIntegral();
+    void Serialize(CArchive& ar) override;
+
+    LOGFONTA m_glyphFont{};
+    std::unique_ptr<CEditMathChar> m_glyph;
+};
+
+// Big-operator texts, as the MathML converters test them.
+inline constexpr char16_t kIntegralSign = u'\u222B';
+inline constexpr char16_t kSigmaSign = u'\u03A3';
+
+// The characters of a text, a surrogate pair kept together as one; each piece is the text of one
+// formula character node.
+std::vector<CStringW> SplitFormulaCharacters(const CStringW& text);
+
+// Reads one embedded formula character's stream into a new node, or writes it.
+void SerializeEmbeddedChar(CArchive& ar, std::unique_ptr<CEditMathChar>& embedded);

@@ -1,0 +1,388 @@
+#include "math/math_container.h"
+
+#include "base/gdi_cache.h"
+#include "math/math_char.h"
+#include "nodes/caret.h"
+#include "nodes/display_map.h"
+#include "nodes/node_text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr COLORREF kEmptySlotGreen = 0x00FF00;
+
+bool IsLineBreak(const CEditNode* node)
+{
+    return node->HasKindFlags(EditKind::kLineBreak);
+}
+
+// A slot end as the row sizes it: its average character width when it starts the row, else no
+// width and the height of the child before it.
+void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
+{
+    if (previous == nullptr) {
+        slotEnd->m_width = slotEnd->m_tm.tmAveCharWidth;
+        return;
+    }
+    slotEnd->m_width = 0;
+    if (previous->m_ascent <= 0)
+        return;
+    slotEnd->m_height = previous->m_height;
+    slotEnd->m_ascent = previous->m_ascent;
+    slotEnd->m_axis = previous->m_axis;
+    if (previous->HasKindFlags(EditKind::kCharacter)) {
+        slotEnd->m_tm = previous->m_tm;
+    } else {
+        slotEnd->m_tm = TEXTMETRICA{};
+        slotEnd->m_tm.tmHeight = slotEnd->m_height;
+        slotEnd->m_tm.tmAscent = slotEnd->m_ascent;
+        slotEnd->m_tm.tmDescent = slotEnd->m_height - slotEnd->m_ascent;
+    }
+}
+
+// Folds a child into the row; `previous` is the child before it in the row, or null.
+void AddToRow(EDIT_LINE& row, int index, const CEditNode* child, const CEditNode* previous, bool recordFontHeight)
+{
+    if (row.m_first < 0)
+        row.m_first = index;
+    row.m_count += 1;
+    row.m_width += child->m_width;
+    if (recordFontHeight)
+        row.m_maxFontSize = std::max(row.m_maxFontSize, std::abs(child->m_lf.lfHeight));
+    row.m_axis = std::max(row.m_axis, child->m_axis);
+    row.m_belowAxis = std::max(row.m_belowAxis, child->m_height - child->m_axis);
+    if (child->m_ascent > 0) {
+        int ascent = child->m_ascent;
+        if (previous != nullptr && previous->m_ascent <= 0)
+            ascent += row.m_axis - child->m_axis;
+        row.m_ascent = std::max(row.m_ascent, ascent);
+        row.m_aboveAxis = std::max(row.m_aboveAxis, child->m_ascent - child->m_axis);
+        row.m_descent = std::max(row.m_descent, child->m_height - child->m_ascent);
+    }
+    row.m_height = std::max(row.m_height, child->m_height);
+}
+
+void CloseRow(EDIT_LINE& row)
+{
+    if (row.m_axis >= row.m_ascent)
+        row.m_ascent = row.m_aboveAxis + row.m_axis;
+    row.m_height = std::max(row.m_axis + row.m_belowAxis, row.m_ascent + row.m_descent);
+}
+
+}  // namespace
+
+IMPLEMENT_SERIAL(CEditMathContainer, CEditContainer, 1)
+
+CEditMathContainer::CEditMathContainer() = default;
+
+CEditMathContainer::CEditMathContainer(EDIT_NODE_KIND kind) : CEditContainer(kind) {}
+
+bool CEditMathContainer::IsFormulaContainer(const CEditNode* node)
+{
+    return node != nullptr && node->HasKindFlags(EditKind::kFormula) && node->HasKindFlags(EditKind::kContainer);
+}
+
+void CEditMathContainer::MeasureRows(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context, bool recordFontHeight)
+{
+    m_width = 0;
+    m_height = 0;
+    m_ascent = 0;
+    m_axis = 0;
+    DeleteBoxes();
+    const LAYOUT_CONTEXT incoming = context != nullptr ? *context : LAYOUT_CONTEXT{};
+    auto box = std::make_unique<CEditBox>();
+    EDIT_LINE row;
+    int rowCount = 0;
+    const CEditNode* previousInRow = nullptr;
+    const int count = GetChildCount();
+    for (int i = 0; i < count; ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            break;
+        // A big operator takes the size of what follows it.
+        if (child->HasKindFlags(EditKind::kLargeOperator) && i + 1 < count) {
+            if (const CEditNode* next = GetEditChild(i + 1)) {
+                child->m_lf.lfHeight = next->m_lf.lfHeight;
+                child->m_dirty = 1;
+            }
+        }
+        LAYOUT_CONTEXT childContext;
+        childContext.availableWidth = incoming.availableWidth;
+        childContext.fullWidth = incoming.availableWidth;
+        childContext.remainingHeight = incoming.remainingHeight;
+        childContext.lineSpacing = incoming.lineSpacing;
+        childContext.letterSpacing = incoming.letterSpacing;
+        child->Measure(dc, map, &childContext);
+
+        if (previousInRow != nullptr && IsLineBreak(previousInRow)) {
+            box->SetLineAtGrow(rowCount++, row);
+            row.Reset();
+            previousInRow = nullptr;
+        }
+        if (IsLineBreak(child))
+            FitSlotEnd(child, previousInRow);
+        AddToRow(row, i, child, previousInRow, recordFontHeight);
+        previousInRow = child;
+    }
+    if (row.m_count > 0)
+        box->SetLineAtGrow(rowCount++, row);
+
+    for (int r = 0; r < rowCount; ++r) {
+        EDIT_LINE* stored = box->LineAt(r);
+        CloseRow(*stored);
+        m_width = std::max(m_width, stored->m_width);
+        m_height += stored->m_height;
+    }
+    m_height = std::max(m_height, 0);
+    if (const EDIT_LINE* first = box->LineAt(0)) {
+        m_ascent = first->m_ascent;
+        m_axis = first->m_axis;
+    }
+    SetBoxAtGrow(0, std::move(box));
+}
+
+void CEditMathContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (!IsVisible()) {
+        m_width = m_height = m_ascent = m_axis = 0;
+        DeleteBoxes();
+        return;
+    }
+    MeasureRows(dc, map, context, true);
+}
+
+EDIT_LINE* CEditMathContainer::GetRow(int row) const
+{
+    CEditBox* box = GetBox(0);
+    return box != nullptr ? box->LineAt(row) : nullptr;
+}
+
+void CEditMathContainer::LayoutRows(int x0, int y0, const LAYOUT_CONTEXT* spacing, int vertical, bool centreOnAxis)
+{
+    CEditBox* box = GetBox(0);
+    if (box == nullptr || GetChildCount() == 0)
+        return;
+    int rowIndex = 0;
+    int indexInRow = 0;
+    int x = x0;
+    int y = y0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        EDIT_LINE* row = box->LineAt(rowIndex);
+        if (row == nullptr)
+            return;
+        if (indexInRow >= row->m_count) {
+            y += row->m_height;
+            row = box->LineAt(++rowIndex);
+            if (row == nullptr)
+                return;
+            x = x0;
+            indexInRow = 0;
+        }
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            return;
+        LAYOUT_CONTEXT childContext;
+        childContext.originX = x;
+        childContext.originY = y;
+        childContext.rowAscent = row->m_ascent;
+        childContext.rowAxis = row->m_axis;
+        childContext.centreOnAxis = centreOnAxis ? 1 : 0;
+        if (spacing != nullptr) {
+            childContext.lineSpacing = spacing->lineSpacing;
+            childContext.letterSpacing = spacing->letterSpacing;
+        }
+        if (child->IsKind(EditKind::kFloat)) {
+            // A floating frame starts a row of its own and does not advance the row.
+            const int side = FloatSideOf(child);
+            childContext.originX = side == 1 ? x0 : side == 2 ? m_rcLayout.right - child->m_width : x;
+            child->Layout(&childContext, vertical);
+            continue;
+        }
+        child->Layout(&childContext, vertical);
+        child->m_rcHit = RECT{x, y, x + child->m_width, y + row->m_height};
+        child->m_lineIndex = rowIndex;
+        child->m_indexInLine = indexInRow;
+        if (indexInRow == 0)
+            row->m_rcLayout = RECT{x, y, x + row->m_width, y + row->m_height};
+        x += child->m_width;
+        ++indexInRow;
+    }
+}
+
+void CEditMathContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (!IsVisible() || context == nullptr)
+        return;
+    const int x = context->originX;
+    const int y = context->originY;
+    m_rcLayout = RECT{x, y, x + m_width, y + m_height};
+    m_rcHit = m_rcLayout;
+    LayoutRows(x, y, context, vertical);
+}
+
+void CEditMathContainer::LayoutAsTemplate(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr)
+        return;
+    const int x = context->originX;
+    const int top = context->originY + context->rowAxis - m_axis;
+    m_rcLayout = RECT{x, top, x + m_width, top + m_height};
+    LayoutRows(x, top, nullptr, vertical);
+}
+
+void CEditMathContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    if (!IsVisible() || dc == nullptr || map == nullptr)
+        return;
+    CEditContainer::Draw(dc, map, context);
+    if (m_afterStyle != 0)
+        DrawNodeUnderline(dc, map);
+}
+
+void CEditMathContainer::DrawEmptySlotMarks(CDC* dc, CDisplayMap* map)
+{
+    if (dc == nullptr || map == nullptr || dc->IsPrinting())
+        return;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CEditNode* child = GetEditChild(i);
+        if (child == nullptr || !child->IsKind(EditKind::kMathCR) || child->m_indexInLine != 0)
+            continue;
+        RECT rect = child->m_rcLayout;
+        map->DocToDeviceRect(&rect);
+        rect.right += 1;
+        rect.bottom += 1;
+        const HBRUSH previousBrush = dc->SelectObject(HBRUSH(*GetSolidBrush(kEmptySlotGreen)));
+        const HGDIOBJ previousPen = dc->SelectStockObject(NULL_PEN);
+        dc->Rectangle(&rect);
+        dc->SelectObject(previousPen);
+        dc->SelectObject(previousBrush);
+    }
+}
+
+void CEditMathContainer::ApplyDefaultSizes(CDefaultFontTable* table, CUndoGroup* group)
+{
+    CEditNode::ApplyDefaultSizes(table, group);
+}
+
+BOOL CEditMathContainer::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
+{
+    const CEditNode* parent = caret != nullptr && caret->m_caretNode != nullptr ? caret->m_caretNode->GetEditParent() : nullptr;
+    if (text == nullptr || parent == nullptr || !parent->HasKindFlags(EditKind::kFormula))
+        return CEditNode::InsertChars(caret, text, group);
+    bool inserted = false;
+    for (CStringW& piece : SplitFormulaCharacters(*text)) {
+        if (!CEditNode::InsertString(caret, &piece, group))
+            break;
+        inserted = true;
+    }
+    return inserted ? TRUE : FALSE;
+}
+
+CEditNode* CEditMathContainer::GetFirstSlotEnd()
+{
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            return nullptr;
+        if (IsLineBreak(child))
+            return child;
+    }
+    return nullptr;
+}
+
+void CEditMathContainer::ApplySizeTo(CEditNode* child, int height, CUndoGroup* group)
+{
+    const SIZE size{0, height};
+    child->SetFontSize(&size, group);
+    if (IsFormulaContainer(child)) {
+        if (auto* formula = dynamic_cast<IFormulaContainer*>(child))
+            formula->ApplyFontSize(group);
+    }
+}
+
+void CEditMathContainer::ApplyFontSize(CUndoGroup* group)
+{
+    ApplySlotSizes(group, [](int) { return SlotSize::Template; });
+}
+
+int CEditMathContainer::SizeFor(SlotSize size) const
+{
+    return size == SlotSize::Script ? ScriptSize(m_lf.lfHeight) : m_lf.lfHeight;
+}
+
+void CEditMathContainer::AppendSlotEnds(std::initializer_list<SlotSize> sizes)
+{
+    for (SlotSize size : sizes) {
+        auto slotEnd = std::make_unique<CEditMathCR>();
+        slotEnd->m_lf.lfHeight = SizeFor(size);
+        if (AppendChild(slotEnd.get()) < 0)
+            return;
+        slotEnd.release();
+    }
+}
+
+int CEditMathContainer::GetSlotCount() const
+{
+    int slots = 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CEditNode* child = GetEditChild(i);
+        if (child != nullptr && IsLineBreak(child))
+            ++slots;
+    }
+    return slots;
+}
+
+int CEditMathContainer::GetSlotStart(int slot) const
+{
+    if (slot <= 0)
+        return slot == 0 ? 0 : GetChildCount();
+    int ends = 0;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CEditNode* child = GetEditChild(i);
+        if (child != nullptr && IsLineBreak(child) && ++ends == slot)
+            return i + 1;
+    }
+    return GetChildCount();
+}
+
+CEditNode* CEditMathContainer::TemplateHitTest(int x, int y, int* after)
+{
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            continue;
+        if (CEditNode* hit = child->HitTest(x, y, after))
+            return hit;
+    }
+    CEditNode* result = nullptr;
+    for (int b = 0; b < GetBoxCount(); ++b) {
+        CEditBox* box = GetBox(b);
+        if (box == nullptr)
+            continue;
+        for (int r = 0; r < box->GetLineCount(); ++r) {
+            const EDIT_LINE* row = box->LineAt(r);
+            if (row->m_count <= 0 || y < row->m_rcLayout.top || y > row->m_rcLayout.bottom)
+                continue;
+            CEditNode* first = GetEditChild(row->m_first);
+            CEditNode* last = GetEditChild(row->m_first + row->m_count - 1);
+            if (first == nullptr || last == nullptr)
+                continue;
+            if (row->m_rcLayout.left <= x && x <= first->m_rcLayout.left) {
+                result = first;
+                if (after != nullptr)
+                    *after = 0;
+                break;
+            }
+            if (last->m_rcLayout.right <= x && x <= row->m_rcLayout.right) {
+                result = last;
+                if (after != nullptr)
+                    *after = 1;
+                break;
+            }
+        }
+    }
+    return result;
+}

@@ -1,0 +1,268 @@
+// The formula templates: fraction, roots, long division, matrix, scripts, over and under scripts
+// and marks, big operators with limits. Each has its kind, its slots in visual order with their
+// sizes, its embedded glyphs or marks and its stream form. Their own geometry is that of the
+// stacked slot rows of CEditMathTemplate until each is given its own.
+#pragma once
+
+#include "math/math_char.h"
+#include "math/math_container.h"
+
+#include <initializer_list>
+#include <memory>
+
+// A template laid out as its slot rows stacked, centred on the row's axis, with the template hit
+// test and the empty-slot marks.
+class CEditMathTemplate : public CEditMathContainer {
+    DECLARE_DYNAMIC(CEditMathTemplate)
+public:
+    explicit CEditMathTemplate(EDIT_NODE_KIND kind) : CEditMathContainer(kind) {}
+
+    CEditNode* HitTest(int x, int y, int* after) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+
+protected:
+    CEditMathTemplate() = default;
+    // Draws an embedded mark or glyph at its own place: stroked when it is a mark of the table,
+    // else as text.
+    static void DrawEmbedded(CDC* dc, CDisplayMap* map, CEditMathChar* embedded);
+};
+
+// An embedded formula character made at construction: empty, or with a text.
+std::unique_ptr<CEditMathChar> MakeEmbeddedChar(const CStringW& text = CStringW());
+// Sets an embedded character's font height, recorded in the group like a child's.
+void ApplyEmbeddedSize(CEditMathChar* embedded, int height, CUndoGroup* group);
+
+class CEditFrac : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditFrac)
+public:
+    CEditFrac();
+    void CreateDefaultSlots();
+    void Serialize(CArchive& ar) override;
+    int32_t m_bevelled = 0;
+};
+
+class CEditRoot : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditRoot)
+public:
+    CEditRoot();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+};
+
+class CEditSqrt : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditSqrt)
+public:
+    CEditSqrt();
+    void CreateDefaultSlots();
+};
+
+class CEditLongdiv : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditLongdiv)
+public:
+    CEditLongdiv();
+    void CreateDefaultSlots();
+};
+
+// Cells row by row, one slot each.
+class CEditMatrix : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditMatrix)
+public:
+    CEditMatrix();
+    // rows × columns empty cells when both are above 0; nothing otherwise.
+    void CreateDefaultSlots(int rows, int columns);
+    // Children only: a matrix has no row margins.
+    CEditNode* HitTest(int x, int y, int* after) override;
+    void Serialize(CArchive& ar) override;
+    int32_t m_rows = 0;
+    int32_t m_columns = 0;
+    int32_t m_columnGap = 100;
+};
+
+class CEditMulti : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditMulti)
+public:
+    CEditMulti();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+};
+
+// Over-script and base; the mark flag is recomputed by measuring.
+class CEditOver : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditOver)
+public:
+    CEditOver();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+    int32_t m_markFlag = 0;
+};
+
+class CEditUnder : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditUnder)
+public:
+    CEditUnder();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+    int32_t m_markFlag = 0;
+};
+
+// A base with a mark above it.
+class CEditOver2 : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditOver2)
+public:
+    CEditOver2();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Serialize(CArchive& ar) override;
+    std::unique_ptr<CEditMathChar> m_mark;
+};
+
+class CEditUnderover : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditUnderover)
+public:
+    CEditUnderover();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+    int32_t m_overMark = 0;
+    int32_t m_baseArrow = 0;
+    int32_t m_underMark = 0;
+};
+
+// A base between two marks.
+class CEditUnderover2 : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditUnderover2)
+public:
+    CEditUnderover2();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+    std::unique_ptr<CEditMathChar> m_overMark;
+    std::unique_ptr<CEditMathChar> m_underMark;
+};
+
+// An arrow glyph with an over-script and an under-script.
+class CEditOUnderover : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditOUnderover)
+public:
+    CEditOUnderover();
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Serialize(CArchive& ar) override;
+    std::unique_ptr<CEditMathChar> m_glyph;
+    int32_t m_overMark = 0;
+    int32_t m_glyphStretch = 0;
+    int32_t m_underMark = 0;
+};
+
+// The script templates: the base slot (or slots) at the template's size, the scripts at the
+// script size.
+class CEditScriptTemplate : public CEditMathTemplate {
+    DECLARE_DYNAMIC(CEditScriptTemplate)
+public:
+    CEditScriptTemplate(EDIT_NODE_KIND kind, int baseSlot, int slotCount)
+        : CEditMathTemplate(kind), m_baseSlot(baseSlot), m_slotCount(slotCount)
+    {
+    }
+    void CreateDefaultSlots();
+    void ApplyFontSize(CUndoGroup* group) override;
+
+private:
+    int m_baseSlot;
+    int m_slotCount;
+};
+
+#define QN_SCRIPT_TEMPLATE(class_name)            \
+    class class_name : public CEditScriptTemplate { \
+        DECLARE_SERIAL(class_name)                \
+    public:                                       \
+        class_name();                             \
+    };
+QN_SCRIPT_TEMPLATE(CEditSubsup)
+QN_SCRIPT_TEMPLATE(CEditSub)
+QN_SCRIPT_TEMPLATE(CEditSuper)
+QN_SCRIPT_TEMPLATE(CEditPresubPresup)
+QN_SCRIPT_TEMPLATE(CEditPresub)
+QN_SCRIPT_TEMPLATE(CEditPresuper)
+QN_SCRIPT_TEMPLATE(CEditPresubSub)
+#undef QN_SCRIPT_TEMPLATE
+
+// The combination and permutation symbol (ₙCᵣ, ₙPᵣ): the symbol is the base, the two slots are
+// the pre-subscript and the subscript.
+class CEditOPresubSub : public CEditMathTemplate {
+    DECLARE_SERIAL(CEditOPresubSub)
+public:
+    CEditOPresubSub();
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Serialize(CArchive& ar) override;
+    std::unique_ptr<CEditMathChar> m_symbol;
+};
+
+// Summation and integral templates: a big-operator glyph with one or two limits at the script
+// size. The glyph follows the font height of what stands after the template.
+class CEditBigOperatorTemplate : public CEditMathTemplate {
+    DECLARE_DYNAMIC(CEditBigOperatorTemplate)
+public:
+    CEditBigOperatorTemplate(EDIT_NODE_KIND kind, char16_t glyph, int limits);
+    void CreateDefaultSlots();
+    // Every limit at the script size; the glyph is not touched.
+    void ApplyFontSize(CUndoGroup* group) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    bool IsIntegral() const;
+
+    LOGFONTA m_glyphFont{};
+    std::unique_ptr<CEditMathChar> m_glyph;
+    int32_t m_glyphShift = 0;
+    int32_t m_innerWidth = 0;
+    int32_t m_upperStretched = 0;
+    int32_t m_lowerStretched = 0;
+
+protected:
+    // The stream: the fields before the glyph font, the glyph font, the fields after it, the
+    // glyph's stream, then the container's. Loading reads everything before it changes anything.
+    void SerializeBigOperator(CArchive& ar, std::initializer_list<int32_t*> before, std::initializer_list<int32_t*> after);
+
+private:
+    int m_limits;
+};
+
+class CEditSigmaSubsup : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditSigmaSubsup)
+public:
+    CEditSigmaSubsup();
+    void Serialize(CArchive& ar) override;
+};
+class CEditSigmaSub : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditSigmaSub)
+public:
+    CEditSigmaSub();
+    void Serialize(CArchive& ar) override;
+};
+class CEditSigmaUnderover : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditSigmaUnderover)
+public:
+    CEditSigmaUnderover();
+    void Serialize(CArchive& ar) override;
+};
+class CEditSigmaUnder : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditSigmaUnder)
+public:
+    CEditSigmaUnder();
+    void Serialize(CArchive& ar) override;
+};
+class CEditIntegralSubsup : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditIntegralSubsup)
+public:
+    CEditIntegralSubsup();
+    void Serialize(CArchive& ar) override;
+};
+class CEditIntegralSub : public CEditBigOperatorTemplate {
+    DECLARE_SERIAL(CEditIntegralSub)
+public:
+    CEditIntegralSub();
+    void Serialize(CArchive& ar) override;
+};
