@@ -184,8 +184,13 @@ HBITMAP CEditEditMath::CreateBitmap()
     context.remainingHeight = area.bottom - area.top;
     context.originX = area.left;
     context.originY = area.top;
+    // Measured in document units: 2540 of them to the inch.
     SetDirtyRecursive(1);
+    memory->SetMapMode(MM_ANISOTROPIC);
+    memory->SetWindowExt(2540, 2540);
+    memory->SetViewportExt(kPictureDpi, kPictureDpi);
     Measure(memory.get(), &map, &context);
+    memory->SetMapMode(MM_TEXT);
     Layout(&context, 0);
 
     SIZE size{m_width, m_height};

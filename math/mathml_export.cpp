@@ -1,6 +1,7 @@
 #include "math/mathml_export.h"
 
 #include "base/element_classes.h"
+#include "base/number_labels.h"
 #include "math/formula.h"
 #include "math/mathml_dialect.h"
 #include "math/stretchy_templates.h"
@@ -9,10 +10,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr std::u16string_view kOperators =
-    u"+-/(){}[],<>\u00B1\uFF0B\uFF0D\u00D7\u00F7\uFF08\uFF09\uFF5B\uFF5D\uFF3B\uFF3D\u3014\u3015\u3008\u3009"
-    u"\uFF1C\uFF1E\u2266\u2267\uFF1D\u2260\u2252\uFF0C\u2190\u2192\u2191\u2193\uFF5C\uFFE3\u222B\u03A3";
 
 enum class RunClass { Digits, Operators, Other };
 
@@ -228,18 +225,6 @@ void WriteBigOperator(CEditBigOperatorTemplate* t, CQNXMLNode* e)
 
 }  // namespace
 
-bool IsAllDigits(const CStringW& text)
-{
-    return text.View().find_first_not_of(u"0123456789") == std::u16string_view::npos;
-}
-
-bool IsAllMathOperators(const CStringW& text)
-{
-    if (text.View() == u"\u2322")
-        return true;
-    return !text.IsEmpty() && text.View().find_first_not_of(kOperators) == std::u16string_view::npos;
-}
-
 void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
 {
     if (c == nullptr || p == nullptr || start < 0 || start >= c->GetChildCount())
@@ -254,11 +239,10 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
     }
     CEditMathChar* runFirst = nullptr;
     CStringW runText;
-    RunClass runClass = RunClass::Other;
     auto flush = [&](int index, bool byCharacter) {
         if (runFirst == nullptr)
             return;
-        CQNXMLNode* token = NewElement(TokenCode(runClass), p);
+        CQNXMLNode* token = NewElement(TokenCode(ClassOf(runText)), p);
         if (token != nullptr) {
             token->SetText(runText);
             runFirst->CopyStyleToElement(token);
@@ -287,11 +271,10 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
                 continue;
             const CStringW& text = character->GetText();
             const bool joins = runFirst != nullptr && !IsBigOperatorText(text) && character->SameFormat(runFirst) &&
-                               ClassOf(text) == runClass;
+                               ClassOf(text) == ClassOf(runText);
             if (!joins) {
                 flush(i, true);
                 runFirst = character;
-                runClass = ClassOf(text);
             }
             runText += text;
             continue;

@@ -2,8 +2,6 @@
 // template; characters of a slot grouped into token runs (digits mn, operators mo, others mi).
 #pragma once
 
-#include "base/wide_string.h"
-
 class CEditNode;
 class CQNXMLNode;
 
@@ -15,7 +13,3 @@ void ExportMathTemplate(CEditNode* node, CQNXMLNode* parent);
 // Writes the rows and cells of a matrix into its table element.
 void ExportMatrixRows(CEditNode* matrix, CQNXMLNode* table);
 
-// Token classes of a text: every character a digit (an empty text counts), or every character
-// a maths operator of the writer's set (or exactly U+2322).
-bool IsAllDigits(const CStringW& text);
-bool IsAllMathOperators(const CStringW& text);
