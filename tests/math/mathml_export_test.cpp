@@ -167,3 +167,93 @@ TEST(MathMLRoundTrip, EveryTemplateKindComesBackAsItWent)
         expected.replace(at, std::string("\uFF66").size(), "\u222B");
     EXPECT_EQ(Describe(back.get()), expected) << xml;
 }
+
+namespace {
+
+// Written and read back: the description of the formula after the trip.
+std::string AfterRoundTrip(CEditMath& formula)
+{
+    std::unique_ptr<CEditMath> back = FormulaFromMathML(FromUtf8(FormulaToMathML(formula)));
+    return Describe(back.get());
+}
+
+template <typename Sign>
+void InsertSignAtSlotStart(CEditMathContainer* node, int slot)
+{
+    node->InsertChildAt(node->GetSlotStart(slot), new Sign());
+}
+
+}  // namespace
+
+// Saving never loses what a template holds: a missing slot is written empty, and a slot whose
+// first token the reader would take for a big operator or a mark keeps its class and content.
+TEST(MathMLExportKeepsContent, TemplatesComeBackWhole)
+{
+    {
+        std::unique_ptr<CEditMath> formula = EmptyFormula();
+        auto* frac = AddTemplate<CEditFrac>(formula.get());
+        frac->DeleteChildAt(1);  // the denominator's slot end
+        FillSlots(frac, {u"a"});
+        FillSlots(formula.get(), {u"=1"});
+        EXPECT_EQ(FormulaToMathML(*formula),
+                  "<math><mfrac><mrow><mi>a</mi></mrow><mrow/></mfrac><mi>=</mi><mn>1</mn></math>");
+        EXPECT_EQ(AfterRoundTrip(*formula), "Math(Frac(a | |) = 1 |)");
+    }
+    {
+        std::unique_ptr<CEditMath> formula = EmptyFormula();
+        auto* sub = AddTemplate<CEditSub>(formula.get());
+        FillSlots(sub, {u"x", u"0"});
+        InsertSignAtSlotStart<CEditIntegral>(sub, 0);
+        const std::string before = Describe(formula.get());
+        EXPECT_EQ(before, "Math(Sub(<\u222B> x | 0 |) |)");
+        EXPECT_EQ(AfterRoundTrip(*formula), before);
+    }
+    {
+        std::unique_ptr<CEditMath> formula = EmptyFormula();
+        auto* subsup = AddTemplate<CEditSubsup>(formula.get());
+        InsertSignAtSlotStart<CEditSigma>(subsup, 0);
+        auto* under = AddTemplate<CEditUnder>(formula.get());
+        FillSlots(under, {u"a", u"k"});
+        InsertSignAtSlotStart<CEditSigma>(under, 0);
+        auto* underover = AddTemplate<CEditUnderover>(formula.get());
+        FillSlots(underover, {u"n", u"", u"k"});
+        InsertSignAtSlotStart<CEditSigma>(underover, 1);
+        EXPECT_EQ(AfterRoundTrip(*formula), Describe(formula.get()));
+    }
+    {
+        // A script beginning with a mark character but holding more stays a script.
+        std::unique_ptr<CEditMath> formula = EmptyFormula();
+        FillSlots(AddTemplate<CEditOver>(formula.get()), {u"\u2192x", u"v"});
+        FillSlots(AddTemplate<CEditUnder>(formula.get()), {u"v", u"\uFE38x"});
+        FillSlots(AddTemplate<CEditUnderover>(formula.get()), {u"\uFE37a", u"\u2192b", u"\uFE38c"});
+        EXPECT_EQ(AfterRoundTrip(*formula), Describe(formula.get()));
+    }
+}
+
+// The class changes the reader makes of a lone mark or sign lose nothing and stay as they are.
+TEST(MathMLExportKeepsContent, LoneMarksChangeClassWithoutLoss)
+{
+    std::unique_ptr<CEditMath> formula = EmptyFormula();
+    FillSlots(AddTemplate<CEditOver>(formula.get()), {u"\u2192", u"v"});
+    FillSlots(AddTemplate<CEditUnderover>(formula.get()), {u"a", u"\u21C4", u"b"});
+    FillSlots(formula.get(), {u"\u222B"});
+    EXPECT_EQ(AfterRoundTrip(*formula), "Math(Over2[\u2192](v |) OUnderover[\u21C4](a | b |) <\u222B> |)");
+}
+
+TEST(MathMLExportKeepsContent, SurrogatePairsTravelUnchanged)
+{
+    std::unique_ptr<CEditMath> formula = EmptyFormula();
+    FillSlots(formula.get(), {u"\U0001D465+\U0001D466"});
+    ASSERT_EQ(formula->GetChildCount(), 4);
+    EXPECT_EQ(AfterRoundTrip(*formula), Describe(formula.get()));
+}
+
+// A ragged table from a file becomes a full matrix; written back it is rectangular.
+TEST(MathMLExportKeepsContent, RaggedTableWritesEveryCell)
+{
+    std::unique_ptr<CEditMath> formula = FormulaFromMathML(
+        u"<math><mtable><mtr><mtd><mi>a</mi></mtd></mtr><mtr><mtd><mi>b</mi></mtd><mtd><mi>c</mi></mtd></mtr></mtable></math>");
+    EXPECT_EQ(FormulaToMathML(*formula),
+              "<math><mtable><mtr><mtd><mrow><mi>a</mi></mrow></mtd><mtd><mrow/></mtd></mtr>"
+              "<mtr><mtd><mrow><mi>b</mi></mrow></mtd><mtd><mrow><mi>c</mi></mrow></mtd></mtr></mtable></math>");
+}
