@@ -252,11 +252,6 @@ void CEditOver2::ApplyFontSize(CUndoGroup* group)
     ApplyEmbeddedSize(m_mark.get(), SizeFor(Script), group);
 }
 
-void CEditOver2::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
-{
-    CEditMathTemplate::Draw(dc, map, context);
-}
-
 void CEditOver2::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
@@ -402,11 +397,6 @@ void CEditOPresubSub::ApplyFontSize(CUndoGroup* group)
     ApplySlotSizes(group, [](int) { return Script; });
 }
 
-void CEditOPresubSub::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
-{
-    CEditMathTemplate::Draw(dc, map, context);
-}
-
 void CEditOPresubSub::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
@@ -446,11 +436,6 @@ void CEditBigOperatorTemplate::CreateDefaultSlots()
 void CEditBigOperatorTemplate::ApplyFontSize(CUndoGroup* group)
 {
     ApplySlotSizes(group, [](int) { return Script; });
-}
-
-void CEditBigOperatorTemplate::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
-{
-    CEditMathTemplate::Draw(dc, map, context);
 }
 
 void CEditBigOperatorTemplate::SerializeBigOperator(CArchive& ar, std::initializer_list<int32_t*> before,

@@ -23,8 +23,7 @@ public:
 
 protected:
     CEditMathTemplate() = default;
-    // Draws an embedded mark or glyph at its own place: stroked when it is a mark of the table,
-    // else as text.
+    // Draws an embedded glyph as text at the place its layout gave it.
     static void DrawEmbedded(CDC* dc, CDisplayMap* map, CEditMathChar* embedded);
 };
 
@@ -115,7 +114,6 @@ public:
     CEditOver2();
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
-    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Serialize(CArchive& ar) override;
     std::unique_ptr<CEditMathChar> m_mark;
 };
@@ -197,7 +195,6 @@ class CEditOPresubSub : public CEditMathTemplate {
 public:
     CEditOPresubSub();
     void ApplyFontSize(CUndoGroup* group) override;
-    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Serialize(CArchive& ar) override;
     std::unique_ptr<CEditMathChar> m_symbol;
 };
@@ -211,7 +208,6 @@ public:
     void CreateDefaultSlots();
     // Every limit at the script size; the glyph is not touched.
     void ApplyFontSize(CUndoGroup* group) override;
-    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     bool IsIntegral() const;
 
     LOGFONTA m_glyphFont{};

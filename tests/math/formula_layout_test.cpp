@@ -6,6 +6,7 @@
 #include "base/gdi_cache.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
+#include "nodes/edit_switches.h"
 #include "nodes/node_text.h"
 #include "nodes/undo.h"
 #include "platform/gdi_recording.h"
@@ -323,4 +324,43 @@ TEST(FormulaTyping, TypedTextBecomesFormulaCharacters)
 
     EXPECT_TRUE(caret.m_caretNode->DeleteBackward(&caret, &group));
     EXPECT_EQ(Describe(formula), "Math(a + |)");
+}
+
+// The formula editor draws through code page 932 and leaves answers in their own colour; the
+// problem editor draws UTF-16 and shows answers red.
+TEST(FormulaDrawing, AnswerColourFollowsTheTextOutputSwitch)
+{
+    const int saved = UseWideTextOut;
+    for (const int wide : {1, 0}) {
+        UseWideTextOut = wide;
+        std::unique_ptr<CEditMath> formula = FormulaFromMathML(u"<math><mrow qntype='cyukai'><mn>7</mn></mrow></math>");
+        SetHeights(formula.get(), kEm);
+        CRecordingDC dc;
+        CDisplayMap map = IdentityMap();
+        MeasureAndLayout(formula.get(), &dc, &map);
+        LAYOUT_CONTEXT draw;
+        formula->Draw(&dc, &map, &draw);
+        std::vector<GdiCall> texts = dc.CallsOf(wide ? GdiOp::TextOutW : GdiOp::TextOutA);
+        ASSERT_EQ(texts.size(), 1u) << wide;
+        EXPECT_EQ(texts[0].textColor, wide ? 0x0000FFu : 0u);
+    }
+    UseWideTextOut = saved;
+}
+
+TEST(FormulaRows, AFormulaSeesThroughToTheOverhangsOfItsEnds)
+{
+    CRecordingDC dc;
+    dc.Rules().glyph = [](const LOGFONTA&, char16_t unit, ABC& abc) {
+        abc = unit == u'f' ? ABC{-5, 40, -9} : ABC{-3, 50, -4};
+        return true;
+    };
+    std::unique_ptr<CEditMath> formula = EmptyFormula();
+    FillSlots(formula.get(), {u"jxf"});
+    SetHeights(formula.get(), kEm);
+    for (int i = 0; i < formula->GetChildCount(); ++i)
+        formula->GetEditChild(i)->m_lf.lfPitchAndFamily = 2;
+    CDisplayMap map = IdentityMap();
+    MeasureAndLayout(formula.get(), &dc, &map);
+    EXPECT_EQ(formula->m_leftOverhang, 3);
+    EXPECT_EQ(formula->m_rightOverhang, 9);
 }
