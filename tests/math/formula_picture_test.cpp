@@ -98,3 +98,26 @@ TEST(FormulaPictures, AFormulaTypedAtTheCaretDraws)
     EXPECT_GT(picture.Count(IsInk), 100);
     EXPECT_EQ(picture.Count(IsRed), 0);
 }
+
+// Every stretched delimiter and mark, large enough to judge their shapes by eye.
+TEST(FormulaPictures, StretchedDelimitersAndMarksDraw)
+{
+    CreateGdiResources();
+    std::u16string text = u"<math>";
+    const char16_t* fences[][2] = {{u"(", u")"}, {u"{", u"}"}, {u"[", u"]"}, {u"\u3008", u"\u3009"}, {u"\u3014", u"\u3015"}, {u"|", u"|"}};
+    for (const auto& fence : fences) {
+        text += u"<mfenced open='" + std::u16string(fence[0]) + u"' close='" + std::u16string(fence[1]) +
+                u"'><mfrac><mi mathsize='24pt'>a</mi><mi mathsize='24pt'>b</mi></mfrac></mfenced>";
+    }
+    for (const char16_t* mark : {u"\uFE38", u"\u2322", u"\uFFE3", u"\u2194"})
+        text += u"<munder><mrow><mi mathsize='48pt'>xyz</mi></mrow><mo mathsize='48pt'>" + std::u16string(mark) + u"</mo></munder>";
+    text += u"</math>";
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(text));
+    CEditEditMath block;
+    block.LoadMathML(doc.documentElement());
+    HBITMAP bitmap = block.CreateBitmap();
+    ASSERT_TRUE(bitmap);
+    const Picture picture = TakePicture(bitmap, "stretched");
+    EXPECT_GT(picture.Count(IsInk), 1000);
+}
