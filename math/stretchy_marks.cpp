@@ -256,23 +256,61 @@ bool IsFlatMark(char16_t first)
     return first == u'\u2190' || first == u'\u2192' || first == u'\u2194' || first == u'\uFFE3';
 }
 
-void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark)
+namespace {
+
+int ArrowKindOf(char16_t first)
+{
+    switch (first) {
+    case u'\u2192':
+    case u'\uF577':
+        return kArrowRight;
+    case u'\u2190':
+    case u'\uF576':
+        return kArrowLeft;
+    case u'\u2194':
+    case u'\uF578':
+        return kArrowBoth;
+    default:
+        return 0;
+    }
+}
+
+bool IsPrivateArrow(char16_t first)
+{
+    return first >= u'\uF576' && first <= u'\uF578';
+}
+
+}  // namespace
+
+void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table)
 {
     if (dc == nullptr || map == nullptr || mark == nullptr || mark->GetText().IsEmpty())
         return;
-    RECT device = mark->m_rcLayout;
+    const RECT& layout = mark->m_rcLayout;
+    RECT device = layout;
     map->DocToDeviceRect(&device);
     const int thin = DeviceMarkPen(map, kThinMarkPen);
     const int medium = DeviceMarkPen(map, kMediumMarkPen);
-    switch (mark->GetText().GetAt(0)) {
-    case u'\u2192':
-    case u'\u2190':
-    case u'\u2194': {
-        SIZE head{kArrowHeadLength, kArrowHeadWidth};
-        map->DocToDeviceSize(&head);
-        const char16_t first = mark->GetText().GetAt(0);
-        const int kind = first == u'\u2192' ? kArrowRight : first == u'\u2190' ? kArrowLeft : kArrowBoth;
+    const bool overAndUnder = table == MarkTable::OverAndUnder;
+    SIZE head = overAndUnder ? SIZE{kArrowHeadWidth, kArrowHeadLength} : SIZE{kArrowHeadLength, kArrowHeadWidth};
+    map->DocToDeviceSize(&head);
+    const char16_t first = mark->GetText().GetAt(0);
+    if (const int kind = ArrowKindOf(first); kind != 0 && (overAndUnder || !IsPrivateArrow(first))) {
         DrawArrowMark(dc, thin, device, head.cx, head.cy, kind, kBlack);
+        return;
+    }
+    switch (first) {
+    case u'\u21C4': {
+        if (!overAndUnder)
+            break;
+        // A right arrow over a left arrow, each in its half of the rectangle.
+        const int half = (layout.bottom - layout.top) / 2;
+        RECT upper{layout.left, layout.top, layout.right, layout.top + half};
+        RECT lower{layout.left, layout.bottom - half, layout.right, layout.bottom};
+        map->DocToDeviceRect(&upper);
+        map->DocToDeviceRect(&lower);
+        DrawArrowMark(dc, thin, upper, head.cx, head.cy, kArrowRight, kBlack);
+        DrawArrowMark(dc, thin, lower, head.cx, head.cy, kArrowLeft, kBlack);
         break;
     }
     case u'\u2322':
@@ -290,8 +328,8 @@ void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark)
         break;
     case u'\uFFE3': {
         StrokePen stroke(dc, medium, kBlack);
-        POINT from{mark->m_rcLayout.left, mark->m_rcLayout.bottom};
-        POINT to{mark->m_rcLayout.right, mark->m_rcLayout.bottom};
+        POINT from{layout.left, layout.bottom};
+        POINT to{layout.right, layout.bottom};
         map->DocToDevice(&from);
         map->DocToDevice(&to);
         Line(dc, from, to);

@@ -31,9 +31,14 @@ inline constexpr int kMediumMarkPen = 17;
 // The device width of a pen of the given document width.
 int DeviceMarkPen(const CDisplayMap* map, int width);
 
+// The two ways templates stroke a mark: the over and under templates' (arrow heads 110 long and
+// 75 wide), and the over-and-under templates' (heads 75 long and 110 wide, with the equilibrium
+// arrows and the long arrows of the private-use area as well).
+enum class MarkTable { Marks, OverAndUnder };
+
 // Draws a mark character by its first character over its layout rectangle: arrows, arcs,
 // horizontal braces and the bar; any other character draws nothing.
-void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark);
+void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table = MarkTable::Marks);
 // Whether the first character of a mark is an arrow or the bar, whose mark is a quarter high.
 bool IsFlatMark(char16_t first);
 

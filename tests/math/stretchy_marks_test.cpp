@@ -258,3 +258,27 @@ TEST(FormulaStreams, OwnFieldsComeFirstAndSurviveATrip)
     EXPECT_EQ(back->GetSlotCount(), 1);
     EXPECT_EQ(back->GetKind(), EditKind::Code(EditKind::kFenced));
 }
+
+// The over-and-under templates' table: heads 75 long and 110 wide, the equilibrium arrows as a
+// right arrow over a left one, the long arrows of the private-use area; the marks table knows
+// neither.
+TEST(StrokingRoutines, TheOverAndUnderTableStrokesItsOwnArrows)
+{
+    CDisplayMap map = IdentityMap();
+    CEditMathChar mark(u'\u21C4');
+    mark.m_rcLayout = RECT{0, 0, 400, 100};
+    CRecordingDC dc;
+    DrawMarkByTable(&dc, &map, &mark, MarkTable::OverAndUnder);
+    EXPECT_EQ(Strokes(dc), "L(0,25)(364,25) G(400,25)(326,-29)(364,25)(326,79)(400,25) "
+                           "L(36,75)(400,75) G(0,75)(74,21)(36,75)(74,129)(0,75)");
+    dc.ClearCalls();
+    DrawMarkByTable(&dc, &map, &mark, MarkTable::Marks);
+    EXPECT_TRUE(dc.Drawings().empty());
+
+    mark.SetText(u"\uF578");
+    DrawMarkByTable(&dc, &map, &mark, MarkTable::OverAndUnder);
+    EXPECT_EQ(dc.CallsOf(GdiOp::Polygon).size(), 2u);
+    dc.ClearCalls();
+    DrawMarkByTable(&dc, &map, &mark, MarkTable::Marks);
+    EXPECT_TRUE(dc.Drawings().empty());
+}
