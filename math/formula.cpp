@@ -243,26 +243,8 @@ void CEditMathCyukai::Layout(LAYOUT_CONTEXT* context, int vertical)
     const int x0 = context->originX;
     const int top = context->originY + context->rowAxis - m_axis;
     m_rcLayout = RECT{x0, top, x0 + m_width, top + m_height};
-    int x = x0;
-    for (int k = 0; k < row->m_count; ++k) {
-        CEditNode* child = GetEditChild(row->m_first + k);
-        if (child == nullptr)
-            return;
-        LAYOUT_CONTEXT childContext;
-        childContext.originX = x;
-        childContext.originY = top;
-        childContext.rowAscent = row->m_ascent;
-        childContext.rowAxis = row->m_axis;
-        childContext.lineSpacing = context->lineSpacing;
-        childContext.letterSpacing = context->letterSpacing;
-        child->Layout(&childContext, vertical);
-        child->m_rcHit = RECT{x, top, x + child->m_width, top + row->m_height};
-        child->m_lineIndex = 0;
-        child->m_indexInLine = k;
-        if (k == 0)
-            row->m_rcLayout = RECT{x, top, x + row->m_width, top + row->m_height};
-        x += child->m_width;
-    }
+    // An answer is one line: children measured onto further rows are not placed.
+    PlaceRow(0, x0, top, context, vertical);
 }
 
 void CEditMathCyukai::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)

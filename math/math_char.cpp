@@ -76,6 +76,20 @@ std::vector<CStringW> SplitFormulaCharacters(const CStringW& text)
     return pieces;
 }
 
+BOOL InsertFormulaCharacters(CCaret* caret, CStringW* text, CUndoGroup* group)
+{
+    if (text == nullptr || !HasFormulaParent(caret))
+        return caret != nullptr && caret->m_caretNode != nullptr ? caret->m_caretNode->CEditNode::InsertChars(caret, text, group)
+                                                                 : FALSE;
+    bool inserted = false;
+    for (CStringW& piece : SplitFormulaCharacters(*text)) {
+        if (!caret->m_caretNode->CEditNode::InsertString(caret, &piece, group))
+            break;
+        inserted = true;
+    }
+    return inserted ? TRUE : FALSE;
+}
+
 void SerializeEmbeddedChar(CArchive& ar, std::unique_ptr<CEditMathChar>& embedded)
 {
     if (ar.IsStoring()) {
@@ -238,15 +252,7 @@ void CEditMathChar::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 
 BOOL CEditMathChar::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
 {
-    if (text == nullptr || !HasFormulaParent(caret))
-        return CEditNode::InsertChars(caret, text, group);
-    bool inserted = false;
-    for (CStringW& piece : SplitFormulaCharacters(*text)) {
-        if (!CEditNode::InsertString(caret, &piece, group))
-            break;
-        inserted = true;
-    }
-    return inserted ? TRUE : FALSE;
+    return InsertFormulaCharacters(caret, text, group);
 }
 
 void CEditMathChar::Serialize(CArchive& ar)

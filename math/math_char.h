@@ -78,5 +78,9 @@ inline constexpr char16_t kSigmaSign = u'\u03A3';
 // formula character node.
 std::vector<CStringW> SplitFormulaCharacters(const CStringW& text);
 
+// Typing into a formula: one formula character per character of the text, a surrogate pair
+// staying one node, each inserted before the caret. Outside a formula, the node layer's typing.
+BOOL InsertFormulaCharacters(CCaret* caret, CStringW* text, CUndoGroup* group);
+
 // Reads one embedded formula character's stream into a new node, or writes it.
 void SerializeEmbeddedChar(CArchive& ar, std::unique_ptr<CEditMathChar>& embedded);

@@ -2,7 +2,6 @@
 
 #include "base/gdi_cache.h"
 #include "math/math_char.h"
-#include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/node_text.h"
 
@@ -160,33 +159,21 @@ EDIT_LINE* CEditMathContainer::GetRow(int row) const
     return box != nullptr ? box->LineAt(row) : nullptr;
 }
 
-void CEditMathContainer::LayoutRows(int x0, int y0, const LAYOUT_CONTEXT* spacing, int vertical, bool centreOnAxis)
+void CEditMathContainer::PlaceRow(int rowIndex, int x, int top, const LAYOUT_CONTEXT* spacing, int vertical,
+                                  bool centreOnAxis)
 {
-    CEditBox* box = GetBox(0);
-    if (box == nullptr || GetChildCount() == 0)
+    EDIT_LINE* row = GetRow(rowIndex);
+    if (row == nullptr || row->m_first < 0)
         return;
-    int rowIndex = 0;
+    const int x0 = x;
     int indexInRow = 0;
-    int x = x0;
-    int y = y0;
-    for (int i = 0; i < GetChildCount(); ++i) {
-        EDIT_LINE* row = box->LineAt(rowIndex);
-        if (row == nullptr)
-            return;
-        if (indexInRow >= row->m_count) {
-            y += row->m_height;
-            row = box->LineAt(++rowIndex);
-            if (row == nullptr)
-                return;
-            x = x0;
-            indexInRow = 0;
-        }
-        CEditNode* child = GetEditChild(i);
+    for (int k = 0; k < row->m_count; ++k) {
+        CEditNode* child = GetEditChild(row->m_first + k);
         if (child == nullptr)
             return;
         LAYOUT_CONTEXT childContext;
         childContext.originX = x;
-        childContext.originY = y;
+        childContext.originY = top;
         childContext.rowAscent = row->m_ascent;
         childContext.rowAxis = row->m_axis;
         childContext.centreOnAxis = centreOnAxis ? 1 : 0;
@@ -195,20 +182,32 @@ void CEditMathContainer::LayoutRows(int x0, int y0, const LAYOUT_CONTEXT* spacin
             childContext.letterSpacing = spacing->letterSpacing;
         }
         if (child->IsKind(EditKind::kFloat)) {
-            // A floating frame starts a row of its own and does not advance the row.
+            // A floating frame stands at the row's start, at the container's right edge or where
+            // it is; it takes no room in the row.
             const int side = FloatSideOf(child);
             childContext.originX = side == 1 ? x0 : side == 2 ? m_rcLayout.right - child->m_width : x;
             child->Layout(&childContext, vertical);
             continue;
         }
         child->Layout(&childContext, vertical);
-        child->m_rcHit = RECT{x, y, x + child->m_width, y + row->m_height};
+        child->m_rcHit = RECT{x, top, x + child->m_width, top + row->m_height};
         child->m_lineIndex = rowIndex;
         child->m_indexInLine = indexInRow;
         if (indexInRow == 0)
-            row->m_rcLayout = RECT{x, y, x + row->m_width, y + row->m_height};
+            row->m_rcLayout = RECT{x, top, x + row->m_width, top + row->m_height};
         x += child->m_width;
         ++indexInRow;
+    }
+}
+
+void CEditMathContainer::LayoutRows(int x, int y, const LAYOUT_CONTEXT* spacing, int vertical, bool centreOnAxis)
+{
+    CEditBox* box = GetBox(0);
+    if (box == nullptr)
+        return;
+    for (int r = 0; r < box->GetLineCount(); ++r) {
+        PlaceRow(r, x, y, spacing, vertical, centreOnAxis);
+        y += box->LineAt(r)->m_height;
     }
 }
 
@@ -269,16 +268,7 @@ void CEditMathContainer::ApplyDefaultSizes(CDefaultFontTable* table, CUndoGroup*
 
 BOOL CEditMathContainer::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
 {
-    const CEditNode* parent = caret != nullptr && caret->m_caretNode != nullptr ? caret->m_caretNode->GetEditParent() : nullptr;
-    if (text == nullptr || parent == nullptr || !parent->HasKindFlags(EditKind::kFormula))
-        return CEditNode::InsertChars(caret, text, group);
-    bool inserted = false;
-    for (CStringW& piece : SplitFormulaCharacters(*text)) {
-        if (!CEditNode::InsertString(caret, &piece, group))
-            break;
-        inserted = true;
-    }
-    return inserted ? TRUE : FALSE;
+    return InsertFormulaCharacters(caret, text, group);
 }
 
 CEditNode* CEditMathContainer::GetFirstSlotEnd()

@@ -49,8 +49,11 @@ protected:
     // Builds one row per slot (a row ends only after a slot end, whatever its width, so every slot
     // is the row the templates read by index) and the container's metrics from the rows.
     void MeasureRows(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context, bool recordFontHeight);
-    // Places the children row by row from (x, y); each child gets a context with the row's ascent
-    // and axis and, when `spacing` is given, its line and letter spacing.
+    // Places the children of one row from (x, top); each child gets a context with the row's
+    // ascent and axis and, when `spacing` is given, its line and letter spacing, and its hit
+    // rectangle, row and index in the row; the row's rectangle is set with its first child.
+    void PlaceRow(int row, int x, int top, const LAYOUT_CONTEXT* spacing, int vertical, bool centreOnAxis = false);
+    // Places every row, one below the other, from (x, y).
     void LayoutRows(int x, int y, const LAYOUT_CONTEXT* spacing, int vertical, bool centreOnAxis = false);
     // Layout of a template whose geometry is its stacked rows: centred on the row's axis.
     void LayoutAsTemplate(LAYOUT_CONTEXT* context, int vertical);

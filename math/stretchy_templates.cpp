@@ -24,30 +24,6 @@ void LayoutEmbedded(CEditMathChar* embedded, int x, int y, int vertical)
     embedded->Layout(&context, vertical);
 }
 
-// Places the children of one row from (x, top), as the row's own layout does.
-void PlaceRowChildren(CEditMathContainer* node, EDIT_LINE* row, int rowIndex, int x, int top, int vertical)
-{
-    if (row->m_count <= 0 || row->m_first < 0)
-        return;
-    for (int k = 0; k < row->m_count; ++k) {
-        CEditNode* child = node->GetEditChild(row->m_first + k);
-        if (child == nullptr)
-            return;
-        LAYOUT_CONTEXT context;
-        context.originX = x;
-        context.originY = top;
-        context.rowAscent = row->m_ascent;
-        context.rowAxis = row->m_axis;
-        child->Layout(&context, vertical);
-        child->m_rcHit = RECT{x, top, x + child->m_width, top + row->m_height};
-        child->m_lineIndex = rowIndex;
-        child->m_indexInLine = k;
-        if (k == 0)
-            row->m_rcLayout = RECT{x, top, x + row->m_width, top + row->m_height};
-        x += child->m_width;
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -97,7 +73,7 @@ void CEditUnder2::Layout(LAYOUT_CONTEXT* context, int vertical)
     EDIT_LINE* base = GetRow(0);
     if (base == nullptr)
         return;
-    PlaceRowChildren(this, base, 0, x0 + (m_width - base->m_width) / 2, top, vertical);
+    PlaceRow(0, x0 + (m_width - base->m_width) / 2, top, nullptr, vertical);
     const int markTop = top + base->m_height;
     LayoutEmbedded(m_mark.get(), x0, markTop, vertical);
     m_mark->m_rcHit = RECT{x0, markTop, x0 + m_mark->m_width, markTop + m_mark->m_height};
@@ -193,7 +169,7 @@ void CEditFenced::Layout(LAYOUT_CONTEXT* context, int vertical)
     EDIT_LINE* row = GetRow(0);
     if (row == nullptr)
         return;
-    PlaceRowChildren(this, row, 0, x0 + m_open->m_width, top, vertical);
+    PlaceRow(0, x0 + m_open->m_width, top, nullptr, vertical);
     LayoutEmbedded(m_open.get(), x0, top, vertical);
     LayoutEmbedded(m_close.get(), x0 + m_open->m_width + row->m_width, top, vertical);
 }

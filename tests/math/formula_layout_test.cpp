@@ -364,3 +364,22 @@ TEST(FormulaRows, AFormulaSeesThroughToTheOverhangsOfItsEnds)
     EXPECT_EQ(formula->m_leftOverhang, 3);
     EXPECT_EQ(formula->m_rightOverhang, 9);
 }
+
+TEST(FormulaHitTest, ChildrenFirstThenTheRowEnds)
+{
+    std::unique_ptr<CEditMath> formula = EmptyFormula();
+    auto* frac = AddTemplate<CEditFrac>(formula.get());
+    FillSlots(frac, {u"ab", u"c"});
+    SetHeights(formula.get(), kEm);
+    CRecordingDC dc;
+    CDisplayMap map = IdentityMap();
+    MeasureAndLayout(formula.get(), &dc, &map);
+    const EDIT_LINE* numerator = frac->GetRow(0);
+    int after = -1;
+    EXPECT_EQ(formula->HitTest(60, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(1));
+    EXPECT_EQ(after, 0);
+    // At the end of the numerator row: its slot end, after it.
+    EXPECT_EQ(frac->HitTest(numerator->m_rcLayout.right, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(2));
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(frac->HitTest(5000, 5000, &after), nullptr);
+}
