@@ -61,7 +61,7 @@ void CEditMath::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     m_leftOverhang = first->m_leftOverhang;
     for (int i = 1; i < GetChildCount(); ++i) {
         const CEditNode* child = GetEditChild(i);
-        if (child != nullptr && child->HasKindFlags(EditKind::kLineBreak)) {
+        if (IsLineBreak(child)) {
             if (const CEditNode* before = GetEditChild(i - 1))
                 m_rightOverhang = before->m_rightOverhang;
             break;

@@ -31,7 +31,7 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 bool HasFormulaParent(const CCaret* caret)
 {
     const CEditNode* parent = caret != nullptr && caret->m_caretNode != nullptr ? caret->m_caretNode->GetEditParent() : nullptr;
-    return parent != nullptr && parent->HasKindFlags(EditKind::kFormula);
+    return IsFormulaNode(parent);
 }
 
 void WriteLogFont(CArchive& ar, const LOGFONTA& font)

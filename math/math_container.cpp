@@ -13,11 +13,6 @@ namespace {
 
 constexpr COLORREF kEmptySlotGreen = 0x00FF00;
 
-bool IsLineBreak(const CEditNode* node)
-{
-    return node->HasKindFlags(EditKind::kLineBreak);
-}
-
 // A slot end as the row sizes it: its average character width when it starts the row, else no
 // width and the height of the child before it.
 void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
@@ -32,7 +27,7 @@ void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
     slotEnd->m_height = previous->m_height;
     slotEnd->m_ascent = previous->m_ascent;
     slotEnd->m_axis = previous->m_axis;
-    if (previous->HasKindFlags(EditKind::kCharacter)) {
+    if (IsCharacter(previous)) {
         slotEnd->m_tm = previous->m_tm;
     } else {
         slotEnd->m_tm = TEXTMETRICA{};
@@ -78,11 +73,6 @@ IMPLEMENT_SERIAL(CEditMathContainer, CEditContainer, 1)
 CEditMathContainer::CEditMathContainer() = default;
 
 CEditMathContainer::CEditMathContainer(EDIT_NODE_KIND kind) : CEditContainer(kind) {}
-
-bool CEditMathContainer::IsFormulaContainer(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kFormula) && node->HasKindFlags(EditKind::kContainer);
-}
 
 void CEditMathContainer::MeasureRows(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context, bool recordFontHeight)
 {

@@ -66,7 +66,6 @@ protected:
     int SizeFor(SlotSize size) const;
     // Sets a child's font height (recorded in the group) and, for a formula container, its own.
     static void ApplySizeTo(CEditNode* child, int height, CUndoGroup* group);
-    static bool IsFormulaContainer(const CEditNode* node);
 };
 
 template <typename SlotSizeOf>
@@ -78,7 +77,7 @@ void CEditMathContainer::ApplySlotSizes(CUndoGroup* group, SlotSizeOf slotSize)
         if (child == nullptr)
             break;
         ApplySizeTo(child, SizeFor(slotSize(slot)), group);
-        if (child->HasKindFlags(EditKind::kLineBreak))
+        if (IsLineBreak(child))
             ++slot;
     }
 }

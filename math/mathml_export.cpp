@@ -263,9 +263,9 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
         CEditNode* child = c->GetEditChild(i);
         if (child == nullptr)
             break;
-        if (child->HasKindFlags(EditKind::kLineBreak))
+        if (IsLineBreak(child))
             break;
-        if (child->HasKindFlags(EditKind::kCharacter)) {
+        if (IsCharacter(child)) {
             auto* character = dynamic_cast<CEditMathChar*>(child);
             if (character == nullptr)
                 continue;
