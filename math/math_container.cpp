@@ -174,7 +174,8 @@ void CEditMathContainer::PlaceRow(int rowIndex, int x, int top, const LAYOUT_CON
         if (child->IsKind(EditKind::kFloat)) {
             // A floating frame stands at the row's start, at the container's right edge or where
             // it is; it takes no room in the row.
-            const int side = FloatSideOf(child);
+            const auto* frame = dynamic_cast<const IFloatingFrame*>(child);
+            const int side = frame != nullptr ? frame->GetFloatSide() : 0;
             childContext.originX = side == 1 ? x0 : side == 2 ? m_rcLayout.right - child->m_width : x;
             child->Layout(&childContext, vertical);
             continue;

@@ -6,6 +6,7 @@
 #include "base/gdi_cache.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
+#include "nodes/edit_sentence.h"
 #include "nodes/edit_switches.h"
 #include "nodes/node_text.h"
 #include "nodes/undo.h"
@@ -382,4 +383,32 @@ TEST(FormulaHitTest, ChildrenFirstThenTheRowEnds)
     EXPECT_EQ(frac->HitTest(numerator->m_rcLayout.right, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(2));
     EXPECT_EQ(after, 1);
     EXPECT_EQ(frac->HitTest(5000, 5000, &after), nullptr);
+}
+
+// A formula in a line of text stands on the text's baseline.
+TEST(FormulaInText, SharesTheBaselineOfTheLine)
+{
+    CEditSentence part;
+    part.AppendChild(new CEditChar(u'a'));
+    auto* formula = new CEditMath();
+    formula->CreateDefaultSlots(0);
+    FillSlots(formula, {u"x+1"});
+    part.AppendChild(formula);
+    part.AppendChild(new CEditChar(u'b'));
+    part.AppendChild(new CEditCR());
+    SetHeights(&part, kEm);
+    formula->GetEditChild(0)->m_lf.lfHeight = -200;
+    CRecordingDC dc;
+    CDisplayMap map = IdentityMap();
+    LAYOUT_CONTEXT measure = MeasureContext(10000);
+    measure.pageHeight = 100000;
+    part.Measure(&dc, &map, &measure);
+    LAYOUT_CONTEXT layout;
+    layout.page = 1;
+    part.Layout(&layout, 0);
+    const int baseline = part.GetEditChild(0)->m_ptText.y;
+    EXPECT_EQ(formula->GetEditChild(0)->m_ptText.y, baseline);
+    EXPECT_EQ(formula->GetEditChild(2)->m_ptText.y, baseline);
+    EXPECT_EQ(part.GetEditChild(2)->m_ptText.y, baseline);
+    EXPECT_EQ(formula->m_width, 100 + 150 + 50);
 }
