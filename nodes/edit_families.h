@@ -14,6 +14,9 @@ class CUndoGroup;
 class IKanbunCell {
 public:
     virtual int GetHyphenMode() const = 0;
+    // Stores the mode alone, as undoing and redoing a change of form does; the boxes are put back
+    // or taken out by their own undo actions.
+    virtual void SetHyphenMode(int mode) = 0;
 
 protected:
     ~IKanbunCell() = default;

@@ -1,6 +1,7 @@
 #include "nodes/undo_replay.h"
 
 #include "base/property_records.h"
+#include "nodes/edit_families.h"
 #include "nodes/edit_node.h"
 #include "nodes/undo.h"
 
@@ -243,6 +244,13 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
         Write(*row, *node, RecordedValue(action, undo), undo ? WriteRule::AsRecorded : WriteRule::AsSetter);
         if (row->replayMeasures)
             node->m_dirty = 1;
+        return UndoStep::Applied;
+    }
+    if (action.m_code == UndoCode::kKanMode) {
+        if (auto* cell = dynamic_cast<IKanbunCell*>(node)) {
+            cell->SetHyphenMode(undo ? action.m_oldValue : action.m_newValue);
+            node->m_dirty = 1;
+        }
         return UndoStep::Applied;
     }
     if (!IsNodeStructuralCode(action.m_code))

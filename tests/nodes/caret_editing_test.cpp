@@ -48,6 +48,7 @@ class TestKanbunCell : public CEditContainer, public IKanbunCell {
 public:
     explicit TestKanbunCell(int mode) : CEditContainer(EditKind::Code(EditKind::kKan)), m_mode(mode) {}
     int GetHyphenMode() const override { return m_mode; }
+    void SetHyphenMode(int mode) override { m_mode = mode; }
 
 private:
     int m_mode;
