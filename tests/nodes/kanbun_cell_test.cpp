@@ -368,8 +368,9 @@ TEST_F(KanbunCellTest, RunLabelStandsAtAThirdOfTheCellTurnedInBothDirections)
         CStringW expected;
         FormatParenFullWidthNumber(3, expected);
         const std::u16string expectedText(expected.c_str());
+        const std::vector<GdiCall> drawings = dc.Drawings();
         const GdiCall* label = nullptr;
-        for (const GdiCall& call : dc.Drawings()) {
+        for (const GdiCall& call : drawings) {
             if (call.text == expectedText)
                 label = &call;
         }
