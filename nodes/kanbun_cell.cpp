@@ -23,11 +23,6 @@ LOGFONTA VerticalDefaultFont()
     return font;
 }
 
-bool IsLineBreakNode(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
-}
-
 bool HasGaijiFace(const CEditNode* node)
 {
     char face[LF_FACESIZE + 1]{};
@@ -66,7 +61,7 @@ int BoxText(const CEditNode* box, CStringW& out)
         const CEditNode* child = box->GetEditChild(i);
         if (child == nullptr)
             continue;
-        if (IsLineBreakNode(child))
+        if (IsLineBreak(child))
             break;
         text += child->GetText();
         if (HasGaijiFace(child))

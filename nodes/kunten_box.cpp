@@ -1,6 +1,7 @@
 #include "nodes/kunten_box.h"
 
 #include "nodes/caret.h"
+#include "nodes/line_builder.h"
 
 #include <algorithm>
 #include <memory>
@@ -9,11 +10,6 @@ namespace {
 
 // Beside-the-line hits reach this far before a line's start.
 constexpr int kHitReachBefore = 1000;
-
-bool IsLineBreakNode(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);
-}
 
 }  // namespace
 
@@ -126,16 +122,16 @@ void CEditKunten::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         childContext.letterSpacing = context->letterSpacing;
         child->Measure(dc, map, &childContext);
 
-        if (line.m_width + child->m_width > wrap || IsLineBreakNode(previous))
+        if (line.m_width + child->m_width > wrap || IsLineBreak(previous))
             closeLine();
         const bool firstOfLine = line.m_count == 0;
-        if (IsLineBreakNode(child))
+        if (IsLineBreak(child))
             FitLineBreak(child, previous, firstOfLine);
         if (line.m_first < 0)
             line.m_first = i;
         line.m_last = i;
         ++line.m_count;
-        if (!IsLineBreakNode(child))
+        if (!IsLineBreak(child))
             ++line.m_textCount;
         line.m_width += firstOfLine ? child->m_width : MulDiv(child->m_width, m_spacing, 100);
         line.m_ascent = std::max(line.m_ascent, child->m_ascent);
@@ -214,7 +210,7 @@ void CEditKunten::Layout(LAYOUT_CONTEXT* context, int vertical)
         if (position == 0)
             line->m_rcLayout = RECT{x, y, x + line->m_width, y + line->m_height};
         const auto* next = FromNode(child->GetNextSibling());
-        x += IsLineBreakNode(next) ? child->m_width : MulDiv(child->m_width, m_spacing, 100);
+        x += IsLineBreak(next) ? child->m_width : MulDiv(child->m_width, m_spacing, 100);
         ++position;
     }
 }

@@ -27,19 +27,6 @@ bool IsLineStartForbiddenNode(const CEditNode* node)
     return IsCharacter(node) && !IsLineBreak(node) && IsAllLineStartForbidden(node->GetText());
 }
 
-// A line break as a line sizes it: the average character width when it starts its line, else
-// none; the metrics and height of the character before it, when there is one.
-void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine)
-{
-    lineBreak->m_width = startsLine ? lineBreak->m_tm.tmAveCharWidth : 0;
-    if (IsCharacter(previous)) {
-        lineBreak->m_tm = previous->m_tm;
-        lineBreak->m_height = previous->m_height;
-        lineBreak->m_ascent = previous->m_ascent;
-        lineBreak->m_axis = previous->m_axis;
-    }
-}
-
 // A frame that stands beside the text, left or right.
 bool IsSideFloat(const CEditNode* node)
 {
@@ -60,6 +47,17 @@ void AddToLineExtents(EDIT_LINE* line, const CEditNode* child)
 }
 
 }  // namespace
+
+void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine)
+{
+    lineBreak->m_width = startsLine ? lineBreak->m_tm.tmAveCharWidth : 0;
+    if (IsCharacter(previous)) {
+        lineBreak->m_tm = previous->m_tm;
+        lineBreak->m_height = previous->m_height;
+        lineBreak->m_ascent = previous->m_ascent;
+        lineBreak->m_axis = previous->m_axis;
+    }
+}
 
 bool IsSpaceNode(const CEditNode* node)
 {

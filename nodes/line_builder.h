@@ -42,6 +42,9 @@ int FloatSideOf(const CEditNode* node);
 
 // The text alignment of a line break; ALIGN_LEFT for a node without a paragraph record.
 int AlignmentOf(const CEditNode* lineBreak);
+// A line break as a line sizes it: the average character width when it starts its line, else
+// none; the metrics and height of the character before it, when there is one.
+void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine);
 // A character node holding one space (U+0020 or U+3000).
 bool IsSpaceNode(const CEditNode* node);
 
