@@ -6,9 +6,9 @@
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
-#include "base/number_labels.h"
 #include "nodes/display_map.h"
 #include "nodes/kunten_box.h"
+#include "nodes/run_decorations.h"
 
 #include <string>
 
@@ -41,21 +41,6 @@ void PlaceSubBox(CEditNode* box, int x, int y, int vertical)
     context.rowAxis = box->m_axis;
     box->Layout(&context, vertical);
     box->m_rcHit = RECT{x, y, x + box->m_width, y + box->m_height};
-}
-
-// The label of a labelled run in the form of the numbering type.
-CStringW RunLabelText(const CEditNode* node)
-{
-    CStringW text;
-    switch (node->m_renbanType) {
-    case 2: FormatParenFullWidthNumber(node->m_runNumber, text); break;
-    case 3: FormatParenKatakanaLabel(node->m_runNumber, text); break;
-    case 4: FormatParenLowerLetterLabel(node->m_runNumber, text); break;
-    case 5: FormatParenUpperLetterLabel(node->m_runNumber, text); break;
-    case 6: text = node->m_renbanString; break;
-    default: FormatCircledNumber(node->m_runNumber, text); break;
-    }
-    return text;
 }
 
 }  // namespace

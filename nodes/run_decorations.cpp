@@ -221,7 +221,8 @@ int MiddleOf(const CEditNode* node)
     return node->m_rcLayout.bottom - node->m_height / 2;
 }
 
-// The label text of a labelled run: its run number in the form of its numbering type.
+}  // namespace
+
 CStringW RunLabelText(const CEditNode* node)
 {
     CStringW text;
@@ -235,8 +236,6 @@ CStringW RunLabelText(const CEditNode* node)
     }
     return text;
 }
-
-}  // namespace
 
 void DrawUnderlineOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEditNode* last)
 {

@@ -30,6 +30,8 @@ void DrawUnderlineOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const
 void DrawLineThroughOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEditNode* last);
 // Frame around the run's rectangle.
 void DrawFrameOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEditNode* last);
+// The label text of a labelled run: its run number in the form of its numbering type.
+CStringW RunLabelText(const CEditNode* node);
 // Label of a labelled run, at its first node.
 void DrawLabelOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first);
 
