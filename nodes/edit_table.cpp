@@ -308,6 +308,21 @@ void CEditTable::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
     }
 }
 
+void CEditTable::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << m_rows << m_columns;
+        CEditNode::Serialize(ar);
+        return;
+    }
+    int32_t rows = 0;
+    int32_t columns = 0;
+    ar >> rows >> columns;
+    CEditNode::Serialize(ar);
+    m_rows = rows;
+    m_columns = columns;
+}
+
 CEditNode* CEditTable::GetFirstInner()
 {
     CEditNode* first = GetEditChild(0);

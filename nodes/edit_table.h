@@ -57,6 +57,9 @@ public:
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // The first child of the first cell.
     CEditNode* GetFirstInner() override;
+    // Rows and columns, then the node part (not the container's): the cells come back as the
+    // node's children.
+    void Serialize(CArchive& ar) override;
 
     int32_t m_rows = 0;
     int32_t m_columns = 0;

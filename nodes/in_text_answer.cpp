@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-CEditNode* LeaveAnswerBackwards(CEditNode* answer, CCaret* caret, int extend)
+CEditNode* LeaveBackwardsToSibling(CEditNode* answer, CCaret* caret, int extend)
 {
     CEditNode* target = nullptr;
     for (CEditNode* sibling = CEditNode::FromNode(answer->GetPrevSibling()); sibling != nullptr;
@@ -87,5 +87,5 @@ CEditNode* CEditCyukai::MovePrev(CCaret* caret, int extend)
         return nullptr;
     if (CEditNode* found = CEditNode::MovePrev(caret, extend))
         return found;
-    return LeaveAnswerBackwards(this, caret, extend);
+    return LeaveBackwardsToSibling(this, caret, extend);
 }

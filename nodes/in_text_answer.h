@@ -31,7 +31,7 @@ public:
     CStringW m_reserved2;
 };
 
-// What an in-text answer of either kind does when the caret leaves it backwards: the nearest
-// visible sibling before it (its last child when it is a container) becomes the caret node, the
-// selection anchor following it across parents. Null when there is none.
-CEditNode* LeaveAnswerBackwards(CEditNode* answer, CCaret* caret, int extend);
+// What an in-text answer or a floating frame does when the caret leaves it backwards: the nearest
+// visible sibling before the node (its last child when it is a container) becomes the caret node,
+// the selection anchor following it across parents. Null when there is none.
+CEditNode* LeaveBackwardsToSibling(CEditNode* answer, CCaret* caret, int extend);

@@ -5,6 +5,7 @@
 #include "nodes/kunten_box.h"
 #include "nodes/undo.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -181,6 +182,31 @@ IMPLEMENT_SERIAL(CEditKanCR, CEditKanChar, 1)
 
 CEditKanCR::CEditKanCR() : CEditKanChar(EditKind::Code(EditKind::kKanCR)) {}
 
+void CEditKanCR::Serialize(CArchive& ar)
+{
+    constexpr uint32_t kRecordSize = 16;
+    std::array<BYTE, kRecordSize> image{};
+    if (ar.IsStoring()) {
+        const int32_t values[4] = {m_lineReserved1, m_lineSpacing, m_lineReserved2, m_textAlign};
+        for (int i = 0; i < 4; ++i)
+            for (int b = 0; b < 4; ++b)
+                image[size_t(i * 4 + b)] = BYTE(uint32_t(values[i]) >> (8 * b));
+        ar.WriteBlock(image.data(), kRecordSize);
+        CEditKanChar::Serialize(ar);
+        return;
+    }
+    ar.ReadBlock(image.data(), kRecordSize);
+    CEditKanChar::Serialize(ar);
+    int32_t values[4] = {};
+    for (int i = 0; i < 4; ++i)
+        for (int b = 3; b >= 0; --b)
+            values[i] = int32_t((uint32_t(values[i]) << 8) | image[size_t(i * 4 + b)]);
+    m_lineReserved1 = values[0];
+    m_lineSpacing = values[1];
+    m_lineReserved2 = values[2];
+    m_textAlign = values[3];
+}
+
 // ---------------------------------------------------------------------------------------------
 // CEditKan: construction and the sub-boxes
 
@@ -227,6 +253,25 @@ CEditNode* CEditKan::GetFirstInner()
 {
     CEditKunten* lead = GetLeadBracketBox();
     return lead != nullptr ? lead->GetFirstInner() : nullptr;
+}
+
+void CEditKan::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << m_hyphenMode;
+        m_hyphenAnchor.CEditChar::Serialize(ar);
+        CEditContainer::Serialize(ar);
+        return;
+    }
+    int32_t mode = 0;
+    ar >> mode;
+    CEditKanChar anchor;
+    anchor.CEditChar::Serialize(ar);
+    if (anchor.GetChildCount() != 0)
+        ar.ThrowException(CArchiveException::genericException);
+    CEditContainer::Serialize(ar);
+    m_hyphenMode = mode;
+    m_hyphenAnchor.CopyFrom(&anchor);
 }
 
 // ---------------------------------------------------------------------------------------------

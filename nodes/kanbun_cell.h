@@ -31,6 +31,8 @@ class CEditKanCR : public CEditKanChar, public CBlockLineRelatedProperties {
     DECLARE_SERIAL(CEditKanCR)
 public:
     CEditKanCR();
+    // The block-line record as a block of four ints, then the character's form.
+    void Serialize(CArchive& ar) override;
 };
 
 // The hyphen modes of a cell.
@@ -118,6 +120,8 @@ public:
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // The first inner node of the leading-bracket box.
     CEditNode* GetFirstInner() override;
+    // The hyphen mode, the hyphen anchor in the character's form, then the container part.
+    void Serialize(CArchive& ar) override;
 
     CEditKanChar& GetHyphenAnchor() { return m_hyphenAnchor; }
     const RECT& GetHyphenRect() const { return m_hyphenRect; }

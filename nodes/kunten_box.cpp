@@ -221,6 +221,21 @@ void CEditKunten::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         CEditContainer::Draw(dc, map, context);
 }
 
+void CEditKunten::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << m_maxChars << m_spacing;
+        CEditContainer::Serialize(ar);
+        return;
+    }
+    int32_t maxChars = 0;
+    int32_t spacing = 0;
+    ar >> maxChars >> spacing;
+    CEditContainer::Serialize(ar);
+    m_maxChars = maxChars;
+    m_spacing = spacing;
+}
+
 CEditNode* CEditKunten::GetNodeAbove(CEditNode* node, CCaret* caret)
 {
     return NodeOnNeighbourLine(this, node, caret, -1);
@@ -257,4 +272,17 @@ void CEditOkurigana::Layout(LAYOUT_CONTEXT* context, int vertical)
     CEditContainer::Layout(&pushed, vertical);
     m_rcLayout = RECT{context->originX, context->originY, context->originX + m_width, context->originY + m_height};
     m_rcHit = m_rcLayout;
+}
+
+void CEditOkurigana::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << m_pushToEnd;
+        CEditContainer::Serialize(ar);
+        return;
+    }
+    int32_t pushToEnd = 0;
+    ar >> pushToEnd;
+    CEditContainer::Serialize(ar);
+    m_pushToEnd = pushToEnd;
 }

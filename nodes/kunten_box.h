@@ -32,6 +32,8 @@ public:
     // The node of the line above (below) in the box, as a paragraph finds it.
     virtual CEditNode* GetNodeAbove(CEditNode* node, CCaret* caret);
     virtual CEditNode* GetNodeBelow(CEditNode* node, CCaret* caret);
+    // The maximum and the spacing, then the container part.
+    void Serialize(CArchive& ar) override;
 
     int32_t m_maxChars = kDefaultMaxChars;
     int32_t m_spacing = kDefaultSpacing;  // percent of a character's width to the next one
@@ -45,6 +47,8 @@ public:
     // The container's layout; with push to end, the lines move down by the height the box has
     // beyond them, while the box keeps its place.
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    // The push-to-end flag, then the container part.
+    void Serialize(CArchive& ar) override;
 
     int32_t m_pushToEnd = 0;
 };

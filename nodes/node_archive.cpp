@@ -4,6 +4,7 @@
 #include "nodes/edit_container.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
+#include "nodes/inline_node_classes.h"
 #include "nodes/page_furniture.h"
 #include "nodes/question_numbers.h"
 #include "platform/clipboard.h"
@@ -562,6 +563,7 @@ void RegisterNodeClasses(CRuntimeClassRegistry& registry, NODE_PROGRAM program)
           RUNTIME_CLASS(CEditSentence), RUNTIME_CLASS(CEditPrint), RUNTIME_CLASS(CEditKimeiran),
           RUNTIME_CLASS(CEditGai), RUNTIME_CLASS(CEditKaiPage)})
         registry.Add(runtimeClass);
+    RegisterInlineNodeClasses(registry, program == NODE_PROGRAM::ProblemEditor);
     if (program == NODE_PROGRAM::ProblemEditor) {
         for (const CRuntimeClass* runtimeClass : {RUNTIME_CLASS(CEditEdit), RUNTIME_CLASS(CEditDmonno),
                                                   RUNTIME_CLASS(CEditMonno), RUNTIME_CLASS(CEditHaiten)})

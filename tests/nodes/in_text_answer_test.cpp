@@ -160,16 +160,16 @@ TEST_F(InlineLineTest, LeavingAnAnswerBackwardsFindsTheVisibleNodeBeforeIt)
     CCaret caret;
     caret.m_caretNode = start;
     caret.m_anchorNode = start;
-    EXPECT_EQ(LeaveAnswerBackwards(answer, &caret, 1), ruby->GetEditChild(1));
+    EXPECT_EQ(LeaveBackwardsToSibling(answer, &caret, 1), ruby->GetEditChild(1));
     EXPECT_EQ(caret.m_caretNode, ruby->GetEditChild(1));
     EXPECT_EQ(caret.m_anchorNode, ruby->GetEditChild(1));
 
     CEditChar* before = AddChar(&paragraph, u'b');
     paragraph.InsertChildAt(paragraph.IndexOfChild(answer), before);
-    EXPECT_EQ(LeaveAnswerBackwards(answer, &caret, 0), before);
+    EXPECT_EQ(LeaveBackwardsToSibling(answer, &caret, 0), before);
 
     CEditCyukai lone;
-    EXPECT_EQ(LeaveAnswerBackwards(&lone, &caret, 0), nullptr);
+    EXPECT_EQ(LeaveBackwardsToSibling(&lone, &caret, 0), nullptr);
     CCaret none;
     EXPECT_EQ(answer->MovePrev(&none, 0), nullptr);
 }

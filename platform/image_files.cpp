@@ -1,0 +1,303 @@
+#include "platform/image_files.h"
+
+#include "platform/gdi.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QString>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+struct FORMAT_NAME {
+    const char* qtName;
+    int code;
+};
+
+// Qt's names of the formats read, with their codes; the first entry of a code also names its
+// encoder.
+constexpr FORMAT_NAME kFormats[] = {
+    {"bmp", ImageFormatCode::kBmp},   {"gif", ImageFormatCode::kGif},   {"jpeg", ImageFormatCode::kJpeg},
+    {"jpg", ImageFormatCode::kJpeg},  {"png", ImageFormatCode::kPng},   {"ico", ImageFormatCode::kIcon},
+    {"cur", ImageFormatCode::kCursor}, {"tiff", ImageFormatCode::kTiff}, {"tif", ImageFormatCode::kTiff},
+};
+
+int CodeOfQtFormat(const QByteArray& name)
+{
+    for (const FORMAT_NAME& format : kFormats) {
+        if (name == format.qtName)
+            return format.code;
+    }
+    return ImageFormatCode::kUnknown;
+}
+
+// The encoder of a format code; null for codes that have none here.
+const char* EncoderOf(int code)
+{
+    switch (code) {
+    case 6: case 14: case 74: case 84: return "bmp";
+    case 10: case 11: case 21: case 22: case 23: case 24: case 98: case 101: return "jpeg";
+    case 75: return "png";
+    case 3: case 17: case 85: case 86: case 87: case 88: case 93: case 94: case 95: case 96: case 97: case 138:
+        return "tiff";
+    case 91: return "ico";
+    default: return nullptr;
+    }
+}
+
+void PutWord(uint8_t* at, uint16_t value)
+{
+    at[0] = uint8_t(value);
+    at[1] = uint8_t(value >> 8);
+}
+
+void PutDword(uint8_t* at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = uint8_t(value >> (8 * i));
+}
+
+size_t RowStride(int64_t width, int bitCount)
+{
+    return size_t(((width * bitCount + 31) / 32) * 4);
+}
+
+// A bottom-up packed DIB of the image: 8 bits with its colour table, 32 with alpha, else 24.
+std::vector<uint8_t> DibBytesOf(const QImage& source, int* bitsPerPixel)
+{
+    QImage image;
+    int bitCount = 24;
+    if (source.format() == QImage::Format_Indexed8 || source.format() == QImage::Format_Mono ||
+        source.format() == QImage::Format_MonoLSB) {
+        image = source.convertToFormat(QImage::Format_Indexed8);
+        bitCount = 8;
+    } else if (source.hasAlphaChannel()) {
+        image = source.convertToFormat(QImage::Format_ARGB32);
+        bitCount = 32;
+    } else {
+        image = source.convertToFormat(QImage::Format_RGB32);
+    }
+    const int width = image.width();
+    const int height = image.height();
+    const QList<QRgb> table = bitCount == 8 ? image.colorTable() : QList<QRgb>();
+    const size_t stride = RowStride(width, bitCount);
+    const size_t header = 40 + size_t(table.size()) * 4;
+    std::vector<uint8_t> dib(header + stride * size_t(height), 0);
+    PutDword(&dib[0], 40);
+    PutDword(&dib[4], uint32_t(width));
+    PutDword(&dib[8], uint32_t(height));  // positive: bottom-up
+    PutWord(&dib[12], 1);
+    PutWord(&dib[14], uint16_t(bitCount));
+    PutDword(&dib[20], uint32_t(stride * size_t(height)));
+    PutDword(&dib[24], 3780);  // 96 dots per inch
+    PutDword(&dib[28], 3780);
+    PutDword(&dib[32], uint32_t(table.size()));
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        uint8_t* entry = &dib[40 + size_t(i) * 4];
+        entry[0] = uint8_t(qBlue(table[i]));
+        entry[1] = uint8_t(qGreen(table[i]));
+        entry[2] = uint8_t(qRed(table[i]));
+    }
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &dib[header + stride * size_t(height - 1 - y)];
+        const uchar* line = image.constScanLine(y);
+        if (bitCount == 8) {
+            std::memcpy(row, line, size_t(width));
+            continue;
+        }
+        const auto* pixels = reinterpret_cast<const QRgb*>(line);
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = pixels[x];
+            uint8_t* out = row + size_t(x) * (bitCount / 8);
+            out[0] = uint8_t(qBlue(pixel));
+            out[1] = uint8_t(qGreen(pixel));
+            out[2] = uint8_t(qRed(pixel));
+            if (bitCount == 32)
+                out[3] = uint8_t(qAlpha(pixel));
+        }
+    }
+    *bitsPerPixel = bitCount;
+    return dib;
+}
+
+HGLOBAL ToGlobal(const std::vector<uint8_t>& bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (block == nullptr)
+        return nullptr;
+    void* data = GlobalLock(block);
+    if (data == nullptr) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+// The width, height (signed) and bit count of a DIB header.
+bool ReadHeader(const uint8_t* data, size_t size, int64_t* width, int64_t* height, int* bitCount)
+{
+    if (size < 12)
+        return false;
+    uint32_t headerSize = 0;
+    std::memcpy(&headerSize, data, 4);
+    if (headerSize == 12) {
+        uint16_t w = 0, h = 0, bits = 0;
+        std::memcpy(&w, data + 4, 2);
+        std::memcpy(&h, data + 6, 2);
+        std::memcpy(&bits, data + 10, 2);
+        *width = w;
+        *height = h;
+        *bitCount = bits;
+        return true;
+    }
+    if (size < 40)
+        return false;
+    int32_t w = 0, h = 0;
+    uint16_t bits = 0;
+    std::memcpy(&w, data + 4, 4);
+    std::memcpy(&h, data + 8, 4);
+    std::memcpy(&bits, data + 14, 2);
+    *width = w;
+    *height = h;
+    *bitCount = bits;
+    return true;
+}
+
+// The DIB in a block as an image; null image when it is not valid.
+QImage ImageOfDib(HGLOBAL dib)
+{
+    const size_t size = GlobalSize(dib);
+    const auto* data = static_cast<const uint8_t*>(GlobalLock(dib));
+    if (data == nullptr)
+        return QImage();
+    QImage image;
+    if (IsValidPackedDib(std::span<const uint8_t>(data, size))) {
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(data);
+        const size_t header = DibHeaderAndColorTableSize(info, size);
+        int width = 0;
+        int height = 0;
+        std::vector<uint32_t> pixels;
+        if (DecodeDib(info, data + header, size - header, &width, &height, &pixels)) {
+            image = QImage(width, height, QImage::Format_RGB32);
+            for (int y = 0; y < height; ++y)
+                std::memcpy(image.scanLine(y), &pixels[size_t(y) * size_t(width)], size_t(width) * 4);
+        }
+    }
+    GlobalUnlock(dib);
+    return image;
+}
+
+}  // namespace
+
+bool IsValidPackedDib(std::span<const uint8_t> bytes)
+{
+    if (bytes.empty() || bytes.size() > kMaxPictureBytes)
+        return false;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data());
+    const size_t header = DibHeaderAndColorTableSize(info, bytes.size());
+    int64_t width = 0;
+    int64_t height = 0;
+    int bitCount = 0;
+    if (header == 0 || !ReadHeader(bytes.data(), bytes.size(), &width, &height, &bitCount))
+        return false;
+    if (width <= 0 || height == 0 || bitCount <= 0)
+        return false;
+    const int64_t rows = std::llabs(height);
+    const size_t stride = RowStride(width, bitCount);
+    if (stride == 0 || uint64_t(rows) > (bytes.size() - header) / stride)
+        return false;
+    // Whatever the header says, it must be a form the decoder reads.
+    int decodedWidth = 0;
+    int decodedHeight = 0;
+    std::vector<uint32_t> pixels;
+    return DecodeDib(info, bytes.data() + header, bytes.size() - header, &decodedWidth, &decodedHeight, &pixels);
+}
+
+HGLOBAL DecodeImageToDib(std::span<const uint8_t> bytes, IMAGE_FILE_FACTS* facts)
+{
+    if (bytes.empty() || bytes.size() > kMaxPictureBytes)
+        return nullptr;
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return nullptr;
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return nullptr;
+    int bitsPerPixel = 0;
+    const std::vector<uint8_t> dib = DibBytesOf(image, &bitsPerPixel);
+    HGLOBAL block = ToGlobal(dib);
+    if (block != nullptr && facts != nullptr) {
+        facts->formatCode = CodeOfQtFormat(format);
+        facts->bitsPerPixel = bitsPerPixel;
+    }
+    return block;
+}
+
+bool EncodeDibToImage(HGLOBAL dib, int formatCode, int bitsPerPixel, std::vector<uint8_t>* file)
+{
+    const char* encoder = EncoderOf(formatCode);
+    if (encoder == nullptr || file == nullptr)
+        return false;
+    QImage image = ImageOfDib(dib);
+    if (image.isNull())
+        return false;
+    if (bitsPerPixel > 0 && bitsPerPixel <= 8)
+        image = image.convertToFormat(QImage::Format_Indexed8);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&buffer, encoder);
+    // The stored quality factor asks for nearly lossless compression.
+    if (std::strcmp(encoder, "jpeg") == 0)
+        writer.setQuality(95);
+    if (!writer.write(image))
+        return false;
+    file->assign(encoded.begin(), encoded.end());
+    return true;
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t limit)
+{
+    if (path == nullptr || bytes == nullptr)
+        return false;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    const std::streamoff size = in.tellg();
+    if (size < 0 || uint64_t(size) > limit)
+        return false;
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    in.seekg(0);
+    if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size))
+        return false;
+    *bytes = std::move(data);
+    return true;
+}
+
+bool WriteWholeFileReplacing(const char* path, std::span<const uint8_t> bytes)
+{
+    if (path == nullptr || *path == '\0')
+        return false;
+    QSaveFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
