@@ -1,19 +1,19 @@
 #include "platform/image_files.h"
 
 #include "platform/gdi.h"
+#include "platform/safe_file.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
-#include <QString>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -292,12 +292,6 @@ bool WriteWholeFileReplacing(const char* path, std::span<const uint8_t> bytes)
 {
     if (path == nullptr || *path == '\0')
         return false;
-    QSaveFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return !ReplaceFileSafely(path, content);
 }
