@@ -1,6 +1,6 @@
 #include "nodes/picture_node.h"
 
-#include "base/platform_utilities.h"
+#include "base/dib_helpers.h"
 #include "nodes/display_map.h"
 #include "platform/image_files.h"
 

@@ -1,6 +1,7 @@
 #include "platform/image_files.h"
 
 #include "platform/gdi.h"
+#include "platform/packed_dib.h"
 #include "platform/safe_file.h"
 
 #include <QBuffer>
@@ -143,36 +144,6 @@ HGLOBAL ToGlobal(const std::vector<uint8_t>& bytes)
     return block;
 }
 
-// The width, height (signed) and bit count of a DIB header.
-bool ReadHeader(const uint8_t* data, size_t size, int64_t* width, int64_t* height, int* bitCount)
-{
-    if (size < 12)
-        return false;
-    uint32_t headerSize = 0;
-    std::memcpy(&headerSize, data, 4);
-    if (headerSize == 12) {
-        uint16_t w = 0, h = 0, bits = 0;
-        std::memcpy(&w, data + 4, 2);
-        std::memcpy(&h, data + 6, 2);
-        std::memcpy(&bits, data + 10, 2);
-        *width = w;
-        *height = h;
-        *bitCount = bits;
-        return true;
-    }
-    if (size < 40)
-        return false;
-    int32_t w = 0, h = 0;
-    uint16_t bits = 0;
-    std::memcpy(&w, data + 4, 4);
-    std::memcpy(&h, data + 8, 4);
-    std::memcpy(&bits, data + 14, 2);
-    *width = w;
-    *height = h;
-    *bitCount = bits;
-    return true;
-}
-
 // The DIB in a block as an image; null image when it is not valid.
 QImage ImageOfDib(HGLOBAL dib)
 {
@@ -203,24 +174,12 @@ bool IsValidPackedDib(std::span<const uint8_t> bytes)
 {
     if (bytes.empty() || bytes.size() > kMaxPictureBytes)
         return false;
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data());
-    const size_t header = DibHeaderAndColorTableSize(info, bytes.size());
-    int64_t width = 0;
-    int64_t height = 0;
-    int bitCount = 0;
-    if (header == 0 || !ReadHeader(bytes.data(), bytes.size(), &width, &height, &bitCount))
+    DibLayout layout;
+    if (!ReadDibLayout(bytes.data(), bytes.size(), &layout) || layout.width <= 0 || layout.height <= 0)
         return false;
-    if (width <= 0 || height == 0 || bitCount <= 0)
-        return false;
-    const int64_t rows = std::llabs(height);
-    const size_t stride = RowStride(width, bitCount);
-    if (stride == 0 || uint64_t(rows) > (bytes.size() - header) / stride)
-        return false;
-    // Whatever the header says, it must be a form the decoder reads.
-    int decodedWidth = 0;
-    int decodedHeight = 0;
-    std::vector<uint32_t> pixels;
-    return DecodeDib(info, bytes.data() + header, bytes.size() - header, &decodedWidth, &decodedHeight, &pixels);
+    // Every row the header declares must be there.
+    const size_t pixelBytes = bytes.size() - layout.TableEnd();
+    return layout.stride > 0 && uint64_t(layout.height) <= pixelBytes / layout.stride;
 }
 
 HGLOBAL DecodeImageToDib(std::span<const uint8_t> bytes, IMAGE_FILE_FACTS* facts)
