@@ -523,3 +523,31 @@ TEST_F(KanbunCellTest, RegisteredMakersGiveKanbunNodes)
     EXPECT_EQ(lineBreak->GetKind(), EditKind::Code(EditKind::kKanCR));
     EXPECT_NE(dynamic_cast<CBlockLineRelatedProperties*>(lineBreak.get()), nullptr);
 }
+
+TEST_F(KanbunCellTest, StringInsertionStopsAtEachBoxsLimit)
+{
+    const EDIT_FAMILY_MAKERS saved = EditFamilyMakers();
+    RegisterKanbunFamily();
+    CEditContainer paragraph(EditKind::Code(EditKind::kSentence));
+    auto* cell = new CEditKan();
+    paragraph.AppendChild(cell);
+    cell->BuildEmpty(0);
+    cell->LockSubBoxes(0);
+    AddCR(&paragraph);
+    CUndoGroup group;
+    CCaret caret;
+    const struct {
+        CEditNode* box;
+        int accepted;
+    } rows[] = {{cell->GetReturnMarkBox(), 2}, {cell->GetLeadBracketBox(), 1}};
+    for (const auto& row : rows) {
+        CStringW text(u"一二");
+        for (int i = 0; i < 3; ++i) {
+            caret.m_caretNode = CEditNode::FromNode(row.box->GetLastChild());
+            EXPECT_EQ(caret.m_caretNode->InsertString(&caret, &text, &group) != FALSE, i < row.accepted) << i;
+        }
+        EXPECT_EQ(row.box->GetChildCount(), row.accepted + 1);
+        EXPECT_EQ(row.box->GetEditChild(0)->GetKind(), EditKind::Code(EditKind::kKanChar));
+    }
+    EditFamilyMakers() = saved;
+}

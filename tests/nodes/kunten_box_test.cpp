@@ -1,6 +1,7 @@
 #include "node_fixture.h"
 
 #include "nodes/kanbun_cell.h"
+#include "nodes/caret.h"
 #include "nodes/kunten_box.h"
 
 using namespace nodetest;
@@ -139,4 +140,22 @@ TEST_F(KuntenBoxTest, PushedKanaSitAtTheEndOfTheirBox)
         EXPECT_EQ(kana.GetEditChild(0)->m_rcLayout.top, 1000 + push * 185);
         EXPECT_TRUE(SameRect(kana.m_rcLayout, Rect(100, 1000, 100 + kana.m_width, 1370)));
     }
+}
+
+TEST_F(KuntenBoxTest, CaretMovesUpAndDownBetweenTheLinesOfTheBox)
+{
+    Fill(3, 60);
+    box.m_areaWidth = 300;
+    MeasureAndLayout(10000);
+    CCaret caret;
+    CEditNode* first = box.GetEditChild(0);
+    CEditNode* second = box.GetEditChild(1);
+    // Without a vertical move the line's last child; with one, the child under the node.
+    EXPECT_EQ(box.GetNodeBelow(first, &caret), second);
+    caret.m_verticalMove = 1;
+    EXPECT_EQ(box.GetNodeBelow(first, &caret), second);
+    EXPECT_EQ(box.GetNodeAbove(second, &caret), first);
+    EXPECT_EQ(box.GetNodeAbove(first, &caret), first);  // no line above
+    CEditKunten unmeasured;
+    EXPECT_EQ(unmeasured.GetNodeAbove(first, &caret), nullptr);
 }
