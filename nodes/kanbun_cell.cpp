@@ -458,23 +458,27 @@ void CEditKan::SetMode(int mode, CCaret* caret, CUndoGroup* group)
         group->RecordNodeEx(UndoCode::kRemoveAt, box, caretNode, IndexOfChild(box), this, 0, 0)->TakeOut();
     };
 
+    // The mode changes only once every box change and its record are made: a command that fails
+    // on the way takes the recorded box changes back and finds the cell in its former form.
     if (oldMode == KanbunMode::kWithHyphen) {
-        m_hyphenMode = mode;
         insertBox(KanbunBox::kPunctuation, kMarkSpacing, true);
         insertBox(KanbunBox::kTrailBracket, kBracketSpacing, false);
+        if (group != nullptr)
+            group->RecordNode(UndoCode::kKanMode, this, caretNode, oldMode, mode);
+        m_hyphenMode = mode;
         ApplyBuilderSettings();
     } else {
         CEditNode* punctuation = GetPunctuationBox();
         CEditNode* trail = GetTrailBracketBox();
-        m_hyphenMode = mode;
         removeBox(punctuation);
         removeBox(trail);
+        if (group != nullptr)
+            group->RecordNode(UndoCode::kKanMode, this, caretNode, oldMode, mode);
+        m_hyphenMode = mode;
         m_hyphenAnchor.m_lf = baseFont;
         m_hyphenAnchor.m_lf.lfHeight /= 2;
         m_hyphenAnchor.m_dirty = 1;
     }
-    if (group != nullptr)
-        group->RecordNode(UndoCode::kKanMode, this, caretNode, oldMode, mode);
     m_dirty = 1;
 }
 

@@ -1,3 +1,4 @@
+#include "allocation_failure.h"
 #include "node_fixture.h"
 
 #include "base/default_fonts.h"
@@ -550,4 +551,35 @@ TEST_F(KanbunCellTest, StringInsertionStopsAtEachBoxsLimit)
         EXPECT_EQ(row.box->GetEditChild(0)->GetKind(), EditKind::Code(EditKind::kKanChar));
     }
     EditFamilyMakers() = saved;
+}
+
+TEST_F(KanbunCellTest, AModeChangeCutShortByMemoryIsTakenBackWhole)
+{
+    for (int target : {1, 0}) {
+        for (long step = 0;; ++step) {
+            CEditKan cell;
+            cell.BuildFromText(u"漢", target == 1 ? 0 : 1, nullptr);
+            cell.m_hyphenMode = 1 - target;
+            const std::string shape = Shape(cell);
+            std::vector<CEditNode*> boxes;
+            for (int i = 0; i < cell.GetChildCount(); ++i)
+                boxes.push_back(cell.GetEditChild(i));
+            CUndoGroup group;
+            allocation::FailAfter(step);
+            bool failed = false;
+            try {
+                cell.SetMode(target, nullptr, &group);
+            } catch (const std::bad_alloc&) {
+                failed = true;
+            }
+            allocation::Disarm();
+            if (!failed)
+                break;
+            RollBackUndoGroup(group, 0);
+            EXPECT_EQ(cell.m_hyphenMode, 1 - target) << step;
+            EXPECT_EQ(Shape(cell), shape) << step;
+            for (size_t i = 0; i < boxes.size(); ++i)
+                EXPECT_EQ(cell.GetEditChild(static_cast<int>(i)), boxes[i]) << step;
+        }
+    }
 }
