@@ -17,13 +17,14 @@ protected:
             AddChar(cell, u'\u6F22', em);
         AddCR(cell, 0, em);
     }
-    void MeasureAndLayout(CEditTable& table, int x0 = 1000, int y0 = 2000)
+    void MeasureAndLayout(CEditTable& table, int x0 = 1000, int y0 = 2000, int vertical = 0)
     {
+        CDisplayMap directionMap = IdentityMap(vertical);
         LAYOUT_CONTEXT measure = MeasureContext(100000);
-        table.Measure(&dc, &map, &measure);
+        table.Measure(&dc, &directionMap, &measure);
         LAYOUT_CONTEXT layout = LayoutContext(x0, y0, 4);
         layout.rowAscent = table.m_ascent;
-        table.Layout(&layout, 0);
+        table.Layout(&layout, vertical);
     }
 
     SwitchGuard switches;
@@ -69,22 +70,25 @@ TEST_F(EditTableTest, CreateMakesTheGridOfFramedCells)
 
 TEST_F(EditTableTest, ColumnsTakeTheirWidestCellAndRowsTheirTallest)
 {
-    CEditTable table;
-    table.Create(2, 3);
-    const int counts[2][3] = {{4, 6, 5}, {7, 3, 5}};
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 3; ++c)
-            Fill(table.GetCell(r, c), counts[r][c], 100);
-    MeasureAndLayout(table);
-    EXPECT_EQ(table.m_width, 1800);
-    const int columns[3] = {700, 600, 500};
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(table.GetCell(r, c)->GetColumnWidth(), columns[c]) << r << c;
-    EXPECT_EQ(table.GetCell(1, 1)->m_rcLayout.left, 1000 + 700);
-    EXPECT_EQ(table.GetCell(1, 2)->m_rcLayout.left, 1000 + 1300);
-    EXPECT_EQ(table.GetCell(1, 2)->m_rcLayout.top, 2100);
-    EXPECT_EQ(table.GetCell(1, 2)->m_page, 4);
+    for (int vertical : {0, 1}) {
+        SCOPED_TRACE(vertical);
+        CEditTable table;
+        table.Create(2, 3);
+        const int counts[2][3] = {{4, 6, 5}, {7, 3, 5}};
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 3; ++c)
+                Fill(table.GetCell(r, c), counts[r][c], 100);
+        MeasureAndLayout(table, 1000, 2000, vertical);
+        EXPECT_EQ(table.m_width, 1800);
+        const int columns[3] = {700, 600, 500};
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(table.GetCell(r, c)->GetColumnWidth(), columns[c]) << r << c;
+        EXPECT_EQ(table.GetCell(1, 1)->m_rcLayout.left, 1000 + 700);
+        EXPECT_EQ(table.GetCell(1, 2)->m_rcLayout.left, 1000 + 1300);
+        EXPECT_EQ(table.GetCell(1, 2)->m_rcLayout.top, 2100);
+        EXPECT_EQ(table.GetCell(1, 2)->m_page, 4);
+    }
 }
 
 TEST_F(EditTableTest, RowsStackAndTheAxisIsAtLeastHalfTheHeight)

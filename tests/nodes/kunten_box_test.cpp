@@ -49,6 +49,7 @@ TEST_F(KuntenBoxTest, NewBoxesAreNoCaretStopsWithTheirDefaults)
 
 TEST_F(KuntenBoxTest, CharactersOverlapByTheSpacing)
 {
+    map.SetVertical(1);  // the same geometry in vertical writing: the map turns it only when drawing
     Fill(2, 60);
     MeasureAndLayout(10000);
     EXPECT_EQ(box.m_width, 320);

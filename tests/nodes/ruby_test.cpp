@@ -26,13 +26,14 @@ std::unique_ptr<CEditRuby> MakePair(int baseChars, int baseEm, int readingChars,
 
 class RubyTest : public ::testing::Test {
 protected:
-    void MeasureAndLayout(CEditRuby& pair, int x0 = 1000, int rowTop = 2000)
+    void MeasureAndLayout(CEditRuby& pair, int x0 = 1000, int rowTop = 2000, int vertical = 0)
     {
+        CDisplayMap directionMap = IdentityMap(vertical);
         LAYOUT_CONTEXT measure = MeasureContext(10000);
-        pair.Measure(&dc, &map, &measure);
+        pair.Measure(&dc, &directionMap, &measure);
         LAYOUT_CONTEXT layout = LayoutContext(x0, rowTop);
         layout.rowAscent = pair.m_ascent;
-        pair.Layout(&layout, 0);
+        pair.Layout(&layout, vertical);
     }
 
     SwitchGuard switches;
@@ -60,15 +61,18 @@ TEST_F(RubyTest, AWiderReadingOverhangsByItsAlignment)
         int align;
         int readingX;
     } rows[] = {{0, 1000}, {1, 1000 - 115}, {2, 1000 - 230}, {3, 1000}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.align);
-        auto pair = MakePair(1, 370, 12, 100, row.align);
-        MeasureAndLayout(*pair);
-        EXPECT_EQ(pair->m_width, 370);
-        EXPECT_EQ(pair->GetEditChild(1)->m_width, 600);
-        EXPECT_EQ(pair->GetEditChild(1)->m_rcLayout.left, row.readingX);
-        EXPECT_EQ(pair->GetEditChild(1)->m_rcHit.left, row.readingX);
-        EXPECT_EQ(pair->GetEditChild(0)->m_rcLayout.left, 1000);
+    for (int vertical : {0, 1}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.align);
+            SCOPED_TRACE(vertical);
+            auto pair = MakePair(1, 370, 12, 100, row.align);
+            MeasureAndLayout(*pair, 1000, 2000, vertical);
+            EXPECT_EQ(pair->m_width, 370);
+            EXPECT_EQ(pair->GetEditChild(1)->m_width, 600);
+            EXPECT_EQ(pair->GetEditChild(1)->m_rcLayout.left, row.readingX);
+            EXPECT_EQ(pair->GetEditChild(1)->m_rcHit.left, row.readingX);
+            EXPECT_EQ(pair->GetEditChild(0)->m_rcLayout.left, 1000);
+        }
     }
 }
 
@@ -85,21 +89,23 @@ TEST_F(RubyTest, ANarrowerReadingIsWidenedAndAlignedWithinTheBase)
 
 TEST_F(RubyTest, PairStacksTheReadingOverTheBase)
 {
-    auto pair = MakePair(1, 370, 2, 185, 0);
-    MeasureAndLayout(*pair, 1000, 2000);
-    EXPECT_EQ(pair->m_height, 555);
-    EXPECT_EQ(pair->m_ascent, 296 + 185);
-    EXPECT_EQ(pair->m_axis, 185 + 185);
-    EXPECT_TRUE(SameRect(pair->m_rcLayout, Rect(1000, 2000, 1370, 2555))) << RectText(pair->m_rcLayout);
-    EXPECT_EQ(pair->GetEditChild(1)->m_rcLayout.top, 2000);
-    EXPECT_EQ(pair->GetEditChild(0)->m_rcLayout.top, 2185);
-    EXPECT_TRUE(SameRect(pair->GetEditChild(0)->m_rcHit, Rect(1000, 2185, 1370, 2555)));
-    // Set in a row whose baseline lies lower, the pair's baseline follows it.
-    LAYOUT_CONTEXT row = LayoutContext(1000, 2000);
-    row.rowAscent = pair->m_ascent + 50;
-    pair->Layout(&row, 0);
-    EXPECT_EQ(pair->m_rcLayout.top, 2050);
-    EXPECT_EQ(pair->GetEditChild(0)->GetEditChild(0)->m_ptText.y, 2000 + pair->m_ascent + 50);
+    for (int vertical : {0, 1}) {
+        auto pair = MakePair(1, 370, 2, 185, 0);
+        MeasureAndLayout(*pair, 1000, 2000, vertical);
+        EXPECT_EQ(pair->m_height, 555);
+        EXPECT_EQ(pair->m_ascent, 296 + 185);
+        EXPECT_EQ(pair->m_axis, 185 + 185);
+        EXPECT_TRUE(SameRect(pair->m_rcLayout, Rect(1000, 2000, 1370, 2555))) << RectText(pair->m_rcLayout);
+        EXPECT_EQ(pair->GetEditChild(1)->m_rcLayout.top, 2000);
+        EXPECT_EQ(pair->GetEditChild(0)->m_rcLayout.top, 2185);
+        EXPECT_TRUE(SameRect(pair->GetEditChild(0)->m_rcHit, Rect(1000, 2185, 1370, 2555)));
+        // Set in a row whose baseline lies lower, the pair's baseline follows it.
+        LAYOUT_CONTEXT row = LayoutContext(1000, 2000);
+        row.rowAscent = pair->m_ascent + 50;
+        pair->Layout(&row, 0);
+        EXPECT_EQ(pair->m_rcLayout.top, 2050);
+        EXPECT_EQ(pair->GetEditChild(0)->GetEditChild(0)->m_ptText.y, 2000 + pair->m_ascent + 50);
+    }
 }
 
 TEST_F(RubyTest, AHiddenReadingTakesNoHeightAndDrawsNothing)
