@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 
@@ -105,6 +106,15 @@ TEST_F(PictureNodeTest, LoadingSizesTheNodeFromThePixelsOnTheMap)
     LAYOUT_CONTEXT layout = LayoutContext(100, 200);
     node.Layout(&layout, 0);
     EXPECT_TRUE(SameRect(node.m_rcLayout, Rect(100, 200, 2640, 1470)));
+
+    std::array<uint8_t, CEditGraphic::kFileInformationSize> information{};
+    HGLOBAL dib = LoadDibFromFile(path.c_str(), information.data());
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(DibBytes(dib), DibBytes(node.GetDib()));
+    GlobalFree(dib);
+    EXPECT_EQ(information[0], 75);
+    EXPECT_EQ(information[28], 24);
+    EXPECT_EQ(LoadDibFromFile(dir.filePath("none.png").toStdString().c_str(), information.data()), nullptr);
 
     // The extension keeps the picture's own depth: a true-colour PNG is not cut to 8 bits.
     std::string extension;
