@@ -239,7 +239,10 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
 void CEditGraphic::GetFileExtension(std::string& extension)
 {
     // GIF and PNG pictures are written at their own depth: forcing 8 bits would lose the colours
-    // of a true-colour picture.
+    // of a true-colour picture. A picture that has only its DIB (it came through the clipboard)
+    // in a format that cannot be encoded here is written as PNG, so that saving never drops it.
+    if (m_fileBytes.empty() && m_dib != nullptr && !HasImageEncoder(GetFormatCode()))
+        SetFormatCode(ImageFormatCode::kPng);
     ImageFormatExtension(extension, GetFormatCode());
 }
 

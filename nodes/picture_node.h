@@ -35,7 +35,8 @@ public:
     // picture's pixel size on the display map. A file that cannot be read, or that is of no
     // picture format known here, leaves the node as it was.
     bool LoadFile(const char* path, CDisplayMap* map);
-    // The extension of the picture's format.
+    // The extension of the picture's format; a picture held only as a DIB in a format that
+    // cannot be encoded takes the PNG format.
     void GetFileExtension(std::string& extension);
     // Writes the picture file: the bytes it was loaded from when the node has them, else the DIB
     // in the picture's format. The former file stays when writing fails.

@@ -170,6 +170,11 @@ QImage ImageOfDib(HGLOBAL dib)
 
 }  // namespace
 
+bool HasImageEncoder(int formatCode)
+{
+    return EncoderOf(formatCode) != nullptr;
+}
+
 bool IsValidPackedDib(std::span<const uint8_t> bytes)
 {
     if (bytes.empty() || bytes.size() > kMaxPictureBytes)

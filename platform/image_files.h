@@ -40,6 +40,9 @@ HGLOBAL DecodeImageToDib(std::span<const uint8_t> bytes, IMAGE_FILE_FACTS* facts
 // has no encoder here (GIF, and every format outside the code list above).
 bool EncodeDibToImage(HGLOBAL dib, int formatCode, int bitsPerPixel, std::vector<uint8_t>* file);
 
+// Whether pictures of the format code can be encoded here.
+bool HasImageEncoder(int formatCode);
+
 // Whether the bytes are one whole packed DIB: a valid header and colour table, every pixel row
 // the header declares, and no more than kMaxPictureBytes.
 bool IsValidPackedDib(std::span<const uint8_t> bytes);

@@ -195,6 +195,31 @@ TEST_F(PictureNodeTest, APictureWithoutItsFileIsEncodedFromItsDib)
 
     CEditGraphic empty;
     EXPECT_FALSE(empty.SaveFile(saved.c_str()));
+
+    // A GIF picture without its file is written as PNG rather than lost.
+    // The smallest GIF: one white pixel.
+    const std::vector<uint8_t> gifFile{0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                                       0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                                       0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    CEditGraphic gif;
+    ASSERT_TRUE(gif.LoadFile(WriteBytes("a.gif", gifFile).c_str(), &map));
+    EXPECT_EQ(gif.GetFormatCode(), 2);
+    CEditNode* gifNodes[] = {&gif};
+    auto gifCopies = NodeListFromBytes(NodeListToBytes(gifNodes), &classes);
+    auto* gifCopy = static_cast<CEditGraphic*>(gifCopies[0].get());
+    std::string extension;
+    gifCopy->GetFileExtension(extension);
+    EXPECT_EQ(extension, "png");
+    const std::string gifSaved = dir.filePath("from-gif.png").toStdString();
+    ASSERT_TRUE(gifCopy->SaveFile(gifSaved.c_str()));
+    CEditGraphic gifAgain;
+    ASSERT_TRUE(gifAgain.LoadFile(gifSaved.c_str(), &map));
+    EXPECT_EQ(gifAgain.GetPixelWidth(), 1);
+    EXPECT_EQ(DibBytes(gifAgain.GetDib()).size(), DibBytes(gif.GetDib()).size());
+    // With its file, a GIF keeps its format and is written back as it came.
+    std::string ownExtension;
+    gif.GetFileExtension(ownExtension);
+    EXPECT_EQ(ownExtension, "gif");
 }
 
 TEST_F(PictureNodeTest, AFormatReadButNotDecodedIsKeptAndWrittenBackUnchanged)
