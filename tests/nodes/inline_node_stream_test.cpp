@@ -176,3 +176,48 @@ TEST(InlineNodeStreams, DamagedStreamsAreRefused)
             << length;
     }
 }
+
+TEST(InlineNodeStreams, AlteredStreamsLoadSafelyOrAreRefusedAndWhatLoadsIsDrawnSafely)
+{
+    CreateGdiResources();
+    SwitchGuard switches;
+    CEditKan cell;
+    cell.m_hyphenMode = 1;
+    cell.BuildFromText(u"漢", 1, nullptr);
+    CEditTable table;
+    table.Create(1, 2);
+    CEditRuby ruby;
+    ruby.AppendChild(new CEditRubyBase());
+    ruby.AppendChild(new CEditRubyText());
+    CEditCyukai answer;
+    answer.AddLineBreak();
+    CEditNode* nodes[] = {&cell, &table, &ruby, &answer};
+    const std::vector<BYTE> bytes = NodeListToBytes(nodes);
+
+    CRecordingDC dc;
+    CDisplayMap map = IdentityMap();
+    int loaded = 0;
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        std::vector<BYTE> altered = bytes;
+        altered[at] ^= 0xFF;
+        std::vector<std::unique_ptr<CEditNode>> copies;
+        try {
+            copies = NodeListFromBytes(altered, &Classes(NODE_PROGRAM::ProblemEditor));
+        } catch (const CArchiveException&) {
+            continue;
+        }
+        ++loaded;
+        for (auto& node : copies) {
+            LAYOUT_CONTEXT measure = MeasureContext(10000);
+            node->Measure(&dc, &map, &measure);
+            LAYOUT_CONTEXT layout = LayoutContext(0, 0);
+            node->Layout(&layout, 0);
+            LAYOUT_CONTEXT draw;
+            node->Draw(&dc, &map, &draw);
+            int after = 0;
+            node->HitTest(10, 10, &after);
+            dc.ClearCalls();
+        }
+    }
+    EXPECT_GT(loaded, 0);
+}
