@@ -1,0 +1,44 @@
+// Building the editing tree of a paper from the element-object tree of its XSL-FO pages: page
+// geometry and name-field pages into the root, each block-container of the flow into a question
+// part, text box or page-break block, text into characters and the FO constructs the writer uses
+// for labels back into their nodes.
+#pragma once
+
+#include "base/wide_string.h"
+
+#include <string>
+
+class CEditNode;
+class CEditPrint;
+class CQNXMLNode;
+
+class CFoToEditBuilder {
+public:
+    explicit CFoToEditBuilder(CEditPrint* root) : m_root(root) {}
+
+    // Dispatches on the element; used for the whole tree from fo:root down to the content of
+    // every container. Each step stops at its first failure, keeping what it already built.
+    void BuildFromFo(CQNXMLNode* element, CEditNode* target);
+    // The inline content of one block, closed by a line break of the block's own.
+    void BuildFoInlines(CQNXMLNode* block, CEditNode* target);
+
+    // A page size or margin that no paper can have was met; the text says which.
+    bool HasGeometryError() const { return !m_geometryError.IsEmpty(); }
+    const CStringW& GeometryError() const { return m_geometryError; }
+
+private:
+    void BuildPageMaster(CQNXMLNode* element, CEditNode* target);
+    void BuildNameFieldPages(CQNXMLNode* element, CEditNode* target);
+    void BuildNameFieldTemplate(CQNXMLNode* element, CEditNode* target);
+    void BuildFlow(CQNXMLNode* element, CEditNode* target);
+    void BuildContainer(CQNXMLNode* element, CEditNode* target);
+    void BuildInstreamObject(CQNXMLNode* object, CEditNode* target);
+
+    CEditPrint* m_root;
+    CStringW m_geometryError;
+};
+
+// The full path of a side file named in a print file, in the folder of the paper; false (and
+// the reason in error) for a name that is empty, absolute, has a folder part or is "." or "..",
+// so that nothing outside that folder is ever read, listed or deleted.
+bool ResolveSideFilePath(const CEditPrint* root, const std::string& name, std::string& path, CStringW& error);

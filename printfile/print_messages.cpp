@@ -1,0 +1,30 @@
+#include "printfile/print_messages.h"
+
+#include "platform/utf8.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+PrintFileMessageSink& Sink()
+{
+    static PrintFileMessageSink sink;
+    return sink;
+}
+
+}  // namespace
+
+PrintFileMessageSink SetPrintFileMessageSink(PrintFileMessageSink sink)
+{
+    return std::exchange(Sink(), std::move(sink));
+}
+
+void ShowPrintFileMessage(const CStringW& text)
+{
+    if (Sink()) {
+        Sink()(text);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", Utf16ToUtf8(text.View()).c_str());
+}

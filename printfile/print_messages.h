@@ -1,0 +1,14 @@
+// The messages that reading and saving a print file show the user. They go to one sink, which
+// the program points at its message box and tests point at a recorder; without one they are
+// written to the standard error stream.
+#pragma once
+
+#include "base/wide_string.h"
+
+#include <functional>
+
+using PrintFileMessageSink = std::function<void(const CStringW& text)>;
+
+// Installs the sink and returns the former one.
+PrintFileMessageSink SetPrintFileMessageSink(PrintFileMessageSink sink);
+void ShowPrintFileMessage(const CStringW& text);
