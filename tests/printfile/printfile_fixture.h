@@ -7,6 +7,7 @@
 #include "base/gdi_cache.h"
 #include "base/length_units.h"
 #include "nodes/edit_char.h"
+#include "nodes/node_archive.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/page_furniture.h"
@@ -26,13 +27,15 @@
 
 namespace printfiletest {
 
-// The faces the sample papers use count as installed, as the program's start-up makes them.
+// What the problem editor's start-up provides: its node classes, and the faces the sample papers
+// use counted as installed.
 inline void RegisterPaperFaces()
 {
     static bool done = false;
     if (done)
         return;
     done = true;
+    RegisterNodeClasses(ProgramClassRegistry(), NODE_PROGRAM::ProblemEditor);
     for (const char16_t* face : {u"ＭＳ 明朝", u"ＭＳ Ｐ明朝", u"ＭＳ ゴシック", u"ＭＳ Ｐゴシック"}) {
         for (const std::u16string& name : {std::u16string(face), u"@" + std::u16string(face)}) {
             LOGFONTA font{};
