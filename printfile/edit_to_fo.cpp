@@ -2,6 +2,7 @@
 
 #include "base/element_classes.h"
 #include "base/element_vocabulary.h"
+#include "math/mathml_export.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
@@ -110,7 +111,13 @@ private:
 
     void ConvertObject(CEditNode* child)
     {
-        if (auto* label = dynamic_cast<CEditDmonno*>(child)) {
+        if (IsFormulaNode(child)) {
+            auto math = std::make_unique<CMathMLMath>();
+            if (child->m_class == XCC_CYUKAI)
+                math->m_class = XCC_CYUKAI;
+            ExportMathRun(child, 0, math.get());
+            AppendInstream(std::move(math));
+        } else if (auto* label = dynamic_cast<CEditDmonno*>(child)) {
             auto number = std::make_unique<CMondaiDno>();
             number->m_numberingStyle = label->GetStyle();
             AppendInstream(std::move(number));

@@ -2,6 +2,9 @@
 
 #include "base/element_classes.h"
 #include "base/element_vocabulary.h"
+#include "math/formula.h"
+#include "math/math_char.h"
+#include "math/mathml_import.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
@@ -269,6 +272,21 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
     CQNXMLNode* first = object->GetFirstChild();
     const bool vertical = m_root->m_vertical != 0;
     switch (first->m_typeCode) {
+    case XEC_MATH: {
+        auto formula = std::make_unique<CEditMath>();
+        if (const auto* math = dynamic_cast<const CMathMLNode*>(first); math != nullptr && math->m_afterStyle != 0) {
+            formula->m_afterStyle = math->m_afterStyle;
+            formula->m_afterWidth = math->m_afterWidth;
+        }
+        // Inside an in-text answer the writer marks the formula as an answer; the answer already
+        // holds it, so the mark must not wrap the formula's content once more on every reload.
+        if (target->FindAncestorOfType(EditKind::Code(EditKind::kCyukai), 1) != nullptr && first->m_class == XCC_CYUKAI)
+            first->m_class = 0;
+        BuildMathNodes(first, formula.get());
+        Append(formula.get(), std::make_unique<CEditMathCR>());
+        Append(target, std::move(formula));
+        break;
+    }
     case XEC_DNO: {
         const auto* label = dynamic_cast<const CMondaiDno*>(first);
         int style = label != nullptr ? label->m_numberingStyle : -1;

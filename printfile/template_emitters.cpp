@@ -55,6 +55,19 @@ void WriteDecoration(XmlNode& element, int style, int width, const char16_t* sty
     }
 }
 
+// Gives the subtree the container's class, as PropagateClass does, except below each "math"
+// element: the formula carries the mark, while its rows keep their own classes, so that an answer
+// inside a formula stays one level deep.
+void PropagateClassAboveFormulas(CQNXMLNode* node)
+{
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        CQNXMLNode* child = node->GetChildAt(i);
+        child->m_class = node->m_class;
+        if (child->m_typeCode != XEC_MATH)
+            PropagateClassAboveFormulas(child);
+    }
+}
+
 }  // namespace
 
 CStringW FormatMillimetres(int units) { return IntText(u"%dmm", units / 100); }
@@ -252,7 +265,7 @@ void CTemplateEmitter::WriteAnswerContainer(CQNXMLNode* fo, XmlNode data, XmlNod
     Set(dom, u"id", IntText((CStringW(name) + u"001%d").c_str(), n));
     XmlNode answerData = data.appendChild(m_document.createElement(name));
     fo->m_class = propagatedClass;
-    fo->PropagateClass();
+    PropagateClassAboveFormulas(fo);
     XML_BUILD_CONTEXT fresh;
     WriteChildren(fo, ChildSet::AnswerContent, answerData, dom, JoinPath(prefix, FormatPathStep(name, n)), &fresh);
 }

@@ -304,3 +304,21 @@ TEST(PrintFileReader, PageTableIndexesFromTheFileAreBounded)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PrintFileReader, FormulasBecomeFormulaNodes)
+{
+    RegisterPaperFaces();
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, DataPath("horizontal_formula.xml")));
+    CEditSentence* question = root.FindPart(1, 1);
+    ASSERT_NE(question, nullptr);
+    CQNXMLNode* formula = question->FindDescendantOfType(EditKind::Code(EditKind::kMath));
+    ASSERT_NE(formula, nullptr);
+    EXPECT_NE(formula->FindDescendantOfType(EditKind::Code(EditKind::kFrac)), nullptr);
+    EXPECT_NE(formula->FindDescendantOfType(EditKind::Code(EditKind::kSuper)), nullptr);
+    EXPECT_TRUE(IsLineBreak(static_cast<CEditNode*>(formula->GetLastChild())));
+}
+
+}  // namespace
