@@ -307,7 +307,10 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
         const auto* hai = dynamic_cast<const CMondaiHai*>(first);
         if (hai == nullptr)
             break;
-        if (auto* part = dynamic_cast<CEditSentence*>(target); part != nullptr && part->IsKind(EditKind::kSentence))
+        // The part's record is its first label's, which the reader shows through that label; a
+        // second label of the part keeps its own values.
+        if (auto* part = dynamic_cast<CEditSentence*>(target); part != nullptr && part->IsKind(EditKind::kSentence) &&
+                                                                 part->FindDescendantOfType(EditKind::Code(EditKind::kHaiten)) == nullptr)
             part->m_haiten.Copy(*hai);
         auto label = std::make_unique<CEditHaiten>();
         label->m_info.Copy(*hai);
