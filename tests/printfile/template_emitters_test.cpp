@@ -145,6 +145,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "<xsl:value-of select=\"cyukai[1]/sp[1]\"/></fo:inline></fo:block><fo:block text-align=\"left\"><fo:inline font-family=\"ＭＳ 明朝\" "
                     "font-size=\"10.5pt\"><xsl:value-of select=\"cyukai[1]/sp[2]\"/></fo:inline></fo:block></fo:inline-container></fo:block>",
                     "<dai><sp>a</sp><cyukai><sp>b</sp><sp>c</sp></cyukai></dai>"},
+        EmitterCase{"a formula in an in-text answer is marked; its rows keep their own classes",
+                    Fragment(u"fo:block", u"",
+                             u"<fo:inline-container id='cyukai0011'><fo:block><fo:instream-foreign-object>"
+                             u"<math><mrow><mi>x</mi></mrow></math></fo:instream-foreign-object></fo:block></fo:inline-container>"),
+                    false,
+                    "<fo:block text-align=\"left\"><fo:inline-container id=\"cyukai0011\"><fo:block text-align=\"left\">"
+                    "<fo:instream-foreign-object><xsl:copy-of select=\"cyukai[1]/math[1]\"/></fo:instream-foreign-object>"
+                    "</fo:block></fo:inline-container></fo:block>",
+                    "<dai><cyukai><math qntype=\"cyukai\"><mrow><mi mathfamily=\"Times New Roman\" mathsize=\"10.5pt\">x</mi></mrow></math></cyukai></dai>"},
         EmitterCase{"a ruby: id, thick after border, numbering, blocks only",
                     Fragment(u"fo:inline-container", u"id='ruby0019' border-after-style='solid' border-after-width='thick' bango-type='maru'",
                              u"<fo:block/><fo:inline/>"),
