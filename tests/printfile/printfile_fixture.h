@@ -5,6 +5,7 @@
 
 #include "base/element_vocabulary.h"
 #include "base/gdi_cache.h"
+#include "math/formula_family.h"
 #include "base/length_units.h"
 #include "nodes/edit_char.h"
 #include "nodes/node_archive.h"
@@ -36,6 +37,9 @@ inline void RegisterPaperFaces()
         return;
     done = true;
     RegisterNodeClasses(ProgramClassRegistry(), NODE_PROGRAM::ProblemEditor);
+    RegisterMathClasses(ProgramClassRegistry());
+    RegisterFormulaFamily();
+    CreateGdiResources();
     for (const char16_t* face : {u"ＭＳ 明朝", u"ＭＳ Ｐ明朝", u"ＭＳ ゴシック", u"ＭＳ Ｐゴシック"}) {
         for (const std::u16string& name : {std::u16string(face), u"@" + std::u16string(face)}) {
             LOGFONTA font{};
