@@ -28,6 +28,11 @@ T* Append(CQNXMLNode* parent, std::unique_ptr<T> node)
     return node.release();
 }
 
+bool IsInlineNodeClass(int idClass)
+{
+    return idClass == XCC_RUBY || idClass == XCC_CYUKAI || idClass == XCC_KANA || idClass == XCC_KANB || idClass == XCC_KASEN;
+}
+
 bool IsRoot(const CEditNode* target) { return target != nullptr && target->IsKind(EditKind::kPrint); }
 
 // One character per node; a surrogate pair stays together.
@@ -247,9 +252,10 @@ void CFoToEditBuilder::BuildFoInlines(CQNXMLNode* block, CEditNode* target)
                 AppendCharacters(child, target);
                 break;
             case XEC_FO_INLINE_CONTAINER:
-                // Only the holder without a class is built here for now: its content goes
-                // straight into the target.
-                if (child->GetChildCount() > 0 && child->m_idClass == 0)
+                // A holder of another class has its content built straight into the target. Ruby,
+                // in-text answers, kanbun cells and labelled underlines are left out until the
+                // node layer has their nodes.
+                if (child->GetChildCount() > 0 && !IsInlineNodeClass(child->m_idClass))
                     BuildFromFo(child, target);
                 break;
             case XEC_FO_INSTREAM_FOREIGN_OBJECT:

@@ -31,17 +31,22 @@ bool LoadSkeleton(XmlDocument& document, bool vertical)
     return false;
 }
 
+std::vector<const CMondaiInfo*> Records(const CEditPrint* root)
+{
+    std::vector<const CMondaiInfo*> records;
+    for (const auto& record : root->m_mondaiList)
+        records.push_back(record.get());
+    return records;
+}
+
 void FillMondaiIds(CEditPrint* root, XmlDocument& document)
 {
     if (XmlNode ids = document.selectSingleNode(u"//MondaiID")) {
         root->AssignMondaiIds();
-        std::vector<const CMondaiInfo*> records;
-        for (const auto& record : root->m_mondaiList)
-            records.push_back(record.get());
-        ids.setText(FormatMondaiIdText(records).View());
-        if (XmlNode ids2 = document.selectSingleNode(u"//MondaiID2"))
-            ids2.setText(FormatMondaiId2Text(records).View());
+        ids.setText(FormatMondaiIdText(Records(root)).View());
     }
+    if (XmlNode ids2 = document.selectSingleNode(u"//MondaiID2"))
+        ids2.setText(FormatMondaiId2Text(Records(root)).View());
 }
 
 void FillGeometry(CEditPrint* root, XmlDocument& document)

@@ -307,6 +307,22 @@ TEST(PrintFileReader, PageTableIndexesFromTheFileAreBounded)
 
 namespace {
 
+TEST(PrintFileReader, UnknownElementsAreLeftOutWithTheirContent)
+{
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlString(&root, Sample({{u"<fo:block text-align=\"center\">",
+                                              u"<fo:block text-align=\"center\"><fo:wrapper><fo:inline>隠</fo:inline></fo:wrapper>"
+                                              u"<blink>点滅</blink><fo:inline-container id=\"nothing\"><fo:block><fo:inline>入</fo:inline></fo:block>"
+                                              u"</fo:inline-container>"}})));
+    CStringW text;
+    root.GetEditChild(0)->GetSubtreeText(text);
+    EXPECT_EQ(Narrow(text).find("隠"), std::string::npos);
+    EXPECT_EQ(Narrow(text).find("点滅"), std::string::npos);
+    EXPECT_NE(Narrow(text).find("細胞の核について述べよ。"), std::string::npos);
+    // A holder whose id names no class gives its content to the part.
+    EXPECT_NE(Narrow(text).find("入\r\n"), std::string::npos);
+}
+
 TEST(PrintFileReader, FormulasBecomeFormulaNodes)
 {
     RegisterPaperFaces();
