@@ -4,12 +4,23 @@
 #include "base/element_vocabulary.h"
 #include "math/mathml_export.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_table.h"
+#include "nodes/floating_frame.h"
+#include "nodes/in_text_answer.h"
+#include "nodes/kanbun_cell.h"
+#include "nodes/kunten_box.h"
+#include "nodes/labelled_underline.h"
+#include "nodes/picture_node.h"
+#include "nodes/ruby.h"
+#include "printfile/print_messages.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/page_furniture.h"
 #include "nodes/question_numbers.h"
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -50,6 +61,8 @@ public:
                 throw 0;
             if (IsFloatingFrame(child)) {
                 auto* frame = Append(m_output, std::make_unique<CFoFloat>());
+                if (auto* floating = dynamic_cast<CEditFloat*>(child))
+                    floating->CopyStyleToElement(frame);
                 BuildXmlTree(child, frame, m_context);
                 continue;
             }
@@ -117,6 +130,23 @@ private:
                 math->m_class = XCC_CYUKAI;
             ExportMathRun(child, 0, math.get());
             AppendInstream(std::move(math));
+        } else if (child->IsKind(EditKind::kCyukai) || child->IsKind(EditKind::kKasen)) {
+            auto container = std::make_unique<CFoInlineContainer>();
+            container->m_idClass = child->IsKind(EditKind::kCyukai) ? XCC_CYUKAI : XCC_KASEN;
+            auto* output = Append(m_block, std::move(container));
+            BuildXmlTree(child, output, m_context);
+        } else if (auto* kan = dynamic_cast<CEditKan*>(child)) {
+            auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
+            BuildXmlKanbun(kan, output, m_context);
+        } else if (auto* ruby = dynamic_cast<CEditRuby*>(child)) {
+            auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
+            BuildXmlRuby(ruby, output, m_context);
+        } else if (auto* table = dynamic_cast<CEditTable*>(child)) {
+            auto* holder = Append(m_block, std::make_unique<CFoInlineContainer>());
+            auto* output = Append(holder, std::make_unique<CFoTableAndCaption>());
+            BuildXmlTable(table, output, m_context);
+        } else if (auto* picture = dynamic_cast<CEditGraphic*>(child)) {
+            ConvertPicture(picture);
         } else if (auto* label = dynamic_cast<CEditDmonno*>(child)) {
             auto number = std::make_unique<CMondaiDno>();
             number->m_numberingStyle = label->GetStyle();
@@ -134,6 +164,31 @@ private:
         }
     }
 
+    // The picture goes beside the print file as a numbered side file; the element names it.
+    void ConvertPicture(CEditGraphic* picture)
+    {
+        auto* graphic = Append(m_block, std::make_unique<CFoExternalGraphic>());
+        graphic->m_areaWidth = picture->m_width;
+        graphic->m_areaHeight = picture->m_height;
+        SIDE_FILE_COUNTERS& counters = SideFileCounters();
+        auto* root = dynamic_cast<CEditPrint*>(picture->GetRoot());
+        if (root == nullptr)
+            root = counters.root;
+        std::string extension;
+        picture->GetFileExtension(extension);
+        char number[16];
+        std::snprintf(number, sizeof number, "-%02d.", ++counters.pictures);
+        const std::string name = (root != nullptr ? root->m_fileName : std::string()) + number + extension;
+        const std::string path = root != nullptr ? root->m_drive + root->m_directory + name : name;
+        if (root != nullptr && picture->SaveFile(path.c_str())) {
+            root->AddSideFile(path.c_str());
+        } else {
+            ShowPrintFileMessage(CStringW(u"イメージの保存に失敗しました。\n\n") + CStringW(path.c_str()));
+            counters.failed = true;
+        }
+        graphic->m_src = name;
+    }
+
     void AppendInstream(std::unique_ptr<CQNXMLNode> content)
     {
         auto* object = Append(m_block, std::make_unique<CFoInstreamForeignObject>());
@@ -149,6 +204,23 @@ private:
     CEditNode* m_runFirst = nullptr;
     CStringW m_runText;
 };
+
+// The text of a kanbun sub-box before its line break, with the style of its first child.
+void FillKanbunInline(CEditNode* box, CFoInline* run)
+{
+    if (box == nullptr)
+        return;
+    CStringW text;
+    for (int i = 0; i < box->GetChildCount(); ++i) {
+        CEditNode* child = box->GetEditChild(i);
+        if (i == 0)
+            child->CopyStyleToElement(run);
+        if (IsLineBreak(child))
+            break;
+        text += child->GetText();
+    }
+    run->SetText(text);
+}
 
 std::unique_ptr<CFoBlockContainer> PartContainer(CEditPrint* root, CEditSentence* part)
 {
@@ -185,6 +257,74 @@ void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* contex
         CContainerConverter(node, parent, context).Convert();
     } catch (...) {
         // What was converted so far stays in the output; the caller goes on.
+    }
+}
+
+void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)
+{
+    try {
+        auto* foTable = Append(parent, std::make_unique<CFoTable>());
+        auto* body = Append(foTable, std::make_unique<CFoTableBody>());
+        for (int r = 0; r < table->m_rows; ++r) {
+            auto* row = Append(body, std::make_unique<CFoTableRow>());
+            for (int c = 0; c < table->m_columns; ++c) {
+                CEditNode* cell = table->GetEditChild(r * table->m_columns + c);
+                if (cell == nullptr)
+                    return;
+                auto* output = Append(row, std::make_unique<CFoTableCell>());
+                output->m_borderStyle = table->m_borderStyle;
+                output->m_borderWidth = table->m_borderWidth;
+                BuildXmlTree(cell, output, context);
+            }
+        }
+    } catch (...) {
+    }
+}
+
+void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
+{
+    try {
+        CopyFrameAndNumberingToElement(kan, container);
+        const bool withHyphen = kan->GetHyphenMode() != KanbunMode::kWithoutHyphen;
+        container->m_idClass = withHyphen ? XCC_KANB : XCC_KANA;
+        auto* right = Append(container, std::make_unique<CFoBlock>());
+        BuildXmlTree(kan->GetRightKanaBox(), right, context);
+        auto* middle = Append(container, std::make_unique<CFoBlock>());
+        const auto run = [middle](CEditNode* box) {
+            auto* element = Append(middle, std::make_unique<CFoInline>());
+            FillKanbunInline(box, element);
+            return element;
+        };
+        run(kan->GetLeadBracketBox());
+        run(kan->GetBaseBox());
+        if (!withHyphen) {
+            run(kan->GetPunctuationBox())->m_scriptPosition = 2;
+        } else {
+            auto* anchor = Append(middle, std::make_unique<CFoInline>());
+            anchor->SetText(kan->GetHyphenAnchor().GetText());
+            kan->GetHyphenAnchor().CopyStyleToElement(anchor);
+            anchor->m_scriptPosition = 2;
+        }
+        CEditNode* marks = kan->GetReturnMarkBox();
+        CFoInline* returnMarks = run(marks);
+        returnMarks->m_scriptPosition = 1;
+        returnMarks->m_letterSpacing = marks != nullptr ? -marks->m_width : 0;
+        if (!withHyphen)
+            run(kan->GetTrailBracketBox());
+        auto* left = Append(container, std::make_unique<CFoBlock>());
+        BuildXmlTree(kan->GetLeftKanaBox(), left, context);
+    } catch (...) {
+    }
+}
+
+void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
+{
+    try {
+        ruby->CopyStyleToElement(container);
+        container->m_idClass = XCC_RUBY;
+        BuildXmlTree(ruby->GetEditChild(CEditRuby::kReadingIndex), container, context);
+        BuildXmlTree(ruby->GetEditChild(CEditRuby::kBaseIndex), container, context);
+    } catch (...) {
     }
 }
 

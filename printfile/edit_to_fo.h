@@ -5,8 +5,11 @@
 #pragma once
 
 struct XML_BUILD_CONTEXT;
+class CEditKan;
 class CEditNode;
 class CEditPrint;
+class CEditRuby;
+class CEditTable;
 class CQNXMLNode;
 
 // Converts node into children of parent: the root into its parts, a container into its lines.
@@ -14,12 +17,22 @@ class CQNXMLNode;
 // output tree.
 void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
 void BuildXmlPrint(CEditPrint* root, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
+// An fo:table with its rows and cells appended to parent.
+void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
+// Fill an fo:inline-container from a kanbun cell and from a ruby pair.
+void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context);
+void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context);
 
 // The numbering of the side files (pictures and embedded objects) of one save. The save resets
 // it once at its start, so that no two side files of one save share a name.
 struct SIDE_FILE_COUNTERS {
     int pictures = 0;
     int objects = 0;
+    // A side file could not be written: the save must fail.
+    bool failed = false;
+    // The paper being saved, whose folder and name the side files take (the name-field template
+    // stands outside its tree).
+    CEditPrint* root = nullptr;
 };
 SIDE_FILE_COUNTERS& SideFileCounters();
 void ResetSideFileCounters();

@@ -5,12 +5,23 @@
 #include "math/formula.h"
 #include "math/math_char.h"
 #include "math/mathml_import.h"
+#include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_table.h"
+#include "nodes/floating_frame.h"
+#include "nodes/in_text_answer.h"
+#include "nodes/kanbun_cell.h"
+#include "nodes/kunten_box.h"
+#include "nodes/labelled_underline.h"
+#include "nodes/picture_node.h"
+#include "nodes/ruby.h"
+#include "printfile/print_messages.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/page_furniture.h"
 #include "nodes/question_numbers.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -26,11 +37,6 @@ T* Append(CQNXMLNode* parent, std::unique_ptr<T> node)
     if (parent->AppendChild(node.get()) < 0)
         return nullptr;
     return node.release();
-}
-
-bool IsInlineNodeClass(int idClass)
-{
-    return idClass == XCC_RUBY || idClass == XCC_CYUKAI || idClass == XCC_KANA || idClass == XCC_KANB || idClass == XCC_KASEN;
 }
 
 bool IsRoot(const CEditNode* target) { return target != nullptr && target->IsKind(EditKind::kPrint); }
@@ -221,6 +227,20 @@ void CFoToEditBuilder::BuildContainer(CQNXMLNode* element, CEditNode* target)
         case XEC_FO_BLOCK:
             BuildFoInlines(child, target);
             break;
+        case XEC_FO_FLOAT: {
+            auto* frame = Append(target, std::make_unique<CEditFloat>());
+            if (frame == nullptr)
+                break;
+            frame->CopyStyleFromElement(child);
+            BuildFromFo(child, frame);
+            if (frame->GetChildCount() <= 1)
+                frame->DetachAndDelete();
+            break;
+        }
+        case XEC_FO_TABLE_AND_CAPTION:
+            if (auto* table = Append(target, std::make_unique<CEditTable>()))
+                BuildFoTable(child, table);
+            break;
         case XEC_FO_INITIAL_PROPERTY_SET: {
             const auto* set = dynamic_cast<const CFoInitialPropertySet*>(child);
             if (set == nullptr)
@@ -252,11 +272,15 @@ void CFoToEditBuilder::BuildFoInlines(CQNXMLNode* block, CEditNode* target)
                 AppendCharacters(child, target);
                 break;
             case XEC_FO_INLINE_CONTAINER:
-                // A holder of another class has its content built straight into the target. Ruby,
-                // in-text answers, kanbun cells and labelled underlines are left out until the
-                // node layer has their nodes.
-                if (child->GetChildCount() > 0 && !IsInlineNodeClass(child->m_idClass))
-                    BuildFromFo(child, target);
+                if (child->GetChildCount() > 0)
+                    BuildInlineContainer(child, target);
+                break;
+            case XEC_FO_TABLE_AND_CAPTION:
+                if (auto* table = Append(target, std::make_unique<CEditTable>()))
+                    BuildFoTable(child, table);
+                break;
+            case XEC_FO_EXTERNAL_GRAPHIC:
+                BuildPicture(child, target);
                 break;
             case XEC_FO_INSTREAM_FOREIGN_OBJECT:
                 if (child->GetChildCount() > 0)
@@ -271,6 +295,200 @@ void CFoToEditBuilder::BuildFoInlines(CQNXMLNode* block, CEditNode* target)
         Append(target, std::move(lineBreak));
     } catch (...) {
     }
+}
+
+void CFoToEditBuilder::BuildInlineContainer(CQNXMLNode* container, CEditNode* target)
+{
+    switch (container->m_idClass) {
+    case XCC_RUBY:
+        if (auto* ruby = Append(target, std::make_unique<CEditRuby>()))
+            BuildFoRuby(container, ruby);
+        break;
+    case XCC_CYUKAI:
+        if (auto* answer = Append(target, std::make_unique<CEditCyukai>()))
+            BuildFromFo(container, answer);
+        break;
+    case XCC_KANA:
+    case XCC_KANB:
+        if (auto* kan = Append(target, std::make_unique<CEditKan>())) {
+            if (container->m_idClass == XCC_KANB)
+                kan->SetHyphenMode(KanbunMode::kWithHyphen);
+            BuildFoKanbun(container, kan);
+            kan->LockSubBoxes(1);
+        }
+        break;
+    case XCC_KASEN:
+        if (auto* underline = Append(target, std::make_unique<CEditKasen>()))
+            BuildFromFo(container, underline);
+        break;
+    default:
+        BuildFromFo(container, target);
+        break;
+    }
+}
+
+void CFoToEditBuilder::BuildFoTable(CQNXMLNode* tableAndCaption, CEditTable* table)
+{
+    try {
+        CQNXMLNode* first = tableAndCaption->GetFirstChild();
+        if (first == nullptr || (first->m_typeCode != XEC_FO_TABLE_CAPTION && first->m_typeCode != XEC_FO_TABLE))
+            return;
+        CQNXMLNode* section = first->GetFirstChild();
+        if (section == nullptr || (section->m_typeCode != XEC_FO_TABLE_HEADER && section->m_typeCode != XEC_FO_TABLE_FOOTER &&
+                                   section->m_typeCode != XEC_FO_TABLE_BODY))
+            return;
+        int columns = 0;
+        for (int r = 0; r < section->GetChildCount(); ++r)
+            columns = std::max(columns, section->GetChildAt(r)->GetChildCount());
+        table->m_rows = section->GetChildCount();
+        table->m_columns = columns;
+        for (int r = 0; r < section->GetChildCount(); ++r) {
+            CQNXMLNode* row = section->GetChildAt(r);
+            for (int c = 0; c < columns; ++c) {
+                CQNXMLNode* cellElement = row->GetChildAt(c);
+                auto* cell = Append(table, std::make_unique<CEditCell>());
+                if (cell == nullptr)
+                    throw 0;
+                if (cellElement == nullptr) {
+                    // A row shorter than the longest: an empty cell keeps the grid whole.
+                    cell->InitDefaultContent();
+                    continue;
+                }
+                if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cellElement)) {
+                    table->m_borderStyle = cell->m_borderStyle = border->m_borderStyle;
+                    table->m_borderWidth = cell->m_borderWidth = border->m_borderWidth;
+                }
+                BuildFromFo(cellElement, cell);
+            }
+        }
+    } catch (...) {
+    }
+}
+
+void CFoToEditBuilder::BuildFoRuby(CQNXMLNode* inlineContainer, CEditRuby* ruby)
+{
+    try {
+        ruby->CopyStyleFromElement(inlineContainer);
+        auto* base = Append(ruby, std::make_unique<CEditRubyBase>());
+        auto* reading = Append(ruby, std::make_unique<CEditRubyText>());
+        if (base == nullptr || reading == nullptr || inlineContainer->GetChildCount() < 2) {
+            // A pair without its reading and base is left out.
+            ruby->DetachAndDelete();
+            return;
+        }
+        BuildFoInlines(inlineContainer->GetChildAt(0), reading);
+        BuildFoInlines(inlineContainer->GetChildAt(1), base);
+    } catch (...) {
+    }
+}
+
+void CFoToEditBuilder::BuildFoKanbun(CQNXMLNode* inlineContainer, CEditKan* kan)
+{
+    try {
+        CopyFrameAndNumberingFromElement(kan, inlineContainer);
+        const bool withHyphen = kan->GetHyphenMode() == KanbunMode::kWithHyphen;
+        kan->BuildEmpty(withHyphen ? 1 : 0);
+        for (int i = 0; i < kan->GetChildCount(); ++i)
+            kan->GetChildAt(i)->DeleteAllChildren();
+        // Without its three parts the cell keeps its empty boxes, each closed by a line break.
+        const auto closeEmptyBoxes = [kan] {
+            for (int i = 0; i < kan->GetChildCount(); ++i)
+                if (kan->GetChildAt(i)->GetChildCount() == 0)
+                    kan->GetChildAt(i)->AppendChild(new CEditKanCR());
+        };
+        if (inlineContainer->GetChildCount() < 3) {
+            closeEmptyBoxes();
+            return;
+        }
+        BuildFoKanbunLines(inlineContainer->GetChildAt(0), kan->GetRightKanaBox());
+        BuildFoKanbunLines(inlineContainer->GetChildAt(2), kan->GetLeftKanaBox());
+        CQNXMLNode* boxes = inlineContainer->GetChildAt(1);
+        CEditNode* const targets[] = {
+            kan->GetLeadBracketBox(),
+            kan->GetBaseBox(),
+            withHyphen ? nullptr : kan->GetPunctuationBox(),
+            kan->GetReturnMarkBox(),
+            withHyphen ? nullptr : kan->GetTrailBracketBox(),
+        };
+        for (int i = 0; i < boxes->GetChildCount() && i < 5; ++i) {
+            CQNXMLNode* run = boxes->GetChildAt(i);
+            if (i == 2 && withHyphen) {
+                kan->GetHyphenAnchor().CopyStyleFromElement(run);
+                continue;
+            }
+            CEditNode* box = targets[i];
+            if (box == nullptr)
+                continue;
+            const bool plainShift = i == 2 || i == 3;
+            const std::u16string_view text = run->GetText().View();
+            for (const char16_t unit : text) {
+                auto character = std::make_unique<CEditKanChar>(unit);
+                character->CopyStyleFromElement(run);
+                if (plainShift)
+                    character->m_scriptPosition = 0;
+                Append(box, std::move(character));
+            }
+            auto lineBreak = std::make_unique<CEditKanCR>();
+            lineBreak->CopyStyleFromElement(run);
+            if (plainShift)
+                lineBreak->m_scriptPosition = 0;
+            Append(box, std::move(lineBreak));
+        }
+        closeEmptyBoxes();
+        kan->ApplyBuilderSettings();
+    } catch (...) {
+    }
+}
+
+void CFoToEditBuilder::BuildFoKanbunLines(CQNXMLNode* element, CEditNode* box)
+{
+    if (element == nullptr || box == nullptr)
+        return;
+    for (int i = 0; i < element->GetChildCount(); ++i) {
+        CQNXMLNode* line = element->GetChildAt(i);
+        CQNXMLNode* last = line;
+        for (int j = 0; j < line->GetChildCount(); ++j) {
+            CQNXMLNode* run = line->GetChildAt(j);
+            if (run->m_typeCode != XEC_FO_INLINE)
+                continue;
+            last = run;
+            for (const char16_t unit : run->GetText().View()) {
+                auto character = std::make_unique<CEditKanChar>(unit);
+                character->CopyStyleFromElement(run);
+                Append(box, std::move(character));
+            }
+        }
+        auto lineBreak = std::make_unique<CEditKanCR>();
+        lineBreak->CopyStyleFromElement(last);
+        Append(box, std::move(lineBreak));
+    }
+}
+
+void CFoToEditBuilder::BuildPicture(CQNXMLNode* graphic, CEditNode* target)
+{
+    const auto* element = dynamic_cast<const CFoExternalGraphic*>(graphic);
+    if (element == nullptr)
+        return;
+    std::string path;
+    CStringW error;
+    if (!ResolveSideFilePath(m_root, element->m_src, path, error)) {
+        ShowPrintFileMessage(error);
+        return;
+    }
+    auto picture = std::make_unique<CEditGraphic>();
+    CDisplayMap map;
+    map.SetFromDC(nullptr, 100);
+    if (!picture->LoadFile(path.c_str(), &map)) {
+        // The rest of the paper is kept; only this picture is left out.
+        ShowPrintFileMessage(CStringW(u"イメージを読み込めませんでした。\n\n") + CStringW(path.c_str()));
+        return;
+    }
+    m_root->AddExtractedFile(path.c_str());
+    if (element->m_areaWidth > 0)
+        picture->m_areaWidth = picture->m_width = element->m_areaWidth;
+    if (element->m_areaHeight > 0)
+        picture->m_areaHeight = picture->m_height = element->m_areaHeight;
+    Append(target, std::move(picture));
 }
 
 void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target)

@@ -8,8 +8,11 @@
 
 #include <string>
 
+class CEditKan;
 class CEditNode;
 class CEditPrint;
+class CEditRuby;
+class CEditTable;
 class CQNXMLNode;
 
 class CFoToEditBuilder {
@@ -21,6 +24,14 @@ public:
     void BuildFromFo(CQNXMLNode* element, CEditNode* target);
     // The inline content of one block, closed by a line break of the block's own.
     void BuildFoInlines(CQNXMLNode* block, CEditNode* target);
+    // Rows and cells of a table; a ragged table gets empty cells, so that every row has as many
+    // cells as the longest.
+    void BuildFoTable(CQNXMLNode* tableAndCaption, CEditTable* table);
+    // Reading and base of a ruby pair.
+    void BuildFoRuby(CQNXMLNode* inlineContainer, CEditRuby* ruby);
+    // A kanbun cell and its sub-boxes.
+    void BuildFoKanbun(CQNXMLNode* inlineContainer, CEditKan* kan);
+    void BuildFoKanbunLines(CQNXMLNode* element, CEditNode* box);
 
     // A page size or margin that no paper can have was met; the text says which.
     bool HasGeometryError() const { return !m_geometryError.IsEmpty(); }
@@ -33,6 +44,8 @@ private:
     void BuildFlow(CQNXMLNode* element, CEditNode* target);
     void BuildContainer(CQNXMLNode* element, CEditNode* target);
     void BuildInstreamObject(CQNXMLNode* object, CEditNode* target);
+    void BuildInlineContainer(CQNXMLNode* container, CEditNode* target);
+    void BuildPicture(CQNXMLNode* graphic, CEditNode* target);
 
     CEditPrint* m_root;
     CStringW m_geometryError;

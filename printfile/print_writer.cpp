@@ -245,12 +245,17 @@ bool SavePrintFile(CEditPrint* root, const std::string& path)
     root->SetPathName(path.c_str());
     root->ClearSideFiles();
     ResetSideFileCounters();
+    SideFileCounters().root = root;
     XML_BUILD_CONTEXT context;
     auto nameField = std::make_unique<CFoBlockContainer>();
     if (CEditNode* nameFieldTemplate = root->GetNameFieldTemplate())
         BuildXmlTree(nameFieldTemplate, nameField.get(), &context);
     auto flow = std::make_unique<CFoFlow>();
     BuildXmlTree(root, flow.get(), &context);
+    SideFileCounters().root = nullptr;
+    // A side file that could not be written fails the save; the print file stays as it was.
+    if (SideFileCounters().failed)
+        return false;
     if (WritePrintXml(root, flow.get(), path, nameField.get()))
         return true;
     ShowPrintFileMessage(CStringW(u"印刷ファイルを保存できませんでした: ") + CStringW(path.c_str()));

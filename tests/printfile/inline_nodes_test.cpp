@@ -1,0 +1,211 @@
+// Ruby, in-text answers, labelled underlines, kanbun cells, tables, floating frames and pictures
+// through the print file: the nodes the reader builds, the FO shapes the converter makes, and the
+// side files of pictures.
+#include "printfile_fixture.h"
+
+#include "base/element_classes.h"
+#include "nodes/edit_table.h"
+#include "nodes/floating_frame.h"
+#include "nodes/in_text_answer.h"
+#include "nodes/kanbun_cell.h"
+#include "nodes/kunten_box.h"
+#include "nodes/labelled_underline.h"
+#include "nodes/picture_node.h"
+#include "nodes/ruby.h"
+#include "printfile/edit_to_fo.h"
+#include "printfile/print_reader.h"
+#include "printfile/print_writer.h"
+
+#include <filesystem>
+
+using namespace printfiletest;
+
+namespace {
+
+std::string TextOf(CQNXMLNode* node)
+{
+    CStringW text;
+    if (node != nullptr)
+        node->GetSubtreeText(text);
+    return Narrow(text);
+}
+
+template <class T>
+T* Find(CQNXMLNode* node, uint32_t kind)
+{
+    return dynamic_cast<T*>(node->FindDescendantOfType(EditKind::Code(kind)));
+}
+
+TEST(InlineNodes, TheSampleReadsIntoItsNodes)
+{
+    RegisterPaperFaces();
+    MessageRecorder messages;
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, DataPath("horizontal_inline_nodes.xml")));
+    EXPECT_TRUE(messages.messages.empty());
+    CEditSentence* question = root.FindPart(1, 1);
+    ASSERT_NE(question, nullptr);
+
+    auto* ruby = Find<CEditRuby>(question, EditKind::kRuby);
+    ASSERT_NE(ruby, nullptr);
+    EXPECT_EQ(TextOf(ruby->GetChildAt(CEditRuby::kBaseIndex)), "漢字\r\n");
+    EXPECT_EQ(TextOf(ruby->GetChildAt(CEditRuby::kReadingIndex)), "かんじ\r\n");
+    EXPECT_EQ(TextOf(Find<CEditCyukai>(question, EditKind::kCyukai)), "かんじ\r\n");
+    EXPECT_EQ(TextOf(Find<CEditKasen>(question, EditKind::kKasen)), "傍線部\r\n");
+
+    auto* kan = Find<CEditKan>(question, EditKind::kKan);
+    ASSERT_NE(kan, nullptr);
+    EXPECT_EQ(kan->GetHyphenMode(), KanbunMode::kWithoutHyphen);
+    EXPECT_EQ(TextOf(kan->GetBaseBox()), "学");
+    EXPECT_EQ(TextOf(kan->GetRightKanaBox()), "まな");
+    EXPECT_EQ(TextOf(kan->GetReturnMarkBox()), "レ");
+    EXPECT_EQ(kan->GetReturnMarkBox()->GetEditChild(0)->m_scriptPosition, 0);
+    EXPECT_EQ(kan->GetRightKanaBox()->m_pushToEnd, 1);
+
+    // A ragged table: rows of 2 and 1 cells become 2 × 2 with an empty cell.
+    auto* table = Find<CEditTable>(question, EditKind::kTable);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->m_rows, 2);
+    EXPECT_EQ(table->m_columns, 2);
+    ASSERT_EQ(table->GetChildCount(), 4);
+    EXPECT_TRUE(table->HasGridShape());
+    EXPECT_EQ(TextOf(table->GetCell(1, 0)), "C\r\n");
+    EXPECT_EQ(table->m_borderStyle, 1);
+
+    auto* picture = Find<CEditGraphic>(question, EditKind::kGraphic);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->GetPixelWidth(), 8);
+    EXPECT_EQ(picture->m_width, 1000);
+    EXPECT_EQ(picture->m_height, 500);
+    auto* frame = Find<CEditFloat>(question, EditKind::kFloat);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetFloatSide(), 2);
+    EXPECT_EQ(root.m_extractedFiles.size(), 2u);
+}
+
+TEST(InlineNodes, PicturesBecomeNumberedSideFilesOfEachSave)
+{
+    RegisterPaperFaces();
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, DataPath("horizontal_inline_nodes.xml")));
+    TempFolder folder;
+    for (int save = 0; save < 2; ++save) {
+        ASSERT_TRUE(SavePrintFile(&root, folder.File("test.xml")));
+        EXPECT_EQ(root.m_sideFiles, (std::vector<std::string>{folder.File("test-01.png"), folder.File("test-02.png")}));
+    }
+    EXPECT_EQ(ReadBytes(folder.File("test-01.png")), ReadBytes(DataPath("inline-01.png")));
+    EXPECT_EQ(ReadBytes(folder.File("test-02.png")), ReadBytes(DataPath("inline-02.png")));
+}
+
+TEST(InlineNodes, APictureThatCannotBeWrittenFailsTheSave)
+{
+    RegisterPaperFaces();
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, DataPath("horizontal_inline_nodes.xml")));
+    TempFolder folder;
+    std::filesystem::create_directory(folder.File("test-01.png"));  // no file can take this name
+    MessageRecorder messages;
+    EXPECT_FALSE(SavePrintFile(&root, folder.File("test.xml")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("test.xml")));
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.messages.front().rfind("イメージの保存に失敗しました。", 0), 0u);
+}
+
+TEST(InlineNodes, SideFilesAreReadOnlyFromThePapersFolder)
+{
+    RegisterPaperFaces();
+    const std::u16string sample = ReadUtf8Text(DataPath("horizontal_inline_nodes.xml"));
+    TempFolder outer;
+    std::filesystem::create_directory(outer.File("paper"));
+    std::filesystem::copy_file(DataPath("inline-01.png"), outer.File("secret.png"));
+    struct Case {
+        const char16_t* src;
+        const char* message;
+    } cases[] = {
+        {u"../secret.png", "印刷ファイルが参照するファイル名が正しくありません"},
+        {u"/etc/hostname", "印刷ファイルが参照するファイル名が正しくありません"},
+        {u"missing.png", "イメージを読み込めませんでした"},
+    };
+    for (const Case& c : cases) {
+        std::u16string text = sample;
+        const size_t at = text.find(u"inline-01.png");
+        text.replace(at, 13, c.src);
+        const std::string path = outer.File("paper/paper.xml");
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << Utf16ToUtf8(text);
+        }
+        std::filesystem::copy_file(DataPath("inline-02.png"), outer.File("paper/inline-02.png"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        MessageRecorder messages;
+        CEditPrint root;
+        ASSERT_TRUE(LoadXmlFile(&root, path)) << Utf16ToUtf8(c.src);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].rfind(c.message, 0), 0u) << messages.messages[0];
+        EXPECT_EQ(root.m_extractedFiles, std::vector<std::string>{outer.File("paper/inline-02.png")});
+        // The rest of the paper is kept: the second picture and the text after the first.
+        EXPECT_NE(root.FindPart(1, 1)->FindDescendantOfType(EditKind::Code(EditKind::kFloat)), nullptr);
+        EXPECT_NE(TextOf(root.FindPart(1, 1)).find("C"), std::string::npos);
+    }
+    EXPECT_TRUE(std::filesystem::exists(outer.File("secret.png")));
+}
+
+// The converter's shapes of the inline nodes.
+TEST(InlineNodes, KanbunCellsRubyAndTablesBecomeTheirFoShapes)
+{
+    RegisterPaperFaces();
+    CEditSentence part;
+    auto* sevenBoxes = new CEditKan();
+    sevenBoxes->BuildFromText(u"学", 0, nullptr);
+    part.AppendChild(sevenBoxes);
+    auto* fiveBoxes = new CEditKan();
+    fiveBoxes->BuildFromText(u"而", 1, nullptr);
+    fiveBoxes->SetHyphenMode(KanbunMode::kWithHyphen);
+    part.AppendChild(fiveBoxes);
+    auto* ruby = new CEditRuby();
+    ruby->AppendChild(new CEditRubyBase());
+    ruby->AppendChild(new CEditRubyText());
+    ruby->GetChildAt(0)->AppendChild(new CEditChar(u'字'));
+    ruby->GetChildAt(0)->AppendChild(new CEditCR());
+    ruby->GetChildAt(1)->AppendChild(new CEditChar(u'じ'));
+    ruby->GetChildAt(1)->AppendChild(new CEditCR());
+    part.AppendChild(ruby);
+    auto* table = new CEditTable();
+    table->Create(2, 3);
+    part.AppendChild(table);
+    part.AppendChild(new CEditCR());
+
+    CFoBlockContainer container;
+    XML_BUILD_CONTEXT context;
+    BuildXmlTree(&part, &container, &context);
+    ASSERT_EQ(container.GetChildCount(), 1);
+    CQNXMLNode* block = container.GetChildAt(0);
+    ASSERT_EQ(block->GetChildCount(), 5);
+
+    CQNXMLNode* seven = block->GetChildAt(0);
+    EXPECT_EQ(seven->m_idClass, XCC_KANA);
+    ASSERT_EQ(seven->GetChildCount(), 3);
+    EXPECT_EQ(seven->GetChildAt(1)->GetChildCount(), 5);
+    EXPECT_EQ(Narrow(seven->GetChildAt(1)->GetChildAt(1)->GetText()), "学");
+    EXPECT_EQ(dynamic_cast<CFoInline*>(seven->GetChildAt(1)->GetChildAt(2))->m_scriptPosition, 2);
+    EXPECT_EQ(dynamic_cast<CFoInline*>(seven->GetChildAt(1)->GetChildAt(3))->m_scriptPosition, 1);
+    CQNXMLNode* five = block->GetChildAt(1);
+    EXPECT_EQ(five->m_idClass, XCC_KANB);
+    EXPECT_EQ(five->GetChildAt(1)->GetChildCount(), 4);
+
+    CQNXMLNode* pair = block->GetChildAt(2);
+    EXPECT_EQ(pair->m_idClass, XCC_RUBY);
+    ASSERT_EQ(pair->GetChildCount(), 2);
+    EXPECT_EQ(Narrow(pair->GetChildAt(0)->GetChildAt(0)->GetText()), "じ");
+    EXPECT_EQ(Narrow(pair->GetChildAt(1)->GetChildAt(0)->GetText()), "字");
+
+    CQNXMLNode* holder = block->GetChildAt(3);
+    EXPECT_EQ(holder->m_idClass, 0);
+    CQNXMLNode* body = holder->GetChildAt(0)->GetChildAt(0)->GetChildAt(0);
+    ASSERT_EQ(body->m_typeCode, XEC_FO_TABLE_BODY);
+    ASSERT_EQ(body->GetChildCount(), 2);
+    EXPECT_EQ(body->GetChildAt(1)->GetChildCount(), 3);
+    EXPECT_EQ(dynamic_cast<CFoTableCell*>(body->GetChildAt(1)->GetChildAt(2))->m_borderStyle, table->m_borderStyle);
+}
+
+}  // namespace
