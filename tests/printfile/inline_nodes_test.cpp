@@ -209,3 +209,49 @@ TEST(InlineNodes, KanbunCellsRubyAndTablesBecomeTheirFoShapes)
 }
 
 }  // namespace
+
+#include "math/formula.h"
+#include "math/math_char.h"
+
+namespace {
+
+int Depth(CQNXMLNode* node, int kind)
+{
+    int deepest = 0;
+    for (int i = 0; i < node->GetChildCount(); ++i)
+        deepest = std::max(deepest, Depth(node->GetChildAt(i), kind));
+    return deepest + (node->m_typeCode == kind ? 1 : 0);
+}
+
+TEST(InlineNodes, AFormulaInAnInTextAnswerKeepsItsDepth)
+{
+    RegisterPaperFaces();
+    CEditPrint root;
+    auto* part = new CEditSentence();
+    part->m_questionNumber = 1;
+    part->m_partKind = PART_QUESTION;
+    auto* answer = new CEditCyukai();
+    auto* formula = new CEditMath();
+    formula->AppendChild(new CEditMathChar(CStringW(u"x")));
+    formula->AppendChild(new CEditMathCR());
+    answer->AppendChild(formula);
+    answer->AppendChild(new CEditCR());
+    part->AppendChild(answer);
+    part->AppendChild(new CEditCR());
+    root.AppendChild(part);
+    TempFolder folder;
+    CEditPrint* paper = &root;
+    CEditPrint reloaded[2];
+    for (CEditPrint& next : reloaded) {
+        ASSERT_TRUE(SavePrintFile(paper, folder.File("paper.xml")));
+        ASSERT_TRUE(LoadXmlFile(&next, folder.File("paper.xml")));
+        CQNXMLNode* read = next.GetEditChild(0)->FindDescendantOfType(EditKind::Code(EditKind::kCyukai));
+        ASSERT_NE(read, nullptr);
+        EXPECT_NE(read->FindDescendantOfType(EditKind::Code(EditKind::kMath)), nullptr);
+        EXPECT_EQ(Depth(read, EditKind::Code(EditKind::kMathCyukai)), 0);
+        EXPECT_EQ(TextOf(read), TextOf(answer));
+        paper = &next;
+    }
+}
+
+}  // namespace

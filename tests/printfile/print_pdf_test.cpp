@@ -84,6 +84,7 @@ TEST_P(PrintedSamples, PrintEveryPageIntoAPdf)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PrintedSamples,
-                         ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml", "horizontal_formula.xml"));
+                         ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml", "horizontal_formula.xml",
+                                           "horizontal_inline_nodes.xml"));
 
 }  // namespace
