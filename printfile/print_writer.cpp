@@ -248,7 +248,8 @@ bool SavePrintFile(CEditPrint* root, const std::string& path)
     SideFileCounters().root = root;
     XML_BUILD_CONTEXT context;
     auto nameField = std::make_unique<CFoBlockContainer>();
-    if (CEditNode* nameFieldTemplate = root->GetNameFieldTemplate())
+    CEditNode* nameFieldTemplate = root->GetNameFieldTemplate();
+    if (nameFieldTemplate != nullptr && root->GetNameFieldLayer()->GetChildCount() > 0)
         BuildXmlTree(nameFieldTemplate, nameField.get(), &context);
     auto flow = std::make_unique<CFoFlow>();
     BuildXmlTree(root, flow.get(), &context);

@@ -96,6 +96,12 @@ TEST(PrintFileReader, HorizontalSampleGivesTheTreeItDescribes)
     auto* answerField = dynamic_cast<CEditSentence*>(root.GetEditChild(1));
     EXPECT_EQ(answerField->m_areaWidth, 8000);
     EXPECT_EQ(root.GetEditChild(2)->m_hidden, 2);
+    // Without a name field in the file the template is the default table of three cells.
+    ASSERT_NE(root.GetNameFieldTemplate(), nullptr);
+    CQNXMLNode* table = root.GetNameFieldTemplate()->GetFirstChild();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->m_typeCode, EditKind::Code(EditKind::kTable));
+    EXPECT_EQ(table->GetChildCount(), 3);
     auto* sub = dynamic_cast<CEditSentence*>(root.GetEditChild(4));
     EXPECT_EQ(sub->m_subQuestionNumber, 1);
     EXPECT_EQ(Narrow(sub->GetEditChild(1)->GetText()), " ");

@@ -95,7 +95,8 @@ private:
 
 inline std::string Narrow(const CStringW& text) { return Utf16ToUtf8(text.View()); }
 
-inline std::string FaceOf(const CEditNode* node) { return Utf16ToUtf8(Cp932ToWide(FaceNameView(node->m_fontFace))); }
+// The face a node draws with: its LOGFONT's, which the writer takes.
+inline std::string FaceOf(const CEditNode* node) { return Utf16ToUtf8(Cp932ToWide(FaceNameView(node->m_lf.lfFaceName))); }
 
 // One line per node, indented by depth: what a paper's reader and writer must keep.
 inline void DescribeNode(const CEditNode* node, int depth, std::ostringstream& out)
