@@ -227,6 +227,25 @@ TEST_F(PrintFileWriter, CharactersAfterTheLastLineBreakAreWritten)
     EXPECT_EQ(Narrow(text), "終わり\r\n");
 }
 
+TEST_F(PrintFileWriter, BlankRunsAndMarkupCharactersComeBack)
+{
+    CEditPrint root;
+    CEditSentence* part = AddPart(root, 1, 0, PART_QUESTION, u"  ", false);
+    for (const char16_t c : std::u16string_view(u"a<b>&c"))
+        part->AppendChild(new CEditChar(c));
+    part->GetEditChild(2)->m_lf.lfWeight = 700;
+    part->AppendChild(new CEditCR());
+    const std::string path = Save(root);
+    SavedFile file(path);
+    EXPECT_EQ(file.Values(u"/print/dmon/mon/dai/sp/@xml:space"), Strings{"preserve"});
+    EXPECT_EQ(file.Value(u"/print/dmon/mon/dai/sp[3]"), "<b>&c");
+    CEditPrint again;
+    ASSERT_TRUE(LoadXmlFile(&again, path));
+    CStringW text;
+    again.GetEditChild(0)->GetSubtreeText(text);
+    EXPECT_EQ(Narrow(text), "  a<b>&c\r\n");
+}
+
 TEST_F(PrintFileWriter, TwoPointsLabelsKeepTheirOwnValues)
 {
     CEditPrint root;
