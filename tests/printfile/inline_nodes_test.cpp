@@ -97,6 +97,36 @@ TEST(InlineNodes, PicturesBecomeNumberedSideFilesOfEachSave)
     EXPECT_EQ(ReadBytes(folder.File("test-02.png")), ReadBytes(DataPath("inline-02.png")));
 }
 
+TEST(InlineNodes, PicturesOfTheNameFieldAndThePaperNeverShareAName)
+{
+    RegisterPaperFaces();
+    const auto picture = [](const char* file) {
+        auto* node = new CEditGraphic();
+        EXPECT_TRUE(node->LoadFile(DataPath(file).c_str(), nullptr));
+        return node;
+    };
+    CEditPrint root;
+    auto* part = new CEditSentence();
+    part->m_questionNumber = 1;
+    part->m_partKind = PART_QUESTION;
+    part->AppendChild(picture("inline-02.png"));
+    part->AppendChild(new CEditCR());
+    root.AppendChild(part);
+    ASSERT_TRUE(root.SetPageFlagged(1, true));
+    root.GetNameFieldLayer()->AppendChild(new CEditKimeiran());
+    auto nameField = std::make_unique<CEditKimeiran>();
+    nameField->AppendChild(picture("inline-01.png"));
+    nameField->AppendChild(new CEditCR());
+    root.SetNameFieldTemplate(std::move(nameField));
+    TempFolder folder;
+    ASSERT_TRUE(SavePrintFile(&root, folder.File("test.xml")));
+    EXPECT_EQ(ReadBytes(folder.File("test-01.png")), ReadBytes(DataPath("inline-01.png")));
+    EXPECT_EQ(ReadBytes(folder.File("test-02.png")), ReadBytes(DataPath("inline-02.png")));
+    CEditPrint again;
+    ASSERT_TRUE(LoadXmlFile(&again, folder.File("test.xml")));
+    EXPECT_EQ(again.m_extractedFiles.size(), 2u);
+}
+
 TEST(InlineNodes, APictureThatCannotBeWrittenFailsTheSave)
 {
     RegisterPaperFaces();
