@@ -27,6 +27,8 @@ CQNXMLNode::~CQNXMLNode()
         if (index >= 0) {
             m_parent->m_children[index].release();
             m_parent->m_children.erase(m_parent->m_children.begin() + index);
+            m_parent->RenumberChildren(static_cast<size_t>(index));
+            m_parent->ChildrenChanged();
         }
     }
 }
@@ -67,11 +69,6 @@ void CQNXMLNode::AppendSubtreeText(CStringW& out) const
         else
             child->AppendSubtreeText(out);
     }
-}
-
-CQNXMLNode* CQNXMLNode::GetChildAt(int index) const
-{
-    return index >= 0 && index < GetChildCount() ? m_children[index].get() : nullptr;
 }
 
 int CQNXMLNode::GetIndexInParent() const
@@ -122,11 +119,14 @@ int CQNXMLNode::IsAncestorOf(const CQNXMLNode* node) const
 
 int CQNXMLNode::IndexOfChild(const CQNXMLNode* node) const
 {
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        if (m_children[i].get() == node)
-            return static_cast<int>(i);
-    }
-    return -1;
+    // Every child's parent link names the list that holds it, at the place it keeps.
+    return node != nullptr && node->m_parent == this ? node->m_indexInParent : -1;
+}
+
+void CQNXMLNode::RenumberChildren(size_t from)
+{
+    for (size_t i = from; i < m_children.size(); ++i)
+        m_children[i]->m_indexInParent = static_cast<int>(i);
 }
 
 CQNXMLNode* CQNXMLNode::GetFirstChild() const
@@ -143,16 +143,14 @@ CQNXMLNode* CQNXMLNode::GetNextSibling() const
 {
     if (!m_parent)
         return nullptr;
-    const int index = m_parent->IndexOfChild(this);
-    return index >= 0 ? m_parent->GetChildAt(index + 1) : nullptr;
+    return m_parent->GetChildAt(m_indexInParent + 1);
 }
 
 CQNXMLNode* CQNXMLNode::GetPrevSibling() const
 {
     if (!m_parent)
         return nullptr;
-    const int index = m_parent->IndexOfChild(this);
-    return index > 0 ? m_parent->GetChildAt(index - 1) : nullptr;
+    return m_parent->GetChildAt(m_indexInParent - 1);
 }
 
 CQNXMLNode* CQNXMLNode::GetNextAtSameDepth() const
@@ -215,6 +213,8 @@ int CQNXMLNode::InsertChildAt(int index, CQNXMLNode* node)
     index = std::clamp(index, 0, GetChildCount());
     m_children.insert(m_children.begin() + index, std::unique_ptr<CQNXMLNode>(node));
     node->m_parent = this;
+    RenumberChildren(static_cast<size_t>(index));
+    ChildrenChanged();
     return index;
 }
 
@@ -238,6 +238,9 @@ void CQNXMLNode::RemoveChildren(int index, int count)
         m_children[i].release();
     }
     m_children.erase(m_children.begin() + first, m_children.begin() + last);
+    RenumberChildren(static_cast<size_t>(first));
+    if (last > first)
+        ChildrenChanged();
 }
 
 void CQNXMLNode::RemoveChild(CQNXMLNode* node)
@@ -274,6 +277,8 @@ void CQNXMLNode::DeleteAllChildren()
     m_children.clear();
     for (auto& child : children)
         child->m_parent = nullptr;
+    if (!children.empty())
+        ChildrenChanged();
 }
 
 void CQNXMLNode::DeleteChildAt(int index)
@@ -397,10 +402,14 @@ void CQNXMLNode::Serialize(CArchive& ar)
     m_blank = blank;
     m_idClass = idClass;
     m_class = nodeClass;
+    const size_t firstNew = m_children.size();
     for (auto& child : children) {
         child->m_parent = this;
         m_children.push_back(std::move(child));
     }
+    RenumberChildren(firstNew);
+    if (!children.empty())
+        ChildrenChanged();
 }
 
 void RegisterBaseClasses(CRuntimeClassRegistry& registry)

@@ -29,6 +29,9 @@ public:
     int m_typeCode;
     // Always 1 in trees the system builds; only carried through the stream form.
     int m_flags = 1;
+    // True for the editing nodes, whose class derives from this one first: they are reached from
+    // a plain node pointer by a static cast once this says so.
+    bool IsEditNode() const { return m_editNode; }
     // Class codes: the id class from an "id" attribute, and the class that PropagateClass copies down.
     int m_idClass = 0;
     int m_class = 0;
@@ -51,7 +54,10 @@ public:
     CQNXMLNode* GetParent() const { return m_parent; }
     int GetChildCount() const { return static_cast<int>(m_children.size()); }
     // The child at index; null outside 0 … count − 1.
-    CQNXMLNode* GetChildAt(int index) const;
+    CQNXMLNode* GetChildAt(int index) const
+    {
+        return index >= 0 && index < GetChildCount() ? m_children[static_cast<size_t>(index)].get() : nullptr;
+    }
     // Index in the parent's list; 0 without a parent, -1 when the parent does not list the node.
     int GetIndexInParent() const;
     CQNXMLNode* GetRoot();
@@ -130,12 +136,24 @@ public:
     // Read children are appended after the existing ones; the attributes are left alone.
     void Serialize(CArchive& ar) override;
 
+protected:
+    // Set by the editing node's constructor.
+    void MarkEditNode() { m_editNode = true; }
+    // Called after children were added to or taken from the list (not while the node is being
+    // destroyed), so that a node that lays out its children knows it must measure them again.
+    virtual void ChildrenChanged() {}
+
 private:
     void AppendSubtreeText(CStringW& out) const;
+    // Numbers the children from index on with their places in the list.
+    void RenumberChildren(size_t from);
     // Whether node may become a child of this node: not null, not this node, not an ancestor.
     bool CanAdopt(const CQNXMLNode* node) const;
 
     CQNXMLNode* m_parent = nullptr;
+    // The node's place in its parent's list, kept by every change of that list.
+    int m_indexInParent = 0;
+    bool m_editNode = false;
     int m_blank = 0;
     CStringW m_text;
     std::map<CStringW, CStringW> m_attributes;
