@@ -31,3 +31,30 @@ void CEditBox::SetLineAtGrow(int index, const EDIT_LINE& line)
         m_lines.resize(static_cast<size_t>(index) + 1);
     m_lines[static_cast<size_t>(index)] = line;
 }
+
+namespace {
+
+// The fields of a placement context that the layout of a box reads.
+bool SamePlacement(const LAYOUT_CONTEXT& a, const LAYOUT_CONTEXT& b)
+{
+    return a.availableWidth == b.availableWidth && a.fullWidth == b.fullWidth &&
+           a.remainingHeight == b.remainingHeight && a.page == b.page && a.columnWidth == b.columnWidth &&
+           a.pageHeight == b.pageHeight && a.column == b.column && a.originX == b.originX &&
+           a.originY == b.originY && a.rowAscent == b.rowAscent && a.rowAxis == b.rowAxis &&
+           a.lineSpacing == b.lineSpacing && a.letterSpacing == b.letterSpacing && a.boxIndex == b.boxIndex &&
+           a.centreOnAxis == b.centreOnAxis;
+}
+
+}  // namespace
+
+bool CEditBox::IsPlacedWith(const LAYOUT_CONTEXT& context, int vertical) const
+{
+    return m_placed && m_placedVertical == vertical && SamePlacement(m_placedWith, context);
+}
+
+void CEditBox::RememberPlacement(const LAYOUT_CONTEXT& context, int vertical)
+{
+    m_placed = true;
+    m_placedVertical = vertical;
+    m_placedWith = context;
+}

@@ -49,6 +49,15 @@ public:
     // Direct access for the owner's layout.
     EDIT_LINE* LineAt(int index) { return HasLine(index) ? &m_lines[static_cast<size_t>(index)] : nullptr; }
 
+    // Whether the box was last placed with this context and writing direction, so that placing
+    // it again would change nothing; and the remembering of a placement, and its forgetting.
+    bool IsPlacedWith(const LAYOUT_CONTEXT& context, int vertical) const;
+    void RememberPlacement(const LAYOUT_CONTEXT& context, int vertical);
+    void ForgetPlacement() { m_placed = false; }
+
 private:
     std::vector<EDIT_LINE> m_lines;
+    bool m_placed = false;
+    int m_placedVertical = 0;
+    LAYOUT_CONTEXT m_placedWith;
 };

@@ -2,6 +2,7 @@
 
 #include "base/default_fonts.h"
 #include "nodes/display_map.h"
+#include "nodes/edit_container.h"
 #include "nodes/edit_switches.h"
 #include "nodes/node_text.h"
 #include "nodes/undo.h"
@@ -164,7 +165,9 @@ CEditNode* CEditChar::HitTest(int x, int y, int* after)
 
 void CEditChar::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    if (!m_dirty)
+    // A line break takes over the metrics of the character before it while its container builds
+    // lines, so it measures its own font each time it is asked, or it would keep borrowed ones.
+    if (!m_dirty && !IsLineBreak(this))
         return;
     m_width = 0;
     m_height = 0;
@@ -244,6 +247,11 @@ void CEditCR::SetTextAlign(int align, CUndoGroup* group)
     if (group != nullptr)
         group->RecordInt(UndoCode::kTextAlign, this, m_textAlign, align);
     m_textAlign = align;
+    // The lines keep their measuring but move: the containers above must place them again.
+    for (CEditNode* node = GetEditParent(); node != nullptr; node = node->GetEditParent()) {
+        if (auto* container = dynamic_cast<CEditContainer*>(node))
+            container->ForgetPlacement();
+    }
 }
 
 void CEditCR::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)

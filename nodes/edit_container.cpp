@@ -185,8 +185,46 @@ CEditNode* CEditContainer::ChildFirstHitTest(int x, int y, int* after)
     return answer;
 }
 
+bool CEditContainer::KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) const
+{
+    return m_measured && m_dirty == 0 && inputs == m_measuredWith && m_remainingLow <= remaining &&
+           remaining < m_remainingHigh && !m_boxes.empty() && !HasDirtySubtree();
+}
+
+void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built)
+{
+    m_measured = true;
+    m_measuredWith = inputs;
+    m_remainingLow = built.remainingLow;
+    m_remainingHigh = built.remainingHigh;
+}
+
+void CEditContainer::ChildrenChanged()
+{
+    CEditNode::ChildrenChanged();
+    m_measured = false;
+}
+
+void CEditContainer::ForgetPlacement()
+{
+    for (const auto& box : m_boxes) {
+        if (box != nullptr)
+            box->ForgetPlacement();
+    }
+}
+
 void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
+    MEASURE_INPUTS inputs;
+    if (context != nullptr) {
+        inputs.available = context->availableWidth;
+        inputs.lineSpacing = context->lineSpacing;
+        inputs.letterSpacing = context->letterSpacing;
+        inputs.vertical = map != nullptr ? map->IsVertical() : 0;
+        if (KeepsMeasure(inputs, context->remainingHeight) && IsVisible())
+            return;
+    }
+    m_measured = false;
     m_width = 0;
     m_height = 0;
     m_ascent = 0;
@@ -207,7 +245,8 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     LINE_SETTINGS settings;
     settings.available = available;
     settings.lineSpacing = context->lineSpacing;
-    if (BuildLines(settings).sideFloat)
+    const LINES_BUILT built = BuildLines(settings);
+    if (built.sideFloat)
         m_width = available;
 
     // The container is as wide as its widest line, as high as its lines or the frame beside them.
@@ -227,6 +266,7 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         m_axis += context->lineSpacing;
     }
     m_dirty = 0;
+    RememberMeasure(inputs, built);
 }
 
 CEditContainer::LINES_BUILT CEditContainer::BuildLines(const LINE_SETTINGS& settings)
@@ -240,7 +280,7 @@ CEditContainer::LINES_BUILT CEditContainer::BuildLines(const LINE_SETTINGS& sett
     std::vector<std::unique_ptr<CEditBox>> boxes = builder.TakeBoxes();
     for (size_t b = 0; b < boxes.size(); ++b)
         SetBoxAtGrow(static_cast<int>(b), std::move(boxes[b]));
-    return LINES_BUILT{builder.Indent(), builder.HasSideFloat()};
+    return LINES_BUILT{builder.Indent(), builder.HasSideFloat(), builder.RemainingLow(), builder.RemainingHigh()};
 }
 
 void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)

@@ -68,13 +68,40 @@ public:
     // ascent and axis.
     static LAYOUT_CONTEXT RowContext(const LAYOUT_CONTEXT& parent, int x, int y, int ascent, int axis);
 
+    // Forgets what the last measuring depended on, so that the next one measures in full.
+    void ForgetMeasure() { m_measured = false; }
+    // Forgets where the boxes were placed, so that the next layout places each of them again.
+    void ForgetPlacement();
+
 protected:
     struct LINES_BUILT {
         int indent;      // the hanging indent after the last child
         bool sideFloat;  // a frame stands beside the text
+        int64_t remainingLow;   // the heights left on the page that give the same boxes
+        int64_t remainingHigh;
     };
     // Breaks the children into lines and boxes by the settings and keeps the boxes.
     LINES_BUILT BuildLines(const LINE_SETTINGS& settings);
+
+    // What measuring the container depends on besides its subtree and the height left on the page.
+    struct MEASURE_INPUTS {
+        int available = 0;
+        int pageHeight = 0;
+        int lineSpacing = 0;
+        int letterSpacing = 0;
+        int vertical = 0;
+        int indent = 0;          // the hanging indent lines start at
+        int partKind = 0;
+        int numberLabelMode = 0; // what decides whether question-number labels show
+        bool operator==(const MEASURE_INPUTS&) const = default;
+    };
+    // True when the last measuring holds: the same inputs, a height left within the range that
+    // gives the same boxes, and nothing below the container changed since. Its size, boxes and
+    // lines then stay as they are.
+    bool KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) const;
+    void RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built);
+    // A node that was not visible at its last measuring was measured as empty.
+    void ChildrenChanged() override;
 
 private:
     // The drawing steps over the children that take part: backgrounds and hatches, the children
@@ -85,6 +112,10 @@ private:
     void DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn, bool continuesEarlier);
 
     std::vector<std::unique_ptr<CEditBox>> m_boxes;
+    bool m_measured = false;
+    MEASURE_INPUTS m_measuredWith;
+    int64_t m_remainingLow = 0;
+    int64_t m_remainingHigh = 0;
 };
 
 // A container guarded for use as the root of a small editor of its own: it lays out and draws

@@ -35,21 +35,23 @@ void CEditProperties::Reset()
 
 IMPLEMENT_SERIAL(CEditNode, CQNXMLNode, 1)
 
-CEditNode::CEditNode() : CQNXMLNode(0) {}
+CEditNode::CEditNode() : CQNXMLNode(0)
+{
+    MarkEditNode();
+}
 
-CEditNode::CEditNode(EDIT_NODE_KIND kind) : CQNXMLNode(kind) {}
+CEditNode::CEditNode(EDIT_NODE_KIND kind) : CQNXMLNode(kind)
+{
+    MarkEditNode();
+}
+
+void CEditNode::ChildrenChanged()
+{
+    m_dirty = 1;
+}
 
 CEditNode::~CEditNode() = default;
 
-CEditNode* CEditNode::FromNode(CQNXMLNode* node)
-{
-    return dynamic_cast<CEditNode*>(node);
-}
-
-CEditNode* CEditNode::GetEditChild(int index) const
-{
-    return FromNode(GetChildAt(index));
-}
 
 CEditNode* CEditNode::GetEditParent() const
 {
@@ -105,7 +107,7 @@ CEditNode* CEditNode::NextLineBreak()
 bool CEditNode::IsVisible() const
 {
     for (const CQNXMLNode* node = this; node != nullptr; node = node->GetParent()) {
-        const CEditNode* edit = dynamic_cast<const CEditNode*>(node);
+        const CEditNode* edit = FromNode(node);
         if (edit != nullptr && edit->m_hidden != 0)
             return false;
     }
@@ -131,6 +133,18 @@ void CEditNode::SetCaretStopRecursive(int value)
         if (CEditNode* child = GetEditChild(i))
             child->SetCaretStopRecursive(value);
     }
+}
+
+bool CEditNode::HasDirtySubtree() const
+{
+    if (m_dirty != 0)
+        return true;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CEditNode* child = FromNode(GetChildAt(i));
+        if (child != nullptr && child->HasDirtySubtree())
+            return true;
+    }
+    return false;
 }
 
 void CEditNode::SetDirtyRecursive(int value)

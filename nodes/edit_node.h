@@ -183,6 +183,8 @@ public:
     void MarkPartModified(int value);
     void SetCaretStopRecursive(int value);
     void SetDirtyRecursive(int value);
+    // True when this node or a node below it must be measured again.
+    bool HasDirtySubtree() const;
 
     // The text, marking the node for measuring again.
     int SetText(const CStringW& text);
@@ -248,9 +250,18 @@ public:
     static BOOL DeleteSelection(CCaret* caret, CUndoGroup* group);
 
     // The child at index as an editing node, or null.
-    CEditNode* GetEditChild(int index) const;
+    CEditNode* GetEditChild(int index) const { return FromNode(GetChildAt(index)); }
     CEditNode* GetEditParent() const;
-    static CEditNode* FromNode(CQNXMLNode* node);
+    // The node as an editing node, or null. Every editing node marks itself in its base, which it
+    // derives from first, so the cast needs no run-time type look-up.
+    static CEditNode* FromNode(CQNXMLNode* node)
+    {
+        return node != nullptr && node->IsEditNode() ? static_cast<CEditNode*>(node) : nullptr;
+    }
+    static const CEditNode* FromNode(const CQNXMLNode* node)
+    {
+        return node != nullptr && node->IsEditNode() ? static_cast<const CEditNode*>(node) : nullptr;
+    }
 
     // Run number of a labelled run, set by the underline-run numbering.
     int32_t m_runNumber = 1;
@@ -259,6 +270,10 @@ public:
     // Italic overhang of formula characters, in 1/100 mm.
     int32_t m_leftOverhang = 0;
     int32_t m_rightOverhang = 0;
+
+protected:
+    // A node whose children changed must be measured again.
+    void ChildrenChanged() override;
 };
 
 // Kind tests shared by every node source; each is false for null.

@@ -2,6 +2,7 @@
 
 #include "nodes/display_map.h"
 #include "nodes/edit_error.h"
+#include "nodes/edit_sentence.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,6 +16,22 @@ CEditContainer* AsContainer(CEditNode* node)
 {
     return dynamic_cast<CEditContainer*>(node);
 }
+
+// A plain question part (not a text box, page break or name field), whose hanging indent the
+// question's parts share.
+CEditSentence* PlainPartOf(CEditNode* node)
+{
+    return node != nullptr && node->IsKind(EditKind::kSentence) ? dynamic_cast<CEditSentence*>(node) : nullptr;
+}
+
+int64_t QuestionKey(const CEditSentence* part)
+{
+    return (static_cast<int64_t>(part->m_questionNumber) << 32) | static_cast<uint32_t>(part->m_subQuestionNumber);
+}
+
+// Room around a block's boxes for what it draws outside them: its part label, run labels and
+// decorations.
+constexpr int kDrawingMargin = 1500;
 
 bool IsPageBreakBlock(const CEditNode* node)
 {
@@ -46,6 +63,16 @@ bool MovesToNextColumn(int64_t used, int boxHeight, int printableHeight, bool co
     if (used + boxHeight <= printableHeight)
         return false;
     return columnHoldsBlock || boxHeight <= printableHeight;
+}
+
+bool HasBoxOnPage(const CEditContainer* container, int page)
+{
+    for (int b = 0; b < container->GetBoxCount(); ++b) {
+        const CEditBox* box = container->GetBox(b);
+        if (box != nullptr && box->m_page == page)
+            return true;
+    }
+    return false;
 }
 
 // A visible table wider than the column, searched through every visible node that is not a table.
@@ -176,14 +203,45 @@ bool CEditPrint::SetPageFlagged(int page, bool flagged)
 
 void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 {
+    struct MEASURING {
+        CEditPrint* root;
+        explicit MEASURING(CEditPrint* r) : root(r) { root->m_measuring = true; }
+        ~MEASURING()
+        {
+            root->m_measuring = false;
+            root->m_sharedIndents.clear();
+        }
+    } measuring(this);
     try {
         // Name fields shown again change the estimate, which is made once more; a second pass
         // shows nothing further.
         for (int pass = 0; pass < 2 && MeasurePass(dc, map); ++pass) {
         }
+        // Parts measured before their question text, or not measured, take its indent for the
+        // next measuring, as when each question text hands it on as it is measured.
+        for (int i = 0; i < GetChildCount(); ++i) {
+            if (CEditSentence* part = PlainPartOf(GetEditChild(i))) {
+                const auto shared = m_sharedIndents.find(QuestionKey(part));
+                if (shared != m_sharedIndents.end())
+                    part->m_savedIndent = shared->second;
+            }
+        }
     } catch (const CEditError&) {
         // A node that gave up leaves the estimate as far as it got.
     }
+}
+
+void CEditPrint::MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    CEditSentence* part = PlainPartOf(child);
+    if (part != nullptr && part->m_partKind != PART_QUESTION) {
+        const auto shared = m_sharedIndents.find(QuestionKey(part));
+        if (shared != m_sharedIndents.end())
+            part->m_savedIndent = shared->second;
+    }
+    child->Measure(dc, map, context);
+    if (part != nullptr && part->m_partKind == PART_QUESTION)
+        m_sharedIndents[QuestionKey(part)] = part->m_savedIndent;
 }
 
 bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
@@ -228,6 +286,7 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
     int rowBase = y;
     int64_t rowWidth = 0;
     bool columnHoldsBlock = false;
+    m_sharedIndents.clear();
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
         if (child == nullptr || !child->IsVisible())
@@ -243,7 +302,7 @@ bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
         context.originY = y;
         context.lineSpacing = m_lineSpacing;
         context.letterSpacing = m_letterSpacing;
-        child->Measure(dc, map, &context);
+        MeasureBlock(child, dc, map, &context);
 
         CEditContainer* container = AsContainer(child);
         if (IsPageBreakBlock(child)) {
@@ -339,7 +398,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
             context.originY = ToInt((page - 1) * paperHeight + static_cast<int64_t>(page) * m_pageGapDown +
                                     m_marginTop + rowTopY);
             node->m_page = page;
-            node->Layout(&context, vertical);
+            PlaceBox(node, box, &context, vertical);
             if (box != nullptr) {
                 lastWidth = box->m_width;
                 rowHeight = std::max<int64_t>(rowHeight, box->m_height);
@@ -432,6 +491,18 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
     }
 }
 
+void CEditPrint::PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical)
+{
+    // A block measured anew has new boxes, which were never placed; one that kept its measuring
+    // stands where this context puts it already when it was placed with it last time.
+    if (box != nullptr && box->IsPlacedWith(*context, vertical))
+        return;
+    const LAYOUT_CONTEXT placement = *context;
+    node->Layout(context, vertical);
+    if (box != nullptr)
+        box->RememberPlacement(placement, vertical);
+}
+
 LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int64_t rowX, int printableHeight,
                                             int boxIndex) const
 {
@@ -473,6 +544,8 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
             placement.originY = ToInt(m_marginTop + rowTopY);
             node->Layout(&placement, vertical);
             if (box != nullptr) {
+                // The box stands at its print position now: the next full layout places it again.
+                box->ForgetPlacement();
                 lastWidth = box->m_width;
                 rowHeight = std::max<int64_t>(rowHeight, box->m_height);
             }
@@ -540,17 +613,50 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         LAYOUT_CONTEXT copy;
         if (context != nullptr)
             copy = *context;
+        // Only what lies within the clip is drawn: one page on screen costs one page.
+        RECT clip{};
+        const bool clipped = dc != nullptr && map != nullptr && dc->GetClipBox(&clip) == SIMPLEREGION;
         for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
-            if (CEditNode* nameField = m_nameFieldLayer.GetEditChild(i))
+            CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+            if (nameField != nullptr && (!clipped || IsInClip(nameField, map, clip)))
                 nameField->Draw(dc, map, &copy);
         }
         for (int i = 0; i < GetChildCount(); ++i) {
-            if (CEditNode* child = GetEditChild(i))
+            CEditNode* child = GetEditChild(i);
+            if (child != nullptr && (!clipped || IsInClip(child, map, clip)))
                 child->Draw(dc, map, &copy);
         }
     } catch (const CEditError&) {
         // A node that gave up leaves what was drawn so far.
     }
+}
+
+bool CEditPrint::IsInClip(CEditNode* node, CDisplayMap* map, const RECT& clip)
+{
+    // The block's extent in document units: its own rectangle, its boxes and its part label.
+    RECT extent = node->m_rcLayout;
+    auto unite = [&extent](const RECT& r) {
+        extent.left = std::min(extent.left, r.left);
+        extent.top = std::min(extent.top, r.top);
+        extent.right = std::max(extent.right, r.right);
+        extent.bottom = std::max(extent.bottom, r.bottom);
+    };
+    if (const CEditContainer* container = AsContainer(node)) {
+        for (int b = 0; b < container->GetBoxCount(); ++b) {
+            if (const CEditBox* box = container->GetBox(b))
+                unite(box->m_rcLayout);
+        }
+    }
+    if (const auto* part = dynamic_cast<const CEditSentence*>(node))
+        unite(part->m_label.m_rcLayout);
+    extent = RECT{ToInt(int64_t(extent.left) - kDrawingMargin), ToInt(int64_t(extent.top) - kDrawingMargin),
+                  ToInt(int64_t(extent.right) + kDrawingMargin), ToInt(int64_t(extent.bottom) + kDrawingMargin)};
+    map->DocToDeviceRect(&extent);
+    const int left = std::min(extent.left, extent.right);
+    const int right = std::max(extent.left, extent.right);
+    const int top = std::min(extent.top, extent.bottom);
+    const int bottom = std::max(extent.top, extent.bottom);
+    return left < clip.right && clip.left < right && top < clip.bottom && clip.top < bottom;
 }
 
 void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
@@ -571,7 +677,7 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         for (int i = 0; i < GetChildCount(); ++i) {
             CEditNode* child = GetEditChild(i);
             CEditContainer* container = AsContainer(child);
-            if (container == nullptr)
+            if (container == nullptr || !HasBoxOnPage(container, page))
                 continue;
             // The last node drawn on earlier pages, so that a labelled run continued from there
             // is not labelled again.

@@ -11,6 +11,8 @@
 #include "nodes/mondai_info.h"
 
 #include <array>
+#include <cstdint>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +60,10 @@ public:
     // The last empty floating frame of the paper: of each plain question part, its first
     // floating frame holding fewer than two children; the one of the last such part, or null.
     CEditNode* FindEmptyFloat();
+
+    // True while the root measures its blocks; the question texts then leave the sharing of their
+    // hanging indents with the question's other parts to it.
+    bool IsMeasuring() const { return m_measuring; }
 
     // --- the passes
     CEditNode* HitTest(int x, int y, int* after) override;
@@ -161,8 +167,19 @@ private:
     // One pass of the pagination estimate; true when name fields were shown again, so that the
     // paper must be measured once more.
     bool MeasurePass(CDC* dc, CDisplayMap* map);
+    // Measures the visible blocks for the estimate, handing each question text's hanging indent
+    // to the question's other parts as it goes.
+    void MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+    // Lays out one box of a node where the context places it, unless it stands there already
+    // with nothing changed since.
+    static void PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
+    // Draws a block or name field when some of it lies within the context's clip.
+    static bool IsInClip(CEditNode* node, CDisplayMap* map, const RECT& clip);
 
     int32_t m_pageCount = 1;
+    bool m_measuring = false;
+    // The hanging indents of the question texts measured so far in a pass, by major and sub number.
+    std::unordered_map<int64_t, int32_t> m_sharedIndents;
     std::array<PAGE_ENTRY, kMaxPages> m_pages{};
     CEditNode m_nameFieldLayer;
     std::unique_ptr<CEditNode> m_nameFieldTemplate;

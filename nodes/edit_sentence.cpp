@@ -10,6 +10,8 @@
 #include "nodes/run_decorations.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -170,49 +172,77 @@ void CEditSentence::CopyStyleToElement(CQNXMLNode* element)
 // ---------------------------------------------------------------------------------------------
 // Numbering of labelled underlines
 
-void CEditSentence::NumberUnderlineRuns()
+namespace {
+
+// The (underline style, width) pairs that number runs of their own, in numbering order.
+constexpr int kNumberedDecorations[][2] = {
+    {DECORATION_SOLID, DECORATION_NORMAL},      {DECORATION_SOLID, DECORATION_THICK},
+    {DECORATION_DOUBLE, DECORATION_NORMAL},     {DECORATION_DOTTED, DECORATION_NORMAL},
+    {DECORATION_DASHED, DECORATION_NORMAL},     {DECORATION_DOT_DASH, DECORATION_NORMAL},
+    {DECORATION_DOT_DOT_DASH, DECORATION_NORMAL}, {DECORATION_WAVE, DECORATION_NORMAL},
+};
+constexpr int kDecorationCount = static_cast<int>(std::size(kNumberedDecorations));
+constexpr int kNumberingTypes = 6;
+constexpr int kRunClasses = kNumberingTypes * kDecorationCount;
+
+// The numbering class of a node (type × underline style × width), or -1 when it is numbered by
+// none.
+int RunClassOf(const CEditNode* node)
 {
-    static constexpr int kDecorations[][2] = {
-        {DECORATION_SOLID, DECORATION_NORMAL},      {DECORATION_SOLID, DECORATION_THICK},
-        {DECORATION_DOUBLE, DECORATION_NORMAL},     {DECORATION_DOTTED, DECORATION_NORMAL},
-        {DECORATION_DASHED, DECORATION_NORMAL},     {DECORATION_DOT_DASH, DECORATION_NORMAL},
-        {DECORATION_DOT_DOT_DASH, DECORATION_NORMAL}, {DECORATION_WAVE, DECORATION_NORMAL},
-    };
-    for (int type = 1; type <= 6; ++type) {
-        for (const auto& decoration : kDecorations)
-            NumberUnderlineRunsOfType(this, 1, type, decoration[0], decoration[1]);
+    const int type = node->m_renbanType;
+    if (type < 1 || type > kNumberingTypes)
+        return -1;
+    int style = 0;
+    int width = 0;
+    RunDecoration(node, &style, &width);
+    for (int k = 0; k < kDecorationCount; ++k) {
+        if (kNumberedDecorations[k][0] == style && kNumberedDecorations[k][1] == width)
+            return (type - 1) * kDecorationCount + k;
     }
+    return -1;
 }
 
-int CEditSentence::NumberUnderlineRunsOfType(CEditNode* node, int next, int type, int style, int width)
-{
-    int number = next;
-    bool previousMatched = false;
-    bool noMatchYet = true;
-    for (int i = 0; i < node->GetChildCount(); ++i) {
-        CEditNode* child = node->GetEditChild(i);
-        if (child == nullptr)
-            continue;
-        int childStyle = 0;
-        int childWidth = 0;
-        RunDecoration(child, &childStyle, &childWidth);
-        int d = number;
-        if (child->m_renbanType == type && childStyle == style && childWidth == width) {
-            if (child->m_renbanForce > 0)
-                d = child->m_renbanForce;
-            else if (noMatchYet || previousMatched)
-                d = number;
-            else
-                d = number + 1;
-            child->m_runNumber = d;
-            previousMatched = true;
-            noMatchYet = false;
-        } else {
-            previousMatched = false;
+// Every class numbered in one walk. A node belongs to one class at most, and the number a walk
+// of a class hands down to a child's subtree comes back as the number after it, so one running
+// number per class serves the whole subtree; what each level keeps of its own is which class
+// its previous child matched and which classes matched there at all.
+class CRunNumbering {
+public:
+    CRunNumbering() { m_next.fill(1); }
+
+    void Walk(CEditNode* node)
+    {
+        int previousClass = -1;
+        std::bitset<kRunClasses> matchedHere;
+        for (int i = 0; i < node->GetChildCount(); ++i) {
+            CEditNode* child = node->GetEditChild(i);
+            if (child == nullptr)
+                continue;
+            const int runClass = RunClassOf(child);
+            if (runClass >= 0) {
+                int& number = m_next[static_cast<size_t>(runClass)];
+                if (child->m_renbanForce > 0)
+                    number = child->m_renbanForce;
+                else if (matchedHere.test(static_cast<size_t>(runClass)) && previousClass != runClass)
+                    ++number;
+                child->m_runNumber = number;
+                matchedHere.set(static_cast<size_t>(runClass));
+            }
+            previousClass = runClass;
+            if (child->GetChildCount() > 0)
+                Walk(child);
         }
-        number = NumberUnderlineRunsOfType(child, d, type, style, width);
     }
-    return number;
+
+private:
+    std::array<int, kRunClasses> m_next;
+};
+
+}  // namespace
+
+void CEditSentence::NumberUnderlineRuns()
+{
+    CRunNumbering().Walk(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -220,6 +250,28 @@ int CEditSentence::NumberUnderlineRunsOfType(CEditNode* node, int next, int type
 
 void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
+    const auto* root = RootParent();
+    MEASURE_INPUTS inputs;
+    int remaining = 0;
+    if (context != nullptr) {
+        inputs.available = m_areaWidth > 0 ? m_areaWidth : context->availableWidth;
+        inputs.pageHeight = context->pageHeight;
+        inputs.lineSpacing = context->lineSpacing;
+        inputs.letterSpacing = context->letterSpacing;
+        inputs.vertical = map != nullptr ? map->IsVertical() : 0;
+        // A question text computes its own hanging indent; the question's other parts hang
+        // under the one it computed.
+        inputs.indent = m_partKind == PART_QUESTION ? 0 : m_savedIndent;
+        inputs.partKind = m_partKind;
+        inputs.numberLabelMode = root != nullptr ? root->m_partLayoutMode : -1;
+        remaining = context->pageHeight - context->originY;
+        if (KeepsMeasure(inputs, remaining) && IsVisible()) {
+            if (m_partKind == PART_QUESTION)
+                ShareIndent();
+            return;
+        }
+    }
+    ForgetMeasure();
     m_width = 0;
     m_height = 0;
     m_ascent = 0;
@@ -233,14 +285,10 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     m_label.Measure(dc, map, &labelContext);
     NumberUnderlineRuns();
 
-    const int available = m_areaWidth > 0 ? m_areaWidth : context->availableWidth;
+    const int available = inputs.available;
     m_width = available;
-    const int pageHeight = context->pageHeight;
-    const int remaining = pageHeight - context->originY;
     MeasureChildren(dc, map, *context, available, remaining);
 
-    // The hanging indent: a question text computes its own, the question's other parts hang
-    // under the one it computed.
     if (m_partKind == PART_QUESTION)
         m_savedIndent = 0;
     LINE_SETTINGS settings;
@@ -248,21 +296,31 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     settings.lineSpacing = context->lineSpacing;
     settings.spillToFurtherBoxes = true;
     settings.remainingHeight = remaining;
-    settings.pageHeight = pageHeight;
+    settings.pageHeight = inputs.pageHeight;
     settings.keepLineStartForbidden = true;
     settings.carryAsciiWords = true;
     settings.hangingIndent = true;
-    settings.indent = m_partKind == PART_QUESTION ? 0 : m_savedIndent;
+    settings.indent = inputs.indent;
     settings.firstLineUnindented = m_partKind == PART_QUESTION;
     settings.emptyLineTakesPrecedingHeight = false;
     settings.paragraphRecords = true;
-    m_marginLeft = BuildLines(settings).indent;
+    const LINES_BUILT built = BuildLines(settings);
+    m_marginLeft = built.indent;
 
     const CEditBox* first = GetBox(0);
     m_height = first != nullptr ? first->m_height : 0;
-    if (m_partKind == PART_QUESTION)
+    if (m_partKind == PART_QUESTION) {
+        m_savedIndent = m_marginLeft;
         ShareIndent();
+    }
     m_dirty = 0;
+    RememberMeasure(inputs, built);
+}
+
+CEditPrint* CEditSentence::RootParent() const
+{
+    CEditNode* parent = GetEditParent();
+    return parent != nullptr && parent->IsKind(EditKind::kPrint) ? dynamic_cast<CEditPrint*>(parent) : nullptr;
 }
 
 void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available,
@@ -271,7 +329,7 @@ void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONT
     // The question-number labels show in question texts and, unless the paper interleaves its
     // parts, in the other parts too; run boundaries; then each child is measured, consecutive
     // characters of one run style sharing one font.
-    const auto* root = dynamic_cast<CEditPrint*>(GetEditParent());
+    const CEditPrint* root = RootParent();
     CFont runFont;
     const CEditNode* fontOwner = nullptr;
     CEditNode* previous = nullptr;
@@ -315,13 +373,14 @@ void CEditSentence::MarkRunBoundary(CEditNode* previous, CEditNode* child)
 
 void CEditSentence::ShareIndent()
 {
-    m_savedIndent = m_marginLeft;
-    CEditNode* parent = GetEditParent();
-    if (parent == nullptr || !parent->IsKind(EditKind::kPrint))
+    // While the root measures its blocks it hands the indents on itself, in one walk.
+    CEditPrint* root = RootParent();
+    if (root == nullptr || root->IsMeasuring())
         return;
-    for (int i = 0; i < parent->GetChildCount(); ++i) {
-        auto* part = dynamic_cast<CEditSentence*>(parent->GetEditChild(i));
-        if (part != nullptr && part->IsKind(EditKind::kSentence) && part->m_questionNumber == m_questionNumber &&
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        CEditNode* child = root->GetEditChild(i);
+        auto* part = child != nullptr && child->IsKind(EditKind::kSentence) ? dynamic_cast<CEditSentence*>(child) : nullptr;
+        if (part != nullptr && part->m_questionNumber == m_questionNumber &&
             part->m_subQuestionNumber == m_subQuestionNumber)
             part->m_savedIndent = m_savedIndent;
     }

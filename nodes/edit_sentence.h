@@ -20,6 +20,8 @@ enum PART_KIND : int32_t {
     PART_EXPLANATION = 4,
 };
 
+class CEditPrint;
+
 class CEditSentence : public CEditContainer {
     DECLARE_SERIAL(CEditSentence)
 public:
@@ -79,6 +81,6 @@ private:
     static void MarkRunBoundary(CEditNode* previous, CEditNode* child);
     // A question text hands its indent to the question's other parts.
     void ShareIndent();
-    // One walk of the underline numbering over the children of node; returns the next number.
-    static int NumberUnderlineRunsOfType(CEditNode* node, int next, int type, int style, int width);
+    // The parent when it is the paper's root; null otherwise.
+    CEditPrint* RootParent() const;
 };

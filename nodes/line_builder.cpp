@@ -220,9 +220,23 @@ void CLineBuilder::StartFurtherBox()
     m_box->m_width = m_settings.available;
 }
 
+bool CLineBuilder::SpillsAt(int bottom)
+{
+    const bool spills = m_remaining < bottom;
+    if (m_onFirstPage) {
+        if (spills) {
+            m_remainingHigh = std::min<int64_t>(m_remainingHigh, bottom);
+            m_onFirstPage = false;
+        } else {
+            m_remainingLow = std::max<int64_t>(m_remainingLow, bottom);
+        }
+    }
+    return spills;
+}
+
 void CLineBuilder::StoreLine()
 {
-    if (m_settings.spillToFurtherBoxes && m_remaining < m_y + m_line.m_height) {
+    if (m_settings.spillToFurtherBoxes && SpillsAt(m_y + m_line.m_height)) {
         m_box->m_height = std::max(m_box->m_height, m_floatBottom);
         if (m_box->GetLineCount() > 0) {
             StartFurtherBox();
@@ -254,7 +268,7 @@ void CLineBuilder::PlaceFrame(CEditNode* frame)
         m_sideFloat = true;
         m_floatWidth = frame->m_width;
         m_floatBottom = std::max(m_floatBottom, m_y + frame->m_height);
-        if (m_settings.spillToFurtherBoxes && m_remaining < m_floatBottom) {
+        if (m_settings.spillToFurtherBoxes && SpillsAt(m_floatBottom)) {
             // The frame does not fit the rest of the page: it goes to the top of a further box.
             if (m_box->GetLineCount() > 0) {
                 m_box->m_height = std::max(m_box->m_height, m_y);

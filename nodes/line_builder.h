@@ -8,6 +8,7 @@
 #include "nodes/edit_box.h"
 #include "nodes/edit_node.h"
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -97,6 +98,11 @@ public:
     bool HasSideFloat() const { return m_sideFloat; }
     // The hanging indent after the last child.
     int Indent() const { return m_indent; }
+    // The heights left on the page, low to high (the high one excluded), with which the lines
+    // would have gone into the same boxes: the page tests that used the height left passed or
+    // failed alike. Unbounded without spill into further boxes.
+    int64_t RemainingLow() const { return m_remainingLow; }
+    int64_t RemainingHigh() const { return m_remainingHigh; }
 
 private:
     CEditNode* Child(int index) const;
@@ -114,6 +120,10 @@ private:
     void StoreBox();
     // Stores the current box and starts the next one at the top of a new page.
     void StartFurtherBox();
+    // Whether a page test of something reaching down to `bottom` fails: the rest of the page is
+    // too short. While the height left is still the one given, each test narrows the range of
+    // heights left that give the same boxes.
+    bool SpillsAt(int bottom);
     void PlaceFrame(CEditNode* frame);
     void JoinLine(int index, CEditNode* child);
     void Finish(bool hasChildren);
@@ -124,6 +134,9 @@ private:
     std::unique_ptr<CEditBox> m_box;
     int m_boxIndex = 0;
     int m_remaining = 0;
+    bool m_onFirstPage = true;  // m_remaining is still the height given
+    int64_t m_remainingLow = INT64_MIN;
+    int64_t m_remainingHigh = INT64_MAX;
     int m_y = 0;  // top of the current line within its box
     int m_floatWidth = 0;
     int m_floatBottom = 0;
