@@ -234,7 +234,8 @@ TEST_P(IncrementalLayoutTest, EveryEditLaysOutAsAWholeLayoutDoes)
     LayOut(fresh, true);
     ExpectSamePaper(edited, fresh);
 
-    // Blocks: 0 Q1, 1 A1, ..., 6 Q4, 7 A4, 8 page break, 9 Q5, 10 A5.
+    // Blocks: 0 Q1, 1 A1, ..., 6 Q4, 7 A4, 8 page break, 9 Q5, 10 A5; later steps count the
+    // blocks that the new question and the page break added.
     const std::vector<EDIT_STEP> steps = {
         Typing(0, 5, u"字"),
         Typing(2, 200, u"ことばを足す"),
@@ -255,7 +256,7 @@ TEST_P(IncrementalLayoutTest, EveryEditLaysOutAsAWholeLayoutDoes)
         RemoveBlock(4),
         Undo(),
         Undo(),
-        Typing(10, 0, u"終"),
+        Typing(11, 2, u"終"),
         Deleting(7, 100, 100),
         LineBreak(7, 10),
         LineBreak(7, 10),
