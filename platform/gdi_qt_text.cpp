@@ -45,6 +45,9 @@ struct Glyph {
 struct Face {
     std::string key;
     QRawFont reference;
+    // The same font as Qt's font database knows it, by its file: printers and PDFs embed it and
+    // write the glyphs as text. Invalid when the database gives another font for the family.
+    QRawFont drawing;
     int unitsPerEm = 1000;
     // In ems, as the system's text metrics give them.
     double ascent = 0.88;
@@ -102,7 +105,7 @@ struct Face {
             return it->second;
         if (sized.size() >= 24)
             sized.clear();
-        QRawFont font = reference;
+        QRawFont font = drawing.isValid() ? drawing : reference;
         font.setPixelSize(key / 64.0);
         sized.emplace(key, font);
         return font;
@@ -147,6 +150,24 @@ Cache& TheCache()
     return *cache;
 }
 
+// The font of the family as Qt's font database gives it, when it is the very font loaded from the
+// file (the same header and glyph count); an invalid font otherwise. A font loaded from bytes has
+// no file name, and a PDF then gets each glyph as an outline instead of text.
+QRawFont DatabaseFont(const QRawFont& loaded, const std::string& family)
+{
+    if (family.empty())
+        return QRawFont();
+    QFont font(QString::fromStdString(family));
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    QRawFont known = QRawFont::fromFont(font);
+    if (!known.isValid() || known.fontTable("head") != loaded.fontTable("head") ||
+        known.fontTable("maxp") != loaded.fontTable("maxp"))
+        return QRawFont();
+    known.setPixelSize(kReferenceSize);
+    return known;
+}
+
 std::shared_ptr<Face> LoadFace(const std::string& file, int index, const std::string& family)
 {
     const std::string key = file + '#' + std::to_string(index);
@@ -169,6 +190,7 @@ std::shared_ptr<Face> LoadFace(const std::string& file, int index, const std::st
         cache.faces.emplace(key, nullptr);
         return nullptr;
     }
+    face->drawing = DatabaseFont(face->reference, family);
     face->unitsPerEm = std::max(16, static_cast<int>(face->reference.unitsPerEm()));
     const double upem = face->unitsPerEm;
     face->ascent = face->reference.ascent() / kReferenceSize;

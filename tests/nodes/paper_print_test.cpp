@@ -12,6 +12,8 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace nodetest;
@@ -67,6 +69,23 @@ int PrintPaper(Paper& paper, const QString& file)
     return printed;
 }
 
+QByteArray PdfBytes(const QString& file)
+{
+    QFile pdf(file);
+    return pdf.open(QIODevice::ReadOnly) ? pdf.readAll() : QByteArray();
+}
+
+// The text pdftotext gives back (in content order, which is reading order in both writing
+// directions); null when the tool is not installed.
+QString PdfText(const QString& file)
+{
+    QProcess tool;
+    tool.start("pdftotext", {"-raw", "-enc", "UTF-8", file, "-"});
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(tool.readAllStandardOutput()).remove('\n').remove(' ');
+}
+
 int PdfPageCount(const QString& file)
 {
     QFile pdf(file);
@@ -101,6 +120,18 @@ TEST_P(PaperPrintTest, PrintsEveryPageIntoAPdf)
     EXPECT_GE(paper.root.GetPageCount(), 2);
     EXPECT_EQ(printed, paper.root.GetPageCount());
     EXPECT_EQ(PdfPageCount(file), printed);
+    // The glyphs go in as text in an embedded font, not as outlines: the PDF stays small, and
+    // its text can be searched and copied.
+    const QByteArray bytes = PdfBytes(file);
+    EXPECT_TRUE(bytes.contains("/FontFile2"));
+    EXPECT_LT(bytes.size(), 200 * 1024 * printed);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        GTEST_LOG_(INFO) << "pdftotext is not installed: the PDF's text is not read back";
+    } else {
+        const QString text = PdfText(file);
+        EXPECT_TRUE(text.contains(QString::fromUtf16(u"あいうえおかきくけこあいうえお"))) << text.left(200).toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf16(u"３あいうえお"))) << text.left(200).toStdString();
+    }
     // A full pass brings the screen positions back after printing.
     LAYOUT_CONTEXT layout;
     paper.root.Layout(&layout, vertical);
