@@ -140,6 +140,9 @@ namespace {
 
 struct Cache {
     std::map<std::string, std::shared_ptr<Face>> faces;
+    // Fonts set up before, by the bytes of their description and the two scales: the same key
+    // always resolves to the same face at the same sizes while the faces stay loaded.
+    std::unordered_map<std::string, FontSetup> setups;
     std::vector<std::shared_ptr<Face>> fallbacks;
     bool fallbacksLoaded = false;
 };
@@ -308,7 +311,27 @@ void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32
 
 } // namespace
 
+// A font set up from its description, without the cache.
+static FontSetup SetUpNewFont(const LOGFONTA& font, double scaleX, double scaleY);
+
 FontSetup SetUpFont(const LOGFONTA& font, double scaleX, double scaleY)
+{
+    // Measuring and drawing ask for the same few fonts again and again; resolving a face goes
+    // through fontconfig and the code-page conversion of its name.
+    std::string key(reinterpret_cast<const char*>(&font), sizeof(LOGFONTA));
+    key.append(reinterpret_cast<const char*>(&scaleX), sizeof(double));
+    key.append(reinterpret_cast<const char*>(&scaleY), sizeof(double));
+    Cache& cache = TheCache();
+    if (const auto known = cache.setups.find(key); known != cache.setups.end())
+        return known->second;
+    FontSetup setup = SetUpNewFont(font, scaleX, scaleY);
+    if (cache.setups.size() >= 512)
+        cache.setups.clear();
+    cache.setups.emplace(std::move(key), setup);
+    return setup;
+}
+
+static FontSetup SetUpNewFont(const LOGFONTA& font, double scaleX, double scaleY)
 {
     FontSetup setup;
     setup.font = font;
@@ -512,6 +535,7 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
 void ReleaseFonts()
 {
     Cache& cache = TheCache();
+    cache.setups.clear();
     cache.fallbacks.clear();
     cache.faces.clear();
     cache.fallbacksLoaded = false;
