@@ -8,6 +8,8 @@
 #include "nodes/undo.h"
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +39,14 @@ private:
     HFONT m_previous;
     bool m_selected = false;
 };
+
+// The colour a character's text is drawn in: its own, or red inside an in-text answer.
+COLORREF TextColorOf(CEditNode* node)
+{
+    if (UseWideTextOut && node->FindAncestorWithFlags(static_cast<int>(EditKind::kInTextAnswer), 1) != nullptr)
+        return 0x0000FF;
+    return node->m_color;
+}
 
 }  // namespace
 
@@ -228,11 +238,58 @@ void CEditChar::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     map->DocToDevice(&origin);
     if (GetText().IsEmpty())
         return;
-    COLORREF color = m_color;
-    if (UseWideTextOut && FindAncestorWithFlags(static_cast<int>(EditKind::kInTextAnswer), 1) != nullptr)
-        color = 0x0000FF;
-    dc->SetTextColor(color);
+    dc->SetTextColor(TextColorOf(this));
     DrawNodeText(dc, origin.x, origin.y, GetText());
+}
+
+namespace {
+
+bool IsPlainSingleCharacter(const CEditNode* node)
+{
+    return node != nullptr && node->IsKind(EditKind::kChar) && node->GetText().GetLength() == 1;
+}
+
+}  // namespace
+
+bool CEditChar::JoinsTextRun(const CEditNode* first, const CEditNode* previous, const CEditNode* next)
+{
+    return UseWideTextOut && IsPlainSingleCharacter(first) && IsPlainSingleCharacter(next) &&
+           next->SameRunStyle(first) && next->m_color == first->m_color &&
+           next->GetParent() == first->GetParent() && next->m_boxIndex == first->m_boxIndex &&
+           next->m_lineIndex == first->m_lineIndex && next->m_ptText.y == first->m_ptText.y &&
+           next->m_ptText.x >= previous->m_ptText.x;
+}
+
+void CEditChar::DrawTextRun(CDC* dc, CDisplayMap* map, std::span<CEditNode* const> run)
+{
+    if (dc == nullptr || map == nullptr || run.empty())
+        return;
+    // Each character's place along the line, in device units, from the first one's origin: the
+    // same places its own drawing gives it.
+    std::u16string text;
+    std::vector<int> dx;
+    text.reserve(run.size());
+    dx.reserve(run.size());
+    POINT start = run.front()->m_ptText;
+    map->DocToDevice(&start);
+    int along = map->IsVertical() ? start.y : start.x;
+    for (size_t i = 0; i < run.size(); ++i) {
+        text.push_back(run[i]->GetText().GetAt(0));
+        int next = along;
+        if (i + 1 < run.size()) {
+            POINT origin = run[i + 1]->m_ptText;
+            map->DocToDevice(&origin);
+            next = map->IsVertical() ? origin.y : origin.x;
+        } else {
+            SIZE extent{run[i]->m_width, 0};
+            map->DocToDeviceSize(&extent);
+            next = along + (map->IsVertical() ? extent.cy : extent.cx);
+        }
+        dx.push_back(next - along);
+        along = next;
+    }
+    dc->SetTextColor(TextColorOf(run.front()));
+    dc->ExtTextOutW(start.x, start.y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), dx.data());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 
 #include "nodes/edit_node.h"
 
+#include <span>
+
 class CEditChar : public CEditNode {
     DECLARE_SERIAL(CEditChar)
 public:
@@ -45,6 +47,13 @@ public:
     void Serialize(CArchive& ar) override;
 
     int32_t m_state = kEmpty;
+
+    // Whether `next` may be drawn in one text call with the run of plain characters that `first`
+    // starts: one character each, the font and colour of the run, on the same baseline after it.
+    static bool JoinsTextRun(const CEditNode* first, const CEditNode* previous, const CEditNode* next);
+    // Draws consecutive plain characters with the font selected in one call, each at its own
+    // place, as their own drawing would put them one by one.
+    static void DrawTextRun(CDC* dc, CDisplayMap* map, std::span<CEditNode* const> run);
 
 protected:
     explicit CEditChar(EDIT_NODE_KIND kind);

@@ -6,6 +6,7 @@
 #include "nodes/run_decorations.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace {
@@ -420,12 +421,14 @@ void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vecto
 
 void CEditContainer::DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
 {
-    // Consecutive characters of one run style share one device font.
+    // Consecutive characters of one run style share one device font, and plain characters of
+    // one line and colour go out in one text call.
     CFont runFont;
     HFONT previousFont;
     bool fontSelected = false;
     const CEditNode* runStart = nullptr;
-    for (CEditNode* child : drawn) {
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        CEditNode* child = drawn[i];
         LAYOUT_CONTEXT childContext;
         const auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr;
         if (character == nullptr) {
@@ -445,8 +448,18 @@ void CEditContainer::DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<C
                 runStart = nullptr;
             }
         }
-        if (runStart != nullptr)
+        if (runStart != nullptr) {
+            size_t end = i + 1;
+            while (end < drawn.size() && CEditChar::JoinsTextRun(child, drawn[end - 1], drawn[end]) &&
+                   drawn[end]->SameRunStyle(runStart))
+                ++end;
+            if (end > i + 1) {
+                CEditChar::DrawTextRun(dc, map, std::span<CEditNode* const>(drawn).subspan(i, end - i));
+                i = end - 1;
+                continue;
+            }
             childContext.font = runFont;
+        }
         child->Draw(dc, map, &childContext);
     }
     if (fontSelected)

@@ -340,11 +340,12 @@ TEST_F(EditContainerTest, BackgroundsAndHatchesOfCharacters)
     EXPECT_TRUE(std::equal(rows, rows + 8, fills[0].brush.pattern.begin()));
     EXPECT_EQ(fills[0].textColor, 0u);
 
-    // The hatch goes under the text: it comes before the characters are drawn.
+    // The hatch goes under the text: it comes before the characters are drawn (in one call).
     const auto drawings = dc.Drawings();
     EXPECT_EQ(drawings[0].op, GdiOp::Rectangle);
     EXPECT_EQ(drawings[1].op, GdiOp::FillRect);
-    EXPECT_EQ(drawings[2].op, GdiOp::TextOutW);
+    EXPECT_EQ(drawings[2].op, GdiOp::ExtTextOutW);
+    EXPECT_EQ(drawings[2].text, u"ab");
     EXPECT_EQ(drawings[2].bkMode, TRANSPARENT);
     EXPECT_EQ(drawings[2].textAlign, TA_BASELINE);
 }
@@ -363,11 +364,35 @@ TEST_F(EditContainerTest, CharactersOfOneRunStyleShareOneFont)
     ASSERT_EQ(selections.size(), 4u);
     EXPECT_EQ(selections[1].font.lfWeight, 700);
     EXPECT_EQ(dc.GetCurrentFont(), before);
+    // Characters of one font on one line go out in one call, each at its own place.
+    const auto runs = dc.CallsOf(GdiOp::ExtTextOutW);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].text, u"abc");
+    EXPECT_EQ(PointsText(runs[0].points), "(0,80)");
+    EXPECT_EQ(runs[0].dx, (std::vector<int>{50, 50, 50}));
     const auto texts = dc.CallsOf(GdiOp::TextOutW);
-    ASSERT_EQ(texts.size(), 5u);
-    EXPECT_EQ(texts[3].font.lfWeight, 700);
-    EXPECT_EQ(texts[4].font.lfWeight, 400);
-    EXPECT_EQ(PointsText(texts[1].points), "(50,80)");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].font.lfWeight, 700);
+    EXPECT_EQ(texts[1].font.lfWeight, 400);
+    EXPECT_EQ(PointsText(texts[1].points), "(200,80)");
+}
+
+TEST_F(EditContainerTest, TextRunsEndAtLineEndsAndColourChanges)
+{
+    AddChars(&box, u"abcd");
+    AddChar(&box, u'e')->m_color = 0x0000FF;
+    AddChar(&box, u'f')->m_color = 0x0000FF;
+    AddCR(&box);
+    MeasureAndLayout(&box, 200);  // lines "abcd" / "ef" + line break
+    Draw(&box);
+    const auto runs = dc.CallsOf(GdiOp::ExtTextOutW);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].text, u"abcd");
+    EXPECT_EQ(runs[0].textColor, 0u);
+    EXPECT_EQ(runs[1].text, u"ef");
+    EXPECT_EQ(runs[1].textColor, 0x0000FFu);
+    EXPECT_EQ(PointsText(runs[1].points), "(0,180)");
+    EXPECT_TRUE(dc.CallsOf(GdiOp::TextOutW).empty());
 }
 
 TEST_F(EditContainerTest, UnderlineRunsEndAtLineStartsAndLineBreaks)
