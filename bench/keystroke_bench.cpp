@@ -38,6 +38,38 @@ void Keystroke(benchmark::State& state)
     state.counters["pages"] = root->GetPageCount();
 }
 
+// Enter at the caret: a new line moves every block after it, and the blocks that then break
+// across a page differently are measured again.
+void LineBreakKeystroke(benchmark::State& state)
+{
+    const int pages = static_cast<int>(state.range(0));
+    const int vertical = static_cast<int>(state.range(1));
+    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
+    std::unique_ptr<CDC> dc = MeasuringDC();
+    CDisplayMap map = ScreenMap(vertical);
+    MeasureAndLayout(root.get(), dc.get(), &map);
+    ScreenPage screen(root.get());
+
+    // At the start of a line of the block's text: the break adds an empty line.
+    CCaret caret;
+    CEditNode* part = CaretNodeAt(root.get(), 0.5)->GetEditParent();
+    int start = 0;
+    while (start < part->GetChildCount() && !IsLineBreak(part->GetEditChild(start)))
+        ++start;
+    caret.m_caretNode = part->GetEditChild(start + 1);
+    for (auto _ : state) {
+        CUndoGroup group;
+        caret.m_caretNode->InsertLineBreak(&caret, &group);
+        MeasureAndLayout(root.get(), dc.get(), &map);
+        screen.Draw(root.get(), caret.m_caretNode->m_page);
+
+        state.PauseTiming();
+        ReplayUndoGroup(group, UndoDirection::Undo);
+        MeasureAndLayout(root.get(), dc.get(), &map);
+        state.ResumeTiming();
+    }
+}
+
 // The same paper measured and laid out again with nothing changed.
 void CleanRelayout(benchmark::State& state)
 {
@@ -70,7 +102,8 @@ void DrawVisiblePage(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(Keystroke)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
-BENCHMARK(CleanRelayout)->ArgsProduct({{40}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+BENCHMARK(LineBreakKeystroke)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+BENCHMARK(CleanRelayout)->ArgsProduct({{40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawVisiblePage)->ArgsProduct({{40}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
 
 QN_BENCHMARK_MAIN()

@@ -84,7 +84,7 @@ void CEditChar::Reset()
     m_state = kEmpty;
     m_rcHit = RECT{};
     CDefaultFontTable::Instance().GetDefaultFont(&m_lf, CurrentWritingVertical);
-    m_dirty = 1;
+    MarkDirty();
 }
 
 int CEditChar::SetText(const CStringW& text)
@@ -109,7 +109,7 @@ void CEditChar::CopyFormat(const CEditNode* other)
     CAreaAlignmentProperties::Copy(*other);
     CCharacterProperties::Copy(*other);
     CKasenRenbanProperties::Copy(*other);
-    m_dirty = 1;
+    MarkDirty();
 }
 
 void CEditChar::CopyFrom(const CEditChar* other)

@@ -186,14 +186,35 @@ CEditNode* CEditContainer::ChildFirstHitTest(int x, int y, int* after)
     return answer;
 }
 
+namespace {
+
+// Leaves whose classes mark their changes through MarkDirty: characters, line breaks and
+// question-number labels.
+bool IsTrackedLeaf(const CEditNode* node)
+{
+    if (node == nullptr || node->GetChildCount() != 0)
+        return false;
+    const uint32_t kind = static_cast<uint32_t>(node->GetKind());
+    return kind == EditKind::kChar || kind == EditKind::kCR || kind == EditKind::kDmonno || kind == EditKind::kMonno;
+}
+
+}  // namespace
+
 bool CEditContainer::KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) const
 {
-    return m_measured && m_dirty == 0 && inputs == m_measuredWith && m_remainingLow <= remaining &&
-           remaining < m_remainingHigh && !m_boxes.empty() && !HasDirtySubtree();
+    if (!m_measured || m_dirty != 0 || !(inputs == m_measuredWith) || remaining < m_remainingLow ||
+        remaining >= m_remainingHigh || m_boxes.empty())
+        return false;
+    // Children of other kinds may have been marked directly: they are asked one by one.
+    return m_leavesTracked ? !MayHaveDirtyBelow() : !HasDirtySubtree();
 }
 
 void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built)
 {
+    m_leavesTracked = true;
+    for (int i = 0; i < GetChildCount() && m_leavesTracked; ++i)
+        m_leavesTracked = IsTrackedLeaf(GetEditChild(i));
+    ClearDirtyBelow();
     m_measured = true;
     m_measuredWith = inputs;
     m_remainingLow = built.remainingLow;

@@ -113,6 +113,9 @@ private:
 
     std::vector<std::unique_ptr<CEditBox>> m_boxes;
     bool m_measured = false;
+    // The children at the last measuring were leaves whose every change marks this container
+    // through MarkDirty, so its hint answers for them without a walk.
+    bool m_leavesTracked = false;
     MEASURE_INPUTS m_measuredWith;
     int64_t m_remainingLow = 0;
     int64_t m_remainingHigh = 0;

@@ -47,7 +47,14 @@ CEditNode::CEditNode(EDIT_NODE_KIND kind) : CQNXMLNode(kind)
 
 void CEditNode::ChildrenChanged()
 {
+    MarkDirty();
+}
+
+void CEditNode::MarkDirty()
+{
     m_dirty = 1;
+    for (CEditNode* node = GetEditParent(); node != nullptr && !node->m_dirtyBelow; node = node->GetEditParent())
+        node->m_dirtyBelow = true;
 }
 
 CEditNode::~CEditNode() = default;
@@ -149,6 +156,8 @@ bool CEditNode::HasDirtySubtree() const
 
 void CEditNode::SetDirtyRecursive(int value)
 {
+    if (value != 0)
+        MarkDirty();
     m_dirty = value;
     for (int i = 0; i < GetChildCount(); ++i) {
         if (CEditNode* child = GetEditChild(i))
@@ -159,7 +168,7 @@ void CEditNode::SetDirtyRecursive(int value)
 int CEditNode::SetText(const CStringW& text)
 {
     const int blank = CQNXMLNode::SetText(text);
-    m_dirty = 1;
+    MarkDirty();
     return blank;
 }
 
@@ -261,7 +270,7 @@ void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
         }
         FontPropertiesToLogFont();
     }
-    m_dirty = 1;
+    MarkDirty();
 }
 
 void CEditNode::CopyStyleToElement(CQNXMLNode* element)

@@ -185,6 +185,12 @@ public:
     void SetDirtyRecursive(int value);
     // True when this node or a node below it must be measured again.
     bool HasDirtySubtree() const;
+    // Marks the node for measuring and tells its ancestors that a node below them is dirty.
+    void MarkDirty();
+    // Whether a node below was marked by MarkDirty (or its children changed) since the hint was
+    // last cleared; a node whose flag was set directly does not raise it.
+    bool MayHaveDirtyBelow() const { return m_dirtyBelow; }
+    void ClearDirtyBelow() { m_dirtyBelow = false; }
 
     // The text, marking the node for measuring again.
     int SetText(const CStringW& text);
@@ -274,6 +280,9 @@ public:
 protected:
     // A node whose children changed must be measured again.
     void ChildrenChanged() override;
+
+private:
+    bool m_dirtyBelow = false;
 };
 
 // Kind tests shared by every node source; each is false for null.

@@ -559,7 +559,7 @@ BOOL DeleteAtCaret(CCaret* caret, CUndoGroup* group, DeleteDirection direction)
     try {
         if (backward) {
             RemoveNode(removed, UndoCode::kRemoveBackward, node, transaction.Group());
-            node->m_dirty = 1;
+            node->MarkDirty();
         } else {
             caret->m_caretNode = next;
             RemoveNode(removed, UndoCode::kRemoveForward, next, transaction.Group());

@@ -308,7 +308,7 @@ void SetAllStyles(CEditNode* root, QUESTION_NUMBER_STYLE style)
 {
     auto visit = [style](T* label) {
         label->SetStyle(style);
-        label->m_dirty = 1;
+        label->MarkDirty();
         return false;
     };
     VisitLabels<T>(root, visit);

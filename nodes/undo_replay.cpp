@@ -222,7 +222,7 @@ void SetNodeProperty(CEditNode& node, int code, const UNDO_VALUE& value, CUndoGr
         Record(*group, *row, node, value);
     Write(*row, node, value, WriteRule::AsSetter);
     if (row->setterMeasures)
-        node.m_dirty = 1;
+        node.MarkDirty();
 }
 
 void SetNodeProperty(CEditNode& node, int code, int value, CUndoGroup* group)
@@ -243,7 +243,7 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
             return UndoStep::Applied;
         Write(*row, *node, RecordedValue(action, undo), undo ? WriteRule::AsRecorded : WriteRule::AsSetter);
         if (row->replayMeasures)
-            node->m_dirty = 1;
+            node->MarkDirty();
         return UndoStep::Applied;
     }
     // A change of a kanbun cell's form: the mode alone (its boxes have actions of their own).
@@ -259,7 +259,7 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
         action.TakeOut();
     else if (!action.PutBack())
         return UndoStep::Abandoned;
-    node->m_dirty = 1;
+    node->MarkDirty();
     return UndoStep::Applied;
 }
 
