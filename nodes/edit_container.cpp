@@ -402,16 +402,49 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         if (child != nullptr && (filter == nullptr || child->m_boxIndex == filter->boxIndex))
             drawn.push_back(child);
     }
+    // On screen, lines wholly outside the clip are left out; runs of decorations never cross a line start,
+    // so those of the lines drawn stay whole. Labels are placed by the whole list.
+    const std::vector<CEditNode*> seen = ChildrenOfLinesInClip(dc, map, drawn);
 
-    DrawBackgrounds(dc, map, drawn);
-    DrawChildren(dc, map, drawn);
-    DrawDecorationRuns(dc, map, drawn);
+    DrawBackgrounds(dc, map, seen);
+    DrawChildren(dc, map, seen);
+    DrawDecorationRuns(dc, map, seen);
     // A labelled run that continues one labelled on an earlier page is not labelled again.
     const CEditNode* earlier = filter != nullptr && context != nullptr ? context->lastDrawn : nullptr;
     DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->m_renbanType != 0);
 
     if (filter != nullptr && context != nullptr && !drawn.empty())
         context->lastDrawn = drawn.back();
+}
+
+std::vector<CEditNode*> CEditContainer::ChildrenOfLinesInClip(CDC* dc, CDisplayMap* map,
+                                                             const std::vector<CEditNode*>& drawn)
+{
+    // A printer draws one page box by box: what it draws lies on the page.
+    RECT clip{};
+    if (dc->IsPrinting() || dc->GetClipBox(&clip) != SIMPLEREGION)
+        return drawn;
+    // The clip across the lines, in document units: y down in both writing directions.
+    POINT corners[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};
+    int64_t top = INT64_MAX;
+    int64_t bottom = INT64_MIN;
+    for (POINT& corner : corners) {
+        map->DeviceToDoc(&corner);
+        top = std::min<int64_t>(top, corner.y);
+        bottom = std::max<int64_t>(bottom, corner.y);
+    }
+    // Room for what a line draws beyond its height: underlines, labels and marks.
+    constexpr int64_t kMargin = 500;
+    top -= kMargin;
+    bottom += kMargin;
+    std::vector<CEditNode*> seen;
+    seen.reserve(drawn.size());
+    for (CEditNode* child : drawn) {
+        const RECT& line = child->m_rcHit;
+        if (!IsCharacter(child) || (line.top <= bottom && top <= line.bottom))
+            seen.push_back(child);
+    }
+    return seen;
 }
 
 void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)

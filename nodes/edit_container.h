@@ -106,6 +106,8 @@ protected:
 private:
     // The drawing steps over the children that take part: backgrounds and hatches, the children
     // with shared fonts, the decoration runs and the labelled runs.
+    // The characters of the lines that reach into the context's clip, and every other child.
+    static std::vector<CEditNode*> ChildrenOfLinesInClip(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
     static void DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
     static void DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
     void DrawDecorationRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);

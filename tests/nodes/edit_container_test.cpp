@@ -678,3 +678,40 @@ TEST_F(EditContainerTest, LineBreakQueries)
     EXPECT_EQ(first->PrevLineBreak(), nullptr);
     EXPECT_EQ(box.GetFirstInner(), box.GetEditChild(0));
 }
+
+TEST_F(EditContainerTest, ScreenDrawingLeavesOutLinesOutsideTheClip)
+{
+    // 30 lines of four characters; the first, a labelled run, is 276 high (its label's size
+    // included), every other 100.
+    AddChars(&box, std::u16string(120, u'a'));
+    AddCR(&box);
+    for (int i = 0; i < 4; ++i)
+        box.GetEditChild(i)->m_renbanType = 3;
+    MeasureAndLayout(&box, 200);
+    ASSERT_EQ(box.GetBox(0)->GetLineCount(), 30);
+
+    dc.IntersectClipRect(0, 1400, 1000, 1500);
+    Draw(&box);
+    // The lines within 500 of the clip are drawn, each whole: lines 7 (876–976) to 18.
+    std::vector<GdiCall> runs = dc.CallsOf(GdiOp::ExtTextOutW);
+    ASSERT_EQ(runs.size(), 12u);
+    EXPECT_EQ(PointsText(runs.front().points), "(0,956)");
+    EXPECT_EQ(PointsText(runs.back().points), "(0,2056)");
+    for (const GdiCall& run : runs)
+        EXPECT_EQ(run.text, u"aaaa");
+    // The labelled run keeps its label, though it lies outside the clip.
+    std::vector<GdiCall> labels;
+    for (const GdiCall& call : dc.CallsOf(GdiOp::TextOutW)) {
+        if (call.textAlign == TA_BOTTOM)
+            labels.push_back(call);
+    }
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(PointsText(labels[0].points), "(0,276)");
+
+    // A printer draws every line it is given.
+    CRecordingDC printer(DeviceKind::Printer);
+    printer.IntersectClipRect(0, 1400, 1000, 1500);
+    LAYOUT_CONTEXT context;
+    box.Draw(&printer, &map, &context);
+    EXPECT_EQ(printer.CallsOf(GdiOp::ExtTextOutW).size(), 30u);
+}

@@ -236,3 +236,30 @@ TEST_F(PaperLayoutTest, PrintsPageByPageAtEachPagesOwnCorner)
     Paginate(paper);
     EXPECT_EQ(paper.blocks[6]->GetBox(1)->m_rcLayout.top, 32700);
 }
+
+TEST_F(PaperLayoutTest, ScreenDrawingDrawsTheBlocksInTheClipOnly)
+{
+    Paper paper;
+    BuildPaper(paper, 1, 0);
+    Paginate(paper);
+    // A screen showing page 2 (from 500 + 29700 + 500 down) one unit to a pixel.
+    CRecordingDC screen;
+    screen.SetDeviceSize(21000, 29700);
+    CDisplayMap view = IdentityMap();
+    view.SetOrigin(0, 30700);
+    LAYOUT_CONTEXT context;
+    paper.root.Draw(&screen, &view, &context);
+
+    const std::vector<GdiCall> texts = TextCalls(screen);
+    ASSERT_FALSE(texts.empty());
+    size_t characters = 0;
+    for (const GdiCall& text : texts) {
+        // Every block drawn reaches into the page; Q1 to Q3 and the name field on page 1 do not.
+        EXPECT_GT(text.points[0].y, -6000);
+        characters += text.text.size();
+    }
+    // The lines of page 2: Q4's second box (328 kana), A4 (123) and the page break's five, with
+    // the part labels beside them; none of the other 1,700 characters of the paper.
+    EXPECT_GE(characters, 456u);
+    EXPECT_LT(characters, 470u);
+}
