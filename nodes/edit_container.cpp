@@ -402,8 +402,8 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         if (child != nullptr && (filter == nullptr || child->m_boxIndex == filter->boxIndex))
             drawn.push_back(child);
     }
-    // On screen, lines wholly outside the clip are left out; runs of decorations never cross a line start,
-    // so those of the lines drawn stay whole. Labels are placed by the whole list.
+    // On screen, lines wholly outside a selected clip are left out; runs of decorations never
+    // cross a line start, so those of the lines drawn stay whole. Labels go by the whole list.
     const std::vector<CEditNode*> seen = ChildrenOfLinesInClip(dc, map, drawn);
 
     DrawBackgrounds(dc, map, seen);
@@ -420,9 +420,10 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 std::vector<CEditNode*> CEditContainer::ChildrenOfLinesInClip(CDC* dc, CDisplayMap* map,
                                                              const std::vector<CEditNode*>& drawn)
 {
-    // A printer draws one page box by box: what it draws lies on the page.
+    // Only a clip that the painting selected narrows the lines: a printer draws one page box by
+    // box, and what it draws lies on the page.
     RECT clip{};
-    if (dc->IsPrinting() || dc->GetClipBox(&clip) != SIMPLEREGION)
+    if (dc->IsPrinting() || !dc->IsClipped() || dc->GetClipBox(&clip) != SIMPLEREGION)
         return drawn;
     // The clip across the lines, in document units: y down in both writing directions.
     POINT corners[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};

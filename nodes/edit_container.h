@@ -106,7 +106,8 @@ protected:
 private:
     // The drawing steps over the children that take part: backgrounds and hatches, the children
     // with shared fonts, the decoration runs and the labelled runs.
-    // The characters of the lines that reach into the context's clip, and every other child.
+    // The characters of the lines that reach into the clip selected in the context, and every other
+    // child; all of them without such a clip.
     static std::vector<CEditNode*> ChildrenOfLinesInClip(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
     static void DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);
     static void DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn);

@@ -249,7 +249,7 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
     // A change of a kanbun cell's form: the mode alone (its boxes have actions of their own).
     if (auto* cell = dynamic_cast<IKanbunCell*>(node); cell != nullptr && action.m_code == UndoCode::kKanMode) {
         cell->SetHyphenMode(undo ? action.m_oldValue : action.m_newValue);
-        node->m_dirty = 1;
+        node->MarkDirty();
         return UndoStep::Applied;
     }
     if (!IsNodeStructuralCode(action.m_code))

@@ -212,6 +212,8 @@ public:
     int IntersectClipRect(const RECT* rect) { return IntersectClipRect(rect->left, rect->top, rect->right, rect->bottom); }
     // The clip (or the whole device) in logical coordinates.
     int GetClipBox(RECT* rect) const;
+    // Whether a clip region was selected (GetClipBox answers the whole device without one).
+    bool IsClipped() const { return HasClip(); }
 
     // --- lines and shapes (logical coordinates)
     POINT MoveTo(int x, int y);

@@ -247,19 +247,17 @@ TEST_F(PaperLayoutTest, ScreenDrawingDrawsTheBlocksInTheClipOnly)
     screen.SetDeviceSize(21000, 29700);
     CDisplayMap view = IdentityMap();
     view.SetOrigin(0, 30700);
-    LAYOUT_CONTEXT context;
-    paper.root.Draw(&screen, &view, &context);
-
-    const std::vector<GdiCall> texts = TextCalls(screen);
-    ASSERT_FALSE(texts.empty());
-    size_t characters = 0;
-    for (const GdiCall& text : texts) {
-        // Every block drawn reaches into the page; Q1 to Q3 and the name field on page 1 do not.
-        EXPECT_GT(text.points[0].y, -6000);
-        characters += text.text.size();
-    }
-    // The lines of page 2: Q4's second box (328 kana), A4 (123) and the page break's five, with
-    // the part labels beside them; none of the other 1,700 characters of the paper.
-    EXPECT_GE(characters, 456u);
-    EXPECT_LT(characters, 470u);
+    auto charactersDrawn = [&] {
+        screen.ClearCalls();
+        LAYOUT_CONTEXT context;
+        paper.root.Draw(&screen, &view, &context);
+        return CharactersDrawn(TextCalls(screen));
+    };
+    // The blocks that reach into the page, whole: Q4 (label and 410 kana), A4 (123), the page
+    // break (5) and the part labels of Q4 and A4; none of the other blocks.
+    EXPECT_EQ(charactersDrawn(), 1u + 410 + 123 + 5 + 2 + 2);
+    // With the page selected as the clip, only the characters of the lines on it: Q4's second
+    // box (328 kana); its number label, not a character, is drawn with its block.
+    screen.IntersectClipRect(0, 0, 21000, 29700);
+    EXPECT_EQ(charactersDrawn(), 1u + 328 + 123 + 5 + 2 + 2);
 }
