@@ -6,6 +6,7 @@
 
 #include "base/gdi_cache.h"
 #include "nodes/caret.h"
+#include "nodes/in_text_answer.h"
 #include "nodes/undo.h"
 #include "nodes/undo_replay.h"
 
@@ -40,6 +41,41 @@ EDIT_STEP Typing(int block, int child, const char16_t* text)
                 caret.m_logFont.lfHeight = -kPaperEm;
                 CStringW typed(text);
                 ASSERT_TRUE(caret.m_caretNode->InsertChars(&caret, &typed, &group));
+            }};
+}
+
+// An in-text answer of a few characters put into a paragraph: a container within the line.
+EDIT_STEP NewAnswer(int block, int child)
+{
+    return {"answer in " + std::to_string(block), [=](Paper& paper, CUndoGroup& group) {
+                auto* answer = new CEditCyukai();
+                AddKana(answer, 3, kPaperEm);
+                nodetest::AddCR(answer, 0, kPaperEm);
+                CEditNode* part = paper.root.GetEditChild(block);
+                part->InsertChildAt(child, answer);
+                group.RecordNodeEx(UndoCode::kInsertAt, answer, nullptr, child, part, 0, 0);
+            }};
+}
+
+// Typing inside a container that stands within a paragraph's line.
+EDIT_STEP TypingWithin(int block, int child, int inner, const char16_t* text)
+{
+    return {"type within " + std::to_string(block) + "/" + std::to_string(child),
+            [=](Paper& paper, CUndoGroup& group) {
+                CCaret caret;
+                caret.m_caretNode = ChildAt(paper, block, child)->GetEditChild(inner);
+                caret.m_logFont.lfHeight = -kPaperEm;
+                CStringW typed(text);
+                ASSERT_TRUE(caret.m_caretNode->InsertChars(&caret, &typed, &group));
+            }};
+}
+
+// A larger font on a character inside a container within the line.
+EDIT_STEP FontSizeWithin(int block, int child, int inner, int em)
+{
+    return {"font size within " + std::to_string(block), [=](Paper& paper, CUndoGroup& group) {
+                const SIZE size{0, em};
+                ChildAt(paper, block, child)->GetEditChild(inner)->SetFontSize(&size, &group);
             }};
 }
 
@@ -260,6 +296,11 @@ TEST_P(IncrementalLayoutTest, EveryEditLaysOutAsAWholeLayoutDoes)
         Deleting(7, 100, 100),
         LineBreak(7, 10),
         LineBreak(7, 10),
+        NewAnswer(1, 30),
+        TypingWithin(1, 30, 1, u"解答"),
+        FontSizeWithin(1, 30, 0, 900),
+        Undo(),
+        Typing(1, 40, u"後"),
     };
 
     std::vector<std::unique_ptr<CUndoGroup>> editedGroups;
