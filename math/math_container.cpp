@@ -234,22 +234,25 @@ void CEditMathContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
 
 void CEditMathContainer::DrawEmptySlotMarks(CDC* dc, CDisplayMap* map)
 {
-    if (dc == nullptr || map == nullptr || dc->IsPrinting())
+    for (int i = 0; i < GetChildCount(); ++i)
+        DrawEmptySlotMark(dc, map, GetEditChild(i));
+}
+
+void CEditMathContainer::DrawEmptySlotMark(CDC* dc, CDisplayMap* map, const CEditNode* child)
+{
+    if (dc == nullptr || map == nullptr || dc->IsPrinting() || dc->GetDeviceKind() == DeviceKind::Metafile)
         return;
-    for (int i = 0; i < GetChildCount(); ++i) {
-        const CEditNode* child = GetEditChild(i);
-        if (child == nullptr || !child->IsKind(EditKind::kMathCR) || child->m_indexInLine != 0)
-            continue;
-        RECT rect = child->m_rcLayout;
-        map->DocToDeviceRect(&rect);
-        rect.right += 1;
-        rect.bottom += 1;
-        const HBRUSH previousBrush = dc->SelectObject(HBRUSH(*GetSolidBrush(kEmptySlotGreen)));
-        const HGDIOBJ previousPen = dc->SelectStockObject(NULL_PEN);
-        dc->Rectangle(&rect);
-        dc->SelectObject(previousPen);
-        dc->SelectObject(previousBrush);
-    }
+    if (child == nullptr || !child->IsKind(EditKind::kMathCR) || child->m_indexInLine != 0)
+        return;
+    RECT rect = child->m_rcLayout;
+    map->DocToDeviceRect(&rect);
+    rect.right += 1;
+    rect.bottom += 1;
+    const HBRUSH previousBrush = dc->SelectObject(HBRUSH(*GetSolidBrush(kEmptySlotGreen)));
+    const HGDIOBJ previousPen = dc->SelectStockObject(NULL_PEN);
+    dc->Rectangle(&rect);
+    dc->SelectObject(previousPen);
+    dc->SelectObject(previousBrush);
 }
 
 void CEditMathContainer::ApplyDefaultSizes(CDefaultFontTable* table, CUndoGroup* group)

@@ -44,6 +44,9 @@ public:
     CEditNode* TemplateHitTest(int x, int y, int* after);
     // The green mark of every slot end that stands first in its row (an empty slot), on screen.
     void DrawEmptySlotMarks(CDC* dc, CDisplayMap* map);
+    // The green mark of one child when it is such a slot end. Neither is drawn on paper or into
+    // a picture: the mark helps the author type, it is no part of the formula.
+    static void DrawEmptySlotMark(CDC* dc, CDisplayMap* map, const CEditNode* child);
 
 protected:
     // Builds one row per slot (a row ends only after a slot end, whatever its width, so every slot

@@ -2,6 +2,8 @@
 
 #include "base/gdi_cache.h"
 #include "math/stretchy_marks.h"
+#include "nodes/display_map.h"
+#include "nodes/edit_switches.h"
 #include "nodes/node_text.h"
 
 namespace {
@@ -19,6 +21,17 @@ std::unique_ptr<CEditMathChar> MakeEmbeddedChar(const CStringW& text)
     if (!text.IsEmpty())
         embedded->SetText(text);
     return embedded;
+}
+
+int ItalicRightOverhang(const CEditNode* last)
+{
+    if (last == nullptr)
+        return 0;
+    int overhang = last->m_rightOverhang;
+    if (!IsCharacter(last) || last->m_lf.lfItalic == 0 || last->GetText().IsEmpty() || overhang >= 50)
+        return overhang;
+    const char16_t first = last->GetText().GetAt(0);
+    return first == u'd' || first == u'f' ? 50 : overhang;
 }
 
 void ApplyEmbeddedSize(CEditMathChar* embedded, int height, CUndoGroup* group)
@@ -57,6 +70,55 @@ void CEditMathTemplate::DrawEmbedded(CDC* dc, CDisplayMap* map, CEditMathChar* e
         return;
     LAYOUT_CONTEXT context;
     embedded->Draw(dc, map, &context);
+}
+
+bool CEditMathTemplate::HasRows(int rows) const
+{
+    const CEditBox* box = GetBox(0);
+    return box != nullptr && box->GetLineCount() >= rows;
+}
+
+bool CEditMathTemplate::InHiddenAnswer()
+{
+    return InTextAnswersVisible == 0 && FindAncestorWithFlags(static_cast<int>(EditKind::kInTextAnswer), 1) != nullptr;
+}
+
+void CEditMathTemplate::SetLayoutRect(const LAYOUT_CONTEXT* context, int top)
+{
+    const int x = context->originX;
+    m_rcLayout = RECT{x, top, x + m_width, top + m_height};
+}
+
+void CEditMathTemplate::StrokeHalfPoint(CDC* dc, CDisplayMap* map, std::vector<POINT> points)
+{
+    if (dc == nullptr || map == nullptr || points.size() < 2)
+        return;
+    for (POINT& point : points)
+        map->DocToDevice(&point);
+    CPen pen;
+    if (!pen.CreatePen(PS_SOLID, DeviceMarkPen(map, kMediumMarkPen), 0x000000))
+        return;
+    const HPEN previous = dc->SelectObject(HPEN(pen));
+    if (points.size() == 2) {
+        dc->MoveTo(points[0]);
+        dc->LineTo(points[1]);
+    } else {
+        dc->Polyline(points.data(), static_cast<int>(points.size()));
+    }
+    dc->SelectObject(previous);
+}
+
+CEditNode* CEditMathTemplate::SingleMarkOf(CEditNode* candidate, bool withEquilibrium)
+{
+    if (candidate == nullptr || candidate->GetText().IsEmpty())
+        return nullptr;
+    const auto* next = dynamic_cast<CEditNode*>(candidate->GetNextSibling());
+    if (next == nullptr || !IsLineBreak(next))
+        return nullptr;
+    const char16_t first = candidate->GetText().GetAt(0);
+    const bool mark = IsFlatMark(first) || first == u'\u2322' || (first >= u'\uFE35' && first <= u'\uFE38') ||
+                      (withEquilibrium && first == u'\u21C4');
+    return mark ? candidate : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,14 +1,16 @@
 // The formula templates: fraction, roots, long division, matrix, scripts, over and under scripts
 // and marks, big operators with limits. Each has its kind, its slots in visual order with their
-// sizes, its embedded glyphs or marks and its stream form. Their own geometry is that of the
-// stacked slot rows of CEditMathTemplate until each is given its own.
+// sizes, its embedded glyphs or marks, its stream form and its own geometry: how it measures its
+// slot rows into its metrics, where it places each row, and the strokes and glyphs it draws.
 #pragma once
 
 #include "math/math_char.h"
 #include "math/math_container.h"
+#include "math/stretchy_marks.h"
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 // A template laid out as its slot rows stacked, centred on the row's axis, with the template hit
 // test and the empty-slot marks.
@@ -25,7 +27,47 @@ protected:
     CEditMathTemplate() = default;
     // Draws an embedded glyph as text at the place its layout gave it.
     static void DrawEmbedded(CDC* dc, CDisplayMap* map, CEditMathChar* embedded);
+
+    // Whether box 0 exists and holds at least `rows` rows.
+    bool HasRows(int rows) const;
+    // Whether the template stands in an in-text answer while answers are hidden.
+    bool InHiddenAnswer();
+    // The layout rectangle from the context's origin and a top.
+    void SetLayoutRect(const LAYOUT_CONTEXT* context, int top);
+    // Draws every child by itself, each followed by its empty-slot mark; a child for which
+    // `asMark` answers true is stroked through the mark table instead of drawn as text.
+    template <typename AsMark>
+    void DrawChildrenWithMarks(CDC* dc, CDisplayMap* map, MarkTable table, AsMark asMark);
+    // Strokes a polyline through document points with a solid black pen of the half-point width.
+    static void StrokeHalfPoint(CDC* dc, CDisplayMap* map, std::vector<POINT> points);
+    // Whether a script slot's only node is a stretchable mark: the node, when it is followed
+    // directly by a slot end and has text, and whether its first character is in the mark set
+    // (`withEquilibrium` adds ⇄).
+    static CEditNode* SingleMarkOf(CEditNode* candidate, bool withEquilibrium);
 };
+
+template <typename AsMark>
+void CEditMathTemplate::DrawChildrenWithMarks(CDC* dc, CDisplayMap* map, MarkTable table, AsMark asMark)
+{
+    if (dc == nullptr || map == nullptr)
+        return;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            continue;
+        if (!IsLineBreak(child) && !child->GetText().IsEmpty() && asMark(i, child)) {
+            DrawMarkByTable(dc, map, child, table);
+        } else {
+            LAYOUT_CONTEXT fresh;
+            child->Draw(dc, map, &fresh);
+        }
+        DrawEmptySlotMark(dc, map, child);
+    }
+}
+
+// The right overhang a node gives what follows it: its own, raised to 0.5 mm after an italic d
+// or f, whose hook reaches further than its measured overhang.
+int ItalicRightOverhang(const CEditNode* last);
 
 // An embedded formula character made at construction: empty, or with a text.
 std::unique_ptr<CEditMathChar> MakeEmbeddedChar(const CStringW& text = CStringW());
@@ -37,16 +79,32 @@ class CEditFrac : public CEditMathTemplate {
 public:
     CEditFrac();
     void CreateDefaultSlots();
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Serialize(CArchive& ar) override;
     int32_t m_bevelled = 0;
+    // The rule between numerator and denominator, set by layout.
+    POINT m_ruleStart{};
+    POINT m_ruleEnd{};
 };
 
+#define QN_TEMPLATE_GEOMETRY                                                \
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override; \
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;             \
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+
+// The radical sign's corners run from the lead-in over the tick to the bar's right end.
 class CEditRoot : public CEditMathTemplate {
     DECLARE_SERIAL(CEditRoot)
 public:
     CEditRoot();
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
+    QN_TEMPLATE_GEOMETRY
+    POINT m_sign[5]{};
+    // How far a wide index pushes the sign and the radicand right.
+    int m_indexExcess = 0;
 };
 
 class CEditSqrt : public CEditMathTemplate {
@@ -54,13 +112,21 @@ class CEditSqrt : public CEditMathTemplate {
 public:
     CEditSqrt();
     void CreateDefaultSlots();
+    QN_TEMPLATE_GEOMETRY
+    POINT m_sign[5]{};
 };
 
+// A bar over the dividend and a ")" closing it on the left.
 class CEditLongdiv : public CEditMathTemplate {
     DECLARE_SERIAL(CEditLongdiv)
 public:
     CEditLongdiv();
     void CreateDefaultSlots();
+    QN_TEMPLATE_GEOMETRY
+    POINT m_barStart{};
+    POINT m_barEnd{};
+    POINT m_arcStart{};
+    RECT m_arcBox{};
 };
 
 // Cells row by row, one slot each.

@@ -377,7 +377,7 @@ TEST(FormulaHitTest, ChildrenFirstThenTheRowEnds)
     MeasureAndLayout(formula.get(), &dc, &map);
     const EDIT_LINE* numerator = frac->GetRow(0);
     int after = -1;
-    EXPECT_EQ(formula->HitTest(60, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(1));
+    EXPECT_EQ(formula->HitTest(numerator->m_rcLayout.left + 60, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(1));
     EXPECT_EQ(after, 0);
     // At the end of the numerator row: its slot end, after it.
     EXPECT_EQ(frac->HitTest(numerator->m_rcLayout.right, numerator->m_rcLayout.top + 10, &after), frac->GetEditChild(2));

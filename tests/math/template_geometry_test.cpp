@@ -1,0 +1,324 @@
+// Every formula template measured, laid out and drawn on the recording context, whose synthetic
+// metrics make each number exact: a font of height h is h high with ascent 4h/5 and axis h/2,
+// a half-width character is h/2 wide, and an empty slot's end is as wide as that. Templates are
+// placed at x 1000 on a row whose top is 2000 and whose axis and baseline are 500 below it.
+// Strokes are checked in both writing directions: the points are those of the document turned
+// by the display map.
+#include "math_fixture.h"
+
+#include "base/gdi_cache.h"
+#include "nodes/display_map.h"
+#include "nodes/edit_switches.h"
+#include "platform/gdi_recording.h"
+
+using namespace mathtest;
+
+inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline std::ostream& operator<<(std::ostream& out, const POINT& p) { return out << "(" << p.x << ", " << p.y << ")"; }
+
+namespace {
+
+constexpr int kX = 1000;
+constexpr int kRowTop = 2000;
+constexpr int kRowAxis = 500;
+constexpr int kRowAscent = 500;
+
+CDisplayMap Map(int vertical)
+{
+    CDisplayMap map;
+    map.SetResolution(2540, 2540, 100);
+    map.SetVertical(vertical);
+    return map;
+}
+
+// A template of the class at the font height, its slots filled in order and sized as its font
+// size rule gives them.
+template <typename Template>
+std::unique_ptr<Template> Make(int height, std::initializer_list<std::u16string_view> contents)
+{
+    auto node = std::make_unique<Template>();
+    node->m_lf.lfHeight = height;
+    if constexpr (requires(Template* t) { t->CreateDefaultSlots(); })
+        node->CreateDefaultSlots();
+    FillSlots(node.get(), contents);
+    node->ApplyFontSize(nullptr);
+    return node;
+}
+
+void Measure(CEditNode* node, CDC* dc, CDisplayMap* map)
+{
+    LAYOUT_CONTEXT context;
+    context.availableWidth = 100000;
+    context.fullWidth = 100000;
+    node->Measure(dc, map, &context);
+}
+
+void Place(CEditNode* node)
+{
+    LAYOUT_CONTEXT context;
+    context.originX = kX;
+    context.originY = kRowTop;
+    context.rowAscent = kRowAscent;
+    context.rowAxis = kRowAxis;
+    node->Layout(&context, 0);
+}
+
+void MeasureAndPlace(CEditNode* node, CDC* dc, CDisplayMap* map)
+{
+    Measure(node, dc, map);
+    Place(node);
+}
+
+struct Metrics {
+    int width, height, ascent, axis;
+    friend bool operator==(const Metrics&, const Metrics&) = default;
+};
+
+Metrics MetricsOf(const CEditNode* node)
+{
+    return {node->m_width, node->m_height, node->m_ascent, node->m_axis};
+}
+
+std::ostream& operator<<(std::ostream& out, const Metrics& m)
+{
+    return out << "{" << m.width << ", " << m.height << ", " << m.ascent << ", " << m.axis << "}";
+}
+
+POINT TopLeft(const RECT& r) { return POINT{r.left, r.top}; }
+
+// The left and top of a row's rectangle.
+POINT RowOrigin(CEditMathContainer* node, int row)
+{
+    const EDIT_LINE* line = node->GetRow(row);
+    return line != nullptr ? TopLeft(line->m_rcLayout) : POINT{-1, -1};
+}
+
+std::vector<POINT> Turned(const CDisplayMap& map, std::vector<POINT> points)
+{
+    for (POINT& p : points)
+        map.DocToDevice(&p);
+    return points;
+}
+
+// The points of every stroke (lines, polylines, arcs) in drawing order.
+std::vector<std::vector<POINT>> Strokes(const CRecordingDC& dc)
+{
+    std::vector<std::vector<POINT>> strokes;
+    for (const GdiCall& call : dc.Drawings()) {
+        if (call.op == GdiOp::LineTo || call.op == GdiOp::Polyline || call.op == GdiOp::Arc)
+            strokes.push_back(call.points);
+    }
+    return strokes;
+}
+
+int GreenMarks(const CRecordingDC& dc)
+{
+    int marks = 0;
+    for (const GdiCall& call : dc.CallsOf(GdiOp::Rectangle))
+        marks += call.brush.color == 0x00FF00 ? 1 : 0;
+    return marks;
+}
+
+// Shows or hides the in-text answers for the lifetime of the object.
+class AnswersShown {
+public:
+    explicit AnswersShown(int shown) : m_saved(InTextAnswersVisible) { InTextAnswersVisible = shown; }
+    ~AnswersShown() { InTextAnswersVisible = m_saved; }
+
+private:
+    int m_saved;
+};
+
+void Draw(CEditNode* node, CDC* dc, CDisplayMap* map)
+{
+    LAYOUT_CONTEXT context;
+    node->Draw(dc, map, &context);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Fractions
+
+TEST(FractionTemplate, StackedRuleAndExtraWidthFollowTheFirstNodesSize)
+{
+    // Numerator "ab", denominator "x". Below 10.5 pt the extra width is capped at half the font
+    // height; −370 (the size dialog's 10.5 pt) therefore gets 185, −371 (10.5 pt exactly) 371.
+    struct Case {
+        int height;
+        Metrics metrics;
+        int extra;
+    } cases[] = {
+        {-370, {555, 793, 499, 388}, 185},
+        {-371, {741, 795, 500, 389}, 371},
+        {-423, {793, 899, 568, 441}, 371},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.height);
+        auto frac = Make<CEditFrac>(c.height, {u"ab", u"x"});
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(frac.get(), &dc, &map);
+            const int half = -c.height / 2;  // one letter's width
+            EXPECT_EQ(MetricsOf(frac.get()), c.metrics);
+            EXPECT_EQ(frac->m_width - 2 * half, c.extra);
+            const int top = kRowTop + kRowAxis - c.metrics.axis;
+            EXPECT_EQ(frac->m_rcLayout.top, top);
+            EXPECT_EQ(RowOrigin(frac.get(), 0).x, kX + (c.metrics.width - 2 * half) / 2);
+            EXPECT_EQ(RowOrigin(frac.get(), 0).y, top);
+            EXPECT_EQ(RowOrigin(frac.get(), 1).x, kX + (c.metrics.width - half) / 2);
+            EXPECT_EQ(RowOrigin(frac.get(), 1).y, top - c.height + 53);
+            Draw(frac.get(), &dc, &map);
+            const std::vector<POINT> rule{{kX, kRowTop + kRowAxis}, {kX + c.metrics.width, kRowTop + kRowAxis}};
+            ASSERT_EQ(Strokes(dc).size(), 1u);
+            EXPECT_EQ(Strokes(dc)[0], Turned(map, rule));
+            EXPECT_EQ(dc.CallsOf(GdiOp::LineTo)[0].pen.width, 17);
+        }
+    }
+}
+
+TEST(FractionTemplate, BevelledIsNumeratorBesideDenominatorWithASlash)
+{
+    auto frac = Make<CEditFrac>(-400, {u"ab", u"x"});
+    frac->m_bevelled = 1;
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(frac.get(), &dc, &map);
+    EXPECT_EQ(MetricsOf(frac.get()), (Metrics{600, 800, 520, 400}));
+    const int top = kRowTop + kRowAxis - 400;
+    EXPECT_EQ(RowOrigin(frac.get(), 0), (POINT{kX, top}));
+    EXPECT_EQ(RowOrigin(frac.get(), 1), (POINT{kX + 400, top + 400}));
+    EXPECT_EQ(frac->m_ruleStart, (POINT{kX + 400 + 200, top}));
+    EXPECT_EQ(frac->m_ruleEnd, (POINT{kX + 400 - 200, top + 800}));
+}
+
+TEST(FractionTemplate, EmptySlotMarksOnScreenOnlyAndNothingInAHiddenAnswer)
+{
+    auto frac = Make<CEditFrac>(-400, {u"", u""});
+    for (DeviceKind kind : {DeviceKind::Screen, DeviceKind::Printer, DeviceKind::Metafile}) {
+        CRecordingDC dc(kind);
+        CDisplayMap map = Map(0);
+        MeasureAndPlace(frac.get(), &dc, &map);
+        Draw(frac.get(), &dc, &map);
+        EXPECT_EQ(GreenMarks(dc), kind == DeviceKind::Screen ? 2 : 0);
+        EXPECT_EQ(Strokes(dc).size(), 1u);
+    }
+    // Inside a hidden in-text answer neither the rule nor the marks.
+    CEditMathCyukai answer;
+    answer.AppendChild(frac.release());
+    answer.AppendChild(new CEditMathCR());
+    AnswersShown hide(0);
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    CEditNode* inner = answer.GetEditChild(0);
+    MeasureAndPlace(inner, &dc, &map);
+    Draw(inner, &dc, &map);
+    EXPECT_TRUE(Strokes(dc).empty());
+    EXPECT_EQ(GreenMarks(dc), 0);
+}
+
+
+// ---------------------------------------------------------------------------------------------
+// Roots and long division
+
+namespace {
+
+// A root at −400 whose radicand "x" may be given another height.
+template <typename Root>
+std::unique_ptr<Root> MakeRoot(std::initializer_list<std::u16string_view> contents, int radicandHeight)
+{
+    auto root = Make<Root>(-400, contents);
+    const int radicandSlot = std::is_same_v<Root, CEditRoot> ? 1 : 0;
+    root->GetEditChild(root->GetSlotStart(radicandSlot))->m_lf.lfHeight = radicandHeight;
+    return root;
+}
+
+}  // namespace
+
+TEST(RootTemplates, RadicalCornersMetricsAndRowOrigins)
+{
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditMathTemplate> node;
+        Metrics metrics;
+        std::vector<POINT> rows;
+        std::vector<POINT> sign;  // P0 … P4
+    };
+    Case cases[] = {
+        // Radicand row 400 + 53 high: the bar 18 below the top, the radicand 53 below it.
+        {"sqrt", MakeRoot<CEditSqrt>({u"x"}, -400), {426, 471, 391, 271}, {{1226, 2229}},
+         {{1000, 2595}, {1056, 2537}, {1113, 2682}, {1226, 2247}, {1426, 2247}}},
+        // A small index: the radicand keeps the row's axis.
+        {"root", MakeRoot<CEditRoot>({u"n", u"x"}, -400), {426, 471, 391, 271}, {{1000, 2229}, {1226, 2247}},
+         {{1000, 2613}, {1056, 2555}, {1113, 2700}, {1226, 2265}, {1426, 2265}}},
+        // An index 456 wide and 228 high over a radicand row 153 high: 405 to the right, 126 up.
+        {"wide tall index", MakeRoot<CEditRoot>({u"abcd", u"x"}, -100), {531, 297, 277, 247},
+         {{1000, 2253}, {1481, 2397}}, {{1405, 2523}, {1424, 2505}, {1443, 2550}, {1481, 2415}, {1531, 2415}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(c.node.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(c.node.get()), c.metrics);
+            for (size_t row = 0; row < c.rows.size(); ++row)
+                EXPECT_EQ(RowOrigin(c.node.get(), static_cast<int>(row)), c.rows[row]) << row;
+            Draw(c.node.get(), &dc, &map);
+            ASSERT_EQ(dc.CallsOf(GdiOp::Polyline).size(), 1u);
+            EXPECT_EQ(dc.CallsOf(GdiOp::Polyline)[0].points, Turned(map, c.sign));
+            EXPECT_EQ(dc.CallsOf(GdiOp::Polyline)[0].pen.width, 17);
+        }
+    }
+}
+
+TEST(RootTemplates, NoSignInsideAHiddenAnswerForEitherRootOrTheDivision)
+{
+    CEditMathCyukai answer;
+    answer.AppendChild(MakeRoot<CEditRoot>({u"3", u"x"}, -400).release());
+    answer.AppendChild(MakeRoot<CEditSqrt>({u"x"}, -400).release());
+    answer.AppendChild(Make<CEditLongdiv>(-400, {u"12"}).release());
+    answer.AppendChild(new CEditMathCR());
+    for (int shown : {1, 0}) {
+        AnswersShown answers(shown);
+        CRecordingDC dc;
+        CDisplayMap map = Map(0);
+        for (int i = 0; i < 3; ++i) {
+            MeasureAndPlace(answer.GetEditChild(i), &dc, &map);
+            Draw(answer.GetEditChild(i), &dc, &map);
+        }
+        EXPECT_EQ(Strokes(dc).size(), shown ? 4u : 0u);  // two radicals, the bar and the arc
+    }
+}
+
+TEST(RootTemplates, LongDivisionBarArcAndItalicOverhang)
+{
+    struct Case {
+        bool italic;
+        int width;
+    } cases[] = {{true, 350}, {false, 300}};
+    for (const Case& c : cases) {
+        auto division = Make<CEditLongdiv>(-400, {u"f"});
+        division->GetEditChild(0)->m_lf.lfItalic = c.italic ? 1 : 0;
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(division.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(division.get()), (Metrics{c.width, 400, 320, 200}));
+            EXPECT_EQ(RowOrigin(division.get(), 0), (POINT{1100, 2180}));
+            Draw(division.get(), &dc, &map);
+            const std::vector<std::vector<POINT>> strokes = Strokes(dc);
+            ASSERT_EQ(strokes.size(), 2u);
+            EXPECT_EQ(strokes[0], Turned(map, {{1000, 2300}, {1000 + c.width, 2300}}));
+            // The arc runs from its bottom to the bar's start: the right half of its box, a ")".
+            EXPECT_EQ(strokes[1], Turned(map, {{1000, 2700}, {1000, 2300}}));
+            if (vertical == 0)
+                EXPECT_EQ(dc.CallsOf(GdiOp::Arc)[0].rect, (RECT{900, 2300, 1100, 2700}));
+        }
+    }
+}
