@@ -233,8 +233,14 @@ public:
     }
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
+    QN_TEMPLATE_GEOMETRY
 
 private:
+    // The overhangs the template shows to its neighbours, from its base's first and last nodes.
+    void ScanOverhangs();
+    // The script and base rows' metrics into the template's.
+    void MeasureFromRows();
+
     int m_baseSlot;
     int m_slotCount;
 };
@@ -262,6 +268,7 @@ public:
     CEditOPresubSub();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     std::unique_ptr<CEditMathChar> m_symbol;
 };
 

@@ -317,8 +317,173 @@ TEST(RootTemplates, LongDivisionBarArcAndItalicOverhang)
             EXPECT_EQ(strokes[0], Turned(map, {{1000, 2300}, {1000 + c.width, 2300}}));
             // The arc runs from its bottom to the bar's start: the right half of its box, a ")".
             EXPECT_EQ(strokes[1], Turned(map, {{1000, 2700}, {1000, 2300}}));
-            if (vertical == 0)
+            if (vertical == 0) {
                 EXPECT_EQ(dc.CallsOf(GdiOp::Arc)[0].rect, (RECT{900, 2300, 1100, 2700}));
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scripts
+
+namespace {
+
+// A combination symbol "C" at −400 with its two indices.
+std::unique_ptr<CEditOPresubSub> MakeCombination(std::u16string_view pre, std::u16string_view sub)
+{
+    auto node = std::make_unique<CEditOPresubSub>();
+    node->m_lf.lfHeight = -400;
+    node->m_symbol->SetText(u'C');
+    node->AppendChild(new CEditMathCR());
+    node->AppendChild(new CEditMathCR());
+    FillSlots(node.get(), {pre, sub});
+    node->ApplyFontSize(nullptr);
+    return node;
+}
+
+}  // namespace
+
+TEST(ScriptTemplates, MetricsAndRowOriginsOfEveryForm)
+{
+    // At −400 a base letter is 200 × 400 (ascent 320, axis 200) and a script letter 114 × 228
+    // (ascent 182, axis 114): a superscript raises by 228 / 10 = 22.
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditMathContainer> node;
+        Metrics metrics;
+        std::vector<POINT> rows;
+    };
+    Case cases[] = {
+        {"subsup", Make<CEditSubsup>(-400, {u"x", u"2", u"i"}), {314, 422, 342, 222}, {{1000, 2180}, {1200, 2158}, {1200, 2352}}},
+        {"sub", Make<CEditSub>(-400, {u"x", u"i"}), {314, 400, 320, 200}, {{1000, 2300}, {1200, 2472}}},
+        {"super", Make<CEditSuper>(-400, {u"x", u"2"}), {314, 422, 342, 222}, {{1000, 2300}, {1200, 2278}}},
+        {"presubpresup", Make<CEditPresubPresup>(-400, {u"2", u"i", u"x"}), {314, 422, 342, 222},
+         {{1000, 2158}, {1000, 2352}, {1114, 2180}}},
+        {"presub", Make<CEditPresub>(-400, {u"i", u"x"}), {314, 400, 320, 200}, {{1000, 2352}, {1114, 2180}}},
+        {"presuper", Make<CEditPresuper>(-400, {u"2", u"x"}), {314, 422, 342, 222}, {{1000, 2158}, {1114, 2180}}},
+        {"presubsub", Make<CEditPresubSub>(-400, {u"i", u"x", u"j"}), {428, 400, 320, 200},
+         {{1000, 2352}, {1114, 2180}, {1314, 2352}}},
+        {"combination", MakeCombination(u"n", u"r"), {428, 400, 320, 200}, {{1000, 2352}, {1314, 2352}}},
+        // Pre-scripts of different widths end where the base begins.
+        {"presubpresup wide", Make<CEditPresubPresup>(-400, {u"2", u"ijk", u"x"}), {542, 422, 342, 222},
+         {{1228, 2158}, {1000, 2352}, {1342, 2180}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(c.node.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(c.node.get()), c.metrics);
+            for (size_t row = 0; row < c.rows.size(); ++row)
+                EXPECT_EQ(RowOrigin(c.node.get(), static_cast<int>(row)), c.rows[row]) << row;
+        }
+    }
+    auto combination = MakeCombination(u"n", u"r");
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(combination.get(), &dc, &map);
+    EXPECT_EQ(TopLeft(combination->m_symbol->m_rcHit), (POINT{1114, 2180}));
+    Draw(combination.get(), &dc, &map);
+    ASSERT_EQ(dc.CallsOf(GdiOp::TextOutW).size(), 3u);
+    EXPECT_EQ(dc.CallsOf(GdiOp::TextOutW)[0].text, u"C");
+}
+
+TEST(ScriptTemplates, SuperscriptRaiseDependsOnTheBaseAscent)
+{
+    // Scripts of a −370 template are 211 high (axis 105). Over a base of ascent 300 the raise is
+    // 211 / 10 = 21; over one of ascent 150 it is 105 − 21 = 84, and a subscript taller than
+    // that ascent hangs by its descent (211 − 168 = 43) and stands on the base's bottom by its
+    // baseline.
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditMathContainer> node;
+        int baseHeight;
+        Metrics metrics;
+        std::vector<POINT> rows;
+    };
+    Case cases[] = {
+        {"super over ascent 300", Make<CEditSuper>(-370, {u"x", u"2"}), -375, {292, 396, 321, 208}, {{1000, 2313}, {1187, 2292}}},
+        {"super over ascent 150", Make<CEditSuper>(-370, {u"x", u"2"}), -188, {199, 272, 234, 178}, {{1000, 2406}, {1094, 2322}}},
+        {"subsup over ascent 150", Make<CEditSubsup>(-370, {u"x", u"2", u"i"}), -188, {199, 315, 234, 178},
+         {{1000, 2350}, {1094, 2266}, {1094, 2426}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.node->GetEditChild(0)->m_lf.lfHeight = c.baseHeight;
+        CRecordingDC dc;
+        CDisplayMap map = Map(0);
+        MeasureAndPlace(c.node.get(), &dc, &map);
+        EXPECT_EQ(MetricsOf(c.node.get()), c.metrics);
+        for (size_t row = 0; row < c.rows.size(); ++row)
+            EXPECT_EQ(RowOrigin(c.node.get(), static_cast<int>(row)), c.rows[row]) << row;
+    }
+}
+
+TEST(ScriptTemplates, ItalicDOrFPushesTheSuperscriptHalfAMillimetre)
+{
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditMathContainer> node;
+        bool italic;
+        int scriptX;
+    };
+    Case cases[] = {
+        {"super, italic f", Make<CEditSuper>(-400, {u"f", u"2"}), true, 1250},
+        {"super, upright f", Make<CEditSuper>(-400, {u"f", u"2"}), false, 1220},
+        {"sub, italic f", Make<CEditSub>(-400, {u"f", u"2"}), true, 1200},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CEditNode* f = c.node->GetEditChild(0);
+        f->m_lf.lfItalic = c.italic ? 1 : 0;
+        f->m_lf.lfPitchAndFamily = 2;
+        CRecordingDC dc;
+        // f reaches 20 beyond its advance of 200.
+        dc.Rules().glyph = [](const LOGFONTA&, char16_t unit, ABC& abc) {
+            if (unit != u'f')
+                return false;
+            abc = ABC{0, 220, -20};
+            return true;
+        };
+        CDisplayMap map = Map(0);
+        MeasureAndPlace(c.node.get(), &dc, &map);
+        EXPECT_EQ(RowOrigin(c.node.get(), 1).x, c.scriptX);
+    }
+}
+
+TEST(ScriptTemplates, AFencedBaseStretchesOverBothScripts)
+{
+    auto subsup = Make<CEditSubsup>(-400, {u"", u"2", u"i"});
+    auto* fenced = new CEditFenced();
+    fenced->m_lf.lfHeight = -400;
+    fenced->CreateDefaultSlots();
+    FillSlots(fenced, {u"x"});
+    subsup->InsertChildAt(0, fenced);
+    subsup->ApplyFontSize(nullptr);
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(subsup.get(), &dc, &map);
+    // The scripts are 228 + 228 high over a base 400 high: the group grows by 56.
+    EXPECT_EQ(fenced->m_height, 456);
+    EXPECT_EQ(fenced->m_extraHeight, 0);
+    EXPECT_EQ(subsup->GetRow(0)->m_height, 456);
+}
+
+TEST(ScriptTemplates, EmptySlotMarksOnScreenOnlyForEveryForm)
+{
+    std::vector<std::unique_ptr<CEditMathContainer>> nodes;
+    nodes.push_back(Make<CEditSub>(-400, {u"x", u""}));
+    nodes.push_back(Make<CEditSubsup>(-400, {u"x", u"", u"2"}));
+    nodes.push_back(MakeCombination(u"", u"r"));
+    for (auto& node : nodes) {
+        for (DeviceKind kind : {DeviceKind::Screen, DeviceKind::Printer}) {
+            CRecordingDC dc(kind);
+            CDisplayMap map = Map(0);
+            MeasureAndPlace(node.get(), &dc, &map);
+            Draw(node.get(), &dc, &map);
+            EXPECT_EQ(GreenMarks(dc), kind == DeviceKind::Screen ? 1 : 0);
         }
     }
 }
