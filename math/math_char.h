@@ -53,6 +53,10 @@ class CEditSigma : public CEditMathChar {
 public:
     CEditSigma();
     void Serialize(CArchive& ar) override;
+    // Twice the font height, centred on the row's axis, drawn the glyph shift left of its box.
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
 
     LOGFONTA m_glyphFont{};
     int32_t m_glyphShift = 0;
@@ -65,10 +69,21 @@ class CEditIntegral : public CEditMathChar {
 public:
     CEditIntegral();
     void Serialize(CArchive& ar) override;
+    void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
 
     LOGFONTA m_glyphFont{};
     std::unique_ptr<CEditMathChar> m_glyph;
 };
+
+// Writes a big-operator sign with a created device font at a document point, left and top
+// aligned, or right and top aligned for a summation sign into a picture; red inside an in-text
+// answer on the wide-text path. The previous alignment and font are put back.
+void DrawBigOperatorText(CDC* dc, CDisplayMap* map, CEditNode* owner, CFont* font, COLORREF color, POINT anchor,
+                         const CStringW& text, bool rightAligned);
+// Copies the glyph font's face, character set, precisions, quality and pitch into a LOGFONT.
+void CopyGlyphFace(const LOGFONTA& glyphFont, LOGFONTA* font);
 
 // Big-operator texts, as the MathML converters test them.
 inline constexpr char16_t kIntegralSign = u'\u222B';

@@ -121,6 +121,19 @@ CEditNode* CEditMathTemplate::SingleMarkOf(CEditNode* candidate, bool withEquili
     return mark ? candidate : nullptr;
 }
 
+void CEditMathTemplate::MarkFlatMarksDirty()
+{
+    const int count = GetChildCount();
+    for (int i = 0; i + 1 < count; ++i) {
+        CEditNode* child = GetEditChild(i);
+        const bool startsSlot = i == 0 || IsLineBreak(GetEditChild(i - 1));
+        if (child == nullptr || IsLineBreak(child) || !startsSlot || !IsLineBreak(GetEditChild(i + 1)))
+            continue;
+        if (!child->GetText().IsEmpty() && IsFlatMark(child->GetText().GetAt(0)))
+            child->m_dirty = 1;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Fraction, roots, long division
 

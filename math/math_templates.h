@@ -44,6 +44,9 @@ protected:
     // directly by a slot end and has text, and whether its first character is in the mark set
     // (`withEquilibrium` adds ⇄).
     static CEditNode* SingleMarkOf(CEditNode* candidate, bool withEquilibrium);
+    // Marks every slot's only node that is an arrow or a bar dirty, so that the next measuring
+    // quarters its fresh height, never a height an earlier pass had quartered already.
+    void MarkFlatMarksDirty();
 };
 
 template <typename AsMark>
@@ -282,6 +285,10 @@ public:
     // Every limit at the script size; the glyph is not touched.
     void ApplyFontSize(CUndoGroup* group) override;
     bool IsIntegral() const;
+    bool IsSummation() const { return !IsIntegral(); }
+    // Limits centred above and below the sign rather than beside it.
+    bool HasLimitsUnderAndOver() const;
+    QN_TEMPLATE_GEOMETRY
 
     LOGFONTA m_glyphFont{};
     std::unique_ptr<CEditMathChar> m_glyph;
@@ -291,6 +298,15 @@ public:
     int32_t m_lowerStretched = 0;
 
 protected:
+    // Measures the glyph at twice the template's height in the glyph face and trims its box to
+    // the sign's ink: the leading (and for Σ the descent) off its height, the average character
+    // width off a Σ's width.
+    void MeasureGlyph(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+    // A limit slot whose only node is a stretchable mark takes the glyph's width (a flat one a
+    // quarter of its row's height); answers the flag.
+    int32_t StretchLimit(CEditNode* candidate, int row, bool withEquilibrium);
+    void DrawGlyph(CDC* dc, CDisplayMap* map);
+
     // The stream: the fields before the glyph font, the glyph font, the fields after it, the
     // glyph's stream, then the container's. Loading reads everything before it changes anything.
     void SerializeBigOperator(CArchive& ar, std::initializer_list<int32_t*> before, std::initializer_list<int32_t*> after);

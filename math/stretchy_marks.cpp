@@ -92,6 +92,24 @@ void DrawArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color)
     dc->Arc(&box, POINT{rect.right, rect.top + dy}, POINT{rect.left, rect.top + dy});
 }
 
+void DrawTurnedArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color)
+{
+    StrokePen stroke(dc, pen, color);
+    const int a = Width(rect) / 2;
+    const int s = Height(rect) / 2;
+    if (Width(rect) <= 0)
+        return;
+    if (s <= 0) {
+        Line(dc, POINT{rect.left, rect.top}, POINT{rect.right, rect.top});
+        return;
+    }
+    const double squares = static_cast<double>(a) * a + static_cast<double>(s) * s;
+    const int r = static_cast<int>(squares / s * 0.5);
+    const int cx = rect.left + a;
+    const RECT box{cx - r, rect.bottom - s - 2 * r, cx + r, rect.bottom - s};
+    dc->Arc(&box, POINT{rect.left, rect.bottom - dy}, POINT{rect.right, rect.bottom - dy});
+}
+
 void DrawArrowMark(CDC* dc, int pen, const RECT& rect, int headLength, int headWidth, int kind, COLORREF color)
 {
     const int length = std::max(headLength, 3);
@@ -318,6 +336,12 @@ void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, Mar
         SIZE rise{0, mark->m_ascent};
         map->DocToDeviceSize(&rise);
         DrawArcMark(dc, medium, device, rise.cy, kBlack);
+        break;
+    }
+    case u'\uFE36': {
+        SIZE rise{0, mark->m_ascent};
+        map->DocToDeviceSize(&rise);
+        DrawTurnedArcMark(dc, medium, device, rise.cy, kBlack);
         break;
     }
     case u'\uFE37':

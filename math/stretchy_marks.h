@@ -17,6 +17,8 @@ enum : int { kOverBrace = 1, kUnderBrace = 2 };
 enum : int { kOpeningSide = 1, kClosingSide = 2 };
 
 void DrawArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color);
+// The arc mark turned upside down: the bow along the bottom (︶).
+void DrawTurnedArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color);
 void DrawArrowMark(CDC* dc, int pen, const RECT& rect, int headLength, int headWidth, int kind, COLORREF color);
 void DrawHorizontalBrace(CDC* dc, int pen, const RECT& rect, int kind, COLORREF color);
 void DrawStretchBrace(CDC* dc, int pen, const RECT& rect, int side, COLORREF color);
@@ -36,8 +38,8 @@ int DeviceMarkPen(const CDisplayMap* map, int width);
 // arrows and the long arrows of the private-use area as well).
 enum class MarkTable { Marks, OverAndUnder };
 
-// Draws a mark character by its first character over its layout rectangle: arrows, arcs,
-// horizontal braces and the bar; any other character draws nothing.
+// Draws a mark character by its first character over its layout rectangle: arrows, arcs (︶ as
+// the turned ︵), horizontal braces and the bar; any other character draws nothing.
 void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table = MarkTable::Marks);
 // Whether the first character of a mark is an arrow or the bar, whose mark is a quarter high.
 bool IsFlatMark(char16_t first);

@@ -163,11 +163,14 @@ TEST(StretchyTemplates, AnUnderArrowIsAQuarterHighAsWideAsTheBase)
     EXPECT_EQ(Points(heads[0].points), "(100,110)(-9,74)(46,110)(-9,146)(100,110)");
     EXPECT_EQ(dc.CallsOf(GdiOp::LineTo)[0].pen.width, 8);
 
-    under->m_mark->SetText(u"\uFE36");  // accepted as a mark, drawn as nothing
+    under->m_mark->SetText(u"\uFE36");  // the turned ︵: a bow whose lowest point is the middle
     dc.ClearCalls();
     under->Draw(&dc, &map, &draw);
     EXPECT_TRUE(dc.CallsOf(GdiOp::Polygon).empty());
-    EXPECT_TRUE(dc.CallsOf(GdiOp::Arc).empty());
+    ASSERT_EQ(dc.CallsOf(GdiOp::Arc).size(), 1u);
+    EXPECT_EQ(Box(dc.CallsOf(GdiOp::Arc)[0].rect), "[-80,-150,180,110]");
+    EXPECT_EQ(dc.CallsOf(GdiOp::Arc)[0].points[0].x, 0);
+    EXPECT_EQ(dc.CallsOf(GdiOp::Arc)[0].points[1].x, 100);
 }
 
 TEST(StretchyTemplates, FencesGrowWithTheContentAndTakeTheExtraHeightOnce)

@@ -487,3 +487,200 @@ TEST(ScriptTemplates, EmptySlotMarksOnScreenOnlyForEveryForm)
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Summation and integral signs and templates
+
+namespace {
+
+// Σ 700 wide with an average character width of 300 in its doubled font, the gaiji integral 800
+// wide; every other character by the synthetic rules.
+void UseSignWidths(CRecordingDC& dc)
+{
+    dc.Rules().glyph = [](const LOGFONTA&, char16_t unit, ABC& abc) {
+        if (unit == kSigmaSign)
+            abc = ABC{0, 700, 0};
+        else if (unit == u'\uFF66')
+            abc = ABC{0, 800, 0};
+        else
+            return false;
+        return true;
+    };
+    dc.Rules().adjustMetrics = [](const LOGFONTA& font, TEXTMETRICA& tm) {
+        if (std::string_view(font.lfFaceName) == kMsPMinchoFace)
+            tm.tmAveCharWidth = 300;
+    };
+}
+
+// The first text output that writes the text.
+const GdiCall* TextCall(const CRecordingDC& dc, std::u16string_view text)
+{
+    for (const GdiCall& call : dc.Calls()) {
+        if (call.op == GdiOp::TextOutW && call.text == text)
+            return &call;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(SummationSign, ShiftAndWidthFromTheDoubledFontAndTheAnchorOfEachContext)
+{
+    for (int vertical : {0, 1}) {
+        for (DeviceKind kind : {DeviceKind::Screen, DeviceKind::Metafile}) {
+            CEditSigma sigma;
+            sigma.m_lf.lfHeight = -370;
+            sigma.m_lf.lfItalic = 1;
+            // Measured on the screen, drawn on the screen or into a picture.
+            CRecordingDC screen;
+            UseSignWidths(screen);
+            CRecordingDC dc(kind);
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(&sigma, &screen, &map);
+            // (700 − 300) / 2 × 2 / 3 = 133; 700 − 133 = 567; measured at −740.
+            EXPECT_EQ(sigma.m_glyphShift, 133);
+            EXPECT_EQ(MetricsOf(&sigma), (Metrics{567, 740, 0, 370}));
+            EXPECT_EQ(sigma.m_rcLayout.top, kRowTop + kRowAxis - 370);
+            // The face and the upright style stay in the node's own font, its height does not.
+            EXPECT_EQ(sigma.m_lf.lfHeight, -370);
+            EXPECT_EQ(sigma.m_lf.lfItalic, 0);
+            EXPECT_STREQ(sigma.m_lf.lfFaceName, kMsPMinchoFace);
+            Draw(&sigma, &dc, &map);
+            const GdiCall* text = TextCall(dc, u"\u03A3");
+            ASSERT_NE(text, nullptr);
+            const bool picture = kind == DeviceKind::Metafile;
+            const POINT anchor = picture ? POINT{kX + 567, 2130} : POINT{kX - 133, 2130};
+            EXPECT_EQ(text->points[0], Turned(map, {anchor})[0]);
+            EXPECT_EQ(text->textAlign, picture ? UINT(TA_RIGHT | TA_TOP) : UINT(TA_LEFT | TA_TOP));
+            EXPECT_EQ(text->font.lfEscapement, vertical ? 2700 : 0);
+        }
+    }
+}
+
+TEST(IntegralSign, LeadingComesOffTheGaijiGlyphsHeight)
+{
+    CEditIntegral integral;
+    integral.m_lf.lfHeight = -370;
+    CRecordingDC dc;
+    dc.Rules().adjustMetrics = [](const LOGFONTA&, TEXTMETRICA& tm) { tm.tmInternalLeading = 40; };
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(&integral, &dc, &map);
+    // The half-width gaiji code at −740: 370 wide, 740 − 40 high, ascent 592 − 20.
+    EXPECT_EQ(MetricsOf(&integral), (Metrics{370, 700, 0, 350}));
+    EXPECT_EQ(integral.m_glyph->m_ascent, 572);
+    Draw(&integral, &dc, &map);
+    const GdiCall* text = TextCall(dc, u"\uFF66");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->FaceName(), "Orvellan Gaiji");
+    EXPECT_EQ(text->points[0], (POINT{kX, kRowTop + kRowAxis - 350}));
+}
+
+TEST(BigOperatorTemplates, MetricsRowOriginsAndGlyphAnchors)
+{
+    // At −370 the glyph is measured at −740: Σ 700 wide less 300 is G.w 400 with a shift of 133,
+    // 740 less its descent 148 high (ascent 518, axis 296); the gaiji ∫ is 800 wide and 740 high
+    // (axis 370). Limits "n" and "k" are 105 × 211 (ascent 168, axis 105, descent 43).
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditBigOperatorTemplate> node;
+        Metrics metrics;
+        std::vector<POINT> rows;
+        POINT anchor;
+    };
+    Case cases[] = {
+        {"sigma subsup", Make<CEditSigmaSubsup>(-370, {u"n", u"k"}), {505, 687, 0, 348}, {{1400, 2152}, {1400, 2628}}, {867, 2130}},
+        {"sigma sub", Make<CEditSigmaSub>(-370, {u"k"}), {505, 635, 0, 296}, {{1400, 2628}}, {867, 2130}},
+        {"sigma underover", Make<CEditSigmaUnderover>(-370, {u"n", u"k"}), {533, 1014, 0, 507},
+         {{1147, 1993}, {1147, 2796}}, {867, 2130}},
+        {"sigma under", Make<CEditSigmaUnder>(-370, {u"k"}), {533, 803, 0, 296}, {{1147, 2796}}, {867, 2130}},
+        // The upper limit 800 + 100 right of the template's left, the lower 800 × 5 / 8.
+        {"integral subsup", Make<CEditIntegralSubsup>(-370, {u"n", u"k"}), {905, 888, 0, 475},
+         {{1900, 2025}, {1500, 2702}}, {1000, 2130}},
+        {"integral sub", Make<CEditIntegralSub>(-370, {u"k"}), {805, 783, 0, 370}, {{1500, 2702}}, {1000, 2130}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            UseSignWidths(dc);
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(c.node.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(c.node.get()), c.metrics);
+            EXPECT_EQ(c.node->m_glyph->m_lf.lfHeight, -740);
+            for (size_t row = 0; row < c.rows.size(); ++row)
+                EXPECT_EQ(RowOrigin(c.node.get(), static_cast<int>(row)), c.rows[row]) << row;
+            EXPECT_EQ(c.node->GetEditChild(0)->m_lf.lfHeight, -211);
+            Draw(c.node.get(), &dc, &map);
+            const GdiCall* text = TextCall(dc, c.node->IsIntegral() ? u"\uFF66" : u"\u03A3");
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(text->points[0], Turned(map, {c.anchor})[0]);
+        }
+    }
+}
+
+TEST(BigOperatorTemplates, ASingleArrowLimitIsQuarteredOnceAndDrawnWithItsTablesHead)
+{
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditBigOperatorTemplate> node;
+        int row;
+        int lineEnd;  // the arrow's line stops the head's half length short of the tip
+    };
+    Case cases[] = {
+        {"underover upper", Make<CEditSigmaUnderover>(-370, {u"\u2192", u"k"}), 0, 1364},
+        {"under lower", Make<CEditSigmaUnder>(-370, {u"\u2192"}), 0, 1346},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRecordingDC dc;
+        UseSignWidths(dc);
+        CDisplayMap map = Map(0);
+        for (int pass = 0; pass < 3; ++pass)  // laying out again gives the same picture
+            MeasureAndPlace(c.node.get(), &dc, &map);
+        CEditNode* arrow = c.node->GetEditChild(0);
+        EXPECT_EQ(arrow->m_height, 52);  // 211 / 4
+        EXPECT_EQ(arrow->m_width, 400);  // the glyph box
+        EXPECT_EQ(c.node->GetRow(c.row)->m_height, 52);
+        Draw(c.node.get(), &dc, &map);
+        std::vector<GdiCall> lines = dc.CallsOf(GdiOp::LineTo);
+        ASSERT_EQ(lines.size(), 1u);
+        const int middle = arrow->m_rcLayout.top + 26;
+        EXPECT_EQ(lines[0].points, (std::vector<POINT>{{1000, middle}, {c.lineEnd, middle}}));
+        EXPECT_EQ(lines[0].pen.width, 8);
+        EXPECT_EQ(dc.CallsOf(GdiOp::Polygon).size(), 1u);
+    }
+}
+
+TEST(BigOperatorTemplates, BraceAndTurnedArcLimitsSpanTheGlyphBox)
+{
+    for (const char16_t* mark : {u"\uFE37", u"\uFE36"}) {
+        auto under = Make<CEditSigmaUnder>(-370, {mark});
+        CRecordingDC dc;
+        UseSignWidths(dc);
+        CDisplayMap map = Map(0);
+        MeasureAndPlace(under.get(), &dc, &map);
+        EXPECT_EQ(under->m_lowerStretched, 1);
+        EXPECT_EQ(under->GetEditChild(0)->m_width, 400);
+        Draw(under.get(), &dc, &map);
+        EXPECT_FALSE(dc.CallsOf(GdiOp::Arc).empty());
+        for (const GdiCall& text : dc.CallsOf(GdiOp::TextOutW))
+            EXPECT_EQ(text.text, u"\u03A3");  // the mark is stroked, never written
+    }
+}
+
+TEST(BigOperatorTemplates, EmptyLimitMarksOnScreenOnly)
+{
+    std::vector<std::unique_ptr<CEditBigOperatorTemplate>> nodes;
+    nodes.push_back(Make<CEditSigmaSub>(-370, {u""}));
+    nodes.push_back(Make<CEditIntegralSub>(-370, {u""}));
+    nodes.push_back(Make<CEditSigmaUnder>(-370, {u""}));
+    for (auto& node : nodes) {
+        for (DeviceKind kind : {DeviceKind::Screen, DeviceKind::Printer}) {
+            CRecordingDC dc(kind);
+            CDisplayMap map = Map(0);
+            MeasureAndPlace(node.get(), &dc, &map);
+            Draw(node.get(), &dc, &map);
+            EXPECT_EQ(GreenMarks(dc), kind == DeviceKind::Screen ? 1 : 0);
+        }
+    }
+}
