@@ -142,6 +142,12 @@ public:
     // Children only: a matrix has no row margins.
     CEditNode* HitTest(int x, int y, int* after) override;
     void Serialize(CArchive& ar) override;
+    // Cells share their visual row's height, baseline and centre line and their column's width;
+    // each cell's row record keeps its column width and its visual row's height in its two
+    // spare ints.
+    QN_TEMPLATE_GEOMETRY
+    // Whether box 0 holds exactly one record per cell.
+    bool HasAllCells() const;
     int32_t m_rows = 0;
     int32_t m_columns = 0;
     int32_t m_columnGap = 100;
@@ -153,6 +159,7 @@ public:
     CEditMulti();
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
+    QN_TEMPLATE_GEOMETRY
 };
 
 // Over-script and base; the mark flag is recomputed by measuring.

@@ -684,3 +684,114 @@ TEST(BigOperatorTemplates, EmptyLimitMarksOnScreenOnly)
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Matrices and multi-scripts
+
+namespace {
+
+// A 2 × 2 matrix at −400: "a", "b" at −200, "xyz" and an empty cell.
+std::unique_ptr<CEditMatrix> MakeMatrix(int align)
+{
+    auto matrix = std::make_unique<CEditMatrix>();
+    matrix->m_lf.lfHeight = -400;
+    matrix->CreateDefaultSlots(2, 2);
+    matrix->m_textAlign = align;
+    FillSlots(matrix.get(), {u"a", u"b", u"xyz", u""});
+    matrix->ApplyFontSize(nullptr);
+    matrix->GetEditChild(2)->m_lf.lfHeight = -200;
+    return matrix;
+}
+
+}  // namespace
+
+TEST(MatrixTemplate, CellsShareRowBaselinesAndColumnWidthsWithGaps)
+{
+    // Columns 600 and 200 wide with the 100 gap between; rows 400 high; the first row's ascent
+    // less axis (120) puts the baseline below the centre line.
+    struct Case {
+        int align;
+        std::vector<int> cellX;
+    } cases[] = {
+        {1, {1200, 1750, 1000, 1700}},
+        {0, {1000, 1700, 1000, 1700}},
+        {2, {1400, 1800, 1000, 1700}},
+        {3, {1000, 1700, 1000, 1700}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.align);
+        auto matrix = MakeMatrix(c.align);
+        CRecordingDC dc;
+        CDisplayMap map = Map(0);
+        MeasureAndPlace(matrix.get(), &dc, &map);
+        EXPECT_EQ(MetricsOf(matrix.get()), (Metrics{900, 800, 520, 400}));
+        const int cellY[] = {2100, 2100, 2500, 2500};
+        for (int cell = 0; cell < 4; ++cell) {
+            EXPECT_EQ(RowOrigin(matrix.get(), cell), (POINT{c.cellX[cell], cellY[cell]})) << cell;
+            EXPECT_EQ(matrix->GetRow(cell)->m_extra[0], cell % 2 == 0 ? 600 : 200) << cell;
+            EXPECT_EQ(matrix->GetRow(cell)->m_extra[1], 400) << cell;
+        }
+        // "a" and the half-size "b" stand on one baseline.
+        EXPECT_EQ(matrix->GetEditChild(0)->m_ptText.y, 2420);
+        EXPECT_EQ(matrix->GetEditChild(2)->m_ptText.y, 2420);
+    }
+}
+
+TEST(MatrixTemplate, RulingRunsThroughTheMiddleOfTheGaps)
+{
+    for (int vertical : {0, 1}) {
+        auto matrix = MakeMatrix(1);
+        matrix->m_borderStyle = 1;
+        CRecordingDC dc;
+        CDisplayMap map = Map(vertical);
+        MeasureAndPlace(matrix.get(), &dc, &map);
+        Draw(matrix.get(), &dc, &map);
+        const std::vector<std::vector<POINT>> expected{
+            {{1000, 2100}, {1000, 2900}}, {{1650, 2100}, {1650, 2900}}, {{1900, 2100}, {1900, 2900}},
+            {{1000, 2100}, {1900, 2100}}, {{1000, 2500}, {1900, 2500}}, {{1000, 2900}, {1900, 2900}},
+        };
+        const std::vector<GdiCall> lines = dc.CallsOf(GdiOp::LineTo);
+        ASSERT_EQ(lines.size(), expected.size());
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].points, Turned(map, expected[i])) << i;
+        // The pen is the document's (18, 0) turned with the page: 0 wide across a vertical one.
+        EXPECT_EQ(lines[0].pen.width, vertical ? 0 : 18);
+        EXPECT_EQ(GreenMarks(dc), 1);
+    }
+}
+
+TEST(MatrixTemplate, ACellCountOtherThanRowsTimesColumnsIsNeitherPlacedNorRuled)
+{
+    auto matrix = MakeMatrix(1);
+    matrix->m_borderStyle = 1;
+    matrix->m_columns = 3;
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(matrix.get(), &dc, &map);
+    Draw(matrix.get(), &dc, &map);
+    EXPECT_TRUE(dc.CallsOf(GdiOp::LineTo).empty());
+    EXPECT_EQ(matrix->m_height, 1400);  // the container's four rows stacked
+}
+
+TEST(MultiScriptTemplate, PreScriptsRightAlignedAgainstTheBaseAndLiftedByATenthOfTheAxis)
+{
+    struct Case {
+        std::u16string_view preSub;
+        Metrics metrics;
+        std::vector<POINT> rows;
+    } cases[] = {
+        {u"b", {428, 411, 331, 211}, {{1000, 2169}, {1000, 2352}, {1114, 2180}, {1314, 2169}, {1314, 2352}}},
+        {u"bb", {542, 411, 331, 211}, {{1114, 2169}, {1000, 2352}, {1228, 2180}, {1428, 2169}, {1428, 2352}}},
+    };
+    for (const Case& c : cases) {
+        auto multi = Make<CEditMulti>(-400, {u"a", c.preSub, u"X", u"c", u"d"});
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(multi.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(multi.get()), c.metrics);
+            for (size_t row = 0; row < c.rows.size(); ++row)
+                EXPECT_EQ(RowOrigin(multi.get(), static_cast<int>(row)), c.rows[row]) << row;
+        }
+    }
+}
