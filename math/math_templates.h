@@ -44,6 +44,9 @@ protected:
     // directly by a slot end and has text, and whether its first character is in the mark set
     // (`withEquilibrium` adds ⇄).
     static CEditNode* SingleMarkOf(CEditNode* candidate, bool withEquilibrium);
+    // Lays out an embedded character at a point with its own ascent and axis as the row's; its
+    // hit rectangle is its box, its row and index in the row 0.
+    static void PlaceEmbedded(CEditMathChar* embedded, int x, int y, int vertical);
     // Marks every slot's only node that is an arrow or a bar dirty, so that the next measuring
     // quarters its fresh height, never a height an earlier pass had quartered already.
     void MarkFlatMarksDirty();
@@ -170,6 +173,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     int32_t m_markFlag = 0;
 };
 
@@ -180,6 +184,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     int32_t m_markFlag = 0;
 };
 
@@ -191,6 +196,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     std::unique_ptr<CEditMathChar> m_mark;
 };
 
@@ -201,6 +207,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     int32_t m_overMark = 0;
     int32_t m_baseArrow = 0;
     int32_t m_underMark = 0;
@@ -214,6 +221,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     std::unique_ptr<CEditMathChar> m_overMark;
     std::unique_ptr<CEditMathChar> m_underMark;
 };
@@ -226,6 +234,7 @@ public:
     void CreateDefaultSlots();
     void ApplyFontSize(CUndoGroup* group) override;
     void Serialize(CArchive& ar) override;
+    QN_TEMPLATE_GEOMETRY
     std::unique_ptr<CEditMathChar> m_glyph;
     int32_t m_overMark = 0;
     int32_t m_glyphStretch = 0;

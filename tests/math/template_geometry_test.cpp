@@ -795,3 +795,166 @@ TEST(MultiScriptTemplate, PreScriptsRightAlignedAgainstTheBaseAndLiftedByATenthO
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Over and under, over-and-under
+
+namespace {
+
+// At −400 the base "AB" is 400 × 400 (ascent 320); scripts are 228 high (ascent 182), a
+// script arrow or bar 228 wide and, stretched, a quarter high: 57.
+template <typename Template>
+std::unique_ptr<Template> MakeMarked(std::initializer_list<std::u16string_view> contents,
+                                     std::initializer_list<std::u16string_view> embedded = {})
+{
+    auto node = Make<Template>(-400, contents);
+    std::vector<CEditMathChar*> marks;
+    if constexpr (std::is_same_v<Template, CEditOver2>)
+        marks = {node->m_mark.get()};
+    else if constexpr (std::is_same_v<Template, CEditUnderover2>)
+        marks = {node->m_overMark.get(), node->m_underMark.get()};
+    else if constexpr (std::is_same_v<Template, CEditOUnderover>)
+        marks = {node->m_glyph.get()};
+    size_t i = 0;
+    for (std::u16string_view text : embedded) {
+        marks[i]->SetText(CStringW(text));
+        marks[i++]->m_lf.lfItalic = 0;
+    }
+    return node;
+}
+
+// The shaft of every arrow drawn, in drawing order.
+std::vector<std::vector<POINT>> Shafts(const CRecordingDC& dc)
+{
+    std::vector<std::vector<POINT>> shafts;
+    for (const GdiCall& call : dc.CallsOf(GdiOp::LineTo)) {
+        if (call.pen.width == 8)
+            shafts.push_back(call.points);
+    }
+    return shafts;
+}
+
+}  // namespace
+
+TEST(OverUnderTemplates, MetricsRowOriginsAndStretchedMarks)
+{
+    struct Case {
+        const char* name;
+        std::unique_ptr<CEditMathContainer> node;
+        Metrics metrics;
+        std::vector<POINT> rows;
+        // Arrow shafts: table A stops 110 / 2 − 1 short of the tip, table B 75 / 2 − 1.
+        std::vector<std::vector<POINT>> shafts;
+    };
+    Case cases[] = {
+        {"over arrow", MakeMarked<CEditOver>({u"\u2192", u"AB"}), {400, 457, 377, 257}, {{1000, 2123}, {1000, 2180}},
+         {{{1000, 2151}, {1346, 2151}}}},
+        {"over text and arrow", MakeMarked<CEditOver>({u"a\u2192", u"AB"}), {400, 628, 548, 428}, {{1029, 1952}, {1000, 2180}}, {}},
+        {"under", MakeMarked<CEditUnder>({u"AB", u"x"}), {400, 628, 320, 200}, {{1000, 2300}, {1143, 2700}}, {}},
+        {"under turned arc", MakeMarked<CEditUnder>({u"AB", u"\uFE36"}), {400, 628, 320, 200}, {{1000, 2300}, {1000, 2700}}, {}},
+        {"over2 bar", MakeMarked<CEditOver2>({u"AB"}, {u"\uFFE3"}), {400, 457, 377, 257}, {{1000, 2180}}, {}},
+        {"underover arrow", MakeMarked<CEditUnderover>({u"\u2192", u"AB", u""}), {400, 685, 377, 257},
+         {{1000, 2123}, {1000, 2180}, {1143, 2580}}, {{{1000, 2151}, {1364, 2151}}}},
+        // A long left arrow as base: the wider script (342) + 500.
+        {"underover long arrow", MakeMarked<CEditUnderover>({u"abc", u"\uF576", u"x"}), {842, 856, 548, 428},
+         {{1250, 1952}, {1000, 2180}, {1364, 2580}}, {{{1036, 2380}, {1842, 2380}}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            for (int pass = 0; pass < 3; ++pass)  // measuring again changes nothing
+                MeasureAndPlace(c.node.get(), &dc, &map);
+            EXPECT_EQ(MetricsOf(c.node.get()), c.metrics);
+            for (size_t row = 0; row < c.rows.size(); ++row)
+                EXPECT_EQ(RowOrigin(c.node.get(), static_cast<int>(row)), c.rows[row]) << row;
+            Draw(c.node.get(), &dc, &map);
+            // The stroking routines draw across the device rectangle; in vertical writing only
+            // that an arrow is there is checked.
+            if (vertical == 0) {
+                EXPECT_EQ(Shafts(dc), c.shafts);
+            } else {
+                EXPECT_EQ(Shafts(dc).size(), c.shafts.size());
+            }
+            // Stretched marks are stroked, never written.
+            for (const GdiCall& text : dc.CallsOf(GdiOp::TextOutW)) {
+                for (char16_t mark : {u'\u2192', u'\uF576', u'\uFE36', u'\uFFE3', u'\uFE37'})
+                    EXPECT_TRUE(c.name == std::string("over text and arrow") || text.text.find(mark) == std::u16string::npos);
+            }
+        }
+    }
+}
+
+TEST(OverUnderTemplates, BarsArcsAndBracesOfTheEmbeddedAndScriptMarks)
+{
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    auto over2 = MakeMarked<CEditOver2>({u"AB"}, {u"\uFFE3"});
+    MeasureAndPlace(over2.get(), &dc, &map);
+    EXPECT_EQ(TopLeft(over2->m_mark->m_rcLayout), (POINT{1000, 2123}));
+    Draw(over2.get(), &dc, &map);
+    // The bar lies along the bottom of the mark's quarter-high box, on top of the base row.
+    ASSERT_EQ(dc.CallsOf(GdiOp::LineTo).size(), 1u);
+    EXPECT_EQ(dc.CallsOf(GdiOp::LineTo)[0].points, (std::vector<POINT>{{1000, 2180}, {1400, 2180}}));
+    EXPECT_EQ(dc.CallsOf(GdiOp::LineTo)[0].pen.width, 17);
+
+    dc.ClearCalls();
+    auto under = MakeMarked<CEditUnder>({u"AB", u"\uFE36"});
+    MeasureAndPlace(under.get(), &dc, &map);
+    Draw(under.get(), &dc, &map);
+    EXPECT_EQ(under->m_markFlag, 1);
+    EXPECT_EQ(dc.CallsOf(GdiOp::Arc).size(), 1u);
+
+    dc.ClearCalls();
+    auto braces = MakeMarked<CEditUnderover2>({u"AB"}, {u"\uFE37", u"\uFE38"});
+    MeasureAndPlace(braces.get(), &dc, &map);
+    EXPECT_EQ(TopLeft(braces->m_overMark->m_rcHit), (POINT{1000, 1952}));
+    EXPECT_EQ(TopLeft(braces->m_underMark->m_rcHit), (POINT{1000, 2580}));
+    EXPECT_EQ(braces->m_overMark->m_width, 400);
+    Draw(braces.get(), &dc, &map);
+    EXPECT_EQ(dc.CallsOf(GdiOp::Arc).size(), 8u);  // four quarter arcs a brace
+}
+
+TEST(OverUnderTemplates, AStoredMarkFlagIsClearedByMeasuring)
+{
+    auto over = MakeMarked<CEditOver>({u"x", u"AB"});
+    over->m_markFlag = 1;
+    CRecordingDC dc;
+    CDisplayMap map = Map(0);
+    MeasureAndPlace(over.get(), &dc, &map);
+    EXPECT_EQ(over->m_markFlag, 0);
+}
+
+TEST(OverAndUnderTemplates, AReactionArrowIsTheWiderLabelPlusFiveMillimetres)
+{
+    for (int vertical : {0, 1}) {
+        for (const char16_t* glyph : {u"\uF577", u"\u21C4"}) {
+            auto arrow = MakeMarked<CEditOUnderover>({u"A", u"B"}, {glyph});
+            CRecordingDC dc;
+            dc.Rules().glyph = [](const LOGFONTA&, char16_t unit, ABC& abc) {
+                if (unit != u'A' && unit != u'B')
+                    return false;
+                abc = ABC{0, unit == u'A' ? 3000u : 1000u, 0};
+                return true;
+            };
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(arrow.get(), &dc, &map);
+            EXPECT_EQ(arrow->m_glyphStretch, 1);
+            EXPECT_EQ(arrow->m_glyph->m_width, 3500);
+            EXPECT_EQ(MetricsOf(arrow.get()), (Metrics{3500, 856, 548, 428}));
+            EXPECT_EQ(RowOrigin(arrow.get(), 0), (POINT{1250, 1952}));
+            EXPECT_EQ(RowOrigin(arrow.get(), 1), (POINT{2250, 2580}));
+            EXPECT_EQ(TopLeft(arrow->m_glyph->m_rcHit), (POINT{1000, 2180}));
+            Draw(arrow.get(), &dc, &map);
+            // One right arrow through the middle, or a right arrow over a left one.
+            const std::vector<std::vector<POINT>> shafts =
+                glyph[0] == u'\uF577' ? std::vector<std::vector<POINT>>{{{1000, 2380}, {4464, 2380}}}
+                                      : std::vector<std::vector<POINT>>{{{1000, 2280}, {4464, 2280}}, {{1036, 2480}, {4500, 2480}}};
+            if (vertical == 0) {
+                EXPECT_EQ(Shafts(dc), shafts);
+            }
+            EXPECT_EQ(dc.CallsOf(GdiOp::Polygon).size(), shafts.size());
+        }
+    }
+}

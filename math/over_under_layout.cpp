@@ -1,0 +1,354 @@
+// Geometry of the templates that put scripts or marks above and below a base: a script slot
+// holding one stretchable character becomes a stroke as wide as the base, and a middle arrow
+// grows with the wider of its two scripts.
+#include "math/math_templates.h"
+
+#include "nodes/edit_box.h"
+
+#include <algorithm>
+
+namespace {
+
+// A middle character that stretches: the equilibrium arrows and the three long arrows.
+bool IsStretchingMiddle(char16_t first)
+{
+    return first == u'\u21C4' || (first >= u'\uF576' && first <= u'\uF578');
+}
+
+// How much wider than the wider script a stretched middle arrow is: 5 mm.
+constexpr int kArrowOverhang = 500;
+
+}  // namespace
+
+void CEditMathTemplate::PlaceEmbedded(CEditMathChar* embedded, int x, int y, int vertical)
+{
+    LAYOUT_CONTEXT context;
+    context.originX = x;
+    context.originY = y;
+    context.rowAscent = embedded->m_ascent;
+    context.rowAxis = embedded->m_axis;
+    embedded->Layout(&context, vertical);
+    embedded->m_rcHit = RECT{x, y, x + embedded->m_width, y + embedded->m_height};
+    embedded->m_lineIndex = 0;
+    embedded->m_indexInLine = 0;
+}
+
+namespace {
+
+// A script slot whose only node is a stretchable mark takes the given width; an arrow or a bar
+// makes its row a quarter high. Answers the mark flag.
+int32_t StretchScriptMark(CEditNode* candidate, EDIT_LINE& row, int width, bool withEquilibrium,
+                          CEditNode* (*singleMark)(CEditNode*, bool))
+{
+    CEditNode* mark = singleMark(candidate, withEquilibrium);
+    if (mark == nullptr)
+        return 0;
+    if (IsFlatMark(mark->GetText().GetAt(0))) {
+        row.m_height /= 4;
+        mark->m_height = row.m_height;
+    }
+    mark->m_width = width;
+    row.m_width = width;
+    return 1;
+}
+
+// The node that opens the slot after the given slot end, or null.
+CEditNode* NodeAfter(CEditNode* slotEnd)
+{
+    return slotEnd != nullptr ? dynamic_cast<CEditNode*>(slotEnd->GetNextSibling()) : nullptr;
+}
+
+// An embedded mark measured anew: an arrow or a bar a quarter high, any mark as wide as the base.
+void MeasureEmbeddedMark(CEditMathChar* mark, CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context, int baseWidth)
+{
+    mark->m_dirty = 1;
+    mark->Measure(dc, map, context);
+    if (mark->GetText().IsEmpty())
+        return;
+    if (IsFlatMark(mark->GetText().GetAt(0)))
+        mark->m_height /= 4;
+    mark->m_width = baseWidth;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CEditOver and CEditUnder
+
+void CEditOver::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    MarkFlatMarksDirty();
+    CEditMathContainer::Measure(dc, map, context);
+    if (!HasRows(2))
+        return;
+    EDIT_LINE& script = *GetRow(0);
+    const EDIT_LINE& base = *GetRow(1);
+    m_markFlag = StretchScriptMark(GetFirstInner(), script, base.m_width, false, &SingleMarkOf);
+    m_width = std::max(script.m_width, base.m_width);
+    m_height = base.m_height + script.m_height;
+    m_ascent = base.m_ascent + script.m_height;
+    m_axis = base.m_axis + script.m_height;
+}
+
+void CEditOver::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(2))
+        return;
+    const int x0 = context->originX;
+    const int baseline = context->originY + context->rowAscent;
+    const int top = baseline - m_ascent;
+    SetLayoutRect(context, top);
+    const EDIT_LINE& script = *GetRow(0);
+    const EDIT_LINE& base = *GetRow(1);
+    PlaceRow(0, x0 + (m_width - script.m_width) / 2, top, nullptr, vertical);
+    PlaceRow(1, x0 + (m_width - base.m_width) / 2, baseline - base.m_ascent, nullptr, vertical);
+}
+
+void CEditOver::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    if (GetChildCount() == 0)
+        return;
+    DrawChildrenWithMarks(dc, map, MarkTable::Marks, [this](int index, const CEditNode*) { return m_markFlag != 0 && index == 0; });
+}
+
+void CEditUnder::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    MarkFlatMarksDirty();
+    CEditMathContainer::Measure(dc, map, context);
+    if (!HasRows(2))
+        return;
+    const EDIT_LINE& base = *GetRow(0);
+    EDIT_LINE& script = *GetRow(1);
+    m_markFlag = StretchScriptMark(NodeAfter(GetFirstLineBreak()), script, base.m_width, false, &SingleMarkOf);
+    m_width = std::max(base.m_width, script.m_width);
+    m_height = base.m_height + script.m_height;
+    m_ascent = base.m_ascent;
+    m_axis = base.m_axis;
+}
+
+void CEditUnder::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(2))
+        return;
+    const int x0 = context->originX;
+    const int top = context->originY + context->rowAxis - m_axis;
+    SetLayoutRect(context, top);
+    const EDIT_LINE& base = *GetRow(0);
+    const EDIT_LINE& script = *GetRow(1);
+    PlaceRow(0, x0 + (m_width - base.m_width) / 2, top, nullptr, vertical);
+    PlaceRow(1, x0 + (m_width - script.m_width) / 2, top + base.m_height, nullptr, vertical);
+}
+
+void CEditUnder::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    if (GetChildCount() == 0)
+        return;
+    DrawChildrenWithMarks(dc, map, MarkTable::Marks,
+                          [this](int, const CEditNode* child) { return m_markFlag != 0 && child->m_lineIndex == 1; });
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditOver2
+
+void CEditOver2::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    CEditMathContainer::Measure(dc, map, context);
+    if (!HasRows(1)) {
+        m_mark->m_dirty = 1;
+        m_mark->Measure(dc, map, context);
+        return;
+    }
+    const EDIT_LINE& base = *GetRow(0);
+    MeasureEmbeddedMark(m_mark.get(), dc, map, context, base.m_width);
+    m_width = std::max(m_mark->m_width, base.m_width);
+    m_height = base.m_height + m_mark->m_height;
+    m_ascent = base.m_ascent + m_mark->m_height;
+    m_axis = base.m_axis + m_mark->m_height;
+}
+
+void CEditOver2::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(1))
+        return;
+    const int top = context->originY + context->rowAscent - m_ascent;
+    SetLayoutRect(context, top);
+    const int x = context->originX + (m_width - m_mark->m_width) / 2;
+    PlaceEmbedded(m_mark.get(), x, top, vertical);
+    PlaceRow(0, x, top + m_mark->m_height, nullptr, vertical);
+}
+
+void CEditOver2::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    if (GetChildCount() == 0)
+        return;
+    DrawMarkByTable(dc, map, m_mark.get());
+    DrawChildrenWithMarks(dc, map, MarkTable::Marks, [](int, const CEditNode*) { return false; });
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditUnderover
+
+void CEditUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    MarkFlatMarksDirty();
+    CEditMathContainer::Measure(dc, map, context);
+    if (!HasRows(3))
+        return;
+    EDIT_LINE& over = *GetRow(0);
+    EDIT_LINE& base = *GetRow(1);
+    EDIT_LINE& under = *GetRow(2);
+    m_width = base.m_width;
+    m_height = base.m_height;
+    m_overMark = StretchScriptMark(GetFirstInner(), over, base.m_width, true, &SingleMarkOf);
+    m_baseArrow = 0;
+    CEditNode* firstBreak = GetFirstLineBreak();
+    CEditNode* middle = NodeAfter(firstBreak);
+    if (middle == nullptr)
+        return;
+    const auto* afterMiddle = dynamic_cast<CEditNode*>(middle->GetNextSibling());
+    if (!IsLineBreak(middle) && IsLineBreak(afterMiddle) && !middle->GetText().IsEmpty() &&
+        IsStretchingMiddle(middle->GetText().GetAt(0))) {
+        m_baseArrow = 1;
+        base.m_width = std::max(over.m_width, under.m_width) + kArrowOverhang;
+        middle->m_width = base.m_width;
+    }
+    CEditNode* lower = NodeAfter(FindLineBreakFrom(NodeAfter(firstBreak)));
+    if (lower == nullptr)
+        return;
+    m_underMark = StretchScriptMark(lower, under, base.m_width, true, &SingleMarkOf);
+    m_width = std::max({over.m_width, under.m_width, base.m_width});
+    m_height = over.m_height + base.m_height + under.m_height;
+    m_ascent = base.m_ascent + over.m_height;
+    m_axis = base.m_axis + over.m_height;
+}
+
+void CEditUnderover::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(3))
+        return;
+    const int x0 = context->originX;
+    const int baseline = context->originY + context->rowAscent;
+    const int top = baseline - m_ascent;
+    SetLayoutRect(context, top);
+    const EDIT_LINE& over = *GetRow(0);
+    const EDIT_LINE& base = *GetRow(1);
+    const EDIT_LINE& under = *GetRow(2);
+    PlaceRow(0, x0 + (m_width - over.m_width) / 2, top, nullptr, vertical);
+    PlaceRow(1, x0 + (m_width - base.m_width) / 2, baseline - base.m_ascent, nullptr, vertical);
+    PlaceRow(2, x0 + (m_width - under.m_width) / 2, baseline - base.m_ascent + base.m_height, nullptr, vertical);
+}
+
+void CEditUnderover::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    if (GetChildCount() == 0)
+        return;
+    DrawChildrenWithMarks(dc, map, MarkTable::OverAndUnder, [this](int index, const CEditNode* child) {
+        return (index == 0 && m_overMark != 0) || (child->m_lineIndex == 1 && m_baseArrow != 0) ||
+               (child->m_lineIndex == 2 && m_underMark != 0);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditUnderover2
+
+void CEditUnderover2::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    CEditMathContainer::Measure(dc, map, context);
+    const int baseWidth = HasRows(1) ? GetRow(0)->m_width : 0;
+    MeasureEmbeddedMark(m_overMark.get(), dc, map, context, baseWidth);
+    MeasureEmbeddedMark(m_underMark.get(), dc, map, context, baseWidth);
+    if (!HasRows(1))
+        return;
+    const EDIT_LINE& base = *GetRow(0);
+    m_width = std::max({m_overMark->m_width, m_underMark->m_width, base.m_width});
+    m_height = base.m_height + m_overMark->m_height + m_underMark->m_height;
+    m_ascent = base.m_ascent + m_overMark->m_height;
+    m_axis = base.m_axis + m_overMark->m_height;
+}
+
+void CEditUnderover2::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(1))
+        return;
+    const int x0 = context->originX;
+    const int baseline = context->originY + context->rowAscent;
+    SetLayoutRect(context, baseline - m_ascent);
+    const EDIT_LINE& base = *GetRow(0);
+    const int baseTop = baseline - base.m_ascent;
+    PlaceEmbedded(m_overMark.get(), x0, m_rcLayout.top, vertical);
+    PlaceEmbedded(m_underMark.get(), x0, baseTop + base.m_height, vertical);
+    PlaceRow(0, x0 + (m_width - base.m_width) / 2, baseTop, nullptr, vertical);
+}
+
+void CEditUnderover2::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    DrawMarkByTable(dc, map, m_overMark.get(), MarkTable::OverAndUnder);
+    DrawMarkByTable(dc, map, m_underMark.get(), MarkTable::OverAndUnder);
+    DrawChildrenWithMarks(dc, map, MarkTable::OverAndUnder, [](int, const CEditNode*) { return false; });
+}
+
+// ---------------------------------------------------------------------------------------------
+// CEditOUnderover
+
+void CEditOUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+{
+    MarkFlatMarksDirty();
+    CEditMathContainer::Measure(dc, map, context);
+    CEditMathChar& glyph = *m_glyph;
+    glyph.m_dirty = 1;
+    glyph.Measure(dc, map, context);
+    if (!HasRows(2))
+        return;
+    EDIT_LINE& over = *GetRow(0);
+    EDIT_LINE& under = *GetRow(1);
+    m_width = glyph.m_width;
+    m_height = glyph.m_height;
+    m_overMark = StretchScriptMark(GetFirstInner(), over, glyph.m_width, true, &SingleMarkOf);
+    CEditNode* lower = NodeAfter(GetFirstLineBreak());
+    if (lower == nullptr)
+        return;
+    m_underMark = StretchScriptMark(lower, under, glyph.m_width, true, &SingleMarkOf);
+    m_glyphStretch = 0;
+    if (!glyph.GetText().IsEmpty()) {
+        const char16_t first = glyph.GetText().GetAt(0);
+        if (IsStretchingMiddle(first)) {
+            m_glyphStretch = 1;
+            glyph.m_width = std::max(over.m_width, under.m_width) + kArrowOverhang;
+        } else if (IsFlatMark(first)) {
+            glyph.m_height /= 4;
+            glyph.m_ascent /= 4;
+            glyph.m_axis /= 4;
+        }
+    }
+    m_width = std::max({over.m_width, under.m_width, glyph.m_width});
+    m_height = glyph.m_height + over.m_height + under.m_height;
+    m_ascent = glyph.m_ascent + over.m_height;
+    m_axis = glyph.m_axis + over.m_height;
+}
+
+void CEditOUnderover::Layout(LAYOUT_CONTEXT* context, int vertical)
+{
+    if (context == nullptr || GetChildCount() == 0 || !HasRows(2))
+        return;
+    const int x0 = context->originX;
+    const int baseline = context->originY + context->rowAscent;
+    const int top = baseline - m_ascent;
+    SetLayoutRect(context, top);
+    const EDIT_LINE& over = *GetRow(0);
+    const EDIT_LINE& under = *GetRow(1);
+    CEditMathChar& glyph = *m_glyph;
+    PlaceRow(0, x0 + (m_width - over.m_width) / 2, top, nullptr, vertical);
+    PlaceRow(1, x0 + (m_width - under.m_width) / 2, baseline + glyph.m_height - glyph.m_ascent, nullptr, vertical);
+    PlaceEmbedded(&glyph, x0 + (m_width - glyph.m_width) / 2, baseline - glyph.m_ascent, vertical);
+}
+
+void CEditOUnderover::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
+{
+    if (GetChildCount() == 0)
+        return;
+    DrawChildrenWithMarks(dc, map, MarkTable::OverAndUnder, [this](int index, const CEditNode* child) {
+        return (index == 0 && m_overMark != 0) || (child->m_lineIndex == 1 && m_underMark != 0);
+    });
+    // The glyph is always stroked, never written: a glyph outside the table draws nothing.
+    DrawMarkByTable(dc, map, m_glyph.get(), MarkTable::OverAndUnder);
+}
