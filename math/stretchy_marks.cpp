@@ -2,6 +2,7 @@
 
 #include "nodes/display_map.h"
 #include "nodes/edit_node.h"
+#include "platform/gdi_recording.h"
 
 #include <algorithm>
 #include <cmath>
@@ -300,7 +301,9 @@ bool IsPrivateArrow(char16_t first)
 
 }  // namespace
 
-void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table)
+namespace {
+
+void DrawMarkUpright(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table)
 {
     if (dc == nullptr || map == nullptr || mark == nullptr || mark->GetText().IsEmpty())
         return;
@@ -364,7 +367,7 @@ void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, Mar
     }
 }
 
-bool DrawStretchDelimiter(CDC* dc, const CDisplayMap* map, const CEditNode* delimiter, int side)
+bool DrawDelimiterUpright(CDC* dc, const CDisplayMap* map, const CEditNode* delimiter, int side)
 {
     const std::u16string_view text = delimiter->GetText().View();
     RECT device = delimiter->m_rcLayout;
@@ -393,4 +396,80 @@ bool DrawStretchDelimiter(CDC* dc, const CDisplayMap* map, const CEditNode* deli
         return false;
     }
     return true;
+}
+
+// A point of the upright device plane turned a quarter as the display map turns vertical pages.
+POINT Turn(POINT p) { return POINT{-p.y, p.x}; }
+
+// Draws the strokes recorded in the upright plane onto the device, each point turned; pens,
+// brushes and fill modes as recorded. A quarter turn keeps the sense of every arc.
+void ReplayTurned(const CRecordingDC& record, CDC* dc)
+{
+    for (const GdiCall& call : record.Drawings()) {
+        CPen pen;
+        if (!pen.CreatePen(call.pen.style, call.pen.width, call.pen.color))
+            continue;
+        const HPEN previousPen = dc->SelectObject(HPEN(pen));
+        std::vector<POINT> points;
+        for (const POINT& p : call.points)
+            points.push_back(Turn(p));
+        if (call.op == GdiOp::LineTo && points.size() == 2) {
+            dc->MoveTo(points[0]);
+            dc->LineTo(points[1]);
+        } else if (call.op == GdiOp::Polyline) {
+            dc->Polyline(points.data(), static_cast<int>(points.size()));
+        } else if (call.op == GdiOp::Polygon) {
+            CBrush brush;
+            if (brush.CreateSolidBrush(call.brush.color)) {
+                const HBRUSH previousBrush = dc->SelectObject(HBRUSH(brush));
+                const int previousMode = dc->SetPolyFillMode(call.polyFillMode);
+                dc->Polygon(points.data(), static_cast<int>(points.size()));
+                dc->SetPolyFillMode(previousMode);
+                dc->SelectObject(previousBrush);
+            }
+        } else if (call.op == GdiOp::Arc && points.size() == 2) {
+            const RECT& r = call.rect;
+            const RECT box{-r.bottom, r.left, -r.top, r.right};
+            dc->Arc(&box, points[0], points[1]);
+        }
+        dc->SelectObject(previousPen);
+    }
+}
+
+// The upright plane of a vertical page: the same scale and origin, not turned.
+CDisplayMap UprightMap(const CDisplayMap& map)
+{
+    CDisplayMap upright = map;
+    upright.SetVertical(0);
+    return upright;
+}
+
+}  // namespace
+
+// The routines stroke along the device's x axis. On a vertical page, where a formula's line runs
+// down the device, a mark is stroked in the upright plane and turned with the page, so that an
+// arrow points along the formula like its characters.
+void DrawMarkByTable(CDC* dc, const CDisplayMap* map, const CEditNode* mark, MarkTable table)
+{
+    if (map == nullptr || !map->IsVertical()) {
+        DrawMarkUpright(dc, map, mark, table);
+        return;
+    }
+    if (dc == nullptr)
+        return;
+    CRecordingDC record;
+    const CDisplayMap upright = UprightMap(*map);
+    DrawMarkUpright(&record, &upright, mark, table);
+    ReplayTurned(record, dc);
+}
+
+bool DrawStretchDelimiter(CDC* dc, const CDisplayMap* map, const CEditNode* delimiter, int side)
+{
+    if (!map->IsVertical())
+        return DrawDelimiterUpright(dc, map, delimiter, side);
+    CRecordingDC record;
+    const CDisplayMap upright = UprightMap(*map);
+    const bool drawn = DrawDelimiterUpright(&record, &upright, delimiter, side);
+    ReplayTurned(record, dc);
+    return drawn;
 }

@@ -186,6 +186,15 @@ TEST(TemplateSheet, EveryTemplateDrawsOnScreenAndPrintsWithoutEmptySlotMarks)
     EXPECT_GT(ink, 5000);
     EXPECT_TRUE(image->save(folder.filePath("formula-templates.png")));
 
+    // The same sheet on a vertical page: each formula runs down the page, its marks with it.
+    CDisplayMap verticalMap = screenMap;
+    verticalMap.SetVertical(1);
+    std::unique_ptr<CQtDC> turned = CQtDC::WithImage(sheetSize.cy, sheetSize.cx, kDpi, kDpi);
+    turned->SetViewportOrg(sheetSize.cy, 0);
+    DrawSheet(sheet, turned.get(), &verticalMap);
+    ASSERT_NE(turned->Image(), nullptr);
+    EXPECT_TRUE(turned->Image()->save(folder.filePath("formula-templates-vertical.png")));
+
     // The paper: the same sheet printed, every empty-slot mark left out.
     CRecordingDC printerRecord(DeviceKind::Printer);
     DrawSheet(sheet, &printerRecord, &screenMap);
