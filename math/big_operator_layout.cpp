@@ -202,10 +202,13 @@ int32_t CEditBigOperatorTemplate::StretchLimit(CEditNode* candidate, int row, bo
     return 1;
 }
 
-void CEditBigOperatorTemplate::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
+void CEditBigOperatorTemplate::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* incoming)
 {
-    if (IsKind(EditKind::kSigmaUnderover) && context != nullptr)
-        context->lineSpacing = 0;
+    // The under-and-over summation measures without line spacing; the caller's context keeps its own.
+    LAYOUT_CONTEXT own = incoming != nullptr ? *incoming : LAYOUT_CONTEXT{};
+    if (IsKind(EditKind::kSigmaUnderover))
+        own.lineSpacing = 0;
+    LAYOUT_CONTEXT* context = &own;
     // A flat limit mark is quartered from its freshly measured height on every pass.
     if (HasLimitsUnderAndOver())
         MarkFlatMarksDirty();

@@ -200,6 +200,7 @@ HBITMAP CEditEditMath::CreateBitmap()
         return HBITMAP();
     const HBITMAP previous = memory->SelectObject(HBITMAP(bitmap));
     memory->PatBlt(0, 0, size.cx, size.cy, WHITENESS);
+    const EmptySlotMarksHidden noMarks;
     Draw(memory.get(), &map, &context);
     memory->SelectObject(previous);
     return HBITMAP(bitmap.Detach());

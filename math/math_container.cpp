@@ -13,6 +13,9 @@ namespace {
 
 constexpr COLORREF kEmptySlotGreen = 0x00FF00;
 
+// Formulas are drawn on the user-interface thread only.
+bool g_emptySlotMarksHidden = false;
+
 // A slot end as the row sizes it: its average character width when it starts the row, else no
 // width and the height of the child before it.
 void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
@@ -67,6 +70,21 @@ void CloseRow(EDIT_LINE& row)
 }
 
 }  // namespace
+
+EmptySlotMarksHidden::EmptySlotMarksHidden() : m_previous(g_emptySlotMarksHidden)
+{
+    g_emptySlotMarksHidden = true;
+}
+
+EmptySlotMarksHidden::~EmptySlotMarksHidden()
+{
+    g_emptySlotMarksHidden = m_previous;
+}
+
+bool EmptySlotMarksHidden::Active()
+{
+    return g_emptySlotMarksHidden;
+}
 
 IMPLEMENT_SERIAL(CEditMathContainer, CEditContainer, 1)
 
@@ -240,7 +258,8 @@ void CEditMathContainer::DrawEmptySlotMarks(CDC* dc, CDisplayMap* map)
 
 void CEditMathContainer::DrawEmptySlotMark(CDC* dc, CDisplayMap* map, const CEditNode* child)
 {
-    if (dc == nullptr || map == nullptr || dc->IsPrinting() || dc->GetDeviceKind() == DeviceKind::Metafile)
+    if (dc == nullptr || map == nullptr || dc->IsPrinting() || dc->GetDeviceKind() == DeviceKind::Metafile ||
+        EmptySlotMarksHidden::Active())
         return;
     if (child == nullptr || !child->IsKind(EditKind::kMathCR) || child->m_indexInLine != 0)
         return;

@@ -11,6 +11,20 @@
 
 class CEditMathChar;
 
+// Leaves the empty-slot marks out of everything drawn while it lives: a formula drawn into a
+// picture for others to see is no place for the author's typing aids.
+class EmptySlotMarksHidden {
+public:
+    EmptySlotMarksHidden();
+    ~EmptySlotMarksHidden();
+    EmptySlotMarksHidden(const EmptySlotMarksHidden&) = delete;
+    EmptySlotMarksHidden& operator=(const EmptySlotMarksHidden&) = delete;
+    static bool Active();
+
+private:
+    bool m_previous;
+};
+
 // The size of a template's slot: the template's own font height or the script size of it.
 enum class SlotSize { Template, Script };
 

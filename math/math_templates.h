@@ -12,8 +12,9 @@
 #include <memory>
 #include <vector>
 
-// A template laid out as its slot rows stacked, centred on the row's axis, with the template hit
-// test and the empty-slot marks.
+// The base of every template: the template hit test, the empty-slot marks and the helpers the
+// templates' geometry shares. A class without geometry of its own lays out its slot rows
+// stacked, centred on the row's axis.
 class CEditMathTemplate : public CEditMathContainer {
     DECLARE_DYNAMIC(CEditMathTemplate)
 public:

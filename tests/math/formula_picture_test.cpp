@@ -121,3 +121,18 @@ TEST(FormulaPictures, StretchedDelimitersAndMarksDraw)
     const Picture picture = TakePicture(bitmap, "stretched");
     EXPECT_GT(picture.Count(IsInk), 1000);
 }
+
+// A picture is for readers: an empty slot leaves no green mark in it.
+TEST(FormulaPictures, EmptySlotsLeaveNoMarkInAPicture)
+{
+    CreateGdiResources();
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(u"<math><mfrac><mrow><mn>1</mn></mrow><mrow></mrow></mfrac><msub><mrow><mi>a</mi></mrow><mrow></mrow></msub></math>"));
+    CEditEditMath block;
+    block.LoadMathML(doc.documentElement());
+    HBITMAP bitmap = block.CreateBitmap();
+    ASSERT_TRUE(bitmap);
+    const Picture picture = TakePicture(bitmap, "empty_slots");
+    EXPECT_GT(picture.Count(IsInk), 20);
+    EXPECT_EQ(picture.Count([](uint32_t p) { return ((p >> 8) & 0xFF) > 200 && ((p >> 16) & 0xFF) < 60 && (p & 0xFF) < 60; }), 0);
+}
