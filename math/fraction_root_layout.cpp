@@ -180,11 +180,13 @@ void CEditRoot::Layout(LAYOUT_CONTEXT* context, int vertical)
 void CEditRoot::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
     CEditMathContainer::Draw(dc, map, context);
-    // Inside a hidden answer the root draws no sign, like the square root: a paper printed
-    // without its answers shows no stray radical.
-    if (GetChildCount() == 0 || InHiddenAnswer())
+    if (GetChildCount() == 0)
         return;
     DrawEmptySlotMarks(dc, map);
+    // Inside a hidden answer the root draws no sign, like the square root: a paper printed
+    // without its answers shows no stray radical.
+    if (InHiddenAnswer())
+        return;
     StrokeHalfPoint(dc, map, std::vector<POINT>(std::begin(m_sign), std::end(m_sign)));
 }
 

@@ -283,16 +283,19 @@ TEST(RootTemplates, NoSignInsideAHiddenAnswerForEitherRootOrTheDivision)
     answer.AppendChild(MakeRoot<CEditRoot>({u"3", u"x"}, -400).release());
     answer.AppendChild(MakeRoot<CEditSqrt>({u"x"}, -400).release());
     answer.AppendChild(Make<CEditLongdiv>(-400, {u"12"}).release());
+    answer.AppendChild(MakeRoot<CEditRoot>({u"", u"y"}, -400).release());
     answer.AppendChild(new CEditMathCR());
     for (int shown : {1, 0}) {
         AnswersShown answers(shown);
         CRecordingDC dc;
         CDisplayMap map = Map(0);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             MeasureAndPlace(answer.GetEditChild(i), &dc, &map);
             Draw(answer.GetEditChild(i), &dc, &map);
         }
-        EXPECT_EQ(Strokes(dc).size(), shown ? 4u : 0u);  // two radicals, the bar and the arc
+        EXPECT_EQ(Strokes(dc).size(), shown ? 5u : 0u);  // three radicals, the bar and the arc
+        // The root's empty index keeps its screen mark, as the root always did.
+        EXPECT_EQ(GreenMarks(dc), 1);
     }
 }
 
