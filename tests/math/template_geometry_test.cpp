@@ -960,3 +960,20 @@ TEST(OverAndUnderTemplates, AReactionArrowIsTheWiderLabelPlusFiveMillimetres)
         }
     }
 }
+
+TEST(BigOperatorTemplates, IntoAPictureTheSummationGlyphEndsAtItsBoxRightPlusTheShift)
+{
+    for (int vertical : {0, 1}) {
+        auto sigma = Make<CEditSigmaSub>(-370, {u"k"});
+        CRecordingDC screen;
+        UseSignWidths(screen);
+        CDisplayMap map = Map(vertical);
+        MeasureAndPlace(sigma.get(), &screen, &map);
+        CRecordingDC picture(DeviceKind::Metafile);
+        Draw(sigma.get(), &picture, &map);
+        const GdiCall* text = TextCall(picture, u"\u03A3");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->points[0], Turned(map, {{kX + 400 + 133, 2130}})[0]);
+        EXPECT_EQ(text->textAlign, UINT(TA_RIGHT | TA_TOP));
+    }
+}
