@@ -187,21 +187,6 @@ void CEditBigOperatorTemplate::MeasureGlyph(CDC* dc, CDisplayMap* map, LAYOUT_CO
     }
 }
 
-int32_t CEditBigOperatorTemplate::StretchLimit(CEditNode* candidate, int row, bool withEquilibrium)
-{
-    CEditNode* mark = SingleMarkOf(candidate, withEquilibrium);
-    EDIT_LINE* limit = GetRow(row);
-    if (mark == nullptr || limit == nullptr)
-        return 0;
-    if (IsFlatMark(mark->GetText().GetAt(0))) {
-        limit->m_height /= 4;
-        mark->m_height = limit->m_height;
-    }
-    mark->m_width = m_glyph->m_width;
-    limit->m_width = m_glyph->m_width;
-    return 1;
-}
-
 void CEditBigOperatorTemplate::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* incoming)
 {
     // The under-and-over summation measures without line spacing; the caller's context keeps its own.
@@ -223,10 +208,11 @@ void CEditBigOperatorTemplate::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT
         return;
     if (HasLimitsUnderAndOver()) {
         const bool both = m_limits == 2;
+        // A single limit mark spans the glyph's box.
         if (both)
-            m_upperStretched = StretchLimit(GetEditChild(0), 0, true);
-        CEditNode* lower = both ? dynamic_cast<CEditNode*>(GetEditChild(GetSlotStart(1))) : GetEditChild(0);
-        m_lowerStretched = StretchLimit(lower, both ? 1 : 0, both);
+            m_upperStretched = StretchSingleMark(SingleMarkOf(GetEditChild(0), true), *GetRow(0), g.m_width);
+        CEditNode* lower = GetEditChild(both ? GetSlotStart(1) : 0);
+        m_lowerStretched = StretchSingleMark(SingleMarkOf(lower, both), *GetRow(both ? 1 : 0), g.m_width);
     }
     const EDIT_LINE* upper = m_limits == 2 ? GetRow(0) : nullptr;
     const EDIT_LINE& d = *GetRow(m_limits - 1);

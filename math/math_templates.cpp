@@ -121,6 +121,19 @@ CEditNode* CEditMathTemplate::SingleMarkOf(CEditNode* candidate, bool withEquili
     return mark ? candidate : nullptr;
 }
 
+int32_t CEditMathTemplate::StretchSingleMark(CEditNode* mark, EDIT_LINE& row, int width)
+{
+    if (mark == nullptr)
+        return 0;
+    if (IsFlatMark(mark->GetText().GetAt(0))) {
+        row.m_height /= 4;
+        mark->m_height = row.m_height;
+    }
+    mark->m_width = width;
+    row.m_width = width;
+    return 1;
+}
+
 void CEditMathTemplate::MarkFlatMarksDirty()
 {
     const int count = GetChildCount();

@@ -48,6 +48,9 @@ protected:
     // Lays out an embedded character at a point with its own ascent and axis as the row's; its
     // hit rectangle is its box, its row and index in the row 0.
     static void PlaceEmbedded(CEditMathChar* embedded, int x, int y, int vertical);
+    // A slot's only node that is a stretchable mark (or null) takes the given width; an arrow or
+    // a bar makes its row a quarter high. Answers the mark flag.
+    static int32_t StretchSingleMark(CEditNode* mark, EDIT_LINE& row, int width);
     // Marks every slot's only node that is an arrow or a bar dirty, so that the next measuring
     // quarters its fresh height, never a height an earlier pass had quartered already.
     void MarkFlatMarksDirty();
@@ -319,9 +322,6 @@ protected:
     // the sign's ink: the leading (and for Σ the descent) off its height, the average character
     // width off a Σ's width.
     void MeasureGlyph(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
-    // A limit slot whose only node is a stretchable mark takes the glyph's width (a flat one a
-    // quarter of its row's height); answers the flag.
-    int32_t StretchLimit(CEditNode* candidate, int row, bool withEquilibrium);
     void DrawGlyph(CDC* dc, CDisplayMap* map);
 
     // The stream: the fields before the glyph font, the glyph font, the fields after it, the

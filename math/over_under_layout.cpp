@@ -35,23 +35,6 @@ void CEditMathTemplate::PlaceEmbedded(CEditMathChar* embedded, int x, int y, int
 
 namespace {
 
-// A script slot whose only node is a stretchable mark takes the given width; an arrow or a bar
-// makes its row a quarter high. Answers the mark flag.
-int32_t StretchScriptMark(CEditNode* candidate, EDIT_LINE& row, int width, bool withEquilibrium,
-                          CEditNode* (*singleMark)(CEditNode*, bool))
-{
-    CEditNode* mark = singleMark(candidate, withEquilibrium);
-    if (mark == nullptr)
-        return 0;
-    if (IsFlatMark(mark->GetText().GetAt(0))) {
-        row.m_height /= 4;
-        mark->m_height = row.m_height;
-    }
-    mark->m_width = width;
-    row.m_width = width;
-    return 1;
-}
-
 // The node that opens the slot after the given slot end, or null.
 CEditNode* NodeAfter(CEditNode* slotEnd)
 {
@@ -83,7 +66,7 @@ void CEditOver::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         return;
     EDIT_LINE& script = *GetRow(0);
     const EDIT_LINE& base = *GetRow(1);
-    m_markFlag = StretchScriptMark(GetFirstInner(), script, base.m_width, false, &SingleMarkOf);
+    m_markFlag = StretchSingleMark(SingleMarkOf(GetFirstInner(), false), script, base.m_width);
     m_width = std::max(script.m_width, base.m_width);
     m_height = base.m_height + script.m_height;
     m_ascent = base.m_ascent + script.m_height;
@@ -119,7 +102,7 @@ void CEditUnder::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         return;
     const EDIT_LINE& base = *GetRow(0);
     EDIT_LINE& script = *GetRow(1);
-    m_markFlag = StretchScriptMark(NodeAfter(GetFirstLineBreak()), script, base.m_width, false, &SingleMarkOf);
+    m_markFlag = StretchSingleMark(SingleMarkOf(NodeAfter(GetFirstLineBreak()), false), script, base.m_width);
     m_width = std::max(base.m_width, script.m_width);
     m_height = base.m_height + script.m_height;
     m_ascent = base.m_ascent;
@@ -199,7 +182,7 @@ void CEditUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     EDIT_LINE& under = *GetRow(2);
     m_width = base.m_width;
     m_height = base.m_height;
-    m_overMark = StretchScriptMark(GetFirstInner(), over, base.m_width, true, &SingleMarkOf);
+    m_overMark = StretchSingleMark(SingleMarkOf(GetFirstInner(), true), over, base.m_width);
     m_baseArrow = 0;
     CEditNode* firstBreak = GetFirstLineBreak();
     CEditNode* middle = NodeAfter(firstBreak);
@@ -215,7 +198,7 @@ void CEditUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     CEditNode* lower = NodeAfter(FindLineBreakFrom(NodeAfter(firstBreak)));
     if (lower == nullptr)
         return;
-    m_underMark = StretchScriptMark(lower, under, base.m_width, true, &SingleMarkOf);
+    m_underMark = StretchSingleMark(SingleMarkOf(lower, true), under, base.m_width);
     m_width = std::max({over.m_width, under.m_width, base.m_width});
     m_height = over.m_height + base.m_height + under.m_height;
     m_ascent = base.m_ascent + over.m_height;
@@ -303,11 +286,11 @@ void CEditOUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
     EDIT_LINE& under = *GetRow(1);
     m_width = glyph.m_width;
     m_height = glyph.m_height;
-    m_overMark = StretchScriptMark(GetFirstInner(), over, glyph.m_width, true, &SingleMarkOf);
+    m_overMark = StretchSingleMark(SingleMarkOf(GetFirstInner(), true), over, glyph.m_width);
     CEditNode* lower = NodeAfter(GetFirstLineBreak());
     if (lower == nullptr)
         return;
-    m_underMark = StretchScriptMark(lower, under, glyph.m_width, true, &SingleMarkOf);
+    m_underMark = StretchSingleMark(SingleMarkOf(lower, true), under, glyph.m_width);
     m_glyphStretch = 0;
     if (!glyph.GetText().IsEmpty()) {
         const char16_t first = glyph.GetText().GetAt(0);
