@@ -977,3 +977,46 @@ TEST(BigOperatorTemplates, IntoAPictureTheSummationGlyphEndsAtItsBoxRightPlusThe
         EXPECT_EQ(text->textAlign, UINT(TA_RIGHT | TA_TOP));
     }
 }
+
+TEST(StretchedMarks, OnAVerticalPageEveryStrokeIsTheUprightOneTurned)
+{
+    // A fence, an arc, a brace, a bar and arrows: what the vertical page strokes is the upright
+    // picture turned a quarter, point by point, pens and fills unchanged.
+    std::vector<std::unique_ptr<CEditMathContainer>> nodes;
+    nodes.push_back(Make<CEditFenced>(-400, {u"x"}));
+    nodes.push_back(MakeMarked<CEditOver2>({u"AB"}, {u"\u2322"}));
+    nodes.push_back(MakeMarked<CEditUnderover2>({u"AB"}, {u"\uFE37", u"\uFE36"}));
+    nodes.push_back(MakeMarked<CEditOver>({u"\uFFE3", u"AB"}));
+    nodes.push_back(MakeMarked<CEditOUnderover>({u"a", u"b"}, {u"\u21C4"}));
+    for (auto& node : nodes) {
+        SCOPED_TRACE(node->GetRuntimeClass()->m_lpszClassName);
+        std::vector<GdiCall> pictures[2];
+        for (int vertical : {0, 1}) {
+            CRecordingDC dc;
+            CDisplayMap map = Map(vertical);
+            MeasureAndPlace(node.get(), &dc, &map);
+            dc.ClearCalls();
+            Draw(node.get(), &dc, &map);
+            for (const GdiCall& call : dc.Drawings()) {
+                if (call.op != GdiOp::TextOutW)
+                    pictures[vertical].push_back(call);
+            }
+        }
+        ASSERT_FALSE(pictures[0].empty());
+        ASSERT_EQ(pictures[0].size(), pictures[1].size());
+        for (size_t i = 0; i < pictures[0].size(); ++i) {
+            const GdiCall& upright = pictures[0][i];
+            const GdiCall& turned = pictures[1][i];
+            EXPECT_EQ(turned.op, upright.op) << i;
+            std::vector<POINT> expected;
+            for (const POINT& p : upright.points)
+                expected.push_back(POINT{-p.y, p.x});
+            EXPECT_EQ(turned.points, expected) << i;
+            EXPECT_EQ(turned.pen, upright.pen) << i;
+            if (upright.op == GdiOp::Arc) {
+                const RECT& r = upright.rect;
+                EXPECT_EQ(turned.rect, (RECT{-r.bottom, r.left, -r.top, r.right})) << i;
+            }
+        }
+    }
+}
