@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+class CCaret;
 class CEditSentence;
 class CFoFlow;
+class CUndoGroup;
 
 class CEditPrint : public CEditContainer {
     DECLARE_SERIAL(CEditPrint)
@@ -85,6 +87,32 @@ public:
     // when none.
     CEditSentence* FindPart(int m, int kind);
     CEditSentence* FindSubPart(int m, int s, int kind);
+    // Empties the list and fills it with the parts of the part's question (its major and sub
+    // number), in document order; returns their count.
+    int CollectQuestionParts(CEditSentence* part, std::vector<CEditSentence*>* parts);
+
+    // --- question structure. New parts go where the stored arrangement puts them. Each change is
+    // recorded in the undo group when one is given, the caret node as every action's neighbour;
+    // each is whole or nothing: when it cannot finish, the paper is left as it was (a failed
+    // allocation is then passed on to the caller).
+    // A major question with its four parts after the existing ones, numbered next.
+    void InsertQuestion(CCaret* caret, CUndoGroup* undo);
+    // Sub-question CountSubQuestions(m) + 1 of major question m, with its four parts.
+    void InsertSubQuestion(int m, CCaret* caret, CUndoGroup* undo);
+    // Remove every part of major question m (sub-questions included), or of sub-question (m, s);
+    // the caller renumbers. Without an undo group the parts are deleted. Return the parts removed.
+    int DeleteQuestion(int m, CCaret* caret, CUndoGroup* undo);
+    int DeleteSubQuestion(int m, int s, CCaret* caret, CUndoGroup* undo);
+    // Exchange the places of questions a and b (of sub-questions a and b of question m) in each
+    // group of parts the arrangement prints together, then renumber. Nothing when a = b or when
+    // either has no part. Recorded only when a group is given.
+    void MoveQuestion(int a, int b, CUndoGroup* undo = nullptr);
+    void MoveSubQuestion(int m, int a, int b, CUndoGroup* undo = nullptr);
+    // Number every major and sub part from the document order, each part kind on its own; or the
+    // sub-questions of m from the order of their question texts, the other parts following the
+    // question text that had their old sub number.
+    void RenumberQuestions(CUndoGroup* undo = nullptr);
+    void RenumberSubQuestions(int m, CUndoGroup* undo = nullptr);
 
     // --- arrangement of the question parts (0 interleaved, 1 by section, 2 answers paired,
     // 3 answer blocks; any other mode arranges as 0). Each reorders the root's children, puts

@@ -13,7 +13,7 @@
 class CEditNode;
 
 // Action codes. Property codes name the field that changed; structural codes carry 0x10000
-// (insertion) or 0x20000 (removal).
+// (insertion), 0x20000 (removal) or 0x40000 (a move within the container).
 namespace UndoCode {
 constexpr int kFieldSize = 2;
 constexpr int kFontSize = 3;
@@ -45,6 +45,9 @@ constexpr int kBangoFontSize = 514;
 constexpr int kBangoFontFamily = 515;
 constexpr int kBangoForce = 516;
 constexpr int kBangoString = 517;
+// The major and the sub number of a question part, changed by renumbering the questions.
+constexpr int kQuestionNumber = 0x120;
+constexpr int kSubQuestionNumber = 0x121;
 
 constexpr int kInsertionFlag = 0x10000;
 constexpr int kRemovalFlag = 0x20000;
@@ -53,6 +56,9 @@ constexpr int kInsertAt = 0x10003;      // container and index
 constexpr int kRemoveForward = 0x20001; // second node: the caret node after the removal
 constexpr int kRemoveBackward = 0x20002;// second node: the node that followed it
 constexpr int kRemoveAt = 0x20003;      // container and index
+// A child moved within its container: index = where it went, old value = where it stood. The
+// node never leaves the tree, so neither the action nor the replay ever keeps it.
+constexpr int kMoveAt = 0x40003;
 
 constexpr bool IsInsertion(int code) { return (code & kInsertionFlag) != 0; }
 constexpr bool IsRemoval(int code) { return (code & kRemovalFlag) != 0; }

@@ -3,6 +3,7 @@
 #include "base/property_records.h"
 #include "nodes/edit_families.h"
 #include "nodes/edit_node.h"
+#include "nodes/edit_sentence.h"
 #include "nodes/undo.h"
 
 #include <string>
@@ -59,12 +60,43 @@ void SetTextAlign(CEditNode& node, int value)
         dynamic_cast<CBlockLineRelatedProperties&>(node).m_textAlign = value;
 }
 
+// The numbers of a question part (a paragraph of the paper); other nodes have none.
+bool IsQuestionPart(const CEditNode& node)
+{
+    return dynamic_cast<const CEditSentence*>(&node) != nullptr;
+}
+
+int GetQuestionNumber(const CEditNode& node)
+{
+    const auto* part = dynamic_cast<const CEditSentence*>(&node);
+    return part != nullptr ? part->m_questionNumber : 0;
+}
+
+void SetQuestionNumber(CEditNode& node, int value)
+{
+    if (auto* part = dynamic_cast<CEditSentence*>(&node))
+        part->m_questionNumber = value;
+}
+
+int GetSubQuestionNumber(const CEditNode& node)
+{
+    const auto* part = dynamic_cast<const CEditSentence*>(&node);
+    return part != nullptr ? part->m_subQuestionNumber : 0;
+}
+
+void SetSubQuestionNumber(CEditNode& node, int value)
+{
+    if (auto* part = dynamic_cast<CEditSentence*>(&node))
+        part->m_subQuestionNumber = value;
+}
+
 using UndoCode::kBackColor, UndoCode::kBangoFontFamily, UndoCode::kBangoFontSize, UndoCode::kBangoForce,
     UndoCode::kBangoString, UndoCode::kBangoType, UndoCode::kBold, UndoCode::kBorderStyle,
     UndoCode::kBorderWidth, UndoCode::kBoxUnderlineStyle, UndoCode::kBoxUnderlineWidth, UndoCode::kFaceName,
     UndoCode::kFlatBody, UndoCode::kFontSize, UndoCode::kHatch, UndoCode::kItalic,
     UndoCode::kKanUnderlineStyle, UndoCode::kKanUnderlineWidth, UndoCode::kLineThroughStyle,
-    UndoCode::kLineThroughWidth, UndoCode::kLogFont, UndoCode::kLongBody, UndoCode::kSubscript,
+    UndoCode::kLineThroughWidth, UndoCode::kLogFont, UndoCode::kLongBody, UndoCode::kQuestionNumber,
+    UndoCode::kSubQuestionNumber, UndoCode::kSubscript,
     UndoCode::kSuperscript, UndoCode::kTextAlign, UndoCode::kTextColor, UndoCode::kUnderlineStyle,
     UndoCode::kUnderlineWidth;
 
@@ -99,6 +131,9 @@ const PROPERTY_ROW kProperties[] = {
     {kBangoFontFamily, FieldKind::LabelFace, true, true},
     {kBangoForce, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanForce)},
     {kBangoString, FieldKind::LabelText, true, true},
+    // A part's numbers show in its question-number labels, which read them when measured.
+    {kQuestionNumber, FieldKind::Int, true, true, GetQuestionNumber, SetQuestionNumber, IsQuestionPart},
+    {kSubQuestionNumber, FieldKind::Int, true, true, GetSubQuestionNumber, SetSubQuestionNumber, IsQuestionPart},
 };
 
 #undef QN_INT_FIELD
@@ -206,6 +241,21 @@ bool IsNodeStructuralCode(int code)
     }
 }
 
+// A move within one container: undo takes the node from where it went back to where it stood,
+// redo moves it again. The node is taken out and put back into the room it left, which needs no
+// allocation.
+UndoStep ReplayMove(CUndoAction& action, bool undo)
+{
+    CEditNode* node = action.m_pNode;
+    CEditNode* container = action.m_pContainer;
+    if (container == nullptr || node->GetParent() != container)
+        return UndoStep::Abandoned;
+    container->RemoveChild(node);
+    container->InsertChildAt(undo ? action.m_oldValue : action.m_index, node);
+    node->m_dirty = 1;
+    return UndoStep::Applied;
+}
+
 }  // namespace
 
 bool IsNodePropertyCode(int code)
@@ -252,6 +302,8 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction)
         node->MarkDirty();
         return UndoStep::Applied;
     }
+    if (action.m_code == UndoCode::kMoveAt)
+        return ReplayMove(action, undo);
     if (!IsNodeStructuralCode(action.m_code))
         return UndoStep::Unknown;
     // Undo takes an insertion out and puts a removal back; redo the other way round.
