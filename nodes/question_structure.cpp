@@ -267,8 +267,8 @@ bool InKinds(const CEditSentence& part, const std::vector<int>& kinds)
     return std::find(kinds.begin(), kinds.end(), part.m_partKind) != kinds.end();
 }
 
-// B goes to the target index and on, then A to just before the anchor (or the end), each in its
-// document order.
+// The second question's parts go to the target index and on, then the first question's to just
+// before the anchor (or to the end), each in document order.
 void Exchange(CEditPrint* root, const PartList& first, const PartList& second, int target, CEditNode* anchor,
               CUndoGroup& group)
 {

@@ -158,7 +158,7 @@ struct STRUCTURE_CASE {
     int mode;
     Operation run;
     const char* expected;
-    const char* records;  // null: not compared
+    const char* records;  // counted by code; null: not compared
 };
 
 const STRUCTURE_CASE kCases[] = {
@@ -203,7 +203,7 @@ const STRUCTURE_CASE kCases[] = {
     {"move question", 0, kMoveDown1,
      "Q1<Q2 F1<F2 A1<A2 E1<E2 Q2<Q1 F2<F1 A2<A1 E2<E1 Q2.1<Q1.1 F2.1<F1.1 A2.1<A1.1 E2.1<E1.1 "
      "Q2.2<Q1.2 F2.2<F1.2 A2.2<A1.2 E2.2<E1.2",
-     nullptr},
+     "mov 16 num 16"},
     {"move question", 1, kMoveDown1,
      "Q1<Q2 Q2<Q1 Q2.1<Q1.1 Q2.2<Q1.2 | F1<F2 F2<F1 F2.1<F1.1 F2.2<F1.2 | A1<A2 A2<A1 A2.1<A1.1 A2.2<A1.2 | "
      "E1<E2 E2<E1 E2.1<E1.1 E2.2<E1.2",
@@ -223,7 +223,7 @@ const STRUCTURE_CASE kCases[] = {
     {"move sub-question", 1, kMoveSub12,
      "Q1 Q1.1<Q1.2 Q1.2<Q1.1 Q2 | F1 F1.1<F1.2 F1.2<F1.1 F2 | A1 A1.1<A1.2 A1.2<A1.1 A2 | "
      "E1 E1.1<E1.2 E1.2<E1.1 E2",
-     nullptr},
+     "mov 4 sub 8"},
     {"move sub-question", 2, kMoveSub12,
      "Q1 Q1.1<Q1.2 Q1.2<Q1.1 Q2 | F1 F1.1<F1.2 F1.2<F1.1 F2 | A1 E1 A1.1<A1.2 E1.1<E1.2 A1.2<A1.1 E1.2<E1.1 A2 E2",
      nullptr},
@@ -437,6 +437,20 @@ TEST(QuestionStructure, MovesTable)
         ReplayUndoGroup(group, UndoDirection::Undo);
         EXPECT_EQ(paper.Describe(), c.paper);
     }
+}
+
+TEST(QuestionStructure, AMoveIsNotReplayedOnceItsBlockLeftTheRoot)
+{
+    Paper paper("Q1 F1 Q2 F2");
+    CUndoGroup group;
+    paper.root.MoveQuestion(1, 2, &group);
+    ASSERT_EQ(paper.Describe(), "Q1<Q2 F1<F2 Q2<Q1 F2<F1");
+    std::unique_ptr<CEditNode> taken(paper.root.GetEditChild(3));
+    taken->Detach();
+    const UNDO_REPLAY_RESULT result = ReplayUndoGroup(group, UndoDirection::Undo);
+    EXPECT_TRUE(result.abandoned);
+    EXPECT_EQ(taken->GetParent(), nullptr);
+    EXPECT_EQ(paper.root.GetChildCount(), 3);
 }
 
 TEST(QuestionStructure, CollectQuestionPartsGivesThePartsOfOneQuestionInOrder)
