@@ -22,6 +22,9 @@ public:
     // Puts the default content of the table's cell in the given column (0 to 2) in front of the
     // cell's own content, spaced for the current writing direction. Another column: nothing.
     static void FillDefaultCell(CEditNode* cell, int column);
+    // Appends the default content: the table with its three cells filled, then two line breaks.
+    // A failed allocation leaves the name field as it was.
+    void BuildDefaultTable();
 };
 
 // A free text box between the questions.
