@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,11 +15,11 @@ struct DecodeRow {
     char16_t unit;
 };
 
-// Every valid code page 932 sequence with the unit the system conversion gives for it.
-std::vector<DecodeRow> LoadDecodeTable()
+// Rows of a decode table: every valid code page 932 sequence with the unit the system
+// conversion gives for it. A missing file gives no rows.
+void ReadDecodeTable(const std::string& path, std::map<std::string, char16_t>& rows)
 {
-    std::ifstream in(std::string(QN_SHARED_TEST_DATA_DIR) + "/cp932/decode.tsv");
-    std::vector<DecodeRow> rows;
+    std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#')
@@ -26,13 +27,23 @@ std::vector<DecodeRow> LoadDecodeTable()
         std::istringstream fields(line);
         std::string hexBytes, hexUnit;
         fields >> hexBytes >> hexUnit;
-        DecodeRow row;
+        std::string bytes;
         for (size_t i = 0; i + 1 < hexBytes.size(); i += 2)
-            row.bytes.push_back(static_cast<char>(std::stoi(hexBytes.substr(i, 2), nullptr, 16)));
-        row.unit = static_cast<char16_t>(std::stoi(hexUnit, nullptr, 16));
-        rows.push_back(row);
+            bytes.push_back(static_cast<char>(std::stoi(hexBytes.substr(i, 2), nullptr, 16)));
+        rows[bytes] = static_cast<char16_t>(std::stoi(hexUnit, nullptr, 16));
     }
-    return rows;
+}
+
+// The table kept with the tests, joined by the shared test data when it sits beside the clone.
+std::vector<DecodeRow> LoadDecodeTable()
+{
+    std::map<std::string, char16_t> rows;
+    ReadDecodeTable(std::string(QN_TEST_DATA_DIR) + "/cp932/decode.tsv", rows);
+    ReadDecodeTable(std::string(QN_SHARED_TEST_DATA_DIR) + "/cp932/decode.tsv", rows);
+    std::vector<DecodeRow> table;
+    for (const auto& [bytes, unit] : rows)
+        table.push_back({bytes, unit});
+    return table;
 }
 
 std::string Hex(std::string_view bytes)
