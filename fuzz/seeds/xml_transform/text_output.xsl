@@ -1,0 +1,1 @@
+<xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'><xsl:output method='text'/><xsl:template match='*'><xsl:number/>;<xsl:value-of select='substring(name(), 2)'/><xsl:apply-templates select='*'/></xsl:template></xsl:stylesheet>
