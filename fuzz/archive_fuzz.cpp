@@ -1,13 +1,8 @@
-// The object archive as a document file gives it: an object reference to a tree of element and
-// edit nodes, read whole, read into an existing node, and read as an object list.
+// The object archive as documents and the clipboard give it: an object reference to a tree of
+// element and editing nodes, read whole, read into an existing node, read as an object list, and
+// a node list as the clipboard holds it. The first byte chooses the way.
 #include "base/xml_node.h"
-#include "fuzz/fuzz_input.h"
-#include "nodes/edit_box.h"
-#include "nodes/edit_char.h"
-#include "nodes/edit_container.h"
-#include "nodes/edit_node.h"
-#include "nodes/edit_print.h"
-#include "nodes/edit_sentence.h"
+#include "nodes/node_archive.h"
 #include "platform/archive.h"
 #include "platform/memory_file.h"
 
@@ -17,16 +12,12 @@
 
 namespace {
 
+// The classes the problem editor reads, which include those of the formula editor.
 const CRuntimeClassRegistry& Registry()
 {
     static const CRuntimeClassRegistry registry = [] {
         CRuntimeClassRegistry r;
-        RegisterBaseClasses(r);
-        for (const CRuntimeClass* c : {RUNTIME_CLASS(CEditNode), RUNTIME_CLASS(CEditChar), RUNTIME_CLASS(CEditCR),
-                                       RUNTIME_CLASS(CEditContainer), RUNTIME_CLASS(CEditEdit),
-                                       RUNTIME_CLASS(CEditSentence), RUNTIME_CLASS(CEditPrint),
-                                       RUNTIME_CLASS(CEditBox)})
-            r.Add(c);
+        RegisterNodeClasses(r, NODE_PROGRAM::ProblemEditor);
         return r;
     }();
     return registry;
@@ -53,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CMemFile file(bytes);
     CArchive ar(&file, CArchive::load, &Registry());
     try {
-        switch (data[0] % 3) {
+        switch (data[0] % 4) {
         case 0:
             (void)ar.ReadNewObject<CQNXMLNode>();
             break;
@@ -71,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             break;
         }
-        default:
+        case 2:
             (void)ar.ReadNewObjectList(RUNTIME_CLASS(CQNXMLNode));
+            break;
+        default:
+            (void)NodeListFromBytes(bytes, &Registry());
             break;
         }
     } catch (const CArchiveException&) {

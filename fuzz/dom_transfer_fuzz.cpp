@@ -24,10 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         node = std::make_unique<CQNXMLNode>(code);
     ImportDomNode(node.get(), element);
 
-    // Written back under its vocabulary name, or under the name it came with when it has none.
+    // Written back under its vocabulary name, or under the name it came with when it has none
+    // (which createElement may refuse: it checks names by stricter rules than the parser).
     XmlDocument output;
     const CStringW name = XMLElementNameFromCode(node->m_typeCode);
-    XmlNode root = output.createElement(name.View().empty() ? element.nodeName() : name.View());
+    XmlNode root;
+    try {
+        root = output.createElement(name.View().empty() ? element.nodeName() : name.View());
+    } catch (const XmlError&) {
+        return 0;
+    }
     output.appendChild(root);
     ExportNodeToDom(node.get(), output, root);
     (void)output.xml();
