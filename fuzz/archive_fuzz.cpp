@@ -1,7 +1,8 @@
 // The object archive as documents and the clipboard give it: an object reference to a tree of
-// element and editing nodes, read whole, read into an existing node, read as an object list, and
+// element, editing and formula nodes, read whole, read into an existing node, read as an object list, and
 // a node list as the clipboard holds it. The first byte chooses the way.
 #include "base/xml_node.h"
+#include "math/formula_family.h"
 #include "nodes/node_archive.h"
 #include "platform/archive.h"
 #include "platform/memory_file.h"
@@ -12,12 +13,13 @@
 
 namespace {
 
-// The classes the problem editor reads, which include those of the formula editor.
+// The classes the problem editor reads: those of the node layer and the formula classes.
 const CRuntimeClassRegistry& Registry()
 {
     static const CRuntimeClassRegistry registry = [] {
         CRuntimeClassRegistry r;
         RegisterNodeClasses(r, NODE_PROGRAM::ProblemEditor);
+        RegisterMathClasses(r);
         return r;
     }();
     return registry;
