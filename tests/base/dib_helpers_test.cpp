@@ -1,7 +1,7 @@
 #include "base/dib_helpers.h"
 
 #include "platform/gdi_qt.h"
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 #include <gtest/gtest.h>
 

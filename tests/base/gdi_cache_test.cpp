@@ -1,6 +1,6 @@
 #include "base/gdi_cache.h"
 
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 #include "platform/wide_runtime.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "nodes/edit_switches.h"
 #include "nodes/node_text.h"
 #include "nodes/undo.h"
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 using namespace mathtest;
 

@@ -4,7 +4,7 @@
 
 #include "math/stretchy_marks.h"
 #include "nodes/display_map.h"
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 #include "platform/memory_file.h"
 
 using namespace mathtest;

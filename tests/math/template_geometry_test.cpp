@@ -115,6 +115,13 @@ std::vector<std::vector<POINT>> Strokes(const CRecordingDC& dc)
     return strokes;
 }
 
+// The pens, brushes and installed-font list the program builds at start-up.
+class GdiResourcesEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { CreateGdiResources(); }
+};
+const auto* const gdiResources = ::testing::AddGlobalTestEnvironment(new GdiResourcesEnvironment);
+
 int GreenMarks(const CRecordingDC& dc)
 {
     int marks = 0;

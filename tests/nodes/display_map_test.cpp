@@ -1,6 +1,6 @@
 #include "nodes/display_map.h"
 
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 #include <gtest/gtest.h>
 

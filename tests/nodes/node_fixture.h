@@ -5,7 +5,7 @@
 #include "nodes/edit_char.h"
 #include "nodes/edit_container.h"
 #include "nodes/edit_switches.h"
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 #include <gtest/gtest.h>
 

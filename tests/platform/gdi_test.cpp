@@ -1,5 +1,5 @@
 #include "platform/gdi.h"
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 #include "tests/platform/dib_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "tests/support/gdi_recording.h"
+#include "platform/gdi_recording.h"
 
 #include <algorithm>
 #include <cstdint>
