@@ -1,8 +1,8 @@
 // Entry point of every test program: a headless Qt application around GoogleTest,
-// so that tests may draw with fonts and images.
+// so that tests may draw with fonts and images and open windows.
 #include "platform/fonts.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -24,6 +24,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     // The program's font aliases, before Qt reads the fonts.
     LoadFontAliasRules();
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,2 @@
+#include "editor/sorel_app.h"
+int RunSorelApp(int, char**) { return 0; }

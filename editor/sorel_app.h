@@ -1,0 +1,2 @@
+#pragma once
+int RunSorelApp(int argc, char** argv);

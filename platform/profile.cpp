@@ -1,0 +1,200 @@
+#include "platform/profile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+#include <QVariant>
+
+namespace {
+
+// "Settings\Font" and "Default" become the QSettings key "Settings/Font/Default".
+QString KeyOf(const char* section, const char* entry)
+{
+    QString key = QString::fromUtf8(section ? section : "");
+    key.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (key.endsWith(QLatin1Char('/')))
+        key.chop(1);
+    if (entry && *entry) {
+        if (!key.isEmpty())
+            key += QLatin1Char('/');
+        key += QString::fromUtf8(entry);
+    }
+    return key;
+}
+
+std::unique_ptr<QSettings> OpenIni(const std::string& path)
+{
+    const QString file = QString::fromStdString(path);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+}  // namespace
+
+CProfile::CProfile(const std::string& path) : m_path(path), m_settings(OpenIni(path)) {}
+
+CProfile::~CProfile() { m_settings->sync(); }
+
+std::string CProfile::DefaultPath(const std::string& company, const std::string& program)
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return (base + "/" + QString::fromStdString(company) + "/" + QString::fromStdString(program) + ".ini")
+        .toStdString();
+}
+
+int CProfile::GetProfileInt(const char* section, const char* entry, int fallback) const
+{
+    const QVariant value = m_settings->value(KeyOf(section, entry));
+    if (!value.isValid())
+        return fallback;
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok ? number : fallback;
+}
+
+BOOL CProfile::WriteProfileInt(const char* section, const char* entry, int value)
+{
+    m_settings->setValue(KeyOf(section, entry), value);
+    return TRUE;
+}
+
+bool CProfile::GetProfileBinary(const char* section, const char* entry, std::vector<BYTE>* bytes) const
+{
+    bytes->clear();
+    const QVariant value = m_settings->value(KeyOf(section, entry));
+    if (value.typeId() != QMetaType::QByteArray)
+        return false;
+    const QByteArray data = value.toByteArray();
+    bytes->assign(data.begin(), data.end());
+    return true;
+}
+
+BOOL CProfile::WriteProfileBinary(const char* section, const char* entry, const void* data, size_t size)
+{
+    m_settings->setValue(KeyOf(section, entry), QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size)));
+    return TRUE;
+}
+
+std::string CProfile::GetProfileString(const char* section, const char* entry, const char* fallback) const
+{
+    const QVariant value = m_settings->value(KeyOf(section, entry));
+    if (!value.isValid())
+        return fallback ? fallback : "";
+    // Strings are stored as their bytes, so code page 932 text comes back unchanged.
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().toStdString();
+    return value.toString().toStdString();
+}
+
+BOOL CProfile::WriteProfileString(const char* section, const char* entry, const char* value)
+{
+    const QString key = KeyOf(section, entry);
+    if (!value) {
+        m_settings->remove(key);
+        return TRUE;
+    }
+    m_settings->setValue(key, QByteArray(value));
+    return TRUE;
+}
+
+bool CProfile::HasSection(const char* section) const
+{
+    m_settings->beginGroup(KeyOf(section, nullptr));
+    const bool any = !m_settings->allKeys().isEmpty();
+    m_settings->endGroup();
+    return any;
+}
+
+void CProfile::RemoveSection(const char* section) { m_settings->remove(KeyOf(section, nullptr)); }
+
+bool CProfile::Flush()
+{
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Each key keeps a marker so that keys without values exist; the default value has a name of
+// its own that no registry value name can take.
+const QString kKeyMarker = QStringLiteral("%key");
+const QString kDefaultName = QStringLiteral("%default");
+
+QString RegistryKey(const std::string& key)
+{
+    return KeyOf(key.c_str(), nullptr);
+}
+
+std::unique_ptr<CClassRegistry>& InstanceSlot()
+{
+    static std::unique_ptr<CClassRegistry> registry;
+    return registry;
+}
+
+}  // namespace
+
+CClassRegistry::CClassRegistry(const std::string& path) : m_settings(OpenIni(path)) {}
+
+CClassRegistry::~CClassRegistry() { m_settings->sync(); }
+
+CClassRegistry& CClassRegistry::Instance()
+{
+    auto& slot = InstanceSlot();
+    if (!slot)
+        slot = std::make_unique<CClassRegistry>(CProfile::DefaultPath("Orvellan", "ClassesRoot"));
+    return *slot;
+}
+
+void CClassRegistry::UseFile(const std::string& path)
+{
+    InstanceSlot().reset();
+    if (!path.empty())
+        InstanceSlot() = std::make_unique<CClassRegistry>(path);
+}
+
+bool CClassRegistry::CreateKey(const std::string& key)
+{
+    const QString path = RegistryKey(key);
+    if (m_readOnly || path.isEmpty())
+        return false;
+    m_settings->setValue(path + "/" + kKeyMarker, 1);
+    return true;
+}
+
+bool CClassRegistry::KeyExists(const std::string& key) const
+{
+    const QString path = RegistryKey(key);
+    return !path.isEmpty() && m_settings->contains(path + "/" + kKeyMarker);
+}
+
+bool CClassRegistry::SetValue(const std::string& key, const std::string& name, const std::string& value)
+{
+    if (!CreateKey(key))
+        return false;
+    const QString valueName = name.empty() ? kDefaultName : QString::fromUtf8(name.c_str());
+    m_settings->setValue(RegistryKey(key) + "/" + valueName, QByteArray::fromStdString(value));
+    return true;
+}
+
+bool CClassRegistry::QueryValue(const std::string& key, const std::string& name, std::string* value) const
+{
+    if (!KeyExists(key))
+        return false;
+    const QString valueName = name.empty() ? kDefaultName : QString::fromUtf8(name.c_str());
+    const QVariant stored = m_settings->value(RegistryKey(key) + "/" + valueName);
+    if (!stored.isValid())
+        return false;
+    *value = stored.toByteArray().toStdString();
+    return true;
+}
+
+bool CClassRegistry::Flush()
+{
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError;
+}
