@@ -1,0 +1,115 @@
+// CSorelDoc: the open test paper. It owns the root of the editing tree and the undo history and
+// carries out new, open, save and Save As with the modified flag and the prompts. It has no
+// window: what it needs of the program (the command-line mode, the recent-file list, the views,
+// the wait cursor) comes through its host, and its files through the print-file access.
+#pragma once
+
+#include "editor/undo_history.h"
+#include "nodes/undo.h"
+
+#include <memory>
+#include <string>
+
+class CEditPrint;
+class IPrintFileAccess;
+
+// Texts of the document's messages and prompts.
+namespace SorelDocText {
+inline constexpr char16_t kNewFailed[] = u"空のプリント作成に失敗しました。";
+inline constexpr char16_t kLoadFailed[] = u"ファイルの読込に失敗しました。";
+inline constexpr char16_t kSaveFailed[] = u"ファイルの保存に失敗しました。";
+inline constexpr char16_t kOpenFailed[] = u"ドキュメントを開くことができませんでした。";
+inline constexpr char16_t kExtractFailed[] = u"パッケージの展開に失敗しました。";
+inline constexpr char16_t kAskToSave[] = u"%1 への変更を保存しますか?";
+inline constexpr char16_t kUntitled[] = u"無題";
+inline constexpr char16_t kSaveAsTitle[] = u"名前を付けて保存";
+inline constexpr char16_t kSaveCopyAsTitle[] = u"コピーを保存";
+inline constexpr char16_t kAllFiles[] = u"すべてのファイル (*.*)";
+inline constexpr char16_t kFrameworkCaption[] = u"Tarsel";
+inline constexpr char16_t kApplicationTitle[] = u"Lumetra　生物 - 問題作成エディタ";
+}  // namespace SorelDocText
+
+// The default extension of the package, without its point.
+inline constexpr char kDefaultExtension[] = "qns";
+
+// UPDATE_HINT values that the document sends its views.
+constexpr int kHintContentsDeleted = 2;
+
+// What the document asks of the program around it; every answer has a quiet default.
+class CSorelDocHost {
+public:
+    virtual ~CSorelDocHost() = default;
+    // CMDLINE_MODE: 1 while a "k1" file is opened.
+    virtual int GetCommandLineMode() const { return 0; }
+    virtual void AddToRecentFileList(const std::string& /*path*/) {}
+    virtual void UpdateAllViews(int /*hint*/) {}
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
+    // The view's pending name-field edit is committed before the paper is written.
+    virtual void CommitPendingEdit() {}
+};
+
+class CSorelDoc {
+public:
+    CSorelDoc(IPrintFileAccess& files, CSorelDocHost& host);
+    ~CSorelDoc();
+    CSorelDoc(const CSorelDoc&) = delete;
+    CSorelDoc& operator=(const CSorelDoc&) = delete;
+
+    CEditPrint* GetRoot() const { return m_root.get(); }
+    void DeleteRoot();
+    void DeleteContents();
+
+    // --- the framework's document state
+    const std::string& GetPathName() const { return m_pathName; }
+    const std::u16string& GetTitle() const { return m_title; }
+    void SetTitle(const std::u16string& title) { m_title = title; }
+    // Takes the path as the document's own; the title follows and the recent-file list gains it,
+    // except while a "k1" file is opened.
+    void SetPathName(const std::string& path, bool addToRecentList = true);
+    void ClearPathName() { m_pathName.clear(); }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    bool IsPackage() const { return m_package; }
+
+    // --- file operations as the Parts name them
+    bool OnNewDocument();
+    bool OnOpenDocument(const std::string& path);
+    bool LoadFile(const std::string& path, bool package);
+    bool WriteFile(const std::string& path);
+    bool OnSaveDocument(const std::string& path);
+    // path empty: ask for a name (Save As, or Save of an untitled paper).
+    bool DoSave(const std::string& path, bool replace = true);
+    // Asks to save a modified paper: false when the user cancels or the save fails.
+    bool SaveModified();
+
+    // --- the commands and the template's open, as the framework runs them
+    bool OnFileNew();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    // Opens the file after the save prompt; a failed open that damaged the paper starts a new one.
+    bool OpenDocumentFile(const std::string& path, bool addToRecentList = true);
+
+    // --- the undo history
+    int PushUndo(std::unique_ptr<CUndoGroup> group) { return m_history.PushUndo(std::move(group)); }
+    CUndoGroup* GetUndoRecord() { return m_history.GetUndoRecord(); }
+    CUndoGroup* GetRedoRecord() { return m_history.GetRedoRecord(); }
+    void ClearUndo() { m_history.ClearUndo(); }
+    CUndoHistory& History() { return m_history; }
+
+private:
+    bool SavePackage(const std::string& path);
+    void Report(const std::u16string& text) const;
+
+    IPrintFileAccess& m_files;
+    CSorelDocHost& m_host;
+    std::unique_ptr<CEditPrint> m_root;
+    bool m_package = true;
+    CUndoHistory m_history;
+    std::string m_pathName;
+    std::u16string m_title = SorelDocText::kUntitled;
+    bool m_modified = false;
+};
+
+// MatchDocType of the only template: whether the path's extension is the template's ".qnp".
+bool MatchesNativeDocType(const std::string& path);
