@@ -1,2 +1,154 @@
+// CSorelApp: the problem editor's application. Start-up parses the command line, loads the
+// search library, registers the sibling editors and the document type, loads the settings and
+// the recent-file list, creates the document and the main window, opens the first paper and,
+// for an export run, starts the export; exit frees the library and saves the settings. The
+// windows come through CSorelAppWindows, so tests run start-up without any.
 #pragma once
+
+#include "editor/command_line.h"
+#include "editor/recent_files.h"
+#include "editor/settings.h"
+#include "editor/sorel_doc.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CProfile;
+class IPrintFileAccess;
+class QLibrary;
+
+// Show commands.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMAXIMIZED = 3;
+
+// Private messages posted to the main frame for an export run.
+constexpr unsigned WM_BATCH_TARO = 0x40B;
+constexpr unsigned WM_BATCH_WORD = 0x40C;
+
+// Help commands of the framework and of HTML Help.
+constexpr unsigned HELP_CONTEXT = 1;
+constexpr unsigned HELP_CONTENTS = 3;
+constexpr unsigned HELP_HELPONHELP = 4;
+constexpr unsigned HELP_FINDER = 11;
+constexpr unsigned HH_DISPLAY_TOPIC = 0;
+constexpr unsigned HH_DISPLAY_TOC = 1;
+constexpr unsigned HH_DISPLAY_INDEX = 2;
+constexpr unsigned HH_DISPLAY_SEARCH = 3;
+
+// Exit codes: 10 and 20 after a failed Word or Ichitaro export, 1 when start-up fails.
+constexpr int kExitWordFailed = 10;
+constexpr int kExitTaroFailed = 20;
+constexpr int kExitStartFailed = 1;
+
+namespace SorelAppText {
+inline constexpr char16_t kUnsupportedSystem[] = u"アプリケーションは、このバージョンの Windows には対応していません。";
+inline constexpr char16_t kSearchLibraryMissing[] = u"再検索用ＤＬＬが見つかりません。";
+inline constexpr char16_t kSearchEntryMissing[] = u"再検索用ＤＬＬ内にエントリポイントが見つかりません。";
+inline constexpr char16_t kFileNotFound[] = u"ファイルが見つかりません。";
+inline constexpr char16_t kOpenTitle[] = u"開く";
+}  // namespace SorelAppText
+
+// The program's windows as start-up drives them.
+class CSorelAppWindows {
+public:
+    virtual ~CSorelAppWindows() = default;
+    virtual void ShowSplash() {}
+    virtual void DestroySplash() {}
+    // Creates the main frame (hidden); false when it cannot be created.
+    virtual bool CreateMainFrame() = 0;
+    virtual void ShowMainFrame(int showCommand) = 0;
+    // Posts one of the batch messages to the main frame.
+    virtual void PostToMainFrame(unsigned message) = 0;
+    virtual void UpdateAllViews(int /*hint*/) {}
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
+};
+
+// Where the program runs: its own file, its profile and the screen.
+struct SOREL_APP_ENVIRONMENT {
+    std::string programPath;   // the running program, absolute
+    std::string profilePath;   // the INI file of the user's settings
+    int screenWidth = 1024;
+    int screenHeight = 768;
+};
+
+class CSorelApp : public CSorelDocHost {
+public:
+    CSorelApp(IPrintFileAccess& files, CSorelAppWindows& windows, SOREL_APP_ENVIRONMENT environment);
+    ~CSorelApp() override;
+
+    // The start-up sequence; false ends the program before its message loop.
+    bool InitInstance(const std::vector<std::string>& parameters);
+    // Frees the search library and saves the settings (only when they were loaded); the exit
+    // code: the export's failure code, else 1 after a failed start, else 0.
+    int ExitInstance();
+
+    // --- commands of the application
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
+    // Routes a help request to the help file.
+    void WinHelp(unsigned data, unsigned command);
+    // The batch handlers of the main frame: run the export, record its failure.
+    void RunBatchExport(unsigned message);
+
+    // --- CSorelDocHost
+    int GetCommandLineMode() const override { return m_commandLineMode; }
+    void AddToRecentFileList(const std::string& path) override { m_recentFiles.Add(path); }
+    void UpdateAllViews(int hint) override { m_windows.UpdateAllViews(hint); }
+    void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
+    void EndWaitCursor() override { m_windows.EndWaitCursor(); }
+
+    CSorelDoc* GetDocument() const { return m_document.get(); }
+    SOREL_SETTINGS& Settings() { return m_settings; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+    const CSorelCommandLineInfo& CommandLine() const { return m_commandLine; }
+    const std::string& HelpFilePath() const { return m_helpFilePath; }
+    int GetExitCode() const { return m_exitCode; }
+    void SetExitCode(int code) { m_exitCode = code; }
+    bool WordInstalled() const { return m_wordInstalled; }
+    bool TaroInstalled() const { return m_taroInstalled; }
+    bool SettingsLoaded() const { return m_settingsLoaded; }
+    // The search entry found in the library (only the first of SearchProc20, SearchProc2 and
+    // SearchProc that it exports), or null.
+    void* SearchProc20() const { return m_searchProc20; }
+    void* SearchProc2() const { return m_searchProc2; }
+    void* SearchProc() const { return m_searchProc; }
+    // The program's folder with its trailing separator.
+    std::string ProgramFolder() const;
+
+    // The export a batch run calls (Word: wordOutput, Ichitaro: taroOutput); none is built into
+    // the program yet, so by default an export run fails with its exit code.
+    std::function<bool(CSorelDoc&, bool word, const std::string& output)> exportHook;
+
+private:
+    void LoadSearchLibrary();
+    bool ProcessShellCommand();
+
+    IPrintFileAccess& m_files;
+    CSorelAppWindows& m_windows;
+    SOREL_APP_ENVIRONMENT m_environment;
+    CSorelCommandLineInfo m_commandLine;
+    int m_commandLineMode = 0;
+    int m_showCommand = SW_SHOWNORMAL;
+    int m_exitCode = 0;
+    bool m_started = false;
+    bool m_settingsLoaded = false;
+    bool m_wordInstalled = false;
+    bool m_taroInstalled = false;
+    std::string m_helpFilePath;
+    std::unique_ptr<QLibrary> m_searchLibrary;
+    void* m_searchProc20 = nullptr;
+    void* m_searchProc2 = nullptr;
+    void* m_searchProc = nullptr;
+    std::unique_ptr<CProfile> m_profile;
+    SOREL_SETTINGS m_settings;
+    CRecentFileList m_recentFiles;
+    std::unique_ptr<CSorelDoc> m_document;
+};
+
+// The program: start-up, the message loop and exit, with the windows on the screen.
 int RunSorelApp(int argc, char** argv);

@@ -1,0 +1,294 @@
+// Start-up and exit: each command-line form gives its open, batch or error path and exit code;
+// settings are written back only when they were read; the search library is found only in the
+// program's folder.
+#include "editor/sorel_app.h"
+
+#include "fake_print_files.h"
+#include "shell_answers.h"
+
+#include "nodes/edit_print.h"
+#include "platform/profile.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingWindows : public CSorelAppWindows {
+public:
+    void ShowSplash() override { calls.push_back("splash"); }
+    void DestroySplash() override { calls.push_back("destroy splash"); }
+    bool CreateMainFrame() override
+    {
+        calls.push_back("create frame");
+        return frameCreates;
+    }
+    void ShowMainFrame(int show) override { calls.push_back("show " + std::to_string(show)); }
+    void PostToMainFrame(unsigned message) override { posted.push_back(message); }
+
+    bool frameCreates = true;
+    std::vector<std::string> calls;
+    std::vector<unsigned> posted;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest()
+    {
+        CClassRegistry::UseFile(Path("classes.ini"));
+        m_environment.programPath = Path("bin/Tarsel");
+        m_environment.profilePath = Path("Tarsel.ini");
+        fs::create_directories(Path("bin"));
+    }
+    ~StartupTest() override { CClassRegistry::UseFile(""); }
+
+    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
+    std::string Paper(const std::string& name)
+    {
+        WriteWholeFile(Path(name), "QNPRINT\npaper\n\n");
+        return Path(name);
+    }
+    bool Has(const std::string& call) const
+    {
+        return std::find(m_windows.calls.begin(), m_windows.calls.end(), call) != m_windows.calls.end();
+    }
+
+    QTemporaryDir m_dir;
+    SOREL_APP_ENVIRONMENT m_environment;
+    FakePrintFiles m_files;
+    RecordingWindows m_windows;
+    ShellAnswers m_shell;
+};
+
+}  // namespace
+
+TEST(CommandLine, SwitchesAndFilesFromATable)
+{
+    struct Case {
+        std::vector<std::string> parameters;
+        int mode;
+        const char* file;
+        const char* word;
+        const char* taro;
+    } const cases[] = {
+        {{}, 0, "", "", ""},
+        {{"/home/t/a.qns"}, 0, "/home/t/a.qns", "", ""},
+        {{"/k1", "a.qns"}, 1, "a.qns", "", ""},
+        {{"-k1", "a.qns"}, 1, "a.qns", "", ""},
+        {{"/w", "in.qns", "out.doc"}, 2, "in.qns", "out.doc", ""},
+        {{"-wq", "in.qns", "out.doc"}, 10, "in.qns", "out.doc", ""},
+        {{"/t", "in.qns", "out.jtd"}, 4, "in.qns", "", "out.jtd"},
+        {{"/tq", "in.qns", "out.jtd"}, 12, "in.qns", "", "out.jtd"},
+        {{"in.qns", "/w", "out.doc"}, 2, "in.qns", "", ""},    // the switch resets the counter
+        {{"/W", "in.qns", "out.doc"}, 0, "/W", "", ""},         // case-sensitive: a file name
+        {{"/w", "/t", "in.qns", "out"}, 4, "in.qns", "", "out"},  // the last switch wins
+        {{"/w", "in.qns", "out.doc", "extra"}, 2, "in.qns", "out.doc", ""},
+        {{"-x", "a"}, 0, "-x", "", ""},
+    };
+    for (const Case& c : cases) {
+        CSorelCommandLineInfo info;
+        info.ParseCommandLine(c.parameters);
+        const std::string label = c.parameters.empty() ? "(none)" : c.parameters[0];
+        EXPECT_EQ(info.mode, c.mode) << label;
+        EXPECT_EQ(info.fileName, c.file) << label;
+        EXPECT_EQ(info.shellCommand, *c.file ? CSorelCommandLineInfo::FileOpen : CSorelCommandLineInfo::FileNew) << label;
+        EXPECT_EQ(info.wordOutput, c.word) << label;
+        EXPECT_EQ(info.taroOutput, c.taro) << label;
+    }
+}
+
+TEST_F(StartupTest, WithoutParametersANewPaperIsShown)
+{
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_EQ(m_windows.calls, (std::vector<std::string>{"splash", "create frame", "show 1", "destroy splash"}));
+    EXPECT_TRUE(m_windows.posted.empty());
+    EXPECT_EQ(app.GetDocument()->GetTitle(), u"無題");
+    EXPECT_EQ(app.HelpFilePath(), Path("bin/Tarsel.CHM"));
+    // No search library beside the program: said once, start-up goes on.
+    EXPECT_EQ(m_shell.Messages(), std::vector<std::u16string>{u"再検索用ＤＬＬが見つかりません。"});
+    EXPECT_EQ(app.ExitInstance(), 0);
+
+    // The registrations and the settings were written.
+    std::string value;
+    EXPECT_TRUE(CClassRegistry::Instance().QueryValue(".qns", "", &value));
+    CProfile profile(m_environment.profilePath);
+    EXPECT_EQ(profile.GetProfileInt("Options", "WritingMode", -1), 0);
+    EXPECT_EQ(profile.GetProfileInt("Settings", "Zoom", -1), 100);
+}
+
+TEST_F(StartupTest, TheMaximizedSettingMaximizesTheWindow)
+{
+    {
+        CProfile profile(m_environment.profilePath);
+        profile.WriteProfileInt("Options", "Maximized", 1);
+    }
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_TRUE(Has("show 3"));
+    app.ExitInstance();
+}
+
+TEST_F(StartupTest, K1OpensAnUntitledModifiedCopyAndDeletesTheFile)
+{
+    const std::string paper = Paper("handed.qnp");
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({"-k1", paper}));
+    CSorelDoc* doc = app.GetDocument();
+    EXPECT_EQ(doc->GetTitle(), u"無題");
+    EXPECT_TRUE(doc->GetPathName().empty());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(app.GetCommandLineMode(), 0);
+    EXPECT_EQ(app.RecentFiles().GetSize(), 0);
+    EXPECT_FALSE(fs::exists(paper));
+    app.ExitInstance();
+}
+
+TEST_F(StartupTest, ExportRunsStayHiddenAndPostTheirMessage)
+{
+    struct Case {
+        const char* sw;
+        unsigned message;
+    } const cases[] = {{"/w", WM_BATCH_WORD}, {"/wq", WM_BATCH_WORD}, {"-t", WM_BATCH_TARO}, {"/tq", WM_BATCH_TARO}};
+    for (const Case& c : cases) {
+        RecordingWindows windows;
+        CSorelApp app(m_files, windows, m_environment);
+        ASSERT_TRUE(app.InitInstance({c.sw, Paper("in.qnp"), Path("out.doc")})) << c.sw;
+        EXPECT_EQ(windows.calls, (std::vector<std::string>{"create frame", "show 0", "destroy splash"})) << c.sw;
+        EXPECT_EQ(windows.posted, std::vector<unsigned>{c.message}) << c.sw;
+        EXPECT_TRUE(fs::exists(Path("in.qnp")));
+        app.ExitInstance();
+    }
+}
+
+TEST_F(StartupTest, AFailedExportEndsWithItsCodeAndASuccessfulOneWithZero)
+{
+    struct Case {
+        const char* sw;
+        unsigned message;
+        bool succeeds;
+        int exitCode;
+    } const cases[] = {
+        {"/w", WM_BATCH_WORD, false, 10},
+        {"/t", WM_BATCH_TARO, false, 20},
+        {"/w", WM_BATCH_WORD, true, 0},
+    };
+    for (const Case& c : cases) {
+        RecordingWindows windows;
+        CSorelApp app(m_files, windows, m_environment);
+        std::string exportedTo;
+        app.exportHook = [&](CSorelDoc&, bool, const std::string& output) {
+            exportedTo = output;
+            if (!c.succeeds)
+                throw std::runtime_error("no word processor");
+            return true;
+        };
+        ASSERT_TRUE(app.InitInstance({c.sw, Paper("in.qnp"), Path("out")}));
+        testing::internal::CaptureStderr();
+        app.RunBatchExport(c.message);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(exportedTo, Path("out"));
+        EXPECT_EQ(app.ExitInstance(), c.exitCode) << c.sw;
+        EXPECT_EQ(errors.empty(), c.succeeds) << errors;
+    }
+}
+
+TEST_F(StartupTest, AnInputThatCannotBeOpenedEndsTheRunWithAnError)
+{
+    WriteWholeFile(Path("broken.qnp"), "not a paper");
+    for (const std::vector<std::string>& parameters :
+         {std::vector<std::string>{Path("missing.qnp")}, std::vector<std::string>{"/w", Path("broken.qnp"), "o"},
+          std::vector<std::string>{"-k1", Path("broken.qnp")}}) {
+        RecordingWindows windows;
+        CSorelApp app(m_files, windows, m_environment);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(app.InitInstance(parameters));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find("could not be opened"), std::string::npos) << parameters[0];
+        EXPECT_TRUE(windows.posted.empty());
+        EXPECT_EQ(app.ExitInstance(), kExitStartFailed);
+    }
+    EXPECT_TRUE(fs::exists(Path("broken.qnp")));  // "k1" keeps a file it could not read
+}
+
+TEST_F(StartupTest, SettingsAreSavedOnlyWhenTheyWereLoaded)
+{
+    CSorelApp app(m_files, m_windows, m_environment);
+    EXPECT_EQ(app.ExitInstance(), kExitStartFailed);
+    EXPECT_FALSE(fs::exists(m_environment.profilePath));
+}
+
+TEST_F(StartupTest, AMissingRecentFileIsReportedAndDropped)
+{
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    app.RecentFiles().Add(Paper("kept.qnp"));
+    app.RecentFiles().Add(Path("gone.qnp"));
+    app.OnOpenRecentFile(0);
+    EXPECT_EQ(m_shell.Messages().back(), u"ファイルが見つかりません。");
+    ASSERT_EQ(app.RecentFiles().GetSize(), 1);
+    EXPECT_EQ(app.RecentFiles().GetAt(0), Path("kept.qnp"));
+    app.OnOpenRecentFile(0);
+    EXPECT_EQ(app.GetDocument()->GetPathName(), Path("kept.qnp"));
+    app.ExitInstance();
+
+    CRecentFileList stored;
+    stored.ReadList(CProfile(m_environment.profilePath));
+    EXPECT_EQ(stored.GetSize(), 1);
+}
+
+TEST_F(StartupTest, HelpCommandsMapToTheHelpFile)
+{
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    const std::pair<unsigned, unsigned> cases[] = {
+        {HELP_CONTENTS, HH_DISPLAY_TOC}, {HELP_HELPONHELP, HH_DISPLAY_SEARCH},
+        {HELP_FINDER, HH_DISPLAY_INDEX}, {HELP_CONTEXT, HH_DISPLAY_TOPIC}};
+    for (const auto& [command, expected] : cases) {
+        app.WinHelp(57666, command);
+        ASSERT_EQ(m_shell.requests.back().kind, ShellRequestKind::Help);
+        EXPECT_EQ(m_shell.requests.back().helpCommand, expected);
+        EXPECT_EQ(m_shell.requests.back().helpFile, Path("bin/Tarsel.CHM"));
+    }
+    app.ExitInstance();
+}
+
+TEST_F(StartupTest, TheSearchLibraryIsFoundOnlyInTheProgramFolder)
+{
+    // Beside the program: the first of the three entries it exports is the only one kept.
+    fs::copy_file(QN_FAKE_SEARCH_LIBRARY, Path("bin/Zovivuva.dll"));
+    {
+        CSorelApp app(m_files, m_windows, m_environment);
+        ASSERT_TRUE(app.InitInstance({}));
+        EXPECT_TRUE(m_shell.Messages().empty());
+        EXPECT_NE(app.SearchProc20(), nullptr);
+        EXPECT_EQ(app.SearchProc2(), nullptr);
+        EXPECT_EQ(app.SearchProc(), nullptr);
+        app.ExitInstance();
+        EXPECT_EQ(app.SearchProc20(), nullptr);
+    }
+    // In the working folder only: not looked at.
+    fs::create_directories(Path("other"));
+    m_environment.programPath = Path("other/Tarsel");
+    const fs::path former = fs::current_path();
+    fs::current_path(Path("bin"));
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({}));
+    fs::current_path(former);
+    EXPECT_EQ(app.SearchProc20(), nullptr);
+    EXPECT_EQ(m_shell.Messages().back(), u"再検索用ＤＬＬが見つかりません。");
+    app.ExitInstance();
+}
+
+TEST_F(StartupTest, AFrameThatCannotBeCreatedEndsTheStart)
+{
+    m_windows.frameCreates = false;
+    CSorelApp app(m_files, m_windows, m_environment);
+    EXPECT_FALSE(app.InitInstance({}));
+    EXPECT_EQ(app.ExitInstance(), kExitStartFailed);
+}
