@@ -1,4 +1,102 @@
-// RunSorelApp: the program with its windows (stub until the main frame exists).
+// The program with its windows: the Qt application, the main frame as start-up asks for it,
+// the message loop and the exit code.
+#include "editor/main_frame.h"
+#include "editor/print_file_access.h"
+#include "editor/shell_widgets.h"
 #include "editor/sorel_app.h"
+#include "platform/fonts.h"
+#include "platform/profile.h"
 
-int RunSorelApp(int, char**) { return 0; }
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QWidget* g_mainWindow = nullptr;
+
+QWidget* MainWindow() { return g_mainWindow; }
+
+class CQtAppWindows : public CSorelAppWindows {
+public:
+    void Attach(CSorelApp* app) { m_app = app; }
+    CMainFrame* Frame() const { return m_frame.get(); }
+
+    bool CreateMainFrame() override
+    {
+        m_frame = std::make_unique<CMainFrame>(*m_app);
+        if (!m_frame->Create()) {
+            m_frame.reset();
+            return false;
+        }
+        g_mainWindow = m_frame.get();
+        return true;
+    }
+    void ShowMainFrame(int show) override
+    {
+        if (show == SW_HIDE)
+            return;
+        if (show == SW_SHOWMAXIMIZED)
+            m_frame->showMaximized();
+        else
+            m_frame->show();
+    }
+    void PostToMainFrame(unsigned message) override { m_frame->PostBatch(message); }
+    void BeginWaitCursor() override { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    void EndWaitCursor() override { QApplication::restoreOverrideCursor(); }
+    void Destroy()
+    {
+        g_mainWindow = nullptr;
+        m_frame.reset();
+    }
+
+private:
+    CSorelApp* m_app = nullptr;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+}  // namespace
+
+int RunSorelApp(int argc, char** argv)
+{
+    LoadFontAliasRules();
+    QApplication application(argc, argv);
+
+    SOREL_APP_ENVIRONMENT environment;
+    environment.programPath = QCoreApplication::applicationFilePath().toStdString();
+    environment.profilePath = CProfile::DefaultPath("Orvellan", "Tarsel");
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        environment.screenWidth = screen->geometry().width();
+        environment.screenHeight = screen->geometry().height();
+    }
+
+    std::vector<std::string> parameters;
+    for (int i = 1; i < argc; ++i)
+        parameters.emplace_back(argv[i]);
+
+    // An export run shows no window, so its messages go to the standard error stream instead
+    // of boxes nobody would answer.
+    CSorelCommandLineInfo commandLine;
+    commandLine.ParseCommandLine(parameters);
+    if (!CommandLineMode::IsExport(commandLine.mode))
+        InstallWidgetShell(&MainWindow);
+
+    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
+    CQtAppWindows windows;
+    CSorelApp app(*files, windows, environment);
+    windows.Attach(&app);
+    if (app.InitInstance(parameters)) {
+        // The loop ends when the main window closes.
+        QApplication::setQuitOnLastWindowClosed(true);
+        application.exec();
+    }
+    const int code = app.ExitInstance();
+    windows.Destroy();
+    if (code != 0)
+        std::fprintf(stderr, "Tarsel: ended with exit code %d\n", code);
+    return code;
+}

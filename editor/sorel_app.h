@@ -104,6 +104,8 @@ public:
 
     CSorelDoc* GetDocument() const { return m_document.get(); }
     SOREL_SETTINGS& Settings() { return m_settings; }
+    // The user's profile once start-up has opened it, else null.
+    CProfile* Profile() const { return m_profile.get(); }
     CRecentFileList& RecentFiles() { return m_recentFiles; }
     const CSorelCommandLineInfo& CommandLine() const { return m_commandLine; }
     const std::string& HelpFilePath() const { return m_helpFilePath; }

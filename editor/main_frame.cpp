@@ -1,0 +1,449 @@
+#include "editor/main_frame.h"
+
+#include "editor/sorel_app.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVariant>
+
+#include <vector>
+
+namespace {
+
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+constexpr char kBarsSection[] = "Bars\\";
+constexpr char kBarsValue[] = "State";
+constexpr unsigned kPagePaneId = 0xE707;
+
+// The framework's command ids that the frame and the application handle.
+namespace Cmd {
+constexpr unsigned kFileNew = 57600, kFileOpen = 57601, kFileSave = 57603, kFileSaveAs = 57604;
+constexpr unsigned kAppExit = 57665, kAppAbout = 57664, kHelpIndex = 57666, kHelp = 57670;
+constexpr unsigned kContextHelp = 57669, kMruFirst = 57616, kMruLast = 57631;
+constexpr unsigned kViewToolbar = 59392, kViewStatusBar = 59393;
+constexpr unsigned kViewFormatBar = 32775, kViewMathBar = 32776, kViewFieldBar = 32890;
+constexpr unsigned kCharPalette = 32774, kGaijiPalette = 433;
+}  // namespace Cmd
+
+}  // namespace
+
+CMainFrame::CMainFrame(CSorelApp& app) : m_app(app)
+{
+    setWindowTitle(Q(SorelDocText::kApplicationTitle));
+    setObjectName("Sorel");
+    // The saved normal rectangle is used only when it has a size.
+    const RECT& rect = m_app.Settings().initialRect;
+    if (rect.right - rect.left > 0 && rect.bottom - rect.top > 0)
+        setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    else
+        resize(1000, 720);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QToolBar* CMainFrame::MakeBar(unsigned barId, const std::u16string& title)
+{
+    auto* bar = new QToolBar(Q(title), this);
+    bar->setObjectName(QString("bar_%1").arg(barId));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_bars[barId] = bar;
+    return bar;
+}
+
+bool CMainFrame::Create()
+{
+    if (!LoadFrameLayout(&m_layout))
+        return false;
+
+    // The bars in their order: standard, status, format, question, formula, palette, rulers.
+    BuildToolbar(MakeBar(BarId::kStandard, m_layout.standard.title), m_layout.standard);
+    BuildStatusBar();
+    BuildToolbar(MakeBar(BarId::kFormat, m_layout.format.title), m_layout.format);
+    BuildToolbar(MakeBar(BarId::kQuestion, m_layout.question.title), m_layout.question);
+    BuildToolbar(MakeBar(BarId::kFormula, m_layout.formula.title), m_layout.formula);
+    for (unsigned id : {BarId::kStandard, BarId::kFormat, BarId::kQuestion, BarId::kFormula}) {
+        addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, m_bars[id]);
+    }
+
+    m_palette = new QDockWidget(QString::fromUtf16(u"文字パレット"), this);
+    m_palette->setObjectName(QString("bar_%1").arg(BarId::kPalette));
+    m_palette->setAllowedAreas(Qt::NoDockWidgetArea);
+    addDockWidget(Qt::TopDockWidgetArea, m_palette);
+    m_palette->setFloating(true);
+    m_palette->move(0, 0);
+    m_palette->hide();
+
+    QToolBar* horzRuler = MakeBar(BarId::kHorzRuler, u"ルーラー");
+    QToolBar* vertRuler = MakeBar(BarId::kVertRuler, u"ルーラー");
+    addToolBar(Qt::TopToolBarArea, horzRuler);
+    addToolBar(Qt::LeftToolBarArea, vertRuler);
+
+    BuildMenus();
+    RestoreBarState();
+    // The rulers stay hidden whatever the saved layout says.
+    horzRuler->hide();
+    vertRuler->hide();
+    m_created = true;
+    return true;
+}
+
+QToolBar* CMainFrame::Bar(unsigned barId) const
+{
+    const auto it = m_bars.find(barId);
+    return it == m_bars.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::MenuAction(unsigned id) const
+{
+    const auto it = m_menuActions.find(id);
+    return it == m_menuActions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::BuildMenus()
+{
+    menuBar()->clear();
+    m_menuActions.clear();
+    for (const MENU_ITEM& popup : m_layout.menuBar) {
+        QMenu* menu = menuBar()->addMenu(Q(popup.text));
+        FillMenu(menu, popup.items);
+    }
+    ApplyAccelerators();
+}
+
+void CMainFrame::FillMenu(QMenu* menu, const std::vector<MENU_ITEM>& items)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        ShowRecentFiles(menu);
+        for (QAction* action : menu->actions()) {
+            if (action->menu() || action->isSeparator())
+                continue;
+            bool enabled = true, checked = false;
+            UpdateCommandUI(action->data().toUInt(), &enabled, &checked);
+            action->setEnabled(enabled);
+            action->setChecked(checked);
+        }
+    });
+    for (const MENU_ITEM& item : items) {
+        switch (item.kind) {
+        case MENU_ITEM::Separator:
+            menu->addSeparator();
+            break;
+        case MENU_ITEM::Popup:
+            FillMenu(menu->addMenu(Q(item.text)), item.items);
+            break;
+        case MENU_ITEM::Command: {
+            QAction* action = menu->addAction(Q(item.text));
+            action->setData(item.id);
+            bool enabled = true, checked = false;
+            UpdateCommandUI(item.id, &enabled, &checked);
+            action->setCheckable(checked || item.id == Cmd::kViewToolbar || item.id == Cmd::kViewStatusBar ||
+                                 item.id == Cmd::kViewFormatBar || item.id == Cmd::kViewMathBar ||
+                                 item.id == Cmd::kViewFieldBar || item.id == Cmd::kCharPalette ||
+                                 item.id == Cmd::kGaijiPalette);
+            const unsigned id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            m_menuActions.emplace(item.id, action);
+            break;
+        }
+        }
+    }
+}
+
+void CMainFrame::ApplyAccelerators()
+{
+    for (QAction* action : findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly))
+        if (action->property("accelerator").toBool())
+            delete action;
+    for (const ACCELERATOR& accelerator : m_layout.accelerators) {
+        const QKeySequence key(QString::fromStdString(accelerator.key));
+        if (QAction* action = MenuAction(accelerator.id)) {
+            action->setShortcut(key);
+            continue;
+        }
+        // Commands without a menu item still answer their key.
+        auto* action = new QAction(this);
+        action->setProperty("accelerator", true);
+        action->setShortcut(key);
+        const unsigned id = accelerator.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        addAction(action);
+    }
+}
+
+void CMainFrame::BuildToolbar(QToolBar* bar, const TOOLBAR_LAYOUT& layout)
+{
+    bar->clear();
+    for (const TOOLBAR_BUTTON& button : layout.buttons) {
+        switch (button.kind) {
+        case TOOLBAR_BUTTON::Separator:
+            bar->addSeparator();
+            break;
+        case TOOLBAR_BUTTON::Box:
+            // The boxes belong to the bars' own set-up; their place is kept.
+            break;
+        case TOOLBAR_BUTTON::Button: {
+            QAction* action = bar->addAction(Q(button.tooltip));
+            action->setData(button.id);
+            action->setToolTip(Q(button.tooltip));
+            const unsigned id = button.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            break;
+        }
+        }
+    }
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QString("bar_%1").arg(BarId::kStatus));
+    m_pagePane = new QLabel(QString::fromUtf16(u"000ページ"), bar);
+    m_pagePane->setObjectName(QString("pane_%1").arg(kPagePaneId));
+    m_pagePane->setMinimumWidth(m_pagePane->sizeHint().width());
+    m_pagePane->clear();
+    bar->addPermanentWidget(m_pagePane);
+    for (const char16_t* indicator : {u"ｶﾅ", u"CAP", u"NUM", u"SCRL"})
+        bar->addPermanentWidget(new QLabel(QString::fromUtf16(indicator), bar));
+}
+
+void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) const
+{
+    *enabled = true;
+    *checked = false;
+    auto visible = [this](unsigned barId) {
+        const QToolBar* bar = Bar(barId);
+        return bar && bar->isVisible();
+    };
+    switch (id) {
+    case Cmd::kViewToolbar:
+        *checked = visible(BarId::kStandard);
+        break;
+    case Cmd::kViewStatusBar:
+        *checked = statusBar()->isVisible();
+        break;
+    case Cmd::kViewFormatBar:
+        *checked = visible(BarId::kFormat);
+        break;
+    case Cmd::kViewMathBar:
+        *checked = visible(BarId::kFormula);
+        break;
+    case Cmd::kViewFieldBar:
+        *checked = visible(BarId::kQuestion);
+        break;
+    case Cmd::kCharPalette:
+    case Cmd::kGaijiPalette:
+        *checked = m_palette && m_palette->isVisible();
+        break;
+    case Cmd::kMruFirst:
+        *enabled = m_app.RecentFiles().GetSize() > 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::ShowRecentFiles(QMenu* menu)
+{
+    QAction* first = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->property("recentEntry").toBool())
+            delete action;
+        else if (!action->menu() && action->data().toUInt() == Cmd::kMruFirst)
+            first = action;
+    }
+    if (!first)
+        return;
+    const CRecentFileList& files = m_app.RecentFiles();
+    if (files.GetSize() == 0) {
+        first->setText(QString::fromUtf16(u"最近使用したﾌｧｲﾙ"));
+        return;
+    }
+    // The entries take the place of the placeholder, numbered from 1.
+    auto label = [&files](int index) {
+        return QString("&%1 %2").arg(index + 1).arg(QFileInfo(QString::fromStdString(files.GetAt(index))).fileName());
+    };
+    first->setText(label(0));
+    QAction* before = nullptr;
+    const QList<QAction*> actions = menu->actions();
+    const qsizetype at = actions.indexOf(first);
+    if (at + 1 < actions.size())
+        before = actions.at(at + 1);
+    for (int i = 1; i < files.GetSize(); ++i) {
+        auto* entry = new QAction(label(i), menu);
+        entry->setProperty("recentEntry", true);
+        entry->setData(Cmd::kMruFirst + static_cast<unsigned>(i));
+        const unsigned id = Cmd::kMruFirst + static_cast<unsigned>(i);
+        connect(entry, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        menu->insertAction(before, entry);
+    }
+}
+
+void CMainFrame::ToggleBar(QWidget* bar)
+{
+    if (bar)
+        bar->setVisible(!bar->isVisible());
+}
+
+void CMainFrame::OnCommand(unsigned id)
+{
+    CSorelDoc* doc = m_app.GetDocument();
+    switch (id) {
+    case Cmd::kFileNew:
+        m_app.OnFileNew();
+        break;
+    case Cmd::kFileOpen:
+        m_app.OnFileOpen();
+        break;
+    case Cmd::kFileSave:
+        if (doc)
+            doc->OnFileSave();
+        break;
+    case Cmd::kFileSaveAs:
+        if (doc)
+            doc->OnFileSaveAs();
+        break;
+    case Cmd::kAppExit:
+        close();
+        break;
+    case Cmd::kAppAbout:
+        ShellMessageBox(u"Lumetra　生物 - 問題作成エディタ Ver.2.10", u"バージョン情報", MB_OK | MB_ICONINFORMATION);
+        break;
+    case Cmd::kHelpIndex:
+        m_app.WinHelp(0, HELP_CONTENTS);
+        break;
+    case Cmd::kHelp:
+    case Cmd::kContextHelp:
+        m_app.WinHelp(0, HELP_CONTEXT);
+        break;
+    case Cmd::kViewToolbar:
+        ToggleBar(Bar(BarId::kStandard));
+        break;
+    case Cmd::kViewStatusBar:
+        ToggleBar(statusBar());
+        break;
+    case Cmd::kViewFormatBar:
+        ToggleBar(Bar(BarId::kFormat));
+        break;
+    case Cmd::kViewMathBar:
+        ToggleBar(Bar(BarId::kFormula));
+        break;
+    case Cmd::kViewFieldBar:
+        ToggleBar(Bar(BarId::kQuestion));
+        break;
+    case Cmd::kCharPalette:
+    case Cmd::kGaijiPalette:
+        ToggleBar(m_palette);
+        break;
+    default:
+        if (id >= Cmd::kMruFirst && id <= Cmd::kMruLast)
+            m_app.OnOpenRecentFile(static_cast<int>(id - Cmd::kMruFirst));
+        break;
+    }
+}
+
+void CMainFrame::SetWritingDirectionUI(bool vertical)
+{
+    ApplyWritingDirection(vertical, m_layout.menuBar, m_layout.standard, m_layout.format);
+    BuildMenus();
+    BuildToolbar(Bar(BarId::kFormat), m_layout.format);
+    BuildToolbar(Bar(BarId::kStandard), m_layout.standard);
+    // Only the ruler along the writing direction may show.
+    if (QToolBar* ruler = Bar(vertical ? BarId::kHorzRuler : BarId::kVertRuler))
+        ruler->hide();
+}
+
+long CMainFrame::OnPaletteChar(unsigned long wParam, long lParam)
+{
+    return paletteCharToView ? paletteCharToView(wParam, lParam) : 0;
+}
+
+void CMainFrame::OnBatch(unsigned message)
+{
+    try {
+        m_app.RunBatchExport(message);
+    } catch (...) {
+    }
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void CMainFrame::PostBatch(unsigned message)
+{
+    QTimer::singleShot(0, this, [this, message] { OnBatch(message); });
+}
+
+void CMainFrame::RestoreBarState()
+{
+    CProfile* profile = m_app.Profile();
+    if (!profile)
+        return;
+    std::vector<BYTE> state;
+    // A damaged or outdated layout is ignored; bars it does not name keep their places.
+    if (profile->GetProfileBinary(kBarsSection, kBarsValue, &state) && !state.empty())
+        restoreState(QByteArray(reinterpret_cast<const char*>(state.data()), static_cast<qsizetype>(state.size())));
+}
+
+void CMainFrame::SaveBarState()
+{
+    if (CProfile* profile = m_app.Profile()) {
+        const QByteArray state = saveState();
+        profile->WriteProfileBinary(kBarsSection, kBarsValue, state.constData(), static_cast<size_t>(state.size()));
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    SaveBarState();
+    CSorelDoc* doc = m_app.GetDocument();
+    if (doc && !doc->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // The one frame closing ends the program, also when it was never shown (an export run).
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void CMainFrame::RememberPlacement()
+{
+    if (!m_created)
+        return;
+    SOREL_SETTINGS& settings = m_app.Settings();
+    settings.maximized = isMaximized() ? 1 : 0;
+    if (!isMaximized() && !isMinimized()) {
+        const QRect frame = geometry();
+        settings.initialRect = RECT{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+    }
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    RememberPlacement();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    RememberPlacement();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        RememberPlacement();
+}

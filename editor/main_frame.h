@@ -1,0 +1,79 @@
+// CMainFrame: the problem editor's one top-level window. It carries the menu of menu 128 and the
+// bars in their fixed order and ids, keeps the window placement in the settings and the bar
+// layout in the profile, swaps the commands that depend on the writing direction, forwards
+// palette characters to the view and runs the command-line exports before closing.
+#pragma once
+
+#include "editor/frame_layout.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class CSorelApp;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+public:
+    explicit CMainFrame(CSorelApp& app);
+    ~CMainFrame() override;
+
+    // Builds menus and bars and restores the saved layout; false when a resource is missing.
+    bool Create();
+
+    // The command with the id, as a menu item, toolbar button or accelerator sends it.
+    void OnCommand(unsigned id);
+    // Whether the menu or toolbar command is enabled and checked, as its update handler says.
+    void UpdateCommandUI(unsigned id, bool* enabled, bool* checked) const;
+    // Shows the commands of the writing direction (vertical: 379, 380, 433).
+    void SetWritingDirectionUI(bool vertical);
+    // The palette's character for the active view; 0 without one.
+    long OnPaletteChar(unsigned long wParam, long lParam);
+    // Runs the export of the batch message and closes the frame, whatever happened.
+    void OnBatch(unsigned message);
+    // Posts a batch message: it runs once the message loop is going.
+    void PostBatch(unsigned message);
+
+    // The menu model the window shows (after pruning and direction changes).
+    const FRAME_LAYOUT& Layout() const { return m_layout; }
+    QToolBar* Bar(unsigned barId) const;
+    QDockWidget* PaletteBar() const { return m_palette; }
+    // The menu action of a command id, or null when the menu has none.
+    QAction* MenuAction(unsigned id) const;
+
+    // The active view's palette handler; none until the view exists.
+    std::function<long(unsigned long, long)> paletteCharToView;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void FillMenu(QMenu* menu, const std::vector<MENU_ITEM>& items);
+    void BuildToolbar(QToolBar* bar, const TOOLBAR_LAYOUT& layout);
+    QToolBar* MakeBar(unsigned barId, const std::u16string& title);
+    void BuildStatusBar();
+    void ApplyAccelerators();
+    void RestoreBarState();
+    void SaveBarState();
+    void ToggleBar(QWidget* bar);
+    // Puts the recent-file entries in place of the menu's placeholder item.
+    void ShowRecentFiles(QMenu* menu);
+    void RememberPlacement();
+
+    CSorelApp& m_app;
+    FRAME_LAYOUT m_layout;
+    std::map<unsigned, QAction*> m_menuActions;
+    std::map<unsigned, QToolBar*> m_bars;
+    QDockWidget* m_palette = nullptr;
+    QLabel* m_pagePane = nullptr;
+    bool m_created = false;
+};
