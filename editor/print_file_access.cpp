@@ -1,14 +1,29 @@
 #include "editor/print_file_access.h"
 
+#include "platform/shell.h"
+#include "printfile/print_messages.h"
+#include "printfile/print_reader.h"
+#include "printfile/print_writer.h"
+
 namespace {
 
-// Stands in until the print-file reader, writer and package are part of the program: every
-// operation fails, so the user is told and nothing on disk changes.
-class CUnavailablePrintFileAccess : public IPrintFileAccess {
+// The print-file library for reading and writing papers. The package (pack and extract) and the
+// HTML and text exports are not part of the program yet: they fail, so the user is told and
+// nothing on disk changes.
+class CProgramPrintFileAccess : public IPrintFileAccess {
 public:
-    bool LoadNewTemplate(CEditPrint*, bool) override { return false; }
-    bool LoadXmlFile(CEditPrint*, const std::string&) override { return false; }
-    bool WritePrintFile(CEditPrint*, const std::string&) override { return false; }
+    CProgramPrintFileAccess()
+    {
+        // The reader's and writer's own messages go to the program's message boxes.
+        SetPrintFileMessageSink([](const CStringW& text) {
+            ShellMessageBox(std::u16string(text.View()), u"Tarsel", MB_OK | MB_ICONEXCLAMATION);
+        });
+    }
+    ~CProgramPrintFileAccess() override { SetPrintFileMessageSink({}); }
+
+    bool LoadNewTemplate(CEditPrint* root, bool vertical) override { return ::LoadNewTemplate(root, vertical); }
+    bool LoadXmlFile(CEditPrint* root, const std::string& path) override { return ::LoadXmlFile(root, path); }
+    bool WritePrintFile(CEditPrint* root, const std::string& path) override { return SavePrintFile(root, path); }
     bool PackFilesToCabinet(const std::vector<std::string>&, const std::string&, const std::string&) override
     {
         return false;
@@ -23,5 +38,5 @@ public:
 
 std::unique_ptr<IPrintFileAccess> CreatePrintFileAccess()
 {
-    return std::make_unique<CUnavailablePrintFileAccess>();
+    return std::make_unique<CProgramPrintFileAccess>();
 }
