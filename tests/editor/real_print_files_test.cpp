@@ -6,6 +6,7 @@
 #include "fake_print_files.h"
 #include "shell_answers.h"
 
+#include "nodes/edit_kind.h"
 #include "nodes/edit_print.h"
 
 #include <QTemporaryDir>
@@ -54,4 +55,24 @@ TEST(RealPrintFiles, ASamplePaperIsSavedInPlaceAndReadBackUnchanged)
     shell.ChooseFile(dir.path().toStdString() + "/copy.qns");
     EXPECT_FALSE(again.OnFileSaveAs());
     EXPECT_FALSE(fs::exists(dir.path().toStdString() + "/copy.qns"));
+}
+
+TEST(RealPrintFiles, ANewPaperComesFromTheTemplateWithTheDefaultTextFont)
+{
+    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
+    CSorelDocHost host;
+    ShellAnswers shell;
+    CSorelDoc doc(*files, host);
+    ASSERT_TRUE(doc.OnFileNew());
+    ASSERT_NE(doc.GetRoot(), nullptr);
+    EXPECT_TRUE(doc.IsPackage());
+    EXPECT_TRUE(shell.Messages().empty());
+    int checked = 0;
+    for (int i = 0; CEditNode* part = doc.GetRoot()->GetEditChild(i); ++i) {
+        if (!part->IsKind(EditKind::kSentence))
+            continue;
+        for (int j = 0; CEditNode* child = part->GetEditChild(j); ++j, ++checked)
+            EXPECT_EQ(child->m_lf.lfHeight, -371);
+    }
+    EXPECT_GT(checked, 0);
 }
