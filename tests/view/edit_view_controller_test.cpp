@@ -1,0 +1,519 @@
+// The view controller on a small paper: hints, mapping, painting, keys in both writing
+// directions, typing with its class fonts, the input method, scrolling, zoom, command routing.
+#include "view_fixture.h"
+
+#include "base/default_fonts.h"
+#include "nodes/edit_switches.h"
+#include "view/caret_context.h"
+
+#include <cstring>
+
+using namespace viewtest;
+
+namespace {
+
+// A character that records which caret move reached it.
+class MoveRecorder : public CEditChar {
+public:
+    MoveRecorder() : CEditChar(u'm') {}
+    CEditNode* MovePrev(CCaret*, int extend) override { return Log("prev", extend); }
+    CEditNode* MoveNext(CCaret*, int extend) override { return Log("next", extend); }
+    CEditNode* MoveUp(CCaret*, int extend) override { return Log("up", extend); }
+    CEditNode* MoveDown(CCaret*, int extend) override { return Log("down", extend); }
+    CEditNode* MoveHome(CCaret*, int extend) override { return Log("home", extend); }
+    CEditNode* MoveEnd(CCaret*, int extend) override { return Log("end", extend); }
+    std::string log;
+
+private:
+    CEditNode* Log(const char* what, int extend)
+    {
+        log += std::string(what) + (extend ? "+shift" : "");
+        return this;
+    }
+};
+
+// A character before which nothing can be inserted.
+class RefusingChar : public CEditChar {
+public:
+    RefusingChar() : CEditChar(u'r') {}
+    BOOL InsertString(CCaret*, CStringW*, CUndoGroup*) override { return FALSE; }
+};
+
+// A text box: a paragraph of the text-box kind.
+class TextBox : public CEditSentence {
+public:
+    TextBox() : CEditSentence(EditKind::Code(EditKind::kGai)) {}
+};
+
+std::string Face(const LOGFONTA& font) { return font.lfFaceName; }
+
+}  // namespace
+
+TEST_F(ViewTest, HintsRelayoutResetOrRepaintANode)
+{
+    Build({u"abc"});
+    view.m_nViewMode = ViewMode::kNameField;
+    struct Case {
+        int hint;
+        int relayouts;
+        bool reset;
+    };
+    for (const Case& c : {Case{0, 1, false}, Case{3, 1, false}, Case{4, 1, false}, Case{7, 0, false}, Case{2, 0, true}}) {
+        const int before = view.m_relayoutCount;
+        view.OnUpdate(c.hint);
+        EXPECT_EQ(view.m_relayoutCount - before, c.relayouts) << c.hint;
+        EXPECT_EQ(view.m_nViewMode == ViewMode::kText, c.reset) << c.hint;
+    }
+    // Hint 5 repaints the node's rectangle grown by 1 left and top, 2 right and bottom.
+    UseIdentityScale();
+    CEditNode* node = At(0, 1);
+    node->m_rcLayout = RECT{1000, 2000, 1050, 2100};
+    view.OnUpdate(UpdateHint::kNode, node);
+    EXPECT_TRUE(SameRect(host.lastArea, Rect(999, 1999, 1052, 2102))) << RectText(host.lastArea);
+}
+
+TEST_F(ViewTest, ResetFitsTheNumberingFaceToTheDirection)
+{
+    settings.numberingFace = u"ＭＳ 明朝";
+    Build({u"a"}, 1);
+    EXPECT_EQ(settings.numberingFace, u"@ＭＳ Ｐ明朝");
+    document.root->m_vertical = 0;
+    view.ResetViewState();
+    EXPECT_EQ(settings.numberingFace, u"ＭＳ Ｐ明朝");
+    EXPECT_EQ(view.m_bImeOpenText, 1);
+    EXPECT_EQ(view.m_bImeOpenMath, 0);
+    EXPECT_TRUE(SameRect(view.m_rcCaret, Rect(0, 0, 1, 10)));
+}
+
+TEST_F(ViewTest, MappingWithZoomAndVerticalWriting)
+{
+    Build({u"a"});
+    view.m_displayMap.SetResolution(96, 96, 100);
+    POINT p{2540, 0};
+    view.LogicalToDevicePoint(&p);
+    EXPECT_EQ(p.x, 96);
+    view.m_displayMap.SetZoom(200);
+    p = POINT{2540, 0};
+    view.LogicalToDevicePoint(&p);
+    EXPECT_EQ(p.x, 192);
+
+    view.m_displayMap.SetZoom(100);
+    view.m_displayMap.SetVertical(1);
+    host.client = SIZE{800, 600};
+    CRecordingDC dc;
+    view.OnPrepareDC(&dc);
+    POINT origin{0, 0};
+    view.LogicalToDevicePoint(&origin);
+    EXPECT_EQ(origin.x, 800);
+    EXPECT_EQ(origin.y, 0);
+    POINT down{0, 2540};
+    view.LogicalToDevicePoint(&down);
+    EXPECT_EQ(down.x, 800 - 96);
+    view.DeviceToLogicalPoint(&down);
+    EXPECT_EQ(down.y, 2540);
+
+    const RECT page3 = CEditViewController::PageRect(*document.root, 3);
+    EXPECT_EQ(page3.top, 3 * 500 + 2 * 29700);
+    EXPECT_EQ(page3.bottom - page3.top, 29700);
+}
+
+TEST_F(ViewTest, PaintFillsTheClipBoxGreyAndThePagesWhite)
+{
+    Build({u"abc"});
+    CRecordingDC dc;
+    dc.SetDeviceSize(20000, 15000);
+    EXPECT_FALSE(view.PaintInto(&dc, RECT{0, 0, 0, 0}));
+    EXPECT_TRUE(dc.Drawings().empty());
+    ASSERT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
+    const std::vector<GdiCall> fills = dc.CallsOf(GdiOp::FillSolidRect);
+    ASSERT_GE(fills.size(), 2u);
+    EXPECT_EQ(fills[0].color, CEditViewController::kBackColor);
+    EXPECT_TRUE(SameRect(fills[1].rect, Rect(500, 500, 21500, 30200))) << RectText(fills[1].rect);
+    EXPECT_EQ(fills[1].color, 0xFFFFFFu);
+    // The caret in a plain paragraph: no frame round a container.
+    EXPECT_TRUE(dc.CallsOf(GdiOp::FrameRect).empty());
+}
+
+TEST_F(ViewTest, OffscreenBufferCoversTheScreenAndAnyLargerWindow)
+{
+    Build({u"a"});
+    host.client = SIZE{800, 600};
+    ASSERT_NE(view.GetOffscreenDC(), nullptr);
+    EXPECT_EQ(view.GetOffscreenSize().cx, 1280);
+    EXPECT_EQ(view.GetOffscreenSize().cy, 1024);
+    host.client = SIZE{3000, 1100};
+    ASSERT_NE(view.GetOffscreenDC(), nullptr);
+    EXPECT_EQ(view.GetOffscreenSize().cx, 3000);
+    EXPECT_EQ(view.GetOffscreenSize().cy, 1100);
+}
+
+TEST_F(ViewTest, CaretKeysByWritingDirection)
+{
+    struct Case {
+        int key;
+        int vertical;
+        const char* move;
+        int lock;
+    };
+    const Case cases[] = {
+        {ViewKey::kLeft, 0, "prev", 0},  {ViewKey::kRight, 0, "next", 0}, {ViewKey::kUp, 0, "up", 1},
+        {ViewKey::kDown, 0, "down", 1},  {ViewKey::kHome, 0, "home", 0},  {ViewKey::kEnd, 0, "end", 0},
+        {ViewKey::kLeft, 1, "down", 1},  {ViewKey::kRight, 1, "up", 1},   {ViewKey::kUp, 1, "prev", 0},
+        {ViewKey::kDown, 1, "next", 0},  {ViewKey::kHome, 1, "home", 0},  {ViewKey::kEnd, 1, "end", 0},
+    };
+    Build({u"ab"});
+    auto* recorder = new MoveRecorder();
+    document.root->GetEditChild(0)->InsertChildAt(1, recorder);
+    for (const Case& c : cases) {
+        view.m_displayMap.SetVertical(c.vertical);
+        for (int lockBefore : {0, 1}) {
+            recorder->log.clear();
+            view.m_caret.m_caretNode = recorder;
+            view.m_caret.m_verticalMove = lockBefore;
+            view.OnKeyDown(c.key, false);
+            EXPECT_EQ(recorder->log, c.move) << c.key << " vertical " << c.vertical;
+            EXPECT_EQ(view.m_caret.m_verticalMove, c.lock) << c.key << " vertical " << c.vertical;
+        }
+    }
+    recorder->log.clear();
+    view.OnKeyDown(ViewKey::kLeft, true);
+    EXPECT_EQ(recorder->log, "down+shift");
+    // Keys move nothing while a picture or answer fields are sized.
+    for (int mode : {ViewMode::kPicture, ViewMode::kFieldSize}) {
+        view.m_nViewMode = mode;
+        recorder->log.clear();
+        view.OnKeyDown(ViewKey::kLeft, false);
+        EXPECT_EQ(recorder->log, "");
+    }
+}
+
+TEST_F(ViewTest, RealCaretMovesAlongTheLine)
+{
+    Build({u"abc"});
+    PlaceCaret(0, 0);
+    view.OnKeyDown(ViewKey::kRight, false);
+    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 1));
+    EXPECT_EQ(view.m_rcCaret.left, At(0, 1)->m_rcLayout.left);
+    view.OnKeyDown(ViewKey::kEnd, false);
+    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+}
+
+TEST_F(ViewTest, TypedCharactersTakeTheFontOfTheirClass)
+{
+    const CDefaultFontTable& fonts = CDefaultFontTable::Instance();
+    LOGFONTA hankaku{}, numeric{}, wide{};
+    fonts.GetHankakuFont(&hankaku, 0);
+    fonts.GetNumericFont(&numeric, 0);
+    fonts.GetDefaultFont(&wide, 0);
+    struct Case {
+        char16_t ch;
+        std::string face;
+    };
+    Build({u"xy"});
+    for (const Case& c : {Case{u'A', Face(hankaku)}, Case{u'5', Face(numeric)}, Case{u'あ', Face(wide)}}) {
+        PlaceCaret(0, 1);
+        view.OnChar(c.ch);
+        CEditNode* typed = At(0, 1);
+        EXPECT_EQ(typed->GetText().GetAt(0), c.ch);
+        EXPECT_EQ(Face(typed->m_lf), c.face) << static_cast<int>(c.ch);
+        // The typing format afterwards is that of the character just typed.
+        EXPECT_EQ(Face(view.m_caret.m_logFont), c.face);
+    }
+    EXPECT_EQ(Text(0), u"xあ5Ay|");
+    EXPECT_EQ(document.groups.size(), 3u);
+    EXPECT_TRUE(document.modified);
+}
+
+TEST_F(ViewTest, ControlCharactersAreNeverInserted)
+{
+    Build({u"ab"});
+    for (char16_t ch : {u'\t', u'\n', char16_t(0x01), char16_t(0x02), char16_t(0x1B), char16_t(0x1F), char16_t(0x7F)}) {
+        PlaceCaret(0, 1);
+        view.OnChar(ch);
+        view.OnPaletteChar(ch, nullptr);
+        view.OnImeComposition(std::u16string(1, ch));
+    }
+    EXPECT_EQ(Text(0), u"ab|");
+    EXPECT_TRUE(document.groups.empty());
+    EXPECT_FALSE(document.modified);
+    // Backspace and Enter are the view's own.
+    PlaceCaret(0, 1);
+    view.OnChar(8);
+    EXPECT_EQ(Text(0), u"b|");
+    view.OnChar(13);
+    EXPECT_EQ(Text(0), u"|b|");
+}
+
+TEST_F(ViewTest, TypingOverASelectionIsOneUndoStep)
+{
+    Build({u"abcd"});
+    Select(0, 1, 3);
+    view.OnChar(u'X');
+    EXPECT_EQ(Text(0), u"aXd|");
+    ASSERT_EQ(document.groups.size(), 1u);
+    view.OnCommand(ViewCommand::kEditUndo);
+    EXPECT_EQ(Text(0), u"abcd|");
+    view.OnCommand(ViewCommand::kEditRedo);
+    EXPECT_EQ(Text(0), u"aXd|");
+}
+
+TEST_F(ViewTest, ADeletedSelectionMarksThePaperModifiedEvenWhenTheInsertionFails)
+{
+    Build({u"abc"});
+    auto* refusing = new RefusingChar();
+    document.root->GetEditChild(0)->InsertChildAt(2, refusing);
+    view.m_caret.m_anchorNode = At(0, 0);
+    view.m_caret.m_caretNode = refusing;
+    view.OnChar(u'X');
+    EXPECT_EQ(Text(0), u"rc|");
+    EXPECT_TRUE(document.modified);
+    ASSERT_EQ(document.groups.size(), 1u);
+    view.OnEditUndo();
+    EXPECT_EQ(Text(0), u"abrc|");
+}
+
+TEST_F(ViewTest, PaletteCharactersOnlyWhileTypingIsAllowed)
+{
+    Build({u"ab"});
+    for (int mode : {ViewMode::kPicture, ViewMode::kFieldSize}) {
+        view.m_nViewMode = mode;
+        PlaceCaret(0, 1);
+        view.OnPaletteChar(u'α', nullptr);
+    }
+    EXPECT_EQ(Text(0), u"ab|");
+    EXPECT_FALSE(document.modified);
+    view.m_nViewMode = ViewMode::kText;
+    const LOGFONTA before = view.m_caret.m_logFont;
+    view.OnPaletteChar(u'α', nullptr);
+    EXPECT_EQ(Text(0), u"aαb|");
+    EXPECT_TRUE(document.modified);
+    // The typing format is put back after a palette character.
+    EXPECT_EQ(Face(view.m_caret.m_logFont), Face(before));
+}
+
+TEST_F(ViewTest, ComposedTextGoesInAsOneStepInBothDirections)
+{
+    for (int vertical : {0, 1}) {
+        TestDocument doc;
+        TestHost windowHost;
+        VIEW_SETTINGS values;
+        CEditViewController v(doc, windowHost, values);
+        doc.view = &v;
+        doc.root->m_vertical = vertical;
+        auto* part = new CEditSentence();
+        AddChars(part, u"abc");
+        AddCR(part);
+        doc.root->AppendChild(part);
+        v.OnInitialUpdate();
+        v.m_caret.m_anchorNode = part->GetEditChild(1);
+        v.m_caret.m_caretNode = part->GetEditChild(2);
+        v.OnImeComposition(u"漢字");
+        std::u16string text;
+        for (int i = 0; i < part->GetChildCount() - 1; ++i)
+            text += part->GetEditChild(i)->GetText().View();
+        EXPECT_EQ(text, u"a漢字c") << vertical;
+        EXPECT_EQ(doc.groups.size(), 1u);
+        EXPECT_TRUE(doc.modified);
+        // The composition window sits at the caret in the caret's font, turned in vertical writing.
+        EXPECT_EQ(v.m_imeFont.lfEscapement, vertical ? 2700 : 0);
+        EXPECT_EQ(v.m_imeFont.lfOrientation, vertical ? 2700 : 0);
+        EXPECT_NE(v.m_imeFont.lfHeight, 0);
+    }
+}
+
+TEST_F(ViewTest, GaijiTypingFaceShowsTheDefaultFaceInTheComposition)
+{
+    Build({u"ab"});
+    std::strcpy(view.m_caret.m_logFont.lfFaceName, "Orvellan Gaiji");
+    view.m_caret.m_logFont.lfHeight = -2540;
+    view.PlaceImeWindow();
+    LOGFONTA wide{};
+    CDefaultFontTable::Instance().GetDefaultFont(&wide, 0);
+    EXPECT_EQ(Face(view.m_imeFont), Face(wide));
+    EXPECT_EQ(std::abs(view.m_imeFont.lfHeight), 2540);
+}
+
+TEST_F(ViewTest, InputMethodOpenStateIsKeptPerContext)
+{
+    Build({u"ab"});
+    view.m_caret.m_caretKind = EditKind::kMathChar;
+    view.OnImeOpenStatus(true);
+    EXPECT_EQ(view.m_bImeOpenMath, 1);
+    EXPECT_EQ(view.m_bImeOpenText, 1);
+    view.m_caret.m_caretKind = EditKind::kChar;
+    view.OnImeOpenStatus(false);
+    EXPECT_EQ(view.m_bImeOpenText, 0);
+    EXPECT_EQ(view.m_bImeOpenMath, 1);
+    EXPECT_FALSE(view.IsImeOpen());
+}
+
+TEST_F(ViewTest, ScrollBarsFromTheExtentWithNegativeOrigins)
+{
+    Build({u"a"});
+    struct Case {
+        SIZE client;
+        SCROLL_BAR_STATE h;
+        SCROLL_BAR_STATE v;
+        int originY;
+    };
+    const Case cases[] = {
+        {{20000, 15000}, {24500, 20000, 0}, {33200, 15000, 0}, 0},
+        {{25000, 15000}, {0, 0, 0}, {33200, 15000, 0}, 0},
+        // A paper shorter than the window: the origin goes negative and the bar is disabled.
+        {{20000, 40000}, {24500, 20000, 0}, {0, 0, 0}, 33200 - 40000},
+    };
+    for (const Case& c : cases) {
+        host.client = c.client;
+        view.m_displayMap.SetOrigin(0, 0);
+        view.UpdateScrollBars();
+        EXPECT_EQ(view.m_hBar.max, c.h.max);
+        EXPECT_EQ(view.m_hBar.page, c.h.page);
+        EXPECT_EQ(view.m_vBar.max, c.v.max);
+        EXPECT_EQ(view.m_vBar.page, c.v.page);
+        EXPECT_EQ(view.m_displayMap.m_originY, c.originY);
+    }
+}
+
+TEST_F(ViewTest, WheelScrollsByItsDeltaAndReachesTheTop)
+{
+    Build({u"a"});
+    view.OnMouseWheel(-120);
+    EXPECT_EQ(view.m_displayMap.m_originY, 1000);
+    view.OnMouseWheel(-30);
+    EXPECT_EQ(view.m_displayMap.m_originY, 1250);
+    view.OnMouseWheel(120);
+    EXPECT_EQ(view.m_displayMap.m_originY, 250);
+    view.OnMouseWheel(120);
+    EXPECT_EQ(view.m_displayMap.m_originY, 0);
+    view.OnKeyDown(ViewKey::kPageDown, false);
+    EXPECT_EQ(view.m_displayMap.m_originY, 15000);
+}
+
+TEST_F(ViewTest, VerticalWritingScrollsTowardsTheLeft)
+{
+    Build({u"a"}, 1);
+    host.client = SIZE{20000, 15000};
+    view.UpdateScrollBars();
+    // The start of the paper shows with the horizontal bar at its right end.
+    EXPECT_EQ(view.m_hBar.pos, 33200 - 20000);
+    EXPECT_EQ(view.m_displayMap.m_originY, 0);
+    view.OnHScroll(ScrollCode::kLineUp);
+    EXPECT_EQ(view.m_displayMap.m_originY, 1000);
+    view.OnKeyDown(ViewKey::kPageDown, false);
+    EXPECT_EQ(view.m_displayMap.m_originY, 13200);
+}
+
+TEST_F(ViewTest, CaretScrolledIntoViewCanReachOriginZero)
+{
+    Build({u"a"});
+    host.client = SIZE{5000, 15000};
+    view.UpdateScrollBars();
+    view.m_displayMap.m_originX = 5000;
+    view.UpdateScrollBars();
+    ASSERT_EQ(view.m_hBar.pos, 5000);
+    // x − w − margin is exactly 0.
+    view.m_rcCaret = RECT{10 + 17, 600, 10, 100};
+    view.EnsureCaretVisible();
+    EXPECT_EQ(view.m_displayMap.m_originX, 0);
+}
+
+TEST_F(ViewTest, ZoomBoxAndDialogAndPagePane)
+{
+    Build({u"ab"});
+    host.barZoom = 1000;
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kZoomBox));
+    EXPECT_EQ(view.m_displayMap.m_zoom, 500);
+    EXPECT_EQ(settings.zoom, 500);
+    host.barZoom = 20;
+    view.OnZoomComboChange();
+    EXPECT_EQ(view.m_displayMap.m_zoom, 50);
+    // The dialog zooms the view only.
+    view.m_zoomDialog = [](int* percent) {
+        *percent = 150;
+        return true;
+    };
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kViewZoom));
+    EXPECT_EQ(view.m_displayMap.m_zoom, 150);
+    EXPECT_EQ(host.barZoom, 150);
+    EXPECT_EQ(settings.zoom, 50);
+
+    PlaceCaret(0, 0);
+    EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kPageIndicator).text, u"  1ページ");
+    At(0, 0)->m_page = 12;
+    EXPECT_EQ(view.PageIndicatorText(), u" 12ページ");
+    view.m_caret.m_caretNode = nullptr;
+    EXPECT_EQ(view.PageIndicatorText(), u"");
+}
+
+TEST_F(ViewTest, RoutingDropsDisabledCommands)
+{
+    Build({u"abc"});
+    PlaceCaret(0, 1);
+    EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kEditCopy).enabled);
+    EXPECT_FALSE(view.OnCommand(ViewCommand::kEditCopy));
+    view.m_caret.m_anchorNode = At(0, 0);
+    EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kFormatFont).enabled);
+    EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kEditUndo).enabled);
+    EXPECT_FALSE(view.OnCommand(12345));
+    const int marks = LineBreakMarksVisible;
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kViewLineBreaks));
+    EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kViewLineBreaks).check, marks ? 0 : 1);
+    // Clear deletes at the caret.
+    view.m_caret.m_anchorNode = nullptr;
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kEditClear));
+    EXPECT_EQ(Text(0), u"ac|");
+}
+
+TEST_F(ViewTest, CaretContextTable)
+{
+    CEditPrint root;
+    auto add = [](CEditNode* parent, uint32_t kind) {
+        auto* node = new CEditContainer(EditKind::Code(kind));
+        parent->AppendChild(node);
+        return node;
+    };
+    auto* part = new CEditSentence();
+    root.AppendChild(part);
+    auto* box = new TextBox();
+    root.AppendChild(box);
+    CEditNode* plain = AddChar(part, u'a');
+    CEditNode* inBox = AddChar(box, u'b');
+    CEditNode* inAnswer = AddChar(add(part, EditKind::kCyukai), u'c');
+    CEditNode* inFormula = AddChar(add(part, EditKind::kMath), u'd');
+    CEditNode* inKasen = AddChar(add(part, EditKind::kKasen), u'e');
+    CEditNode* inKan = AddChar(add(part, EditKind::kKan), u'f');
+    CEditNode* inRuby = AddChar(add(part, EditKind::kRuby), u'g');
+    CEditNode* inTable = AddChar(add(add(part, EditKind::kTable), EditKind::kCell), u'h');
+    CEditNode* inFloat = AddChar(add(part, EditKind::kFloat), u'i');
+    auto* picture = new CEditNode(EditKind::Code(EditKind::kGraphic));
+    part->AppendChild(picture);
+
+    using C = CaretContext;
+    struct Case {
+        CEditNode* node;
+        C context;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {plain, C::QuestionPart, true},        {inBox, C::QuestionPart, false},
+        {plain, C::InTextAnswer, true},        {inBox, C::InTextAnswer, false},
+        {inAnswer, C::InTextAnswer, true},     {inAnswer, C::WrapInTextAnswer, false},
+        {plain, C::WrapInTextAnswer, true},    {plain, C::UnderlineNumbering, true},
+        {inFormula, C::UnderlineNumbering, false}, {inKasen, C::UnderlineNumbering, false},
+        {inAnswer, C::UnderlineNumbering, false},  {inKan, C::Kanbun, true},
+        {plain, C::Kanbun, false},             {inRuby, C::Ruby, true},
+        {inTable, C::Table, true},             {plain, C::Table, false},
+        {inFloat, C::Float, true},             {picture, C::Picture, true},
+        {plain, C::Picture, false},            {nullptr, C::InTextAnswer, false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        CCaret caret;
+        caret.m_caretNode = cases[i].node;
+        EXPECT_EQ(CaretContextAllows(caret, cases[i].context), cases[i].allowed) << "case " << i;
+    }
+    // The anchor in a formula refuses the underline numbering too.
+    CCaret caret;
+    caret.m_caretNode = plain;
+    caret.m_anchorNode = inFormula;
+    EXPECT_FALSE(CaretContextAllows(caret, C::UnderlineNumbering));
+}

@@ -1,0 +1,268 @@
+// The view's state, its reaction to document updates, painting and the mapping between document
+// units and client pixels.
+#include "view/edit_view_controller.h"
+
+#include "base/default_fonts.h"
+#include "base/gdi_cache.h"
+#include "nodes/edit_error.h"
+#include "nodes/edit_kind.h"
+#include "nodes/edit_node.h"
+#include "nodes/edit_print.h"
+#include "nodes/edit_switches.h"
+#include "nodes/undo.h"
+#include "platform/gdi_qt.h"
+
+#include <algorithm>
+
+CEditViewController::CEditViewController(IViewDocument& document, IEditViewHost& host, VIEW_SETTINGS& settings)
+    : m_document(document), m_host(host), m_settings(settings)
+{
+    ResetViewState();
+}
+
+CEditViewController::~CEditViewController() = default;
+
+CEditPrint* CEditViewController::Root() const { return m_document.GetRoot(); }
+
+SIZE CEditViewController::ClientSize() const { return m_host.GetClientSize(); }
+
+void CEditViewController::InvalidateAll() { m_host.Invalidate(nullptr); }
+
+void CEditViewController::ResetViewState()
+{
+    m_ptWindowOrg = POINT{0, 0};
+    CEditPrint* root = Root();
+    m_displayMap.SetVertical(root != nullptr ? root->m_vertical : m_settings.defaultVertical);
+    // Qt draws in device-independent pixels of 96 per inch on every screen.
+    m_displayMap.SetResolution(96, 96, std::clamp(m_settings.zoom, 50, 500));
+    const bool vertical = m_displayMap.IsVertical() != 0;
+    CurrentWritingVertical = vertical ? 1 : 0;
+
+    // The numbering face follows the direction: a vertical paper numbers with an "@" face.
+    std::u16string& face = m_settings.numberingFace;
+    const bool atFace = face.find(u'@') != std::u16string::npos;
+    if (vertical && !atFace)
+        face = u"@ＭＳ Ｐ明朝";
+    else if (!vertical && atFace)
+        face = u"ＭＳ Ｐ明朝";
+
+    const CDefaultFontTable& fonts = CDefaultFontTable::Instance();
+    fonts.GetDefaultFont(&m_lfDefault, vertical);
+    m_lfDefault.lfHeight = -std::abs(fonts.GetDefaultHeight());
+    m_lfDefault.lfWidth = 0;
+    fonts.GetMathFont(&m_lfMath);
+    m_lfMath.lfHeight = -std::abs(fonts.GetMathHeight());
+    m_lfMath.lfWidth = 0;
+
+    m_rcCaret = RECT{0, 0, kBorder, 10 * kBorder};
+    m_ptCaretOrigin = POINT{0, 0};
+    m_bImeOpenText = 1;
+    m_bImeOpenMath = 0;
+    m_nViewMode = ViewMode::kText;
+    m_caret.Reset();
+    m_caret.m_logFont = m_lfDefault;
+    m_savedCaret.Reset();
+    m_pNameField = nullptr;
+    m_preedit.clear();
+    m_displayMap.SetOrigin(0, 0);
+}
+
+void CEditViewController::OnInitialUpdate()
+{
+    ResetViewState();
+    SetImeOpen(TRUE);
+    m_bImeOpenText = 1;
+    CEditPrint* root = Root();
+    CEditNode* first = root != nullptr ? root->GetEditChild(0) : nullptr;
+    CEditNode* caretNode = first != nullptr ? first->GetEditChild(0) : nullptr;
+    if (caretNode == nullptr)
+        return;
+    m_caret.m_caretNode = caretNode;
+    m_displayMap.SetOrigin(0, 0);
+    Relayout();
+    UpdateScrollBars();
+    m_host.SetBarZoom(m_displayMap.m_zoom);
+    m_host.SyncFrameWithDirection(m_displayMap.IsVertical());
+    UpdateCaret(TRUE);
+    InvalidateAll();
+}
+
+void CEditViewController::OnUpdate(int hint, CEditNode* node)
+{
+    switch (hint) {
+    case UpdateHint::kAll:
+    case UpdateHint::kPageSetup:
+    case UpdateHint::kZoom:
+        Relayout();
+        UpdateScrollBars();
+        InvalidateAll();
+        break;
+    case UpdateHint::kContentsDeleted:
+        ResetViewState();
+        break;
+    case UpdateHint::kObject:
+    case UpdateHint::kNode:
+        if (node != nullptr) {
+            RECT r = node->m_rcLayout;
+            LogicalToDeviceRect(&r);
+            if (hint == UpdateHint::kNode)
+                r = RECT{r.left - 1, r.top - 1, r.right + 2, r.bottom + 2};
+            m_host.Invalidate(&r);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+CQtDC* CEditViewController::GetOffscreenDC()
+{
+    // The buffer covers the screen plus the margin, and the whole window when that is larger.
+    const SIZE screen = m_host.GetScreenSize();
+    const SIZE client = ClientSize();
+    const SIZE wanted{std::max<int>(screen.cx + kBufferMargin, client.cx), std::max<int>(screen.cy + kBufferMargin, client.cy)};
+    if (!m_offscreen || wanted.cx > m_sizeOffscreen.cx || wanted.cy > m_sizeOffscreen.cy) {
+        const SIZE size{std::max(wanted.cx, m_sizeOffscreen.cx), std::max(wanted.cy, m_sizeOffscreen.cy)};
+        m_offscreen = CQtDC::WithImage(size.cx, size.cy);
+        m_sizeOffscreen = m_offscreen ? size : SIZE{};
+    }
+    return m_offscreen.get();
+}
+
+bool CEditViewController::Paint(const RECT& clip)
+{
+    CQtDC* dc = GetOffscreenDC();
+    if (dc == nullptr || !PaintInto(dc, clip))
+        return false;
+    UpdateCaret(FALSE);
+    return true;
+}
+
+bool CEditViewController::PaintInto(CDC* dc, const RECT& clip)
+{
+    if (clip.right <= clip.left || clip.bottom <= clip.top)
+        return false;
+    const int saved = dc->SaveDC();
+    dc->SetMapMode(MM_TEXT);
+    dc->SetWindowOrg(0, 0);
+    dc->SetViewportOrg(0, 0);
+    dc->SelectClipRgn(static_cast<HRGN>(nullptr));
+    dc->IntersectClipRect(&clip);
+    dc->FillSolidRect(&clip, kBackColor);
+    OnPrepareDC(dc);
+    OnDraw(dc);
+    dc->RestoreDC(saved);
+    return true;
+}
+
+void CEditViewController::OnPrepareDC(CDC* dc)
+{
+    // The screen works in client pixels; conversions go through the display map. In vertical
+    // writing the window origin moves left by the client width, so the paper starts at the right.
+    dc->SetMapMode(MM_TEXT);
+    m_ptWindowOrg = POINT{m_displayMap.IsVertical() ? -ClientSize().cx : 0, 0};
+    dc->SetWindowOrg(m_ptWindowOrg.x, m_ptWindowOrg.y);
+}
+
+RECT CEditViewController::PageRect(const CEditPrint& root, int page)
+{
+    const int width = root.m_geometry.width;
+    const int height = root.m_geometry.height;
+    const int x = root.m_pageGapAcross;
+    const int top = page * root.m_pageGapDown + (page - 1) * height;
+    return RECT{x, top, x + width, top + height};
+}
+
+void CEditViewController::OnDraw(CDC* dc)
+{
+    CEditPrint* root = Root();
+    RECT box{};
+    if (root == nullptr || dc->GetClipBox(&box) == NULLREGION || dc->GetClipBox(&box) == ERROR)
+        return;
+    for (int page = 1; page <= root->GetPageCount(); ++page) {
+        RECT r = PageRect(*root, page);
+        m_displayMap.DocToDeviceRect(&r);
+        if (r.right < box.left || r.left > box.right || r.bottom < box.top || r.top > box.bottom)
+            continue;
+        dc->FillSolidRect(&r, 0xFFFFFF);
+    }
+    LAYOUT_CONTEXT context;
+    root->Draw(dc, &m_displayMap, &context);
+    if (dc->IsPrinting())
+        return;
+    DrawSelection(dc);
+    CEditNode* node = CaretNode();
+    CEditNode* parent = node != nullptr ? node->GetEditParent() : nullptr;
+    if (parent != nullptr && !parent->IsKind(EditKind::kSentence))
+        DrawContainerFrame(dc);
+}
+
+void CEditViewController::DrawSelection(CDC* dc)
+{
+    if (m_caret.m_anchorNode != nullptr && CaretNode() != nullptr)
+        Root()->DrawSelection(dc, &m_displayMap, &m_caret);
+}
+
+void CEditViewController::DrawContainerFrame(CDC* dc)
+{
+    CEditNode* node = CaretNode();
+    CEditNode* parent = node != nullptr ? node->GetEditParent() : nullptr;
+    if (parent == nullptr)
+        return;
+    const int oldRop = dc->SetROP2(R2_XORPEN);
+    RECT r = parent->m_rcLayout;
+    m_displayMap.DocToDeviceRect(&r);
+    r = RECT{r.left - 1, r.top - 1, r.right + 2, r.bottom + 2};
+    HGDIOBJ oldBrush = dc->SelectStockObject(NULL_BRUSH);
+    dc->FrameRect(&r, GetHalftoneBrush());
+    dc->SelectObject(oldBrush);
+    dc->SetROP2(oldRop);
+}
+
+void CEditViewController::Relayout()
+{
+    CEditPrint* root = Root();
+    CDC* dc = m_host.GetMeasuringDC();
+    if (root == nullptr || dc == nullptr)
+        return;
+    // Measuring always happens at 100 % and 96 dpi, whatever the zoom and the screen.
+    const int saved = dc->SaveDC();
+    dc->SetMapMode(MM_ANISOTROPIC);
+    dc->SetWindowExt(2540, 2540);
+    dc->SetViewportExt(96, 96);
+    LAYOUT_CONTEXT measure;
+    root->Measure(dc, &m_displayMap, &measure);
+    dc->RestoreDC(saved);
+    LAYOUT_CONTEXT layout;
+    root->Layout(&layout, m_displayMap.IsVertical());
+    ++m_relayoutCount;
+}
+
+void CEditViewController::LogicalToDevicePoint(POINT* point) const
+{
+    m_displayMap.DocToDevice(point);
+    if (m_displayMap.IsVertical())
+        point->x += ClientSize().cx;
+}
+
+void CEditViewController::DeviceToLogicalPoint(POINT* point) const
+{
+    if (m_displayMap.IsVertical()) {
+        point->x += m_ptWindowOrg.x;
+        point->y += m_ptWindowOrg.y;
+    }
+    m_displayMap.DeviceToDoc(point);
+}
+
+void CEditViewController::LogicalToDeviceRect(RECT* rect) const
+{
+    m_displayMap.DocToDeviceRect(rect);
+    if (m_displayMap.IsVertical()) {
+        const int width = ClientSize().cx;
+        rect->left += width;
+        rect->right += width;
+    }
+}

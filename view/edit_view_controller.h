@@ -1,0 +1,235 @@
+// CEditViewController: the editing view of the problem editor without its window. It keeps the
+// view's state (mode, caret, display map, input-method state, scroll bars) and turns keys, typed
+// and composed text, scroll requests, commands and undo into changes of the paper, which it lays
+// out and paints through its off-screen context. The widget around it only forwards events.
+#pragma once
+
+#include "nodes/caret.h"
+#include "nodes/display_map.h"
+#include "nodes/undo_replay.h"
+#include "view/view_document.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CDC;
+class CEditNode;
+class CQtDC;
+
+// VIEW_MODE.
+namespace ViewMode {
+constexpr int kText = 0;
+constexpr int kPicture = 2;
+constexpr int kFieldSize = 3;
+constexpr int kNameField = 4;
+}  // namespace ViewMode
+
+// UPDATE_HINT.
+namespace UpdateHint {
+constexpr int kAll = 0;
+constexpr int kObject = 1;
+constexpr int kContentsDeleted = 2;
+constexpr int kPageSetup = 3;
+constexpr int kZoom = 4;
+constexpr int kNode = 5;
+}  // namespace UpdateHint
+
+// Command ids the view handles.
+namespace ViewCommand {
+constexpr int kEditClear = 57632;
+constexpr int kEditCopy = 57634;
+constexpr int kEditCut = 57635;
+constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
+constexpr int kViewZoom = 32889;
+constexpr int kZoomBox = 32779;
+constexpr int kPlainTextCopy = 32992;
+constexpr int kObjectCopy = 33001;
+constexpr int kViewLineBreaks = 33002;
+constexpr int kFormatFont = 33009;
+constexpr int kPageIndicator = 59143;
+}  // namespace ViewCommand
+
+// The keys the view reads, with the Windows virtual-key numbers.
+namespace ViewKey {
+constexpr int kShift = 0x10;
+constexpr int kPageUp = 0x21;
+constexpr int kPageDown = 0x22;
+constexpr int kEnd = 0x23;
+constexpr int kHome = 0x24;
+constexpr int kLeft = 0x25;
+constexpr int kUp = 0x26;
+constexpr int kRight = 0x27;
+constexpr int kDown = 0x28;
+}  // namespace ViewKey
+
+// Scroll-bar request codes.
+namespace ScrollCode {
+constexpr int kLineUp = 0;  // also line left
+constexpr int kLineDown = 1;
+constexpr int kPageUp = 2;
+constexpr int kPageDown = 3;
+constexpr int kThumbPosition = 4;
+constexpr int kThumbTrack = 5;
+}  // namespace ScrollCode
+
+// What an update handler answers: the framework's CCmdUI reduced to what the handlers set.
+struct CMD_UI_STATE {
+    bool enabled = false;
+    int check = 0;
+    bool hasText = false;
+    std::u16string text;
+};
+
+struct SCROLL_BAR_STATE {
+    int max = 0;   // range 0 … max; 0 with page 0: the bar is disabled
+    int page = 0;
+    int pos = 0;
+};
+
+// The zoom dialog, answered by the window code (or a test): the percent chosen, or false on cancel.
+using ZoomDialogFunction = std::function<bool(int* percent)>;
+
+class CEditViewController {
+public:
+    static constexpr COLORREF kBackColor = 0xA0A0A0;
+    static constexpr int kBufferMargin = 256;
+    static constexpr int kBorder = 1;       // SM_CXBORDER
+    static constexpr int kEdge = 2;         // SM_CXEDGE: the caret's thickness
+    static constexpr int kScrollBarSize = 17;  // SM_CXVSCROLL and SM_CYVSCROLL
+    static constexpr int kLineStep = 1000;
+
+    CEditViewController(IViewDocument& document, IEditViewHost& host, VIEW_SETTINGS& settings);
+    ~CEditViewController();
+    CEditViewController(const CEditViewController&) = delete;
+    CEditViewController& operator=(const CEditViewController&) = delete;
+
+    // --- core
+    void ResetViewState();
+    void OnInitialUpdate();
+    void OnUpdate(int hint, CEditNode* node = nullptr);
+
+    // --- painting and mapping
+    // The off-screen context, at least the client size and the screen plus the margin; made on
+    // first use and grown with the window. Null when it cannot be made.
+    CQtDC* GetOffscreenDC();
+    SIZE GetOffscreenSize() const { return m_sizeOffscreen; }
+    // Paints the clip box (client pixels) into the context: grey behind, the pages, the paper,
+    // the selection and the frame of the container being edited. False when there was nothing to paint.
+    bool PaintInto(CDC* dc, const RECT& clip);
+    // WM_PAINT without the screen: paints into the off-screen context, then places the caret.
+    bool Paint(const RECT& clip);
+    void OnPrepareDC(CDC* dc);
+    void OnDraw(CDC* dc);
+    void Relayout();
+    void LogicalToDevicePoint(POINT* point) const;
+    void DeviceToLogicalPoint(POINT* point) const;
+    void LogicalToDeviceRect(RECT* rect) const;
+    // Page i (from 1) of the root in document units.
+    static RECT PageRect(const CEditPrint& root, int page);
+
+    // --- caret and keys
+    int UpdateCaret(BOOL takeFormat);
+    void ShowCaretAndIme();
+    void CreateSystemCaret();
+    void OnChar(char16_t ch);
+    void OnPaletteChar(char16_t ch, const LOGFONTA* font);
+    void OnKeyDown(int key, bool shift);
+    void OnCaretKey(int key, bool shift);
+    void OnEditClear();
+
+    // --- input method
+    BOOL IsImeOpen() const { return m_imeOpen; }
+    void SetImeOpen(BOOL open) { m_imeOpen = open != 0; }
+    // The input method reports that it opened or closed.
+    void OnImeOpenStatus(bool open);
+    void OnImeComposition(const std::u16string& result);
+    // The pre-edit text of the composition under way, drawn by the widget at the caret.
+    void SetPreeditText(const std::u16string& text) { m_preedit = text; }
+    const std::u16string& GetPreeditText() const { return m_preedit; }
+    void PlaceImeWindow();
+
+    // --- scrolling
+    void UpdateScrollBars(const SIZE* clientSize = nullptr);
+    void OnVScroll(int code, int trackPos = 0);
+    void OnHScroll(int code, int trackPos = 0);
+    // Positive delta: up. A notch is 120; smaller deltas scroll a part of a line.
+    void OnMouseWheel(int delta);
+    void EnsureCaretVisible();
+    void ScrollToPoint(POINT point);
+
+    // --- commands
+    // Runs the command when its update handler enables it; false when it was dropped or unknown.
+    bool OnCommand(int id);
+    // The update handler's answer; enabled false for a command the view does not know.
+    CMD_UI_STATE OnUpdateCommand(int id) const;
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnViewZoom();
+    void OnZoomComboChange();
+    void OnViewLineBreaks();
+    std::u16string PageIndicatorText() const;
+    ZoomDialogFunction m_zoomDialog;
+
+    // --- state, as the Parts name it
+    RECT m_rcCaret{};           // x, y, width, height in document units
+    POINT m_ptCaretOrigin{};
+    int m_nViewMode = ViewMode::kText;
+    LOGFONTA m_lfDefault{};
+    LOGFONTA m_lfMath{};
+    CCaret m_caret;
+    CCaret m_savedCaret;
+    CEditNode* m_pNameField = nullptr;
+    CDisplayMap m_displayMap;
+    POINT m_ptWindowOrg{};
+    int m_bImeOpenText = 1;
+    int m_bImeOpenMath = 0;
+
+    // The system caret in client pixels (empty while hidden) and the composition window's point
+    // (client pixels) and font (pixel height, turned in vertical writing).
+    RECT m_systemCaret{};
+    bool m_systemCaretShown = false;
+    POINT m_imePoint{};
+    LOGFONTA m_imeFont{};
+
+    SCROLL_BAR_STATE m_hBar;
+    SCROLL_BAR_STATE m_vBar;
+    // Relayouts done, for tests and the benchmark.
+    int m_relayoutCount = 0;
+
+private:
+    CEditPrint* Root() const;
+    CEditNode* CaretNode() const { return m_caret.m_caretNode; }
+    SIZE ClientSize() const;
+    void InvalidateAll();
+    void DrawContainerFrame(CDC* dc);
+    void DrawSelection(CDC* dc);
+
+    // Typing: the class font of the first character, the common closing of a change, the group.
+    bool ChooseClassFont(CStringW& text);
+    void FinishChange(std::unique_ptr<CUndoGroup> group);
+    bool DeleteSelectionInto(CUndoGroup* group);
+    void InsertTypedChar(char16_t ch);
+    void DoBackspace();
+    void DoEnter();
+    void DeleteAtCaret();
+    void AfterChange(BOOL takeFormat);
+    void MoveCaret(CEditNode* (CEditNode::*move)(CCaret*, int), bool lock, bool shift, bool settle);
+
+    // Scrolling along one bar; step added to the bar's position.
+    void ScrollBy(bool verticalBar, int step);
+    SIZE ClientDocSize() const;
+
+    // Undo and redo.
+    void Replay(UndoDirection direction);
+    UndoStep ReplayViewCode(CUndoAction& action, UndoDirection direction);
+
+    IViewDocument& m_document;
+    IEditViewHost& m_host;
+    VIEW_SETTINGS& m_settings;
+    std::unique_ptr<CQtDC> m_offscreen;
+    SIZE m_sizeOffscreen{};
+    bool m_imeOpen = false;
+    std::u16string m_preedit;
+};
