@@ -1,0 +1,164 @@
+// The view's window offscreen on the sample papers: keys and committed Japanese text reach the
+// paper in both writing directions, the pre-edit text and the caret are drawn, the input method
+// is told where the caret is, and the paper saved and read again holds what was typed. Set
+// QN_TEST_OUTPUT_DIR to keep the screenshots.
+#include "view_fixture.h"
+
+#include "tests/printfile/printfile_fixture.h"
+#include "printfile/print_reader.h"
+#include "printfile/print_writer.h"
+#include "view/sorel_view.h"
+
+#include <QDir>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace viewtest;
+
+namespace {
+
+std::u16string PartText(CEditNode* part)
+{
+    std::u16string text;
+    for (int i = 0; i < part->GetChildCount(); ++i) {
+        CEditNode* child = part->GetEditChild(i);
+        if (child->HasKindFlags(EditKind::kCharacter) && !child->HasKindFlags(EditKind::kLineBreak))
+            text += child->GetText().View();
+    }
+    return text;
+}
+
+void Commit(QWidget* widget, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+}
+
+void Preedit(QWidget* widget, const QString& text)
+{
+    QInputMethodEvent event(text, {});
+    QApplication::sendEvent(widget, &event);
+}
+
+class SorelViewTest : public ::testing::TestWithParam<const char*> {
+protected:
+    static void SetUpTestSuite() { printfiletest::RegisterPaperFaces(); }
+};
+
+}  // namespace
+
+TEST_P(SorelViewTest, KeysAndCommittedTextReachThePaperAndSurviveASave)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath(GetParam())));
+    const bool vertical = document.root->m_vertical != 0;
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(900, 700);
+    view.show();
+    view.activateWindow();
+    view.setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.Controller().OnInitialUpdate();
+    CEditViewController& controller = view.Controller();
+    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    const std::u16string before = PartText(part);
+
+    // Keys: "ab", Backspace, End, then committed Japanese text.
+    QTest::keyClicks(&view, "ab");
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    Commit(&view, QString::fromUtf16(u"漢字かな"));
+    EXPECT_EQ(PartText(part), u"a漢字かな" + before);
+    EXPECT_TRUE(document.modified);
+    // A control character from the keyboard inserts nothing.
+    QTest::keyClick(&view, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(PartText(part), u"a漢字かな" + before);
+    // Undo by Ctrl+Z takes the composition back.
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(PartText(part), u"a" + before);
+    QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(PartText(part), u"a漢字かな" + before);
+
+    // The input method asks where the caret is: at the composition point, in the caret's font.
+    const QRect cursor = view.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(cursor.topLeft().y(), controller.m_imePoint.y);
+    EXPECT_GT(view.inputMethodQuery(Qt::ImFont).value<QFont>().pixelSize(), 0);
+    EXPECT_EQ(controller.m_imeFont.lfEscapement, vertical ? 2700 : 0);
+
+    // The pre-edit text is drawn by the view.
+    Preedit(&view, QString::fromUtf16(u"へんかん"));
+    EXPECT_EQ(controller.GetPreeditText(), u"へんかん");
+    const QImage shot = view.grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(900, 700));
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    if (!keep.isEmpty())
+        shot.save(QDir(QString::fromLocal8Bit(keep)).filePath(QString::fromLatin1(GetParam()).replace(".xml", ".png")));
+    Commit(&view, QString());
+    EXPECT_TRUE(controller.GetPreeditText().empty());
+
+    // Saved and read again, the paper holds what was typed.
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("typed.xml").toStdString();
+    ASSERT_TRUE(SavePrintFile(document.root.get(), path));
+    CEditPrint reread;
+    ASSERT_TRUE(LoadXmlFile(&reread, path));
+    bool found = false;
+    std::function<void(CEditNode*)> search = [&](CEditNode* node) {
+        if (PartText(node).find(u"a漢字かな") != std::u16string::npos)
+            found = true;
+        for (int i = 0; i < node->GetChildCount() && !found; ++i)
+            search(node->GetEditChild(i));
+    };
+    search(&reread);
+    EXPECT_TRUE(found);
+    view.hide();
+}
+
+TEST_P(SorelViewTest, TheWholeWindowIsPaintedHoweverLarge)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath(GetParam())));
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(1500, 1400);
+    view.Controller().OnInitialUpdate();
+    const QImage shot = view.grab().toImage();
+    const SIZE client = view.GetClientSize();
+    // The bottom-right corner of the client area is painted (grey or paper), not left black.
+    const QColor corner = shot.pixelColor(client.cx - 2, client.cy - 2);
+    EXPECT_TRUE(corner == QColor(0xA0, 0xA0, 0xA0) || corner == QColor(Qt::white)) << corner.name().toStdString();
+    EXPECT_GE(view.Controller().GetOffscreenSize().cx, client.cx);
+    EXPECT_GE(view.Controller().GetOffscreenSize().cy, client.cy);
+}
+
+TEST_P(SorelViewTest, WheelAndPageKeysScroll)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath(GetParam())));
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(600, 400);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.Controller().OnInitialUpdate();
+    CEditViewController& controller = view.Controller();
+    const bool vertical = controller.m_displayMap.IsVertical() != 0;
+    const int& along = vertical ? controller.m_displayMap.m_originX : controller.m_displayMap.m_originY;
+    QWheelEvent wheel(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -60), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &wheel);
+    // Half a notch scrolls half a line.
+    EXPECT_EQ(along, CEditViewController::kLineStep / 2);
+    const int y = controller.m_displayMap.m_originY;
+    QTest::keyClick(&view, Qt::Key_PageDown);
+    EXPECT_NE(controller.m_displayMap.m_originY, y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, SorelViewTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));

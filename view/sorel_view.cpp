@@ -1,0 +1,287 @@
+// The editing view's window.
+#include "view/sorel_view.h"
+
+#include "platform/codepage.h"
+#include "platform/gdi_qt.h"
+
+#include <QFocusEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+// The Windows virtual key of a caret or paging key; 0 for the others.
+int VirtualKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Shift: return ViewKey::kShift;
+    case Qt::Key_PageUp: return ViewKey::kPageUp;
+    case Qt::Key_PageDown: return ViewKey::kPageDown;
+    case Qt::Key_End: return ViewKey::kEnd;
+    case Qt::Key_Home: return ViewKey::kHome;
+    case Qt::Key_Left: return ViewKey::kLeft;
+    case Qt::Key_Up: return ViewKey::kUp;
+    case Qt::Key_Right: return ViewKey::kRight;
+    case Qt::Key_Down: return ViewKey::kDown;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget* parent)
+    : QWidget(parent), m_measuring(CreateQtScreenDC())
+{
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::IBeamCursor);
+    m_hBar = new QScrollBar(Qt::Horizontal, this);
+    m_vBar = new QScrollBar(Qt::Vertical, this);
+    m_controller = std::make_unique<CEditViewController>(document, *this, settings);
+    // Every position the bars take is a thumb position for the controller, which clamps it.
+    connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_syncingBars)
+            m_controller->OnVScroll(ScrollCode::kThumbTrack, value);
+    });
+    connect(m_hBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_syncingBars)
+            m_controller->OnHScroll(ScrollCode::kThumbTrack, value);
+    });
+    LayoutScrollBars();
+}
+
+CSorelView::~CSorelView() = default;
+
+SIZE CSorelView::GetClientSize() const
+{
+    return SIZE{std::max(0, width() - m_vBar->sizeHint().width()), std::max(0, height() - m_hBar->sizeHint().height())};
+}
+
+SIZE CSorelView::GetScreenSize() const
+{
+    const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where == nullptr)
+        return SIZE{1024, 768};
+    return SIZE{where->size().width(), where->size().height()};
+}
+
+bool CSorelView::HasFocus() const { return hasFocus(); }
+
+CDC* CSorelView::GetMeasuringDC() { return m_measuring.get(); }
+
+void CSorelView::Invalidate(const RECT* area)
+{
+    if (area != nullptr)
+        update(ToQRect(*area));
+    else
+        update();
+}
+
+void CSorelView::ScrollBarsChanged()
+{
+    m_syncingBars = true;
+    // Qt's range ends where the last page starts.
+    auto apply = [](QScrollBar* bar, const SCROLL_BAR_STATE& state) {
+        bar->setEnabled(state.page > 0);
+        bar->setRange(0, std::max(0, state.max - state.page));
+        bar->setPageStep(std::max(1, state.page));
+        bar->setSingleStep(CEditViewController::kLineStep);
+        bar->setValue(state.pos);
+    };
+    apply(m_hBar, m_controller->m_hBar);
+    apply(m_vBar, m_controller->m_vBar);
+    m_syncingBars = false;
+}
+
+void CSorelView::CaretChanged()
+{
+    if (QInputMethod* method = QGuiApplication::inputMethod(); method != nullptr && hasFocus())
+        method->update(Qt::ImCursorRectangle | Qt::ImFont);
+}
+
+void CSorelView::FocusView() { setFocus(); }
+
+void CSorelView::LayoutScrollBars()
+{
+    const int barWidth = m_vBar->sizeHint().width();
+    const int barHeight = m_hBar->sizeHint().height();
+    m_vBar->setGeometry(width() - barWidth, 0, barWidth, std::max(0, height() - barHeight));
+    m_hBar->setGeometry(0, height() - barHeight, std::max(0, width() - barWidth), barHeight);
+}
+
+void CSorelView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutScrollBars();
+    const SIZE client = GetClientSize();
+    m_controller->UpdateScrollBars(&client);
+}
+
+void CSorelView::paintEvent(QPaintEvent* event)
+{
+    const SIZE client = GetClientSize();
+    const QRect area = event->rect().intersected(QRect(0, 0, client.cx, client.cy));
+    QPainter painter(this);
+    painter.fillRect(QRect(client.cx, client.cy, width() - client.cx, height() - client.cy), palette().window());
+    if (area.isEmpty())
+        return;
+    const RECT clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    if (!m_controller->Paint(clip))
+        return;
+    if (const CQtDC* buffer = m_controller->GetOffscreenDC(); buffer != nullptr && buffer->Image() != nullptr)
+        painter.drawImage(area, *buffer->Image(), area);
+    DrawCaretAndPreedit(painter);
+}
+
+QFont CSorelView::ImeFont() const
+{
+    const LOGFONTA& lf = m_controller->m_imeFont;
+    std::u16string face = Cp932ToWide(lf.lfFaceName);
+    if (!face.empty() && face[0] == u'@')
+        face.erase(0, 1);
+    QFont font(QString::fromStdU16String(face));
+    font.setPixelSize(std::max(1, std::abs(static_cast<int>(lf.lfHeight))));
+    font.setItalic(lf.lfItalic != 0);
+    font.setBold(lf.lfWeight >= 600);
+    return font;
+}
+
+void CSorelView::DrawCaretAndPreedit(QPainter& painter) const
+{
+    const CEditViewController& view = *m_controller;
+    const std::u16string& preedit = view.GetPreeditText();
+    if (!preedit.empty()) {
+        // The composition under way, at the caret in the caret's font, underlined on white.
+        const QFont font = ImeFont();
+        const QFontMetrics metrics(font);
+        const QString text = QString::fromStdU16String(preedit);
+        painter.save();
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QPoint at(view.m_imePoint.x, view.m_imePoint.y);
+        if (view.m_displayMap.IsVertical() != 0) {
+            // Vertical lines run downwards and lie left of the point: the characters stand upright
+            // one below the other, with the mark line on their right.
+            const int cell = std::max(metrics.height(), font.pixelSize());
+            const QRect box(at.x() - cell, at.y(), cell, cell * static_cast<int>(text.size()));
+            painter.fillRect(box, Qt::white);
+            int y = at.y();
+            for (const QChar ch : text) {
+                const QString one(ch);
+                painter.drawText(QPoint(box.left() + (cell - metrics.horizontalAdvance(one)) / 2, y + metrics.ascent()), one);
+                y += cell;
+            }
+            painter.drawLine(box.right(), box.top(), box.right(), box.bottom());
+        } else {
+            const QRect box(at.x(), at.y(), metrics.horizontalAdvance(text), metrics.height());
+            painter.fillRect(box, Qt::white);
+            painter.drawText(QPoint(box.left(), box.top() + metrics.ascent()), text);
+            painter.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
+        }
+        painter.restore();
+        return;
+    }
+    if (hasFocus() && view.m_systemCaretShown)
+        painter.fillRect(ToQRect(view.m_systemCaret), Qt::black);
+}
+
+void CSorelView::keyPressEvent(QKeyEvent* event)
+{
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    if (event->matches(QKeySequence::Undo)) {
+        m_controller->OnCommand(ViewCommand::kEditUndo);
+        return;
+    }
+    if (event->matches(QKeySequence::Redo) ||
+        (event->key() == Qt::Key_Y && (event->modifiers() & Qt::ControlModifier) != 0)) {
+        m_controller->OnCommand(ViewCommand::kEditRedo);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Backspace: m_controller->OnChar(8); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: m_controller->OnChar(13); return;
+    case Qt::Key_Delete: m_controller->OnCommand(ViewCommand::kEditClear); return;
+    default: break;
+    }
+    if (const int key = VirtualKey(event->key()); key != 0) {
+        m_controller->OnKeyDown(key, shift);
+        return;
+    }
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    for (char16_t unit : event->text().toStdU16String())
+        m_controller->OnChar(unit);
+}
+
+void CSorelView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta != 0)
+        m_controller->OnMouseWheel(delta);
+    event->accept();
+}
+
+void CSorelView::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty())
+        m_controller->OnImeComposition(event->commitString().toStdU16String());
+    m_controller->SetPreeditText(event->preeditString().toStdU16String());
+    update();
+    event->accept();
+}
+
+QVariant CSorelView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const CEditViewController& view = *m_controller;
+    switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: {
+        // The composition window goes at the caret: a line's height below the point in
+        // horizontal writing, a line's width to its left in vertical writing.
+        const int size = std::max(1, std::abs(static_cast<int>(view.m_imeFont.lfHeight)));
+        const POINT p = view.m_imePoint;
+        if (view.m_displayMap.IsVertical())
+            return QRect(p.x - size, p.y, size, 1);
+        return QRect(p.x, p.y, 1, size);
+    }
+    case Qt::ImFont: return ImeFont();
+    case Qt::ImHints: return static_cast<int>(Qt::ImhMultiLine);
+    default: return QWidget::inputMethodQuery(query);
+    }
+}
+
+void CSorelView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_controller->ShowCaretAndIme();
+    update();
+}
+
+void CSorelView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    m_controller->m_systemCaretShown = false;
+    update();
+}
+
+// Tab is not a way out of the paper.
+bool CSorelView::focusNextPrevChild(bool) { return false; }

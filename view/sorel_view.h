@@ -1,0 +1,54 @@
+// CSorelView: the window of the editing view. It paints through the controller's off-screen
+// context, forwards keys, the wheel, the scroll bars and the input method to the controller, and
+// draws the caret and the composition's pre-edit text itself (no input method on Linux draws it
+// for the program), turned in vertical writing.
+#pragma once
+
+#include "view/edit_view_controller.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QScrollBar;
+
+class CSorelView : public QWidget, public IEditViewHost {
+public:
+    CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget* parent = nullptr);
+    ~CSorelView() override;
+
+    CEditViewController& Controller() { return *m_controller; }
+
+    // IEditViewHost
+    SIZE GetClientSize() const override;
+    SIZE GetScreenSize() const override;
+    bool HasFocus() const override;
+    CDC* GetMeasuringDC() override;
+    void Invalidate(const RECT* area) override;
+    void ScrollBarsChanged() override;
+    void CaretChanged() override;
+    void FocusView() override;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void LayoutScrollBars();
+    void DrawCaretAndPreedit(class QPainter& painter) const;
+    class QFont ImeFont() const;
+
+    std::unique_ptr<CDC> m_measuring;
+    std::unique_ptr<CEditViewController> m_controller;
+    QScrollBar* m_hBar = nullptr;
+    QScrollBar* m_vBar = nullptr;
+    bool m_syncingBars = false;
+};
