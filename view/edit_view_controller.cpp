@@ -63,6 +63,9 @@ void CEditViewController::ResetViewState()
     m_caret.m_logFont = m_lfDefault;
     m_savedCaret.Reset();
     m_pNameField = nullptr;
+    m_pImage = nullptr;
+    m_pCurrentField = nullptr;
+    m_selectedFields.clear();
     m_preedit.clear();
     m_displayMap.SetOrigin(0, 0);
 }
@@ -155,6 +158,11 @@ bool CEditViewController::PaintInto(CDC* dc, const RECT& clip)
     OnPrepareDC(dc);
     OnDraw(dc);
     dc->RestoreDC(saved);
+    const int trackerSaved = dc->SaveDC();
+    dc->SetMapMode(MM_TEXT);
+    dc->SetWindowOrg(0, 0);
+    DrawTrackers(dc);
+    dc->RestoreDC(trackerSaved);
     return true;
 }
 
@@ -220,6 +228,67 @@ void CEditViewController::DrawContainerFrame(CDC* dc)
     dc->FrameRect(&r, GetHalftoneBrush());
     dc->SelectObject(oldBrush);
     dc->SetROP2(oldRop);
+}
+
+void CEditViewController::DrawTracker(CDC* dc, CEditNode* node)
+{
+    // A hatched border outside the rectangle with eight handles outside it.
+    constexpr int kBorderWidth = 4;
+    constexpr int kHandle = 7;
+    RECT r = node->m_rcLayout;
+    LogicalToDeviceRect(&r);
+    const RECT outer{r.left - kBorderWidth, r.top - kBorderWidth, r.right + kBorderWidth, r.bottom + kBorderWidth};
+    const RECT strips[] = {{outer.left, outer.top, outer.right, r.top},
+                           {outer.left, r.bottom, outer.right, outer.bottom},
+                           {outer.left, r.top, r.left, r.bottom},
+                           {r.right, r.top, outer.right, r.bottom}};
+    for (const RECT& strip : strips)
+        dc->FillRect(&strip, GetHalftoneBrush());
+    const int midX = outer.left + (outer.right - outer.left) / 2;
+    const int midY = outer.top + (outer.bottom - outer.top) / 2;
+    const POINT handles[] = {{outer.left, outer.top}, {midX, outer.top}, {outer.right, outer.top},
+                             {outer.right, midY},     {outer.right, outer.bottom}, {midX, outer.bottom},
+                             {outer.left, outer.bottom}, {outer.left, midY}};
+    for (const POINT& p : handles)
+        dc->FillSolidRect(p.x - kHandle / 2, p.y - kHandle / 2, kHandle, kHandle, 0x000000);
+}
+
+void CEditViewController::DrawTrackers(CDC* dc)
+{
+    switch (m_nViewMode) {
+    case ViewMode::kText:
+        if (CaretNode() != nullptr && CaretNode()->IsKind(EditKind::kObject))
+            DrawTracker(dc, CaretNode());
+        break;
+    case ViewMode::kPicture:
+        if (m_pImage != nullptr)
+            DrawTracker(dc, m_pImage);
+        break;
+    case ViewMode::kFieldSize:
+        if (m_pCurrentField == nullptr)
+            break;
+        DrawTracker(dc, m_pCurrentField);
+        // The other selected fields show eight inverted handles each.
+        for (CEditNode* field : m_selectedFields) {
+            if (field == m_pCurrentField)
+                continue;
+            RECT r = field->m_rcLayout;
+            LogicalToDeviceRect(&r);
+            const int midX = r.left + (r.right - r.left) / 2;
+            const int midY = r.top + (r.bottom - r.top) / 2;
+            const POINT points[] = {{r.left, r.top},    {r.right, r.top}, {r.left, r.bottom}, {r.right, r.bottom},
+                                    {midX, r.top},      {midX, r.bottom}, {r.left, midY},     {r.right, midY}};
+            for (const POINT& p : points)
+                dc->PatBlt(p.x - 2, p.y - 2, 5, 5, DSTINVERT);
+        }
+        break;
+    case ViewMode::kNameField:
+        if (m_pNameField != nullptr)
+            DrawTracker(dc, m_pNameField);
+        break;
+    default:
+        break;
+    }
 }
 
 void CEditViewController::Relayout()

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDC;
 class CEditNode;
@@ -181,6 +182,9 @@ public:
     CCaret m_caret;
     CCaret m_savedCaret;
     CEditNode* m_pNameField = nullptr;
+    CEditNode* m_pImage = nullptr;          // the picture sized in mode 2
+    CEditNode* m_pCurrentField = nullptr;   // the answer field with the tracker in mode 3
+    std::vector<CEditNode*> m_selectedFields;  // the answer fields selected in mode 3
     CDisplayMap m_displayMap;
     POINT m_ptWindowOrg{};
     int m_bImeOpenText = 1;
@@ -204,6 +208,9 @@ private:
     SIZE ClientSize() const;
     void InvalidateAll();
     void DrawContainerFrame(CDC* dc);
+    // The tracker of the current mode, in client pixels.
+    void DrawTrackers(CDC* dc);
+    void DrawTracker(CDC* dc, CEditNode* node);
     void DrawSelection(CDC* dc);
 
     // Typing: the class font of the first character, the common closing of a change, the group.

@@ -517,3 +517,44 @@ TEST_F(ViewTest, CaretContextTable)
     caret.m_anchorNode = inFormula;
     EXPECT_FALSE(CaretContextAllows(caret, C::UnderlineNumbering));
 }
+
+TEST_F(ViewTest, TrackersOfTheModeAndTheFrameOfTheContainer)
+{
+    Build({u"abc", u"def", u"ghi"});
+    CEditNode* current = document.root->GetEditChild(0);
+    CEditNode* other = document.root->GetEditChild(1);
+    other->m_rcLayout = RECT{1000, 2000, 3000, 2600};
+    view.m_nViewMode = ViewMode::kFieldSize;
+    view.m_pCurrentField = current;
+    view.m_selectedFields = {current, other};
+    CRecordingDC dc;
+    ASSERT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
+    // The current field has its tracker; the other shows eight 5 × 5 inversions.
+    const std::vector<GdiCall> handles = dc.CallsOf(GdiOp::PatBlt);
+    ASSERT_EQ(handles.size(), 8u);
+    for (const GdiCall& call : handles) {
+        EXPECT_EQ(call.rop, DSTINVERT);
+        EXPECT_EQ(call.rect.right - call.rect.left, 5);
+        EXPECT_EQ(call.rect.bottom - call.rect.top, 5);
+    }
+    EXPECT_TRUE(SameRect(handles[0].rect, Rect(998, 1998, 1003, 2003))) << RectText(handles[0].rect);
+    EXPECT_FALSE(dc.CallsOf(GdiOp::FillRect).empty());
+
+    // The caret in a formula: its frame is drawn with the exclusive-or pen, not on a printer.
+    view.m_nViewMode = ViewMode::kText;
+    auto* formula = new CEditContainer(EditKind::Code(EditKind::kMath));
+    document.root->GetEditChild(2)->InsertChildAt(0, formula);
+    view.m_caret.m_caretNode = AddChar(formula, u'x');
+    view.OnUpdate(UpdateHint::kAll);
+    CRecordingDC screen;
+    view.OnDraw(&screen);
+    const std::vector<GdiCall> frames = screen.CallsOf(GdiOp::FrameRect);
+    ASSERT_EQ(frames.size(), 1u);
+    RECT expected = formula->m_rcLayout;
+    view.m_displayMap.DocToDeviceRect(&expected);
+    EXPECT_TRUE(SameRect(frames[0].rect, Rect(expected.left - 1, expected.top - 1, expected.right + 2, expected.bottom + 2)));
+    EXPECT_EQ(frames[0].rop2, R2_XORPEN);
+    CRecordingDC printer(DeviceKind::Printer);
+    view.OnDraw(&printer);
+    EXPECT_TRUE(printer.CallsOf(GdiOp::FrameRect).empty());
+}
