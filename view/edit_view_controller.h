@@ -4,6 +4,7 @@
 // out and paints through its off-screen context. The widget around it only forwards events.
 #pragma once
 
+#include "base/default_fonts.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
@@ -92,6 +93,15 @@ struct SCROLL_BAR_STATE {
 // The zoom dialog, answered by the window code (or a test): the percent chosen, or false on cancel.
 using ZoomDialogFunction = std::function<bool(int* percent)>;
 
+// The six fonts of the font sheet: the full-width, half-width and digit text fonts of the current
+// writing direction, then the maths, maths-digit and maths-operator fonts.
+struct FONT_SHEET_VALUES {
+    enum { FullWidth, HalfWidth, Digit, Math, MathDigit, MathOperator, Count };
+    DEFAULT_FONT fonts[Count];
+};
+// The font sheet, filled with the current defaults; false on cancel.
+using FontSheetFunction = std::function<bool(FONT_SHEET_VALUES* values)>;
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -170,6 +180,8 @@ public:
     void OnViewZoom();
     void OnZoomComboChange();
     void OnViewLineBreaks();
+    void OnFormatFont();
+    FontSheetFunction m_fontSheet;
     std::u16string PageIndicatorText() const;
     ZoomDialogFunction m_zoomDialog;
 

@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 
+#include <QCursor>
 #include <QFocusEvent>
 #include <QFont>
 #include <QFontMetrics>
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
@@ -116,6 +118,24 @@ void CSorelView::CaretChanged()
 }
 
 void CSorelView::FocusView() { setFocus(); }
+
+void CSorelView::SyncFrameWithDirection(int vertical)
+{
+    if (!vertical) {
+        setCursor(Qt::IBeamCursor);
+        return;
+    }
+    // An I-beam turned on its side, 17 pixels long, hot spot (8, 7).
+    QPixmap beam(17, 17);
+    beam.fill(Qt::transparent);
+    QPainter painter(&beam);
+    painter.setPen(Qt::black);
+    painter.drawLine(0, 7, 16, 7);
+    painter.drawLine(0, 4, 0, 10);
+    painter.drawLine(16, 4, 16, 10);
+    painter.end();
+    setCursor(QCursor(beam, 8, 7));
+}
 
 void CSorelView::LayoutScrollBars()
 {

@@ -28,6 +28,8 @@ public:
     void ScrollBarsChanged() override;
     void CaretChanged() override;
     void FocusView() override;
+    // The I-beam lies on its side over a vertically written paper.
+    void SyncFrameWithDirection(int vertical) override;
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 

@@ -9,6 +9,8 @@
 #include "nodes/undo.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -82,6 +84,7 @@ bool CEditViewController::OnCommand(int id)
     case ViewCommand::kViewZoom: OnViewZoom(); return true;
     case ViewCommand::kZoomBox: OnZoomComboChange(); return true;
     case ViewCommand::kViewLineBreaks: OnViewLineBreaks(); return true;
+    case ViewCommand::kFormatFont: OnFormatFont(); return true;
     default: return false;
     }
 }
@@ -90,6 +93,103 @@ void CEditViewController::OnViewLineBreaks()
 {
     LineBreakMarksVisible = LineBreakMarksVisible ? 0 : 1;
     InvalidateAll();
+}
+
+void CEditViewController::OnFormatFont()
+{
+    CEditNode* node = CaretNode();
+    if (m_caret.m_anchorNode == nullptr || node == nullptr || !m_fontSheet)
+        return;
+    CDefaultFontTable& defaults = CDefaultFontTable::Instance();
+    const int vertical = m_displayMap.IsVertical();
+    FONT_SHEET_VALUES values;
+    using V = FONT_SHEET_VALUES;
+    defaults.GetDefaultFont(&values.fonts[V::FullWidth].font, vertical);
+    values.fonts[V::FullWidth].italic = defaults.GetDefaultItalic(vertical);
+    values.fonts[V::FullWidth].height = defaults.GetDefaultHeight();
+    defaults.GetHankakuFont(&values.fonts[V::HalfWidth].font, vertical);
+    values.fonts[V::HalfWidth].italic = defaults.GetHankakuItalic(vertical);
+    values.fonts[V::HalfWidth].height = defaults.GetHankakuHeight();
+    defaults.GetNumericFont(&values.fonts[V::Digit].font, vertical);
+    values.fonts[V::Digit].italic = defaults.GetNumericItalic(vertical);
+    values.fonts[V::Digit].height = defaults.GetNumericHeight();
+    defaults.GetMathFont(&values.fonts[V::Math].font);
+    values.fonts[V::Math].italic = defaults.GetMathItalic();
+    values.fonts[V::Math].height = defaults.GetMathHeight();
+    defaults.GetMathNumericFont(&values.fonts[V::MathDigit].font);
+    values.fonts[V::MathDigit].italic = defaults.GetMathNumericItalic();
+    values.fonts[V::MathDigit].height = defaults.GetMathNumericHeight();
+    defaults.GetMathOperatorFont(&values.fonts[V::MathOperator].font);
+    values.fonts[V::MathOperator].italic = defaults.GetMathOperatorItalic();
+    values.fonts[V::MathOperator].height = defaults.GetMathOperatorHeight();
+    if (!m_fontSheet(&values))
+        return;
+
+    // The record that the nodes read: the text fonts in the first three entries, the maths
+    // fonts in the last three; setting it into a table of its own keeps the defaults apart.
+    auto setInto = [&values](CDefaultFontTable& table, int textVertical) {
+        const DEFAULT_FONT* f = values.fonts;
+        table.SetDefaultFont(&f[V::FullWidth].font, textVertical);
+        table.SetDefaultItalic(f[V::FullWidth].italic, textVertical);
+        table.SetDefaultHeight(f[V::FullWidth].height);
+        table.SetHankakuFont(&f[V::HalfWidth].font, textVertical);
+        table.SetHankakuItalic(f[V::HalfWidth].italic, textVertical);
+        table.SetHankakuHeight(f[V::HalfWidth].height);
+        table.SetNumericFont(&f[V::Digit].font, textVertical);
+        table.SetNumericItalic(f[V::Digit].italic, textVertical);
+        table.SetNumericHeight(f[V::Digit].height);
+        table.SetMathFont(&f[V::Math].font);
+        table.SetMathItalic(f[V::Math].italic);
+        table.SetMathHeight(f[V::Math].height);
+        table.SetMathNumericFont(&f[V::MathDigit].font);
+        table.SetMathNumericItalic(f[V::MathDigit].italic);
+        table.SetMathNumericHeight(f[V::MathDigit].height);
+        table.SetMathOperatorFont(&f[V::MathOperator].font);
+        table.SetMathOperatorItalic(f[V::MathOperator].italic);
+        table.SetMathOperatorHeight(f[V::MathOperator].height);
+    };
+    CDefaultFontTable record = defaults;
+    setInto(record, 0);
+
+    const LOGFONTA& wide = values.fonts[V::FullWidth].font;
+    LOGFONTA& typing = m_caret.m_logFont;
+    typing.lfCharSet = wide.lfCharSet;
+    typing.lfOutPrecision = wide.lfOutPrecision;
+    typing.lfClipPrecision = wide.lfClipPrecision;
+    typing.lfQuality = wide.lfQuality;
+    typing.lfPitchAndFamily = wide.lfPitchAndFamily;
+    std::memcpy(typing.lfFaceName, wide.lfFaceName, sizeof typing.lfFaceName);
+    typing.lfHeight = -std::abs(values.fonts[V::FullWidth].height);
+    typing.lfWidth = 0;
+
+    int first = 0;
+    int last = 0;
+    if (!CEditNode::GetSelectionRange(&m_caret, &first, &last))
+        return;
+    CEditNode* parent = node->GetEditParent();
+    if (parent == nullptr)
+        return;
+    auto group = std::make_unique<CUndoGroup>();
+    // A selection over the whole paragraph (its final line break aside) also changes the defaults.
+    const bool wholeParagraph = parent->IsKind(EditKind::kSentence) && first == 0 &&
+                                last + 2 >= parent->GetChildCount() && std::strstr(typing.lfFaceName, "Orvellan") == nullptr;
+    for (int i = first; i <= last; ++i) {
+        if (CEditNode* child = parent->GetEditChild(i)) {
+            child->ApplyDefaultFonts(&record, group.get());
+            child->ApplyDefaultSizes(&record, group.get());
+        }
+    }
+    if (wholeParagraph) {
+        CEditNode* lineBreak = parent->GetEditChild(parent->GetChildCount() - 1);
+        if (lineBreak != nullptr && lineBreak->HasKindFlags(EditKind::kLineBreak))
+            lineBreak->SetLogFont(&typing, group.get());
+    }
+    FinishChange(std::move(group));
+    if (wholeParagraph)
+        setInto(defaults, vertical);
+    m_document.SetModifiedFlag(true);
+    node->MarkPartModified(TRUE);
+    OnUpdate(UpdateHint::kAll);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -558,3 +558,43 @@ TEST_F(ViewTest, TrackersOfTheModeAndTheFrameOfTheContainer)
     view.OnDraw(&printer);
     EXPECT_TRUE(printer.CallsOf(GdiOp::FrameRect).empty());
 }
+
+TEST_F(ViewTest, FontSheetChangesTheDefaultsOnlyForAWholeParagraph)
+{
+    CDefaultFontTable& defaults = CDefaultFontTable::Instance();
+    const CDefaultFontTable saved = defaults;
+    struct Case {
+        int from;
+        int to;  // the caret node; the selection ends before it
+        bool gaiji;
+        bool defaultsChange;
+    };
+    for (const Case& c : {Case{0, 3, false, true}, Case{0, 2, false, false}, Case{0, 3, true, false}}) {
+        defaults = saved;
+        TestDocument doc;
+        TestHost windowHost;
+        VIEW_SETTINGS values;
+        CEditViewController v(doc, windowHost, values);
+        auto* part = new CEditSentence();
+        AddChars(part, u"abc");
+        AddCR(part);
+        doc.root->AppendChild(part);
+        v.OnInitialUpdate();
+        v.m_caret.m_anchorNode = part->GetEditChild(c.from);
+        v.m_caret.m_caretNode = part->GetEditChild(c.to);
+        v.m_fontSheet = [&c](FONT_SHEET_VALUES* sheet) {
+            if (c.gaiji)
+                std::strcpy(sheet->fonts[FONT_SHEET_VALUES::FullWidth].font.lfFaceName, "Orvellan Gaiji");
+            sheet->fonts[FONT_SHEET_VALUES::HalfWidth].height = 500;
+            sheet->fonts[FONT_SHEET_VALUES::FullWidth].height = 500;
+            return true;
+        };
+        EXPECT_TRUE(v.OnCommand(ViewCommand::kFormatFont));
+        EXPECT_EQ(part->GetEditChild(0)->m_lf.lfHeight, -500) << c.to;
+        EXPECT_EQ(v.m_caret.m_logFont.lfHeight, -500);
+        EXPECT_EQ(defaults.GetDefaultHeight() == 500, c.defaultsChange) << c.to;
+        EXPECT_EQ(doc.groups.size(), 1u);
+        EXPECT_TRUE(doc.modified);
+    }
+    defaults = saved;
+}
