@@ -279,7 +279,8 @@ void CEditViewController::DeleteAtCaret()
             CaretNode()->MarkPartModified(TRUE);
         UpdateCaret(TRUE);
         OnUpdate(UpdateHint::kAll);
-        UpdateCaret(TRUE);
+        // The caret's rectangle from the new layout.
+        UpdateCaret(FALSE);
     }
     FinishChange(std::move(group));
 }

@@ -387,6 +387,8 @@ TEST_F(ViewTest, WheelScrollsByItsDeltaAndReachesTheTop)
     EXPECT_EQ(view.m_displayMap.m_originY, 0);
     view.OnKeyDown(ViewKey::kPageDown, false);
     EXPECT_EQ(view.m_displayMap.m_originY, 15000);
+    view.OnVScroll(ScrollCode::kThumbTrack, 4000);
+    EXPECT_EQ(view.m_displayMap.m_originY, 4000);
 }
 
 TEST_F(ViewTest, VerticalWritingScrollsTowardsTheLeft)
@@ -401,6 +403,9 @@ TEST_F(ViewTest, VerticalWritingScrollsTowardsTheLeft)
     EXPECT_EQ(view.m_displayMap.m_originY, 1000);
     view.OnKeyDown(ViewKey::kPageDown, false);
     EXPECT_EQ(view.m_displayMap.m_originY, 13200);
+    // Dragging the thumb to the right end goes back to the start of the paper.
+    view.OnHScroll(ScrollCode::kThumbTrack, view.m_hBar.max - view.m_hBar.page);
+    EXPECT_EQ(view.m_displayMap.m_originY, 0);
 }
 
 TEST_F(ViewTest, CaretScrolledIntoViewCanReachOriginZero)
