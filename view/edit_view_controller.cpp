@@ -188,7 +188,8 @@ void CEditViewController::OnDraw(CDC* dc)
 {
     CEditPrint* root = Root();
     RECT box{};
-    if (root == nullptr || dc->GetClipBox(&box) == NULLREGION || dc->GetClipBox(&box) == ERROR)
+    const int clip = root != nullptr ? dc->GetClipBox(&box) : ERROR;
+    if (clip == NULLREGION || clip == ERROR)
         return;
     for (int page = 1; page <= root->GetPageCount(); ++page) {
         RECT r = PageRect(*root, page);
