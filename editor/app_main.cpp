@@ -4,6 +4,7 @@
 #include "editor/print_file_access.h"
 #include "editor/shell_widgets.h"
 #include "editor/sorel_app.h"
+#include "editor/view_hookup.h"
 #include "platform/fonts.h"
 #include "platform/profile.h"
 
@@ -24,6 +25,7 @@ QWidget* MainWindow() { return g_mainWindow; }
 class CQtAppWindows : public CSorelAppWindows {
 public:
     void Attach(CSorelApp* app) { m_app = app; }
+    CFrameView* View() const { return m_view.get(); }
     CMainFrame* Frame() const { return m_frame.get(); }
 
     bool CreateMainFrame() override
@@ -34,7 +36,19 @@ public:
             return false;
         }
         g_mainWindow = m_frame.get();
+        // The editing view fills the frame.
+        m_view = std::make_unique<CFrameView>(*m_app, *m_frame);
         return true;
+    }
+    void UpdateAllViews(int hint) override
+    {
+        if (m_view)
+            m_view->UpdateAllViews(hint);
+    }
+    void InitialUpdateViews() override
+    {
+        if (m_view)
+            m_view->InitialUpdate();
     }
     void ShowMainFrame(int show) override
     {
@@ -51,11 +65,15 @@ public:
     void Destroy()
     {
         g_mainWindow = nullptr;
+        if (m_view)
+            m_view->Detach();
         m_frame.reset();
     }
 
 private:
     CSorelApp* m_app = nullptr;
+    // Outlives the frame, which owns the view itself.
+    std::unique_ptr<CFrameView> m_view;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

@@ -351,6 +351,8 @@ void CMainFrame::OnCommand(unsigned id)
     default:
         if (id >= Cmd::kMruFirst && id <= Cmd::kMruLast)
             m_app.OnOpenRecentFile(static_cast<int>(id - Cmd::kMruFirst));
+        else if (commandToView)
+            commandToView(id);
         break;
     }
 }

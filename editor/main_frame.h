@@ -48,6 +48,8 @@ public:
 
     // The active view's palette handler; none until the view exists.
     std::function<long(unsigned long, long)> paletteCharToView;
+    // The active view's commands: true when the view took the command.
+    std::function<bool(unsigned)> commandToView;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -136,13 +136,18 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
 bool CSorelApp::ProcessShellCommand()
 {
     if (m_commandLine.shellCommand == CSorelCommandLineInfo::FileOpen) {
-        if (m_document->OpenDocumentFile(m_commandLine.fileName))
+        if (m_document->OpenDocumentFile(m_commandLine.fileName)) {
+            m_windows.InitialUpdateViews();
             return true;
+        }
         const std::string message = "Tarsel: " + m_commandLine.fileName + ": the paper could not be opened\n";
         std::fputs(message.c_str(), stderr);
         return false;
     }
-    return m_document->OnFileNew();
+    const bool made = m_document->OnFileNew();
+    if (made)
+        m_windows.InitialUpdateViews();
+    return made;
 }
 
 int CSorelApp::ExitInstance()
@@ -164,8 +169,10 @@ int CSorelApp::ExitInstance()
 
 void CSorelApp::OnFileNew()
 {
-    if (m_document)
+    if (m_document) {
         m_document->OnFileNew();
+        m_windows.InitialUpdateViews();
+    }
 }
 
 void CSorelApp::OnFileOpen()
@@ -178,8 +185,10 @@ void CSorelApp::OnFileOpen()
         {u"プリントファイル(*." + Utf8ToUtf16(kDefaultExtension) + u")", std::string("*.") + kDefaultExtension},
         {SorelDocText::kAllFiles, "*.*"},
     };
-    if (ShellFileDialog(dialog) && m_document)
+    if (ShellFileDialog(dialog) && m_document) {
         m_document->OpenDocumentFile(dialog.file);
+        m_windows.InitialUpdateViews();
+    }
 }
 
 void CSorelApp::OnOpenRecentFile(int index)
@@ -193,8 +202,10 @@ void CSorelApp::OnOpenRecentFile(int index)
         m_recentFiles.Remove(index);
         return;
     }
-    if (m_document)
+    if (m_document) {
         m_document->OpenDocumentFile(path);
+        m_windows.InitialUpdateViews();
+    }
 }
 
 void CSorelApp::WinHelp(unsigned, unsigned command)

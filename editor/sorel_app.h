@@ -63,6 +63,8 @@ public:
     // Posts one of the batch messages to the main frame.
     virtual void PostToMainFrame(unsigned message) = 0;
     virtual void UpdateAllViews(int /*hint*/) {}
+    // A paper was made or opened (or an open failed): the views show it from its start.
+    virtual void InitialUpdateViews() {}
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
 };

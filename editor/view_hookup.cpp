@@ -1,0 +1,58 @@
+// The editing view inside the main frame.
+#include "editor/view_hookup.h"
+
+#include "editor/main_frame.h"
+#include "editor/sorel_app.h"
+#include "editor/sorel_doc.h"
+
+CSorelDoc* CDocumentForView::Doc() const { return m_app.GetDocument(); }
+
+CEditPrint* CDocumentForView::GetRoot() const { return Doc() != nullptr ? Doc()->GetRoot() : nullptr; }
+
+void CDocumentForView::PushUndo(std::unique_ptr<CUndoGroup> group)
+{
+    if (Doc() != nullptr)
+        Doc()->PushUndo(std::move(group));
+}
+
+CUndoGroup* CDocumentForView::GetUndoRecord() { return Doc() != nullptr ? Doc()->GetUndoRecord() : nullptr; }
+
+CUndoGroup* CDocumentForView::GetRedoRecord() { return Doc() != nullptr ? Doc()->GetRedoRecord() : nullptr; }
+
+void CDocumentForView::SetModifiedFlag(bool modified)
+{
+    if (Doc() != nullptr)
+        Doc()->SetModifiedFlag(modified);
+}
+
+void CDocumentForView::UpdateAllViews(int hint) { m_app.UpdateAllViews(hint); }
+
+CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_frame(frame)
+{
+    m_settings.zoom = app.Settings().zoom;
+    m_view = new CSorelView(m_document, m_settings, &frame);
+    frame.setCentralWidget(m_view);
+    frame.paletteCharToView = [this](unsigned long character, long font) -> long {
+        if (m_view != nullptr)
+            m_view->Controller().OnPaletteChar(static_cast<char16_t>(character), reinterpret_cast<const LOGFONTA*>(font));
+        return 0;
+    };
+    frame.commandToView = [this](unsigned id) {
+        return m_view != nullptr && m_view->Controller().OnCommand(static_cast<int>(id));
+    };
+}
+
+void CFrameView::UpdateAllViews(int hint)
+{
+    if (m_view != nullptr)
+        m_view->Controller().OnUpdate(hint);
+}
+
+void CFrameView::InitialUpdate()
+{
+    if (m_view == nullptr)
+        return;
+    m_view->Controller().OnInitialUpdate();
+    m_frame.SetWritingDirectionUI(m_view->Controller().m_displayMap.IsVertical() != 0);
+    m_view->setFocus();
+}

@@ -1,0 +1,44 @@
+// The editing view inside the main frame: the open paper handed to the view through the view's
+// document interface, the view as the frame's central widget, and the frame's palette characters
+// and commands passed on to it.
+#pragma once
+
+#include "view/sorel_view.h"
+
+class CMainFrame;
+class CSorelApp;
+class CSorelDoc;
+
+// The open paper as the editing view reaches it.
+class CDocumentForView : public IViewDocument {
+public:
+    explicit CDocumentForView(CSorelApp& app) : m_app(app) {}
+    CEditPrint* GetRoot() const override;
+    void PushUndo(std::unique_ptr<CUndoGroup> group) override;
+    CUndoGroup* GetUndoRecord() override;
+    CUndoGroup* GetRedoRecord() override;
+    void SetModifiedFlag(bool modified) override;
+    void UpdateAllViews(int hint) override;
+
+private:
+    CSorelDoc* Doc() const;
+    CSorelApp& m_app;
+};
+
+// Outlives the frame, which owns the view.
+class CFrameView {
+public:
+    CFrameView(CSorelApp& app, CMainFrame& frame);
+    CSorelView* View() const { return m_view; }
+    // The frame is being destroyed: the view goes with it.
+    void Detach() { m_view = nullptr; }
+    void UpdateAllViews(int hint);
+    // A paper was made or opened: the view shows it from its start and the frame its direction.
+    void InitialUpdate();
+
+private:
+    CDocumentForView m_document;
+    VIEW_SETTINGS m_settings;
+    CMainFrame& m_frame;
+    CSorelView* m_view = nullptr;
+};

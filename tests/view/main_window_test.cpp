@@ -1,0 +1,146 @@
+// The program's main window offscreen with its editing view, on sample papers in both writing
+// directions: keys and committed Japanese text change the paper, Save writes it, and the file read
+// again holds the same paper. Set QN_TEST_OUTPUT_DIR to keep a screenshot of each window.
+#include "editor/main_frame.h"
+#include "editor/print_file_access.h"
+#include "editor/sorel_app.h"
+#include "editor/sorel_doc.h"
+#include "editor/view_hookup.h"
+#include "nodes/edit_print.h"
+#include "printfile/print_reader.h"
+#include "tests/editor/shell_answers.h"
+#include "tests/printfile/printfile_fixture.h"
+
+#include "platform/profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ViewWindows : public CSorelAppWindows {
+public:
+    bool CreateMainFrame() override
+    {
+        frame = std::make_unique<CMainFrame>(*app);
+        if (!frame->Create())
+            return false;
+        view = std::make_unique<CFrameView>(*app, *frame);
+        return true;
+    }
+    void ShowMainFrame(int show) override
+    {
+        if (show != SW_HIDE)
+            frame->show();
+    }
+    void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
+    void UpdateAllViews(int hint) override
+    {
+        if (view)
+            view->UpdateAllViews(hint);
+    }
+    void InitialUpdateViews() override
+    {
+        if (view)
+            view->InitialUpdate();
+    }
+
+    CSorelApp* app = nullptr;
+    std::unique_ptr<CFrameView> view;  // outlives the frame, which owns the view widget
+    std::unique_ptr<CMainFrame> frame;
+};
+
+// Every character of the paper's question parts, paragraph by paragraph.
+std::u16string PaperText(CEditNode* node)
+{
+    std::u16string text;
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        CEditNode* child = node->GetEditChild(i);
+        if (child->HasKindFlags(EditKind::kLineBreak))
+            text += u"|";
+        else if (child->HasKindFlags(EditKind::kCharacter))
+            text += child->GetText().View();
+        else
+            text += PaperText(child);
+    }
+    return text;
+}
+
+class MainWindowTest : public ::testing::TestWithParam<const char*> {
+protected:
+    static void SetUpTestSuite() { printfiletest::RegisterPaperFaces(); }
+    MainWindowTest()
+    {
+        CClassRegistry::UseFile(Path("classes.ini"));
+        m_environment.programPath = Path("Tarsel");
+        m_environment.profilePath = Path("Tarsel.ini");
+    }
+    ~MainWindowTest() override
+    {
+        if (m_app)
+            m_app->ExitInstance();
+        m_windows.frame.reset();
+        CClassRegistry::UseFile("");
+    }
+    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
+
+    QTemporaryDir m_dir;
+    SOREL_APP_ENVIRONMENT m_environment;
+    std::unique_ptr<IPrintFileAccess> m_files = CreatePrintFileAccess();
+    ShellAnswers m_shell;
+    ViewWindows m_windows;
+    std::unique_ptr<CSorelApp> m_app;
+};
+
+}  // namespace
+
+TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
+{
+    const std::string paper = Path("paper.xml");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
+    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
+    m_windows.app = m_app.get();
+    ASSERT_TRUE(m_app->InitInstance({paper}));
+    CMainFrame& frame = *m_windows.frame;
+    frame.resize(1000, 800);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    CSorelView* view = m_windows.view->View();
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
+    CSorelDoc* doc = m_app->GetDocument();
+    ASSERT_NE(doc->GetRoot(), nullptr);
+    ASSERT_NE(view->Controller().m_caret.m_caretNode, nullptr);
+    EXPECT_EQ(view->Controller().m_displayMap.IsVertical(), doc->GetRoot()->m_vertical);
+
+    QTest::keyClicks(view, "Ab1");
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(u"日本語"));
+    QApplication::sendEvent(view, &commit);
+    // Ctrl+Z goes through the frame's accelerator to the view, Ctrl+Y makes it again.
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(doc->IsModified());
+    const std::u16string typed = PaperText(doc->GetRoot());
+    EXPECT_NE(typed.find(u"Ab日本語"), std::u16string::npos);
+
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    if (!keep.isEmpty())
+        frame.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath(QString::fromLatin1("window_") + GetParam() + ".png"));
+
+    ASSERT_TRUE(doc->OnFileSave());
+    EXPECT_FALSE(doc->IsModified());
+    CEditPrint reread;
+    ASSERT_TRUE(LoadXmlFile(&reread, paper));
+    EXPECT_EQ(PaperText(&reread), typed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
