@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <map>
+
 using namespace viewtest;
 
 namespace {
@@ -162,3 +165,28 @@ TEST_P(SorelViewTest, WheelAndPageKeysScroll)
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, SorelViewTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
+
+TEST(SamplePaper, OpensOnSeveralPagesWithQuestionsPointsRubyTablesAndFormulas)
+{
+    printfiletest::RegisterPaperFaces();
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), std::string(QN_TEST_DATA_DIR) + "/../../samples/sample_paper.xml"));
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(900, 1000);
+    view.Controller().OnInitialUpdate();
+    EXPECT_GE(document.root->GetPageCount(), 3);
+    std::map<uint32_t, int> kinds;
+    std::function<void(CEditNode*)> count = [&](CEditNode* node) {
+        ++kinds[static_cast<uint32_t>(node->GetKind())];
+        for (int i = 0; i < node->GetChildCount(); ++i)
+            count(node->GetEditChild(i));
+    };
+    count(document.root.get());
+    for (uint32_t kind : {EditKind::kRuby, EditKind::kTable, EditKind::kMath, EditKind::kHaiten, EditKind::kDmonno})
+        EXPECT_GE(kinds[kind], 6) << std::hex << kind;
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    if (!keep.isEmpty())
+        view.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath("sample_paper.png"));
+}

@@ -1,0 +1,85 @@
+// One keystroke through the editing view's controller: a character typed in the middle of the
+// paper as a key event (its undo group pushed, the paper laid out again, the caret placed and
+// scrolled into sight), then the visible area repainted into the view's off-screen buffer at
+// 100 %. Papers of 10, 40 and 160 pages in both writing directions; the insertion is taken back
+// by the view's Undo between iterations, outside the timing.
+#include "bench_paper.h"
+
+#include "nodes/undo.h"
+#include "view/edit_view_controller.h"
+
+#include <deque>
+
+using namespace benchpaper;
+
+namespace {
+
+// The paper with a plain undo history.
+class BenchDocument : public IViewDocument {
+public:
+    explicit BenchDocument(std::unique_ptr<CEditPrint> paper) : root(std::move(paper)) {}
+    ~BenchDocument() override { groups.clear(); }
+    CEditPrint* GetRoot() const override { return root.get(); }
+    void PushUndo(std::unique_ptr<CUndoGroup> group) override
+    {
+        groups.resize(groups.size() - undone);
+        undone = 0;
+        groups.push_back(std::move(group));
+    }
+    CUndoGroup* GetUndoRecord() override
+    {
+        if (undone >= groups.size())
+            return nullptr;
+        ++undone;
+        return groups[groups.size() - undone].get();
+    }
+    CUndoGroup* GetRedoRecord() override { return undone > 0 ? groups[groups.size() - undone--].get() : nullptr; }
+    void SetModifiedFlag(bool) override {}
+    void UpdateAllViews(int) override {}
+
+    std::unique_ptr<CEditPrint> root;
+    std::deque<std::unique_ptr<CUndoGroup>> groups;
+    size_t undone = 0;
+};
+
+// A 1200 × 900 window on a 1920 × 1080 screen.
+class BenchHost : public IEditViewHost {
+public:
+    SIZE GetClientSize() const override { return SIZE{1200, 900}; }
+    SIZE GetScreenSize() const override { return SIZE{1920, 1080}; }
+    CDC* GetMeasuringDC() override { return measuring.get(); }
+    void Invalidate(const RECT*) override {}
+
+    std::unique_ptr<CDC> measuring = CQtDC::WithImage(16, 16);
+};
+
+void ViewKeystroke(benchmark::State& state)
+{
+    const int pages = static_cast<int>(state.range(0));
+    const int vertical = static_cast<int>(state.range(1));
+    BenchDocument document(BuildPaper(pages, vertical));
+    BenchHost host;
+    VIEW_SETTINGS settings;
+    CEditViewController view(document, host, settings);
+    view.OnInitialUpdate();
+    view.m_caret.m_caretNode = CaretNodeAt(document.root.get(), 0.5);
+    view.UpdateCaret(FALSE);
+    view.EnsureCaretVisible();
+    const RECT client{0, 0, 1200, 900};
+    view.Paint(client);
+    for (auto _ : state) {
+        view.OnChar(u'字');
+        view.Paint(client);
+
+        state.PauseTiming();
+        view.OnEditUndo();
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = document.root->GetPageCount();
+}
+
+}  // namespace
+
+BENCHMARK(ViewKeystroke)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+
+QN_BENCHMARK_MAIN()
