@@ -252,8 +252,16 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
         *enabled = m_app.RecentFiles().GetSize() > 0;
         break;
     default:
+        if (updateFromView)
+            updateFromView(id, enabled, checked);
         break;
     }
+}
+
+void CMainFrame::SetPagePaneText(const std::u16string& text)
+{
+    if (m_pagePane)
+        m_pagePane->setText(QString::fromStdU16String(text));
 }
 
 void CMainFrame::ShowRecentFiles(QMenu* menu)

@@ -50,6 +50,10 @@ public:
     std::function<long(unsigned long, long)> paletteCharToView;
     // The active view's commands: true when the view took the command.
     std::function<bool(unsigned)> commandToView;
+    // The active view's update handlers: false when the view has none for the command.
+    std::function<bool(unsigned, bool*, bool*)> updateFromView;
+    // The status bar's page pane.
+    void SetPagePaneText(const std::u16string& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

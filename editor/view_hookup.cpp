@@ -40,6 +40,20 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
     frame.commandToView = [this](unsigned id) {
         return m_view != nullptr && m_view->Controller().OnCommand(static_cast<int>(id));
     };
+    frame.updateFromView = [this](unsigned id, bool* enabled, bool* checked) {
+        if (m_view == nullptr)
+            return false;
+        const CMD_UI_STATE state = m_view->Controller().OnUpdateCommand(static_cast<int>(id));
+        if (!state.known)
+            return false;
+        *enabled = state.enabled;
+        *checked = state.check != 0;
+        return true;
+    };
+    m_view->caretMoved = [this] {
+        if (m_view != nullptr)
+            m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());
+    };
 }
 
 void CFrameView::UpdateAllViews(int hint)

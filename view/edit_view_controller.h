@@ -78,6 +78,7 @@ constexpr int kThumbTrack = 5;
 
 // What an update handler answers: the framework's CCmdUI reduced to what the handlers set.
 struct CMD_UI_STATE {
+    bool known = false;  // the view has an update handler for the command
     bool enabled = false;
     int check = 0;
     bool hasText = false;

@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QInputDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -56,6 +57,14 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
     m_hBar = new QScrollBar(Qt::Horizontal, this);
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_controller = std::make_unique<CEditViewController>(document, *this, settings);
+    m_controller->m_zoomDialog = [this](int* percent) {
+        bool ok = false;
+        const int chosen = QInputDialog::getInt(this, QString::fromUtf16(u"表示倍率"), QString::fromUtf16(u"倍率(%)"),
+                                                *percent, 50, 200, 10, &ok);
+        if (ok)
+            *percent = chosen;
+        return ok;
+    };
     // Every position the bars take is a thumb position for the controller, which clamps it.
     connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_syncingBars)
@@ -113,6 +122,8 @@ void CSorelView::ScrollBarsChanged()
 
 void CSorelView::CaretChanged()
 {
+    if (caretMoved)
+        caretMoved();
     if (QInputMethod* method = QGuiApplication::inputMethod(); method != nullptr && hasFocus())
         method->update(Qt::ImCursorRectangle | Qt::ImFont);
 }

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QScrollBar;
@@ -18,6 +19,8 @@ public:
     ~CSorelView() override;
 
     CEditViewController& Controller() { return *m_controller; }
+    // Called whenever the caret moved (the frame shows its page).
+    std::function<void()> caretMoved;
 
     // IEditViewHost
     SIZE GetClientSize() const override;

@@ -67,8 +67,9 @@ CMD_UI_STATE CEditViewController::OnUpdateCommand(int id) const
         state.text = PageIndicatorText();
         break;
     default:
-        break;
+        return state;
     }
+    state.known = true;
     return state;
 }
 

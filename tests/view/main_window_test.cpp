@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,6 +130,15 @@ TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(doc->IsModified());
+    // The status bar's page pane shows the caret's page; the view answers for its commands.
+    const QLabel* pane = frame.findChild<QLabel*>("pane_59143");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->text(), QString::fromUtf16(u"  1ページ"));
+    bool enabled = false, checked = true;
+    frame.UpdateCommandUI(57634, &enabled, &checked);
+    EXPECT_FALSE(enabled);
+    frame.UpdateCommandUI(57643, &enabled, &checked);
+    EXPECT_TRUE(enabled);
     const std::u16string typed = PaperText(doc->GetRoot());
     EXPECT_NE(typed.find(u"Ab日本語"), std::u16string::npos);
 
