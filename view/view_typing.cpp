@@ -60,7 +60,7 @@ int CEditViewController::UpdateCaret(BOOL takeFormat)
             source = node;
             if (textBefore) {
                 source = prev;
-            } else if (prev != nullptr) {
+            } else if (prev != nullptr && !(prev->HasKindFlags(EditKind::kCharacter) && prev->IsCaretStop())) {
                 for (CEditNode* n = prev; n != nullptr; n = PrevEdit(n)) {
                     if (n->HasKindFlags(EditKind::kCharacter | EditKind::kContainer | EditKind::kFormula)) {
                         source = n;

@@ -603,3 +603,60 @@ TEST_F(ViewTest, FontSheetChangesTheDefaultsOnlyForAWholeParagraph)
     }
     defaults = saved;
 }
+
+TEST_F(ViewTest, TypingFormatComesFromTheTextBeforeTheCaret)
+{
+    Build({u"ab"});
+    CEditNode* part = document.root->GetEditChild(0);
+    auto named = [](CEditNode* node, const char* face) {
+        std::strcpy(node->m_lf.lfFaceName, face);
+        return node;
+    };
+    auto* box = new CEditContainer(EditKind::Code(EditKind::kMath));
+    auto* cell = new CEditContainer(EditKind::Code(EditKind::kKan));
+    auto* secondBox = new CEditContainer(EditKind::Code(EditKind::kMath));
+    // a b [formula] c [kanbun] d [formula] [formula] |
+    part->InsertChildAt(2, box);
+    part->InsertChildAt(3, new CEditChar(u'c'));
+    part->InsertChildAt(4, cell);
+    part->InsertChildAt(5, new CEditChar(u'd'));
+    part->InsertChildAt(6, secondBox);
+    part->InsertChildAt(7, new CEditContainer(EditKind::Code(EditKind::kMath)));
+    ASSERT_EQ(part->GetChildCount(), 9);
+    // A second line: e |
+    named(AddChar(part, u'e'), "FaceE");
+    AddCR(part);
+    ASSERT_EQ(At(0, 5)->GetText().GetAt(0), u'd');
+    named(At(0, 0), "FaceA");
+    named(At(0, 1), "FaceB");
+    named(box, "FaceBox");
+    named(At(0, 3), "FaceC");
+    named(At(0, 5), "FaceD");
+    named(secondBox, "FaceBox2");
+    LOGFONTA wide{};
+    CDefaultFontTable::Instance().GetDefaultFont(&wide, 0);
+    struct Case {
+        int index;
+        std::string face;
+    };
+    const Case cases[] = {
+        {0, "FaceA"},          // no text before: the caret node itself
+        {1, "FaceA"},          // a character before: that character
+        {3, "FaceBox"},        // a formula before a character: the formula
+        {5, Face(wide)},       // a kanbun cell before: the default text face only
+        {6, "Before"},         // an object after text: nothing copied
+        {7, "FaceBox2"},       // an object after an object: the one before
+        {9, "FaceE"},          // a line break before: the caret node itself
+    };
+    for (const Case& c : cases) {
+        PlaceCaret(0, c.index);
+        std::strcpy(view.m_caret.m_logFont.lfFaceName, "Before");
+        view.UpdateCaret(TRUE);
+        EXPECT_EQ(Face(view.m_caret.m_logFont), c.face) << c.index;
+    }
+    // Without taking the format, the caret only moves.
+    PlaceCaret(0, 1);
+    std::strcpy(view.m_caret.m_logFont.lfFaceName, "Kept");
+    view.UpdateCaret(FALSE);
+    EXPECT_EQ(Face(view.m_caret.m_logFont), "Kept");
+}
