@@ -137,6 +137,20 @@ TEST_F(ViewTest, NameFieldLayerRecordsSetThePageFlag)
     view.OnEditRedo();
     EXPECT_EQ(layer->GetChildCount(), 1);
     EXPECT_TRUE(document.root->IsPageFlagged(1));
+
+    // The field taken out of the layer (0x20101): undo puts it back and flags the page.
+    field->Detach();
+    document.root->SetPageFlagged(1, false);
+    auto removal = std::make_unique<CUndoGroup>();
+    CUndoAction* action = removal->RecordNodeEx(0x20101, field, nullptr, 0, layer, 1, 0);
+    action->Keep(std::unique_ptr<CEditNode>(field));
+    document.PushUndo(std::move(removal));
+    view.OnEditUndo();
+    EXPECT_EQ(layer->GetChildCount(), 1);
+    EXPECT_TRUE(document.root->IsPageFlagged(1));
+    view.OnEditRedo();
+    EXPECT_EQ(layer->GetChildCount(), 0);
+    EXPECT_FALSE(document.root->IsPageFlagged(1));
 }
 
 TEST_F(ViewTest, UnknownCodesAreSkippedAndTheRestStillApplies)
