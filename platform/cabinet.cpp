@@ -4,6 +4,7 @@
 #include "platform/cabinet.h"
 
 #include "platform/codepage.h"
+#include "platform/safe_file.h"
 #include "platform/utf8.h"
 
 #include <libgcab.h>
@@ -395,54 +396,31 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, struct 
     return ok || Fail(error, path + ": cannot be read as a file of at most 512 MiB");
 }
 
-// Writes bytes to a new temporary file in the folder of target, gives it mode and (when not
-// null) the modification time, and renames it over target. A symbolic link at target is
-// replaced, never followed. On failure the temporary file is removed and target is untouched.
-bool WriteFileBeside(const std::string& target, std::span<const uint8_t> bytes, mode_t mode,
-                     const timespec* modified, bool flush)
+// Writes an extracted file through the layer's safe replacement, which replaces a symbolic
+// link of that name rather than writing through it, then makes it writable with the stored
+// time, through a handle that refuses to follow a link put there meanwhile.
+bool WriteExtractedFile(const std::string& path, std::span<const uint8_t> bytes, mode_t mode, timespec modified,
+                        std::string* error)
 {
-    static unsigned counter = 0;
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + ".~cab" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fchmod(fd, mode) == 0;
-    if (ok && modified) {
-        const timespec times[2] = {*modified, *modified};
-        ok = ::futimens(fd, times) == 0;
-    }
-    ok = ok && (!flush || ::fsync(fd) == 0);
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    const std::error_code failure =
+        ReplaceFileSafely(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (failure)
+        return Fail(error, path + ": " + failure.message());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const timespec times[2] = {modified, modified};
+    const bool ok = fd >= 0 && ::fchmod(fd, mode) == 0 && ::futimens(fd, times) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok || Fail(error, path + ": " + std::strerror(errno));
 }
 
-// The mode a new file gets from the process's umask.
-mode_t NewFileMode()
+// The mode of an extracted file: what a new file gets from the process's umask, and always
+// readable and writable by its owner, so that it can be deleted and extracted again.
+mode_t ExtractedFileMode()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return (0666 & ~mask) | S_IRUSR | S_IWUSR;
 }
 
 // ---- DOS dates ------------------------------------------------------------------------------
@@ -656,12 +634,11 @@ bool ExtractCabinetFile(const std::string& cabinet, const std::string& folder, s
     if (::stat(folder.c_str(), &target) != 0 || !S_ISDIR(target.st_mode))
         return Fail(error, folder + ": not a folder");
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    const mode_t mode = NewFileMode();
+    const mode_t mode = ExtractedFileMode();
     for (const CabinetEntry& entry : contents.entries) {
         const std::string path = prefix + entry.name;
-        const timespec modified = FromDosDateTime(entry.dosDate, entry.dosTime);
-        if (!WriteFileBeside(path, entry.bytes, mode, &modified, false))
-            return Fail(error, path + ": " + std::strerror(errno));
+        if (!WriteExtractedFile(path, entry.bytes, mode, FromDosDateTime(entry.dosDate, entry.dosTime), error))
+            return false;
         written->push_back(path);
     }
     return true;
@@ -682,10 +659,7 @@ bool WriteCabinetFile(const std::string& target, const std::vector<CabinetSource
     const std::vector<uint8_t> bytes = AssembleCabinet(folders, files, setId);
     if (bytes.size() > kCabinetMaxBytes)
         return Fail(error, "the cabinet would be larger than 512 MiB");
-    struct stat former {};
-    const mode_t mode = ::stat(target.c_str(), &former) == 0 && S_ISREG(former.st_mode) ? former.st_mode & 07777
-                                                                                       : NewFileMode();
-    if (!WriteFileBeside(target, bytes, mode, nullptr, true))
-        return Fail(error, target + ": " + std::strerror(errno));
-    return true;
+    const std::error_code failure =
+        ReplaceFileSafely(target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return !failure || Fail(error, target + ": " + failure.message());
 }

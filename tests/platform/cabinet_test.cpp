@@ -104,9 +104,10 @@ TEST_F(CabinetTest, ExtractsIntoTheFolderWritableWithStoredTimesReplacingFilesAn
 {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "out");
-    // A former file of an entry's name is replaced; a link of an entry's name is replaced, not
-    // written through.
+    // A former file of an entry's name is replaced, even a read-only one; a link of an entry's
+    // name is replaced, not written through.
     WriteFile(dir.File("out/paper.qnp"), BytesOf("former"));
+    ::chmod(dir.File("out/paper.qnp").c_str(), 0444);
     WriteFile(dir.File("outside.txt"), BytesOf("keep"));
     std::filesystem::create_symlink(dir.File("outside.txt"), dir.File("out/é.bin"));
 
