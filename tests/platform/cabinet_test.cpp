@@ -266,3 +266,51 @@ TEST_F(CabinetTest, BlocksWithoutChecksumAreRead)
     ASSERT_TRUE(ReadCabinet(Build(cab), &contents, &error)) << error;
     EXPECT_EQ(contents.entries[1].bytes, BytesOf(kPictureStart + kPictureEnd));
 }
+
+// Names are stored in code page 932 as the system's cabinet tools store them; a name that code
+// page 932 cannot hold is stored as UTF-8 with the entry's UTF-8 attribute (0x80).
+TEST_F(CabinetTest, WritesNamesInCodePage932OrAsFlaggedUtf8AndReadsThemBack)
+{
+    TempDir dir;
+    const std::vector<std::string> names = {"問題-01.png", "café.bin", "plain.qnp"};
+    std::vector<CabinetSource> items;
+    for (const std::string& name : names) {
+        WriteFile(dir.File(name), BytesOf(name));
+        items.push_back(CabinetSource{dir.File(name), name, false});
+    }
+    std::string error;
+    ASSERT_TRUE(WriteCabinetFile(dir.File("out.cab"), items, 7, &error)) << error;
+    const Bytes bytes = ReadFile(dir.File("out.cab"));
+    const std::vector<EntryFields> stored = EntriesOf(bytes);
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[0].name, "\x96\xE2\x91\xE8-01.png");
+    EXPECT_EQ(stored[0].attributes, 0x20);
+    EXPECT_EQ(stored[1].name, "café.bin");
+    EXPECT_EQ(stored[1].attributes, 0xA0);
+    EXPECT_EQ(stored[2].attributes, 0x20);
+
+    CabinetContents contents;
+    ASSERT_TRUE(ReadCabinet(bytes, &contents, &error)) << error;
+    EXPECT_EQ(contents.setId, 7);
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(contents.entries[i].name, names[i]);
+        EXPECT_EQ(contents.entries[i].bytes, BytesOf(names[i]));
+    }
+}
+
+// A "+" closes the folder only when it holds a file: breaks at the ends or in a row add no
+// empty folder.
+TEST_F(CabinetTest, FolderBreaksStartANewFolderOnlyBeforeAFile)
+{
+    TempDir dir;
+    WriteFile(dir.File("a"), BytesOf("first"));
+    WriteFile(dir.File("b"), BytesOf("second"));
+    const CabinetSource a{dir.File("a"), "a", false}, b{dir.File("b"), "b", false}, brk{{}, {}, true};
+    std::string error;
+    ASSERT_TRUE(WriteCabinetFile(dir.File("out.cab"), {brk, a, brk, brk, b, brk}, 0, &error)) << error;
+    const Bytes bytes = ReadFile(dir.File("out.cab"));
+    EXPECT_EQ(Get16(bytes, 26), 2);
+    EXPECT_EQ(EntriesOf(bytes)[1].folder, 1);
+    EXPECT_FALSE(WriteCabinetFile(dir.File("none.cab"), {brk}, 0, &error)) << "a cabinet holds at least one file";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.cab")));
+}
