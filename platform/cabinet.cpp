@@ -397,9 +397,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, struct 
 }
 
 // Writes an extracted file through the layer's safe replacement, which replaces a symbolic
-// link of that name rather than writing through it, then makes it writable with the stored
-// time, through a handle that refuses to follow a link put there meanwhile.
-bool WriteExtractedFile(const std::string& path, std::span<const uint8_t> bytes, mode_t mode, timespec modified,
+// link of that name rather than writing through it. Then, through a handle that refuses to
+// follow a link put there meanwhile, the file gets its stored time and is made readable and
+// writable by its owner, so that it can be deleted and extracted again.
+bool WriteExtractedFile(const std::string& path, std::span<const uint8_t> bytes, timespec modified,
                         std::string* error)
 {
     const std::error_code failure =
@@ -408,19 +409,12 @@ bool WriteExtractedFile(const std::string& path, std::span<const uint8_t> bytes,
         return Fail(error, path + ": " + failure.message());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     const timespec times[2] = {modified, modified};
-    const bool ok = fd >= 0 && ::fchmod(fd, mode) == 0 && ::futimens(fd, times) == 0;
+    struct stat info {};
+    const bool ok = fd >= 0 && ::fstat(fd, &info) == 0 &&
+                    ::fchmod(fd, (info.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0 && ::futimens(fd, times) == 0;
     if (fd >= 0)
         ::close(fd);
     return ok || Fail(error, path + ": " + std::strerror(errno));
-}
-
-// The mode of an extracted file: what a new file gets from the process's umask, and always
-// readable and writable by its owner, so that it can be deleted and extracted again.
-mode_t ExtractedFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return (0666 & ~mask) | S_IRUSR | S_IWUSR;
 }
 
 // ---- DOS dates ------------------------------------------------------------------------------
@@ -634,10 +628,9 @@ bool ExtractCabinetFile(const std::string& cabinet, const std::string& folder, s
     if (::stat(folder.c_str(), &target) != 0 || !S_ISDIR(target.st_mode))
         return Fail(error, folder + ": not a folder");
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    const mode_t mode = ExtractedFileMode();
     for (const CabinetEntry& entry : contents.entries) {
         const std::string path = prefix + entry.name;
-        if (!WriteExtractedFile(path, entry.bytes, mode, FromDosDateTime(entry.dosDate, entry.dosTime), error))
+        if (!WriteExtractedFile(path, entry.bytes, FromDosDateTime(entry.dosDate, entry.dosTime), error))
             return false;
         written->push_back(path);
     }

@@ -165,7 +165,8 @@ TEST_F(CabinetTest, RefusesTruncatedDamagedAndForeignFilesWritingNothing)
 {
     const Bytes sound = Build(SoundCabinet());
     for (size_t length = 0; length < sound.size(); ++length)
-        ExpectRefusedWritingNothing(Bytes(sound.begin(), sound.begin() + length), "truncated to " + std::to_string(length));
+        ExpectRefusedWritingNothing(Bytes(sound.begin(), sound.begin() + length),
+                                    "truncated to " + std::to_string(length));
 
     const size_t folder0 = 36, files = 52;
     const size_t data0 = Get32(sound, folder0);

@@ -256,6 +256,9 @@ inline std::string RunCommand(const std::string& command, int* status = nullptr)
     return output;
 }
 
-inline bool HaveTool(const std::string& name) { return ::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0; }
+inline bool HaveTool(const std::string& name)
+{
+    return ::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 }  // namespace cabtest
