@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 using cabtest::Bytes;
@@ -167,7 +168,8 @@ TEST_F(FoFragmentTest, KanbunFragmentMatchesTheHandWrittenFile)
     const std::string blanks = "<fo:inline xml:space=\"preserve\" font-family=\"\x82\x6c\x82\x72 \x96\xbe\x92\xa9\" "
                                "font-size=\"10.5pt\">   </fo:inline>";
     const std::string cellBlocks = "<fo:block text-align=\"left\">" + run + "\x8a\x77</fo:inline></fo:block>"
-                                   "<fo:block text-align=\"left\">" + blanks + "</fo:block><fo:block text-align=\"left\"/>";
+                                   "<fo:block text-align=\"left\">" + blanks +
+                                   "</fo:block><fo:block text-align=\"left\"/>";
     const std::string expected =
         kRootOpen + "<fo:block-container><fo:block text-justify=\"distribute\">"
         "<fo:inline-container id=\"kanA0011\" border-before-style=\"double\" border-before-width=\"thick\" "
@@ -175,4 +177,157 @@ TEST_F(FoFragmentTest, KanbunFragmentMatchesTheHandWrittenFile)
         "<fo:inline-container id=\"kanB0012\">" + cellBlocks + "</fo:inline-container>"
         "</fo:block></fo:block-container></fo:root>";
     EXPECT_EQ(Export(false, &container, dir), expected);
+}
+
+// The block container's attributes, one row per case, in the file's order.
+TEST_F(FoFragmentTest, BlockContainerAttributesStandInTheWritersOrder)
+{
+    const struct {
+        int idClass, width, height, visibility;
+        const char* element;
+    } cases[] = {
+        {0, 0, 0, 0, "<fo:block-container/>"},
+        {0, 5000, 0, 0, "<fo:block-container width=\"50mm\" id=\"converted\"/>"},
+        {0, 199, 0, 0, "<fo:block-container width=\"1mm\" id=\"converted\"/>"},
+        {0, 0, 1234, 2, "<fo:block-container visibility=\"collapse\" height=\"12mm\" id=\"converted\"/>"},
+        {XCC_GAI, 1000, 2000, 0, "<fo:block-container width=\"10mm\" height=\"20mm\" id=\"gai0011\"/>"},
+        {XCC_KAIPAGE, 0, 0, 0, "<fo:block-container id=\"kaipage0011\" break-after=\"page\"/>"},
+        {XCC_CYUKAI, 0, 0, 0, "<fo:block-container/>"},
+    };
+    for (const auto& c : cases) {
+        CFoBlockContainer container;
+        container.m_idClass = c.idClass;
+        container.m_width = c.width;
+        container.m_height = c.height;
+        container.m_visibility = c.visibility;
+        EXPECT_EQ(Export(true, &container, dir), kRootOpen + c.element + "</fo:root>") << c.element;
+    }
+}
+
+// In-text answers number their pictures afresh under their own path step; their class reaches
+// every descendant. Children of kinds a place does not hold are written empty or left out.
+TEST_F(FoFragmentTest, InTextAnswersNumberTheirContentAfreshUnderTheirPathStep)
+{
+    CFoBlockContainer container;
+    CFoBlock* line = Block(&container, 9);
+    auto picture = [](CQNXMLNode* parent, const char* src) {
+        auto* graphic = Add(parent, new CFoExternalGraphic);
+        graphic->m_src = src;
+        graphic->m_areaWidth = 2550;
+        graphic->m_areaHeight = 0;
+    };
+    CFoInlineContainer* answers[2];
+    for (CFoInlineContainer*& answer : answers) {
+        answer = Container(line, XCC_CYUKAI);
+        picture(Block(answer, 9), "a-01.png");
+        picture(Block(answer, 9), "a-02.png");
+    }
+    picture(line, "b.png");
+    Add(&container, new CFoInline);              // not held by a block container: written empty
+    Add(line, new CFoFloat);                    // not held by a block: left out
+    Container(Add(&container, new CFoFloat), 0);  // an inline container in a float: left out
+
+    const auto img = [](const char* path, const char* src) {
+        return std::string("<fo:external-graphic src=\"{") + path + "/@src}\" width=\"25mm\" height=\"0mm\">"
+               "<img src=\"" + src + "\"/></fo:external-graphic>";
+    };
+    const std::string answerBody = "<fo:block>" + img("cyukai[%]/img[1]", "a-01.png") + "</fo:block><fo:block>" +
+                                   img("cyukai[%]/img[2]", "a-02.png") + "</fo:block></fo:inline-container>";
+    std::string first = "<fo:inline-container id=\"cyukai0011\">" + answerBody;
+    std::string second = "<fo:inline-container id=\"cyukai0012\">" + answerBody;
+    first.replace(first.find('%'), 1, "1");
+    first.replace(first.find('%'), 1, "1");
+    second.replace(second.find('%'), 1, "2");
+    second.replace(second.find('%'), 1, "2");
+    const std::string expected = kRootOpen + "<fo:block-container><fo:block>" + first + second +
+                                 img("img[1]", "b.png") +
+                                 "</fo:block><fo:inline/><fo:float/></fo:block-container></fo:root>";
+    EXPECT_EQ(Export(true, &container, dir), expected);
+    EXPECT_EQ(answers[1]->m_class, 2);
+    EXPECT_EQ(answers[1]->GetChildAt(1)->GetChildAt(0)->m_class, 2);
+}
+
+// A character run's attributes, one row per case: decorations, border, colours, spacing.
+TEST_F(FoFragmentTest, RunAttributesFollowTheirConditions)
+{
+    const struct {
+        const char* what;
+        std::function<void(CFoInline&)> set;
+        const char* attributes;
+    } cases[] = {
+        {"underline 1 thin", [](CFoInline& r) { r.m_underlineStyle = 1; r.m_underlineWidth = 1; },
+         " text-decoration=\"underline\""},
+        {"underline 2 thick", [](CFoInline& r) { r.m_underlineStyle = 2; r.m_underlineWidth = 3; },
+         " text-decoration=\"underline\" text-underline-style=\"double\""},
+        {"both lines", [](CFoInline& r) { r.m_underlineStyle = 7; r.m_lineThroughStyle = 1; r.m_lineThroughWidth = 3; },
+         " text-decoration=\"underline line-through\" text-underline-style=\"wave\" "
+         "text-line-through-style=\"solid\" text-line-through-width=\"thick\""},
+        {"border 1 thin", [](CFoInline& r) { r.m_borderStyle = 1; r.m_borderWidth = 1; }, " border-style=\"solid\""},
+        {"border 1 thick", [](CFoInline& r) { r.m_borderStyle = 1; r.m_borderWidth = 3; },
+         " border-style=\"solid\" border-width=\"thick\""},
+        {"border 3 thick", [](CFoInline& r) { r.m_borderStyle = 3; r.m_borderWidth = 3; }, " border-style=\"dotted\""},
+        {"bold italic condensed", [](CFoInline& r) { r.m_fontWeight = 700; r.m_fontItalic = 1; r.m_fontWidth = 1; },
+         " font-weight=\"bold\" font-style=\"italic\" font-stretch=\"condensed\""},
+        {"colours",
+         [](CFoInline& r) {
+             r.m_color = 0x00FF00;
+             r.m_backgroundColor = 0x123456;
+             r.m_backgroundPattern = 6;
+         },
+         " color=\"Lime\" background-color=\"#563412\" background-image=\"diagcross\""},
+        {"script and spacing", [](CFoInline& r) { r.m_scriptPosition = 2; r.m_letterSpacing = -18; },
+         " baseline-shift=\"super\" letter-spacing.optimum=\"-0.5pt\""},
+        {"string numbering",
+         [](CFoInline& r) {
+             r.m_renbanType = 6;
+             r.m_renbanString = u"\u30a2";
+             std::strcpy(r.m_renbanFace, "Arial");
+         },
+         " bango-type=\"string\" bango-string=\"\x83\x41\" bango-font-family=\"Arial\""},
+        {"unknown numbering type", [](CFoInline& r) { r.m_renbanType = 9; }, " bango-type=\"\""},
+        {"negative size", [](CFoInline& r) { r.m_fontSize = -370; }, ""},
+    };
+    for (const auto& c : cases) {
+        CFoBlockContainer container;
+        CFoInline* run = AddRun(Block(&container), u"t", "MS", 370);
+        run->m_color = 0;
+        c.set(*run);
+        EXPECT_EQ(Export(true, &container, dir),
+                  kRootOpen + "<fo:block-container><fo:block text-align=\"left\"><fo:inline font-family=\"MS\" "
+                              "font-size=\"10.5pt\"" +
+                      c.attributes + ">t</fo:inline></fo:block></fo:block-container></fo:root>")
+            << c.what;
+    }
+}
+
+TEST_F(FoFragmentTest, TablesWriteTheirFirstTableAndBodyOnly)
+{
+    CFoBlockContainer container;
+    auto* withCaption = Add(&container, new CFoTableAndCaption);
+    Add(withCaption, new CFoTableCaption);
+    auto* table = Add(Add(&container, new CFoTableAndCaption), new CFoTable);
+    CQNXMLNode* row = Add(Add(table, new CFoTableBody), new CFoTableRow);
+    for (int width : {18, 35}) {
+        auto* cell = Add(row, new CFoTableCell);
+        cell->m_borderStyle = 1;
+        cell->m_borderWidth = width;
+        Block(cell, 2);
+        Add(cell, new CFoInlineContainer);  // left out of a cell
+    }
+    Add(table, new CFoTableFooter);
+    const std::string expected =
+        kRootOpen + "<fo:block-container><fo:table-and-caption/><fo:table-and-caption><fo:table><fo:table-body>"
+        "<fo:table-row><fo:table-cell border-style=\"solid\" border-width=\"0.5pt\"><fo:block text-align=\"right\"/>"
+        "</fo:table-cell><fo:table-cell border-style=\"solid\" border-width=\"1pt\"><fo:block text-align=\"right\"/>"
+        "</fo:table-cell></fo:table-row></fo:table-body></fo:table></fo:table-and-caption></fo:block-container>"
+        "</fo:root>";
+    EXPECT_EQ(Export(true, &container, dir), expected);
+}
+
+TEST_F(FoFragmentTest, APathInAMissingFolderGivesFalseAndNoFile)
+{
+    CFoBlockContainer container;
+    EXPECT_FALSE(ExportMathFo(&container, dir.File("missing/fragment.qni").c_str()));
+    EXPECT_FALSE(ExportKanbunFo(&container, dir.File("missing/fragment.qnh").c_str()));
+    EXPECT_TRUE(cabtest::Listing(dir.Path()).empty());
 }
