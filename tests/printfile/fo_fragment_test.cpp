@@ -331,3 +331,31 @@ TEST_F(FoFragmentTest, APathInAMissingFolderGivesFalseAndNoFile)
     EXPECT_FALSE(ExportKanbunFo(&container, dir.File("missing/fragment.qnh").c_str()));
     EXPECT_TRUE(cabtest::Listing(dir.Path()).empty());
 }
+
+// Ruby counts apart from kanbun cells and writes its after side; a labelled underline gets
+// class 6 and the path step kasen[n]; a kanbun cell writes only its blocks in full.
+TEST_F(FoFragmentTest, RubyAndLabelledUnderlinesHaveTheirOwnCounters)
+{
+    CFoBlockContainer container;
+    CFoBlock* line = Block(&container, 9);
+    CFoInlineContainer* ruby = Container(line, XCC_RUBY);
+    ruby->m_afterStyle = 3;
+    ruby->m_afterWidth = 1;
+    ruby->m_beforeStyle = 1;
+    CFoInlineContainer* cell = Container(line, XCC_KANB);
+    cell->m_beforeStyle = 9;
+    cell->m_beforeWidth = 3;
+    AddRun(cell, u"x");
+    CFoInlineContainer* underline = Container(line, XCC_KASEN);
+    auto* graphic = Add(Block(underline, 9), new CFoExternalGraphic);
+    graphic->m_src = "p.png";
+    const std::string expected =
+        kRootOpen + "<fo:block-container><fo:block>"
+        "<fo:inline-container id=\"ruby0011\" border-after-style=\"dotted\"/>"
+        "<fo:inline-container id=\"kanB0011\" border-before-width=\"thick\"><fo:inline/></fo:inline-container>"
+        "<fo:inline-container id=\"kasen0011\"><fo:block><fo:external-graphic src=\"{kasen[1]/img[1]/@src}\" "
+        "width=\"0mm\" height=\"0mm\"><img src=\"p.png\"/></fo:external-graphic></fo:block></fo:inline-container>"
+        "</fo:block></fo:block-container></fo:root>";
+    EXPECT_EQ(Export(false, &container, dir), expected);
+    EXPECT_EQ(graphic->m_class, 6);
+}
