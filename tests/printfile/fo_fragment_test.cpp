@@ -359,3 +359,14 @@ TEST_F(FoFragmentTest, RubyAndLabelledUnderlinesHaveTheirOwnCounters)
     EXPECT_EQ(Export(false, &container, dir), expected);
     EXPECT_EQ(graphic->m_class, 6);
 }
+
+TEST_F(FoFragmentTest, InitialPropertySetsWriteSpacingsInTruncatedTenths)
+{
+    CFoBlockContainer container;
+    auto* set = Add(&container, new CFoInitialPropertySet);
+    set->m_lineSpacing = 370;
+    set->m_letterSpacing = 0;
+    EXPECT_EQ(Export(true, &container, dir),
+              kRootOpen + "<fo:block-container><fo:initial-property-set line-height.optimum=\"10.4pt\"/>"
+                          "</fo:block-container></fo:root>");
+}
