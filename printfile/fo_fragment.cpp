@@ -6,7 +6,10 @@
 #include "base/element_vocabulary.h"
 #include "base/length_units.h"
 #include "nodes/edit_switches.h"
+#include "platform/codepage.h"
+#include "printfile/template_emitters.h"
 
+#include <climits>
 #include <cstdlib>
 #include <new>
 
@@ -44,38 +47,21 @@ void SetAttr(XmlNode& element, const char16_t* name, const CStringW& value)
     element.setAttribute(name, value.View());
 }
 
-CStringW Millimetres(int units)
-{
-    CStringW text;
-    text.Format(u"%dmm", units / 100);
-    return text;
-}
-
-CStringW PointsWithDigit(int points, int digit)
-{
-    CStringW text;
-    if (digit > 0)
-        text.Format(u"%d.%dpt", points, digit);
-    else
-        text.Format(u"%dpt", points);
-    return text;
-}
-
-// Points and a half-point digit, as font sizes and border widths are written.
-CStringW HalfPoints(int units)
-{
-    int points = 0, half = 0;
-    HmmToPoints(units, points, half);
-    return PointsWithDigit(points, half);
-}
-
 // Points and a truncated tenths digit, as line and letter spacings of a block container are.
 CStringW TenthPoints(int units)
 {
     int points = 0, tenths = 0;
     HmmToPointsTenths(units, points, tenths);
-    return PointsWithDigit(points, tenths);
+    CStringW text;
+    if (tenths > 0)
+        text.Format(u"%d.%dpt", points, tenths);
+    else
+        text.Format(u"%dpt", points);
+    return text;
 }
+
+// The absolute value of a size, the most negative int giving the largest.
+int Magnitude(int value) { return value == INT_MIN ? INT_MAX : std::abs(value); }
 
 CStringW Numbered(const char16_t* stem, int n)
 {
@@ -84,10 +70,10 @@ CStringW Numbered(const char16_t* stem, int n)
     return text;
 }
 
-// The path prefix followed by one more step.
-CStringW ExtendPath(const CStringW& prefix, const CStringW& step)
+// A face name of a property record, which fills its whole field when it is that long.
+CStringW Face(const char (&face)[LF_FACESIZE])
 {
-    return prefix.IsEmpty() ? step : prefix + u"/" + step;
+    return CStringW(std::u16string_view(Cp932ToWide(FaceNameView(face))));
 }
 
 // The numbering attributes of a kanbun cell or a run, from its numbering record.
@@ -103,10 +89,10 @@ void WriteNumbering(const CKasenRenbanProperties& numbering, XmlNode& element)
         force.Format(u"%d", numbering.m_renbanForce);
         SetAttr(element, u"bango-force", force);
     }
-    if (numbering.m_renbanFace[0] != '\0')
-        SetAttr(element, u"bango-font-family", CStringW(numbering.m_renbanFace));
+    if (!FaceNameView(numbering.m_renbanFace).empty())
+        SetAttr(element, u"bango-font-family", Face(numbering.m_renbanFace));
     if (numbering.m_renbanSize != 0)
-        SetAttr(element, u"bango-font-size", HalfPoints(numbering.m_renbanSize));
+        SetAttr(element, u"bango-font-size", FormatHalfPoints(numbering.m_renbanSize));
 }
 
 // A container side: a set style gives its keyword (none outside 1 to 7), then "thick" for a
@@ -163,13 +149,13 @@ void CFoFragmentWriter::WriteBlockContainer(CFoBlockContainer* container, XmlNod
         if (container->m_visibility == 2)
             SetAttr(element, u"visibility", u"collapse");
         if (container->m_width > 0)
-            SetAttr(element, u"width", Millimetres(container->m_width));
+            SetAttr(element, u"width", FormatMillimetres(container->m_width));
         if (container->m_height > 0)
-            SetAttr(element, u"height", Millimetres(container->m_height));
+            SetAttr(element, u"height", FormatMillimetres(container->m_height));
         if (container->m_idClass == XCC_GAI) {
-            SetAttr(element, u"id", Numbered(u"gai001", ++context.counters[kCountTextBoxes]));
+            SetAttr(element, u"id", Numbered(u"gai001", ++context.counters[kCountGai]));
         } else if (container->m_idClass == XCC_KAIPAGE) {
-            SetAttr(element, u"id", Numbered(u"kaipage001", ++context.counters[kCountAnswerPages]));
+            SetAttr(element, u"id", Numbered(u"kaipage001", ++context.counters[kCountKaiPage]));
             SetAttr(element, u"break-after", u"page");
         } else if (container->m_width > 0 || container->m_height > 0) {
             SetAttr(element, u"id", u"converted");
@@ -326,7 +312,7 @@ void CFoFragmentWriter::WriteTable(CQNXMLNode* tableAndCaption, XmlNode element,
                     if (border->m_borderStyle == 1)
                         SetAttr(cellElement, u"border-style", u"solid");
                     if (border->m_borderWidth > 0)
-                        SetAttr(cellElement, u"border-width", HalfPoints(border->m_borderWidth));
+                        SetAttr(cellElement, u"border-width", FormatHalfPoints(border->m_borderWidth));
                 }
                 const int childCount = cell->GetChildCount();
                 for (int i = 0; i < childCount; ++i) {
@@ -350,16 +336,16 @@ void CFoFragmentWriter::WriteInlineContainer(CFoInlineContainer* container, XmlN
     try {
         switch (container->m_idClass) {
         case XCC_CYUKAI:
-            WriteAnswerLikeContainer(container, element, prefix, context, kCountInTextAnswers, u"cyukai", 2);
+            WriteAnswerLikeContainer(container, element, prefix, context, kCountCyukai, u"cyukai", 2);
             break;
         case XCC_KASEN:
-            WriteAnswerLikeContainer(container, element, prefix, context, kCountLabelledUnderlines, u"kasen", 6);
+            WriteAnswerLikeContainer(container, element, prefix, context, kCountKasen, u"kasen", 6);
             break;
         case XCC_KANA:
-            WriteCellLikeContainer(container, element, prefix, context, kCountKanbunCells, u"kanA001", false);
+            WriteCellLikeContainer(container, element, prefix, context, kCountKanbun, u"kanA001", false);
             break;
         case XCC_KANB:
-            WriteCellLikeContainer(container, element, prefix, context, kCountKanbunCells, u"kanB001", false);
+            WriteCellLikeContainer(container, element, prefix, context, kCountKanbun, u"kanB001", false);
             break;
         case XCC_RUBY:
             WriteCellLikeContainer(container, element, prefix, context, kCountRuby, u"ruby001", true);
@@ -395,7 +381,7 @@ void CFoFragmentWriter::WriteAnswerLikeContainer(CFoInlineContainer* container, 
     container->m_class = classCode;
     container->PropagateClass();
     XML_BUILD_CONTEXT inner;
-    WriteContainerContent(container, element, ExtendPath(prefix, FormatPathStep(stem, number)), inner);
+    WriteContainerContent(container, element, JoinPath(prefix, FormatPathStep(stem, number)), inner);
 }
 
 // Kanbun cells and ruby: a numbered id, one side's border, the numbering, and their blocks.
@@ -432,8 +418,8 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
             element.setText(text.View());
         if (run->GetBlank())
             SetAttr(element, u"xml:space", u"preserve");
-        SetAttr(element, u"font-family", CStringW(run->m_fontFace));
-        SetAttr(element, u"font-size", HalfPoints(std::abs(run->m_fontSize)));
+        SetAttr(element, u"font-family", Face(run->m_fontFace));
+        SetAttr(element, u"font-size", FormatHalfPoints(Magnitude(run->m_fontSize)));
         if (run->m_fontWeight == 700)
             SetAttr(element, u"font-weight", u"bold");
         if (run->m_fontItalic == 1)
@@ -473,12 +459,12 @@ void CFoFragmentWriter::WriteImage(const CFoExternalGraphic* picture, XmlNode el
                                    XML_BUILD_CONTEXT& context)
 {
     try {
-        const int number = ++context.counters[kCountPictures];
+        const int number = ++context.counters[kCountImg];
         XmlNode img = element.appendChild(m_document.createElement(u"img"));
         SetAttr(img, u"src", CStringW(picture->m_src.c_str()));
-        SetAttr(element, u"src", u"{" + ExtendPath(prefix, FormatPathStep(u"img", number)) + u"/@src}");
-        SetAttr(element, u"width", Millimetres(picture->m_areaWidth));
-        SetAttr(element, u"height", Millimetres(picture->m_areaHeight));
+        SetAttr(element, u"src", u"{" + JoinPath(prefix, FormatPathStep(u"img", number)) + u"/@src}");
+        SetAttr(element, u"width", FormatMillimetres(picture->m_areaWidth));
+        SetAttr(element, u"height", FormatMillimetres(picture->m_areaHeight));
     } catch (const XmlError&) {
     }
 }
@@ -490,7 +476,7 @@ void CFoFragmentWriter::WriteInstreamObject(const CFoInstreamForeignObject* obje
         const CQNXMLNode* math = object->GetChildAt(0);
         if (!math || math->m_typeCode != XEC_MATH)
             return;
-        ++context.counters[kCountFormulas];
+        ++context.counters[kCountMath];
         XmlNode mathElement = element.appendChild(m_document.createElement(u"math"));
         ExportNodeToDom(math, m_document, mathElement);
     } catch (const XmlError&) {

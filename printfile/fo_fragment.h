@@ -10,18 +10,6 @@
 #include "platform/win_types.h"
 #include "platform/xml.h"
 
-// The counters of XML_BUILD_CONTEXT that the fragment writers number their elements with.
-enum FO_FRAGMENT_COUNTER : int {
-    kCountPictures = 1,
-    kCountFormulas = 2,
-    kCountKanbunCells = 6,  // kanA and kanB share it
-    kCountRuby = 7,
-    kCountInTextAnswers = 8,
-    kCountLabelledUnderlines = 9,
-    kCountTextBoxes = 10,
-    kCountAnswerPages = 11,
-};
-
 enum class FoFragmentVariant { Formula, Kanbun };
 
 // Writes element objects into the DOM elements of a fragment document. Each writer fills the

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -369,4 +370,14 @@ TEST_F(FoFragmentTest, InitialPropertySetsWriteSpacingsInTruncatedTenths)
     EXPECT_EQ(Export(true, &container, dir),
               kRootOpen + "<fo:block-container><fo:initial-property-set line-height.optimum=\"10.4pt\"/>"
                           "</fo:block-container></fo:root>");
+}
+
+TEST_F(FoFragmentTest, TheMostNegativeFontSizeIsWrittenAsTheLargest)
+{
+    CFoBlockContainer container;
+    AddRun(Block(&container), u"t", "MS", INT_MIN);
+    const std::string body = Export(true, &container, dir);
+    const size_t at = body.find("font-size=\"");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(body.substr(at, 22), "font-size=\"60873552pt\"") << body;
 }
