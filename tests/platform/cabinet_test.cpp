@@ -138,7 +138,7 @@ TEST_F(CabinetTest, ExtractsIntoTheFolderWritableWithStoredTimesReplacingFilesAn
 TEST_F(CabinetTest, RefusesEntryNamesThatAreNotBareFileNamesWritingNothing)
 {
     const char* const names[] = {
-        "../evil.txt", "..\\evil.txt", "/tmp/evil.txt", "\\evil.txt", "C:evil.txt", "sub/evil.txt",
+        "../evil.txt", "..\\evil.txt", "/abs/evil.txt", "\\evil.txt", "C:evil.txt", "sub/evil.txt",
         "sub\\evil.txt", "..", ".", "", "a*b", "a?b", "a|b", "a<b", "a\"b", "a\x01" "b",
         "\x81",  // a lead byte of code page 932 without its trail byte
     };
