@@ -1,5 +1,6 @@
 #include "editor/main_frame.h"
 
+#include "editor/char_palette.h"
 #include "editor/sorel_app.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
@@ -82,6 +83,10 @@ bool CMainFrame::Create()
     m_palette = new QDockWidget(QString::fromUtf16(u"文字パレット"), this);
     m_palette->setObjectName(QString("bar_%1").arg(BarId::kPalette));
     m_palette->setAllowedAreas(Qt::NoDockWidgetArea);
+    m_paletteBar = new CCharPaletteBar;
+    if (!m_paletteBar->Create(m_palette, kCharPaletteMode, m_app.Settings().writingMode != 0))
+        return false;
+    m_palette->setWidget(m_paletteBar);
     addDockWidget(Qt::TopDockWidgetArea, m_palette);
     m_palette->setFloating(true);
     m_palette->move(0, 0);
@@ -371,6 +376,9 @@ void CMainFrame::SetWritingDirectionUI(bool vertical)
     BuildMenus();
     BuildToolbar(Bar(BarId::kFormat), m_layout.format);
     BuildToolbar(Bar(BarId::kStandard), m_layout.standard);
+    // Palette characters go in as typed characters of the paper's direction.
+    if (m_paletteBar && m_paletteBar->Tab())
+        m_paletteBar->Tab()->Grid().SetVertical(vertical);
     // Only the ruler along the writing direction may show.
     if (QToolBar* ruler = Bar(vertical ? BarId::kHorzRuler : BarId::kVertRuler))
         ruler->hide();

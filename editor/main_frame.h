@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+class CCharPaletteBar;
 class CSorelApp;
 class QAction;
 class QDockWidget;
@@ -43,6 +44,7 @@ public:
     const FRAME_LAYOUT& Layout() const { return m_layout; }
     QToolBar* Bar(unsigned barId) const;
     QDockWidget* PaletteBar() const { return m_palette; }
+    CCharPaletteBar* Palette() const { return m_paletteBar; }
     // The menu action of a command id, or null when the menu has none.
     QAction* MenuAction(unsigned id) const;
 
@@ -80,6 +82,7 @@ private:
     std::map<unsigned, QAction*> m_menuActions;
     std::map<unsigned, QToolBar*> m_bars;
     QDockWidget* m_palette = nullptr;
+    CCharPaletteBar* m_paletteBar = nullptr;
     QLabel* m_pagePane = nullptr;
     bool m_created = false;
 };
