@@ -2,6 +2,7 @@
 
 #include "editor/char_palette.h"
 #include "editor/sorel_app.h"
+#include "editor/toolbars.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
 
@@ -27,7 +28,6 @@ QString Q(const std::u16string& text) { return QString::fromStdU16String(text); 
 
 constexpr char kBarsSection[] = "Bars\\";
 constexpr char kBarsValue[] = "State";
-constexpr unsigned kPagePaneId = 0xE707;
 
 // The framework's command ids that the frame and the application handle.
 namespace Cmd {
@@ -57,9 +57,23 @@ CMainFrame::~CMainFrame() = default;
 
 QToolBar* CMainFrame::MakeBar(unsigned barId, const std::u16string& title)
 {
-    auto* bar = new QToolBar(Q(title), this);
-    bar->setObjectName(QString("bar_%1").arg(barId));
-    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    QToolBar* bar = nullptr;
+    switch (barId) {
+    case BarId::kStandard: bar = new CStandardToolBar(this); break;
+    case BarId::kFormat: bar = new CFormatToolBar(this); break;
+    case BarId::kQuestion: bar = new CQuestionToolBar(this); break;
+    case BarId::kFormula: bar = new CFormulaToolBar(this); break;
+    default:
+        bar = new QToolBar(Q(title), this);
+        bar->setObjectName(QString("bar_%1").arg(barId));
+        bar->setAllowedAreas(Qt::AllToolBarAreas);
+        break;
+    }
+    if (auto* owned = dynamic_cast<CBarBase*>(bar))
+        owned->notify = [this](const BAR_NOTIFY& notice) {
+            if (barNotifyToView)
+                barNotifyToView(notice);
+        };
     m_bars[barId] = bar;
     return bar;
 }
@@ -97,6 +111,8 @@ bool CMainFrame::Create()
     addToolBar(Qt::TopToolBarArea, horzRuler);
     addToolBar(Qt::LeftToolBarArea, vertRuler);
 
+    static_cast<CStandardToolBar*>(m_bars[BarId::kStandard])->SetupControls();
+    static_cast<CFormatToolBar*>(m_bars[BarId::kFormat])->FillFontNames(m_app.Settings().writingMode != 0);
     BuildMenus();
     RestoreBarState();
     // The rulers stay hidden whatever the saved layout says.
@@ -192,16 +208,22 @@ void CMainFrame::ApplyAccelerators()
 void CMainFrame::BuildToolbar(QToolBar* bar, const TOOLBAR_LAYOUT& layout)
 {
     bar->clear();
+    auto* owned = dynamic_cast<CBarBase*>(bar);
     for (const TOOLBAR_BUTTON& button : layout.buttons) {
+        // Boxes and hover buttons stand in the places of their ids.
+        if (QAction* box = owned && button.kind != TOOLBAR_BUTTON::Separator ? owned->BoxAction(button.id) : nullptr) {
+            box->setToolTip(Q(button.tooltip));
+            bar->addAction(box);
+            continue;
+        }
         switch (button.kind) {
         case TOOLBAR_BUTTON::Separator:
             bar->addSeparator();
             break;
         case TOOLBAR_BUTTON::Box:
-            // The boxes belong to the bars' own set-up; their place is kept.
             break;
         case TOOLBAR_BUTTON::Button: {
-            QAction* action = bar->addAction(Q(button.tooltip));
+            QAction* action = bar->addAction(CommandIcon(button.id), Q(button.tooltip));
             action->setData(button.id);
             action->setToolTip(Q(button.tooltip));
             const unsigned id = button.id;
@@ -214,15 +236,9 @@ void CMainFrame::BuildToolbar(QToolBar* bar, const TOOLBAR_LAYOUT& layout)
 
 void CMainFrame::BuildStatusBar()
 {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QString("bar_%1").arg(BarId::kStatus));
-    m_pagePane = new QLabel(QString::fromUtf16(u"000ページ"), bar);
-    m_pagePane->setObjectName(QString("pane_%1").arg(kPagePaneId));
-    m_pagePane->setMinimumWidth(m_pagePane->sizeHint().width());
-    m_pagePane->clear();
-    bar->addPermanentWidget(m_pagePane);
-    for (const char16_t* indicator : {u"ｶﾅ", u"CAP", u"NUM", u"SCRL"})
-        bar->addPermanentWidget(new QLabel(QString::fromUtf16(indicator), bar));
+    auto* bar = new CMainStatusBar(this);
+    setStatusBar(bar);
+    m_pagePane = bar->PagePane();
 }
 
 void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) const

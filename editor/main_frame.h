@@ -12,6 +12,7 @@
 #include <map>
 
 class CCharPaletteBar;
+struct BAR_NOTIFY;
 class CSorelApp;
 class QAction;
 class QDockWidget;
@@ -48,6 +49,8 @@ public:
     // The menu action of a command id, or null when the menu has none.
     QAction* MenuAction(unsigned id) const;
 
+    // The bars' box notifications for the active view; none until the view exists.
+    std::function<void(const BAR_NOTIFY&)> barNotifyToView;
     // The active view's palette handler; none until the view exists.
     std::function<long(unsigned long, long)> paletteCharToView;
     // The active view's commands: true when the view took the command.
