@@ -113,6 +113,7 @@ bool CMainFrame::Create()
 
     static_cast<CStandardToolBar*>(m_bars[BarId::kStandard])->SetupControls();
     static_cast<CFormatToolBar*>(m_bars[BarId::kFormat])->FillFontNames(m_app.Settings().writingMode != 0);
+    FillIconTable();
     BuildMenus();
     RestoreBarState();
     // The rulers stay hidden whatever the saved layout says.
@@ -167,7 +168,7 @@ void CMainFrame::FillMenu(QMenu* menu, const std::vector<MENU_ITEM>& items)
             FillMenu(menu->addMenu(Q(item.text)), item.items);
             break;
         case MENU_ITEM::Command: {
-            QAction* action = menu->addAction(Q(item.text));
+            QAction* action = menu->addAction(m_menuIcons.GetIcon(item.id), Q(item.text));
             action->setData(item.id);
             bool enabled = true, checked = false;
             UpdateCommandUI(item.id, &enabled, &checked);
@@ -378,6 +379,8 @@ void CMainFrame::OnCommand(unsigned id)
         ToggleBar(m_palette);
         break;
     default:
+        if (m_commands.OnCommand(id))
+            break;
         if (id >= Cmd::kMruFirst && id <= Cmd::kMruLast)
             m_app.OnOpenRecentFile(static_cast<int>(id - Cmd::kMruFirst));
         else if (commandToView)
@@ -386,8 +389,27 @@ void CMainFrame::OnCommand(unsigned id)
     }
 }
 
+void CMainFrame::FillIconTable()
+{
+    // The toolbar buttons' pictures in bar order, then the icons of the commands without one.
+    for (const TOOLBAR_LAYOUT* layout : {&m_layout.standard, &m_layout.format, &m_layout.question})
+        for (const TOOLBAR_BUTTON& button : layout->buttons) {
+            const QIcon icon = button.kind == TOOLBAR_BUTTON::Button ? CommandIcon(button.id) : QIcon();
+            if (!icon.isNull())
+                m_menuIcons.Append(button.id, icon);
+        }
+    for (unsigned id : {252u, 379u, 380u, 433u, 461u})
+        m_menuIcons.Append(id, CommandIcon(id));
+}
+
 void CMainFrame::SetWritingDirectionUI(bool vertical)
 {
+    // The icons of the direction's alignment and palette commands.
+    const std::pair<unsigned, unsigned> icons[] = {{382, vertical ? 384u : 382u}, {381, vertical ? 385u : 381u},
+                                                   {383, vertical ? 386u : 383u}, {387, vertical ? 388u : 387u},
+                                                   {32774, vertical ? 433u : 434u}};
+    for (const auto& [id, icon] : icons)
+        m_menuIcons.SetIcon(id, CommandIcon(icon));
     ApplyWritingDirection(vertical, m_layout.menuBar, m_layout.standard, m_layout.format);
     BuildMenus();
     BuildToolbar(Bar(BarId::kFormat), m_layout.format);

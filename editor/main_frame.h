@@ -4,7 +4,9 @@
 // palette characters to the view and runs the command-line exports before closing.
 #pragma once
 
+#include "editor/frame_commands.h"
 #include "editor/frame_layout.h"
+#include "editor/menus.h"
 
 #include <QMainWindow>
 
@@ -46,6 +48,9 @@ public:
     QToolBar* Bar(unsigned barId) const;
     QDockWidget* PaletteBar() const { return m_palette; }
     CCharPaletteBar* Palette() const { return m_paletteBar; }
+    // The frame's own commands: pickers, other formats, character map, font defaults.
+    CFrameCommands& Commands() { return m_commands; }
+    const CMenuIconTable& MenuIcons() const { return m_menuIcons; }
     // The menu action of a command id, or null when the menu has none.
     QAction* MenuAction(unsigned id) const;
 
@@ -79,6 +84,7 @@ private:
     // Puts the recent-file entries in place of the menu's placeholder item.
     void ShowRecentFiles(QMenu* menu);
     void RememberPlacement();
+    void FillIconTable();
 
     CSorelApp& m_app;
     FRAME_LAYOUT m_layout;
@@ -88,4 +94,6 @@ private:
     CCharPaletteBar* m_paletteBar = nullptr;
     QLabel* m_pagePane = nullptr;
     bool m_created = false;
+    CFrameCommands m_commands{*this};
+    CMenuIconTable m_menuIcons;
 };

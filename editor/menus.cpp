@@ -509,8 +509,10 @@ QImage CPickerPopup::Render(int selected) const
     QImage image(size(), QImage::Format_RGB32);
     image.fill(QColor(0xF0, 0xF0, 0xF0));
     auto dc = CQtDC::ForImage(&image);
-    dc->SetBkColor(MenuColor::kMenu);
     for (int i = 0; i < static_cast<int>(m_menu.Items().size()); ++i) {
+        // Each item is drawn on a fresh context state, as a draw request gets it.
+        const int saved = dc->SaveDC();
+        dc->SetBkColor(MenuColor::kMenu);
         const QRect r = ItemRect(i);
         MENU_DRAW_ITEM item;
         item.id = m_menu.Items()[static_cast<size_t>(i)].id;
@@ -518,6 +520,7 @@ QImage CPickerPopup::Render(int selected) const
         item.state = i == selected ? ODS_SELECTED : 0;
         item.rect = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
         m_menu.DrawItem(dc.get(), item);
+        dc->RestoreDC(saved);
     }
     dc->End();
     QPainter painter(&image);

@@ -302,7 +302,9 @@ CFormatToolBar::CFormatToolBar(QWidget* parent) : CBarBase(130, QString::fromUtf
     m_size->setObjectName(QString("box_%1").arg(BoxId::kFontSize));
     m_size->setEditable(true);
     m_size->setCompleter(nullptr);
-    m_size->setFixedWidth(dpiY > 96 ? 64 : 48);
+    // At least the bar's width for the box; wide enough that "10.5" shows whole beside the arrow.
+    m_size->setMinimumContentsLength(4);
+    m_size->setFixedWidth(std::max(dpiY > 96 ? 64 : 48, m_size->sizeHint().width()));
     m_size->setFont(font);
     m_size->addItems({"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36",
                       "48", "72"});

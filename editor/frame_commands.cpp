@@ -1,0 +1,403 @@
+#include "editor/frame_commands.h"
+
+#include "base/default_fonts.h"
+#include "base/gdi_cache.h"
+#include "base/length_units.h"
+#include "editor/frame_layout.h"
+#include "editor/main_frame.h"
+#include "editor/sorel_doc.h"
+#include "editor/toolbars.h"
+#include "platform/codepage.h"
+#include "platform/shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+enum class Picker { Color, Shade, Line, Template };
+
+struct DROPDOWN_COMMAND {
+    unsigned id;
+    Picker picker;
+    int kind;
+    unsigned barId;
+};
+
+const DROPDOWN_COMMAND kDropDowns[] = {
+    {32790, Picker::Color, 0, BarId::kFormat},    {32862, Picker::Color, 1, BarId::kFormat},
+    {32859, Picker::Shade, 0, BarId::kFormat},    {32858, Picker::Line, 2, BarId::kFormat},
+    {32789, Picker::Line, 0, BarId::kFormat},     {32855, Picker::Line, 1, BarId::kFormat},
+    {32839, Picker::Template, 1, BarId::kFormula}, {32835, Picker::Template, 2, BarId::kFormula},
+    {32838, Picker::Template, 3, BarId::kFormula}, {32840, Picker::Template, 4, BarId::kFormula},
+    {32841, Picker::Template, 5, BarId::kFormula}, {32842, Picker::Template, 6, BarId::kFormula},
+    {32843, Picker::Template, 7, BarId::kFormula}, {32844, Picker::Template, 8, BarId::kFormula},
+    {32845, Picker::Template, 9, BarId::kFormula}, {32846, Picker::Template, 10, BarId::kFormula},
+    {32847, Picker::Template, 11, BarId::kFormula}, {32848, Picker::Template, 12, BarId::kFormula},
+    {32999, Picker::Template, 13, BarId::kFormula}, {32998, Picker::Template, 14, BarId::kFormula}};
+
+constexpr unsigned kSaveOtherFormat = 33006, kCharMap = 32888, kFontDefaults = 32969;
+
+const DROPDOWN_COMMAND* FindDropDown(unsigned id)
+{
+    for (const DROPDOWN_COMMAND& command : kDropDowns)
+        if (command.id == id)
+            return &command;
+    return nullptr;
+}
+
+QString FaceOf(const LOGFONTA& font) { return QString::fromStdU16String(Cp932ToWide(font.lfFaceName)); }
+
+void SetFace(LOGFONTA* font, const QString& face)
+{
+    // The installed font of that face gives its character set and family; else only the name.
+    const std::string bytes = WideToCp932(face.toStdU16String());
+    LOGFONTA installed{};
+    if (FindInstalledFont(bytes.c_str(), &installed)) {
+        ApplyInstalledFontFace(font, bytes.c_str());
+        return;
+    }
+    std::memset(font->lfFaceName, 0, LF_FACESIZE);
+    std::strncpy(font->lfFaceName, bytes.c_str(), LF_FACESIZE - 1);
+}
+
+// The sheet the program shows: two pages of three fonts, each with face, italic and size.
+bool RunDefaultFontSheet(FONT_DEFAULTS& values, QWidget* parent)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QString::fromUtf16(u"フォント既定値"));
+    auto* tabs = new QTabWidget(&dialog);
+    QStringList faces;
+    for (int i = 0; i < GetInstalledFontCount(); ++i) {
+        LOGFONTA font{};
+        if (GetInstalledFont(i, &font) >= 0)
+            faces << FaceOf(font);
+    }
+    struct Row {
+        QComboBox* face;
+        QCheckBox* italic;
+        QComboBox* size;
+    };
+    Row rows[FONT_DEFAULTS::Count];
+    const char16_t* labels[FONT_DEFAULTS::Count] = {u"全角文字", u"半角文字", u"数字", u"数式の文字", u"数式の数字", u"演算子"};
+    for (int page = 0; page < 2; ++page) {
+        auto* widget = new QWidget;
+        auto* form = new QFormLayout(widget);
+        for (int i = page * 3; i < page * 3 + 3; ++i) {
+            auto* line = new QHBoxLayout;
+            rows[i].face = new QComboBox;
+            rows[i].face->addItems(faces);
+            const int at = rows[i].face->findText(FaceOf(values.font[i]));
+            if (at >= 0)
+                rows[i].face->setCurrentIndex(at);
+            else {
+                rows[i].face->addItem(FaceOf(values.font[i]));
+                rows[i].face->setCurrentIndex(rows[i].face->count() - 1);
+            }
+            rows[i].italic = new QCheckBox(QString::fromUtf16(u"斜体"));
+            rows[i].italic->setChecked(values.italic[i] != 0);
+            rows[i].size = new QComboBox;
+            rows[i].size->setEditable(true);
+            rows[i].size->addItems({"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20"});
+            int points = 0, half = 0;
+            HmmToPoints(values.height[i], points, half);
+            rows[i].size->setEditText(half ? QString("%1.%2").arg(points).arg(half) : QString::number(points));
+            line->addWidget(rows[i].face, 1);
+            line->addWidget(rows[i].italic);
+            line->addWidget(rows[i].size);
+            form->addRow(QString::fromUtf16(labels[i]), line);
+        }
+        tabs->addTab(widget, QString::fromUtf16(page == 0 ? u"文字" : u"数式"));
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    for (int i = 0; i < FONT_DEFAULTS::Count; ++i) {
+        SetFace(&values.font[i], rows[i].face->currentText());
+        values.italic[i] = rows[i].italic->isChecked() ? 1 : 0;
+        int size = 0;
+        // A size that cannot be read keeps the former one.
+        if (ParseFontSizeText(rows[i].size->currentText().toStdU16String(), &size))
+            values.height[i] = size;
+    }
+    return true;
+}
+
+FontDefaultSheet& Sheet()
+{
+    static FontDefaultSheet sheet = RunDefaultFontSheet;
+    return sheet;
+}
+
+ProcessStarter& Starter()
+{
+    static ProcessStarter starter = [](const QString& program, const QStringList& arguments, qint64* pid) {
+        return QProcess::startDetached(program, arguments, QString(), pid);
+    };
+    return starter;
+}
+
+ProgramFinder& Finder()
+{
+    static ProgramFinder finder = [](const QString& name) { return QStandardPaths::findExecutable(name); };
+    return finder;
+}
+
+}  // namespace
+
+FONT_DEFAULTS LoadFontDefaults(bool vertical)
+{
+    const CDefaultFontTable& table = CDefaultFontTable::Instance();
+    const int v = vertical ? 1 : 0;
+    FONT_DEFAULTS values;
+    table.GetDefaultFont(&values.font[FONT_DEFAULTS::Text], v);
+    table.GetHankakuFont(&values.font[FONT_DEFAULTS::Hankaku], v);
+    table.GetNumericFont(&values.font[FONT_DEFAULTS::Numeric], v);
+    table.GetMathFont(&values.font[FONT_DEFAULTS::Math]);
+    table.GetMathNumericFont(&values.font[FONT_DEFAULTS::MathNumeric]);
+    table.GetMathOperatorFont(&values.font[FONT_DEFAULTS::MathOperator]);
+    values.italic[FONT_DEFAULTS::Text] = table.GetDefaultItalic(v);
+    values.italic[FONT_DEFAULTS::Hankaku] = table.GetHankakuItalic(v);
+    values.italic[FONT_DEFAULTS::Numeric] = table.GetNumericItalic(v);
+    values.italic[FONT_DEFAULTS::Math] = table.GetMathItalic();
+    values.italic[FONT_DEFAULTS::MathNumeric] = table.GetMathNumericItalic();
+    values.italic[FONT_DEFAULTS::MathOperator] = table.GetMathOperatorItalic();
+    values.height[FONT_DEFAULTS::Text] = table.GetDefaultHeight();
+    values.height[FONT_DEFAULTS::Hankaku] = table.GetHankakuHeight();
+    values.height[FONT_DEFAULTS::Numeric] = table.GetNumericHeight();
+    values.height[FONT_DEFAULTS::Math] = table.GetMathHeight();
+    values.height[FONT_DEFAULTS::MathNumeric] = table.GetMathNumericHeight();
+    values.height[FONT_DEFAULTS::MathOperator] = table.GetMathOperatorHeight();
+    return values;
+}
+
+void StoreFontDefaults(const FONT_DEFAULTS& values, bool vertical)
+{
+    CDefaultFontTable& table = CDefaultFontTable::Instance();
+    const int v = vertical ? 1 : 0;
+    table.SetDefaultFont(&values.font[FONT_DEFAULTS::Text], v);
+    table.SetHankakuFont(&values.font[FONT_DEFAULTS::Hankaku], v);
+    table.SetNumericFont(&values.font[FONT_DEFAULTS::Numeric], v);
+    table.SetMathFont(&values.font[FONT_DEFAULTS::Math]);
+    table.SetMathNumericFont(&values.font[FONT_DEFAULTS::MathNumeric]);
+    table.SetMathOperatorFont(&values.font[FONT_DEFAULTS::MathOperator]);
+    table.SetDefaultItalic(values.italic[FONT_DEFAULTS::Text], v);
+    table.SetHankakuItalic(values.italic[FONT_DEFAULTS::Hankaku], v);
+    table.SetNumericItalic(values.italic[FONT_DEFAULTS::Numeric], v);
+    table.SetMathItalic(values.italic[FONT_DEFAULTS::Math]);
+    table.SetMathNumericItalic(values.italic[FONT_DEFAULTS::MathNumeric]);
+    table.SetMathOperatorItalic(values.italic[FONT_DEFAULTS::MathOperator]);
+    table.SetDefaultHeight(values.height[FONT_DEFAULTS::Text]);
+    table.SetHankakuHeight(values.height[FONT_DEFAULTS::Hankaku]);
+    table.SetNumericHeight(values.height[FONT_DEFAULTS::Numeric]);
+    table.SetMathHeight(values.height[FONT_DEFAULTS::Math]);
+    table.SetMathNumericHeight(values.height[FONT_DEFAULTS::MathNumeric]);
+    table.SetMathOperatorHeight(values.height[FONT_DEFAULTS::MathOperator]);
+}
+
+FontDefaultSheet SetFontDefaultSheet(FontDefaultSheet sheet)
+{
+    FontDefaultSheet previous = Sheet();
+    Sheet() = sheet ? std::move(sheet) : FontDefaultSheet(RunDefaultFontSheet);
+    return previous;
+}
+
+ProcessStarter SetProcessStarter(ProcessStarter starter)
+{
+    ProcessStarter previous = Starter();
+    if (starter)
+        Starter() = std::move(starter);
+    return previous;
+}
+
+ProgramFinder SetProgramFinder(ProgramFinder finder)
+{
+    ProgramFinder previous = Finder();
+    if (finder)
+        Finder() = std::move(finder);
+    return previous;
+}
+
+std::unique_ptr<CPickerMenu> MakeDropDownMenu(unsigned id)
+{
+    const DROPDOWN_COMMAND* command = FindDropDown(id);
+    if (!command)
+        return nullptr;
+    switch (command->picker) {
+    case Picker::Color: {
+        auto menu = std::make_unique<CColorMenu>();
+        return menu->Create(command->kind) ? std::move(menu) : nullptr;
+    }
+    case Picker::Shade: {
+        auto menu = std::make_unique<CShadeMenu>();
+        return menu->Create() ? std::move(menu) : nullptr;
+    }
+    case Picker::Line: {
+        auto menu = std::make_unique<CLineMenu>();
+        return menu->Create(command->kind) ? std::move(menu) : nullptr;
+    }
+    case Picker::Template: {
+        auto menu = std::make_unique<CTemplateMenu>();
+        return menu->Create(command->kind) ? std::move(menu) : nullptr;
+    }
+    }
+    return nullptr;
+}
+
+QPoint DropDownPoint(QToolBar* bar, unsigned id)
+{
+    if (!bar)
+        return QPoint();
+    for (QAction* action : bar->actions()) {
+        if (action->isSeparator() || action->data().toUInt() != id)
+            continue;
+        const QRect rect = bar->actionGeometry(action);
+        return bar->mapToGlobal(rect.bottomLeft() + QPoint(0, 1));
+    }
+    return bar->mapToGlobal(QPoint(0, bar->height()));
+}
+
+bool CFrameCommands::IsFrameCommand(unsigned id)
+{
+    return FindDropDown(id) || id == kSaveOtherFormat || id == kCharMap || id == kFontDefaults;
+}
+
+bool CFrameCommands::OnCommand(unsigned id)
+{
+    if (FindDropDown(id)) {
+        OnDropDown(id);
+        return true;
+    }
+    switch (id) {
+    case kSaveOtherFormat: OnSaveOtherFormat(); return true;
+    case kCharMap: OnInsertCharMap(); return true;
+    case kFontDefaults: OnFontDefaults(); return true;
+    default: return false;
+    }
+}
+
+QToolBar* CFrameCommands::BarOf(unsigned id) const
+{
+    if (const DROPDOWN_COMMAND* command = FindDropDown(id))
+        return m_frame.Bar(command->barId);
+    return m_frame.Bar(BarId::kStandard);
+}
+
+CPickerPopup* CFrameCommands::OpenDropDown(unsigned id)
+{
+    m_openPopup.reset();
+    m_openMenu = MakeDropDownMenu(id);
+    if (!m_openMenu)
+        return nullptr;
+    m_openPopup = std::make_unique<CPickerPopup>(*m_openMenu, &m_frame);
+    m_openPopup->Open(DropDownPoint(BarOf(id), id));
+    return m_openPopup.get();
+}
+
+void CFrameCommands::OnDropDown(unsigned id)
+{
+    std::unique_ptr<CPickerMenu> menu = MakeDropDownMenu(id);
+    if (!menu)
+        return;
+    CPickerPopup popup(*menu, &m_frame);
+    const unsigned chosen = popup.Track(DropDownPoint(BarOf(id), id));
+    if (chosen)
+        m_frame.OnCommand(chosen);
+}
+
+std::unique_ptr<QMenu> CFrameCommands::MakeSaveOtherFormatMenu()
+{
+    QFile file(":/tarsel/menu_456.txt");
+    std::vector<MENU_ITEM> menuBar;
+    if (!file.open(QIODevice::ReadOnly) || !ParseMenuTable(file.readAll().toStdString(), &menuBar) || menuBar.empty())
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(&m_frame);
+    for (const MENU_ITEM& item : menuBar.front().items) {
+        if (item.kind != MENU_ITEM::Command)
+            continue;
+        QAction* action = menu->addAction(CommandIcon(item.id), QString::fromStdU16String(item.text));
+        action->setData(item.id);
+        const unsigned id = item.id;
+        QObject::connect(action, &QAction::triggered, &m_frame, [this, id] { m_frame.OnCommand(id); });
+    }
+    return menu;
+}
+
+void CFrameCommands::OnSaveOtherFormat()
+{
+    std::unique_ptr<QMenu> menu = MakeSaveOtherFormatMenu();
+    if (menu)
+        menu->exec(DropDownPoint(m_frame.Bar(BarId::kStandard), kSaveOtherFormat));
+}
+
+void CFrameCommands::OnInsertCharMap()
+{
+    // A character map this command started and that still runs is left as it is.
+    if (m_charMapPid > 0 && ::kill(static_cast<pid_t>(m_charMapPid), 0) == 0)
+        return;
+    m_charMapPid = 0;
+    for (const char* name : {"gucharmap", "kcharselect"}) {
+        const QString program = Finder()(QString::fromLatin1(name));
+        if (program.isEmpty())
+            continue;
+        qint64 pid = 0;
+        if (Starter()(program, {}, &pid)) {
+            m_charMapPid = pid;
+            return;
+        }
+        ShellMessageBox(u"文字コード表を起動できませんでした。", SorelDocText::kApplicationTitle,
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    ShellMessageBox(u"文字コード表のプログラムがありません。gucharmap または kcharselect をインストールしてください。",
+                    SorelDocText::kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+void CFrameCommands::OnFontDefaults()
+{
+    if (!activeView)
+        return;
+    const bool vertical = activeView->IsVertical();
+    FONT_DEFAULTS values = LoadFontDefaults(vertical);
+    if (!Sheet()(values, &m_frame))
+        return;
+    StoreFontDefaults(values, vertical);
+    // The new default text font becomes the typing font, without its italic flag.
+    LOGFONTA stored{};
+    CDefaultFontTable::Instance().GetDefaultFont(&stored, vertical ? 1 : 0);
+    LOGFONTA& typing = activeView->TypingFont();
+    typing.lfCharSet = stored.lfCharSet;
+    typing.lfOutPrecision = stored.lfOutPrecision;
+    typing.lfClipPrecision = stored.lfClipPrecision;
+    typing.lfQuality = stored.lfQuality;
+    typing.lfPitchAndFamily = stored.lfPitchAndFamily;
+    std::memcpy(typing.lfFaceName, stored.lfFaceName, LF_FACESIZE);
+    const int height = std::abs(CDefaultFontTable::Instance().GetDefaultHeight());
+    if (auto* format = dynamic_cast<CFormatToolBar*>(m_frame.Bar(BarId::kFormat))) {
+        format->SelectFontName(FaceOf(stored));
+        format->SetSize(height);
+    }
+    typing.lfHeight = -height;
+    typing.lfWidth = 0;
+    activeView->ShowCaretAndIme();
+}
