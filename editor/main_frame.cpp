@@ -1,6 +1,7 @@
 #include "editor/main_frame.h"
 
 #include "editor/char_palette.h"
+#include "editor/rulers.h"
 #include "editor/sorel_app.h"
 #include "editor/toolbars.h"
 #include "platform/profile.h"
@@ -108,6 +109,8 @@ bool CMainFrame::Create()
 
     QToolBar* horzRuler = MakeBar(BarId::kHorzRuler, u"ルーラー");
     QToolBar* vertRuler = MakeBar(BarId::kVertRuler, u"ルーラー");
+    horzRuler->addWidget(new CHorzRulerBar);
+    vertRuler->addWidget(new CVertRulerBar);
     addToolBar(Qt::TopToolBarArea, horzRuler);
     addToolBar(Qt::LeftToolBarArea, vertRuler);
 
