@@ -37,6 +37,7 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
             m_view->Controller().OnPaletteChar(static_cast<char16_t>(character), reinterpret_cast<const LOGFONTA*>(font));
         return 0;
     };
+    frame.Commands().activeView = &m_forCommands;
     frame.commandToView = [this](unsigned id) {
         return m_view != nullptr && m_view->Controller().OnCommand(static_cast<int>(id));
     };

@@ -3,6 +3,7 @@
 // and commands passed on to it.
 #pragma once
 
+#include "editor/frame_commands.h"
 #include "view/sorel_view.h"
 
 class CMainFrame;
@@ -25,6 +26,18 @@ private:
     CSorelApp& m_app;
 };
 
+// The view as the frame's font-defaults command reaches it.
+class CViewForFrameCommands : public IFrameView {
+public:
+    explicit CViewForFrameCommands(CSorelView*& view) : m_view(view) {}
+    bool IsVertical() const override { return m_view->Controller().m_displayMap.IsVertical() != 0; }
+    LOGFONTA& TypingFont() override { return m_view->Controller().m_caret.m_logFont; }
+    void ShowCaretAndIme() override { m_view->Controller().ShowCaretAndIme(); }
+
+private:
+    CSorelView*& m_view;
+};
+
 // Outlives the frame, which owns the view.
 class CFrameView {
 public:
@@ -41,4 +54,5 @@ private:
     VIEW_SETTINGS m_settings;
     CMainFrame& m_frame;
     CSorelView* m_view = nullptr;
+    CViewForFrameCommands m_forCommands{m_view};
 };
