@@ -70,11 +70,13 @@ QToolBar* CMainFrame::MakeBar(unsigned barId, const std::u16string& title)
         bar->setAllowedAreas(Qt::AllToolBarAreas);
         break;
     }
-    if (auto* owned = dynamic_cast<CBarBase*>(bar))
+    if (auto* owned = dynamic_cast<CBarBase*>(bar)) {
         owned->notify = [this](const BAR_NOTIFY& notice) {
             if (barNotifyToView)
                 barNotifyToView(notice);
         };
+        owned->command = [this](unsigned id) { OnCommand(id); };
+    }
     m_bars[barId] = bar;
     return bar;
 }

@@ -185,6 +185,11 @@ QAction* CBarBase::BoxAction(unsigned id)
     if (!widget)
         return nullptr;
     // The bar keeps the action, so rebuilding the buttons keeps the box and its contents.
+    if (auto* button = dynamic_cast<CHoverButton*>(widget))
+        connect(button, &QAbstractButton::clicked, this, [this, id] {
+            if (command)
+                command(id);
+        });
     auto* action = new QWidgetAction(this);
     action->setDefaultWidget(widget);
     action->setData(id);

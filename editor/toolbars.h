@@ -79,6 +79,8 @@ public:
     CBarBase(unsigned barId, const QString& title, QWidget* parent);
     unsigned BarId() const { return m_barId; }
     BarNotifyTarget notify;
+    // Where a hover button's click goes: the frame's command routing.
+    std::function<void(unsigned id)> command;
     // The widget that takes the place of a "box" entry of the bar's table, or null.
     virtual QWidget* BoxWidget(unsigned /*id*/) { return nullptr; }
     // The action of a command button.

@@ -156,6 +156,21 @@ TEST_F(FrameCommandsTest, APickerOpensUnderItsButtonAndAClickElsewhereChoosesNot
     EXPECT_EQ(ids, (std::vector<unsigned>{32996, 33004, 461}));
 }
 
+TEST_F(FrameCommandsTest, TheSearchHoverButtonSendsItsCommand)
+{
+    CMainFrame& frame = Start();
+    std::vector<unsigned> routed;
+    frame.commandToView = [&](unsigned id) {
+        routed.push_back(id);
+        return true;
+    };
+    auto* question = dynamic_cast<CQuestionToolBar*>(frame.Bar(BarId::kQuestion));
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(question->HoverButton()->isVisible());
+    QTest::mouseClick(question->HoverButton(), Qt::LeftButton);
+    EXPECT_EQ(routed, std::vector<unsigned>{32884});
+}
+
 TEST_F(FrameCommandsTest, TheCharacterMapStartsTheDesktopsProgramOrSaysThereIsNone)
 {
     CMainFrame& frame = Start();
