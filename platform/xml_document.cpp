@@ -211,7 +211,7 @@ XmlNode CheckedCreation(XmlDocument::Impl& impl, xmlNodePtr node)
 
 void ValidateName(const std::string& name)
 {
-    if (name.empty() || xmlValidateQName(xmlutil::X(name), 0) != 0)
+    if (!xmlutil::IsQualifiedName(name))
         throw XmlError("Not a valid XML name: " + name);
 }
 
@@ -490,7 +490,7 @@ void XmlDocument::setProperty(std::u16string_view name, std::u16string_view valu
             while (at < text.size() && text[at] != '=' && text[at] != ' ' && text[at] != '\t')
                 ++at;
             prefix = text.substr(start, at - start);
-            if (prefix.empty() || xmlValidateNCName(X(prefix), 0) != 0)
+            if (prefix.find(':') != std::string::npos || !IsQualifiedName(prefix))
                 throw malformed();
         }
         skipSpace();

@@ -55,6 +55,10 @@ inline const xmlChar* X(const std::string& s) { return reinterpret_cast<const xm
 bool IsCp932EncodingName(std::string_view name);
 bool IsUtf16EncodingName(std::string_view name);
 
+// True for a name the parser accepts for an element or attribute of a namespace-aware document:
+// one name or prefix:local by the XML 1.0 fifth-edition rules, in UTF-8.
+bool IsQualifiedName(std::string_view utf8);
+
 // Collects the first error that libxml2 and libxslt report while an instance lives, and keeps
 // them from writing to the standard error stream.
 class ErrorCapture {

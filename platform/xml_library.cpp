@@ -100,6 +100,55 @@ bool IsUtf16EncodingName(std::string_view name)
            EqualsNoCase(name, "ISO-10646-UCS-2") || EqualsNoCase(name, "UCS-2");
 }
 
+namespace {
+
+// The name characters of XML 1.0 fifth edition, the rules the parser reads names by.
+bool IsNameStartChar(char32_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(char32_t c)
+{
+    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// A name without colon; a lone surrogate (from malformed UTF-8) is no name character.
+bool IsNcName(std::u16string_view name)
+{
+    if (name.empty())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char32_t c = name[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            return false;
+        if (i == 0 ? !IsNameStartChar(c) : !IsNameChar(c))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsQualifiedName(std::string_view utf8)
+{
+    const std::u16string name = ToUtf16(utf8);
+    if (ToUtf8(name) != utf8)
+        return false;  // malformed UTF-8
+    const size_t colon = name.find(u':');
+    if (colon == std::u16string::npos)
+        return IsNcName(name);
+    const std::u16string_view whole(name);
+    return IsNcName(whole.substr(0, colon)) && IsNcName(whole.substr(colon + 1));
+}
+
 ErrorCapture* CurrentCapture() { return t_currentCapture; }
 
 void CaptureGenericError(void* capture, const char* format, ...)

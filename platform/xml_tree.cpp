@@ -484,7 +484,7 @@ void XmlNode::setAttribute(std::u16string_view name, std::u16string_view value)
         throw XmlError("Only elements have attributes");
     const std::string utf8 = ToUtf8(name);
     const std::string valueUtf8 = ToUtf8(value);
-    if (utf8.empty() || xmlValidateQName(X(utf8), 0) != 0)
+    if (!IsQualifiedName(utf8))
         throw XmlError("Not a valid attribute name: " + utf8);
     std::string prefix;
     if (IsNamespaceDeclarationName(utf8, prefix)) {

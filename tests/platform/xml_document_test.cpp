@@ -101,6 +101,53 @@ TEST(XmlDocument, NamesAreQualifiedAsWritten)
     EXPECT_EQ(doc.node().nodeName(), u"#document");
 }
 
+// Every name a document can carry can be created again, and no other: creation checks names by
+// the rules the parser reads them by (XML 1.0 fifth edition, one prefix at most).
+TEST(XmlDocument, CreatesExactlyTheNamesThatLoad)
+{
+    struct Case {
+        std::u16string name;
+        bool valid;
+    };
+    const Case cases[] = {
+        {u"he\u0611", true},       // Arabic mark, a name character only by the fifth-edition rules
+        {u"\u0E01\u0E33", true},   // likewise
+        {u"日本語", true},
+        {u"x\u00B7y", true},
+        {u"a:b", true},
+        {u"a:\u00C0", true},
+        {u"\U00010000x", true},
+        {u"1bad", false},
+        {u"\u00B7x", false},
+        {u"\u0300x", false},
+        {u"a\u037Eb", false},
+        {u"a:b:c", false},
+        {u":a", false},
+        {u"a:", false},
+        {u"a:1b", false},
+        {u"a b", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        XmlDocument loaded;
+        EXPECT_EQ(loaded.loadXML(u"<" + c.name + u" xmlns:a='urn:a'/>"), c.valid);
+        EXPECT_EQ(loaded.loadXML(u"<e xmlns:a='urn:a' " + c.name + u"='v'/>"), c.valid);
+
+        XmlDocument doc;
+        ASSERT_TRUE(doc.loadXML(u"<e xmlns:a='urn:a'/>"));
+        XmlNode root = doc.documentElement();
+        if (c.valid) {
+            EXPECT_NO_THROW(root.appendChild(doc.createElement(c.name)));
+            EXPECT_NO_THROW(doc.createAttribute(c.name));
+            EXPECT_NO_THROW(root.setAttribute(c.name, u"v"));
+        } else {
+            EXPECT_THROW(doc.createElement(c.name), XmlError);
+            EXPECT_THROW(doc.createAttribute(c.name), XmlError);
+            EXPECT_THROW(root.setAttribute(c.name, u"v"), XmlError);
+        }
+    }
+}
+
 TEST(XmlDocument, MalformedTextGivesTheParseErrorAndAnEmptyDocument)
 {
     struct Case {
