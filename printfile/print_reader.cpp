@@ -5,7 +5,6 @@
 #include "base/element_vocabulary.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
-#include "nodes/edit_table.h"
 #include "nodes/edit_switches.h"
 #include "nodes/page_furniture.h"
 #include "printfile/fo_to_edit.h"
@@ -153,22 +152,17 @@ void TurnVerticalGeometry(CEditPrint* root)
     root->SetMargins(bottom, left, top, right);
 }
 
-// The name field a paper gets when its file has none: a table of one row of three cells (title,
-// class, number and name, score) followed by two line breaks.
+// The name field a paper gets when its file has none: the name field's default table.
 void GiveDefaultNameField(CEditPrint* root)
 {
-    if (root->GetNameFieldTemplate() == nullptr)
-        root->SetNameFieldTemplate(std::make_unique<CEditKimeiran>());
-    CEditNode* nameField = root->GetNameFieldTemplate();
+    auto* nameField = dynamic_cast<CEditKimeiran*>(root->GetNameFieldTemplate());
+    if (nameField == nullptr) {
+        auto made = std::make_unique<CEditKimeiran>();
+        nameField = made.get();
+        root->SetNameFieldTemplate(std::move(made));
+    }
     nameField->DeleteAllChildren();
-    auto table = std::make_unique<CEditTable>();
-    table->Create(1, 3);
-    for (int column = 0; column < 3; ++column)
-        CEditKimeiran::FillDefaultCell(table->GetCell(0, column), column);
-    if (nameField->AppendChild(table.get()) >= 0)
-        table.release();
-    nameField->AppendChild(new CEditCR());
-    nameField->AppendChild(new CEditCR());
+    nameField->BuildDefaultTable();
 }
 
 // Every question's first part shows its points record through a label, a hidden one when the
