@@ -1,7 +1,9 @@
 // The device context `CDC` of the drawing layer, with Windows' mapping modes, selected objects,
 // text colour and alignment, raster operations and clipping. Two device contexts implement the
 // drawing itself: CQtDC (platform/gdi_qt.h) paints with Qt, CRecordingDC
-// (platform/gdi_recording.h) records every call and measures text with fixed synthetic metrics.
+// (platform/gdi_recording.h) records every call and measures text with fixed synthetic metrics;
+// tests check geometry with it, and formula marks on vertical pages record their strokes through
+// it and replay them turned.
 // The objects it draws with are in platform/gdi_objects.h, the DIB records in
 // platform/packed_dib.h.
 #pragma once

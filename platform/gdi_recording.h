@@ -1,6 +1,7 @@
 // A device context that draws nothing: it records every drawing call (with the pen, brush, font,
 // colours and modes in force) and measures text with fixed synthetic metrics, so that tests of
-// the document code can check exact integer geometry independent of installed fonts.
+// the document code can check exact integer geometry independent of installed fonts. Formula
+// marks on vertical pages also record their strokes here and replay them turned.
 //
 // Synthetic metrics of a font, all in logical units (the units of lfHeight):
 // - em = |lfHeight|, or 16 when lfHeight is 0;
