@@ -12,8 +12,7 @@
 #include "math/mathml_export.h"
 #include "math/mathml_import.h"
 #include "math/stretchy_templates.h"
-
-#include <QString>
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -22,40 +21,10 @@
 
 namespace mathtest {
 
-inline std::string Utf8(std::u16string_view text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+inline std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
-inline std::u16string FromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdU16String();
-}
+inline std::u16string FromUtf8(const std::string& text) { return Utf8ToUtf16(text); }
 
-// The MathML element tree of a text, as the readers import it.
 inline std::unique_ptr<CQNXMLNode> ParseMathML(const std::u16string& text)
 {
     XmlDocument doc;
