@@ -53,6 +53,27 @@ void MeasureEmbeddedMark(CEditMathChar* mark, CDC* dc, CDisplayMap* map, LAYOUT_
     mark->m_width = baseWidth;
 }
 
+// The size of one part of a stack: a row or an embedded mark.
+struct StackPart {
+    int width = 0;
+    int height = 0;
+    int ascent = 0;
+    int axis = 0;
+};
+
+StackPart PartOf(const EDIT_LINE& row) { return {row.m_width, row.m_height, row.m_ascent, row.m_axis}; }
+StackPart PartOf(const CEditNode& node) { return {node.m_width, node.m_height, node.m_ascent, node.m_axis}; }
+
+// A stack sized as a whole: as wide as its widest part, as high as its parts together, with the
+// baseline and axis of its middle part lowered by the part over it.
+void SizeStack(CEditNode* stack, const StackPart& over, const StackPart& middle, const StackPart& under)
+{
+    stack->m_width = std::max({over.width, middle.width, under.width});
+    stack->m_height = over.height + middle.height + under.height;
+    stack->m_ascent = middle.ascent + over.height;
+    stack->m_axis = middle.axis + over.height;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -67,10 +88,7 @@ void CEditOver::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     EDIT_LINE& script = *GetRow(0);
     const EDIT_LINE& base = *GetRow(1);
     m_markFlag = StretchSingleMark(SingleMarkOf(GetFirstInner(), false), script, base.m_width);
-    m_width = std::max(script.m_width, base.m_width);
-    m_height = base.m_height + script.m_height;
-    m_ascent = base.m_ascent + script.m_height;
-    m_axis = base.m_axis + script.m_height;
+    SizeStack(this, PartOf(script), PartOf(base), StackPart{});
 }
 
 void CEditOver::Layout(LAYOUT_CONTEXT* context, int vertical)
@@ -103,10 +121,7 @@ void CEditUnder::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     const EDIT_LINE& base = *GetRow(0);
     EDIT_LINE& script = *GetRow(1);
     m_markFlag = StretchSingleMark(SingleMarkOf(NodeAfter(GetFirstLineBreak()), false), script, base.m_width);
-    m_width = std::max(base.m_width, script.m_width);
-    m_height = base.m_height + script.m_height;
-    m_ascent = base.m_ascent;
-    m_axis = base.m_axis;
+    SizeStack(this, StackPart{}, PartOf(base), PartOf(script));
 }
 
 void CEditUnder::Layout(LAYOUT_CONTEXT* context, int vertical)
@@ -143,10 +158,7 @@ void CEditOver2::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     }
     const EDIT_LINE& base = *GetRow(0);
     MeasureEmbeddedMark(m_mark.get(), dc, map, context, base.m_width);
-    m_width = std::max(m_mark->m_width, base.m_width);
-    m_height = base.m_height + m_mark->m_height;
-    m_ascent = base.m_ascent + m_mark->m_height;
-    m_axis = base.m_axis + m_mark->m_height;
+    SizeStack(this, PartOf(*m_mark), PartOf(base), StackPart{});
 }
 
 void CEditOver2::Layout(LAYOUT_CONTEXT* context, int vertical)
@@ -199,10 +211,7 @@ void CEditUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     if (lower == nullptr)
         return;
     m_underMark = StretchSingleMark(SingleMarkOf(lower, true), under, base.m_width);
-    m_width = std::max({over.m_width, under.m_width, base.m_width});
-    m_height = over.m_height + base.m_height + under.m_height;
-    m_ascent = base.m_ascent + over.m_height;
-    m_axis = base.m_axis + over.m_height;
+    SizeStack(this, PartOf(over), PartOf(base), PartOf(under));
 }
 
 void CEditUnderover::Layout(LAYOUT_CONTEXT* context, int vertical)
@@ -243,10 +252,7 @@ void CEditUnderover2::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
     if (!HasRows(1))
         return;
     const EDIT_LINE& base = *GetRow(0);
-    m_width = std::max({m_overMark->m_width, m_underMark->m_width, base.m_width});
-    m_height = base.m_height + m_overMark->m_height + m_underMark->m_height;
-    m_ascent = base.m_ascent + m_overMark->m_height;
-    m_axis = base.m_axis + m_overMark->m_height;
+    SizeStack(this, PartOf(*m_overMark), PartOf(base), PartOf(*m_underMark));
 }
 
 void CEditUnderover2::Layout(LAYOUT_CONTEXT* context, int vertical)
@@ -303,10 +309,7 @@ void CEditOUnderover::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
             glyph.m_axis /= 4;
         }
     }
-    m_width = std::max({over.m_width, under.m_width, glyph.m_width});
-    m_height = glyph.m_height + over.m_height + under.m_height;
-    m_ascent = glyph.m_ascent + over.m_height;
-    m_axis = glyph.m_axis + over.m_height;
+    SizeStack(this, PartOf(over), PartOf(glyph), PartOf(under));
 }
 
 void CEditOUnderover::Layout(LAYOUT_CONTEXT* context, int vertical)
