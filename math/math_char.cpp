@@ -6,6 +6,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_switches.h"
+#include "nodes/node_archive.h"
 #include "nodes/node_text.h"
 #include "platform/codepage.h"
 
@@ -257,15 +258,7 @@ BOOL CEditMathChar::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group
 
 void CEditMathChar::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_stretchy;
-        CEditChar::Serialize(ar);
-        return;
-    }
-    int32_t stretchy = 0;
-    ar >> stretchy;
-    CEditChar::Serialize(ar);
-    m_stretchy = stretchy;
+    SerializeFieldsThenBase(ar, {&m_stretchy}, [&] { CEditChar::Serialize(ar); });
 }
 
 // ---------------------------------------------------------------------------------------------

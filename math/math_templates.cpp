@@ -4,6 +4,7 @@
 #include "math/stretchy_marks.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_switches.h"
+#include "nodes/node_archive.h"
 #include "nodes/node_text.h"
 
 namespace {
@@ -161,15 +162,7 @@ void CEditFrac::CreateDefaultSlots()
 
 void CEditFrac::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_bevelled;
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    int32_t bevelled = 0;
-    ar >> bevelled;
-    CEditMathContainer::Serialize(ar);
-    m_bevelled = bevelled;
+    SerializeFieldsThenBase(ar, {&m_bevelled}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditRoot, CEditMathTemplate, 1)
@@ -231,18 +224,7 @@ CEditNode* CEditMatrix::HitTest(int x, int y, int* after)
 
 void CEditMatrix::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_rows << m_columns << m_columnGap;
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    int32_t values[3] = {};
-    for (int32_t& value : values)
-        ar >> value;
-    CEditMathContainer::Serialize(ar);
-    m_rows = values[0];
-    m_columns = values[1];
-    m_columnGap = values[2];
+    SerializeFieldsThenBase(ar, {&m_rows, &m_columns, &m_columnGap}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditMulti, CEditMathTemplate, 1)
@@ -262,30 +244,6 @@ void CEditMulti::ApplyFontSize(CUndoGroup* group)
 // ---------------------------------------------------------------------------------------------
 // Over and under
 
-namespace {
-
-void SerializeFlags(CArchive& ar, std::initializer_list<int32_t*> flags, CEditMathContainer* node)
-{
-    if (ar.IsStoring()) {
-        for (int32_t* flag : flags)
-            ar << *flag;
-        node->CEditMathContainer::Serialize(ar);
-        return;
-    }
-    std::vector<int32_t> values;
-    for (size_t i = 0; i < flags.size(); ++i) {
-        int32_t value = 0;
-        ar >> value;
-        values.push_back(value);
-    }
-    node->CEditMathContainer::Serialize(ar);
-    size_t i = 0;
-    for (int32_t* flag : flags)
-        *flag = values[i++];
-}
-
-}  // namespace
-
 IMPLEMENT_SERIAL(CEditOver, CEditMathTemplate, 1)
 
 CEditOver::CEditOver() : CEditMathTemplate(EditKind::Code(EditKind::kOver)) {}
@@ -302,7 +260,7 @@ void CEditOver::ApplyFontSize(CUndoGroup* group)
 
 void CEditOver::Serialize(CArchive& ar)
 {
-    SerializeFlags(ar, {&m_markFlag}, this);
+    SerializeFieldsThenBase(ar, {&m_markFlag}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditUnder, CEditMathTemplate, 1)
@@ -321,7 +279,7 @@ void CEditUnder::ApplyFontSize(CUndoGroup* group)
 
 void CEditUnder::Serialize(CArchive& ar)
 {
-    SerializeFlags(ar, {&m_markFlag}, this);
+    SerializeFieldsThenBase(ar, {&m_markFlag}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditOver2, CEditMathTemplate, 1)
@@ -369,7 +327,7 @@ void CEditUnderover::ApplyFontSize(CUndoGroup* group)
 
 void CEditUnderover::Serialize(CArchive& ar)
 {
-    SerializeFlags(ar, {&m_overMark, &m_baseArrow, &m_underMark}, this);
+    SerializeFieldsThenBase(ar, {&m_overMark, &m_baseArrow, &m_underMark}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditUnderover2, CEditMathTemplate, 1)

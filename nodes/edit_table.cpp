@@ -3,6 +3,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/node_archive.h"
 
 #include <algorithm>
 
@@ -310,17 +311,7 @@ void CEditTable::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 
 void CEditTable::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_rows << m_columns;
-        CEditNode::Serialize(ar);
-        return;
-    }
-    int32_t rows = 0;
-    int32_t columns = 0;
-    ar >> rows >> columns;
-    CEditNode::Serialize(ar);
-    m_rows = rows;
-    m_columns = columns;
+    SerializeFieldsThenBase(ar, {&m_rows, &m_columns}, [&] { CEditNode::Serialize(ar); });
 }
 
 CEditNode* CEditTable::GetFirstInner()

@@ -2,6 +2,7 @@
 
 #include "nodes/caret.h"
 #include "nodes/line_builder.h"
+#include "nodes/node_archive.h"
 
 #include <algorithm>
 #include <memory>
@@ -223,17 +224,7 @@ void CEditKunten::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 
 void CEditKunten::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_maxChars << m_spacing;
-        CEditContainer::Serialize(ar);
-        return;
-    }
-    int32_t maxChars = 0;
-    int32_t spacing = 0;
-    ar >> maxChars >> spacing;
-    CEditContainer::Serialize(ar);
-    m_maxChars = maxChars;
-    m_spacing = spacing;
+    SerializeFieldsThenBase(ar, {&m_maxChars, &m_spacing}, [&] { CEditContainer::Serialize(ar); });
 }
 
 CEditNode* CEditKunten::GetNodeAbove(CEditNode* node, CCaret* caret)
@@ -276,13 +267,5 @@ void CEditOkurigana::Layout(LAYOUT_CONTEXT* context, int vertical)
 
 void CEditOkurigana::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_pushToEnd;
-        CEditContainer::Serialize(ar);
-        return;
-    }
-    int32_t pushToEnd = 0;
-    ar >> pushToEnd;
-    CEditContainer::Serialize(ar);
-    m_pushToEnd = pushToEnd;
+    SerializeFieldsThenBase(ar, {&m_pushToEnd}, [&] { CEditContainer::Serialize(ar); });
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,6 +47,27 @@ bool LogFontFromImage(std::span<const BYTE, kLogFontImageSize> image, LOGFONTA& 
 // raises genericException.
 void WriteFaceBytes(CArchive& ar, const char (&face)[LF_FACESIZE]);
 void ReadFaceBytes(CArchive& ar, char (&face)[LF_FACESIZE]);
+
+// Writes or reads the 32-bit fields a class puts ahead of its base class's form, the base part
+// through serializeBase. A read sets the fields only once the base part has read whole, so that a
+// damaged stream leaves the node as it was.
+template <typename SerializeBase>
+void SerializeFieldsThenBase(CArchive& ar, std::initializer_list<int32_t*> fields, SerializeBase&& serializeBase)
+{
+    if (ar.IsStoring()) {
+        for (int32_t* field : fields)
+            ar << *field;
+        serializeBase();
+        return;
+    }
+    std::vector<int32_t> values(fields.size());
+    for (int32_t& value : values)
+        ar >> value;
+    serializeBase();
+    auto value = values.begin();
+    for (int32_t* field : fields)
+        *field = *value++;
+}
 
 // --- node lists: a count, then each node as an object reference, in document order.
 void WriteNodeList(CArchive& ar, std::span<CEditNode* const> nodes);
