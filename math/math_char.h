@@ -5,6 +5,7 @@
 
 #include "nodes/edit_char.h"
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -99,3 +100,24 @@ BOOL InsertFormulaCharacters(CCaret* caret, CStringW* text, CUndoGroup* group);
 
 // Reads one embedded formula character's stream into a new node, or writes it.
 void SerializeEmbeddedChar(CArchive& ar, std::unique_ptr<CEditMathChar>& embedded);
+
+// Writes or reads the embedded characters a node puts ahead of its base part, the base part
+// through serializeBase. A read takes the characters only once the base part has read whole.
+template <typename SerializeBase>
+void SerializeEmbeddedCharsThenBase(CArchive& ar, std::initializer_list<std::unique_ptr<CEditMathChar>*> embedded,
+                                    SerializeBase&& serializeBase)
+{
+    if (ar.IsStoring()) {
+        for (std::unique_ptr<CEditMathChar>* character : embedded)
+            SerializeEmbeddedChar(ar, *character);
+        serializeBase();
+        return;
+    }
+    std::vector<std::unique_ptr<CEditMathChar>> read(embedded.size());
+    for (std::unique_ptr<CEditMathChar>& character : read)
+        SerializeEmbeddedChar(ar, character);
+    serializeBase();
+    auto character = read.begin();
+    for (std::unique_ptr<CEditMathChar>* target : embedded)
+        *target = std::move(*character++);
+}

@@ -300,15 +300,7 @@ void CEditOver2::ApplyFontSize(CUndoGroup* group)
 
 void CEditOver2::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        SerializeEmbeddedChar(ar, m_mark);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    std::unique_ptr<CEditMathChar> mark;
-    SerializeEmbeddedChar(ar, mark);
-    CEditMathContainer::Serialize(ar);
-    m_mark = std::move(mark);
+    SerializeEmbeddedCharsThenBase(ar, {&m_mark}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditUnderover, CEditMathTemplate, 1)
@@ -353,19 +345,7 @@ void CEditUnderover2::ApplyFontSize(CUndoGroup* group)
 
 void CEditUnderover2::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        SerializeEmbeddedChar(ar, m_overMark);
-        SerializeEmbeddedChar(ar, m_underMark);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    std::unique_ptr<CEditMathChar> over;
-    std::unique_ptr<CEditMathChar> under;
-    SerializeEmbeddedChar(ar, over);
-    SerializeEmbeddedChar(ar, under);
-    CEditMathContainer::Serialize(ar);
-    m_overMark = std::move(over);
-    m_underMark = std::move(under);
+    SerializeEmbeddedCharsThenBase(ar, {&m_overMark, &m_underMark}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 IMPLEMENT_SERIAL(CEditOUnderover, CEditMathTemplate, 1)
@@ -387,22 +367,9 @@ void CEditOUnderover::ApplyFontSize(CUndoGroup* group)
 void CEditOUnderover::Serialize(CArchive& ar)
 {
     // The stream holds the glyph-stretch flag first, then the two mark flags.
-    if (ar.IsStoring()) {
-        ar << m_glyphStretch << m_overMark << m_underMark;
-        SerializeEmbeddedChar(ar, m_glyph);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    int32_t flags[3] = {};
-    for (int32_t& flag : flags)
-        ar >> flag;
-    std::unique_ptr<CEditMathChar> glyph;
-    SerializeEmbeddedChar(ar, glyph);
-    CEditMathContainer::Serialize(ar);
-    m_glyphStretch = flags[0];
-    m_overMark = flags[1];
-    m_underMark = flags[2];
-    m_glyph = std::move(glyph);
+    SerializeFieldsThenBase(ar, {&m_glyphStretch, &m_overMark, &m_underMark}, [&] {
+        SerializeEmbeddedCharsThenBase(ar, {&m_glyph}, [&] { CEditMathContainer::Serialize(ar); });
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -445,15 +412,7 @@ void CEditOPresubSub::ApplyFontSize(CUndoGroup* group)
 
 void CEditOPresubSub::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        SerializeEmbeddedChar(ar, m_symbol);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    std::unique_ptr<CEditMathChar> symbol;
-    SerializeEmbeddedChar(ar, symbol);
-    CEditMathContainer::Serialize(ar);
-    m_symbol = std::move(symbol);
+    SerializeEmbeddedCharsThenBase(ar, {&m_symbol}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 // ---------------------------------------------------------------------------------------------

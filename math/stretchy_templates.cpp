@@ -3,6 +3,7 @@
 #include "base/length_units.h"
 #include "base/property_records.h"
 #include "math/stretchy_marks.h"
+#include "nodes/node_archive.h"
 #include "nodes/node_text.h"
 
 namespace {
@@ -98,15 +99,7 @@ void CEditUnder2::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 
 void CEditUnder2::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        SerializeEmbeddedChar(ar, m_mark);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    std::unique_ptr<CEditMathChar> mark;
-    SerializeEmbeddedChar(ar, mark);
-    CEditMathContainer::Serialize(ar);
-    m_mark = std::move(mark);
+    SerializeEmbeddedCharsThenBase(ar, {&m_mark}, [&] { CEditMathContainer::Serialize(ar); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -190,21 +183,7 @@ void CEditFenced::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 
 void CEditFenced::Serialize(CArchive& ar)
 {
-    if (ar.IsStoring()) {
-        ar << m_extraHeight;
-        SerializeEmbeddedChar(ar, m_open);
-        SerializeEmbeddedChar(ar, m_close);
-        CEditMathContainer::Serialize(ar);
-        return;
-    }
-    int32_t extra = 0;
-    ar >> extra;
-    std::unique_ptr<CEditMathChar> open;
-    std::unique_ptr<CEditMathChar> close;
-    SerializeEmbeddedChar(ar, open);
-    SerializeEmbeddedChar(ar, close);
-    CEditMathContainer::Serialize(ar);
-    m_extraHeight = extra;
-    m_open = std::move(open);
-    m_close = std::move(close);
+    SerializeFieldsThenBase(ar, {&m_extraHeight}, [&] {
+        SerializeEmbeddedCharsThenBase(ar, {&m_open, &m_close}, [&] { CEditMathContainer::Serialize(ar); });
+    });
 }
