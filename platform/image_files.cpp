@@ -202,6 +202,9 @@ HGLOBAL DecodeImageToDib(std::span<const uint8_t> bytes, IMAGE_FILE_FACTS* facts
         return nullptr;
     int bitsPerPixel = 0;
     const std::vector<uint8_t> dib = DibBytesOf(image, &bitsPerPixel);
+    // A picture past the DIB limits would be stored in a form no document could read back.
+    if (!IsValidPackedDib(dib))
+        return nullptr;
     HGLOBAL block = ToGlobal(dib);
     if (block != nullptr && facts != nullptr) {
         facts->formatCode = CodeOfQtFormat(format);

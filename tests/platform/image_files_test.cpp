@@ -177,6 +177,27 @@ TEST(ImageFiles, BytesThatAreNoPictureDecodeToNothing)
     EXPECT_EQ(facts.formatCode, 99);
 }
 
+// A picture taller than a DIB may be would give a DIB that no document could read back: it is
+// no picture here. The smallest GIF, one pixel wide and 0x8001 high, and the same 0x8000 high.
+TEST(ImageFiles, PicturesBeyondTheDibLimitsDecodeToNothing)
+{
+    const auto gif = [](uint8_t heightHigh, uint8_t heightLow) {
+        return std::vector<uint8_t>{0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, heightLow, heightHigh, 0x80, 0x00,
+                                    0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                                    0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    };
+    IMAGE_FILE_FACTS facts;
+    facts.formatCode = 99;
+    EXPECT_EQ(DecodeImageToDib(gif(0x80, 0x01), &facts), nullptr);
+    EXPECT_EQ(facts.formatCode, 99);
+    HGLOBAL tallest = DecodeImageToDib(gif(0x80, 0x00), &facts);
+    ASSERT_NE(tallest, nullptr);
+    const auto* bytes = static_cast<const uint8_t*>(GlobalLock(tallest));
+    EXPECT_TRUE(IsValidPackedDib(std::span<const uint8_t>(bytes, GlobalSize(tallest))));
+    GlobalUnlock(tallest);
+    GlobalFree(tallest);
+}
+
 TEST(ImageFiles, MalformedDibsAreRefused)
 {
     EXPECT_TRUE(IsValidPackedDib(SmallDib(24)));
