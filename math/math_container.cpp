@@ -3,6 +3,7 @@
 #include "base/gdi_cache.h"
 #include "math/math_char.h"
 #include "nodes/display_map.h"
+#include "nodes/line_hits.h"
 #include "nodes/node_text.h"
 
 #include <algorithm>
@@ -367,22 +368,14 @@ CEditNode* CEditMathContainer::TemplateHitTest(int x, int y, int* after)
             continue;
         for (int r = 0; r < box->GetLineCount(); ++r) {
             const EDIT_LINE* row = box->LineAt(r);
-            if (row->m_count <= 0 || y < row->m_rcLayout.top || y > row->m_rcLayout.bottom)
+            if (row->m_count <= 0)
                 continue;
             CEditNode* first = GetEditChild(row->m_first);
             CEditNode* last = GetEditChild(row->m_first + row->m_count - 1);
             if (first == nullptr || last == nullptr)
                 continue;
-            if (row->m_rcLayout.left <= x && x <= first->m_rcLayout.left) {
-                result = first;
-                if (after != nullptr)
-                    *after = 0;
-                break;
-            }
-            if (last->m_rcLayout.right <= x && x <= row->m_rcLayout.right) {
-                result = last;
-                if (after != nullptr)
-                    *after = 1;
+            if (CEditNode* hit = HitBesideLineEnds(*row, first, last, x, y, after, row->m_rcLayout.left, row->m_rcLayout.right)) {
+                result = hit;
                 break;
             }
         }

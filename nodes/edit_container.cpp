@@ -3,6 +3,7 @@
 #include "base/gdi_cache.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/line_hits.h"
 #include "nodes/run_decorations.h"
 
 #include <algorithm>
@@ -157,32 +158,21 @@ CEditNode* CEditContainer::ChildFirstHitTest(int x, int y, int* after)
         if (CEditNode* hit = child->HitTest(x, y, after))
             return hit;
     }
+    // A later layout box's line wins over an earlier one's.
     CEditNode* answer = nullptr;
-    int answerAfter = 0;
     for (int b = 0; b < GetBoxCount(); ++b) {
         const CEditBox* box = GetBox(b);
         if (box == nullptr)
             continue;
         for (int l = 0; l < box->GetLineCount(); ++l) {
             const EDIT_LINE line = box->GetLine(l);
-            if (y < line.m_rcLayout.top || y > line.m_rcLayout.bottom)
-                continue;
-            CEditNode* first = GetEditChild(line.m_first);
-            CEditNode* last = GetEditChild(line.m_last);
-            if (first != nullptr && line.m_rcLayout.left <= x && x <= first->m_rcLayout.left) {
-                answer = first;
-                answerAfter = 0;
-                break;
-            }
-            if (last != nullptr && last->m_rcLayout.right <= x && x <= line.m_rcLayout.right) {
-                answer = last;
-                answerAfter = 1;
+            if (CEditNode* hit = HitBesideLineEnds(line, GetEditChild(line.m_first), GetEditChild(line.m_last), x, y, after,
+                                                   line.m_rcLayout.left, line.m_rcLayout.right)) {
+                answer = hit;
                 break;
             }
         }
     }
-    if (answer != nullptr && after != nullptr)
-        *after = answerAfter;
     return answer;
 }
 

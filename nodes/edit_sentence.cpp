@@ -7,6 +7,7 @@
 #include "nodes/display_map.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_switches.h"
+#include "nodes/line_hits.h"
 #include "nodes/run_decorations.h"
 
 #include <algorithm>
@@ -591,20 +592,8 @@ CEditNode* CEditSentence::HitTest(int x, int y, int* after)
             continue;
         for (int l = 0; l < box->GetLineCount(); ++l) {
             const EDIT_LINE* line = box->LineAt(l);
-            if (y < line->m_rcLayout.top || y > line->m_rcLayout.bottom)
-                continue;
-            CEditNode* first = GetEditChild(line->m_first);
-            CEditNode* last = GetEditChild(line->m_last);
-            if (first != nullptr && x <= first->m_rcLayout.left) {
-                if (after != nullptr)
-                    *after = 0;
-                return first;
-            }
-            if (last != nullptr && x >= last->m_rcLayout.right) {
-                if (after != nullptr)
-                    *after = 1;
-                return last;
-            }
+            if (CEditNode* hit = HitBesideLineEnds(*line, GetEditChild(line->m_first), GetEditChild(line->m_last), x, y, after))
+                return hit;
         }
     }
     return nullptr;

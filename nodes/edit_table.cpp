@@ -3,6 +3,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/line_hits.h"
 #include "nodes/node_archive.h"
 
 #include <algorithm>
@@ -66,20 +67,8 @@ CEditNode* CEditCell::HitTest(int x, int y, int* after)
         CEditBox* box = GetBox(b);
         for (int l = 0; box != nullptr && l < box->GetLineCount(); ++l) {
             const EDIT_LINE* line = box->LineAt(l);
-            if (y < line->m_rcLayout.top || y > line->m_rcLayout.bottom)
-                continue;
-            CEditNode* first = GetEditChild(line->m_first);
-            CEditNode* last = GetEditChild(line->m_last);
-            if (first != nullptr && x <= first->m_rcLayout.left) {
-                if (after != nullptr)
-                    *after = 0;
-                return first;
-            }
-            if (last != nullptr && x >= last->m_rcLayout.right) {
-                if (after != nullptr)
-                    *after = 1;
-                return last;
-            }
+            if (CEditNode* hit = HitBesideLineEnds(*line, GetEditChild(line->m_first), GetEditChild(line->m_last), x, y, after))
+                return hit;
         }
     }
     return nullptr;

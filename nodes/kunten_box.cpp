@@ -1,67 +1,12 @@
 #include "nodes/kunten_box.h"
 
 #include "nodes/caret.h"
+#include "nodes/line_hits.h"
 #include "nodes/line_builder.h"
 #include "nodes/node_archive.h"
 
 #include <algorithm>
 #include <memory>
-
-namespace {
-
-// Beside-the-line hits reach this far before a line's start.
-constexpr int kHitReachBefore = 1000;
-
-}  // namespace
-
-CEditNode* HitBesideBoxLines(CEditContainer* box, int x, int y, int* after, bool firstBoxOnly)
-{
-    const int boxCount = firstBoxOnly ? std::min(box->GetBoxCount(), 1) : box->GetBoxCount();
-    for (int b = 0; b < boxCount; ++b) {
-        CEditBox* layoutBox = box->GetBox(b);
-        if (layoutBox == nullptr || layoutBox->GetLineCount() == 0)
-            return nullptr;
-        for (int l = 0; l < layoutBox->GetLineCount(); ++l) {
-            const EDIT_LINE* line = layoutBox->LineAt(l);
-            if (x < line->m_rcLayout.left - kHitReachBefore || x > box->m_rcLayout.right ||
-                y < line->m_rcLayout.top || y > line->m_rcLayout.bottom)
-                continue;
-            CEditNode* first = box->GetEditChild(line->m_first);
-            CEditNode* last = box->GetEditChild(line->m_last);
-            if (first != nullptr && x <= first->m_rcLayout.left) {
-                if (after != nullptr)
-                    *after = 0;
-                return first;
-            }
-            if (last != nullptr && x >= last->m_rcLayout.right) {
-                if (after != nullptr)
-                    *after = 1;
-                return last;
-            }
-        }
-    }
-    return nullptr;
-}
-
-CEditNode* NodeOnNeighbourLine(CEditContainer* box, CEditNode* node, CCaret* caret, int step)
-{
-    CEditBox* layoutBox = box->GetBox(0);
-    if (layoutBox == nullptr)
-        return nullptr;
-    if (node == nullptr)
-        return nullptr;
-    const EDIT_LINE* line = layoutBox->LineAt(node->m_lineIndex + step);
-    if (line == nullptr)
-        return node;
-    const int x = caret != nullptr && caret->m_verticalMove ? node->m_rcLayout.left : -1;
-    for (int i = line->m_first; i >= 0 && i <= line->m_last; ++i) {
-        CEditNode* child = box->GetEditChild(i);
-        if (child != nullptr && child->m_rcLayout.left <= x && x < child->m_rcLayout.right)
-            return child;
-    }
-    CEditNode* last = box->GetEditChild(line->m_last);
-    return last != nullptr ? last : node;
-}
 
 // ---------------------------------------------------------------------------------------------
 // CEditKunten

@@ -53,11 +53,3 @@ public:
     int32_t m_pushToEnd = 0;
 };
 
-// The hit test beside the lines of a box: a point up to 1000 before a line's start (and not past
-// the box's right edge) gives the line's first child, a point after its last child that child.
-// Searches the first layout box only when firstBoxOnly is set. Null when nothing qualifies.
-CEditNode* HitBesideBoxLines(CEditContainer* box, int x, int y, int* after, bool firstBoxOnly);
-// The node `step` lines away from the node's line in the first layout box: the child under the
-// node's left edge while the caret moves vertically, else that line's last child; the node itself
-// when there is no such line; null when the box has no layout box.
-CEditNode* NodeOnNeighbourLine(CEditContainer* box, CEditNode* node, CCaret* caret, int step);

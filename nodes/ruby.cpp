@@ -1,7 +1,7 @@
 #include "nodes/ruby.h"
 
-#include "nodes/kunten_box.h"
 #include "nodes/line_builder.h"
+#include "nodes/line_hits.h"
 
 #include <algorithm>
 
