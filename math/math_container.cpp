@@ -95,11 +95,7 @@ CEditMathContainer::CEditMathContainer(EDIT_NODE_KIND kind) : CEditContainer(kin
 
 void CEditMathContainer::MeasureRows(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context, bool recordFontHeight)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     const LAYOUT_CONTEXT incoming = context != nullptr ? *context : LAYOUT_CONTEXT{};
     auto box = std::make_unique<CEditBox>();
     EDIT_LINE row;

@@ -237,11 +237,7 @@ void CEditContainer::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             return;
     }
     m_measured = false;
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
 

@@ -55,6 +55,15 @@ public:
     CEditNode* ChildAtPoint(int x, int y, int* after);
 
     void DeleteBoxes() { m_boxes.clear(); }
+    // Clears the size and the layout boxes, as measuring anew starts.
+    void ClearMeasure()
+    {
+        m_width = 0;
+        m_height = 0;
+        m_ascent = 0;
+        m_axis = 0;
+        DeleteBoxes();
+    }
     int GetBoxCount() const { return static_cast<int>(m_boxes.size()); }
     // The box at index; null outside the array or for an empty entry.
     CEditBox* GetBox(int index) const;

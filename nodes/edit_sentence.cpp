@@ -273,11 +273,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         }
     }
     ForgetMeasure();
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
 

@@ -76,11 +76,7 @@ CEditNode* CEditCell::HitTest(int x, int y, int* after)
 
 void CEditCell::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
     LAYOUT_CONTEXT own = *context;

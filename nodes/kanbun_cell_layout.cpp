@@ -52,11 +52,7 @@ CEditNode* CEditKan::HitTest(int x, int y, int* after)
 
 void CEditKan::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
     for (int i = 0; i < GetChildCount(); ++i) {

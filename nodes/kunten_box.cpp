@@ -35,11 +35,7 @@ CEditNode* CEditKunten::HitTest(int x, int y, int* after)
 
 void CEditKunten::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
 

@@ -104,11 +104,7 @@ void CEditKaiPage::Fill()
 
 void CEditKaiPage::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (m_hidden != 0)
         return;
     for (int i = 0; i + 1 < GetChildCount(); ++i) {

@@ -24,11 +24,7 @@ CEditNode* CEditRubyBox::HitTest(int x, int y, int* after)
 
 void CEditRubyBox::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
     LAYOUT_CONTEXT own = *context;
@@ -85,11 +81,7 @@ CEditNode* CEditRuby::HitTest(int x, int y, int* after)
 
 void CEditRuby::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    m_width = 0;
-    m_height = 0;
-    m_ascent = 0;
-    m_axis = 0;
-    DeleteBoxes();
+    ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
     SetBoxAtGrow(0, std::make_unique<CEditBox>());
