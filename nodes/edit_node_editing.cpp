@@ -188,6 +188,20 @@ CEditNode* StopEnteringFromLeft(CEditNode* sibling)
     return sibling->FirstCaretStop();
 }
 
+// The stop a move finds entering the node's siblings one by one: after the node going right
+// (forward), before it going left.
+CEditNode* StopInSiblings(CEditNode* node, bool forward)
+{
+    for (CQNXMLNode* s = forward ? node->GetNextSibling() : node->GetPrevSibling(); s != nullptr;
+         s = forward ? s->GetNextSibling() : s->GetPrevSibling()) {
+        if (CEditNode* sibling = Edit(s)) {
+            if (CEditNode* stop = forward ? StopEnteringFromLeft(sibling) : StopEnteringFromRight(sibling))
+                return stop;
+        }
+    }
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Moves inside a kanbun cell: from one sub-box to another by the cell's own table.
 
@@ -599,10 +613,8 @@ CEditNode* CEditNode::MovePrev(CCaret* caret, int extend)
     if (extend)
         return EndMove(caret, NearestStopSibling(node, false));
     result = KanbunCellMove(caret, KanbunMove::Prev);
-    for (CQNXMLNode* s = node->GetPrevSibling(); result == nullptr && s != nullptr; s = s->GetPrevSibling()) {
-        if (CEditNode* sibling = Edit(s))
-            result = StopEnteringFromRight(sibling);
-    }
+    if (result == nullptr)
+        result = StopInSiblings(node, false);
     // Up the tree: the stops before each enclosing node, or the first enclosing stop itself.
     for (CEditNode* ancestor = node->GetEditParent(); result == nullptr && ancestor != nullptr;
          ancestor = ancestor->GetEditParent()) {
@@ -612,10 +624,7 @@ CEditNode* CEditNode::MovePrev(CCaret* caret, int extend)
             result = ancestor;
             break;
         }
-        for (CQNXMLNode* s = ancestor->GetPrevSibling(); result == nullptr && s != nullptr; s = s->GetPrevSibling()) {
-            if (CEditNode* sibling = Edit(s))
-                result = StopEnteringFromRight(sibling);
-        }
+        result = StopInSiblings(ancestor, false);
     }
     return EndMove(caret, result);
 }
@@ -632,18 +641,13 @@ CEditNode* CEditNode::MoveNext(CCaret* caret, int extend)
     result = KanbunCellMove(caret, KanbunMove::Next);
     if (result == nullptr)
         result = node->FirstCaretStop();
-    for (CQNXMLNode* s = node->GetNextSibling(); result == nullptr && s != nullptr; s = s->GetNextSibling()) {
-        if (CEditNode* sibling = Edit(s))
-            result = StopEnteringFromLeft(sibling);
-    }
+    if (result == nullptr)
+        result = StopInSiblings(node, true);
     for (CEditNode* ancestor = node->GetEditParent(); result == nullptr && ancestor != nullptr;
          ancestor = ancestor->GetEditParent()) {
         if (ancestor->IsKind(EditKind::kPrint))
             break;
-        for (CQNXMLNode* s = ancestor->GetNextSibling(); result == nullptr && s != nullptr; s = s->GetNextSibling()) {
-            if (CEditNode* sibling = Edit(s))
-                result = StopEnteringFromLeft(sibling);
-        }
+        result = StopInSiblings(ancestor, true);
     }
     return EndMove(caret, result);
 }
