@@ -65,6 +65,49 @@ bool MovesToNextColumn(int64_t used, int boxHeight, int printableHeight, bool co
     return columnHoldsBlock || boxHeight <= printableHeight;
 }
 
+// Where layout puts the next box of a page: the column, the row within it (boxes narrow enough
+// stand side by side) and the room the page's name field takes above the column. Counted in 64
+// bits.
+struct PlacementCursor {
+    int column = 0;
+    int64_t columnOffset = 0;
+    int64_t rowX = 0;
+    int64_t rowTopY = 0;
+    int64_t rowHeight = 0;
+    int64_t lastWidth = 0;
+    int64_t nameFieldHeight = 0;
+    bool columnHoldsBlock = false;
+
+    // The next column's first row starts at its left edge, below the name field above it.
+    void StartNextColumn(int64_t columnStep)
+    {
+        columnOffset += columnStep;
+        rowX = 0;
+        rowTopY = nameFieldHeight;
+        rowHeight = 0;
+        lastWidth = 0;
+        nameFieldHeight = 0;
+        columnHoldsBlock = false;
+    }
+    // A box that does not fit beside the row's last box starts the next row below the row.
+    void TakeRowFor(int boxWidth, int columnWidth)
+    {
+        if (boxWidth + rowX + lastWidth > columnWidth) {
+            rowTopY += rowHeight;
+            rowX = 0;
+            rowHeight = 0;
+        } else {
+            rowX += lastWidth;
+        }
+    }
+    // The row grows to hold the box just placed.
+    void Placed(const CEditBox& box)
+    {
+        lastWidth = box.m_width;
+        rowHeight = std::max<int64_t>(rowHeight, box.m_height);
+    }
+};
+
 bool HasBoxOnPage(const CEditContainer* container, int page)
 {
     for (int b = 0; b < container->GetBoxCount(); ++b) {
@@ -381,30 +424,22 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
 
         // Positions are counted in 64 bits and stop at the ends of the int range.
         int page = 1;
-        int column = 0;
-        int64_t columnOffset = 0;
-        int64_t rowX = 0;
-        int64_t rowTopY = 0;
-        int64_t rowHeight = 0;
-        int64_t lastWidth = 0;
-        int64_t nameFieldHeight = 0;
+        PlacementCursor at;
         int nextNameField = 0;
-        bool columnHoldsBlock = false;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
             const int width = nameField && page == 1 ? printableWidth : columnWidth;
-            LAYOUT_CONTEXT context = PlacementContext(page, width, rowX, printableHeight, boxIndex);
-            context.originX = ToInt(static_cast<int64_t>(m_marginLeft) + m_pageGapDown + columnOffset + rowX);
+            LAYOUT_CONTEXT context = PlacementContext(page, width, at.rowX, printableHeight, boxIndex);
+            context.originX = ToInt(static_cast<int64_t>(m_marginLeft) + m_pageGapDown + at.columnOffset + at.rowX);
             context.originY = ToInt((page - 1) * paperHeight + static_cast<int64_t>(page) * m_pageGapDown +
-                                    m_marginTop + rowTopY);
+                                    m_marginTop + at.rowTopY);
             node->m_page = page;
             PlaceBox(node, box, &context, vertical);
             if (box != nullptr) {
-                lastWidth = box->m_width;
-                rowHeight = std::max<int64_t>(rowHeight, box->m_height);
+                at.Placed(*box);
                 box->m_page = page;
             }
-            columnHoldsBlock = columnHoldsBlock || !nameField;
+            at.columnHoldsBlock = at.columnHoldsBlock || !nameField;
         };
         // The next name field of the layer, placed where the page starts. False when the layer
         // has none left for a flagged page.
@@ -415,7 +450,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
             const CEditContainer* container = AsContainer(nameField);
             CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
             place(nameField, box, 0, true);
-            nameFieldHeight = box != nullptr ? box->m_height : 0;
+            at.nameFieldHeight = box != nullptr ? box->m_height : 0;
             return true;
         };
 
@@ -437,31 +472,16 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                     if (forceNewPage) {
                         newPage = true;
                         forceNewPage = false;
-                    } else if (MovesToNextColumn(rowTopY + rowHeight, box->m_height, printableHeight,
-                                                 columnHoldsBlock)) {
-                        if (++column >= columns) {
+                    } else if (MovesToNextColumn(at.rowTopY + at.rowHeight, box->m_height, printableHeight,
+                                                 at.columnHoldsBlock)) {
+                        if (++at.column >= columns)
                             newPage = true;
-                        } else {
-                            // The box starts the new column's first row at its left edge.
-                            columnOffset += static_cast<int64_t>(m_geometry.columnGap) + columnWidth;
-                            rowX = 0;
-                            rowTopY = nameFieldHeight;
-                            rowHeight = 0;
-                            lastWidth = 0;
-                            nameFieldHeight = 0;
-                            columnHoldsBlock = false;
-                        }
+                        else
+                            at.StartNextColumn(static_cast<int64_t>(m_geometry.columnGap) + columnWidth);
                     }
                     if (newPage) {
                         ++page;
-                        column = 0;
-                        columnOffset = 0;
-                        rowX = 0;
-                        rowTopY = 0;
-                        rowHeight = 0;
-                        lastWidth = 0;
-                        nameFieldHeight = 0;
-                        columnHoldsBlock = false;
+                        at = PlacementCursor{};
                         if (IsPageFlagged(page)) {
                             // The page's name field comes first; the box then tries again below it.
                             if (!placeNameField())
@@ -470,14 +490,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                         }
                         break;
                     }
-                    // Boxes narrow enough stand side by side in one row.
-                    if (box->m_width + rowX + lastWidth > columnWidth) {
-                        rowTopY += rowHeight;
-                        rowX = 0;
-                        rowHeight = 0;
-                    } else {
-                        rowX += lastWidth;
-                    }
+                    at.TakeRowFor(box->m_width, columnWidth);
                     break;
                 }
                 place(child, box, b, false);
@@ -529,25 +542,17 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
         const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
         const int columnWidth = ColumnWidth(printableWidth);
 
-        int column = 0;
-        int64_t columnOffset = 0;
-        int64_t rowX = 0;
-        int64_t rowTopY = 0;
-        int64_t rowHeight = 0;
-        int64_t lastWidth = 0;
-        int64_t nameFieldHeight = 0;
-        bool columnHoldsBlock = false;
+        PlacementCursor at;
 
         auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, int width) {
-            LAYOUT_CONTEXT placement = PlacementContext(page, width, rowX, printableHeight, boxIndex);
-            placement.originX = ToInt(m_marginLeft + columnOffset + rowX);
-            placement.originY = ToInt(m_marginTop + rowTopY);
+            LAYOUT_CONTEXT placement = PlacementContext(page, width, at.rowX, printableHeight, boxIndex);
+            placement.originX = ToInt(m_marginLeft + at.columnOffset + at.rowX);
+            placement.originY = ToInt(m_marginTop + at.rowTopY);
             node->Layout(&placement, vertical);
             if (box != nullptr) {
                 // The box stands at its print position now: the next full layout places it again.
                 box->ForgetPlacement();
-                lastWidth = box->m_width;
-                rowHeight = std::max<int64_t>(rowHeight, box->m_height);
+                at.Placed(*box);
             }
         };
 
@@ -559,7 +564,7 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                 const CEditContainer* container = AsContainer(nameField);
                 CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
                 place(nameField, box, 0, printableWidth);
-                nameFieldHeight = box != nullptr ? box->m_height : 0;
+                at.nameFieldHeight = box != nullptr ? box->m_height : 0;
                 break;
             }
         }
@@ -574,29 +579,16 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
                 if (box == nullptr || box->m_page != page)
                     continue;
                 // The first box of a column was placed there without a second test.
-                if (rowHeight > 0 &&
-                    MovesToNextColumn(rowTopY + rowHeight, box->m_height, printableHeight, columnHoldsBlock)) {
-                    if (++column >= columns) {
-                        columnOffset = 0;
-                    } else {
-                        columnOffset += static_cast<int64_t>(m_geometry.columnGap) + columnWidth;
-                        rowX = 0;
-                        rowTopY = nameFieldHeight;
-                        rowHeight = 0;
-                        lastWidth = 0;
-                        nameFieldHeight = 0;
-                        columnHoldsBlock = false;
-                    }
+                if (at.rowHeight > 0 &&
+                    MovesToNextColumn(at.rowTopY + at.rowHeight, box->m_height, printableHeight, at.columnHoldsBlock)) {
+                    if (++at.column >= columns)
+                        at.columnOffset = 0;
+                    else
+                        at.StartNextColumn(static_cast<int64_t>(m_geometry.columnGap) + columnWidth);
                 }
-                if (box->m_width + rowX + lastWidth > columnWidth) {
-                    rowTopY += rowHeight;
-                    rowX = 0;
-                    rowHeight = 0;
-                } else {
-                    rowX += lastWidth;
-                }
+                at.TakeRowFor(box->m_width, columnWidth);
                 place(child, box, b, columnWidth);
-                columnHoldsBlock = true;
+                at.columnHoldsBlock = true;
             }
         }
     } catch (const CEditError&) {
