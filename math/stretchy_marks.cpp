@@ -73,42 +73,42 @@ void QuarterArc(CDC* dc, POINT centre, int rx, int ry, POINT a, POINT b)
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// An arc mark across the rectangle, its ends dy from the top edge (turned: the same mirrored top
+// to bottom); a flat rectangle gives a straight line along that edge.
+void DrawBow(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color, bool turned)
+{
+    StrokePen stroke(dc, pen, color);
+    const int a = Width(rect) / 2;
+    const int s = Height(rect) / 2;
+    if (Width(rect) <= 0)
+        return;
+    if (s <= 0) {
+        const int y = turned ? rect.top : rect.bottom;
+        Line(dc, POINT{rect.left, y}, POINT{rect.right, y});
+        return;
+    }
+    const double squares = static_cast<double>(a) * a + static_cast<double>(s) * s;
+    const int r = static_cast<int>(squares / s * 0.5);
+    const int cx = rect.left + a;
+    if (turned) {
+        const RECT box{cx - r, rect.bottom - s - 2 * r, cx + r, rect.bottom - s};
+        dc->Arc(&box, POINT{rect.left, rect.bottom - dy}, POINT{rect.right, rect.bottom - dy});
+    } else {
+        const RECT box{cx - r, rect.top + s, cx + r, rect.top + s + 2 * r};
+        dc->Arc(&box, POINT{rect.right, rect.top + dy}, POINT{rect.left, rect.top + dy});
+    }
+}
+
 }  // namespace
 
 void DrawArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color)
 {
-    StrokePen stroke(dc, pen, color);
-    const int a = Width(rect) / 2;
-    const int s = Height(rect) / 2;
-    if (Width(rect) <= 0)
-        return;
-    if (s <= 0) {
-        Line(dc, POINT{rect.left, rect.bottom}, POINT{rect.right, rect.bottom});
-        return;
-    }
-    const double squares = static_cast<double>(a) * a + static_cast<double>(s) * s;
-    const int r = static_cast<int>(squares / s * 0.5);
-    const int cx = rect.left + a;
-    const RECT box{cx - r, rect.top + s, cx + r, rect.top + s + 2 * r};
-    dc->Arc(&box, POINT{rect.right, rect.top + dy}, POINT{rect.left, rect.top + dy});
+    DrawBow(dc, pen, rect, dy, color, false);
 }
 
 void DrawTurnedArcMark(CDC* dc, int pen, const RECT& rect, int dy, COLORREF color)
 {
-    StrokePen stroke(dc, pen, color);
-    const int a = Width(rect) / 2;
-    const int s = Height(rect) / 2;
-    if (Width(rect) <= 0)
-        return;
-    if (s <= 0) {
-        Line(dc, POINT{rect.left, rect.top}, POINT{rect.right, rect.top});
-        return;
-    }
-    const double squares = static_cast<double>(a) * a + static_cast<double>(s) * s;
-    const int r = static_cast<int>(squares / s * 0.5);
-    const int cx = rect.left + a;
-    const RECT box{cx - r, rect.bottom - s - 2 * r, cx + r, rect.bottom - s};
-    dc->Arc(&box, POINT{rect.left, rect.bottom - dy}, POINT{rect.right, rect.bottom - dy});
+    DrawBow(dc, pen, rect, dy, color, true);
 }
 
 void DrawArrowMark(CDC* dc, int pen, const RECT& rect, int headLength, int headWidth, int kind, COLORREF color)
