@@ -350,13 +350,8 @@ int CEditMathContainer::GetSlotStart(int slot) const
 
 CEditNode* CEditMathContainer::TemplateHitTest(int x, int y, int* after)
 {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr)
-            continue;
-        if (CEditNode* hit = child->HitTest(x, y, after))
-            return hit;
-    }
+    if (CEditNode* hit = HitTestChildren(x, y, after))
+        return hit;
     CEditNode* result = nullptr;
     for (int b = 0; b < GetBoxCount(); ++b) {
         CEditBox* box = GetBox(b);

@@ -151,13 +151,8 @@ CEditNode* CEditContainer::HitTest(int x, int y, int* after)
 
 CEditNode* CEditContainer::ChildFirstHitTest(int x, int y, int* after)
 {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr)
-            continue;
-        if (CEditNode* hit = child->HitTest(x, y, after))
-            return hit;
-    }
+    if (CEditNode* hit = HitTestChildren(x, y, after))
+        return hit;
     // A later layout box's line wins over an earlier one's.
     CEditNode* answer = nullptr;
     for (int b = 0; b < GetBoxCount(); ++b) {

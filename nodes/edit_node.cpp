@@ -74,6 +74,18 @@ CEditNode* CEditNode::HitTest(int x, int y, int* after)
     return this;
 }
 
+CEditNode* CEditNode::HitTestChildren(int x, int y, int* after)
+{
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr)
+            continue;
+        if (CEditNode* hit = child->HitTest(x, y, after))
+            return hit;
+    }
+    return nullptr;
+}
+
 void CEditNode::Measure(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) {}
 
 void CEditNode::Layout(LAYOUT_CONTEXT*, int) {}

@@ -128,6 +128,8 @@ public:
     // The node under the point (document units), or null; *after = 1 when the point lies after
     // the node's middle.
     virtual CEditNode* HitTest(int x, int y, int* after);
+    // The first hit of the children, each asked in order; null when none answers.
+    CEditNode* HitTestChildren(int x, int y, int* after);
     virtual void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
     virtual void Layout(LAYOUT_CONTEXT* context, int vertical);
     virtual void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);

@@ -54,13 +54,8 @@ void CEditCell::InitDefaultContent()
 
 CEditNode* CEditCell::HitTest(int x, int y, int* after)
 {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr)
-            continue;
-        if (CEditNode* hit = child->HitTest(x, y, after))
-            return hit;
-    }
+    if (CEditNode* hit = HitTestChildren(x, y, after))
+        return hit;
     if (x < m_rcLayout.left || x > m_rcLayout.right)
         return nullptr;
     for (int b = 0; b < GetBoxCount(); ++b) {
@@ -187,14 +182,7 @@ CEditCell* CEditTable::GetCell(int row, int column) const
 
 CEditNode* CEditTable::HitTest(int x, int y, int* after)
 {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* cell = GetEditChild(i);
-        if (cell == nullptr)
-            continue;
-        if (CEditNode* hit = cell->HitTest(x, y, after))
-            return hit;
-    }
-    return nullptr;
+    return HitTestChildren(x, y, after);
 }
 
 void CEditTable::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)

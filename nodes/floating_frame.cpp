@@ -31,14 +31,7 @@ void CEditFloat::CopyStyleToElement(CQNXMLNode* element)
 
 CEditNode* CEditFloat::HitTest(int x, int y, int* after)
 {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr)
-            continue;
-        if (CEditNode* hit = child->HitTest(x, y, after))
-            return hit;
-    }
-    return nullptr;
+    return HitTestChildren(x, y, after);
 }
 
 void CEditFloat::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
