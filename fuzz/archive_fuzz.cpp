@@ -2,7 +2,7 @@
 // element, editing and formula nodes, read whole, read into an existing node, read as an object list, and
 // a node list as the clipboard holds it. The first byte chooses the way.
 #include "base/xml_node.h"
-#include "math/formula_family.h"
+#include "fuzz/fuzz_registry.h"
 #include "nodes/node_archive.h"
 #include "platform/archive.h"
 #include "platform/memory_file.h"
@@ -12,18 +12,6 @@
 #include <string>
 
 namespace {
-
-// The classes the problem editor reads: those of the node layer and the formula classes.
-const CRuntimeClassRegistry& Registry()
-{
-    static const CRuntimeClassRegistry registry = [] {
-        CRuntimeClassRegistry r;
-        RegisterNodeClasses(r, NODE_PROGRAM::ProblemEditor);
-        RegisterMathClasses(r);
-        return r;
-    }();
-    return registry;
-}
 
 // The fields and the shape of a tree, to see that a failed load changed nothing.
 std::string Describe(const CQNXMLNode& node)
@@ -44,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::span<const BYTE> bytes(data + 1, size - 1);
     CMemFile file(bytes);
-    CArchive ar(&file, CArchive::load, &Registry());
+    CArchive ar(&file, CArchive::load, &ProblemEditorRegistry());
     try {
         switch (data[0] % 4) {
         case 0:
@@ -68,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)ar.ReadNewObjectList(RUNTIME_CLASS(CQNXMLNode));
             break;
         default:
-            (void)NodeListFromBytes(bytes, &Registry());
+            (void)NodeListFromBytes(bytes, &ProblemEditorRegistry());
             break;
         }
     } catch (const CArchiveException&) {

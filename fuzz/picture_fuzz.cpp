@@ -2,8 +2,7 @@
 // packed DIB that must pass the DIB checks and, when small, encoded as PNG and decoded again.
 // An odd first byte: the rest is a picture node's stream form, read into a node that is then
 // laid out and painted into a small bitmap.
-#include "base/dib_helpers.h"
-#include "math/formula_family.h"
+#include "fuzz/fuzz_registry.h"
 #include "nodes/display_map.h"
 #include "nodes/node_archive.h"
 #include "nodes/picture_node.h"
@@ -13,23 +12,10 @@
 #include "platform/memory_file.h"
 
 #include <cstdlib>
-#include <new>
 #include <span>
 #include <vector>
 
 namespace {
-
-// The classes the problem editor reads.
-const CRuntimeClassRegistry& Registry()
-{
-    static const CRuntimeClassRegistry registry = [] {
-        CRuntimeClassRegistry r;
-        RegisterNodeClasses(r, NODE_PROGRAM::ProblemEditor);
-        RegisterMathClasses(r);
-        return r;
-    }();
-    return registry;
-}
 
 std::span<const uint8_t> BytesOf(HGLOBAL block)
 {
@@ -61,7 +47,7 @@ void ReadNode(std::span<const uint8_t> bytes)
     CEditGraphic node;
     try {
         CMemFile file(bytes);
-        CArchive ar(&file, CArchive::load, &Registry());
+        CArchive ar(&file, CArchive::load, &ProblemEditorRegistry());
         node.Serialize(ar);
     } catch (const CArchiveException&) {
         return;
