@@ -11,11 +11,14 @@ namespace {
 
 std::error_code LastSystemError() { return std::error_code(errno, std::generic_category()); }
 
-// Creates a new file beside path under a name no other file has; -1 with error set on failure.
+// Creates a new file in path's folder under a short name no other file has, so that a target
+// whose own name is near the length limit still gets one; -1 with error set on failure.
 int CreateTemporaryBeside(const std::string& path, std::string& temp, std::error_code& error)
 {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::string prefix = (folder.empty() ? std::string() : folder + "/") + ".~tmp";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temp = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
             return fd;

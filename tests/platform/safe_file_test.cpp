@@ -40,6 +40,16 @@ TEST(SafeFile, ReplacesTheTargetAndKeepsItsPermissions)
     EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 }
 
+TEST(SafeFile, ReplacesATargetWhoseNameHasTheLongestLengthAllowed)
+{
+    XmlTempDir dir;
+    const std::string path = dir.File(std::string(251, 'n') + ".xml");
+    EXPECT_FALSE(ReplaceFileSafely(path, std::string_view("first")));
+    EXPECT_FALSE(ReplaceFileSafely(path, std::string_view("second")));
+    EXPECT_EQ(ReadBytes(path), "second");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
 TEST(SafeFile, FailureLeavesTheFormerFileAndNoTemporaryFile)
 {
     XmlTempDir dir;
