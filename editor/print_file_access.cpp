@@ -2,12 +2,13 @@
 
 #include "platform/shell.h"
 #include "printfile/print_messages.h"
+#include "printfile/print_package.h"
 #include "printfile/print_reader.h"
 #include "printfile/print_writer.h"
 
 namespace {
 
-// The print-file library for reading and writing papers. The package (pack and extract) and the
+// The print-file library for reading and writing papers and packing and extracting packages. The
 // HTML and text exports are not part of the program yet: they fail, so the user is told and
 // nothing on disk changes.
 class CProgramPrintFileAccess : public IPrintFileAccess {
@@ -24,12 +25,20 @@ public:
     bool LoadNewTemplate(CEditPrint* root, bool vertical) override { return ::LoadNewTemplate(root, vertical); }
     bool LoadXmlFile(CEditPrint* root, const std::string& path) override { return ::LoadXmlFile(root, path); }
     bool WritePrintFile(CEditPrint* root, const std::string& path) override { return SavePrintFile(root, path); }
-    bool PackFilesToCabinet(const std::vector<std::string>&, const std::string&, const std::string&) override
+    bool PackFilesToCabinet(const std::vector<std::string>& files, const std::string& folder,
+                            const std::string& name) override
     {
-        return false;
+        std::vector<const char*> list;
+        list.reserve(files.size());
+        for (const std::string& file : files)
+            list.push_back(file.c_str());
+        return ::PackFilesToCabinet(static_cast<int>(list.size()), list.data(), folder.c_str(), name.c_str());
     }
-    bool ExtractCabinet(const std::string&, const std::string&) override { return false; }
-    std::string GetExtractedFirstFile() override { return {}; }
+    bool ExtractCabinet(const std::string& cabinet, const std::string& folder) override
+    {
+        return ::ExtractCabinet(cabinet.c_str(), folder.c_str());
+    }
+    std::string GetExtractedFirstFile() override { return ::GetExtractedFirstFile(); }
     bool ExportHtml(CEditPrint*, const std::string&) override { return false; }
     bool ExportText(CEditPrint*, const std::string&) override { return false; }
 };

@@ -1,5 +1,6 @@
-// The document over the program's own print-file reader and writer: a sample paper opens, is
-// changed, saved in place and reopened unchanged; a failed save keeps the earlier file.
+// The document over the program's own print-file reader, writer and package: a sample paper opens,
+// is changed, saved in place or as a package and reopened unchanged; a failed save keeps the
+// earlier file, and a damaged package changes nothing on disk.
 #include "editor/print_file_access.h"
 #include "editor/sorel_doc.h"
 
@@ -13,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -50,11 +54,72 @@ TEST(RealPrintFiles, ASamplePaperIsSavedInPlaceAndReadBackUnchanged)
     EXPECT_TRUE(fs::is_directory(paper));
     EXPECT_EQ(shell.Messages().back(), u"ファイルの保存に失敗しました。");
     EXPECT_FALSE(before.empty());
+}
 
-    // Without the package the Save As of a package fails cleanly.
-    shell.ChooseFile(dir.path().toStdString() + "/copy.qns");
-    EXPECT_FALSE(again.OnFileSaveAs());
-    EXPECT_FALSE(fs::exists(dir.path().toStdString() + "/copy.qns"));
+namespace {
+
+// The print file a paper writes under a fixed name, so that two papers can be compared by bytes.
+std::string PrintFileBytes(IPrintFileAccess& files, CEditPrint* root, const std::string& folder)
+{
+    fs::create_directory(folder);
+    const std::string path = folder + "/check.qnp";
+    EXPECT_TRUE(files.WritePrintFile(root, path));
+    return ReadWholeFile(path);
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(RealPrintFiles, APaperWithPicturesIsSavedAsAPackageAndReopenedUnchanged)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    for (const char* name : {"horizontal_inline_nodes.xml", "inline-01.png", "inline-02.png"})
+        fs::copy_file(std::string(QN_TEST_DATA_DIR "/printfile/") + name, folder + "/" + name);
+    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
+    CSorelDocHost host;
+    ShellAnswers shell;
+
+    CSorelDoc doc(*files, host);
+    ASSERT_TRUE(doc.OpenDocumentFile(folder + "/horizontal_inline_nodes.xml"));
+    EXPECT_FALSE(doc.IsPackage());
+    const std::string package = folder + "/paper.qns";
+    shell.ChooseFile(package);
+    ASSERT_TRUE(doc.OnFileSaveAs());
+    EXPECT_TRUE(doc.IsPackage());
+    EXPECT_EQ(ReadWholeFile(package).substr(0, 4), "MSCF");
+    EXPECT_TRUE(shell.Messages().empty());
+
+    CSorelDoc again(*files, host);
+    ASSERT_TRUE(again.OpenDocumentFile(package));
+    EXPECT_TRUE(again.IsPackage());
+    EXPECT_FALSE(again.IsModified());
+    EXPECT_EQ(again.GetRoot()->GetChildCount(), doc.GetRoot()->GetChildCount());
+    const std::string saved = PrintFileBytes(*files, doc.GetRoot(), folder + "/saved");
+    EXPECT_EQ(PrintFileBytes(*files, again.GetRoot(), folder + "/reopened"), saved);
+    EXPECT_EQ(EntriesOf(folder + "/reopened"), EntriesOf(folder + "/saved"));
+    EXPECT_GT(EntriesOf(folder + "/saved").size(), 1u);  // the pictures came back out of the package
+
+    // A package cut short: the open fails with the message, and the package and the folder
+    // beside it stay as they were.
+    const std::string whole = ReadWholeFile(package);
+    const std::string cut = folder + "/cut.qns";
+    WriteWholeFile(cut, whole.substr(0, whole.size() / 2));
+    const std::vector<std::string> before = EntriesOf(folder);
+    CSorelDoc damaged(*files, host);
+    EXPECT_FALSE(damaged.OpenDocumentFile(cut));
+    EXPECT_EQ(shell.Messages().back(), u"ファイルの読込に失敗しました。");
+    EXPECT_EQ(ReadWholeFile(cut), whole.substr(0, whole.size() / 2));
+    EXPECT_EQ(EntriesOf(folder), before);
+    EXPECT_EQ(ReadWholeFile(package), whole);
 }
 
 TEST(RealPrintFiles, ANewPaperComesFromTheTemplateWithTheDefaultTextFont)
