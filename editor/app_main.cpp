@@ -54,10 +54,7 @@ public:
     {
         if (show == SW_HIDE)
             return;
-        if (show == SW_SHOWMAXIMIZED)
-            m_frame->showMaximized();
-        else
-            m_frame->show();
+        m_frame->ShowFrame(show);
     }
     void PostToMainFrame(unsigned message) override { m_frame->PostBatch(message); }
     void BeginWaitCursor() override { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }

@@ -508,3 +508,14 @@ void CMainFrame::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange)
         RememberPlacement();
 }
+
+void CMainFrame::ShowFrame(int show)
+{
+    // A window shown after the start-up message boxes is not activated by every window manager;
+    // without activation no shortcut of the frame reaches it, though typed keys do.
+    if (show == SW_SHOWMAXIMIZED)
+        showMaximized();
+    else
+        this->show();
+    activateWindow();
+}

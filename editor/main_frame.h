@@ -42,6 +42,9 @@ public:
     void OnBatch(unsigned message);
     // Posts a batch message: it runs once the message loop is going.
     void PostBatch(unsigned message);
+    // Shows the frame as the show command asks (maximised or as placed) and makes it the active
+    // window, so that its keyboard shortcuts and menu keys answer at once.
+    void ShowFrame(int show);
 
     // The menu model the window shows (after pruning and direction changes).
     const FRAME_LAYOUT& Layout() const { return m_layout; }

@@ -13,6 +13,8 @@
 
 #include "platform/profile.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -38,7 +40,7 @@ public:
     void ShowMainFrame(int show) override
     {
         if (show != SW_HIDE)
-            frame->show();
+            frame->ShowFrame(show);
     }
     void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
     void UpdateAllViews(int hint) override
@@ -56,6 +58,12 @@ public:
     std::unique_ptr<CFrameView> view;  // outlives the frame, which owns the view widget
     std::unique_ptr<CMainFrame> frame;
 };
+
+QByteArray ReadFileBytes(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Every character of the paper's question parts, paragraph by paragraph.
 std::u16string PaperText(CEditNode* node)
@@ -151,6 +159,41 @@ TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
     CEditPrint reread;
     ASSERT_TRUE(LoadXmlFile(&reread, paper));
     EXPECT_EQ(PaperText(&reread), typed);
+}
+
+// The keys a person presses in the editing view right after start-up reach the frame's
+// accelerators and menu bar: Ctrl+S saves the paper, Alt+F opens the File menu.
+TEST_P(MainWindowTest, FrameKeysAnswerWhileTheViewHasFocus)
+{
+    const std::string paper = Path("paper.xml");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
+    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray before = ReadFileBytes(paper);
+    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
+    m_windows.app = m_app.get();
+    ASSERT_TRUE(m_app->InitInstance({paper}));
+    CMainFrame& frame = *m_windows.frame;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    CSorelView* view = m_windows.view->View();
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
+    ASSERT_TRUE(view->hasFocus());
+
+    QTest::keyClicks(view, "xy");
+    CSorelDoc* doc = m_app->GetDocument();
+    ASSERT_TRUE(doc->IsModified());
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_NE(ReadFileBytes(paper), before);
+    CEditPrint reread;
+    ASSERT_TRUE(LoadXmlFile(&reread, paper));
+    EXPECT_EQ(PaperText(&reread), PaperText(doc->GetRoot()));
+
+    QTest::keyClick(view, Qt::Key_F, Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->actions().contains(frame.MenuAction(57603)));  // the menu holding Save
+    popup->close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
