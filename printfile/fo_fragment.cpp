@@ -6,7 +6,7 @@
 #include "base/element_vocabulary.h"
 #include "base/length_units.h"
 #include "nodes/edit_switches.h"
-#include "platform/codepage.h"
+#include "printfile/fo_keywords.h"
 #include "printfile/template_emitters.h"
 
 #include <climits>
@@ -17,30 +17,6 @@ namespace {
 
 constexpr const char16_t* kFoNamespace = u"http://www.w3.org/1999/XSL/Format";
 
-// Border and line styles 1 to 7; null outside.
-const char16_t* StyleKeyword(int style)
-{
-    static const char16_t* const names[] = {u"solid", u"double", u"dotted", u"dashed",
-                                            u"dot-dash", u"dot-dot-dash", u"wave"};
-    return style >= 1 && style <= 7 ? names[style - 1] : nullptr;
-}
-
-// Background patterns 1 to 6; null outside.
-const char16_t* PatternKeyword(int pattern)
-{
-    static const char16_t* const names[] = {u"horizontal", u"vertical", u"fdiagonal",
-                                            u"bdiagonal",  u"cross",    u"diagcross"};
-    return pattern >= 1 && pattern <= 6 ? names[pattern - 1] : nullptr;
-}
-
-// Numbering types 1 to 6; any other type gives an empty value.
-const char16_t* NumberingKeyword(int type)
-{
-    static const char16_t* const names[] = {u"maru", u"kakko", u"kana", u"alpha", u"alpha-cap", u"string"};
-    return type >= 1 && type <= 6 ? names[type - 1] : u"";
-}
-
-constexpr int kWidthThick = 3;
 
 void SetAttr(XmlNode& element, const char16_t* name, const CStringW& value)
 {
@@ -70,40 +46,15 @@ CStringW Numbered(const char16_t* stem, int n)
     return text;
 }
 
-// A face name of a property record, which fills its whole field when it is that long.
-CStringW Face(const char (&face)[LF_FACESIZE])
-{
-    return CStringW(std::u16string_view(Cp932ToWide(FaceNameView(face))));
-}
-
-// The numbering attributes of a kanbun cell or a run, from its numbering record.
-void WriteNumbering(const CKasenRenbanProperties& numbering, XmlNode& element)
-{
-    if (numbering.m_renbanType <= 0)
-        return;
-    SetAttr(element, u"bango-type", NumberingKeyword(numbering.m_renbanType));
-    if (numbering.m_renbanType == 6)
-        SetAttr(element, u"bango-string", numbering.m_renbanString);
-    if (numbering.m_renbanForce > 0) {
-        CStringW force;
-        force.Format(u"%d", numbering.m_renbanForce);
-        SetAttr(element, u"bango-force", force);
-    }
-    if (!FaceNameView(numbering.m_renbanFace).empty())
-        SetAttr(element, u"bango-font-family", Face(numbering.m_renbanFace));
-    if (numbering.m_renbanSize != 0)
-        SetAttr(element, u"bango-font-size", FormatHalfPoints(numbering.m_renbanSize));
-}
-
 // A container side: a set style gives its keyword (none outside 1 to 7), then "thick" for a
 // thick width.
 void WriteSide(XmlNode& element, const char16_t* styleName, const char16_t* widthName, int style, int width)
 {
     if (style == 0)
         return;
-    if (const char16_t* keyword = StyleKeyword(style))
+    if (const char16_t* keyword = LineStyleKeyword(style))
         SetAttr(element, styleName, keyword);
-    if (width == kWidthThick)
+    if (width == kLineWidthThick)
         SetAttr(element, widthName, u"thick");
 }
 
@@ -113,9 +64,9 @@ void WriteRunBorder(XmlNode& element, int style, int width)
 {
     if (style == 1) {
         SetAttr(element, u"border-style", u"solid");
-        if (width == kWidthThick)
+        if (width == kLineWidthThick)
             SetAttr(element, u"border-width", u"thick");
-    } else if (const char16_t* keyword = style >= 2 ? StyleKeyword(style) : nullptr) {
+    } else if (const char16_t* keyword = style >= 2 ? LineStyleKeyword(style) : nullptr) {
         SetAttr(element, u"border-style", keyword);
     }
 }
@@ -124,11 +75,11 @@ void WriteRunBorder(XmlNode& element, int style, int width)
 void WriteRunLine(XmlNode& element, const char16_t* styleName, const char16_t* widthName, int style, int width)
 {
     if (style == 1) {
-        if (width == kWidthThick) {
+        if (width == kLineWidthThick) {
             SetAttr(element, styleName, u"solid");
             SetAttr(element, widthName, u"thick");
         }
-    } else if (const char16_t* keyword = style >= 2 ? StyleKeyword(style) : nullptr) {
+    } else if (const char16_t* keyword = style >= 2 ? LineStyleKeyword(style) : nullptr) {
         SetAttr(element, styleName, keyword);
     }
 }
@@ -396,7 +347,7 @@ void CFoFragmentWriter::WriteCellLikeContainer(CFoInlineContainer* container, Xm
     else
         WriteSide(element, u"border-before-style", u"border-before-width", container->m_beforeStyle,
                   container->m_beforeWidth);
-    WriteNumbering(*container, element);
+    WriteNumberingAttributes(element, *container);
     const int count = container->GetChildCount();
     for (int i = 0; i < count; ++i) {
         CQNXMLNode* child = container->GetChildAt(i);
@@ -418,7 +369,7 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
             element.setText(text.View());
         if (run->GetBlank())
             SetAttr(element, u"xml:space", u"preserve");
-        SetAttr(element, u"font-family", Face(run->m_fontFace));
+        SetAttr(element, u"font-family", FaceNameText(run->m_fontFace));
         SetAttr(element, u"font-size", FormatHalfPoints(Magnitude(run->m_fontSize)));
         if (run->m_fontWeight == 700)
             SetAttr(element, u"font-weight", u"bold");
@@ -440,7 +391,7 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
             SetAttr(element, u"color", FormatColorValue(run->m_color));
         if (run->m_backgroundColor != 0xFFFFFF)
             SetAttr(element, u"background-color", FormatColorValue(run->m_backgroundColor));
-        if (const char16_t* pattern = PatternKeyword(run->m_backgroundPattern))
+        if (const char16_t* pattern = BackgroundPatternKeyword(run->m_backgroundPattern))
             SetAttr(element, u"background-image", pattern);
         WriteRunBorder(element, run->m_borderStyle, run->m_borderWidth);
         if (run->m_scriptPosition != 0)
@@ -450,7 +401,7 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
             FormatLengthPoints(run->m_letterSpacing, spacing);
             SetAttr(element, u"letter-spacing.optimum", spacing);
         }
-        WriteNumbering(*run, element);
+        WriteNumberingAttributes(element, *run);
     } catch (const XmlError&) {
     }
 }

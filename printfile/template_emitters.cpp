@@ -5,18 +5,12 @@
 #include "base/element_classes.h"
 #include "base/element_vocabulary.h"
 #include "base/length_units.h"
+#include "printfile/fo_keywords.h"
 #include "platform/codepage.h"
 
 #include <cstdlib>
 
 namespace {
-
-const char16_t* const kLineStyles[] = {u"solid", u"double", u"dotted", u"dashed", u"dot-dash", u"dot-dot-dash", u"wave"};
-const char16_t* const kNumberingTypes[] = {u"maru", u"kakko", u"kana", u"alpha", u"alpha-cap", u"string"};
-const char16_t* const kPatterns[] = {u"horizontal", u"vertical", u"fdiagonal", u"bdiagonal", u"cross", u"diagcross"};
-constexpr int kThick = 3;
-
-const char16_t* LineStyleName(int code) { return code >= 1 && code <= 7 ? kLineStyles[code - 1] : nullptr; }
 
 CStringW IntText(const char16_t* format, int value)
 {
@@ -25,33 +19,15 @@ CStringW IntText(const char16_t* format, int value)
     return text;
 }
 
-CStringW Face(const char (&face)[LF_FACESIZE]) { return CStringW(std::u16string_view(Cp932ToWide(FaceNameView(face)))); }
-
 void Set(XmlNode& element, const char16_t* name, const CStringW& value) { element.setAttribute(name, value.View()); }
-
-// The numbering attributes of a labelled run, ruby or kanbun cell.
-void WriteNumbering(XmlNode& element, const CKasenRenbanProperties& numbering)
-{
-    if (numbering.m_renbanType <= 0)
-        return;
-    element.setAttribute(u"bango-type", numbering.m_renbanType <= 6 ? kNumberingTypes[numbering.m_renbanType - 1] : u"");
-    if (numbering.m_renbanType == 6)
-        Set(element, u"bango-string", numbering.m_renbanString);
-    if (numbering.m_renbanForce > 0)
-        Set(element, u"bango-force", IntText(u"%d", numbering.m_renbanForce));
-    if (!FaceNameView(numbering.m_renbanFace).empty())
-        Set(element, u"bango-font-family", Face(numbering.m_renbanFace));
-    if (numbering.m_renbanSize != 0)
-        Set(element, u"bango-font-size", FormatHalfPoints(numbering.m_renbanSize));
-}
 
 void WriteDecoration(XmlNode& element, int style, int width, const char16_t* styleName, const char16_t* widthName)
 {
-    if (style == 1 && width == kThick) {
+    if (style == 1 && width == kLineWidthThick) {
         element.setAttribute(styleName, u"solid");
         element.setAttribute(widthName, u"thick");
     } else if (style >= 2 && style <= 7) {
-        element.setAttribute(styleName, kLineStyles[style - 1]);
+        element.setAttribute(styleName, LineStyleKeyword(style));
     }
 }
 
@@ -294,12 +270,12 @@ void CTemplateEmitter::WritePrintInlineContainer(CQNXMLNode* fo, XmlNode data, X
             const int style = ruby ? container->m_afterStyle : container->m_beforeStyle;
             const int width = ruby ? container->m_afterWidth : container->m_beforeWidth;
             if (style != 0) {
-                if (const char16_t* styleName = LineStyleName(style))
+                if (const char16_t* styleName = LineStyleKeyword(style))
                     dom.setAttribute(ruby ? u"border-after-style" : u"border-before-style", styleName);
-                if (width == kThick)
+                if (width == kLineWidthThick)
                     dom.setAttribute(ruby ? u"border-after-width" : u"border-before-width", u"thick");
             }
-            WriteNumbering(dom, *container);
+            WriteNumberingAttributes(dom, *container);
             WriteChildren(fo, ChildSet::BlocksOnly, data, dom, prefix, context);
             break;
         }
@@ -334,7 +310,7 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
 
         if (blank)
             dom.setAttribute(u"xml:space", u"preserve");
-        Set(dom, u"font-family", Face(in->m_fontFace));
+        Set(dom, u"font-family", FaceNameText(in->m_fontFace));
         Set(dom, u"font-size", FormatHalfPoints(std::abs(in->m_fontSize)));
         if (in->m_fontWeight == 700)
             dom.setAttribute(u"font-weight", u"bold");
@@ -358,11 +334,11 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
         if (in->m_backgroundColor != 0xFFFFFF)
             Set(dom, u"background-color", FormatColorValue(in->m_backgroundColor));
         if (in->m_backgroundPattern >= 1 && in->m_backgroundPattern <= 6)
-            dom.setAttribute(u"background-image", kPatterns[in->m_backgroundPattern - 1]);
+            dom.setAttribute(u"background-image", BackgroundPatternKeyword(in->m_backgroundPattern));
         if (in->m_borderStyle != 0) {
-            if (const char16_t* styleName = LineStyleName(in->m_borderStyle))
+            if (const char16_t* styleName = LineStyleKeyword(in->m_borderStyle))
                 dom.setAttribute(u"border-style", styleName);
-            if (in->m_borderStyle == 1 && in->m_borderWidth == kThick)
+            if (in->m_borderStyle == 1 && in->m_borderWidth == kLineWidthThick)
                 dom.setAttribute(u"border-width", u"thick");
         }
         if (in->m_scriptPosition == 1)
@@ -374,7 +350,7 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
             FormatLengthPoints(in->m_letterSpacing, spacing);
             Set(dom, u"letter-spacing.optimum", spacing);
         }
-        WriteNumbering(dom, *in);
+        WriteNumberingAttributes(dom, *in);
 
         XmlNode valueOf = dom.appendChild(m_document.createElement(u"xsl:value-of"));
         Set(valueOf, u"select", JoinPath(prefix, FormatPathStep(u"sp", n)));
