@@ -1,5 +1,6 @@
 #include "editor/char_palette.h"
 
+#include "base/property_records.h"
 #include "editor/main_frame.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,7 +33,7 @@ LOGFONTA MakeFont(const char16_t* face, BYTE charSet, BYTE pitchAndFamily)
     font.lfQuality = 1;
     font.lfPitchAndFamily = pitchAndFamily;
     const std::string bytes = WideToCp932(face);
-    std::strncpy(font.lfFaceName, bytes.c_str(), LF_FACESIZE - 1);
+    CopyFaceName(font.lfFaceName, bytes);
     return font;
 }
 
@@ -49,9 +51,9 @@ void MakeVertical(LOGFONTA* font)
     font->lfEscapement = 2700;
     font->lfOrientation = 2700;
     if (!std::strchr(font->lfFaceName, '@')) {
-        char face[LF_FACESIZE] = "@";
-        std::strncat(face, font->lfFaceName, LF_FACESIZE - 2);
-        std::memcpy(font->lfFaceName, face, LF_FACESIZE);
+        std::string face(1, '@');
+        face.append(FaceNameView(font->lfFaceName));
+        CopyFaceName(font->lfFaceName, face);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "base/length_units.h"
+#include "base/property_records.h"
 #include "editor/frame_layout.h"
 #include "editor/main_frame.h"
 #include "editor/sorel_doc.h"
@@ -72,8 +73,7 @@ void SetFace(LOGFONTA* font, const QString& face)
         ApplyInstalledFontFace(font, bytes.c_str());
         return;
     }
-    std::memset(font->lfFaceName, 0, LF_FACESIZE);
-    std::strncpy(font->lfFaceName, bytes.c_str(), LF_FACESIZE - 1);
+    CopyFaceName(font->lfFaceName, bytes);
 }
 
 // The sheet the program shows: two pages of three fonts, each with face, italic and size.
