@@ -120,6 +120,25 @@ inline void MeasureAndLayout(CEditPrint* root, CDC* dc, CDisplayMap* map)
     root->Layout(&layout, root->m_vertical);
 }
 
+// The paper a benchmark runs on, from its "pages" and "vertical" arguments (the first two), with
+// the view's measuring context and screen map.
+struct LaidOutPaper {
+    explicit LaidOutPaper(const benchmark::State& state)
+        : vertical(static_cast<int>(state.range(1))),
+          root(BuildPaper(static_cast<int>(state.range(0)), vertical)),
+          dc(MeasuringDC()),
+          map(ScreenMap(vertical))
+    {
+    }
+
+    void Layout() { MeasureAndLayout(root.get(), dc.get(), &map); }
+
+    int vertical;
+    std::unique_ptr<CEditPrint> root;
+    std::unique_ptr<CDC> dc;
+    CDisplayMap map;
+};
+
 // The top of a page on screen, in document units.
 inline int PageTop(const CEditPrint* root, int page)
 {

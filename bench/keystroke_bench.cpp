@@ -11,92 +11,70 @@ using namespace benchpaper;
 
 namespace {
 
-void Keystroke(benchmark::State& state)
+// Times `edit` at the caret, the layout after it and the drawing of the caret's page; the edit's
+// undo group is replayed and the paper laid out again between iterations, outside the timing.
+template <typename Edit>
+void TimeEdit(benchmark::State& state, LaidOutPaper& paper, CCaret& caret, Edit edit)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> dc = MeasuringDC();
-    CDisplayMap map = ScreenMap(vertical);
-    MeasureAndLayout(root.get(), dc.get(), &map);
-    ScreenPage screen(root.get());
-
-    CCaret caret;
-    caret.m_caretNode = CaretNodeAt(root.get(), 0.5);
-    CStringW typed(u"字");
+    paper.Layout();
+    ScreenPage screen(paper.root.get());
     for (auto _ : state) {
         CUndoGroup group;
-        caret.m_caretNode->InsertChars(&caret, &typed, &group);
-        MeasureAndLayout(root.get(), dc.get(), &map);
-        screen.Draw(root.get(), caret.m_caretNode->m_page);
+        edit(group);
+        paper.Layout();
+        screen.Draw(paper.root.get(), caret.m_caretNode->m_page);
 
         state.PauseTiming();
         ReplayUndoGroup(group, UndoDirection::Undo);
-        MeasureAndLayout(root.get(), dc.get(), &map);
+        paper.Layout();
         state.ResumeTiming();
     }
-    state.counters["pages"] = root->GetPageCount();
+    state.counters["pages"] = paper.root->GetPageCount();
+}
+
+void Keystroke(benchmark::State& state)
+{
+    LaidOutPaper paper(state);
+    CCaret caret;
+    caret.m_caretNode = CaretNodeAt(paper.root.get(), 0.5);
+    CStringW typed(u"字");
+    TimeEdit(state, paper, caret, [&](CUndoGroup& group) { caret.m_caretNode->InsertChars(&caret, &typed, &group); });
 }
 
 // Enter at the caret: a new line moves every block after it, and the blocks that then break
 // across a page differently are measured again.
 void LineBreakKeystroke(benchmark::State& state)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> dc = MeasuringDC();
-    CDisplayMap map = ScreenMap(vertical);
-    MeasureAndLayout(root.get(), dc.get(), &map);
-    ScreenPage screen(root.get());
-
+    LaidOutPaper paper(state);
     // At the start of a line of the block's text: the break adds an empty line.
     CCaret caret;
-    CEditNode* part = CaretNodeAt(root.get(), 0.5)->GetEditParent();
+    CEditNode* part = CaretNodeAt(paper.root.get(), 0.5)->GetEditParent();
     int start = 0;
     while (start < part->GetChildCount() && !IsLineBreak(part->GetEditChild(start)))
         ++start;
     caret.m_caretNode = part->GetEditChild(start + 1);
-    for (auto _ : state) {
-        CUndoGroup group;
-        caret.m_caretNode->InsertLineBreak(&caret, &group);
-        MeasureAndLayout(root.get(), dc.get(), &map);
-        screen.Draw(root.get(), caret.m_caretNode->m_page);
-
-        state.PauseTiming();
-        ReplayUndoGroup(group, UndoDirection::Undo);
-        MeasureAndLayout(root.get(), dc.get(), &map);
-        state.ResumeTiming();
-    }
+    TimeEdit(state, paper, caret, [&](CUndoGroup& group) { caret.m_caretNode->InsertLineBreak(&caret, &group); });
 }
 
 // The same paper measured and laid out again with nothing changed.
 void CleanRelayout(benchmark::State& state)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> dc = MeasuringDC();
-    CDisplayMap map = ScreenMap(vertical);
-    MeasureAndLayout(root.get(), dc.get(), &map);
+    LaidOutPaper paper(state);
+    paper.Layout();
     for (auto _ : state)
-        MeasureAndLayout(root.get(), dc.get(), &map);
-    state.counters["pages"] = root->GetPageCount();
+        paper.Layout();
+    state.counters["pages"] = paper.root->GetPageCount();
 }
 
 // Drawing the page under the caret alone.
 void DrawVisiblePage(benchmark::State& state)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> dc = MeasuringDC();
-    CDisplayMap map = ScreenMap(vertical);
-    MeasureAndLayout(root.get(), dc.get(), &map);
-    ScreenPage screen(root.get());
-    const int page = CaretNodeAt(root.get(), 0.5)->m_page;
+    LaidOutPaper paper(state);
+    paper.Layout();
+    ScreenPage screen(paper.root.get());
+    const int page = CaretNodeAt(paper.root.get(), 0.5)->m_page;
     for (auto _ : state)
-        screen.Draw(root.get(), page);
+        screen.Draw(paper.root.get(), page);
 }
 
 }  // namespace

@@ -8,16 +8,12 @@ namespace {
 
 void FullLayout(benchmark::State& state)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> dc = MeasuringDC();
-    CDisplayMap map = ScreenMap(vertical);
+    LaidOutPaper paper(state);
     for (auto _ : state) {
-        root->SetDirtyAll(1);
-        MeasureAndLayout(root.get(), dc.get(), &map);
+        paper.root->SetDirtyAll(1);
+        paper.Layout();
     }
-    state.counters["pages"] = root->GetPageCount();
+    state.counters["pages"] = paper.root->GetPageCount();
 }
 
 }  // namespace

@@ -50,39 +50,36 @@ struct PRINT_JOB {
 
 void PrintPages(benchmark::State& state)
 {
-    const int pages = static_cast<int>(state.range(0));
-    const int vertical = static_cast<int>(state.range(1));
     const bool all = state.range(2) != 0;
-    std::unique_ptr<CEditPrint> root = BuildPaper(pages, vertical);
-    std::unique_ptr<CDC> measuring = MeasuringDC();
-    CDisplayMap screenMap = ScreenMap(vertical);
-    MeasureAndLayout(root.get(), measuring.get(), &screenMap);
+    LaidOutPaper paper(state);
+    paper.Layout();
+    CEditPrint* root = paper.root.get();
     QTemporaryDir folder;
     const QString file = folder.filePath("paper.pdf");
     qint64 bytes = 0;
     for (auto _ : state) {
         {
-            PRINT_JOB job(root.get(), file);
+            PRINT_JOB job(root, file);
             if (all) {
                 for (int page = 1; page <= root->GetPageCount(); ++page) {
                     if (page > 1)
                         job.dc->NewPage();
-                    job.PrintPage(root.get(), page);
+                    job.PrintPage(root, page);
                 }
             } else {
-                job.PrintPage(root.get(), root->GetPageCount() / 2);
+                job.PrintPage(root, root->GetPageCount() / 2);
             }
             job.dc->End();
         }
         state.PauseTiming();
         bytes = QFileInfo(file).size();
-        MeasureAndLayout(root.get(), measuring.get(), &screenMap);  // back to screen positions
+        paper.Layout();  // back to screen positions
         state.ResumeTiming();
     }
     state.counters["pages"] = root->GetPageCount();
     state.counters["pdf_kB"] = static_cast<double>(bytes) / 1024.0;
     if (const QByteArray keep = qgetenv("QN_BENCH_KEEP_PDF"); !keep.isEmpty())
-        QFile::copy(file, QString::fromLocal8Bit(keep) + QString("-%1-%2.pdf").arg(vertical ? "v" : "h").arg(all ? "all" : "one"));
+        QFile::copy(file, QString::fromLocal8Bit(keep) + QString("-%1-%2.pdf").arg(paper.vertical ? "v" : "h").arg(all ? "all" : "one"));
 }
 
 }  // namespace
