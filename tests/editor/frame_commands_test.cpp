@@ -3,17 +3,13 @@
 // with every bar, the palette and a picker open, in both writing directions.
 #include "editor/char_palette.h"
 #include "editor/frame_commands.h"
-#include "editor/main_frame.h"
 #include "editor/menus.h"
-#include "editor/sorel_app.h"
 #include "editor/toolbars.h"
-#include "fake_print_files.h"
-#include "shell_answers.h"
+#include "main_frame_fixture.h"
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "platform/codepage.h"
-#include "platform/profile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,7 +18,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest/QTest>
 
@@ -34,56 +29,15 @@
 
 namespace {
 
-class FrameWindows : public CSorelAppWindows {
-public:
-    bool CreateMainFrame() override
-    {
-        frame = std::make_unique<CMainFrame>(*app);
-        return frame->Create();
-    }
-    void ShowMainFrame(int show) override
-    {
-        if (show != SW_HIDE)
-            frame->show();
-    }
-    void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
-
-    CSorelApp* app = nullptr;
-    std::unique_ptr<CMainFrame> frame;
-};
-
-class FrameCommandsTest : public ::testing::Test {
+// The frame is started and waited for on screen, so the pickers and popups open where they would.
+class FrameCommandsTest : public MainFrameFixture {
 protected:
-    FrameCommandsTest()
-    {
-        CClassRegistry::UseFile(Path("classes.ini"));
-        m_environment.programPath = Path("Tarsel");
-        m_environment.profilePath = Path("Tarsel.ini");
-    }
-    ~FrameCommandsTest() override
-    {
-        if (m_app)
-            m_app->ExitInstance();
-        m_windows.frame.reset();
-        CClassRegistry::UseFile("");
-    }
-    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
     CMainFrame& Start()
     {
-        m_app = std::make_unique<CSorelApp>(m_files, m_windows, m_environment);
-        m_windows.app = m_app.get();
-        EXPECT_TRUE(m_app->InitInstance({}));
-        CMainFrame& frame = *m_windows.frame;
+        CMainFrame& frame = MainFrameFixture::Start();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&frame));
         return frame;
     }
-
-    QTemporaryDir m_dir;
-    SOREL_APP_ENVIRONMENT m_environment;
-    FakePrintFiles m_files;
-    ShellAnswers m_shell;
-    FrameWindows m_windows;
-    std::unique_ptr<CSorelApp> m_app;
 };
 
 class FakeView : public IFrameView {

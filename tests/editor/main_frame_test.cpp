@@ -1,13 +1,7 @@
 // The main frame: its menus after pruning, the bars in their order and ids, the accelerators,
 // the writing-direction swap, the palette forward, the export messages, and a picture of the
 // window as a person sees it.
-#include "editor/main_frame.h"
-
-#include "editor/sorel_app.h"
-#include "fake_print_files.h"
-#include "shell_answers.h"
-
-#include "platform/profile.h"
+#include "main_frame_fixture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -17,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest/QTest>
 
@@ -50,55 +43,7 @@ bool Contains(const std::vector<unsigned>& ids, unsigned id)
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-class FrameWindows : public CSorelAppWindows {
-public:
-    bool CreateMainFrame() override
-    {
-        frame = std::make_unique<CMainFrame>(*app);
-        return frame->Create();
-    }
-    void ShowMainFrame(int show) override
-    {
-        if (show != SW_HIDE)
-            frame->show();
-    }
-    void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
-
-    CSorelApp* app = nullptr;
-    std::unique_ptr<CMainFrame> frame;
-};
-
-class MainFrameTest : public ::testing::Test {
-protected:
-    MainFrameTest()
-    {
-        CClassRegistry::UseFile(Path("classes.ini"));
-        m_environment.programPath = Path("Tarsel");
-        m_environment.profilePath = Path("Tarsel.ini");
-    }
-    ~MainFrameTest() override
-    {
-        if (m_app)
-            m_app->ExitInstance();
-        m_windows.frame.reset();
-        CClassRegistry::UseFile("");
-    }
-    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
-    CMainFrame& Start(const std::vector<std::string>& parameters = {})
-    {
-        m_app = std::make_unique<CSorelApp>(m_files, m_windows, m_environment);
-        m_windows.app = m_app.get();
-        EXPECT_TRUE(m_app->InitInstance(parameters));
-        return *m_windows.frame;
-    }
-
-    QTemporaryDir m_dir;
-    SOREL_APP_ENVIRONMENT m_environment;
-    FakePrintFiles m_files;
-    ShellAnswers m_shell;
-    FrameWindows m_windows;
-    std::unique_ptr<CSorelApp> m_app;
-};
+using MainFrameTest = MainFrameFixture;
 
 }  // namespace
 
