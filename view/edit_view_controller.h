@@ -240,6 +240,9 @@ private:
     // Scrolling along one bar; step added to the bar's position.
     void ScrollBy(bool verticalBar, int step);
     SIZE ClientDocSize() const;
+    // Scrolls a point outside the visible area into it, keeping `pad` and a scroll bar's width
+    // of room beyond it.
+    void ScrollToShow(POINT point, SIZE pad);
 
     // Undo and redo.
     void Replay(UndoDirection direction);

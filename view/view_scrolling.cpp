@@ -107,6 +107,13 @@ void CEditViewController::OnMouseWheel(int delta)
 
 void CEditViewController::EnsureCaretVisible()
 {
+    ScrollToShow(POINT{m_rcCaret.left, m_rcCaret.top}, SIZE{m_rcCaret.right, m_rcCaret.bottom});
+}
+
+void CEditViewController::ScrollToPoint(POINT point) { ScrollToShow(point, SIZE{0, 0}); }
+
+void CEditViewController::ScrollToShow(POINT point, SIZE pad)
+{
     const bool vertical = m_displayMap.IsVertical() != 0;
     const SIZE screen = ClientDocSize();
     const SIZE margin{MulDiv(m_displayMap.m_scaleDenominatorX, kScrollBarSize, m_displayMap.m_scaleNumeratorX),
@@ -116,10 +123,10 @@ void CEditViewController::EnsureCaretVisible()
     const SIZE m = vertical ? SIZE{margin.cy, margin.cx} : margin;
     const int px = vertical ? m_vBar.pos : m_hBar.pos;
     const int py = vertical ? m_hBar.pos : m_vBar.pos;
-    const int x = m_rcCaret.left;
-    const int y = m_rcCaret.top;
-    const int w = m_rcCaret.right;
-    const int h = m_rcCaret.bottom;
+    const int x = point.x;
+    const int y = point.y;
+    const int w = pad.cx;
+    const int h = pad.cy;
     // A new origin of exactly 0 scrolls too: the start of the paper must be reachable.
     if (x < px) {
         m_displayMap.m_originX = x - w - m.cx;
@@ -141,44 +148,6 @@ void CEditViewController::EnsureCaretVisible()
             newY = y - (h + m.cy), moveY = true;
         else if (n - py < y)
             newY = y + h + m.cy - c.cy, moveY = true;
-    }
-    if (moveY) {
-        m_displayMap.m_originY = newY;
-        UpdateScrollBars();
-        InvalidateAll();
-    }
-}
-
-void CEditViewController::ScrollToPoint(POINT point)
-{
-    const bool vertical = m_displayMap.IsVertical() != 0;
-    const SIZE screen = ClientDocSize();
-    const SIZE margin{MulDiv(m_displayMap.m_scaleDenominatorX, kScrollBarSize, m_displayMap.m_scaleNumeratorX),
-                      MulDiv(m_displayMap.m_scaleDenominatorY, kScrollBarSize, m_displayMap.m_scaleNumeratorY)};
-    const SIZE c = vertical ? SIZE{screen.cy, screen.cx} : screen;
-    const SIZE m = vertical ? SIZE{margin.cy, margin.cx} : margin;
-    const int px = vertical ? m_vBar.pos : m_hBar.pos;
-    const int py = vertical ? m_hBar.pos : m_vBar.pos;
-    if (point.x < px) {
-        m_displayMap.m_originX = point.x - m.cx;
-        OnUpdate(UpdateHint::kAll);
-    } else if (px + c.cx < point.x) {
-        m_displayMap.m_originX = point.x + m.cx - c.cx;
-        OnUpdate(UpdateHint::kAll);
-    }
-    bool moveY = false;
-    int newY = 0;
-    if (!vertical) {
-        if (point.y < py)
-            newY = point.y - m.cy, moveY = true;
-        else if (py + c.cy < point.y)
-            newY = point.y + m.cy - c.cy, moveY = true;
-    } else {
-        const int n = m_hBar.max;
-        if (point.y < n - (py + c.cy))
-            newY = point.y - m.cy, moveY = true;
-        else if (n - py < point.y)
-            newY = point.y + m.cy - c.cy, moveY = true;
     }
     if (moveY) {
         m_displayMap.m_originY = newY;
