@@ -4,6 +4,7 @@
 
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
+#include "paper_fixture.h"
 #include "tests/support/stream_bytes.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,8 @@ Bytes ImageOf(const void* record, size_t size)
     return Bytes(bytes, bytes + size);
 }
 
-// A root holding the four parts of each listed question, (major, sub) in order.
-CEditSentence* AddPart(CEditPrint& root, int major, int sub, int kind)
-{
-    auto* part = new CEditSentence();
-    part->m_questionNumber = major;
-    part->m_subQuestionNumber = sub;
-    part->m_partKind = kind;
-    root.AppendChild(part);
-    return part;
-}
-
-void AddQuestion(CEditPrint& root, int major, int sub)
-{
-    for (int kind = PART_QUESTION; kind <= PART_EXPLANATION; ++kind)
-        AddPart(root, major, sub, kind);
-}
+using papertest::AddEmptyPart;
+using papertest::AddEmptyQuestion;
 
 std::vector<const CMondaiInfo*> ListOf(const CEditPrint& root)
 {
@@ -143,10 +130,10 @@ TEST(MondaiInfo, TemporaryNumbersForQuestionsNotFromTheBank)
 {
     CEditPrint root;
     EXPECT_EQ(root.AssignMondaiIds(), 0);
-    AddQuestion(root, 1, 0);
-    AddQuestion(root, 2, 0);
-    AddQuestion(root, 2, 1);
-    AddQuestion(root, 2, 2);
+    AddEmptyQuestion(root, 1, 0);
+    AddEmptyQuestion(root, 2, 0);
+    AddEmptyQuestion(root, 2, 1);
+    AddEmptyQuestion(root, 2, 2);
     ASSERT_EQ(root.AssignMondaiIds(), 1);
     ASSERT_EQ(root.m_mondaiList.size(), 4u);
     const std::pair<int, int> expected[] = {{99980001, 0}, {99980002, 0}, {99980002, 20001}, {99980002, 20002}};
@@ -164,8 +151,8 @@ TEST(MondaiInfo, TemporaryNumbersForQuestionsNotFromTheBank)
 TEST(MondaiInfo, BankQuestionsKeepTheirNumbersAndEditsAreFlagged)
 {
     CEditPrint root;
-    AddQuestion(root, 1, 0);
-    AddQuestion(root, 2, 0);
+    AddEmptyQuestion(root, 1, 0);
+    AddEmptyQuestion(root, 2, 0);
     CEditSentence* bankText = root.FindPart(1, PART_QUESTION);
     bankText->m_mondaiInfo.SetCodes({5, 1, 0, 0, 0, 0});
     bankText->m_mondaiInfo.SetNumbers(4711, 0, 0);
@@ -188,9 +175,9 @@ TEST(MondaiInfo, ListIsHandedOutToTheQuestionsInOrder)
 {
     CEditPrint root;
     EXPECT_EQ(root.DistributeMondaiInfo(), 0);
-    AddQuestion(root, 1, 0);
-    AddQuestion(root, 1, 1);
-    AddQuestion(root, 2, 0);
+    AddEmptyQuestion(root, 1, 0);
+    AddEmptyQuestion(root, 1, 1);
+    AddEmptyQuestion(root, 2, 0);
     for (int i = 0; i < 2; ++i) {
         auto record = std::make_unique<CMondaiInfo>(CMondaiInfo::kLongForm);
         record->SetNumbers(100 + i, i, 0);

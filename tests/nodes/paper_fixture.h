@@ -155,6 +155,24 @@ inline CEditSentence* AddPart(CEditNode* parent, int question, int sub, int kind
     return part;
 }
 
+// An empty question part, for the bookkeeping that reads only numbers and kinds.
+inline CEditSentence* AddEmptyPart(CEditNode& parent, int question, int sub, int kind)
+{
+    auto* part = new CEditSentence();
+    part->m_questionNumber = question;
+    part->m_subQuestionNumber = sub;
+    part->m_partKind = kind;
+    parent.AppendChild(part);
+    return part;
+}
+
+// The four empty parts of one question, in order.
+inline void AddEmptyQuestion(CEditNode& parent, int question, int sub)
+{
+    for (int kind = PART_QUESTION; kind <= PART_EXPLANATION; ++kind)
+        AddEmptyPart(parent, question, sub, kind);
+}
+
 inline EDIT_LINE LineOf(CEditContainer* node, int box, int line)
 {
     CEditBox* layoutBox = node->GetBox(box);

@@ -3,6 +3,7 @@
 #include "base/element_classes.h"
 #include "nodes/edit_print.h"
 #include "nodes/page_furniture.h"
+#include "paper_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +15,8 @@
 
 namespace {
 
-CEditSentence* AddPart(CEditPrint& root, int major, int sub, int kind)
-{
-    auto* part = new CEditSentence();
-    part->m_questionNumber = major;
-    part->m_subQuestionNumber = sub;
-    part->m_partKind = kind;
-    root.AppendChild(part);
-    return part;
-}
-
-void AddQuestion(CEditPrint& root, int major, int sub)
-{
-    for (int kind = PART_QUESTION; kind <= PART_EXPLANATION; ++kind)
-        AddPart(root, major, sub, kind);
-}
+using papertest::AddEmptyPart;
+using papertest::AddEmptyQuestion;
 
 std::string Narrow(const CStringW& text)
 {
@@ -102,17 +90,17 @@ TEST(PrintBookkeeping, FileListsAreDeletedFromDiskButKept)
 TEST(PrintBookkeeping, PartPathsFollowTheChildren)
 {
     CEditPrint root;
-    AddQuestion(root, 1, 0);
+    AddEmptyQuestion(root, 1, 0);
     EXPECT_EQ(root.BuildPartPaths(), 0) << "no part-reference tree";
     root.SetPartReferences(std::make_unique<CFoFlow>());
     root.AppendChild(new CEditGai());
-    AddQuestion(root, 2, 0);
+    AddEmptyQuestion(root, 2, 0);
     root.AppendChild(new CEditKaiPage());
-    AddQuestion(root, 2, 1);
+    AddEmptyQuestion(root, 2, 1);
     root.AppendChild(new CEditGai());
     // Blocks that are no question part: a paragraph of kind 0, 5 or 6, a floating frame.
-    AddPart(root, 0, 0, PART_NONE);
-    AddPart(root, 0, 0, 6);
+    AddEmptyPart(root, 0, 0, PART_NONE);
+    AddEmptyPart(root, 0, 0, 6);
     root.AppendChild(new CEditContainer(EditKind::Code(EditKind::kFloat)));
     ASSERT_EQ(root.BuildPartPaths(), 1);
     const std::vector<std::string> expected = {
@@ -166,7 +154,7 @@ TEST(PrintBookkeeping, ReadingStepsOfTheFlow)
     };
     for (const Case& c : cases) {
         CEditPrint root;
-        CEditSentence* part = AddPart(root, 0, 0, 0);
+        CEditSentence* part = AddEmptyPart(root, 0, 0, 0);
         auto flow = std::make_unique<CFoFlow>();
         auto* entry = new CXslApplyTemplates();
         entry->m_select = c.select;
@@ -195,7 +183,7 @@ TEST(PrintBookkeeping, ReadingRefusesFlowsThatDoNotMatch)
     }
     {
         CEditPrint root;
-        AddPart(root, 1, 0, 1);
+        AddEmptyPart(root, 1, 0, 1);
         auto flow = std::make_unique<CFoFlow>();
         flow->AppendChild(new CFoBlock());
         root.SetPartReferences(std::move(flow));
@@ -203,6 +191,6 @@ TEST(PrintBookkeeping, ReadingRefusesFlowsThatDoNotMatch)
     }
     CEditPrint root;
     root.SetPartReferences(std::make_unique<CFoFlow>());
-    AddPart(root, 1, 0, 1);
+    AddEmptyPart(root, 1, 0, 1);
     EXPECT_EQ(root.ReadPartIds(), 0) << "empty tree";
 }
