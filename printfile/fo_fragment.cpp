@@ -173,9 +173,6 @@ void CFoFragmentWriter::WriteBlock(CFoBlock* block, XmlNode element, const CStri
             if (!child)
                 continue;
             switch (child->m_typeCode) {
-            case XEC_FO_BLOCK:
-                WriteBlockChild(child, AppendChildElement(element, child->m_typeCode), prefix, context);
-                break;
             case XEC_FO_INLINE_CONTAINER: {
                 XmlNode childElement = AppendChildElement(element, child->m_typeCode);
                 if (auto* inner = dynamic_cast<CFoInlineContainer*>(child))
@@ -198,11 +195,14 @@ void CFoFragmentWriter::WriteBlock(CFoBlock* block, XmlNode element, const CStri
     }
 }
 
-// Runs and pictures, which blocks, floats and table cells write; any other child is left out.
+// Blocks, runs and pictures, the children that blocks, floats and table cells have in common;
+// any other child is left out.
 void CFoFragmentWriter::WriteRunLikeChild(CQNXMLNode* child, XmlNode parent, const CStringW& prefix,
                                           XML_BUILD_CONTEXT& context)
 {
-    if (child->m_typeCode == XEC_FO_INLINE) {
+    if (child->m_typeCode == XEC_FO_BLOCK) {
+        WriteBlockChild(child, AppendChildElement(parent, child->m_typeCode), prefix, context);
+    } else if (child->m_typeCode == XEC_FO_INLINE) {
         XmlNode element = AppendChildElement(parent, child->m_typeCode);
         if (auto* run = dynamic_cast<CFoInline*>(child))
             WriteInline(run, element);
@@ -223,12 +223,7 @@ void CFoFragmentWriter::WriteFloat(CFoFloat* floatNode, XmlNode element, const C
             SetAttr(element, u"float", u"right");
         const int count = floatNode->GetChildCount();
         for (int i = 0; i < count; ++i) {
-            CQNXMLNode* child = floatNode->GetChildAt(i);
-            if (!child)
-                continue;
-            if (child->m_typeCode == XEC_FO_BLOCK)
-                WriteBlockChild(child, AppendChildElement(element, child->m_typeCode), prefix, context);
-            else
+            if (CQNXMLNode* child = floatNode->GetChildAt(i))
                 WriteRunLikeChild(child, element, prefix, context);
         }
     } catch (const XmlError&) {
@@ -267,12 +262,7 @@ void CFoFragmentWriter::WriteTable(CQNXMLNode* tableAndCaption, XmlNode element,
                 }
                 const int childCount = cell->GetChildCount();
                 for (int i = 0; i < childCount; ++i) {
-                    CQNXMLNode* child = cell->GetChildAt(i);
-                    if (!child)
-                        continue;
-                    if (child->m_typeCode == XEC_FO_BLOCK)
-                        WriteBlockChild(child, AppendChildElement(cellElement, child->m_typeCode), prefix, context);
-                    else
+                    if (CQNXMLNode* child = cell->GetChildAt(i))
                         WriteRunLikeChild(child, cellElement, prefix, context);
                 }
             }

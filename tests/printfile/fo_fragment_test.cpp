@@ -325,6 +325,21 @@ TEST_F(FoFragmentTest, TablesWriteTheirFirstTableAndBodyOnly)
     EXPECT_EQ(Export(true, &container, dir), expected);
 }
 
+// A float writes its side, its blocks and its runs, in order.
+TEST_F(FoFragmentTest, FloatsWriteTheirSideBlocksAndRuns)
+{
+    CFoBlockContainer container;
+    auto* side = Add(&container, new CFoFloat);
+    side->m_floatSide = 2;
+    Block(side, 1);
+    AddRun(side, u"a");
+    const std::string expected =
+        kRootOpen + "<fo:block-container><fo:float float=\"right\"><fo:block text-align=\"center\"/>"
+        "<fo:inline font-family=\"\x82\x6c\x82\x72 \x96\xbe\x92\xa9\" font-size=\"10.5pt\">a</fo:inline>"
+        "</fo:float></fo:block-container></fo:root>";
+    EXPECT_EQ(Export(true, &container, dir), expected);
+}
+
 TEST_F(FoFragmentTest, APathInAMissingFolderGivesFalseAndNoFile)
 {
     CFoBlockContainer container;
