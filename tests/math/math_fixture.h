@@ -12,6 +12,7 @@
 #include "math/mathml_export.h"
 #include "math/mathml_import.h"
 #include "math/stretchy_templates.h"
+#include "platform/gdi_recording.h"
 #include "platform/utf8.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,15 @@ inline void UseFormulaFamily()
 }  // namespace mathtest
 
 namespace mathtest {
+
+// The empty-slot marks a drawing made: rectangles filled with the marks' green.
+inline int GreenMarks(const CRecordingDC& dc)
+{
+    int marks = 0;
+    for (const GdiCall& call : dc.CallsOf(GdiOp::Rectangle))
+        marks += call.brush.color == 0x00FF00 ? 1 : 0;
+    return marks;
+}
 
 // Puts formula characters, one per character of each text, into the slots of a container in
 // order, before each slot's end.

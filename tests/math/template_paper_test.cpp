@@ -141,14 +141,6 @@ QString OutputFolder(const QTemporaryDir& temporary)
     return kept.isEmpty() ? temporary.path() : QString::fromLocal8Bit(kept);
 }
 
-int GreenMarks(const CRecordingDC& dc)
-{
-    int marks = 0;
-    for (const GdiCall& call : dc.CallsOf(GdiOp::Rectangle))
-        marks += call.brush.color == 0x00FF00 ? 1 : 0;
-    return marks;
-}
-
 bool IsMarkGreen(QRgb pixel) { return qRed(pixel) < 60 && qGreen(pixel) > 200 && qBlue(pixel) < 60; }
 
 }  // namespace
