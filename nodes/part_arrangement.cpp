@@ -14,13 +14,6 @@ namespace {
 
 using NodeList = std::vector<CEditNode*>;
 
-enum PART_LAYOUT_MODE : int {
-    kInterleaved = 0,
-    kBySection = 1,
-    kAnswersPaired = 2,
-    kAnswerBlocks = 3,
-};
-
 bool Shown(const CEditNode* node) { return node->m_hidden == 0; }
 
 bool AnyShown(const NodeList& list)

@@ -22,13 +22,6 @@ namespace {
 
 using PartList = std::vector<CEditSentence*>;
 
-enum PART_LAYOUT_MODE : int {
-    kInterleaved = 0,
-    kBySection = 1,
-    kAnswersPaired = 2,
-    kAnswerBlocks = 3,
-};
-
 constexpr int kPartKinds[] = {PART_QUESTION, PART_ANSWER_FIELD, PART_ANSWER, PART_EXPLANATION};
 
 // One structure operation: its changes go into the caller's group, or into a group of its own
