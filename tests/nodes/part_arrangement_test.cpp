@@ -5,6 +5,7 @@
 #include "nodes/edit_print.h"
 #include "nodes/page_furniture.h"
 #include "node_fixture.h"
+#include "paper_notation.h"
 
 #include <gtest/gtest.h>
 
@@ -20,30 +21,10 @@ void Build(CEditPrint& root, const std::string& layout)
     std::istringstream in(layout);
     std::string token;
     while (in >> token) {
-        if (token == "|") {
-            auto* pageBreak = new CEditKaiPage();
-            pageBreak->Fill();
-            root.AppendChild(pageBreak);
-            continue;
-        }
         const bool content = token.back() == '*';
         if (content)
             token.pop_back();
-        if (token == "T") {
-            auto* box = new CEditGai();
-            box->AddLineBreak();
-            root.AppendChild(box);
-            continue;
-        }
-        auto* part = new CEditSentence();
-        part->m_partKind = static_cast<int>(std::string("QFAE").find(token[0])) + 1;
-        const size_t dot = token.find('.');
-        part->m_questionNumber = std::stoi(token.substr(1, dot - 1));
-        part->m_subQuestionNumber = dot == std::string::npos ? 0 : std::stoi(token.substr(dot + 1));
-        part->InitDefaultContent();
-        if (content)
-            part->InsertChildAt(0, new CEditChar(u'x'));
-        root.AppendChild(part);
+        root.AppendChild(NotationNode(token, content));
     }
 }
 
@@ -52,17 +33,7 @@ std::string Describe(const CEditPrint& root)
     std::string text;
     for (int i = 0; i < root.GetChildCount(); ++i) {
         const CEditNode* child = root.GetEditChild(i);
-        std::string token;
-        if (child->IsKind(EditKind::kKaiPage)) {
-            token = "|";
-        } else if (child->IsKind(EditKind::kGai)) {
-            token = "T";
-        } else {
-            const auto* part = dynamic_cast<const CEditSentence*>(child);
-            token = std::string(1, "?QFAE"[part->m_partKind]) + std::to_string(part->m_questionNumber);
-            if (part->m_subQuestionNumber != 0)
-                token += "." + std::to_string(part->m_subQuestionNumber);
-        }
+        std::string token = NotationToken(child);
         if (child->m_hidden != 0 && token != "|")
             token += "-";
         text += (text.empty() ? "" : " ") + token;

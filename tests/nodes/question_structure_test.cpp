@@ -4,6 +4,7 @@
 // part a leading "+".
 #include "allocation_failure.h"
 #include "node_fixture.h"
+#include "paper_notation.h"
 
 #include "nodes/caret.h"
 #include "nodes/edit_print.h"
@@ -23,18 +24,8 @@
 
 namespace {
 
-std::string Token(const CEditNode* node)
-{
-    if (node->IsKind(EditKind::kKaiPage))
-        return "|";
-    if (node->IsKind(EditKind::kGai))
-        return "T";
-    const auto* part = dynamic_cast<const CEditSentence*>(node);
-    std::string token = std::string(1, "?QFAE"[part->m_partKind]) + std::to_string(part->m_questionNumber);
-    if (part->m_subQuestionNumber != 0)
-        token += "." + std::to_string(part->m_subQuestionNumber);
-    return token;
-}
+using nodetest::NotationNode;
+using nodetest::NotationToken;
 
 class Paper {
 public:
@@ -43,24 +34,7 @@ public:
         std::istringstream in(layout);
         std::string token;
         while (in >> token) {
-            CEditNode* node = nullptr;
-            if (token == "|") {
-                auto* pageBreak = new CEditKaiPage();
-                pageBreak->Fill();
-                node = pageBreak;
-            } else if (token == "T") {
-                auto* box = new CEditGai();
-                box->AddLineBreak();
-                node = box;
-            } else {
-                auto* part = new CEditSentence();
-                part->m_partKind = static_cast<int>(std::string("QFAE").find(token[0])) + 1;
-                const size_t dot = token.find('.');
-                part->m_questionNumber = std::stoi(token.substr(1, dot - 1));
-                part->m_subQuestionNumber = dot == std::string::npos ? 0 : std::stoi(token.substr(dot + 1));
-                part->InitDefaultContent();
-                node = part;
-            }
+            CEditNode* node = NotationNode(token);
             root.AppendChild(node);
             m_origin[node] = token;
         }
@@ -75,7 +49,7 @@ public:
         std::string text;
         for (int i = 0; i < root.GetChildCount(); ++i) {
             const CEditNode* child = root.GetEditChild(i);
-            std::string token = Token(child);
+            std::string token = NotationToken(child);
             const auto origin = m_origin.find(child);
             if (origin == m_origin.end() && token != "|")
                 token = "+" + token;
