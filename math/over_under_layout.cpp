@@ -4,6 +4,7 @@
 #include "math/math_templates.h"
 
 #include "nodes/edit_box.h"
+#include "nodes/line_builder.h"
 
 #include <algorithm>
 
@@ -22,13 +23,7 @@ constexpr int kArrowOverhang = 500;
 
 void CEditMathTemplate::PlaceEmbedded(CEditMathChar* embedded, int x, int y, int vertical)
 {
-    LAYOUT_CONTEXT context;
-    context.originX = x;
-    context.originY = y;
-    context.rowAscent = embedded->m_ascent;
-    context.rowAxis = embedded->m_axis;
-    embedded->Layout(&context, vertical);
-    embedded->m_rcHit = RECT{x, y, x + embedded->m_width, y + embedded->m_height};
+    PlaceOnOwnRow(embedded, x, y, vertical);
     embedded->m_lineIndex = 0;
     embedded->m_indexInLine = 0;
 }

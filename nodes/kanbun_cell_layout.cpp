@@ -8,6 +8,7 @@
 #include "base/gdi_cache.h"
 #include "nodes/display_map.h"
 #include "nodes/kunten_box.h"
+#include "nodes/line_builder.h"
 #include "nodes/run_decorations.h"
 
 #include <string>
@@ -29,18 +30,11 @@ LAYOUT_CONTEXT SubBoxMeasureContext(const LAYOUT_CONTEXT& cell)
     return context;
 }
 
-// Lays a sub-box out with its top-left corner at (x, y) on a row of its own ascent and axis.
+// Lays a sub-box, when the cell has it, out with its top-left corner at (x, y).
 void PlaceSubBox(CEditNode* box, int x, int y, int vertical)
 {
-    if (box == nullptr)
-        return;
-    LAYOUT_CONTEXT context;
-    context.originX = x;
-    context.originY = y;
-    context.rowAscent = box->m_ascent;
-    context.rowAxis = box->m_axis;
-    box->Layout(&context, vertical);
-    box->m_rcHit = RECT{x, y, x + box->m_width, y + box->m_height};
+    if (box != nullptr)
+        PlaceOnOwnRow(box, x, y, vertical);
 }
 
 }  // namespace

@@ -71,6 +71,17 @@ int AlignmentOf(const CEditNode* lineBreak)
     return line != nullptr ? line->m_textAlign : ALIGN_LEFT;
 }
 
+void PlaceOnOwnRow(CEditNode* node, int x, int y, int vertical)
+{
+    LAYOUT_CONTEXT context;
+    context.originX = x;
+    context.originY = y;
+    context.rowAscent = node->m_ascent;
+    context.rowAxis = node->m_axis;
+    node->Layout(&context, vertical);
+    node->m_rcHit = RECT{x, y, x + node->m_width, y + node->m_height};
+}
+
 int FloatSideOf(const CEditNode* node)
 {
     const auto* frame = dynamic_cast<const IFloatingFrame*>(node);

@@ -48,6 +48,9 @@ int AlignmentOf(const CEditNode* lineBreak);
 void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine);
 // A character node holding one space (U+0020 or U+3000).
 bool IsSpaceNode(const CEditNode* node);
+// Lays a node out with its top-left corner at (x, y) on a row of its own ascent and axis, its
+// hit rectangle the box it fills: how a box that stands alone, not in a line, is placed.
+void PlaceOnOwnRow(CEditNode* node, int x, int y, int vertical);
 
 // How a container breaks its lines.
 struct LINE_SETTINGS {

@@ -131,17 +131,8 @@ void CEditRuby::Layout(LAYOUT_CONTEXT* context, int vertical)
         default: break;
         }
     }
-    auto place = [vertical](CEditNode* box, int x, int y) {
-        LAYOUT_CONTEXT boxContext;
-        boxContext.originX = x;
-        boxContext.originY = y;
-        boxContext.rowAscent = box->m_ascent;
-        boxContext.rowAxis = box->m_axis;
-        box->Layout(&boxContext, vertical);
-        box->m_rcHit = RECT{x, y, x + box->m_width, y + box->m_height};
-    };
-    place(reading, readingX, top);
-    place(base, x0, top + reading->m_height);
+    PlaceOnOwnRow(reading, readingX, top, vertical);
+    PlaceOnOwnRow(base, x0, top + reading->m_height, vertical);
 }
 
 void CEditRuby::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
