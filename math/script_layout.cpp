@@ -6,6 +6,7 @@
 
 #include "math/stretchy_templates.h"
 #include "nodes/edit_box.h"
+#include "nodes/line_builder.h"
 
 #include <algorithm>
 
@@ -217,13 +218,7 @@ void CEditOPresubSub::Layout(LAYOUT_CONTEXT* context, int vertical)
     PlaceRow(0, x, bottom - pre.m_height, nullptr, vertical);
     const int symbolX = x + pre.m_width;
     const int symbolTop = baseline - y.m_ascent;
-    LAYOUT_CONTEXT own;
-    own.originX = symbolX;
-    own.originY = symbolTop;
-    own.rowAscent = y.m_ascent;
-    own.rowAxis = y.m_axis;
-    y.Layout(&own, vertical);
-    y.m_rcHit = RECT{symbolX, symbolTop, symbolX + y.m_width, symbolTop + y.m_height};
+    PlaceOnOwnRow(&y, symbolX, symbolTop, vertical);
     PlaceRow(1, symbolX + y.m_width, bottom - sub.m_height, nullptr, vertical);
 }
 
