@@ -18,7 +18,6 @@ constexpr COLORREF kAnswerRed = 0x0000FF;
 constexpr uint32_t kVariablePitch = 2;
 constexpr int kMoCode = 517;
 constexpr DWORD kLineRecordSize = 16;
-constexpr DWORD kLogFontSize = 60;
 
 template <typename Record>
 const Record* RecordOf(CQNXMLNode* element)
@@ -35,23 +34,6 @@ bool HasFormulaParent(const CCaret* caret)
     return IsFormulaNode(parent);
 }
 
-void WriteLogFont(CArchive& ar, const LOGFONTA& font)
-{
-    ar << kLogFontSize;
-    ar.Write(&font, sizeof(LOGFONTA));
-}
-
-LOGFONTA ReadLogFont(CArchive& ar)
-{
-    DWORD size = 0;
-    ar >> size;
-    if (size != kLogFontSize)
-        ar.ThrowException(CArchiveException::genericException);
-    LOGFONTA font{};
-    ar.ReadExact(&font, sizeof(LOGFONTA));
-    return font;
-}
-
 // A copy of the node's font given an installed face, the way the big-operator signs keep theirs.
 LOGFONTA GlyphFontWithFace(const LOGFONTA& font, const char* face)
 {
@@ -61,6 +43,23 @@ LOGFONTA GlyphFontWithFace(const LOGFONTA& font, const char* face)
 }
 
 }  // namespace
+
+void WriteArchivedLogFont(CArchive& ar, const LOGFONTA& font)
+{
+    ar << static_cast<DWORD>(sizeof(LOGFONTA));
+    ar.Write(&font, sizeof(LOGFONTA));
+}
+
+LOGFONTA ReadArchivedLogFont(CArchive& ar)
+{
+    DWORD size = 0;
+    ar >> size;
+    if (size != sizeof(LOGFONTA))
+        ar.ThrowException(CArchiveException::genericException);
+    LOGFONTA font{};
+    ar.ReadExact(&font, sizeof(LOGFONTA));
+    return font;
+}
 
 std::vector<CStringW> SplitFormulaCharacters(const CStringW& text)
 {
@@ -304,12 +303,12 @@ CEditSigma::CEditSigma() : CEditMathChar(kSigmaSign)
 void CEditSigma::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        WriteLogFont(ar, m_glyphFont);
+        WriteArchivedLogFont(ar, m_glyphFont);
         ar << m_glyphShift;
         CEditMathChar::Serialize(ar);
         return;
     }
-    const LOGFONTA font = ReadLogFont(ar);
+    const LOGFONTA font = ReadArchivedLogFont(ar);
     int32_t shift = 0;
     ar >> shift;
     CEditMathChar::Serialize(ar);
@@ -329,12 +328,12 @@ CEditIntegral::CEditIntegral() : CEditMathChar(kIntegralSign), m_glyph(std::make
 void CEditIntegral::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        WriteLogFont(ar, m_glyphFont);
+        WriteArchivedLogFont(ar, m_glyphFont);
         SerializeEmbeddedChar(ar, m_glyph);
         CEditMathChar::Serialize(ar);
         return;
     }
-    const LOGFONTA font = ReadLogFont(ar);
+    const LOGFONTA font = ReadArchivedLogFont(ar);
     std::unique_ptr<CEditMathChar> glyph;
     SerializeEmbeddedChar(ar, glyph);
     CEditMathChar::Serialize(ar);

@@ -101,6 +101,10 @@ BOOL InsertFormulaCharacters(CCaret* caret, CStringW* text, CUndoGroup* group);
 // Reads one embedded formula character's stream into a new node, or writes it.
 void SerializeEmbeddedChar(CArchive& ar, std::unique_ptr<CEditMathChar>& embedded);
 
+// A glyph font in an archive: its size (60), then its bytes; a read refuses any other size.
+void WriteArchivedLogFont(CArchive& ar, const LOGFONTA& font);
+LOGFONTA ReadArchivedLogFont(CArchive& ar);
+
 // Writes or reads the embedded characters a node puts ahead of its base part, the base part
 // through serializeBase. A read takes the characters only once the base part has read whole.
 template <typename SerializeBase>

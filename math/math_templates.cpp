@@ -446,12 +446,10 @@ void CEditBigOperatorTemplate::ApplyFontSize(CUndoGroup* group)
 void CEditBigOperatorTemplate::SerializeBigOperator(CArchive& ar, std::initializer_list<int32_t*> before,
                                                     std::initializer_list<int32_t*> after)
 {
-    constexpr DWORD kLogFontSize = sizeof(LOGFONTA);
     if (ar.IsStoring()) {
         for (int32_t* field : before)
             ar << *field;
-        ar << kLogFontSize;
-        ar.Write(&m_glyphFont, sizeof(LOGFONTA));
+        WriteArchivedLogFont(ar, m_glyphFont);
         for (int32_t* field : after)
             ar << *field;
         SerializeEmbeddedChar(ar, m_glyph);
@@ -467,12 +465,7 @@ void CEditBigOperatorTemplate::SerializeBigOperator(CArchive& ar, std::initializ
         }
     };
     readFields(before);
-    DWORD size = 0;
-    ar >> size;
-    if (size != kLogFontSize)
-        ar.ThrowException(CArchiveException::genericException);
-    LOGFONTA font{};
-    ar.ReadExact(&font, sizeof(LOGFONTA));
+    const LOGFONTA font = ReadArchivedLogFont(ar);
     readFields(after);
     std::unique_ptr<CEditMathChar> glyph;
     SerializeEmbeddedChar(ar, glyph);

@@ -7,6 +7,8 @@
 #include "platform/gdi_recording.h"
 #include "platform/memory_file.h"
 
+#include <cstring>
+
 using namespace mathtest;
 
 namespace {
@@ -260,6 +262,48 @@ TEST(FormulaStreams, OwnFieldsComeFirstAndSurviveATrip)
     EXPECT_EQ(back->m_close->GetText(), u")");
     EXPECT_EQ(back->GetSlotCount(), 1);
     EXPECT_EQ(back->GetKind(), EditKind::Code(EditKind::kFenced));
+}
+
+// A big-operator template keeps its glyph font through the archive, behind the font's size (60);
+// a stream giving the font any other size is refused.
+TEST(FormulaStreams, GlyphFontsTravelBehindTheirSize)
+{
+    CRuntimeClassRegistry registry;
+    RegisterBaseClasses(registry);
+    RegisterMathClasses(registry);
+    auto sigma = std::make_unique<CEditSigmaSub>();
+    sigma->CreateDefaultSlots();
+    sigma->m_glyphFont.lfHeight = -520;
+    std::strcpy(sigma->m_glyphFont.lfFaceName, "Symbol");
+    CMemFile stream;
+    {
+        CArchive ar(&stream, CArchive::store, &registry);
+        ar.WriteObject(sigma.get());
+        ar.Close();
+    }
+    stream.SeekToBegin();
+    CArchive in(&stream, CArchive::load, &registry);
+    std::unique_ptr<CEditSigmaSub> back = in.ReadNewObject<CEditSigmaSub>();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->m_glyphFont.lfHeight, -520);
+    EXPECT_STREQ(back->m_glyphFont.lfFaceName, "Symbol");
+
+    for (const DWORD size : {DWORD{60}, DWORD{59}}) {
+        CMemFile file;
+        {
+            CArchive ar(&file, CArchive::store);
+            ar << size;
+            const std::vector<BYTE> fontBytes(60, 0);
+            ar.Write(fontBytes.data(), fontBytes.size());
+            ar.Close();
+        }
+        file.SeekToBegin();
+        CArchive load(&file, CArchive::load);
+        if (size == 60)
+            EXPECT_EQ(ReadArchivedLogFont(load).lfHeight, 0);
+        else
+            EXPECT_THROW(ReadArchivedLogFont(load), CArchiveException);
+    }
 }
 
 // The over-and-under templates' table: heads 75 long and 110 wide, the equilibrium arrows as a
