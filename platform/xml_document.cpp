@@ -7,6 +7,7 @@
 #include "platform/safe_file.h"
 #include "platform/utf8.h"
 
+#include <memory>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlsave.h>
@@ -205,8 +206,18 @@ XmlNode CheckedCreation(XmlDocument::Impl& impl, xmlNodePtr node)
 {
     if (!node)
         throw XmlError("The node could not be created");
-    impl.detached.insert(node);
-    return XmlAccess::Make(node);
+    try {
+        impl.detached.insert(node);
+        return XmlAccess::Make(node);
+    } catch (...) {
+        // Nothing refers to the new node yet: it goes, and the failure is passed on.
+        impl.detached.erase(node);
+        if (node->type == XML_ATTRIBUTE_NODE)
+            xmlFreeProp(reinterpret_cast<xmlAttrPtr>(node));
+        else
+            xmlFreeNode(node);
+        throw;
+    }
 }
 
 void ValidateName(const std::string& name)
@@ -319,7 +330,14 @@ void XmlDocument::Impl::ReplaceContent(xmlDocPtr newDoc)
     // libxml2 writes attribute values of a document without encoding as character references.
     if (doc && !doc->encoding)
         doc->encoding = xmlStrdup(BAD_CAST "UTF-8");
-    RegisterDocument(doc, this);
+    try {
+        RegisterDocument(doc, this);
+    } catch (...) {
+        // An unregistered document is of no use: it goes, and the failure is passed on.
+        xmlFreeDoc(doc);
+        doc = nullptr;
+        throw;
+    }
 }
 
 XmlDocument::XmlDocument() : m_impl(std::make_unique<Impl>())
@@ -434,11 +452,13 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
         ConvertCdataOutsideCp932(reinterpret_cast<xmlNodePtr>(copy));
         doc = copy;
     }
+    // The copy and the buffer are freed on every way out, a failed allocation included.
+    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> copyOwner(copy, &xmlFreeDoc);
     ErrorCapture capture;
-    xmlBufferPtr buffer = xmlBufferCreate();
+    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), &xmlBufferFree);
     bool ok = buffer != nullptr;
     if (ok) {
-        xmlSaveCtxtPtr context = xmlSaveToBuffer(buffer, name.c_str(), 0);
+        xmlSaveCtxtPtr context = xmlSaveToBuffer(buffer.get(), name.c_str(), 0);
         ok = context != nullptr;
         if (ok) {
             ok = xmlSaveDoc(context, doc) >= 0;
@@ -447,11 +467,9 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
     }
     std::string bytes;
     if (ok)
-        bytes.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
-    if (buffer)
-        xmlBufferFree(buffer);
-    if (copy)
-        xmlFreeDoc(copy);
+        bytes.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+    buffer.reset();
+    copyOwner.reset();
     return ok && !ReplaceFileSafely(path, bytes);
 }
 

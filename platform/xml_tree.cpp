@@ -3,6 +3,7 @@
 #include "platform/xml.h"
 #include "platform/xml_internal.h"
 
+#include <memory>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -199,27 +200,28 @@ std::vector<XmlNode> Evaluate(xmlNodePtr context, std::u16string_view expression
     xmlDocPtr doc = context->doc;
     XmlDocument::Impl* impl = ImplOf(doc);
     ErrorCapture capture;
-    xmlXPathContextPtr xpath = xmlXPathNewContext(doc);
+    // Context and result are freed on every way out, a failed allocation included.
+    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> xpath(xmlXPathNewContext(doc),
+                                                                            &xmlXPathFreeContext);
     if (!xpath)
         throw XmlError("Out of memory");
     xpath->node = context;
     if (impl)
         for (const auto& [prefix, uri] : impl->selectionNamespaces)
             if (!prefix.empty())
-                xmlXPathRegisterNs(xpath, X(prefix), X(uri));
+                xmlXPathRegisterNs(xpath.get(), X(prefix), X(uri));
     const std::string utf8 = ToUtf8(expression);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(X(utf8), xpath);
-    xmlXPathFreeContext(xpath);
+    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+        xmlXPathEvalExpression(X(utf8), xpath.get()), &xmlXPathFreeObject);
+    xpath.reset();
     if (!result) {
         std::string reason = "The XPath expression cannot be evaluated: " + utf8;
         if (capture.HasError())
             reason += " (" + ToUtf8(capture.First().reason) + ")";
         throw XmlError(reason);
     }
-    if (result->type != XPATH_NODESET) {
-        xmlXPathFreeObject(result);
+    if (result->type != XPATH_NODESET)
         throw XmlError("The XPath expression does not select nodes: " + utf8);
-    }
     std::vector<XmlNode> nodes;
     if (xmlNodeSetPtr set = result->nodesetval) {
         nodes.reserve(static_cast<size_t>(set->nodeNr));
@@ -227,7 +229,6 @@ std::vector<XmlNode> Evaluate(xmlNodePtr context, std::u16string_view expression
             if (set->nodeTab[i]->type != XML_NAMESPACE_DECL)
                 nodes.push_back(XmlAccess::Make(set->nodeTab[i]));
     }
-    xmlXPathFreeObject(result);
     return nodes;
 }
 
