@@ -57,8 +57,9 @@ public:
     {
         for (int i = 0; i < m_container->GetChildCount(); ++i) {
             CEditNode* child = m_container->GetEditChild(i);
+            // A hole in the child array ends this container; the lines before it stay.
             if (child == nullptr)
-                throw 0;
+                return;
             if (IsFloatingFrame(child)) {
                 auto* frame = Append(m_output, std::make_unique<CFoFloat>());
                 if (auto* floating = dynamic_cast<CEditFloat*>(child))
@@ -247,109 +248,93 @@ void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* contex
 {
     if (node == nullptr || parent == nullptr)
         return;
-    try {
-        if (auto* root = dynamic_cast<CEditPrint*>(node)) {
-            BuildXmlPrint(root, parent, context);
-            return;
-        }
-        if (!IsContainerKind(node) || node->GetChildCount() == 0)
-            return;
-        CContainerConverter(node, parent, context).Convert();
-    } catch (...) {
-        // What was converted so far stays in the output; the caller goes on.
+    if (auto* root = dynamic_cast<CEditPrint*>(node)) {
+        BuildXmlPrint(root, parent, context);
+        return;
     }
+    if (!IsContainerKind(node) || node->GetChildCount() == 0)
+        return;
+    CContainerConverter(node, parent, context).Convert();
 }
 
 void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)
 {
-    try {
-        auto* foTable = Append(parent, std::make_unique<CFoTable>());
-        auto* body = Append(foTable, std::make_unique<CFoTableBody>());
-        for (int r = 0; r < table->m_rows; ++r) {
-            auto* row = Append(body, std::make_unique<CFoTableRow>());
-            for (int c = 0; c < table->m_columns; ++c) {
-                CEditNode* cell = table->GetEditChild(r * table->m_columns + c);
-                if (cell == nullptr)
-                    return;
-                auto* output = Append(row, std::make_unique<CFoTableCell>());
-                output->m_borderStyle = table->m_borderStyle;
-                output->m_borderWidth = table->m_borderWidth;
-                BuildXmlTree(cell, output, context);
-            }
+    auto* foTable = Append(parent, std::make_unique<CFoTable>());
+    auto* body = Append(foTable, std::make_unique<CFoTableBody>());
+    for (int r = 0; r < table->m_rows; ++r) {
+        auto* row = Append(body, std::make_unique<CFoTableRow>());
+        for (int c = 0; c < table->m_columns; ++c) {
+            CEditNode* cell = table->GetEditChild(r * table->m_columns + c);
+            if (cell == nullptr)
+                return;
+            auto* output = Append(row, std::make_unique<CFoTableCell>());
+            output->m_borderStyle = table->m_borderStyle;
+            output->m_borderWidth = table->m_borderWidth;
+            BuildXmlTree(cell, output, context);
         }
-    } catch (...) {
     }
 }
 
 void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
 {
-    try {
-        CopyFrameAndNumberingToElement(kan, container);
-        const bool withHyphen = kan->GetHyphenMode() != KanbunMode::kWithoutHyphen;
-        container->m_idClass = withHyphen ? XCC_KANB : XCC_KANA;
-        auto* right = Append(container, std::make_unique<CFoBlock>());
-        BuildXmlTree(kan->GetRightKanaBox(), right, context);
-        auto* middle = Append(container, std::make_unique<CFoBlock>());
-        const auto run = [middle](CEditNode* box) {
-            auto* element = Append(middle, std::make_unique<CFoInline>());
-            FillKanbunInline(box, element);
-            return element;
-        };
-        run(kan->GetLeadBracketBox());
-        run(kan->GetBaseBox());
-        if (!withHyphen) {
-            run(kan->GetPunctuationBox())->m_scriptPosition = 2;
-        } else {
-            auto* anchor = Append(middle, std::make_unique<CFoInline>());
-            anchor->SetText(kan->GetHyphenAnchor().GetText());
-            kan->GetHyphenAnchor().CopyStyleToElement(anchor);
-            anchor->m_scriptPosition = 2;
-        }
-        CEditNode* marks = kan->GetReturnMarkBox();
-        CFoInline* returnMarks = run(marks);
-        returnMarks->m_scriptPosition = 1;
-        returnMarks->m_letterSpacing = marks != nullptr ? -marks->m_width : 0;
-        if (!withHyphen)
-            run(kan->GetTrailBracketBox());
-        auto* left = Append(container, std::make_unique<CFoBlock>());
-        BuildXmlTree(kan->GetLeftKanaBox(), left, context);
-    } catch (...) {
+    CopyFrameAndNumberingToElement(kan, container);
+    const bool withHyphen = kan->GetHyphenMode() != KanbunMode::kWithoutHyphen;
+    container->m_idClass = withHyphen ? XCC_KANB : XCC_KANA;
+    auto* right = Append(container, std::make_unique<CFoBlock>());
+    BuildXmlTree(kan->GetRightKanaBox(), right, context);
+    auto* middle = Append(container, std::make_unique<CFoBlock>());
+    const auto run = [middle](CEditNode* box) {
+        auto* element = Append(middle, std::make_unique<CFoInline>());
+        FillKanbunInline(box, element);
+        return element;
+    };
+    run(kan->GetLeadBracketBox());
+    run(kan->GetBaseBox());
+    if (!withHyphen) {
+        run(kan->GetPunctuationBox())->m_scriptPosition = 2;
+    } else {
+        auto* anchor = Append(middle, std::make_unique<CFoInline>());
+        anchor->SetText(kan->GetHyphenAnchor().GetText());
+        kan->GetHyphenAnchor().CopyStyleToElement(anchor);
+        anchor->m_scriptPosition = 2;
     }
+    CEditNode* marks = kan->GetReturnMarkBox();
+    CFoInline* returnMarks = run(marks);
+    returnMarks->m_scriptPosition = 1;
+    returnMarks->m_letterSpacing = marks != nullptr ? -marks->m_width : 0;
+    if (!withHyphen)
+        run(kan->GetTrailBracketBox());
+    auto* left = Append(container, std::make_unique<CFoBlock>());
+    BuildXmlTree(kan->GetLeftKanaBox(), left, context);
 }
 
 void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
 {
-    try {
-        ruby->CopyStyleToElement(container);
-        container->m_idClass = XCC_RUBY;
-        BuildXmlTree(ruby->GetEditChild(CEditRuby::kReadingIndex), container, context);
-        BuildXmlTree(ruby->GetEditChild(CEditRuby::kBaseIndex), container, context);
-    } catch (...) {
-    }
+    ruby->CopyStyleToElement(container);
+    container->m_idClass = XCC_RUBY;
+    BuildXmlTree(ruby->GetEditChild(CEditRuby::kReadingIndex), container, context);
+    BuildXmlTree(ruby->GetEditChild(CEditRuby::kBaseIndex), container, context);
 }
 
 void BuildXmlPrint(CEditPrint* root, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)
 {
-    try {
-        for (int i = 0; i < root->GetChildCount(); ++i) {
-            CEditNode* child = root->GetEditChild(i);
-            if (child == nullptr)
-                return;
-            if (child->IsKind(EditKind::kSentence) || child->IsKind(EditKind::kGai)) {
-                auto* part = static_cast<CEditSentence*>(child);
-                auto container = PartContainer(root, part);
-                if (child->IsKind(EditKind::kGai))
-                    container->m_idClass = XCC_GAI;
-                auto* output = Append(parent, std::move(container));
-                XML_BUILD_CONTEXT copy = context != nullptr ? *context : XML_BUILD_CONTEXT();
-                BuildXmlTree(part, output, &copy);
-            } else if (child->IsKind(EditKind::kKaiPage)) {
-                auto container = std::make_unique<CFoBlockContainer>();
-                container->m_idClass = XCC_KAIPAGE;
-                container->m_breakAfter = 2;
-                Append(parent, std::move(container));
-            }
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        CEditNode* child = root->GetEditChild(i);
+        if (child == nullptr)
+            return;
+        if (child->IsKind(EditKind::kSentence) || child->IsKind(EditKind::kGai)) {
+            auto* part = static_cast<CEditSentence*>(child);
+            auto container = PartContainer(root, part);
+            if (child->IsKind(EditKind::kGai))
+                container->m_idClass = XCC_GAI;
+            auto* output = Append(parent, std::move(container));
+            XML_BUILD_CONTEXT copy = context != nullptr ? *context : XML_BUILD_CONTEXT();
+            BuildXmlTree(part, output, &copy);
+        } else if (child->IsKind(EditKind::kKaiPage)) {
+            auto container = std::make_unique<CFoBlockContainer>();
+            container->m_idClass = XCC_KAIPAGE;
+            container->m_breakAfter = 2;
+            Append(parent, std::move(container));
         }
-    } catch (...) {
     }
 }

@@ -11,6 +11,7 @@
 #include "printfile/print_resources.h"
 #include "printfile/template_emitters.h"
 
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -39,14 +40,17 @@ std::vector<const CMondaiInfo*> Records(const CEditPrint* root)
     return records;
 }
 
-void FillMondaiIds(CEditPrint* root, XmlDocument& document)
+// False when the question records could not be rebuilt: stale records must not be written.
+bool FillMondaiIds(CEditPrint* root, XmlDocument& document)
 {
     if (XmlNode ids = document.selectSingleNode(u"//MondaiID")) {
-        root->AssignMondaiIds();
+        if (!root->AssignMondaiIds())
+            return false;
         ids.setText(FormatMondaiIdText(Records(root)).View());
     }
     if (XmlNode ids2 = document.selectSingleNode(u"//MondaiID2"))
         ids2.setText(FormatMondaiId2Text(Records(root)).View());
+    return true;
 }
 
 void FillGeometry(CEditPrint* root, XmlDocument& document)
@@ -213,7 +217,8 @@ bool WritePrintXml(CEditPrint* root, CQNXMLNode* flow, const std::string& path, 
             id.setText(root->m_searchProgId.View());
         if (XmlNode info = document.selectSingleNode(u"//SearchInfo"))
             info.setText(root->m_searchInfo.View());
-        FillMondaiIds(root, document);
+        if (!FillMondaiIds(root, document))
+            return false;
         FillGeometry(root, document);
 
         if (root->GetPartReferences() == nullptr)
@@ -242,23 +247,28 @@ bool SavePrintFile(CEditPrint* root, const std::string& path)
 {
     if (root == nullptr)
         return false;
-    root->SetPathName(path.c_str());
-    root->ClearSideFiles();
-    ResetSideFileCounters();
-    SideFileCounters().root = root;
-    XML_BUILD_CONTEXT context;
-    auto nameField = std::make_unique<CFoBlockContainer>();
-    CEditNode* nameFieldTemplate = root->GetNameFieldTemplate();
-    if (nameFieldTemplate != nullptr && root->GetNameFieldLayer()->GetChildCount() > 0)
-        BuildXmlTree(nameFieldTemplate, nameField.get(), &context);
-    auto flow = std::make_unique<CFoFlow>();
-    BuildXmlTree(root, flow.get(), &context);
-    SideFileCounters().root = nullptr;
-    // A side file that could not be written fails the save; the print file stays as it was.
-    if (SideFileCounters().failed)
-        return false;
-    if (WritePrintXml(root, flow.get(), path, nameField.get()))
-        return true;
+    try {
+        root->SetPathName(path.c_str());
+        root->ClearSideFiles();
+        ResetSideFileCounters();
+        SideFileCounters().root = root;
+        XML_BUILD_CONTEXT context;
+        auto nameField = std::make_unique<CFoBlockContainer>();
+        CEditNode* nameFieldTemplate = root->GetNameFieldTemplate();
+        if (nameFieldTemplate != nullptr && root->GetNameFieldLayer()->GetChildCount() > 0)
+            BuildXmlTree(nameFieldTemplate, nameField.get(), &context);
+        auto flow = std::make_unique<CFoFlow>();
+        BuildXmlTree(root, flow.get(), &context);
+        SideFileCounters().root = nullptr;
+        // A side file that could not be written fails the save; the print file stays as it was.
+        if (SideFileCounters().failed)
+            return false;
+        if (WritePrintXml(root, flow.get(), path, nameField.get()))
+            return true;
+    } catch (const std::exception&) {
+        // A paper converted only in part is never written: the file on disk stays as it was.
+        SideFileCounters().root = nullptr;
+    }
     ShowPrintFileMessage(CStringW(u"印刷ファイルを保存できませんでした: ") + CStringW(path.c_str()));
     return false;
 }

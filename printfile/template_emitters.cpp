@@ -134,102 +134,87 @@ void CTemplateEmitter::WriteChildren(CQNXMLNode* fo, ChildSet set, XmlNode data,
 void CTemplateEmitter::WritePrintBlockContainer(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                                 XML_BUILD_CONTEXT* context)
 {
-    try {
-        const auto* container = dynamic_cast<const CFoBlockContainer*>(fo);
-        if (container == nullptr)
-            return;
-        if (container->m_visibility == 2)
-            dom.setAttribute(u"visibility", u"collapse");
-        if (container->m_width > 0)
-            Set(dom, u"width", FormatMillimetres(container->m_width));
-        if (fo->m_idClass == XCC_GAI) {
-            Set(dom, u"id", IntText(u"gai001%d", ++context->counters[kCountGai]));
-        } else if (fo->m_idClass == XCC_KAIPAGE) {
-            Set(dom, u"id", IntText(u"kaipage001%d", ++context->counters[kCountKaiPage]));
-            dom.setAttribute(u"break-after", u"page");
-        }
-        WriteChildren(fo, ChildSet::BlockContainer, data, dom, prefix, context);
-    } catch (...) {
+    const auto* container = dynamic_cast<const CFoBlockContainer*>(fo);
+    if (container == nullptr)
+        return;
+    if (container->m_visibility == 2)
+        dom.setAttribute(u"visibility", u"collapse");
+    if (container->m_width > 0)
+        Set(dom, u"width", FormatMillimetres(container->m_width));
+    if (fo->m_idClass == XCC_GAI) {
+        Set(dom, u"id", IntText(u"gai001%d", ++context->counters[kCountGai]));
+    } else if (fo->m_idClass == XCC_KAIPAGE) {
+        Set(dom, u"id", IntText(u"kaipage001%d", ++context->counters[kCountKaiPage]));
+        dom.setAttribute(u"break-after", u"page");
     }
+    WriteChildren(fo, ChildSet::BlockContainer, data, dom, prefix, context);
 }
 
 void CTemplateEmitter::WritePrintInitialPropertySet(CQNXMLNode* fo, XmlNode dom)
 {
-    try {
-        const auto* set = dynamic_cast<const CFoInitialPropertySet*>(fo);
-        if (set == nullptr)
-            return;
-        if (set->m_lineSpacing > 0)
-            Set(dom, u"line-height.optimum", FormatTenthPoints(set->m_lineSpacing));
-        if (set->m_letterSpacing > 0)
-            Set(dom, u"letter-spacing.optimum", FormatTenthPoints(set->m_letterSpacing));
-    } catch (...) {
-    }
+    const auto* set = dynamic_cast<const CFoInitialPropertySet*>(fo);
+    if (set == nullptr)
+        return;
+    if (set->m_lineSpacing > 0)
+        Set(dom, u"line-height.optimum", FormatTenthPoints(set->m_lineSpacing));
+    if (set->m_letterSpacing > 0)
+        Set(dom, u"letter-spacing.optimum", FormatTenthPoints(set->m_letterSpacing));
 }
 
 void CTemplateEmitter::WritePrintBlock(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    try {
-        const auto* block = dynamic_cast<const CFoBlock*>(fo);
-        if (block == nullptr)
-            return;
-        static const char16_t* const kAligns[] = {u"left", u"center", u"right", u"justify"};
-        if (block->m_textAlign >= 0 && block->m_textAlign <= 3)
-            dom.setAttribute(u"text-align", kAligns[block->m_textAlign]);
-        else if (block->m_textAlign == 4)
-            dom.setAttribute(u"text-justify", u"distribute");
-        WriteChildren(fo, ChildSet::Block, data, dom, prefix, context);
-    } catch (...) {
-    }
+    const auto* block = dynamic_cast<const CFoBlock*>(fo);
+    if (block == nullptr)
+        return;
+    static const char16_t* const kAligns[] = {u"left", u"center", u"right", u"justify"};
+    if (block->m_textAlign >= 0 && block->m_textAlign <= 3)
+        dom.setAttribute(u"text-align", kAligns[block->m_textAlign]);
+    else if (block->m_textAlign == 4)
+        dom.setAttribute(u"text-justify", u"distribute");
+    WriteChildren(fo, ChildSet::Block, data, dom, prefix, context);
 }
 
 void CTemplateEmitter::WritePrintFloat(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    try {
-        const auto* frame = dynamic_cast<const CFoFloat*>(fo);
-        if (frame == nullptr)
-            return;
-        if (frame->m_floatSide == 1)
-            dom.setAttribute(u"float", u"left");
-        else if (frame->m_floatSide == 2)
-            dom.setAttribute(u"float", u"right");
-        WriteChildren(fo, ChildSet::Float, data, dom, prefix, context);
-    } catch (...) {
-    }
+    const auto* frame = dynamic_cast<const CFoFloat*>(fo);
+    if (frame == nullptr)
+        return;
+    if (frame->m_floatSide == 1)
+        dom.setAttribute(u"float", u"left");
+    else if (frame->m_floatSide == 2)
+        dom.setAttribute(u"float", u"right");
+    WriteChildren(fo, ChildSet::Float, data, dom, prefix, context);
 }
 
 void CTemplateEmitter::WritePrintTable(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    try {
-        CQNXMLNode* table = fo->GetFirstChild();
-        if (table == nullptr || table->m_typeCode == XEC_FO_TABLE_CAPTION)
-            return;
-        if (table->m_typeCode != XEC_FO_TABLE)
-            return;
-        XmlNode tableElement = AppendElement(dom, XMLElementNameFromCode(XEC_FO_TABLE));
-        CQNXMLNode* body = table->GetFirstChild();
-        if (body == nullptr || body->m_typeCode != XEC_FO_TABLE_BODY)
-            return;
-        XmlNode bodyElement = AppendElement(tableElement, XMLElementNameFromCode(XEC_FO_TABLE_BODY));
-        for (int r = 0; r < body->GetChildCount(); ++r) {
-            CQNXMLNode* row = body->GetChildAt(r);
-            XmlNode rowElement = AppendElement(bodyElement, XMLElementNameFromCode(row->m_typeCode));
-            for (int c = 0; c < row->GetChildCount(); ++c) {
-                CQNXMLNode* cell = row->GetChildAt(c);
-                XmlNode cellElement = AppendElement(rowElement, XMLElementNameFromCode(cell->m_typeCode));
-                if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
-                    if (border->m_borderStyle == 1)
-                        cellElement.setAttribute(u"border-style", u"solid");
-                    if (border->m_borderWidth > 0)
-                        Set(cellElement, u"border-width", FormatHalfPoints(border->m_borderWidth));
-                }
-                WriteChildren(cell, ChildSet::Float, data, cellElement, prefix, context);
+    CQNXMLNode* table = fo->GetFirstChild();
+    if (table == nullptr || table->m_typeCode == XEC_FO_TABLE_CAPTION)
+        return;
+    if (table->m_typeCode != XEC_FO_TABLE)
+        return;
+    XmlNode tableElement = AppendElement(dom, XMLElementNameFromCode(XEC_FO_TABLE));
+    CQNXMLNode* body = table->GetFirstChild();
+    if (body == nullptr || body->m_typeCode != XEC_FO_TABLE_BODY)
+        return;
+    XmlNode bodyElement = AppendElement(tableElement, XMLElementNameFromCode(XEC_FO_TABLE_BODY));
+    for (int r = 0; r < body->GetChildCount(); ++r) {
+        CQNXMLNode* row = body->GetChildAt(r);
+        XmlNode rowElement = AppendElement(bodyElement, XMLElementNameFromCode(row->m_typeCode));
+        for (int c = 0; c < row->GetChildCount(); ++c) {
+            CQNXMLNode* cell = row->GetChildAt(c);
+            XmlNode cellElement = AppendElement(rowElement, XMLElementNameFromCode(cell->m_typeCode));
+            if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
+                if (border->m_borderStyle == 1)
+                    cellElement.setAttribute(u"border-style", u"solid");
+                if (border->m_borderWidth > 0)
+                    Set(cellElement, u"border-width", FormatHalfPoints(border->m_borderWidth));
             }
+            WriteChildren(cell, ChildSet::Float, data, cellElement, prefix, context);
         }
-    } catch (...) {
     }
 }
 
@@ -249,214 +234,202 @@ void CTemplateEmitter::WriteAnswerContainer(CQNXMLNode* fo, XmlNode data, XmlNod
 void CTemplateEmitter::WritePrintInlineContainer(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                                  XML_BUILD_CONTEXT* context)
 {
-    try {
-        auto* container = dynamic_cast<CFoInlineContainer*>(fo);
-        if (container == nullptr)
-            return;
-        switch (fo->m_idClass) {
-        case XCC_CYUKAI:
-            WriteAnswerContainer(fo, data, dom, prefix, context, kCountCyukai, u"cyukai", XCC_CYUKAI);
-            break;
-        case XCC_KASEN:
-            // Class 6 is not the answer mark, so formulas inside export as plain formulas.
-            WriteAnswerContainer(fo, data, dom, prefix, context, kCountKasen, u"kasen", 6);
-            break;
-        case XCC_KANA:
-        case XCC_KANB:
-        case XCC_RUBY: {
-            const bool ruby = fo->m_idClass == XCC_RUBY;
-            const int n = ruby ? ++context->counters[kCountRuby] : ++context->counters[kCountKanbun];
-            Set(dom, u"id", IntText(ruby ? u"ruby001%d" : (fo->m_idClass == XCC_KANA ? u"kanA001%d" : u"kanB001%d"), n));
-            const int style = ruby ? container->m_afterStyle : container->m_beforeStyle;
-            const int width = ruby ? container->m_afterWidth : container->m_beforeWidth;
-            if (style != 0) {
-                if (const char16_t* styleName = LineStyleKeyword(style))
-                    dom.setAttribute(ruby ? u"border-after-style" : u"border-before-style", styleName);
-                if (width == kLineWidthThick)
-                    dom.setAttribute(ruby ? u"border-after-width" : u"border-before-width", u"thick");
-            }
-            WriteNumberingAttributes(dom, *container);
-            WriteChildren(fo, ChildSet::BlocksOnly, data, dom, prefix, context);
-            break;
+    auto* container = dynamic_cast<CFoInlineContainer*>(fo);
+    if (container == nullptr)
+        return;
+    switch (fo->m_idClass) {
+    case XCC_CYUKAI:
+        WriteAnswerContainer(fo, data, dom, prefix, context, kCountCyukai, u"cyukai", XCC_CYUKAI);
+        break;
+    case XCC_KASEN:
+        // Class 6 is not the answer mark, so formulas inside export as plain formulas.
+        WriteAnswerContainer(fo, data, dom, prefix, context, kCountKasen, u"kasen", 6);
+        break;
+    case XCC_KANA:
+    case XCC_KANB:
+    case XCC_RUBY: {
+        const bool ruby = fo->m_idClass == XCC_RUBY;
+        const int n = ruby ? ++context->counters[kCountRuby] : ++context->counters[kCountKanbun];
+        Set(dom, u"id", IntText(ruby ? u"ruby001%d" : (fo->m_idClass == XCC_KANA ? u"kanA001%d" : u"kanB001%d"), n));
+        const int style = ruby ? container->m_afterStyle : container->m_beforeStyle;
+        const int width = ruby ? container->m_afterWidth : container->m_beforeWidth;
+        if (style != 0) {
+            if (const char16_t* styleName = LineStyleKeyword(style))
+                dom.setAttribute(ruby ? u"border-after-style" : u"border-before-style", styleName);
+            if (width == kLineWidthThick)
+                dom.setAttribute(ruby ? u"border-after-width" : u"border-before-width", u"thick");
         }
-        default:
-            WriteChildren(fo, ChildSet::InlineContainer, data, dom, prefix, context);
-            break;
-        }
-    } catch (...) {
+        WriteNumberingAttributes(dom, *container);
+        WriteChildren(fo, ChildSet::BlocksOnly, data, dom, prefix, context);
+        break;
+    }
+    default:
+        WriteChildren(fo, ChildSet::InlineContainer, data, dom, prefix, context);
+        break;
     }
 }
 
 void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                         XML_BUILD_CONTEXT* context)
 {
-    try {
-        const auto* in = dynamic_cast<const CFoInline*>(fo);
-        if (in == nullptr)
-            return;
-        const int n = ++context->counters[kCountSp];
-        XmlNode sp = m_document.createElement(u"sp");
-        const std::u16string_view text = fo->GetText().View();
-        if (text.find_first_of(u"<>") == std::u16string_view::npos) {
-            if (!text.empty())
-                sp.setText(text);
-        } else {
-            sp.appendChild(m_document.createCDATASection(text));
-        }
-        data.appendChild(sp);
-        const bool blank = fo->GetBlank() != 0;
-        if (blank)
-            sp.setAttribute(u"xml:space", u"preserve");
-
-        if (blank)
-            dom.setAttribute(u"xml:space", u"preserve");
-        Set(dom, u"font-family", FaceNameText(in->m_fontFace));
-        Set(dom, u"font-size", FormatHalfPoints(std::abs(in->m_fontSize)));
-        if (in->m_fontWeight == 700)
-            dom.setAttribute(u"font-weight", u"bold");
-        if (in->m_fontItalic == 1)
-            dom.setAttribute(u"font-style", u"italic");
-        if (in->m_underlineStyle != 0 && in->m_lineThroughStyle != 0)
-            dom.setAttribute(u"text-decoration", u"underline line-through");
-        else if (in->m_underlineStyle != 0)
-            dom.setAttribute(u"text-decoration", u"underline");
-        else if (in->m_lineThroughStyle != 0)
-            dom.setAttribute(u"text-decoration", u"line-through");
-        WriteDecoration(dom, in->m_underlineStyle, in->m_underlineWidth, u"text-underline-style", u"text-underline-width");
-        WriteDecoration(dom, in->m_lineThroughStyle, in->m_lineThroughWidth, u"text-line-through-style",
-                        u"text-line-through-width");
-        if (in->m_fontWidth == 1)
-            dom.setAttribute(u"font-stretch", u"condensed");
-        else if (in->m_fontWidth != 0)
-            dom.setAttribute(u"font-stretch", u"expanded");
-        if (in->m_color != 0)
-            Set(dom, u"color", FormatColorValue(in->m_color));
-        if (in->m_backgroundColor != 0xFFFFFF)
-            Set(dom, u"background-color", FormatColorValue(in->m_backgroundColor));
-        if (in->m_backgroundPattern >= 1 && in->m_backgroundPattern <= 6)
-            dom.setAttribute(u"background-image", BackgroundPatternKeyword(in->m_backgroundPattern));
-        if (in->m_borderStyle != 0) {
-            if (const char16_t* styleName = LineStyleKeyword(in->m_borderStyle))
-                dom.setAttribute(u"border-style", styleName);
-            if (in->m_borderStyle == 1 && in->m_borderWidth == kLineWidthThick)
-                dom.setAttribute(u"border-width", u"thick");
-        }
-        if (in->m_scriptPosition == 1)
-            dom.setAttribute(u"baseline-shift", u"sub");
-        else if (in->m_scriptPosition != 0)
-            dom.setAttribute(u"baseline-shift", u"super");
-        if (in->m_letterSpacing != 0) {
-            CStringW spacing;
-            FormatLengthPoints(in->m_letterSpacing, spacing);
-            Set(dom, u"letter-spacing.optimum", spacing);
-        }
-        WriteNumberingAttributes(dom, *in);
-
-        XmlNode valueOf = dom.appendChild(m_document.createElement(u"xsl:value-of"));
-        Set(valueOf, u"select", JoinPath(prefix, FormatPathStep(u"sp", n)));
-    } catch (...) {
+    const auto* in = dynamic_cast<const CFoInline*>(fo);
+    if (in == nullptr)
+        return;
+    const int n = ++context->counters[kCountSp];
+    XmlNode sp = m_document.createElement(u"sp");
+    const std::u16string_view text = fo->GetText().View();
+    if (text.find_first_of(u"<>") == std::u16string_view::npos) {
+        if (!text.empty())
+            sp.setText(text);
+    } else {
+        sp.appendChild(m_document.createCDATASection(text));
     }
+    data.appendChild(sp);
+    const bool blank = fo->GetBlank() != 0;
+    if (blank)
+        sp.setAttribute(u"xml:space", u"preserve");
+
+    if (blank)
+        dom.setAttribute(u"xml:space", u"preserve");
+    Set(dom, u"font-family", FaceNameText(in->m_fontFace));
+    Set(dom, u"font-size", FormatHalfPoints(std::abs(in->m_fontSize)));
+    if (in->m_fontWeight == 700)
+        dom.setAttribute(u"font-weight", u"bold");
+    if (in->m_fontItalic == 1)
+        dom.setAttribute(u"font-style", u"italic");
+    if (in->m_underlineStyle != 0 && in->m_lineThroughStyle != 0)
+        dom.setAttribute(u"text-decoration", u"underline line-through");
+    else if (in->m_underlineStyle != 0)
+        dom.setAttribute(u"text-decoration", u"underline");
+    else if (in->m_lineThroughStyle != 0)
+        dom.setAttribute(u"text-decoration", u"line-through");
+    WriteDecoration(dom, in->m_underlineStyle, in->m_underlineWidth, u"text-underline-style", u"text-underline-width");
+    WriteDecoration(dom, in->m_lineThroughStyle, in->m_lineThroughWidth, u"text-line-through-style",
+                    u"text-line-through-width");
+    if (in->m_fontWidth == 1)
+        dom.setAttribute(u"font-stretch", u"condensed");
+    else if (in->m_fontWidth != 0)
+        dom.setAttribute(u"font-stretch", u"expanded");
+    if (in->m_color != 0)
+        Set(dom, u"color", FormatColorValue(in->m_color));
+    if (in->m_backgroundColor != 0xFFFFFF)
+        Set(dom, u"background-color", FormatColorValue(in->m_backgroundColor));
+    if (in->m_backgroundPattern >= 1 && in->m_backgroundPattern <= 6)
+        dom.setAttribute(u"background-image", BackgroundPatternKeyword(in->m_backgroundPattern));
+    if (in->m_borderStyle != 0) {
+        if (const char16_t* styleName = LineStyleKeyword(in->m_borderStyle))
+            dom.setAttribute(u"border-style", styleName);
+        if (in->m_borderStyle == 1 && in->m_borderWidth == kLineWidthThick)
+            dom.setAttribute(u"border-width", u"thick");
+    }
+    if (in->m_scriptPosition == 1)
+        dom.setAttribute(u"baseline-shift", u"sub");
+    else if (in->m_scriptPosition != 0)
+        dom.setAttribute(u"baseline-shift", u"super");
+    if (in->m_letterSpacing != 0) {
+        CStringW spacing;
+        FormatLengthPoints(in->m_letterSpacing, spacing);
+        Set(dom, u"letter-spacing.optimum", spacing);
+    }
+    WriteNumberingAttributes(dom, *in);
+
+    XmlNode valueOf = dom.appendChild(m_document.createElement(u"xsl:value-of"));
+    Set(valueOf, u"select", JoinPath(prefix, FormatPathStep(u"sp", n)));
 }
 
 void CTemplateEmitter::WritePrintImage(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    try {
-        const auto* graphic = dynamic_cast<const CFoExternalGraphic*>(fo);
-        if (graphic == nullptr)
-            return;
-        const int n = ++context->counters[kCountImg];
-        XmlNode img = data.appendChild(m_document.createElement(u"img"));
-        img.setAttribute(u"src", Cp932ToWide(graphic->m_src));
-        Set(dom, u"src", u"{" + JoinPath(prefix, FormatPathStep(u"img", n)) + u"/@src}");
-        Set(dom, u"width", FormatMillimetres(graphic->m_areaWidth));
-        Set(dom, u"height", FormatMillimetres(graphic->m_areaHeight));
-    } catch (...) {
-    }
+    const auto* graphic = dynamic_cast<const CFoExternalGraphic*>(fo);
+    if (graphic == nullptr)
+        return;
+    const int n = ++context->counters[kCountImg];
+    XmlNode img = data.appendChild(m_document.createElement(u"img"));
+    img.setAttribute(u"src", Cp932ToWide(graphic->m_src));
+    Set(dom, u"src", u"{" + JoinPath(prefix, FormatPathStep(u"img", n)) + u"/@src}");
+    Set(dom, u"width", FormatMillimetres(graphic->m_areaWidth));
+    Set(dom, u"height", FormatMillimetres(graphic->m_areaHeight));
 }
 
 void CTemplateEmitter::WritePrintInstreamObject(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                                 XML_BUILD_CONTEXT* context)
 {
-    try {
-        CQNXMLNode* first = fo->GetFirstChild();
-        if (first == nullptr)
+    CQNXMLNode* first = fo->GetFirstChild();
+    if (first == nullptr)
+        return;
+    const auto copyOf = [&](const CStringW& step) {
+        XmlNode instruction = dom.appendChild(m_document.createElement(u"xsl:copy-of"));
+        Set(instruction, u"select", JoinPath(prefix, step));
+    };
+    switch (first->m_typeCode) {
+    case XEC_MATH: {
+        const int n = ++context->counters[kCountMath];
+        XmlNode math = data.appendChild(m_document.createElement(u"math"));
+        copyOf(FormatPathStep(u"math", n));
+        ExportNodeToDom(first, m_document, math);
+        break;
+    }
+    case XEC_OBJECT: {
+        const auto* object = dynamic_cast<const CMondaiObject*>(first);
+        if (object == nullptr)
             return;
-        const auto copyOf = [&](const CStringW& step) {
-            XmlNode instruction = dom.appendChild(m_document.createElement(u"xsl:copy-of"));
-            Set(instruction, u"select", JoinPath(prefix, step));
-        };
-        switch (first->m_typeCode) {
-        case XEC_MATH: {
-            const int n = ++context->counters[kCountMath];
-            XmlNode math = data.appendChild(m_document.createElement(u"math"));
-            copyOf(FormatPathStep(u"math", n));
-            ExportNodeToDom(first, m_document, math);
+        const int n = ++context->counters[kCountObject];
+        XmlNode element = data.appendChild(m_document.createElement(u"object"));
+        element.setAttribute(u"data", Cp932ToWide(object->m_dataPath));
+        Set(element, u"width", FormatMillimetres(object->m_width));
+        Set(element, u"height", FormatMillimetres(object->m_height));
+        copyOf(FormatPathStep(u"object", n));
+        break;
+    }
+    case XEC_DNO:
+    case XEC_NO: {
+        const bool major = first->m_typeCode == XEC_DNO;
+        const int n = ++context->counters[major ? kCountDno : kCountNo];
+        const char16_t* name = major ? u"dno" : u"no";
+        XmlNode label = data.appendChild(m_document.createElement(name));
+        const auto* dno = dynamic_cast<const CMondaiDno*>(first);
+        const auto* no = dynamic_cast<const CMondaiNo*>(first);
+        const int style = dno != nullptr ? dno->m_numberingStyle : (no != nullptr ? no->m_numberingStyle : -1);
+        const bool defaultStyle = m_vertical ? style == 2 : style == 0;
+        if (!defaultStyle && style >= 0 && style <= 25)
+            label.setAttribute(u"type", std::u16string(1, static_cast<char16_t>(u'a' + style)));
+        copyOf(FormatPathStep(name, n));
+        break;
+    }
+    case XEC_HAI: {
+        const auto* hai = dynamic_cast<const CMondaiHai*>(first);
+        if (hai == nullptr)
+            return;
+        XmlNode points = data.appendChild(m_document.createElement(u"hai"));
+        Set(points, u"type", IntText(u"%d", hai->style));
+        if (hai->fence != u"（")
+            Set(points, u"fence", hai->fence);
+        points.setAttribute(u"visibility", hai->visibility != 0 ? u"visible" : u"collapse");
+        const auto value = [&](const char16_t* name, int v) { Set(points, name, IntText(u"%d", v)); };
+        switch (hai->style) {
+        case 2:
+            value(u"p1", hai->p1);
+            value(u"p2", hai->p2);
+            value(u"p3", hai->p3);
             break;
-        }
-        case XEC_OBJECT: {
-            const auto* object = dynamic_cast<const CMondaiObject*>(first);
-            if (object == nullptr)
-                return;
-            const int n = ++context->counters[kCountObject];
-            XmlNode element = data.appendChild(m_document.createElement(u"object"));
-            element.setAttribute(u"data", Cp932ToWide(object->m_dataPath));
-            Set(element, u"width", FormatMillimetres(object->m_width));
-            Set(element, u"height", FormatMillimetres(object->m_height));
-            copyOf(FormatPathStep(u"object", n));
+        case 3:
+            value(u"p1", hai->p1);
+            value(u"p3", hai->p3);
             break;
-        }
-        case XEC_DNO:
-        case XEC_NO: {
-            const bool major = first->m_typeCode == XEC_DNO;
-            const int n = ++context->counters[major ? kCountDno : kCountNo];
-            const char16_t* name = major ? u"dno" : u"no";
-            XmlNode label = data.appendChild(m_document.createElement(name));
-            const auto* dno = dynamic_cast<const CMondaiDno*>(first);
-            const auto* no = dynamic_cast<const CMondaiNo*>(first);
-            const int style = dno != nullptr ? dno->m_numberingStyle : (no != nullptr ? no->m_numberingStyle : -1);
-            const bool defaultStyle = m_vertical ? style == 2 : style == 0;
-            if (!defaultStyle && style >= 0 && style <= 25)
-                label.setAttribute(u"type", std::u16string(1, static_cast<char16_t>(u'a' + style)));
-            copyOf(FormatPathStep(name, n));
+        case 1:
+        case 4:
+            value(u"p3", hai->p3);
             break;
-        }
-        case XEC_HAI: {
-            const auto* hai = dynamic_cast<const CMondaiHai*>(first);
-            if (hai == nullptr)
-                return;
-            XmlNode points = data.appendChild(m_document.createElement(u"hai"));
-            Set(points, u"type", IntText(u"%d", hai->style));
-            if (hai->fence != u"（")
-                Set(points, u"fence", hai->fence);
-            points.setAttribute(u"visibility", hai->visibility != 0 ? u"visible" : u"collapse");
-            const auto value = [&](const char16_t* name, int v) { Set(points, name, IntText(u"%d", v)); };
-            switch (hai->style) {
-            case 2:
-                value(u"p1", hai->p1);
-                value(u"p2", hai->p2);
-                value(u"p3", hai->p3);
-                break;
-            case 3:
-                value(u"p1", hai->p1);
-                value(u"p3", hai->p3);
-                break;
-            case 1:
-            case 4:
-                value(u"p3", hai->p3);
-                break;
-            default:
-                break;
-            }
-            // A second label of the same data element is selected by its own index, so that each
-            // label reads back its own values.
-            const int index = static_cast<int>(data.selectNodes(u"hai").size());
-            copyOf(index > 1 ? FormatPathStep(u"hai", index) : CStringW(u"hai"));
-            break;
-        }
         default:
             break;
         }
-    } catch (...) {
+        // A second label of the same data element is selected by its own index, so that each
+        // label reads back its own values.
+        const int index = static_cast<int>(data.selectNodes(u"hai").size());
+        copyOf(index > 1 ? FormatPathStep(u"hai", index) : CStringW(u"hai"));
+        break;
+    }
+    default:
+        break;
     }
 }

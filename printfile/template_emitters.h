@@ -2,8 +2,8 @@
 // element as a DOM element of the part's xsl:template, with its properties as XSL-FO attributes
 // in a fixed order, and appends the content the template refers to (texts, labels, pictures,
 // formulas) to the part's data element, where xsl:value-of and xsl:copy-of select it by a path
-// relative to that element. A failed DOM call ends only the element in hand; what was already
-// appended stays and the caller goes on with its next child.
+// relative to that element. A failed DOM call or allocation is passed on to the writer, which
+// then fails the save rather than write a template with part of its content missing.
 #pragma once
 
 #include "base/wide_string.h"

@@ -324,3 +324,57 @@ TEST(EditToFo, LinesRunsAndLabels)
 }
 
 }  // namespace
+
+#include "nodes/edit_table.h"
+#include "nodes/kanbun_cell.h"
+#include "nodes/ruby.h"
+#include "../nodes/allocation_failure.h"
+
+namespace {
+
+// Memory running out at any step of a save fails the save, shows why, and leaves the file of
+// the save before byte for byte: no table, kanbun cell or template part is silently dropped.
+TEST_F(PrintFileWriter, RunningOutOfMemoryAnywhereFailsTheSaveAndKeepsTheFile)
+{
+    CEditPrint root;
+    CEditSentence* question = AddPart(root, 1, 0, PART_QUESTION, u"問", false);
+    auto* kan = new CEditKan();
+    kan->BuildFromText(u"学", 0, nullptr);
+    question->AppendChild(kan);
+    auto* ruby = new CEditRuby();
+    ruby->AppendChild(new CEditRubyBase());
+    ruby->AppendChild(new CEditRubyText());
+    ruby->GetChildAt(0)->AppendChild(new CEditChar(u'字'));
+    ruby->GetChildAt(1)->AppendChild(new CEditChar(u'じ'));
+    question->AppendChild(ruby);
+    auto* table = new CEditTable();
+    table->Create(2, 2);
+    question->AppendChild(table);
+    question->AppendChild(new CEditCR());
+    for (int kind = PART_ANSWER_FIELD; kind <= PART_EXPLANATION; ++kind)
+        AddPart(root, 1, 0, kind, u"");
+    const std::string path = Save(root);
+    const std::string before = ReadBytes(path);
+    ASSERT_NE(before.find(std::string("t\0a\0b\0l\0e\0", 10)), std::string::npos);
+
+    bool completed = false;
+    for (long step = 0; step < 200000 && !completed; ++step) {
+        MessageRecorder messages;
+        allocation::FailAfter(step);
+        const bool saved = SavePrintFile(&root, path);
+        const bool failed = allocation::Failed();
+        allocation::Disarm();
+        if (!failed) {
+            EXPECT_TRUE(saved);
+            completed = true;
+            continue;
+        }
+        ASSERT_FALSE(saved) << "allocation " << step << " failed and the save still succeeded";
+        ASSERT_EQ(ReadBytes(path), before) << "allocation " << step;
+        ASSERT_FALSE(messages.messages.empty()) << "allocation " << step;
+    }
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+}  // namespace
