@@ -74,53 +74,50 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
 {
     if (element == nullptr || target == nullptr)
         return;
-    try {
-        switch (element->m_typeCode) {
-        case XEC_FO_ROOT:
-            for (int i = 0; i < element->GetChildCount(); ++i) {
-                CQNXMLNode* child = element->GetChildAt(i);
-                if (child->m_typeCode == XEC_FO_LAYOUT_MASTER_SET || child->m_typeCode == XEC_FO_PAGE_SEQUENCE)
-                    BuildFromFo(child, target);
-            }
-            break;
-        case XEC_FO_LAYOUT_MASTER_SET:
-        case XEC_FO_PAGE_SEQUENCE:
-            for (int i = 0; i < element->GetChildCount(); ++i)
-                BuildFromFo(element->GetChildAt(i), target);
-            break;
-        case XEC_FO_SIMPLE_PAGE_MASTER:
-            BuildPageMaster(element, target);
-            break;
-        case XEC_FO_REGION_BODY:
-            if (IsRoot(target)) {
-                const auto* body = dynamic_cast<const CFoRegionBody*>(element);
-                if (body == nullptr)
-                    break;
-                if (body->columnCount < 1 || body->columnCount > kMaxColumns)
-                    m_geometryError = u"印刷ファイルの段数が正しくありません。";
-                else
-                    m_root->m_geometry.columnCount = body->columnCount;
-            }
-            break;
-        case XEC_FO_PAGE_SEQUENCE_MASTER:
-            BuildNameFieldPages(element, target);
-            break;
-        case XEC_FO_STATIC_CONTENT:
-            BuildNameFieldTemplate(element, target);
-            break;
-        case XEC_FO_FLOW:
-            BuildFlow(element, target);
-            break;
-        case XEC_FO_BLOCK_CONTAINER:
-        case XEC_FO_FLOAT:
-        case XEC_FO_INLINE_CONTAINER:
-        case XEC_FO_TABLE_CELL:
-            BuildContainer(element, target);
-            break;
-        default:
-            break;
+    switch (element->m_typeCode) {
+    case XEC_FO_ROOT:
+        for (int i = 0; i < element->GetChildCount(); ++i) {
+            CQNXMLNode* child = element->GetChildAt(i);
+            if (child->m_typeCode == XEC_FO_LAYOUT_MASTER_SET || child->m_typeCode == XEC_FO_PAGE_SEQUENCE)
+                BuildFromFo(child, target);
         }
-    } catch (...) {
+        break;
+    case XEC_FO_LAYOUT_MASTER_SET:
+    case XEC_FO_PAGE_SEQUENCE:
+        for (int i = 0; i < element->GetChildCount(); ++i)
+            BuildFromFo(element->GetChildAt(i), target);
+        break;
+    case XEC_FO_SIMPLE_PAGE_MASTER:
+        BuildPageMaster(element, target);
+        break;
+    case XEC_FO_REGION_BODY:
+        if (IsRoot(target)) {
+            const auto* body = dynamic_cast<const CFoRegionBody*>(element);
+            if (body == nullptr)
+                break;
+            if (body->columnCount < 1 || body->columnCount > kMaxColumns)
+                m_geometryError = u"印刷ファイルの段数が正しくありません。";
+            else
+                m_root->m_geometry.columnCount = body->columnCount;
+        }
+        break;
+    case XEC_FO_PAGE_SEQUENCE_MASTER:
+        BuildNameFieldPages(element, target);
+        break;
+    case XEC_FO_STATIC_CONTENT:
+        BuildNameFieldTemplate(element, target);
+        break;
+    case XEC_FO_FLOW:
+        BuildFlow(element, target);
+        break;
+    case XEC_FO_BLOCK_CONTAINER:
+    case XEC_FO_FLOAT:
+    case XEC_FO_INLINE_CONTAINER:
+    case XEC_FO_TABLE_CELL:
+        BuildContainer(element, target);
+        break;
+    default:
+        break;
     }
 }
 
@@ -153,8 +150,9 @@ void CFoToEditBuilder::BuildPageMaster(CQNXMLNode* element, CEditNode* target)
 
 void CFoToEditBuilder::BuildNameFieldPages(CQNXMLNode* element, CEditNode* target)
 {
+    // Only the paper's root takes page masters and name fields; elsewhere the element is left out.
     if (!IsRoot(target))
-        throw 0;
+        return;
     for (int i = 0; i < element->GetChildCount(); ++i) {
         const auto* reference = dynamic_cast<const CFoSinglePageMasterReference*>(element->GetChildAt(i));
         if (reference == nullptr)
@@ -169,8 +167,9 @@ void CFoToEditBuilder::BuildNameFieldPages(CQNXMLNode* element, CEditNode* targe
 
 void CFoToEditBuilder::BuildNameFieldTemplate(CQNXMLNode* element, CEditNode* target)
 {
+    // Only the paper's root takes page masters and name fields; elsewhere the element is left out.
     if (!IsRoot(target))
-        throw 0;
+        return;
     const auto* content = dynamic_cast<const CFoStaticContent*>(element);
     CQNXMLNode* first = element->GetFirstChild();
     if (content == nullptr || first == nullptr || content->m_flowName != u"kimei-region" || first->m_typeCode != XEC_FO_BLOCK_CONTAINER)
@@ -264,37 +263,34 @@ void CFoToEditBuilder::BuildFoInlines(CQNXMLNode* block, CEditNode* target)
 {
     if (block == nullptr || target == nullptr)
         return;
-    try {
-        for (int i = 0; i < block->GetChildCount(); ++i) {
-            CQNXMLNode* child = block->GetChildAt(i);
-            switch (child->m_typeCode) {
-            case XEC_FO_INLINE:
-                AppendCharacters(child, target);
-                break;
-            case XEC_FO_INLINE_CONTAINER:
-                if (child->GetChildCount() > 0)
-                    BuildInlineContainer(child, target);
-                break;
-            case XEC_FO_TABLE_AND_CAPTION:
-                if (auto* table = Append(target, std::make_unique<CEditTable>()))
-                    BuildFoTable(child, table);
-                break;
-            case XEC_FO_EXTERNAL_GRAPHIC:
-                BuildPicture(child, target);
-                break;
-            case XEC_FO_INSTREAM_FOREIGN_OBJECT:
-                if (child->GetChildCount() > 0)
-                    BuildInstreamObject(child, target);
-                break;
-            default:
-                break;
-            }
+    for (int i = 0; i < block->GetChildCount(); ++i) {
+        CQNXMLNode* child = block->GetChildAt(i);
+        switch (child->m_typeCode) {
+        case XEC_FO_INLINE:
+            AppendCharacters(child, target);
+            break;
+        case XEC_FO_INLINE_CONTAINER:
+            if (child->GetChildCount() > 0)
+                BuildInlineContainer(child, target);
+            break;
+        case XEC_FO_TABLE_AND_CAPTION:
+            if (auto* table = Append(target, std::make_unique<CEditTable>()))
+                BuildFoTable(child, table);
+            break;
+        case XEC_FO_EXTERNAL_GRAPHIC:
+            BuildPicture(child, target);
+            break;
+        case XEC_FO_INSTREAM_FOREIGN_OBJECT:
+            if (child->GetChildCount() > 0)
+                BuildInstreamObject(child, target);
+            break;
+        default:
+            break;
         }
-        auto lineBreak = std::make_unique<CEditCR>();
-        lineBreak->CopyStyleFromElement(block);
-        Append(target, std::move(lineBreak));
-    } catch (...) {
     }
+    auto lineBreak = std::make_unique<CEditCR>();
+    lineBreak->CopyStyleFromElement(block);
+    Append(target, std::move(lineBreak));
 }
 
 void CFoToEditBuilder::BuildInlineContainer(CQNXMLNode* container, CEditNode* target)
@@ -329,115 +325,106 @@ void CFoToEditBuilder::BuildInlineContainer(CQNXMLNode* container, CEditNode* ta
 
 void CFoToEditBuilder::BuildFoTable(CQNXMLNode* tableAndCaption, CEditTable* table)
 {
-    try {
-        CQNXMLNode* first = tableAndCaption->GetFirstChild();
-        if (first == nullptr || (first->m_typeCode != XEC_FO_TABLE_CAPTION && first->m_typeCode != XEC_FO_TABLE))
-            return;
-        CQNXMLNode* section = first->GetFirstChild();
-        if (section == nullptr || (section->m_typeCode != XEC_FO_TABLE_HEADER && section->m_typeCode != XEC_FO_TABLE_FOOTER &&
-                                   section->m_typeCode != XEC_FO_TABLE_BODY))
-            return;
-        int columns = 0;
-        for (int r = 0; r < section->GetChildCount(); ++r)
-            columns = std::max(columns, section->GetChildAt(r)->GetChildCount());
-        table->m_rows = section->GetChildCount();
-        table->m_columns = columns;
-        for (int r = 0; r < section->GetChildCount(); ++r) {
-            CQNXMLNode* row = section->GetChildAt(r);
-            for (int c = 0; c < columns; ++c) {
-                CQNXMLNode* cellElement = row->GetChildAt(c);
-                auto* cell = Append(table, std::make_unique<CEditCell>());
-                if (cell == nullptr)
-                    throw 0;
-                if (cellElement == nullptr) {
-                    // A row shorter than the longest: an empty cell keeps the grid whole.
-                    cell->InitDefaultContent();
-                    continue;
-                }
-                if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cellElement)) {
-                    table->m_borderStyle = cell->m_borderStyle = border->m_borderStyle;
-                    table->m_borderWidth = cell->m_borderWidth = border->m_borderWidth;
-                }
-                BuildFromFo(cellElement, cell);
+    CQNXMLNode* first = tableAndCaption->GetFirstChild();
+    if (first == nullptr || (first->m_typeCode != XEC_FO_TABLE_CAPTION && first->m_typeCode != XEC_FO_TABLE))
+        return;
+    CQNXMLNode* section = first->GetFirstChild();
+    if (section == nullptr || (section->m_typeCode != XEC_FO_TABLE_HEADER && section->m_typeCode != XEC_FO_TABLE_FOOTER &&
+                               section->m_typeCode != XEC_FO_TABLE_BODY))
+        return;
+    int columns = 0;
+    for (int r = 0; r < section->GetChildCount(); ++r)
+        columns = std::max(columns, section->GetChildAt(r)->GetChildCount());
+    table->m_rows = section->GetChildCount();
+    table->m_columns = columns;
+    for (int r = 0; r < section->GetChildCount(); ++r) {
+        CQNXMLNode* row = section->GetChildAt(r);
+        for (int c = 0; c < columns; ++c) {
+            CQNXMLNode* cellElement = row->GetChildAt(c);
+            auto* cell = Append(table, std::make_unique<CEditCell>());
+            if (cell == nullptr)
+                return;
+            if (cellElement == nullptr) {
+                // A row shorter than the longest: an empty cell keeps the grid whole.
+                cell->InitDefaultContent();
+                continue;
             }
+            if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cellElement)) {
+                table->m_borderStyle = cell->m_borderStyle = border->m_borderStyle;
+                table->m_borderWidth = cell->m_borderWidth = border->m_borderWidth;
+            }
+            BuildFromFo(cellElement, cell);
         }
-    } catch (...) {
     }
 }
 
 void CFoToEditBuilder::BuildFoRuby(CQNXMLNode* inlineContainer, CEditRuby* ruby)
 {
-    try {
-        ruby->CopyStyleFromElement(inlineContainer);
-        auto* base = Append(ruby, std::make_unique<CEditRubyBase>());
-        auto* reading = Append(ruby, std::make_unique<CEditRubyText>());
-        if (base == nullptr || reading == nullptr || inlineContainer->GetChildCount() < 2) {
-            // A pair without its reading and base is left out.
-            ruby->DetachAndDelete();
-            return;
-        }
-        BuildFoInlines(inlineContainer->GetChildAt(0), reading);
-        BuildFoInlines(inlineContainer->GetChildAt(1), base);
-    } catch (...) {
+    ruby->CopyStyleFromElement(inlineContainer);
+    auto* base = Append(ruby, std::make_unique<CEditRubyBase>());
+    auto* reading = Append(ruby, std::make_unique<CEditRubyText>());
+    if (base == nullptr || reading == nullptr || inlineContainer->GetChildCount() < 2) {
+        // A pair without its reading and base is left out.
+        ruby->DetachAndDelete();
+        return;
     }
+    BuildFoInlines(inlineContainer->GetChildAt(0), reading);
+    BuildFoInlines(inlineContainer->GetChildAt(1), base);
 }
 
 void CFoToEditBuilder::BuildFoKanbun(CQNXMLNode* inlineContainer, CEditKan* kan)
 {
-    try {
-        CopyFrameAndNumberingFromElement(kan, inlineContainer);
-        const bool withHyphen = kan->GetHyphenMode() == KanbunMode::kWithHyphen;
-        kan->BuildEmpty(withHyphen ? 1 : 0);
+    CopyFrameAndNumberingFromElement(kan, inlineContainer);
+    const bool withHyphen = kan->GetHyphenMode() == KanbunMode::kWithHyphen;
+    kan->BuildEmpty(withHyphen ? 1 : 0);
+    for (int i = 0; i < kan->GetChildCount(); ++i)
+        kan->GetChildAt(i)->DeleteAllChildren();
+    // Without its three parts the cell keeps its empty boxes, each closed by a line break.
+    const auto closeEmptyBoxes = [kan] {
         for (int i = 0; i < kan->GetChildCount(); ++i)
-            kan->GetChildAt(i)->DeleteAllChildren();
-        // Without its three parts the cell keeps its empty boxes, each closed by a line break.
-        const auto closeEmptyBoxes = [kan] {
-            for (int i = 0; i < kan->GetChildCount(); ++i)
-                if (kan->GetChildAt(i)->GetChildCount() == 0)
-                    kan->GetChildAt(i)->AppendChild(new CEditKanCR());
-        };
-        if (inlineContainer->GetChildCount() < 3) {
-            closeEmptyBoxes();
-            return;
-        }
-        BuildFoKanbunLines(inlineContainer->GetChildAt(0), kan->GetRightKanaBox());
-        BuildFoKanbunLines(inlineContainer->GetChildAt(2), kan->GetLeftKanaBox());
-        CQNXMLNode* boxes = inlineContainer->GetChildAt(1);
-        CEditNode* const targets[] = {
-            kan->GetLeadBracketBox(),
-            kan->GetBaseBox(),
-            withHyphen ? nullptr : kan->GetPunctuationBox(),
-            kan->GetReturnMarkBox(),
-            withHyphen ? nullptr : kan->GetTrailBracketBox(),
-        };
-        for (int i = 0; i < boxes->GetChildCount() && i < 5; ++i) {
-            CQNXMLNode* run = boxes->GetChildAt(i);
-            if (i == 2 && withHyphen) {
-                kan->GetHyphenAnchor().CopyStyleFromElement(run);
-                continue;
-            }
-            CEditNode* box = targets[i];
-            if (box == nullptr)
-                continue;
-            const bool plainShift = i == 2 || i == 3;
-            const std::u16string_view text = run->GetText().View();
-            for (const char16_t unit : text) {
-                auto character = std::make_unique<CEditKanChar>(unit);
-                character->CopyStyleFromElement(run);
-                if (plainShift)
-                    character->m_scriptPosition = 0;
-                Append(box, std::move(character));
-            }
-            auto lineBreak = std::make_unique<CEditKanCR>();
-            lineBreak->CopyStyleFromElement(run);
-            if (plainShift)
-                lineBreak->m_scriptPosition = 0;
-            Append(box, std::move(lineBreak));
-        }
+            if (kan->GetChildAt(i)->GetChildCount() == 0)
+                kan->GetChildAt(i)->AppendChild(new CEditKanCR());
+    };
+    if (inlineContainer->GetChildCount() < 3) {
         closeEmptyBoxes();
-        kan->ApplyBuilderSettings();
-    } catch (...) {
+        return;
     }
+    BuildFoKanbunLines(inlineContainer->GetChildAt(0), kan->GetRightKanaBox());
+    BuildFoKanbunLines(inlineContainer->GetChildAt(2), kan->GetLeftKanaBox());
+    CQNXMLNode* boxes = inlineContainer->GetChildAt(1);
+    CEditNode* const targets[] = {
+        kan->GetLeadBracketBox(),
+        kan->GetBaseBox(),
+        withHyphen ? nullptr : kan->GetPunctuationBox(),
+        kan->GetReturnMarkBox(),
+        withHyphen ? nullptr : kan->GetTrailBracketBox(),
+    };
+    for (int i = 0; i < boxes->GetChildCount() && i < 5; ++i) {
+        CQNXMLNode* run = boxes->GetChildAt(i);
+        if (i == 2 && withHyphen) {
+            kan->GetHyphenAnchor().CopyStyleFromElement(run);
+            continue;
+        }
+        CEditNode* box = targets[i];
+        if (box == nullptr)
+            continue;
+        const bool plainShift = i == 2 || i == 3;
+        const std::u16string_view text = run->GetText().View();
+        for (const char16_t unit : text) {
+            auto character = std::make_unique<CEditKanChar>(unit);
+            character->CopyStyleFromElement(run);
+            if (plainShift)
+                character->m_scriptPosition = 0;
+            Append(box, std::move(character));
+        }
+        auto lineBreak = std::make_unique<CEditKanCR>();
+        lineBreak->CopyStyleFromElement(run);
+        if (plainShift)
+            lineBreak->m_scriptPosition = 0;
+        Append(box, std::move(lineBreak));
+    }
+    closeEmptyBoxes();
+    kan->ApplyBuilderSettings();
 }
 
 void CFoToEditBuilder::BuildFoKanbunLines(CQNXMLNode* element, CEditNode* box)

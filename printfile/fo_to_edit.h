@@ -20,7 +20,8 @@ public:
     explicit CFoToEditBuilder(CEditPrint* root) : m_root(root) {}
 
     // Dispatches on the element; used for the whole tree from fo:root down to the content of
-    // every container. Each step stops at its first failure, keeping what it already built.
+    // every container. An element in the wrong place is left out; any other failure (memory
+    // running out) is passed on, so that the read fails rather than show a paper in part.
     void BuildFromFo(CQNXMLNode* element, CEditNode* target);
     // The inline content of one block, closed by a line break of the block's own.
     void BuildFoInlines(CQNXMLNode* block, CEditNode* target);
