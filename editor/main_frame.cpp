@@ -21,6 +21,8 @@
 #include <QToolBar>
 #include <QVariant>
 
+#include <cstdio>
+#include <exception>
 #include <vector>
 
 namespace {
@@ -436,7 +438,11 @@ void CMainFrame::OnBatch(unsigned message)
 {
     try {
         m_app.RunBatchExport(message);
-    } catch (...) {
+    } catch (const std::exception& error) {
+        // Even running out of memory while reporting ends the run with the export's failure code.
+        if (m_app.GetExitCode() == 0)
+            m_app.SetExitCode(message == WM_BATCH_WORD ? kExitWordFailed : kExitTaroFailed);
+        std::fprintf(stderr, "Tarsel: the export failed: %s\n", error.what());
     }
     QTimer::singleShot(0, this, [this] { close(); });
 }

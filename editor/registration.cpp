@@ -84,20 +84,17 @@ void RegisterFigureEditorServer(CClassRegistry& registry, const std::string& pro
 void RegisterDocumentShellKeys(CClassRegistry& registry, const std::string& programPath,
                                const std::string& applicationTitle, bool withIcons)
 {
-    try {
-        // The program carries its document icon as its second icon.
-        const std::string iconIndex = ",1";
-        if (!SetClassesRootValue(registry, kDocumentType, applicationTitle))
-            return;
-        if (withIcons && !SetClassesRootValue(registry, std::string(kDocumentType) + "\\DefaultIcon",
-                                              programPath + iconIndex))
-            return;
-        if (!SetClassesRootValue(registry, std::string(kDocumentType) + "\\shell\\open\\command",
-                                 programPath + " \"%1\""))
-            return;
-        std::string current;
-        if (!registry.QueryValue(kDocumentExtension, "", &current) || current.empty() || current == kDocumentType)
-            SetClassesRootValue(registry, kDocumentExtension, kDocumentType);
-    } catch (const std::exception&) {
-    }
+    // The program carries its document icon as its second icon.
+    const std::string iconIndex = ",1";
+    if (!SetClassesRootValue(registry, kDocumentType, applicationTitle))
+        return;
+    if (withIcons && !SetClassesRootValue(registry, std::string(kDocumentType) + "\\DefaultIcon",
+                                          programPath + iconIndex))
+        return;
+    if (!SetClassesRootValue(registry, std::string(kDocumentType) + "\\shell\\open\\command",
+                             programPath + " \"%1\""))
+        return;
+    std::string current;
+    if (!registry.QueryValue(kDocumentExtension, "", &current) || current.empty() || current == kDocumentType)
+        SetClassesRootValue(registry, kDocumentExtension, kDocumentType);
 }

@@ -84,10 +84,7 @@ void CSorelDoc::Report(const std::u16string& text) const
 
 void CSorelDoc::DeleteRoot()
 {
-    try {
-        m_root.reset();
-    } catch (...) {
-    }
+    m_root.reset();
     m_package = true;
 }
 
@@ -230,9 +227,7 @@ bool CSorelDoc::SavePackage(const std::string& path)
         for (const std::string& side : m_root->m_sideFiles)
             if (!side.empty())
                 files.push_back(side);
-        std::string folder = target.parent_path().string();
-        if (folder.empty())
-            folder = ".";
+        const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
         saved = m_files.PackFilesToCabinet(files, folder + "/", target.filename().string());
     }
     m_root->DeleteSideFiles();
