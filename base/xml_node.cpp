@@ -299,17 +299,13 @@ void CQNXMLNode::CopyInto(CQNXMLNode* target) const
 {
     if (!target || target->GetRuntimeClass() != GetRuntimeClass())
         return;
-    try {
-        CMemFile file;
-        CArchive store(&file, CArchive::store);
-        const_cast<CQNXMLNode*>(this)->Serialize(store);
-        store.Close();
-        file.SeekToBegin();
-        CArchive load(&file, CArchive::load);
-        target->Serialize(load);
-    } catch (const std::exception&) {
-        // The target's loading changed nothing before it failed.
-    }
+    CMemFile file;
+    CArchive store(&file, CArchive::store);
+    const_cast<CQNXMLNode*>(this)->Serialize(store);
+    store.Close();
+    file.SeekToBegin();
+    CArchive load(&file, CArchive::load);
+    target->Serialize(load);
 }
 
 int CQNXMLNode::SetText(CQNXMLNode* node, const CStringW& text) { return node ? node->SetText(text) : 0; }

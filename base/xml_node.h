@@ -105,7 +105,8 @@ public:
     void PropagateClass();
     // Deep copy through the stream form into target, which must be of this node's class: its
     // text, integers and derived fields are replaced, copies of this node's children appended
-    // after its own, its attributes kept. On any failure the target is left as it was.
+    // after its own, its attributes kept. A failure (out of memory) is passed on to the caller, with
+    // the target left as it was.
     void CopyInto(CQNXMLNode* target) const;
 
     // The same operations for a node that may be null (a search result passed straight on):
