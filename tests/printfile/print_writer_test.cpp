@@ -325,6 +325,8 @@ TEST(EditToFo, LinesRunsAndLabels)
 
 }  // namespace
 
+#include "math/formula.h"
+#include "math/math_char.h"
 #include "nodes/edit_table.h"
 #include "nodes/kanbun_cell.h"
 #include "nodes/ruby.h"
@@ -341,7 +343,7 @@ TEST(EditToFo, LinesRunsAndLabels)
 
 namespace {
 
-// A question with a kanbun cell, a ruby pair and a table.
+// A question with a kanbun cell, a ruby pair, a table and a formula.
 void AddInlineObjectsQuestion(CEditPrint& root)
 {
     CEditSentence* question = AddPart(root, 1, 0, PART_QUESTION, u"問", false);
@@ -357,13 +359,18 @@ void AddInlineObjectsQuestion(CEditPrint& root)
     auto* table = new CEditTable();
     table->Create(2, 2);
     question->AppendChild(table);
+    auto* formula = new CEditMath();
+    formula->AppendChild(new CEditMathChar(CStringW(u"x")));
+    formula->AppendChild(new CEditMathCR());
+    question->AppendChild(formula);
     question->AppendChild(new CEditCR());
     for (int kind = PART_ANSWER_FIELD; kind <= PART_EXPLANATION; ++kind)
         AddPart(root, 1, 0, kind, u"");
 }
 
 // Memory running out at any step of a save fails the save, shows why, and leaves the file of
-// the save before byte for byte: no table, kanbun cell or template part is silently dropped.
+// the save before byte for byte: no table, kanbun cell, formula or template part is silently
+// dropped.
 TEST_F(PrintFileWriter, RunningOutOfMemoryAnywhereFailsTheSaveAndKeepsTheFile)
 {
     CEditPrint root;
@@ -371,6 +378,7 @@ TEST_F(PrintFileWriter, RunningOutOfMemoryAnywhereFailsTheSaveAndKeepsTheFile)
     const std::string path = Save(root);
     const std::string before = ReadBytes(path);
     ASSERT_NE(before.find(std::string("t\0a\0b\0l\0e\0", 10)), std::string::npos);
+    ASSERT_NE(before.find(std::string("m\0a\0t\0h\0", 8)), std::string::npos);
 
     bool completed = false;
     for (long step = 0; step < 200000 && !completed; ++step) {
@@ -393,7 +401,7 @@ TEST_F(PrintFileWriter, RunningOutOfMemoryAnywhereFailsTheSaveAndKeepsTheFile)
 }
 
 // Memory running out at any step of a read fails the read: a paper that lost its kanbun cell,
-// table or ruby on the way is never handed over as read.
+// table, ruby or formula on the way is never handed over as read.
 TEST_F(PrintFileWriter, RunningOutOfMemoryAnywhereFailsTheRead)
 {
     CEditPrint paper;
