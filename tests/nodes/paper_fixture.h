@@ -221,4 +221,24 @@ inline void BuildPaper(Paper& paper, int columns, int vertical)
     }
 }
 
+// The paper as text: paragraphs separated by "/", line breaks as "|", nested nodes in [].
+inline std::u16string Dump(CEditNode* node)
+{
+    std::u16string text;
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        CEditNode* child = node->GetEditChild(i);
+        if (node->IsKind(EditKind::kPrint) && i > 0)
+            text += u"/";
+        if (node->IsKind(EditKind::kPrint))
+            text += Dump(child);
+        else if (child->HasKindFlags(EditKind::kLineBreak))
+            text += u"|";
+        else if (child->GetChildCount() > 0)
+            text += u"[" + Dump(child) + u"]";
+        else
+            text += child->GetText().View();
+    }
+    return text;
+}
+
 }  // namespace papertest
