@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QLabel>
 
 namespace {
 
@@ -31,7 +32,12 @@ void CQuestionNumberDlg::DoDataExchange(bool save)
 void CQuestionNumberDlg::OnInitDialog()
 {
     DoDataExchange(false);
-    SetControlText(kBoxedSample, QString::fromUtf16(m_vertical ? u"一" : u"１"));
+    if (auto* sample = Control<QLabel>(kBoxedSample)) {
+        sample->setText(QString::fromUtf16(m_vertical ? u"一" : u"１"));
+        sample->setFrameStyle(QFrame::Box | QFrame::Plain);
+        sample->setAlignment(Qt::AlignCenter);
+        sample->setFixedWidth(sample->sizeHint().height() + 4);
+    }
 }
 
 void CQuestionNumberDlg::OnOK()

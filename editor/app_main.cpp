@@ -1,5 +1,6 @@
 // The program with its windows: the Qt application, the main frame as start-up asks for it,
 // the message loop and the exit code.
+#include "dialogs/splash_dialog.h"
 #include "editor/main_frame.h"
 #include "editor/print_file_access.h"
 #include "editor/shell_widgets.h"
@@ -57,6 +58,14 @@ public:
         m_frame->ShowFrame(show);
     }
     void PostToMainFrame(unsigned message) override { m_frame->PostBatch(message); }
+    // The start-up picture, until the main window is up.
+    void ShowSplash() override
+    {
+        m_splash = std::make_unique<CSplashDlg>();
+        m_splash->Create();
+        QApplication::processEvents();
+    }
+    void DestroySplash() override { m_splash.reset(); }
     void BeginWaitCursor() override { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
     void EndWaitCursor() override { QApplication::restoreOverrideCursor(); }
     void Destroy()
@@ -72,6 +81,7 @@ private:
     // Outlives the frame, which owns the view itself.
     std::unique_ptr<CFrameView> m_view;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CSplashDlg> m_splash;
 };
 
 }  // namespace

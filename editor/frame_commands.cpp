@@ -4,6 +4,7 @@
 #include "base/gdi_cache.h"
 #include "base/length_units.h"
 #include "base/property_records.h"
+#include "dialogs/font_default_sheet.h"
 #include "editor/frame_layout.h"
 #include "editor/main_frame.h"
 #include "editor/sorel_doc.h"
@@ -11,19 +12,11 @@
 #include "platform/codepage.h"
 #include "platform/shell.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFile>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTabWidget>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include <csignal>
 #include <cstdlib>
@@ -64,81 +57,18 @@ const DROPDOWN_COMMAND* FindDropDown(unsigned id)
 
 QString FaceOf(const LOGFONTA& font) { return QString::fromStdU16String(Cp932ToWide(font.lfFaceName)); }
 
-void SetFace(LOGFONTA* font, const QString& face)
-{
-    // The installed font of that face gives its character set and family; else only the name.
-    const std::string bytes = WideToCp932(face.toStdU16String());
-    LOGFONTA installed{};
-    if (FindInstalledFont(bytes.c_str(), &installed)) {
-        ApplyInstalledFontFace(font, bytes.c_str());
-        return;
-    }
-    CopyFaceName(font->lfFaceName, bytes);
-}
-
-// The sheet the program shows: two pages of three fonts, each with face, italic and size.
+// The font-defaults sheet over the six fonts, in the sheet's order (which is this record's).
 bool RunDefaultFontSheet(FONT_DEFAULTS& values, QWidget* parent)
 {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QString::fromUtf16(u"フォント既定値"));
-    auto* tabs = new QTabWidget(&dialog);
-    QStringList faces;
-    for (int i = 0; i < GetInstalledFontCount(); ++i) {
-        LOGFONTA font{};
-        if (GetInstalledFont(i, &font) >= 0)
-            faces << FaceOf(font);
-    }
-    struct Row {
-        QComboBox* face;
-        QCheckBox* italic;
-        QComboBox* size;
-    };
-    Row rows[FONT_DEFAULTS::Count];
-    const char16_t* labels[FONT_DEFAULTS::Count] = {u"全角文字", u"半角文字", u"数字", u"数式の文字", u"数式の数字", u"演算子"};
-    for (int page = 0; page < 2; ++page) {
-        auto* widget = new QWidget;
-        auto* form = new QFormLayout(widget);
-        for (int i = page * 3; i < page * 3 + 3; ++i) {
-            auto* line = new QHBoxLayout;
-            rows[i].face = new QComboBox;
-            rows[i].face->addItems(faces);
-            const int at = rows[i].face->findText(FaceOf(values.font[i]));
-            if (at >= 0)
-                rows[i].face->setCurrentIndex(at);
-            else {
-                rows[i].face->addItem(FaceOf(values.font[i]));
-                rows[i].face->setCurrentIndex(rows[i].face->count() - 1);
-            }
-            rows[i].italic = new QCheckBox(QString::fromUtf16(u"斜体"));
-            rows[i].italic->setChecked(values.italic[i] != 0);
-            rows[i].size = new QComboBox;
-            rows[i].size->setEditable(true);
-            rows[i].size->addItems({"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20"});
-            int points = 0, half = 0;
-            HmmToPoints(values.height[i], points, half);
-            rows[i].size->setEditText(half ? QString("%1.%2").arg(points).arg(half) : QString::number(points));
-            line->addWidget(rows[i].face, 1);
-            line->addWidget(rows[i].italic);
-            line->addWidget(rows[i].size);
-            form->addRow(QString::fromUtf16(labels[i]), line);
-        }
-        tabs->addTab(widget, QString::fromUtf16(page == 0 ? u"文字" : u"数式"));
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(tabs);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
+    DEFAULT_FONT entries[FONT_DEFAULTS::Count];
+    for (int i = 0; i < FONT_DEFAULTS::Count; ++i)
+        entries[i] = DEFAULT_FONT{values.font[i], values.italic[i], values.height[i]};
+    if (!RunFontDefaultSheet(entries, parent))
         return false;
     for (int i = 0; i < FONT_DEFAULTS::Count; ++i) {
-        SetFace(&values.font[i], rows[i].face->currentText());
-        values.italic[i] = rows[i].italic->isChecked() ? 1 : 0;
-        int size = 0;
-        // A size that cannot be read keeps the former one.
-        if (ParseFontSizeText(rows[i].size->currentText().toStdU16String(), &size))
-            values.height[i] = size;
+        values.font[i] = entries[i].font;
+        values.italic[i] = entries[i].italic;
+        values.height[i] = entries[i].height;
     }
     return true;
 }

@@ -9,8 +9,11 @@
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
+#include "dialogs/font_default_sheet.h"
 #include "platform/codepage.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest/QTest>
 
@@ -214,6 +218,32 @@ TEST_F(FrameCommandsTest, FontDefaultsSetTheTypingFontAndTheFormatBarOnlyWhenCon
     StoreFontDefaults(saved, false);
     frame.Commands().activeView = nullptr;
     SetFontDefaultSheet(oldSheet);
+}
+
+TEST_F(FrameCommandsTest, FontDefaultsCommandRunsTheFontDefaultSheet)
+{
+    CMainFrame& frame = Start();
+    const FONT_DEFAULTS saved = LoadFontDefaults(false);
+    FakeView view;
+    frame.Commands().activeView = &view;
+    // The sheet comes up modal; a size typed on its text page and OK go into the store.
+    bool sawSheet = false;
+    QTimer::singleShot(0, [&] {
+        auto* sheet = dynamic_cast<CFontDefaultSheet*>(QApplication::activeModalWidget());
+        ASSERT_NE(sheet, nullptr);
+        sawSheet = true;
+        EXPECT_EQ(sheet->windowTitle(), QString::fromUtf16(u"フォント既定値"));
+        sheet->findChild<QComboBox*>("1001")->setEditText("12");
+        sheet->findChild<QAbstractButton*>("1")->click();
+    });
+    frame.OnCommand(32969);
+    EXPECT_TRUE(sawSheet);
+    const FONT_DEFAULTS stored = LoadFontDefaults(false);
+    for (int entry : {FONT_DEFAULTS::Text, FONT_DEFAULTS::Hankaku, FONT_DEFAULTS::Numeric})
+        EXPECT_EQ(stored.height[entry], 423) << entry;
+    EXPECT_EQ(view.typing.lfHeight, -423);
+    StoreFontDefaults(saved, false);
+    frame.Commands().activeView = nullptr;
 }
 
 TEST_F(FrameCommandsTest, ThePaletteSendsThroughTheFrameInThePapersDirection)
