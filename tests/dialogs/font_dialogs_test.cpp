@@ -295,7 +295,10 @@ TEST_F(FontDefaultSheet, TakesChosenFacesAndOneSizeForAllThreeRows)
     auto* half = FindControl<QComboBox>(&page, 1209);
     auto* digits = FindControl<QComboBox>(&page, 1258);
     EXPECT_EQ(full->currentText(), "Beta");
-    EXPECT_FALSE(full->itemIcon(1).isNull());
+    // Only "Beta" carries the OpenType flag, so only its entry has the other icon.
+    EXPECT_FALSE(full->itemIcon(0).isNull());
+    EXPECT_EQ(full->itemIcon(0).cacheKey(), full->itemIcon(2).cacheKey());
+    EXPECT_NE(full->itemIcon(0).cacheKey(), full->itemIcon(1).cacheKey());
     EXPECT_EQ(half->currentIndex(), -1);  // not installed: no choice
     EXPECT_EQ(digits->currentIndex(), 0);  // "Alpha", the first face, is a choice like any other
     half->setCurrentIndex(0);
