@@ -1,8 +1,11 @@
 // The editing view's window.
 #include "view/sorel_view.h"
 
+#include "dialogs/count_dialogs.h"
+#include "dialogs/font_default_sheet.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
+#include "platform/shell.h"
 
 #include <QCursor>
 #include <QFocusEvent>
@@ -10,7 +13,6 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
-#include <QInputDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -58,13 +60,14 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_controller = std::make_unique<CEditViewController>(document, *this, settings);
     m_controller->m_zoomDialog = [this](int* percent) {
-        bool ok = false;
-        const int chosen = QInputDialog::getInt(this, QString::fromUtf16(u"表示倍率"), QString::fromUtf16(u"倍率(%)"),
-                                                *percent, 50, 200, 10, &ok);
-        if (ok)
-            *percent = chosen;
-        return ok;
+        CZoomDlg dialog(this);
+        dialog.m_zoom = static_cast<unsigned>(std::max(*percent, 0));
+        if (dialog.DoModal() != IDOK)
+            return false;
+        *percent = static_cast<int>(dialog.m_zoom);
+        return true;
     };
+    m_controller->m_fontSheet = [this](FONT_SHEET_VALUES* values) { return RunFontDefaultSheet(values->fonts, this); };
     // Every position the bars take is a thumb position for the controller, which clamps it.
     connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_syncingBars)

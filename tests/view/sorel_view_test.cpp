@@ -8,12 +8,18 @@
 #include "printfile/print_reader.h"
 #include "printfile/print_writer.h"
 #include "view/sorel_view.h"
+#include "dialogs/count_dialogs.h"
+#include "dialogs/font_default_sheet.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -189,4 +195,42 @@ TEST(SamplePaper, OpensOnSeveralPagesWithQuestionsPointsRubyTablesAndFormulas)
     const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
     if (!keep.isEmpty())
         view.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath("sample_paper.png"));
+}
+
+// The zoom and font commands run the value dialogs, modal, over the view.
+TEST(SorelViewDialogs, ZoomCommandRunsTheZoomDialogAndTheFontSheetIsTheSheetOfDefaults)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath("horizontal_one_column.xml")));
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(600, 400);
+    view.Controller().OnInitialUpdate();
+
+    QString shownZoom;
+    QTimer::singleShot(0, [&] {
+        auto* zoom = dynamic_cast<CZoomDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(zoom, nullptr);
+        shownZoom = zoom->ControlText(CZoomDlg::kZoom);
+        zoom->SetControlText(CZoomDlg::kZoom, "150");
+        zoom->findChild<QAbstractButton*>("1")->click();
+    });
+    view.Controller().OnCommand(ViewCommand::kViewZoom);
+    EXPECT_EQ(shownZoom, "100");
+    EXPECT_EQ(view.Controller().m_displayMap.m_zoom, 150);
+
+    // The font command's sheet (it runs over a selection) shows the values it is given.
+    FONT_SHEET_VALUES values{};
+    values.fonts[FONT_SHEET_VALUES::FullWidth].height = 370;
+    QString shownSize;
+    QTimer::singleShot(0, [&] {
+        auto* sheet = dynamic_cast<CFontDefaultSheet*>(QApplication::activeModalWidget());
+        ASSERT_NE(sheet, nullptr);
+        shownSize = sheet->findChild<QComboBox*>("1001")->currentText();
+        sheet->reject();
+    });
+    ASSERT_TRUE(view.Controller().m_fontSheet);
+    EXPECT_FALSE(view.Controller().m_fontSheet(&values));
+    EXPECT_EQ(shownSize, "10.5");
 }
