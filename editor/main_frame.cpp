@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
@@ -190,6 +191,30 @@ void CMainFrame::FillMenu(QMenu* menu, const std::vector<MENU_ITEM>& items)
         }
         }
     }
+}
+
+void CMainFrame::PopupContextMenu(int menuId, QPoint globalPoint)
+{
+    QFile file(QStringLiteral(":/tarsel/menu_%1.txt").arg(menuId));
+    std::vector<MENU_ITEM> menuBar;
+    if (!file.open(QIODevice::ReadOnly) || !ParseMenuTable(file.readAll().toStdString(), &menuBar) || menuBar.empty())
+        return;
+    QMenu menu(this);
+    for (const MENU_ITEM& item : menuBar.front().items) {
+        if (item.kind == MENU_ITEM::Separator) {
+            menu.addSeparator();
+            continue;
+        }
+        if (item.kind != MENU_ITEM::Command)
+            continue;
+        QAction* action = menu.addAction(m_menuIcons.GetIcon(item.id), Q(item.text));
+        action->setData(item.id);
+        bool enabled = true, checked = false;
+        UpdateCommandUI(item.id, &enabled, &checked);
+        action->setEnabled(enabled);
+    }
+    if (QAction* chosen = menu.exec(globalPoint); chosen != nullptr)
+        OnCommand(chosen->data().toUInt());
 }
 
 void CMainFrame::ApplyAccelerators()

@@ -9,6 +9,7 @@
 #include "editor/menus.h"
 
 #include <QMainWindow>
+#include <QPoint>
 
 #include <functional>
 #include <map>
@@ -34,6 +35,9 @@ public:
     void OnCommand(unsigned id);
     // Whether the menu or toolbar command is enabled and checked, as its update handler says.
     void UpdateCommandUI(unsigned id, bool* enabled, bool* checked) const;
+    // Pops up context menu N of the resources at a global point, with the frame's menu icons and
+    // each item enabled by its update handler; the chosen command is routed as a menu's is.
+    void PopupContextMenu(int menuId, QPoint globalPoint);
     // Shows the commands of the writing direction (vertical: 379, 380, 433).
     void SetWritingDirectionUI(bool vertical);
     // The palette's character for the active view; 0 without one.

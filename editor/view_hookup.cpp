@@ -51,6 +51,8 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
         *checked = state.check != 0;
         return true;
     };
+    m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };
+    m_view->contextMenu = [this](int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); };
     m_view->caretMoved = [this] {
         if (m_view != nullptr)
             m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());

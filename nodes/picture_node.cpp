@@ -3,6 +3,7 @@
 #include "base/dib_helpers.h"
 #include "nodes/display_map.h"
 #include "platform/image_files.h"
+#include "platform/packed_dib.h"
 
 #include <cstring>
 #include <string_view>
@@ -233,6 +234,33 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
     m_dirty = 1;
     m_path = path;
     m_fileBytes = std::move(bytes);
+    return true;
+}
+
+bool CEditGraphic::TakePastedDib(HGLOBAL dib)
+{
+    const SIZE pixels = dib != nullptr ? DibSize(dib) : SIZE{};
+    if (pixels.cx <= 0 || pixels.cy <= 0)
+        return false;
+    int bitsPerPixel = 24;
+    if (const void* header = GlobalLock(dib)) {
+        DibLayout layout;
+        if (ReadDibLayout(header, GlobalSize(dib), &layout))
+            bitsPerPixel = layout.bitCount;
+        GlobalUnlock(dib);
+    }
+    TakePicture(dib, pixels.cx, pixels.cy);
+    m_fileInformation.fill(0);
+    SetFormatCode(ImageFormatCode::kPng);
+    SetBitsPerPixel(bitsPerPixel);
+    CDisplayMap actualSize;
+    SIZE size = pixels;
+    actualSize.DeviceToDocSize(&size);
+    m_width = size.cx;
+    m_height = size.cy;
+    m_dirty = 1;
+    m_path.clear();
+    m_fileBytes.clear();
     return true;
 }
 

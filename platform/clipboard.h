@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The id of the format registered under name (the same id for the same name, from 0xC000 up);
@@ -21,3 +22,21 @@ bool SetClipboardData(UINT format, std::span<const BYTE> bytes);
 bool IsClipboardFormatAvailable(UINT format);
 // The bytes under the format; false, and out emptied, when the clipboard does not offer it.
 bool GetClipboardData(UINT format, std::vector<BYTE>& out);
+
+// --- the standard formats other programs exchange
+constexpr UINT CF_TEXT = 1;
+constexpr UINT CF_DIB = 8;
+constexpr UINT CF_UNICODETEXT = 13;
+
+// Replaces the clipboard's contents with plain text, as other programs read it.
+bool SetClipboardUnicodeText(std::u16string_view text);
+// The clipboard's plain text, up to its first zero; false when it offers none.
+bool GetClipboardUnicodeText(std::u16string& out);
+// Text that another program tags with a Japanese legacy charset (Shift_JIS, Windows-31J, CP932),
+// as its bytes up to the first zero byte; false when there is none.
+bool GetClipboardCp932Text(std::string& out);
+// Replaces the clipboard's contents with the picture of a packed DIB; false for a DIB that is not
+// valid.
+bool SetClipboardDib(std::span<const BYTE> packedDib);
+// The clipboard's picture as a packed DIB, checked whole; false when it offers none that decodes.
+bool GetClipboardDib(std::vector<BYTE>& out);

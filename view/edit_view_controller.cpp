@@ -66,6 +66,11 @@ void CEditViewController::ResetViewState()
     m_pImage = nullptr;
     m_pCurrentField = nullptr;
     m_selectedFields.clear();
+    m_pSelection = nullptr;
+    m_pLastSameLevel = nullptr;
+    m_bAnchorPointUnset = true;
+    m_tracking = Tracking::None;
+    m_selectionTracker.reset();
     m_preedit.clear();
     m_displayMap.SetOrigin(0, 0);
 }
@@ -233,29 +238,19 @@ void CEditViewController::DrawContainerFrame(CDC* dc)
 
 void CEditViewController::DrawTracker(CDC* dc, CEditNode* node)
 {
-    // A hatched border outside the rectangle with eight handles outside it.
-    constexpr int kBorderWidth = 4;
-    constexpr int kHandle = 7;
-    RECT r = node->m_rcLayout;
-    LogicalToDeviceRect(&r);
-    const RECT outer{r.left - kBorderWidth, r.top - kBorderWidth, r.right + kBorderWidth, r.bottom + kBorderWidth};
-    const RECT strips[] = {{outer.left, outer.top, outer.right, r.top},
-                           {outer.left, r.bottom, outer.right, outer.bottom},
-                           {outer.left, r.top, r.left, r.bottom},
-                           {r.right, r.top, outer.right, r.bottom}};
-    for (const RECT& strip : strips)
-        dc->FillRect(&strip, GetHalftoneBrush());
-    const int midX = outer.left + (outer.right - outer.left) / 2;
-    const int midY = outer.top + (outer.bottom - outer.top) / 2;
-    const POINT handles[] = {{outer.left, outer.top}, {midX, outer.top}, {outer.right, outer.top},
-                             {outer.right, midY},     {outer.right, outer.bottom}, {midX, outer.bottom},
-                             {outer.left, outer.bottom}, {outer.left, midY}};
-    for (const POINT& p : handles)
-        dc->FillSolidRect(p.x - kHandle / 2, p.y - kHandle / 2, kHandle, kHandle, 0x000000);
+    CRectTracker tracker(NodeDeviceRect(node), CRectTracker::hatchedBorder | CRectTracker::resizeOutside);
+    tracker.Draw(dc);
 }
 
 void CEditViewController::DrawTrackers(CDC* dc)
 {
+    // A frame being dragged is drawn where the mouse has it.
+    switch (m_tracking) {
+    case Tracking::Object: m_trackerObject.Draw(dc); return;
+    case Tracking::Image: m_trackerImage.Draw(dc); return;
+    case Tracking::Field: m_trackerField.Draw(dc); return;
+    default: break;
+    }
     switch (m_nViewMode) {
     case ViewMode::kText:
         if (CaretNode() != nullptr && CaretNode()->IsKind(EditKind::kObject))
@@ -320,10 +315,9 @@ void CEditViewController::LogicalToDevicePoint(POINT* point) const
 
 void CEditViewController::DeviceToLogicalPoint(POINT* point) const
 {
-    if (m_displayMap.IsVertical()) {
-        point->x += m_ptWindowOrg.x;
-        point->y += m_ptWindowOrg.y;
-    }
+    // The window origin OnPrepareDC sets: the paper of a vertical view starts at the right.
+    if (m_displayMap.IsVertical())
+        point->x -= ClientSize().cx;
     m_displayMap.DeviceToDoc(point);
 }
 

@@ -8,6 +8,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
+#include "view/rect_tracker.h"
 #include "view/view_document.h"
 
 #include <functional>
@@ -16,6 +17,8 @@
 #include <vector>
 
 class CDC;
+class CRuntimeClassRegistry;
+class CEditGraphic;
 class CEditNode;
 class CQtDC;
 
@@ -42,11 +45,18 @@ namespace ViewCommand {
 constexpr int kEditClear = 57632;
 constexpr int kEditCopy = 57634;
 constexpr int kEditCut = 57635;
+constexpr int kEditPaste = 57637;
 constexpr int kEditUndo = 57643;
 constexpr int kEditRedo = 57644;
 constexpr int kViewZoom = 32889;
 constexpr int kZoomBox = 32779;
 constexpr int kPlainTextCopy = 32992;
+constexpr int kSelectAll = 32997;
+constexpr int kInsertImageInline = 32850;
+constexpr int kInsertImage = 32879;
+constexpr int kImageSize = 32971;
+constexpr int kNameFieldEdit = 32933;
+constexpr int kKuntenFrame = 32936;
 constexpr int kObjectCopy = 33001;
 constexpr int kViewLineBreaks = 33002;
 constexpr int kFormatFont = 33009;
@@ -66,6 +76,22 @@ constexpr int kRight = 0x27;
 constexpr int kDown = 0x28;
 }  // namespace ViewKey
 
+// The mouse-event flags the view reads.
+namespace MouseFlag {
+constexpr UINT kShift = 0x0004;
+constexpr UINT kControl = 0x0008;
+}  // namespace MouseFlag
+
+// The context menus of the view (menu resources).
+namespace ContextMenu {
+constexpr int kParagraph = 316;
+constexpr int kFloatingFrame = 335;
+constexpr int kTextBox = 339;
+constexpr int kNameField = 340;
+constexpr int kPageBreak = 350;
+constexpr int kKanbunCell = 355;
+}  // namespace ContextMenu
+
 // Scroll-bar request codes.
 namespace ScrollCode {
 constexpr int kLineUp = 0;  // also line left
@@ -75,6 +101,9 @@ constexpr int kPageDown = 3;
 constexpr int kThumbPosition = 4;
 constexpr int kThumbTrack = 5;
 }  // namespace ScrollCode
+
+// The node classes the problem editor reads back from node lists (clipboard, name fields).
+const CRuntimeClassRegistry& ProblemEditorNodeClasses();
 
 // What an update handler answers: the framework's CCmdUI reduced to what the handlers set.
 struct CMD_UI_STATE {
@@ -171,6 +200,25 @@ public:
     void EnsureCaretVisible();
     void ScrollToPoint(POINT point);
 
+    // --- mouse, selection and trackers (points in client pixels). A press starts tracking, the
+    // moves feed it and the release ends it.
+    void OnLButtonDown(UINT flags, POINT point);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnLButtonUp(UINT flags, POINT point);
+    void OnLButtonDblClk(UINT flags, POINT point);
+    void OnRButtonDown(UINT flags, POINT point);
+    // Escape or a lost mouse: the tracking under way ends without its result.
+    void CancelTracking();
+    bool IsTracking() const { return m_tracking != Tracking::None; }
+    // The tracker handle under the point (or the one being dragged); hitNothing when none.
+    int TrackerHitAt(POINT point);
+    void TrackSelection(UINT flags, POINT point);
+    // The selection band's rectangle changed (device pixels, as dragged: top-left is the start).
+    void OnDragSelect(const RECT& rect);
+    // Ends name-field editing, putting a copy of the edited name field on every page.
+    void CommitNameFieldEdit();
+    void DeviceToLogicalRect(RECT* rect) const;
+
     // --- commands
     // Runs the command when its update handler enables it; false when it was dropped or unknown.
     bool OnCommand(int id);
@@ -178,6 +226,23 @@ public:
     CMD_UI_STATE OnUpdateCommand(int id) const;
     void OnEditUndo();
     void OnEditRedo();
+    // The clipboard.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnEditPlainCopyText();
+    void OnEditPlainCopyObject();
+    void OnEditSelectAll();
+    // Inserts the pasted nodes before the caret, each as the place can hold it; the group records
+    // the insertions. A picture or object in a plain part gets a floating frame of its own.
+    void PasteNodes(std::vector<std::unique_ptr<CEditNode>>& nodes, CUndoGroup* group);
+    // Pictures.
+    void OnInsertImageInline();
+    void OnInsertImage();
+    void OnImageSize();
+    // Builds a floating frame on its own line at the caret with the picture in it, and hands the
+    // group to the history.
+    void CreateImageNode(std::unique_ptr<CEditGraphic> picture, std::unique_ptr<CUndoGroup> group);
     void OnViewZoom();
     void OnZoomComboChange();
     void OnViewLineBreaks();
@@ -209,6 +274,21 @@ public:
     bool m_systemCaretShown = false;
     POINT m_imePoint{};
     LOGFONTA m_imeFont{};
+
+    // The selected embedded object (text mode), and the trackers of each mode.
+    CEditNode* m_pSelection = nullptr;
+    CAspectTracker m_trackerObject;
+    CAspectTracker m_trackerImage;
+    CFieldTracker m_trackerField;
+    CRectTracker m_trackerNameField;
+    // Drag state: the first report of a drag, where it started, Shift-extend, the anchor point
+    // that a Shift-drag extends from, and the last end that shared the anchor's parent.
+    bool m_bDragFirst = false;
+    POINT m_ptDragStart{};
+    bool m_bDragExtend = false;
+    bool m_bAnchorPointUnset = true;
+    POINT m_ptAnchorPoint{};
+    CEditNode* m_pLastSameLevel = nullptr;
 
     SCROLL_BAR_STATE m_hBar;
     SCROLL_BAR_STATE m_vBar;
@@ -247,6 +327,32 @@ private:
     // Undo and redo.
     void Replay(UndoDirection direction);
     UndoStep ReplayViewCode(CUndoAction& action, UndoDirection direction);
+
+    // Clipboard and picture work.
+    void InsertBeforeNode(CEditNode* before, std::unique_ptr<CEditNode> node, CUndoGroup* group);
+    // A line break when needed, a floating frame and a line break before the caret node; the frame.
+    CEditNode* InsertFloatingFrame(CUndoGroup* group);
+    bool SelectedNodes(std::vector<CEditNode*>* nodes);
+    void PasteNodeList();
+    void PasteText(const std::u16string& text);
+    void PastePicture();
+    void PlaceInNewFrame();
+    std::unique_ptr<CEditGraphic> LoadPictureFile();
+
+    // Mouse work.
+    enum class Tracking { None, Selection, Object, Image, Field };
+    RECT NodeDeviceRect(CEditNode* node) const;
+    void ArmTracker(CRectTracker& tracker, CEditNode* node);
+    void OnLButtonDownField(UINT flags, POINT point, POINT docPoint);
+    void FinishTracking(UINT flags, POINT point, bool changed);
+    void FinishSelection(bool changed);
+    // The on-screen extent of a device rectangle becomes the node's size.
+    void ResizeByTracker(CEditNode* node, const RECT& deviceRect);
+    void SetFieldTrackerLimits();
+    void SetFieldWidths();
+    void ShowContextMenu(POINT point);
+    Tracking m_tracking = Tracking::None;
+    std::unique_ptr<CSelectionTracker> m_selectionTracker;
 
     IViewDocument& m_document;
     IEditViewHost& m_host;

@@ -8,6 +8,7 @@
 #include "platform/shell.h"
 
 #include <QCursor>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFont>
 #include <QFontMetrics>
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -47,6 +49,35 @@ int VirtualKey(int qtKey)
     }
 }
 
+UINT MouseFlags(const QMouseEvent* event)
+{
+    UINT flags = 0;
+    if ((event->modifiers() & Qt::ShiftModifier) != 0)
+        flags |= MouseFlag::kShift;
+    if ((event->modifiers() & Qt::ControlModifier) != 0)
+        flags |= MouseFlag::kControl;
+    return flags;
+}
+
+POINT ClientPointOf(const QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    return POINT{p.x(), p.y()};
+}
+
+Qt::CursorShape CursorShapeOf(TrackerCursor cursor)
+{
+    switch (cursor) {
+    case TrackerCursor::SizeNWSE: return Qt::SizeFDiagCursor;
+    case TrackerCursor::SizeNESW: return Qt::SizeBDiagCursor;
+    case TrackerCursor::SizeNS: return Qt::SizeVerCursor;
+    case TrackerCursor::SizeWE: return Qt::SizeHorCursor;
+    case TrackerCursor::SizeAll: return Qt::SizeAllCursor;
+    case TrackerCursor::Arrow: break;
+    }
+    return Qt::ArrowCursor;
+}
+
 }  // namespace
 
 CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget* parent)
@@ -56,6 +87,8 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
+    m_textCursor = QCursor(Qt::IBeamCursor);
+    setMouseTracking(true);
     m_hBar = new QScrollBar(Qt::Horizontal, this);
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_controller = std::make_unique<CEditViewController>(document, *this, settings);
@@ -136,7 +169,8 @@ void CSorelView::FocusView() { setFocus(); }
 void CSorelView::SyncFrameWithDirection(int vertical)
 {
     if (!vertical) {
-        setCursor(Qt::IBeamCursor);
+        m_textCursor = QCursor(Qt::IBeamCursor);
+        setCursor(m_textCursor);
         return;
     }
     // An I-beam turned on its side, 17 pixels long, hot spot (8, 7).
@@ -148,7 +182,79 @@ void CSorelView::SyncFrameWithDirection(int vertical)
     painter.drawLine(0, 4, 0, 10);
     painter.drawLine(16, 4, 16, 10);
     painter.end();
-    setCursor(QCursor(beam, 8, 7));
+    m_textCursor = QCursor(beam, 8, 7);
+    setCursor(m_textCursor);
+}
+
+POINT CSorelView::ClientToScreen(POINT point) const
+{
+    const QPoint global = mapToGlobal(QPoint(point.x, point.y));
+    return POINT{global.x(), global.y()};
+}
+
+void CSorelView::PopupMenu(int menuId, POINT screenPoint)
+{
+    if (contextMenu)
+        contextMenu(menuId, QPoint(screenPoint.x, screenPoint.y));
+}
+
+void CSorelView::PostCommand(int id)
+{
+    // Runs after the mouse event that posted it, as a posted WM_COMMAND would.
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            if (postedCommand)
+                postedCommand(static_cast<unsigned>(id));
+            else
+                m_controller->OnCommand(id);
+        },
+        Qt::QueuedConnection);
+}
+
+void CSorelView::UpdateCursor(POINT point)
+{
+    const int hit = m_controller->TrackerHitAt(point);
+    if (hit == CRectTracker::hitNothing)
+        setCursor(m_textCursor);
+    else
+        setCursor(CursorShapeOf(CRectTracker::CursorOf(hit)));
+}
+
+void CSorelView::mousePressEvent(QMouseEvent* event)
+{
+    const POINT point = ClientPointOf(event);
+    if (event->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        m_controller->OnLButtonDown(MouseFlags(event), point);
+    } else if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        m_controller->OnRButtonDown(MouseFlags(event), point);
+    }
+    event->accept();
+}
+
+void CSorelView::mouseMoveEvent(QMouseEvent* event)
+{
+    const POINT point = ClientPointOf(event);
+    if (m_controller->IsTracking())
+        m_controller->OnMouseMove(MouseFlags(event), point);
+    UpdateCursor(point);
+    event->accept();
+}
+
+void CSorelView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_controller->OnLButtonUp(MouseFlags(event), ClientPointOf(event));
+    event->accept();
+}
+
+void CSorelView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_controller->OnLButtonDblClk(MouseFlags(event), ClientPointOf(event));
+    event->accept();
 }
 
 void CSorelView::LayoutScrollBars()
@@ -247,6 +353,10 @@ void CSorelView::keyPressEvent(QKeyEvent* event)
         m_controller->OnCommand(ViewCommand::kEditRedo);
         return;
     }
+    if (event->key() == Qt::Key_Escape && m_controller->IsTracking()) {
+        m_controller->CancelTracking();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Backspace: m_controller->OnChar(8); return;
     case Qt::Key_Return:
@@ -313,6 +423,7 @@ void CSorelView::focusInEvent(QFocusEvent* event)
 void CSorelView::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
+    m_controller->CancelTracking();
     m_controller->m_systemCaretShown = false;
     update();
 }

@@ -6,6 +6,8 @@
 
 #include "view/edit_view_controller.h"
 
+#include <QCursor>
+#include <QPoint>
 #include <QWidget>
 
 #include <functional>
@@ -21,6 +23,11 @@ public:
     CEditViewController& Controller() { return *m_controller; }
     // Called whenever the caret moved (the frame shows its page).
     std::function<void()> caretMoved;
+    // A command the view posts (double clicks) goes to the frame's routing when it is set, else
+    // to the view's own commands.
+    std::function<void(unsigned id)> postedCommand;
+    // Context menu N at a global point; the chosen command goes back through the frame.
+    std::function<void(int menuId, QPoint globalPoint)> contextMenu;
 
     // IEditViewHost
     SIZE GetClientSize() const override;
@@ -33,6 +40,9 @@ public:
     void FocusView() override;
     // The I-beam lies on its side over a vertically written paper.
     void SyncFrameWithDirection(int vertical) override;
+    POINT ClientToScreen(POINT point) const override;
+    void PopupMenu(int menuId, POINT screenPoint) override;
+    void PostCommand(int id) override;
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
@@ -41,6 +51,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -50,6 +64,10 @@ private:
     void LayoutScrollBars();
     void DrawCaretAndPreedit(class QPainter& painter) const;
     class QFont ImeFont() const;
+    // The cursor over a tracker handle, else the text cursor of the writing direction.
+    void UpdateCursor(POINT point);
+
+    QCursor m_textCursor;
 
     std::unique_ptr<CDC> m_measuring;
     std::unique_ptr<CEditViewController> m_controller;

@@ -59,7 +59,16 @@ CMD_UI_STATE CEditViewController::OnUpdateCommand(int id) const
         state.enabled = m_caret.m_anchorNode != nullptr;
         break;
     case ViewCommand::kZoomBox:
+    case ViewCommand::kEditPaste:
+    case ViewCommand::kInsertImageInline:
+    case ViewCommand::kInsertImage:
         state.enabled = true;
+        break;
+    case ViewCommand::kSelectAll:
+        state.enabled = m_caret.m_caretNode != nullptr;
+        break;
+    case ViewCommand::kImageSize:
+        state.enabled = m_caret.m_caretNode != nullptr && m_caret.m_caretNode->IsKind(EditKind::kGraphic);
         break;
     case ViewCommand::kPageIndicator:
         state.enabled = true;
@@ -86,6 +95,15 @@ bool CEditViewController::OnCommand(int id)
     case ViewCommand::kZoomBox: OnZoomComboChange(); return true;
     case ViewCommand::kViewLineBreaks: OnViewLineBreaks(); return true;
     case ViewCommand::kFormatFont: OnFormatFont(); return true;
+    case ViewCommand::kEditCopy: OnEditCopy(); return true;
+    case ViewCommand::kEditCut: OnEditCut(); return true;
+    case ViewCommand::kEditPaste: OnEditPaste(); return true;
+    case ViewCommand::kPlainTextCopy: OnEditPlainCopyText(); return true;
+    case ViewCommand::kObjectCopy: OnEditPlainCopyObject(); return true;
+    case ViewCommand::kSelectAll: OnEditSelectAll(); return true;
+    case ViewCommand::kInsertImageInline: OnInsertImageInline(); return true;
+    case ViewCommand::kInsertImage: OnInsertImage(); return true;
+    case ViewCommand::kImageSize: OnImageSize(); return true;
     default: return false;
     }
 }

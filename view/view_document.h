@@ -56,4 +56,11 @@ public:
     // The frame is told the writing direction of the paper shown.
     virtual void SyncFrameWithDirection(int /*vertical*/) {}
     virtual void FocusView() {}
+    // A client point on the screen, for menus.
+    virtual POINT ClientToScreen(POINT point) const { return point; }
+    // Pops up context menu N (a menu resource) at a screen point; the chosen command comes back
+    // through the view's OnCommand.
+    virtual void PopupMenu(int /*menuId*/, POINT /*screenPoint*/) {}
+    // Runs the command after the current event, as a posted WM_COMMAND does.
+    virtual void PostCommand(int /*id*/) {}
 };

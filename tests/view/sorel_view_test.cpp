@@ -170,6 +170,52 @@ TEST_P(SorelViewTest, WheelAndPageKeysScroll)
     EXPECT_NE(controller.m_displayMap.m_originY, y);
 }
 
+TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath(GetParam())));
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    std::vector<int> menus;
+    view.contextMenu = [&menus](int menuId, QPoint) { menus.push_back(menuId); };
+    view.resize(900, 700);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    CEditViewController& controller = view.Controller();
+    controller.OnInitialUpdate();
+    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    // Two characters of the first line of text on screen.
+    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    std::vector<CEditNode*> chars;
+    for (int i = 0; i < part->GetChildCount() && chars.size() < 5; ++i) {
+        CEditNode* child = part->GetEditChild(i);
+        if (child->IsKind(EditKind::kChar) && !child->GetText().IsEmpty())
+            chars.push_back(child);
+    }
+    ASSERT_GE(chars.size(), 5u);
+    auto pointOf = [&controller](CEditNode* node) {
+        const RECT& r = node->m_rcLayout;
+        POINT p{r.left + (r.right - r.left) / 4, (r.top + r.bottom) / 2};
+        controller.LogicalToDevicePoint(&p);
+        return QPoint(p.x, p.y);
+    };
+    QTest::mousePress(&view, Qt::LeftButton, {}, pointOf(chars[1]));
+    QTest::mouseMove(&view, pointOf(chars[2]));
+    QTest::mouseMove(&view, pointOf(chars[4]));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, pointOf(chars[4]));
+    EXPECT_EQ(controller.m_caret.m_anchorNode, chars[1]);
+    EXPECT_EQ(controller.m_caret.m_caretNode, chars[4]);
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    if (!keep.isEmpty())
+        view.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath(QString("drag_selection_%1.png").arg(GetParam())));
+
+    // A right click in the selection keeps it and asks for the question part's menu.
+    QTest::mouseClick(&view, Qt::RightButton, {}, pointOf(chars[2]));
+    EXPECT_EQ(controller.m_caret.m_anchorNode, chars[1]);
+    EXPECT_EQ(menus, std::vector<int>{ContextMenu::kParagraph});
+}
+
 INSTANTIATE_TEST_SUITE_P(Papers, SorelViewTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
 
 TEST(SamplePaper, OpensOnSeveralPagesWithQuestionsPointsRubyTablesAndFormulas)

@@ -62,6 +62,39 @@ public:
     ~TestDocument() override { groups.clear(); }
 };
 
+// The children of a container, one word each: c:x a character, m:x a formula character,
+// k:x a kanbun character, | a line break, and the containers by kind with their children.
+inline std::string Describe(const CEditNode* node)
+{
+    std::string out;
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        const CEditNode* child = node->GetEditChild(i);
+        if (!out.empty())
+            out += ' ';
+        const auto text = [child] {
+            std::string s;
+            for (char16_t c : child->GetText().View())
+                s += c < 0x80 ? static_cast<char>(c) : '?';
+            return s;
+        };
+        switch (static_cast<uint32_t>(child->GetKind())) {
+        case EditKind::kChar: out += "c:" + text(); break;
+        case EditKind::kMathChar: out += "m:" + text(); break;
+        case EditKind::kKanChar: out += "k:" + text(); break;
+        case EditKind::kCR:
+        case EditKind::kMathCR:
+        case EditKind::kKanCR: out += "|"; break;
+        case EditKind::kMath: out += "math[" + Describe(child) + "]"; break;
+        case EditKind::kFrac: out += "frac"; break;
+        case EditKind::kFloat: out += "float[" + Describe(child) + "]"; break;
+        case EditKind::kGraphic: out += "picture"; break;
+        case EditKind::kKan: out += "kan"; break;
+        default: out += "node"; break;
+        }
+    }
+    return out;
+}
+
 class TestHost : public IEditViewHost {
 public:
     SIZE GetClientSize() const override { return client; }
@@ -76,6 +109,13 @@ public:
     }
     int GetBarZoom() const override { return barZoom; }
     void SetBarZoom(int percent) override { barZoom = percent; }
+    POINT ClientToScreen(POINT point) const override { return POINT{point.x + 1000, point.y + 2000}; }
+    void PopupMenu(int menuId, POINT screenPoint) override
+    {
+        menus.push_back(menuId);
+        menuPoint = screenPoint;
+    }
+    void PostCommand(int id) override { posted.push_back(id); }
 
     SIZE client{20000, 15000};
     SIZE screen{1024, 768};
@@ -84,6 +124,9 @@ public:
     int invalidations = 0;
     RECT lastArea{};
     int barZoom = 100;
+    std::vector<int> menus;
+    POINT menuPoint{};
+    std::vector<int> posted;
 };
 
 class ViewTest : public ::testing::Test {

@@ -1,0 +1,416 @@
+// The clipboard: Copy and Cut in the program's node format, the plain copies for other programs,
+// Select All, and Paste of node lists, text and pictures, each pasted node turned into what the
+// place at the caret can hold.
+#include "view/edit_view_controller.h"
+
+#include "base/dib_helpers.h"
+#include "math/formula.h"
+#include "math/formula_family.h"
+#include "math/math_char.h"
+#include "nodes/edit_char.h"
+#include "nodes/edit_error.h"
+#include "nodes/edit_kind.h"
+#include "nodes/edit_node.h"
+#include "nodes/floating_frame.h"
+#include "nodes/kanbun_cell.h"
+#include "nodes/node_archive.h"
+#include "nodes/picture_node.h"
+#include "nodes/undo.h"
+#include "platform/clipboard.h"
+#include "platform/codepage.h"
+#include "platform/global_memory.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+using NodeList = std::vector<std::unique_ptr<CEditNode>>;
+
+bool HoldsInTextAnswer(CEditNode* node)
+{
+    return node->FindDescendantWithFlags(EditKind::Code(EditKind::kInTextAnswer)) != nullptr;
+}
+
+// A new character of type T with the text, state and format of the pasted one.
+template <typename T>
+std::unique_ptr<CEditNode> CharacterCopy(CEditNode* node)
+{
+    auto* source = dynamic_cast<CEditChar*>(node);
+    if (source == nullptr)
+        return nullptr;
+    auto copy = std::make_unique<T>();
+    copy->CopyFrom(source);
+    copy->MarkDirty();
+    return copy;
+}
+
+// Takes the first child out of the node; null when it has none. A child that is no editing
+// node is deleted on the way (node lists read from bytes hold none).
+std::unique_ptr<CEditNode> TakeFirstChild(CEditNode* node)
+{
+    while (node->GetChildCount() > 0) {
+        CQNXMLNode* child = node->GetChildAt(0);
+        if (child == nullptr) {
+            node->RemoveChildren(0, 1);
+            continue;
+        }
+        node->RemoveChild(child);
+        if (CEditNode* edit = CEditNode::FromNode(child))
+            return std::unique_ptr<CEditNode>(edit);
+        delete child;
+    }
+    return nullptr;
+}
+
+// Keeps the nodes an in-text answer may hold: an answer's own children without line breaks and
+// without answers of their own; a node holding an answer deeper down is dropped whole.
+NodeList WithoutNestedAnswers(NodeList nodes)
+{
+    NodeList keep;
+    for (std::unique_ptr<CEditNode>& node : nodes) {
+        if (node->HasKindFlags(EditKind::kInTextAnswer)) {
+            while (std::unique_ptr<CEditNode> child = TakeFirstChild(node.get())) {
+                if (!HoldsInTextAnswer(child.get()) && !IsLineBreak(child.get()))
+                    keep.push_back(std::move(child));
+            }
+        } else if (!HoldsInTextAnswer(node.get())) {
+            keep.push_back(std::move(node));
+        }
+    }
+    return keep;
+}
+
+}  // namespace
+
+const CRuntimeClassRegistry& ProblemEditorNodeClasses()
+{
+    static const CRuntimeClassRegistry classes = [] {
+        CRuntimeClassRegistry registry;
+        RegisterNodeClasses(registry, NODE_PROGRAM::ProblemEditor);
+        RegisterMathClasses(registry);
+        return registry;
+    }();
+    return classes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inserting before the caret
+
+void CEditViewController::InsertBeforeNode(CEditNode* before, std::unique_ptr<CEditNode> node, CUndoGroup* group)
+{
+    if (before == nullptr || before->GetParent() == nullptr || node == nullptr)
+        throw CEditError("nothing to insert before");
+    // The record keeps the node until the tree takes it.
+    CUndoAction* action = group->RecordNode(UndoCode::kInsertBefore, node.get(), before, 0, 0);
+    if (action == nullptr)
+        throw std::bad_alloc();
+    action->Keep(std::move(node));
+    if (!action->PutBack())
+        throw CEditError("the node could not be inserted");
+}
+
+CEditNode* CEditViewController::InsertFloatingFrame(CUndoGroup* group)
+{
+    CEditNode* caretNode = CaretNode();
+    if (caretNode == nullptr)
+        throw CEditError("no caret");
+    auto frame = std::make_unique<CEditFloat>();
+    frame->SetFloatSide(2);
+    frame->AppendChild(new CEditCR());
+    // The frame starts a line: a line break goes in front unless one (or the paragraph's start)
+    // is there already.
+    CEditNode* prev = CEditNode::FromNode(caretNode->GetPrevSibling());
+    if (prev != nullptr && (!prev->HasKindFlags(EditKind::kCharacter) || !prev->GetText().IsEmpty()))
+        InsertBeforeNode(caretNode, std::make_unique<CEditCR>(), group);
+    CEditNode* placed = frame.get();
+    InsertBeforeNode(caretNode, std::move(frame), group);
+    InsertBeforeNode(caretNode, std::make_unique<CEditCR>(), group);
+    return placed;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copy, Cut and the plain copies
+
+bool CEditViewController::SelectedNodes(std::vector<CEditNode*>* nodes)
+{
+    nodes->clear();
+    int first = 0;
+    int last = 0;
+    CEditNode* node = CaretNode();
+    if (m_caret.m_anchorNode == nullptr || node == nullptr || !CEditNode::GetSelectionRange(&m_caret, &first, &last))
+        return false;
+    CEditNode* parent = node->GetEditParent();
+    if (parent == nullptr)
+        return false;
+    for (int i = first; i <= last; ++i) {
+        if (CEditNode* child = parent->GetEditChild(i))
+            nodes->push_back(child);
+    }
+    return true;
+}
+
+void CEditViewController::OnEditCopy()
+{
+    std::vector<CEditNode*> nodes;
+    if (!SelectedNodes(&nodes))
+        return;
+    // Only the node format: other programs find nothing to paste after a Copy.
+    try {
+        CopyNodesToClipboard(nodes);
+    } catch (const std::exception&) {
+    }
+}
+
+void CEditViewController::OnEditCut()
+{
+    if (m_caret.m_anchorNode == nullptr || CaretNode() == nullptr)
+        return;
+    OnEditCopy();
+    auto group = std::make_unique<CUndoGroup>();
+    try {
+        if (CEditNode::DeleteSelection(&m_caret, group.get())) {
+            m_caret.ClearSelection();
+            AfterChange(TRUE);
+        }
+    } catch (const std::exception&) {
+        AfterChange(TRUE);
+    }
+    FinishChange(std::move(group));
+}
+
+void CEditViewController::OnEditPlainCopyText()
+{
+    std::vector<CEditNode*> nodes;
+    if (!SelectedNodes(&nodes))
+        return;
+    CStringW text;
+    for (CEditNode* node : nodes) {
+        if (!node->IsCaretStop())
+            continue;
+        CStringW piece;
+        node->GetSubtreeText(piece);
+        text += piece;
+    }
+    SetClipboardUnicodeText(text.View());
+}
+
+void CEditViewController::OnEditPlainCopyObject()
+{
+    std::vector<CEditNode*> nodes;
+    if (!SelectedNodes(&nodes))
+        return;
+    // The first picture among the selected nodes, as a device-independent bitmap.
+    for (CEditNode* node : nodes) {
+        auto* picture = dynamic_cast<CEditGraphic*>(
+            CEditNode::FromNode(node->FindDescendantOfType(EditKind::Code(EditKind::kGraphic))));
+        if (picture == nullptr)
+            continue;
+        HGLOBAL dib = picture->GetDib();
+        if (dib == nullptr)
+            return;
+        const size_t size = GlobalSize(dib);
+        if (const void* bytes = GlobalLock(dib)) {
+            SetClipboardDib(std::span<const BYTE>(static_cast<const BYTE*>(bytes), size));
+            GlobalUnlock(dib);
+        }
+        return;
+    }
+}
+
+void CEditViewController::OnEditSelectAll()
+{
+    CEditNode* node = CaretNode();
+    if (node == nullptr)
+        return;
+    // The question part around the caret: text boxes, cells and the name field are passed over.
+    CEditNode* part = CEditNode::FromNode(node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
+    if (part == nullptr)
+        return;
+    CEditNode* first = part->GetFirstInner();
+    CEditNode* last = part->GetLastInner();
+    if (first == nullptr || last == nullptr)
+        return;
+    m_caret.m_caretNode = last;
+    m_caret.m_anchorNode = first;
+    InvalidateAll();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paste
+
+void CEditViewController::OnEditPaste()
+{
+    if (ClipboardHasNodeList()) {
+        PasteNodeList();
+        return;
+    }
+    std::u16string text;
+    if (GetClipboardUnicodeText(text)) {
+        PasteText(text);
+        return;
+    }
+    std::string legacy;
+    if (GetClipboardCp932Text(legacy)) {
+        PasteText(Cp932ToWide(legacy));
+        return;
+    }
+    PastePicture();
+}
+
+void CEditViewController::PasteNodeList()
+{
+    NodeList nodes;
+    try {
+        nodes = PasteNodesFromClipboard(&ProblemEditorNodeClasses());
+    } catch (const std::exception&) {
+        // A foreign or damaged list, or a class this program lacks: nothing is pasted.
+        return;
+    }
+    if (nodes.empty() || CaretNode() == nullptr)
+        return;
+    auto group = std::make_unique<CUndoGroup>();
+    try {
+        DeleteSelectionInto(group.get());
+        CEditNode* node = CaretNode();
+        if (node != nullptr && node->FindAncestorWithFlags(EditKind::Code(EditKind::kInTextAnswer), 1) != nullptr)
+            nodes = WithoutNestedAnswers(std::move(nodes));
+        PasteNodes(nodes, group.get());
+    } catch (const std::exception&) {
+        // What was pasted before the failure stays, as one step.
+    }
+    FinishChange(std::move(group));
+    AfterChange(TRUE);
+}
+
+void CEditViewController::PasteNodes(std::vector<std::unique_ptr<CEditNode>>& nodes, CUndoGroup* group)
+{
+    for (std::unique_ptr<CEditNode>& pasted : nodes) {
+        CEditNode* caretNode = CaretNode();
+        CEditNode* parent = caretNode != nullptr ? caretNode->GetEditParent() : nullptr;
+        if (parent == nullptr)
+            return;
+        std::unique_ptr<CEditNode> node = std::move(pasted);
+        auto insert = [&](std::unique_ptr<CEditNode> n) { InsertBeforeNode(caretNode, std::move(n), group); };
+        const bool character = node->HasKindFlags(EditKind::kCharacter);
+        const bool lineBreak = node->HasKindFlags(EditKind::kLineBreak);
+        const bool formula = node->HasKindFlags(EditKind::kFormula);
+        const bool kanbun = node->HasKindFlags(EditKind::kKanbun);
+
+        if (parent->HasKindFlags(EditKind::kFormula)) {
+            if (node->IsKind(EditKind::kMath)) {
+                // The formula's contents without the formula and its slot ends.
+                while (std::unique_ptr<CEditNode> child = TakeFirstChild(node.get())) {
+                    if (!child->IsKind(EditKind::kMathCR))
+                        insert(std::move(child));
+                }
+            } else if (formula) {
+                insert(std::move(node));
+            } else if (character && !lineBreak) {
+                if (auto copy = CharacterCopy<CEditMathChar>(node.get()))
+                    insert(std::move(copy));
+            }
+            continue;
+        }
+        if (parent->HasKindFlags(EditKind::kKanbun)) {
+            if (lineBreak || !character)
+                continue;
+            if (kanbun) {
+                insert(std::move(node));
+            } else if (auto copy = CharacterCopy<CEditKanChar>(node.get())) {
+                insert(std::move(copy));
+            }
+            continue;
+        }
+        const bool plainPart = parent->IsKind(EditKind::kSentence);
+        if (character && formula) {
+            if (auto copy = CharacterCopy<CEditChar>(node.get()))
+                insert(std::move(copy));
+        } else if (node->IsKind(EditKind::kMath)) {
+            insert(std::move(node));
+        } else if (formula) {
+            auto wrapper = std::make_unique<CEditMath>();
+            wrapper->AppendChild(node.release());
+            insert(std::move(wrapper));
+        } else if (node->IsKind(EditKind::kKanChar)) {
+            if (auto copy = CharacterCopy<CEditChar>(node.get()))
+                insert(std::move(copy));
+        } else if (node->IsKind(EditKind::kKan) && plainPart) {
+            insert(std::move(node));
+        } else if (kanbun) {
+            continue;
+        } else if (node->IsKind(EditKind::kObject) || node->IsKind(EditKind::kGraphic)) {
+            if (!plainPart)
+                return;  // the rest is discarded with the list
+            PlaceInNewFrame();
+            InsertBeforeNode(CaretNode(), std::move(node), group);
+        } else {
+            insert(std::move(node));
+        }
+    }
+}
+
+void CEditViewController::PlaceInNewFrame()
+{
+    // The frame is a step of its own, before the paste's: undo takes the pasted nodes back
+    // first, then the frame. A failure leaves the caret where it then stands.
+    auto frameGroup = std::make_unique<CUndoGroup>();
+    try {
+        CEditNode* frame = InsertFloatingFrame(frameGroup.get());
+        m_document.PushUndo(std::move(frameGroup));
+        m_caret.m_caretNode = frame->GetFirstInner();
+        Relayout();
+    } catch (const std::exception&) {
+        FinishChange(std::move(frameGroup));
+    }
+}
+
+void CEditViewController::PasteText(const std::u16string& text)
+{
+    if (text.empty())
+        return;
+    auto group = std::make_unique<CUndoGroup>();
+    try {
+        DeleteSelectionInto(group.get());
+        CStringW chars(text);
+        if (CEditNode* node = CaretNode(); node != nullptr && node->InsertChars(&m_caret, &chars, group.get())) {
+            m_document.SetModifiedFlag(true);
+            if (CaretNode() != nullptr)
+                CaretNode()->MarkPartModified(TRUE);
+        }
+    } catch (const std::exception&) {
+    }
+    FinishChange(std::move(group));
+    OnUpdate(UpdateHint::kAll);
+    UpdateCaret(TRUE);
+}
+
+void CEditViewController::PastePicture()
+{
+    CEditNode* node = CaretNode();
+    CEditNode* parent = node != nullptr ? node->GetEditParent() : nullptr;
+    if (parent == nullptr || parent->HasKindFlags(EditKind::kFormula))
+        return;
+    std::vector<BYTE> bytes;
+    if (!GetClipboardDib(bytes) || bytes.empty())
+        return;
+    HGLOBAL dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
+    void* target = dib != nullptr ? GlobalLock(dib) : nullptr;
+    if (target == nullptr) {
+        GlobalFree(dib);
+        return;
+    }
+    std::memcpy(target, bytes.data(), bytes.size());
+    GlobalUnlock(dib);
+    auto picture = std::make_unique<CEditGraphic>();
+    if (!picture->TakePastedDib(dib)) {
+        GlobalFree(dib);
+        return;
+    }
+    auto group = std::make_unique<CUndoGroup>();
+    try {
+        DeleteSelectionInto(group.get());
+    } catch (const std::exception&) {
+    }
+    CreateImageNode(std::move(picture), std::move(group));
+}
