@@ -68,8 +68,9 @@ int AskWithMessageBox(QWidget* owner, const SHELL_REQUEST& request)
 int AskForFile(QWidget* owner, SHELL_REQUEST& request)
 {
     QStringList filters;
+    // Qt separates the patterns of a filter by spaces, where the resource texts use ';'.
     for (const SHELL_FILTER& filter : request.filters)
-        filters << Q(filter.label);
+        filters << Q(filter.label).replace(QLatin1Char(';'), QLatin1Char(' '));
     QFileDialog dialog(owner, Q(request.title), QString::fromStdString(request.file));
     dialog.setNameFilters(filters);
     if (request.kind == ShellRequestKind::SaveFile) {

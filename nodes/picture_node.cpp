@@ -237,7 +237,7 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
     return true;
 }
 
-bool CEditGraphic::TakePastedDib(HGLOBAL dib)
+bool CEditGraphic::TakePastedDib(HGLOBAL dib, const CDisplayMap& map)
 {
     const SIZE pixels = dib != nullptr ? DibSize(dib) : SIZE{};
     if (pixels.cx <= 0 || pixels.cy <= 0)
@@ -253,9 +253,8 @@ bool CEditGraphic::TakePastedDib(HGLOBAL dib)
     m_fileInformation.fill(0);
     SetFormatCode(ImageFormatCode::kPng);
     SetBitsPerPixel(bitsPerPixel);
-    CDisplayMap actualSize;
     SIZE size = pixels;
-    actualSize.DeviceToDocSize(&size);
+    map.DeviceToDocSize(&size);
     m_width = size.cx;
     m_height = size.cy;
     m_dirty = 1;

@@ -36,9 +36,9 @@ public:
     // picture format known here, leaves the node as it was.
     bool LoadFile(const char* path, CDisplayMap* map);
     // Takes a packed DIB pasted from another program (owned from then on when it is taken): the
-    // picture becomes a PNG picture of the DIB's depth, its extent the pixel size at 100 % and
-    // 96 dpi. False, and nothing taken, for a DIB without a size.
-    bool TakePastedDib(HGLOBAL dib);
+    // picture becomes a PNG picture of the DIB's depth, its extent the pixel size on the map.
+    // False, and nothing taken, for a DIB without a size.
+    bool TakePastedDib(HGLOBAL dib, const CDisplayMap& map);
     // The extension of the picture's format; a picture held only as a DIB in a format that
     // cannot be encoded takes the PNG format.
     void GetFileExtension(std::string& extension);

@@ -338,6 +338,8 @@ private:
     void PastePicture();
     void PlaceInNewFrame();
     std::unique_ptr<CEditGraphic> LoadPictureFile();
+    // The display map of a picture's actual size: zoom 100 and 96 dpi in the paper's direction.
+    CDisplayMap ActualSizeMap() const;
 
     // Mouse work.
     enum class Tracking { None, Selection, Object, Image, Field };

@@ -403,7 +403,8 @@ void CEditViewController::PastePicture()
     std::memcpy(target, bytes.data(), bytes.size());
     GlobalUnlock(dib);
     auto picture = std::make_unique<CEditGraphic>();
-    if (!picture->TakePastedDib(dib)) {
+    const CDisplayMap actualSize = ActualSizeMap();
+    if (!picture->TakePastedDib(dib, actualSize)) {
         GlobalFree(dib);
         return;
     }

@@ -30,14 +30,23 @@ bool AskForPictureFile(std::string* path)
 
 }  // namespace
 
+CDisplayMap CEditViewController::ActualSizeMap() const
+{
+    // A picture is its pixel size at 100 % and 96 dpi, whatever the zoom of the moment, turned
+    // with the paper.
+    CDisplayMap map;
+    map.SetResolution(96, 96, 100);
+    map.SetVertical(m_displayMap.IsVertical());
+    return map;
+}
+
 std::unique_ptr<CEditGraphic> CEditViewController::LoadPictureFile()
 {
     std::string path;
     if (!AskForPictureFile(&path))
         return nullptr;
     auto picture = std::make_unique<CEditGraphic>();
-    // The extent is the pixel size at 100 % and 96 dpi, whatever the zoom of the moment.
-    CDisplayMap actualSize;
+    CDisplayMap actualSize = ActualSizeMap();
     if (!picture->LoadFile(path.c_str(), &actualSize)) {
         ShellMessageBox(kUnreadablePicture + Utf8ToUtf16(path), kMessageCaption, MB_OK | MB_ICONEXCLAMATION);
         return nullptr;

@@ -270,6 +270,7 @@ TEST_F(ClipboardTest, PasteTurnsEachNodeIntoWhatThePlaceHolds)
     };
     for (const Case& c : cases) {
         document.groups.clear();
+        document.undone = 0;
         document.root->DeleteAllChildren();
         CEditNode* caret = c.place();
         view.m_caret.m_caretNode = caret;
@@ -340,6 +341,7 @@ TEST_F(ClipboardTest, TextFromOtherProgramsPastesCharacterByCharacter)
     for (const auto& c : cases) {
         document.root->DeleteAllChildren();
         document.groups.clear();
+        document.undone = 0;
         Build({u"z"});
         PutOnClipboard(c.type, c.bytes);
         view.OnEditPaste();
@@ -404,6 +406,7 @@ TEST_F(ClipboardTest, HostileClipboardDataPastesNothing)
     for (const auto& c : cases) {
         document.root->DeleteAllChildren();
         document.groups.clear();
+        document.undone = 0;
         Build({u"ab"});
         PlaceCaret(0, 1);
         document.modified = false;

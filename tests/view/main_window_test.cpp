@@ -11,7 +11,10 @@
 #include "tests/editor/shell_answers.h"
 #include "tests/printfile/printfile_fixture.h"
 
+#include "nodes/node_archive.h"
+#include "platform/clipboard.h"
 #include "platform/profile.h"
+#include "view/rect_tracker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +25,9 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +200,120 @@ TEST_P(MainWindowTest, FrameKeysAnswerWhileTheViewHasFocus)
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(popup->actions().contains(frame.MenuAction(57603)));  // the menu holding Save
     popup->close();
+}
+
+// The mouse in the real window: a drag selects, Ctrl+C and Ctrl+V copy it through the frame's
+// accelerators, a right click opens the context menu, and a picture from the Insert menu goes
+// into a frame and is resized by a handle with Shift. Screenshots of each go to
+// QN_TEST_OUTPUT_DIR when it is set.
+TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
+{
+    const std::string paper = Path("paper.xml");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
+    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const std::string picture = Path("picture.png");
+    QImage image(120, 80, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(QString::fromStdString(picture), "PNG"));
+    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
+    m_windows.app = m_app.get();
+    ASSERT_TRUE(m_app->InitInstance({paper}));
+    CMainFrame& frame = *m_windows.frame;
+    frame.resize(1000, 800);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    CSorelView* view = m_windows.view->View();
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
+    CEditViewController& controller = view->Controller();
+    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    auto shoot = [&](const char* what) {
+        if (!keep.isEmpty())
+            frame.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath(QString("%1_%2.png").arg(what, GetParam())));
+    };
+
+    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    std::vector<CEditNode*> chars;
+    for (int i = 0; i < part->GetChildCount() && chars.size() < 6; ++i) {
+        CEditNode* child = part->GetEditChild(i);
+        if (child->IsKind(EditKind::kChar) && !child->GetText().IsEmpty())
+            chars.push_back(child);
+    }
+    ASSERT_GE(chars.size(), 6u);
+    auto pointOf = [&controller](CEditNode* node, int quarter = 1) {
+        const RECT& r = node->m_rcLayout;
+        POINT p{r.left + (r.right - r.left) * quarter / 4, (r.top + r.bottom) / 2};
+        controller.LogicalToDevicePoint(&p);
+        return QPoint(p.x, p.y);
+    };
+    QTest::mousePress(view, Qt::LeftButton, {}, pointOf(chars[1]));
+    QTest::mouseMove(view, pointOf(chars[3]));
+    QTest::mouseMove(view, pointOf(chars[5]));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, pointOf(chars[5]));
+    ASSERT_EQ(controller.m_caret.m_anchorNode, chars[1]);
+    shoot("drag_selection");
+
+    // Copy offers the node list alone; Paste at the end of the part puts a copy there.
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(ClipboardHasNodeList());
+    std::u16string text;
+    EXPECT_FALSE(GetClipboardUnicodeText(text)) << "other programs find nothing to paste";
+    const std::u16string before = PaperText(part);
+    controller.m_caret.ClearSelection();
+    controller.m_caret.m_caretNode = part->GetEditChild(part->GetChildCount() - 1);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(PaperText(part).size(), before.size() + 4);
+
+    // The context menu, looked at while it is open.
+    bool menuSeen = false;
+    QTimer::singleShot(300, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuSeen = true;
+            // The menu is a window of its own: the screen shows it over the frame.
+            if (!keep.isEmpty() && QGuiApplication::primaryScreen() != nullptr)
+                QGuiApplication::primaryScreen()->grabWindow(0).save(
+                    QDir(QString::fromLocal8Bit(keep)).filePath(QString("context_menu_%1.png").arg(GetParam())));
+            EXPECT_FALSE(popup->actions().isEmpty());
+            popup->close();
+        }
+    });
+    QTest::mouseClick(view, Qt::RightButton, {}, pointOf(chars[2]));
+    EXPECT_TRUE(menuSeen);
+
+    // A picture in a frame from the Insert menu, then resized with Shift by its corner handle.
+    controller.m_caret.ClearSelection();
+    controller.m_caret.m_caretNode = chars[2];
+    m_shell.ChooseFile(picture);
+    frame.OnCommand(ViewCommand::kInsertImage);
+    CEditNode* pictureNode = controller.m_caret.m_caretNode->GetPrevSibling() != nullptr
+                                 ? CEditNode::FromNode(controller.m_caret.m_caretNode->GetPrevSibling())
+                                 : nullptr;
+    ASSERT_NE(pictureNode, nullptr);
+    ASSERT_TRUE(pictureNode->IsKind(EditKind::kGraphic));
+    controller.m_caret.m_caretNode = pictureNode;
+    frame.OnCommand(ViewCommand::kImageSize);
+    ASSERT_EQ(controller.m_nViewMode, ViewMode::kPicture);
+    controller.EnsureCaretVisible();
+    QRect shown;
+    {
+        RECT r = pictureNode->m_rcLayout;
+        controller.LogicalToDeviceRect(&r);
+        shown = QRect(QPoint(std::min(r.left, r.right), std::min(r.top, r.bottom)),
+                      QPoint(std::max(r.left, r.right), std::max(r.top, r.bottom)));
+    }
+    const QPoint corner = shown.bottomRight() + QPoint(CRectTracker::kBorderWidth, CRectTracker::kBorderWidth);
+    const int widthBefore = pictureNode->m_width;
+    const int heightBefore = pictureNode->m_height;
+    QTest::mousePress(view, Qt::LeftButton, Qt::ShiftModifier, corner);
+    QTest::mouseMove(view, corner + QPoint(30, 10));
+    QTest::mouseMove(view, corner + QPoint(60, 20));
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, corner + QPoint(60, 20));
+    EXPECT_GT(pictureNode->m_width, widthBefore);
+    // The proportions stay, within a unit's rounding.
+    EXPECT_NEAR(static_cast<double>(pictureNode->m_width) / pictureNode->m_height,
+                static_cast<double>(widthBefore) / heightBefore, 0.05);
+    shoot("picture_resized");
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));

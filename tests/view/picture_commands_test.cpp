@@ -65,6 +65,7 @@ TEST_F(PictureTest, FrameStandsOnItsOwnLine)
     for (const auto& c : cases) {
         document.root->DeleteAllChildren();
         document.groups.clear();
+        document.undone = 0;
         Build({u"abc"});
         if (c.index == 3)
             At(0, 2)->InsertBefore(new CEditCR());  // a b | c
@@ -90,17 +91,23 @@ TEST_F(PictureTest, FrameStandsOnItsOwnLine)
 TEST_F(PictureTest, PictureIsItsPixelSizeAtEveryZoom)
 {
     answer = picture;
-    Build({u"ab"});
-    view.m_displayMap.SetZoom(200);
-    PlaceCaret(0, 1);
-    ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertImageInline));
-    EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a picture c:b |");
-    const CEditNode* node = At(0, 1);
-    EXPECT_EQ(node->m_width, 53);
-    EXPECT_EQ(node->m_height, 26);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2)) << "the caret stays before the same node";
-    view.OnEditUndo();
-    EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a c:b |");
+    for (int vertical : {0, 1}) {
+        document.root->DeleteAllChildren();
+        document.groups.clear();
+        document.undone = 0;
+        Build({u"ab"}, vertical);
+        view.m_displayMap.SetZoom(200);
+        PlaceCaret(0, 1);
+        ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertImageInline));
+        EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a picture c:b |");
+        // Two by one pixels at 96 dpi; along the line in vertical writing is down the screen.
+        const CEditNode* node = At(0, 1);
+        EXPECT_EQ(node->m_width, vertical ? 26 : 53);
+        EXPECT_EQ(node->m_height, vertical ? 53 : 26);
+        EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2)) << "the caret stays before the same node";
+        view.OnEditUndo();
+        EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a c:b |");
+    }
 }
 
 TEST_F(PictureTest, CommandsThatInsertNothing)
