@@ -128,12 +128,16 @@ void CEditViewController::ScrollToShow(POINT point, SIZE pad)
     const int w = pad.cx;
     const int h = pad.cy;
     // A new origin of exactly 0 scrolls too: the start of the paper must be reachable.
+    // Scrolling moves the origin only: the layout is in document units and stays as it is, so
+    // that a drag near the edge never lays the paper out again.
     if (x < px) {
         m_displayMap.m_originX = x - w - m.cx;
-        OnUpdate(UpdateHint::kAll);
+        UpdateScrollBars();
+        InvalidateAll();
     } else if (px + c.cx < x) {
         m_displayMap.m_originX = x + w + m.cx - c.cx;
-        OnUpdate(UpdateHint::kAll);
+        UpdateScrollBars();
+        InvalidateAll();
     }
     bool moveY = false;
     int newY = 0;

@@ -1,0 +1,131 @@
+// The mouse and the clipboard through the editing view's controller on a 40-page paper in both
+// writing directions: a selection dragged with the button down, whose corner moves through 200
+// positions over the question parts on screen (each move selects through OnDragSelect and
+// repaints the visible area into the off-screen buffer), and Copy and Paste of a whole question
+// part (the paste taken back by Undo outside the timing).
+#include "bench_paper.h"
+
+#include "nodes/undo.h"
+#include "view/edit_view_controller.h"
+
+#include <deque>
+
+using namespace benchpaper;
+
+namespace {
+
+class BenchDocument : public IViewDocument {
+public:
+    explicit BenchDocument(std::unique_ptr<CEditPrint> paper) : root(std::move(paper)) {}
+    ~BenchDocument() override { groups.clear(); }
+    CEditPrint* GetRoot() const override { return root.get(); }
+    void PushUndo(std::unique_ptr<CUndoGroup> group) override
+    {
+        groups.resize(groups.size() - undone);
+        undone = 0;
+        groups.push_back(std::move(group));
+    }
+    CUndoGroup* GetUndoRecord() override
+    {
+        if (undone >= groups.size())
+            return nullptr;
+        ++undone;
+        return groups[groups.size() - undone].get();
+    }
+    CUndoGroup* GetRedoRecord() override { return undone > 0 ? groups[groups.size() - undone--].get() : nullptr; }
+    void SetModifiedFlag(bool) override {}
+    void UpdateAllViews(int) override {}
+
+    std::unique_ptr<CEditPrint> root;
+    std::deque<std::unique_ptr<CUndoGroup>> groups;
+    size_t undone = 0;
+};
+
+class BenchHost : public IEditViewHost {
+public:
+    SIZE GetClientSize() const override { return SIZE{1200, 900}; }
+    SIZE GetScreenSize() const override { return SIZE{1920, 1080}; }
+    CDC* GetMeasuringDC() override { return measuring.get(); }
+    void Invalidate(const RECT*) override {}
+
+    std::unique_ptr<CDC> measuring = CQtDC::WithImage(16, 16);
+};
+
+constexpr RECT kClient{0, 0, 1200, 900};
+
+// A view on the paper, scrolled to its middle.
+struct ViewOnPaper {
+    explicit ViewOnPaper(const benchmark::State& state)
+        : document(BuildPaper(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))))
+    {
+        view.OnInitialUpdate();
+        view.m_caret.m_caretNode = CaretNodeAt(document.root.get(), 0.5);
+        view.UpdateCaret(FALSE);
+        view.EnsureCaretVisible();
+        view.Paint(kClient);
+    }
+    BenchDocument document;
+    BenchHost host;
+    VIEW_SETTINGS settings;
+    CEditViewController view{document, host, settings};
+};
+
+void DragSelection(benchmark::State& state)
+{
+    ViewOnPaper on(state);
+    CEditViewController& view = on.view;
+    // 200 corner positions on a zigzag over the client area, which shows question parts.
+    std::vector<POINT> path;
+    for (int i = 0; i < 200; ++i)
+        path.push_back(POINT{100 + (i * 37) % 1000, 100 + (i * 53) % 700});
+    const int relayouts = view.m_relayoutCount;
+    view.OnLButtonDown(0, POINT{300, 300});
+    size_t next = 0;
+    for (auto _ : state) {
+        view.OnMouseMove(0, path[next]);
+        view.Paint(kClient);
+        next = (next + 1) % path.size();
+    }
+    view.OnLButtonUp(0, path[next]);
+    if (view.m_relayoutCount != relayouts)
+        state.SkipWithError("a drag laid the paper out");
+    state.counters["pages"] = on.document.root->GetPageCount();
+}
+
+void CopyQuestionPart(benchmark::State& state)
+{
+    ViewOnPaper on(state);
+    CEditViewController& view = on.view;
+    view.OnEditSelectAll();
+    for (auto _ : state)
+        view.OnEditCopy();
+}
+
+void PasteQuestionPart(benchmark::State& state)
+{
+    ViewOnPaper on(state);
+    CEditViewController& view = on.view;
+    view.OnEditSelectAll();
+    view.OnEditCopy();
+    view.m_caret.ClearSelection();
+    for (auto _ : state) {
+        view.OnEditPaste();
+
+        state.PauseTiming();
+        view.OnEditUndo();
+        state.ResumeTiming();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(DragSelection)
+    ->ArgsProduct({{40}, {0, 1}})
+    ->ArgNames({"pages", "vertical"})
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CopyQuestionPart)->ArgsProduct({{40}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+BENCHMARK(PasteQuestionPart)->ArgsProduct({{40}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+
+QN_BENCHMARK_MAIN()
