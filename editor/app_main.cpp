@@ -51,6 +51,11 @@ public:
         if (m_view)
             m_view->InitialUpdate();
     }
+    void CommitPendingEdit() override
+    {
+        if (m_view)
+            m_view->CommitPendingEdit();
+    }
     void ShowMainFrame(int show) override
     {
         if (show == SW_HIDE)

@@ -65,6 +65,8 @@ public:
     virtual void UpdateAllViews(int /*hint*/) {}
     // A paper was made or opened (or an open failed): the views show it from its start.
     virtual void InitialUpdateViews() {}
+    // The views end a name-field edit under way, before the paper is written.
+    virtual void CommitPendingEdit() {}
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
 };
@@ -101,6 +103,7 @@ public:
     int GetCommandLineMode() const override { return m_commandLineMode; }
     void AddToRecentFileList(const std::string& path) override { m_recentFiles.Add(path); }
     void UpdateAllViews(int hint) override { m_windows.UpdateAllViews(hint); }
+    void CommitPendingEdit() override { m_windows.CommitPendingEdit(); }
     void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
     void EndWaitCursor() override { m_windows.EndWaitCursor(); }
 

@@ -65,6 +65,12 @@ void CFrameView::UpdateAllViews(int hint)
         m_view->Controller().OnUpdate(hint);
 }
 
+void CFrameView::CommitPendingEdit()
+{
+    if (m_view != nullptr && m_view->Controller().m_nViewMode == ViewMode::kNameField)
+        m_view->Controller().CommitNameFieldEdit();
+}
+
 void CFrameView::InitialUpdate()
 {
     if (m_view == nullptr)

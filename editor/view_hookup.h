@@ -48,6 +48,8 @@ public:
     void UpdateAllViews(int hint);
     // A paper was made or opened: the view shows it from its start and the frame its direction.
     void InitialUpdate();
+    // Ends name-field editing, when it is under way, before the paper is written.
+    void CommitPendingEdit();
 
 private:
     CDocumentForView m_document;

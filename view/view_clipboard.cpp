@@ -372,8 +372,30 @@ void CEditViewController::PasteText(const std::u16string& text)
     auto group = std::make_unique<CUndoGroup>();
     try {
         DeleteSelectionInto(group.get());
-        CStringW chars(text);
-        if (CEditNode* node = CaretNode(); node != nullptr && node->InsertChars(&m_caret, &chars, group.get())) {
+        // Line breaks of the text (CR LF, CR or LF) become line breaks where the place takes
+        // them; other control characters would make the saved paper invalid XML and are left out.
+        bool inserted = false;
+        CStringW run;
+        auto flush = [&] {
+            CEditNode* node = CaretNode();
+            if (!run.IsEmpty() && node != nullptr && node->InsertChars(&m_caret, &run, group.get()))
+                inserted = true;
+            run = CStringW();
+        };
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char16_t ch = text[i];
+            if (ch == u'\r' || ch == u'\n') {
+                flush();
+                if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                    ++i;
+                if (CEditNode* node = CaretNode(); node != nullptr && node->InsertLineBreak(&m_caret, group.get()))
+                    inserted = true;
+            } else if (ch >= 0x20 && ch != 0x7F) {
+                run += ch;
+            }
+        }
+        flush();
+        if (inserted) {
             m_document.SetModifiedFlag(true);
             if (CaretNode() != nullptr)
                 CaretNode()->MarkPartModified(TRUE);

@@ -337,6 +337,7 @@ TEST_F(ClipboardTest, TextFromOtherProgramsPastesCharacterByCharacter)
         {"text stops at the first zero", "text/plain", QByteArray("cd\0ef", 5), u"cdz|"},
         {"Shift_JIS text is read as code page 932", "text/plain;charset=Shift_JIS", QByteArray("\x82\xa0\x5c", 3), u"あ\\z|"},
         {"Windows-31J is code page 932 too", "text/plain; charset=windows-31j", QByteArray("\x87\x40", 2), u"①z|"},
+        {"line breaks split the line, other control characters drop", "text/plain", QByteArray("a\r\nb\tc\x01\nd"), u"a|bc|dz|"},
     };
     for (const auto& c : cases) {
         document.root->DeleteAllChildren();

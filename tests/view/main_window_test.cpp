@@ -59,6 +59,11 @@ public:
         if (view)
             view->InitialUpdate();
     }
+    void CommitPendingEdit() override
+    {
+        if (view)
+            view->CommitPendingEdit();
+    }
 
     CSorelApp* app = nullptr;
     std::unique_ptr<CFrameView> view;  // outlives the frame, which owns the view widget

@@ -113,6 +113,14 @@ TEST(RectTracker, HandlesHitCodesAndCursors)
 
 namespace {
 
+// A character class the problem editor does not read back.
+class ForeignChar : public CEditChar {
+    DECLARE_SERIAL(ForeignChar)
+public:
+    ForeignChar() : CEditChar(u'f') {}
+};
+IMPLEMENT_SERIAL(ForeignChar, CEditChar, 1)
+
 class MouseTest : public ViewTest {
 protected:
     // A client point inside the node: at num/den of its width, halfway down.
@@ -390,4 +398,26 @@ TEST_F(MouseTest, NameFieldCommitPutsCopiesOnEveryPageAsOneStep)
     ASSERT_EQ(layer->GetChildCount(), 2);
     EXPECT_EQ(layer->GetEditChild(1)->GetEditChild(1)->GetText().View(), u"z");
     EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
+}
+
+TEST_F(MouseTest, NameFieldCommitThatCannotReadItsCopyChangesNothing)
+{
+    Build({u"ab"});
+    CEditNode* layer = document.root->GetNameFieldLayer();
+    auto* edited = new CEditKimeiran();
+    edited->AppendChild(new ForeignChar());
+    AddCR(edited);
+    auto* other = new CEditKimeiran();
+    AddCR(other);
+    layer->AppendChild(edited);
+    layer->AppendChild(other);
+    view.m_nViewMode = ViewMode::kNameField;
+    view.m_pNameField = edited;
+
+    view.CommitNameFieldEdit();
+    ASSERT_EQ(layer->GetChildCount(), 2);
+    EXPECT_EQ(layer->GetEditChild(0), edited);
+    EXPECT_EQ(layer->GetEditChild(1), other);
+    EXPECT_TRUE(document.groups.empty());
+    EXPECT_FALSE(document.modified);
 }
