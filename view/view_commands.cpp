@@ -364,6 +364,22 @@ void CEditViewController::Replay(UndoDirection direction)
         m_caret.ClearSelection();
     if (CaretNode() != nullptr && !IsInPaper(CaretNode(), root))
         m_caret.m_caretNode = nullptr;
+    // A picture, object or field with a tracker that left the paper goes out of its mode: the
+    // history may delete it later.
+    if (m_pImage != nullptr && !IsInPaper(m_pImage, root)) {
+        m_pImage = nullptr;
+        if (m_nViewMode == ViewMode::kPicture)
+            m_nViewMode = ViewMode::kText;
+    }
+    if (m_pSelection != nullptr && !IsInPaper(m_pSelection, root))
+        m_pSelection = nullptr;
+    std::erase_if(m_selectedFields, [root](CEditNode* field) { return !IsInPaper(field, root); });
+    if (m_pCurrentField != nullptr && !IsInPaper(m_pCurrentField, root)) {
+        m_pCurrentField = nullptr;
+        m_selectedFields.clear();
+        if (m_nViewMode == ViewMode::kFieldSize)
+            m_nViewMode = ViewMode::kText;
+    }
     if (CaretNode() == nullptr && root != nullptr && root->GetEditChild(0) != nullptr)
         m_caret.m_caretNode = root->GetEditChild(0)->GetEditChild(0);
     m_document.SetModifiedFlag(true);

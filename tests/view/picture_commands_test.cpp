@@ -7,6 +7,7 @@
 #include "nodes/page_furniture.h"
 #include "platform/shell.h"
 #include "platform/utf8.h"
+#include "view/rect_tracker.h"
 
 #include <QFile>
 #include <QImage>
@@ -166,4 +167,21 @@ TEST_F(PictureTest, PictureSizeToggleNeedsAPictureAtTheCaret)
     ASSERT_TRUE(view.OnCommand(ViewCommand::kImageSize));
     EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
     EXPECT_EQ(view.m_pImage, nullptr);
+}
+
+TEST_F(PictureTest, UndoOfThePictureBeingSizedLeavesTheMode)
+{
+    answer = picture;
+    Build({u"ab"});
+    PlaceCaret(0, 1);
+    view.OnCommand(ViewCommand::kInsertImageInline);
+    PlaceCaret(0, 1);
+    view.OnCommand(ViewCommand::kImageSize);
+    ASSERT_EQ(view.m_nViewMode, ViewMode::kPicture);
+    view.OnEditUndo();
+    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
+    EXPECT_EQ(view.m_pImage, nullptr);
+    // A new change drops the undone insertion with its picture; the mouse finds no tracker.
+    view.OnChar(u'x');
+    EXPECT_EQ(view.TrackerHitAt(POINT{0, 0}), CRectTracker::hitNothing);
 }
