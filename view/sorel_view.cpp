@@ -337,8 +337,14 @@ void CSorelView::DrawCaretAndPreedit(QPainter& painter) const
         painter.restore();
         return;
     }
-    if (hasFocus() && view.m_systemCaretShown)
-        painter.fillRect(ToQRect(view.m_systemCaret), Qt::black);
+    if (hasFocus() && view.m_systemCaretShown) {
+        // The system caret inverts what it covers, so the edge of the glyph it stands against
+        // (a label's bracket) stays visible.
+        painter.save();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(ToQRect(view.m_systemCaret), Qt::white);
+        painter.restore();
+    }
 }
 
 void CSorelView::keyPressEvent(QKeyEvent* event)

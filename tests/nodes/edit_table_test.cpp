@@ -192,3 +192,33 @@ TEST_F(EditTableTest, CaretLeavesTheFirstCellOntoTheTableAndTheLastCellAfterIt)
     EXPECT_EQ(first->MovePrev(&none, 0), nullptr);
     EXPECT_EQ(first->MoveNext(&none, 0), nullptr);
 }
+
+TEST_F(EditTableTest, ATableAfterTextStandsAfterItsLastCharacterInBothDirections)
+{
+    for (int vertical : {0, 1}) {
+        CurrentWritingVertical = vertical;
+        CDisplayMap directionMap = IdentityMap(vertical);
+        CEditContainer paragraph(EditKind::Code(EditKind::kSentence));
+        AddChars(&paragraph, u"ｶﾅ");
+        auto* table = new CEditTable();
+        paragraph.AppendChild(table);
+        table->Create(1, 2);
+        Fill(table->GetCell(0, 0), 2, kEm);
+        AddCR(&paragraph);
+        LAYOUT_CONTEXT measure = MeasureContext(100000);
+        paragraph.Measure(&dc, &directionMap, &measure);
+        LAYOUT_CONTEXT layout = LayoutContext(1000, 2000, 1);
+        paragraph.Layout(&layout, vertical);
+
+        const CEditNode* kana = paragraph.GetEditChild(1);
+        const CEditCell* cell = table->GetCell(0, 0);
+        EXPECT_EQ(kana->m_rcLayout.right, 1000 + 2 * kEm / 2) << vertical;
+        EXPECT_EQ(table->m_rcLayout.left, kana->m_rcLayout.right) << vertical;
+        EXPECT_EQ(cell->m_rcLayout.left, table->m_rcLayout.left) << vertical;
+        // The cell's text starts at the cell's corner and the cell spans its text.
+        const CEditNode* text = cell->GetEditChild(0);
+        EXPECT_EQ(text->m_rcLayout.left, cell->m_rcLayout.left) << vertical;
+        EXPECT_EQ(text->m_rcLayout.top, cell->m_rcLayout.top) << vertical;
+        EXPECT_EQ(cell->GetColumnWidth(), 2 * kEm) << vertical;
+    }
+}

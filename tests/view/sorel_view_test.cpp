@@ -8,6 +8,7 @@
 #include "printfile/print_reader.h"
 #include "printfile/print_writer.h"
 #include "view/sorel_view.h"
+#include "platform/gdi_qt.h"
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
 
@@ -126,6 +127,49 @@ TEST_P(SorelViewTest, KeysAndCommittedTextReachThePaperAndSurviveASave)
     search(&reread);
     EXPECT_TRUE(found);
     view.hide();
+}
+
+TEST_P(SorelViewTest, TheCaretStartsAtTheFirstLabelsEdgeAndInvertsWhatItCovers)
+{
+    TestDocument document;
+    ASSERT_TRUE(LoadXmlFile(document.root.get(), printfiletest::DataPath(GetParam())));
+    const bool vertical = document.root->m_vertical != 0;
+    VIEW_SETTINGS settings;
+    CSorelView view(document, settings);
+    document.view = &view.Controller();
+    view.resize(900, 700);
+    view.show();
+    view.activateWindow();
+    view.setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    CEditViewController& controller = view.Controller();
+    controller.OnInitialUpdate();
+    CEditNode* label = document.root->GetEditChild(0)->GetEditChild(0);
+    ASSERT_EQ(controller.m_caret.m_caretNode, label);
+
+    // At the label's leading edge, the edge's thickness across the line.
+    RECT edge = label->m_rcLayout;
+    controller.LogicalToDeviceRect(&edge);
+    const RECT& caret = controller.m_systemCaret;
+    if (vertical) {
+        EXPECT_EQ(caret.top, std::min(edge.top, edge.bottom));
+        EXPECT_EQ(caret.bottom - caret.top, CEditViewController::kEdge);
+    } else {
+        EXPECT_EQ(caret.left, edge.left);
+        EXPECT_EQ(caret.right - caret.left, CEditViewController::kEdge);
+        EXPECT_EQ(caret.bottom - caret.top, edge.bottom - edge.top);
+    }
+
+    // Every pixel under the caret is the inverse of the paper's, none simply blacked out.
+    view.repaint();
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage* paper = controller.GetOffscreenDC()->Image();
+    ASSERT_NE(paper, nullptr);
+    int covered = 0;
+    for (int y = caret.top; y < caret.bottom; ++y)
+        for (int x = caret.left; x < caret.right; ++x, ++covered)
+            ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, ~paper->pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    EXPECT_GT(covered, 0);
 }
 
 TEST_P(SorelViewTest, TheWholeWindowIsPaintedHoweverLarge)
