@@ -71,6 +71,11 @@ public:
         QApplication::processEvents();
     }
     void DestroySplash() override { m_splash.reset(); }
+    void SetFrameTitle(const std::u16string& title) override
+    {
+        if (m_frame)
+            m_frame->setWindowTitle(QString::fromStdU16String(title));
+    }
     void BeginWaitCursor() override { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
     void EndWaitCursor() override { QApplication::restoreOverrideCursor(); }
     void Destroy()
@@ -95,6 +100,7 @@ int RunSorelApp(int argc, char** argv)
 {
     LoadFontAliasRules();
     QApplication application(argc, argv);
+    InstallQtTranslations();
 
     SOREL_APP_ENVIRONMENT environment;
     environment.programPath = QCoreApplication::applicationFilePath().toStdString();

@@ -267,6 +267,9 @@ std::unique_ptr<QMenu> CFrameCommands::MakeSaveOtherFormatMenu()
             continue;
         QAction* action = menu->addAction(CommandIcon(item.id), QString::fromStdU16String(item.text));
         action->setData(item.id);
+        bool enabled = true, checked = false;
+        m_frame.UpdateCommandUI(item.id, &enabled, &checked);
+        action->setEnabled(enabled);
         const unsigned id = item.id;
         QObject::connect(action, &QAction::triggered, &m_frame, [this, id] { m_frame.OnCommand(id); });
     }

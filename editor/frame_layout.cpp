@@ -209,8 +209,14 @@ void PruneFeatures(std::vector<MENU_ITEM>& menuBar, TOOLBAR_LAYOUT& standard, TO
             RemoveMenuItem(*toolbars, 32921);
     if (MENU_ITEM* question = FindPopup(menuBar, 3))
         RemoveMenuItem(*question, 32885);
-    if (MENU_ITEM* edit = FindPopup(menuBar, 1))
+    if (MENU_ITEM* edit = FindPopup(menuBar, 1)) {
         RemoveMenuItem(*edit, 57640);
+        // The object verbs' placeholder would stand as a literal item while no embedded object
+        // can be selected; it goes with the separator before it.
+        if (RemoveMenuItem(*edit, kObjectVerbsPlaceholder))
+            while (!edit->items.empty() && edit->items.back().kind == MENU_ITEM::Separator)
+                edit->items.pop_back();
+    }
     RemoveButton(standard, 57640);
     // Reading marks are set only through the kanbun frame's context menu.
     if (FindPopup(menuBar, 7))

@@ -63,8 +63,11 @@ bool RemoveButton(TOOLBAR_LAYOUT& toolbar, unsigned id);
 // Gives the first button with oldId the new id, keeping its place; false when absent.
 bool ReplaceButtonId(TOOLBAR_LAYOUT& toolbar, unsigned oldId, unsigned newId);
 
+// The Edit menu's place for the selected object's verbs.
+constexpr unsigned kObjectVerbsPlaceholder = 57872;
+
 // Takes out the ruler item, question registration, repeat, the reading-mark menu, justify,
-// bullets and tabs, and their toolbar buttons.
+// bullets and tabs, and their toolbar buttons; and the object verbs' placeholder.
 void PruneFeatures(std::vector<MENU_ITEM>& menuBar, TOOLBAR_LAYOUT& standard, TOOLBAR_LAYOUT& format);
 // Vertical writing: alignment 377/378 become 379 "上寄せ"/380 "下寄せ" and the palette 32774
 // becomes 433 "外字パレット"; horizontal writing the other way round.

@@ -127,6 +127,12 @@ bool CMainFrame::Create()
     // The rulers stay hidden whatever the saved layout says.
     horzRuler->hide();
     vertRuler->hide();
+    // The buttons follow their update handlers while the program is idle, as menus do when
+    // they open.
+    auto* idleUpdate = new QTimer(this);
+    connect(idleUpdate, &QTimer::timeout, this, &CMainFrame::UpdateToolbarButtons);
+    idleUpdate->start(250);
+    UpdateToolbarButtons();
     m_created = true;
     return true;
 }
@@ -306,9 +312,50 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
         *enabled = m_app.RecentFiles().GetSize() > 0;
         break;
     default:
-        if (updateFromView)
-            updateFromView(id, enabled, checked);
+        // A command that neither the view nor the frame carries out yet is disabled, never
+        // offered to do nothing.
+        if (!updateFromView || !updateFromView(id, enabled, checked))
+            *enabled = HandlesCommand(id);
         break;
+    }
+}
+
+bool CMainFrame::HandlesCommand(unsigned id)
+{
+    switch (id) {
+    case Cmd::kFileNew:
+    case Cmd::kFileOpen:
+    case Cmd::kFileSave:
+    case Cmd::kFileSaveAs:
+    case Cmd::kAppExit:
+    case Cmd::kAppAbout:
+    case Cmd::kHelpIndex:
+    case Cmd::kHelp:
+    case Cmd::kContextHelp:
+    case Cmd::kViewToolbar:
+    case Cmd::kViewStatusBar:
+    case Cmd::kViewFormatBar:
+    case Cmd::kViewMathBar:
+    case Cmd::kViewFieldBar:
+    case Cmd::kCharPalette:
+    case Cmd::kGaijiPalette:
+        return true;
+    default:
+        return CFrameCommands::IsFrameCommand(id) || (id >= Cmd::kMruFirst && id <= Cmd::kMruLast);
+    }
+}
+
+void CMainFrame::UpdateToolbarButtons()
+{
+    for (const auto& [barId, bar] : m_bars) {
+        for (QAction* action : bar->actions()) {
+            const unsigned id = action->data().toUInt();
+            if (id == 0 || action->isSeparator())
+                continue;
+            bool enabled = true, checked = false;
+            UpdateCommandUI(id, &enabled, &checked);
+            action->setEnabled(enabled);
+        }
     }
 }
 

@@ -38,6 +38,10 @@ public:
     // Pops up context menu N of the resources at a global point, with the frame's menu icons and
     // each item enabled by its update handler; the chosen command is routed as a menu's is.
     void PopupContextMenu(int menuId, QPoint globalPoint);
+    // Whether the frame or the application carries out the command itself.
+    static bool HandlesCommand(unsigned id);
+    // Enables the toolbar buttons as their update handlers say.
+    void UpdateToolbarButtons();
     // Shows the commands of the writing direction (vertical: 379, 380, 433).
     void SetWritingDirectionUI(bool vertical);
     // The palette's character for the active view; 0 without one.

@@ -3,25 +3,37 @@
 #include "platform/shell.h"
 #include "platform/utf8.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace {
 
 QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
 
-int AskWithMessageBox(QWidget* owner, const SHELL_REQUEST& request)
+// Whether a person can see and answer a window: not on the off-screen and minimal platforms,
+// where a modal box would wait forever.
+bool SomeoneCanAnswer()
 {
-    QMessageBox box(owner);
-    box.setWindowTitle(Q(request.caption));
-    box.setText(Q(request.text));
-    switch (request.style & 0xF0) {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+void SetBoxIcon(QMessageBox& box, UINT style)
+{
+    switch (style & 0xF0) {
     case MB_ICONSTOP:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -37,6 +49,30 @@ int AskWithMessageBox(QWidget* owner, const SHELL_REQUEST& request)
     default:
         break;
     }
+}
+
+// A notice that the program does not wait on: it stays until the user closes it.
+int ShowNotice(QWidget* owner, const SHELL_REQUEST& request)
+{
+    auto* box = new QMessageBox(owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setWindowTitle(Q(request.caption));
+    box->setText(Q(request.text));
+    SetBoxIcon(*box, request.style);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->show();
+    return IDOK;
+}
+
+int AskWithMessageBox(QWidget* owner, const SHELL_REQUEST& request)
+{
+    if (request.modeless)
+        return ShowNotice(owner, request);
+    QMessageBox box(owner);
+    box.setWindowTitle(Q(request.caption));
+    box.setText(Q(request.text));
+    SetBoxIcon(box, request.style);
     switch (request.style & MB_TYPEMASK) {
     case MB_OKCANCEL:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -73,10 +109,24 @@ int AskForFile(QWidget* owner, SHELL_REQUEST& request)
         filters << Q(filter.label).replace(QLatin1Char(';'), QLatin1Char(' '));
     QFileDialog dialog(owner, Q(request.title), QString::fromStdString(request.file));
     dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+    // A name typed without extension takes the chosen filter's, else the default one.
+    auto suffixOf = [&request](int index) {
+        if (index >= 1 && index <= static_cast<int>(request.filters.size())) {
+            const std::string& pattern = request.filters[static_cast<size_t>(index - 1)].pattern;
+            if (pattern.rfind("*.", 0) == 0 && pattern.find_first_of("*?;", 2) == std::string::npos)
+                return QString::fromStdString(pattern.substr(2));
+        }
+        return QString::fromStdString(request.defaultExtension);
+    };
     if (request.kind == ShellRequestKind::SaveFile) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+        dialog.setDefaultSuffix(suffixOf(request.filterIndex));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+            dialog.setDefaultSuffix(suffixOf(static_cast<int>(filters.indexOf(filter)) + 1));
+        });
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OFN_OVERWRITEPROMPT));
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -93,22 +143,44 @@ int AskForFile(QWidget* owner, SHELL_REQUEST& request)
 
 }  // namespace
 
+int AnswerWithWindows(QWidget* owner, SHELL_REQUEST& request)
+{
+    switch (request.kind) {
+    case ShellRequestKind::MessageBox:
+        return AskWithMessageBox(owner, request);
+    case ShellRequestKind::OpenFile:
+    case ShellRequestKind::SaveFile:
+        return AskForFile(owner, request);
+    case ShellRequestKind::Help:
+        // The help file opens in the system's viewer when there is one.
+        if (QFileInfo::exists(QString::fromStdString(request.helpFile)))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(request.helpFile)));
+        return IDOK;
+    }
+    return IDCANCEL;
+}
+
 void InstallWidgetShell(QWidget* (*ownerOf)())
 {
     SetShellHandler([ownerOf](SHELL_REQUEST& request) {
-        QWidget* owner = ownerOf ? ownerOf() : nullptr;
-        switch (request.kind) {
-        case ShellRequestKind::MessageBox:
-            return AskWithMessageBox(owner, request);
-        case ShellRequestKind::OpenFile:
-        case ShellRequestKind::SaveFile:
-            return AskForFile(owner, request);
-        case ShellRequestKind::Help:
-            // The help file opens in the system's viewer when there is one.
-            if (QFileInfo::exists(QString::fromStdString(request.helpFile)))
-                QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(request.helpFile)));
-            return IDOK;
+        if (!SomeoneCanAnswer()) {
+            // Nobody could answer: the message is written out and the safe answer given.
+            if (request.kind == ShellRequestKind::MessageBox)
+                std::fprintf(stderr, "%s\n", Q(request.text).toStdString().c_str());
+            return ShellDefaultAnswer(request);
         }
-        return IDCANCEL;
+        return AnswerWithWindows(ownerOf ? ownerOf() : nullptr, request);
     });
+}
+
+QTranslator* InstallQtTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_", folder)) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
 }

@@ -25,6 +25,9 @@ namespace {
 
 // The search library's file, looked up in the program's own folder only.
 constexpr char kSearchLibraryFile[] = "Zovivuva.dll";
+// The profile value that remembers that the missing library was reported.
+constexpr char kNoticeSection[] = "Options";
+constexpr char kSearchLibraryNoticeValue[] = "SearchLibraryNoticeShown";
 
 void StartupMessage(const char16_t* text)
 {
@@ -32,6 +35,13 @@ void StartupMessage(const char16_t* text)
 }
 
 }  // namespace
+
+std::u16string FrameTitle(const std::u16string& documentTitle)
+{
+    if (documentTitle.empty())
+        return SorelDocText::kApplicationTitle;
+    return documentTitle + u" - " + SorelDocText::kApplicationTitle;
+}
 
 CSorelApp::CSorelApp(IPrintFileAccess& files, CSorelAppWindows& windows, SOREL_APP_ENVIRONMENT environment)
     : m_files(files), m_windows(windows), m_environment(std::move(environment))
@@ -51,7 +61,16 @@ void CSorelApp::LoadSearchLibrary()
     m_searchLibrary = std::make_unique<QLibrary>(QString::fromStdString(ProgramFolder() + kSearchLibraryFile));
     if (!m_searchLibrary->load()) {
         m_searchLibrary.reset();
-        StartupMessage(SorelAppText::kSearchLibraryMissing);
+        // On Linux the library is normally absent: the user is told once per installation, by a
+        // notice that start-up does not wait on.
+        if (m_profile->GetProfileInt(kNoticeSection, kSearchLibraryNoticeValue, 0) == 0) {
+            ShellNotice(SorelAppText::kSearchLibraryMissing, SorelDocText::kFrameworkCaption, MB_OK);
+            // An export run shows no window, so its notice counts for nobody.
+            if (!CommandLineMode::IsExport(m_commandLineMode)) {
+                m_profile->WriteProfileInt(kNoticeSection, kSearchLibraryNoticeValue, 1);
+                m_profile->Flush();
+            }
+        }
         return;
     }
     if (auto entry = m_searchLibrary->resolve("SearchProc20"))
@@ -85,6 +104,7 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
         m_windows.ShowSplash();
 
     m_helpFilePath = ProgramFolder() + "Tarsel.CHM";
+    m_profile = std::make_unique<CProfile>(m_environment.profilePath);
     LoadSearchLibrary();
     CreateGdiResources();
 
@@ -92,7 +112,6 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
     RegisterFigureEditorServer(registry, ProgramFolder());
     RegisterFormulaEditorServer(registry, ProgramFolder());
 
-    m_profile = std::make_unique<CProfile>(m_environment.profilePath);
     m_recentFiles.ReadList(*m_profile);
     LoadSettings(*m_profile, &m_settings, &CDefaultFontTable::Instance(), m_environment.screenWidth,
                  m_environment.screenHeight);

@@ -69,7 +69,13 @@ public:
     virtual void CommitPendingEdit() {}
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
+    // The main frame's caption.
+    virtual void SetFrameTitle(const std::u16string& /*title*/) {}
 };
+
+// The frame's caption for the document's title, as the framework's standard frame shows it:
+// "無題 - Lumetra　生物 - 問題作成エディタ"; the application title alone without a document title.
+std::u16string FrameTitle(const std::u16string& documentTitle);
 
 // Where the program runs: its own file, its profile and the screen.
 struct SOREL_APP_ENVIRONMENT {
@@ -106,6 +112,7 @@ public:
     void CommitPendingEdit() override { m_windows.CommitPendingEdit(); }
     void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
     void EndWaitCursor() override { m_windows.EndWaitCursor(); }
+    void TitleChanged(const std::u16string& title) override { m_windows.SetFrameTitle(FrameTitle(title)); }
 
     CSorelDoc* GetDocument() const { return m_document.get(); }
     SOREL_SETTINGS& Settings() { return m_settings; }

@@ -79,7 +79,8 @@ CSorelDoc::~CSorelDoc()
 
 void CSorelDoc::Report(const std::u16string& text) const
 {
-    ShellMessageBox(text, SorelDocText::kFrameworkCaption, MB_OK | MB_ICONEXCLAMATION);
+    // The document's own message leads the box of its operation, before the reader's details.
+    ShellMessageGroup::Lead(text, SorelDocText::kFrameworkCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSorelDoc::DeleteRoot()
@@ -95,16 +96,23 @@ void CSorelDoc::DeleteContents()
     m_host.UpdateAllViews(kHintContentsDeleted);
 }
 
+void CSorelDoc::SetTitle(const std::u16string& title)
+{
+    m_title = title;
+    m_host.TitleChanged(m_title);
+}
+
 void CSorelDoc::SetPathName(const std::string& path, bool addToRecentList)
 {
     m_pathName = path;
-    m_title = FileNameOf(path);
+    SetTitle(FileNameOf(path));
     if (addToRecentList && m_host.GetCommandLineMode() != 1)
         m_host.AddToRecentFileList(path);
 }
 
 bool CSorelDoc::OnNewDocument()
 {
+    ShellMessageGroup oneBox;
     try {
         DeleteContents();
         m_modified = false;
@@ -140,6 +148,7 @@ bool CSorelDoc::OnNewDocument()
 
 bool CSorelDoc::OnOpenDocument(const std::string& path)
 {
+    ShellMessageGroup oneBox;
     WaitCursor wait(m_host);
     // The paper counts as changed while it is read, so a failed open never leaves a half-read
     // paper in place of the one before.
@@ -154,7 +163,7 @@ bool CSorelDoc::OnOpenDocument(const std::string& path)
     const auto size = fs::file_size(path, error);
     char head[4] = {};
     if (error || size <= 4 || !file.read(head, 4)) {
-        Report(SorelDocText::kLoadFailed);
+        Report(std::u16string(SorelDocText::kLoadFailed) + u"\n" + Utf8ToUtf16(path));
         return false;
     }
     file.close();
@@ -170,7 +179,7 @@ bool CSorelDoc::OnOpenDocument(const std::string& path)
         fs::remove(path, error);
 
     if (!loaded) {
-        Report(SorelDocText::kLoadFailed);
+        Report(std::u16string(SorelDocText::kLoadFailed) + u"\n" + Utf8ToUtf16(path));
         return false;
     }
     m_modified = false;
@@ -188,7 +197,9 @@ bool CSorelDoc::LoadFile(const std::string& path, bool package)
         if (!temp.Valid())
             return false;
         if (!m_files.ExtractCabinet(path, temp.Folder())) {
-            Report(std::u16string(SorelDocText::kExtractFailed) + u"\n" + Utf8ToUtf16(path));
+            // A detail of the failure to read, which the open reports.
+            ShellMessageBox(std::u16string(SorelDocText::kExtractFailed) + u"\n" + Utf8ToUtf16(path),
+                            SorelDocText::kFrameworkCaption, MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
         const std::string printFile = m_files.GetExtractedFirstFile();
@@ -238,6 +249,7 @@ bool CSorelDoc::SavePackage(const std::string& path)
 
 bool CSorelDoc::OnSaveDocument(const std::string& path)
 {
+    ShellMessageGroup oneBox;
     WaitCursor wait(m_host);
     bool saved = false;
     try {
@@ -246,7 +258,7 @@ bool CSorelDoc::OnSaveDocument(const std::string& path)
         saved = false;
     }
     if (!saved) {
-        Report(SorelDocText::kSaveFailed);
+        Report(std::u16string(SorelDocText::kSaveFailed) + u"\n" + Utf8ToUtf16(path));
         return false;
     }
     m_modified = false;
@@ -255,9 +267,10 @@ bool CSorelDoc::OnSaveDocument(const std::string& path)
 
 bool CSorelDoc::DoSave(const std::string& path, bool replace)
 {
+    ShellMessageGroup oneBox;
     std::string newName = path;
     const bool asked = path.empty();
-    bool packageChosen = false;
+    enum class SaveKind { Unchanged, Package, Plain } kindChosen = SaveKind::Unchanged;
     if (asked) {
         newName = m_pathName;
         if (replace && newName.empty())
@@ -273,22 +286,26 @@ bool CSorelDoc::DoSave(const std::string& path, bool replace)
             {u"プリントファイル(*." + Utf8ToUtf16(kDefaultExtension) + u")", std::string("*.") + kDefaultExtension},
             {u"HTMLファイル(*.htm)", "*.htm"},
             {u"テキストファイル(*.txt)", "*.txt"},
+            {SorelDocText::kPlainPrintFileFilter, "*.xml"},
             {SorelDocText::kAllFiles, "*.*"},
         };
+        // The dialog starts on the paper's own format.
+        dialog.filterIndex = m_package ? kSaveAsPackageFilter : kSaveAsPlainFilter;
         if (!ShellFileDialog(dialog))
             return false;
         newName = dialog.file;
-        if (dialog.filterIndex == 2)
+        if (dialog.filterIndex == kSaveAsHtmlFilter)
             return m_root && m_files.ExportHtml(m_root.get(), newName);
-        if (dialog.filterIndex == 3)
+        if (dialog.filterIndex == kSaveAsTextFilter)
             return m_root && m_files.ExportText(m_root.get(), newName);
-        packageChosen = true;
+        kindChosen = dialog.filterIndex == kSaveAsPlainFilter ? SaveKind::Plain : SaveKind::Package;
     }
 
-    // Save As always writes a package; the kind the paper had comes back if the save fails.
+    // Save As writes the kind chosen (a package unless the plain print file was chosen); the
+    // kind the paper had comes back if the save fails.
     const bool formerPackage = m_package;
-    if (packageChosen)
-        m_package = true;
+    if (kindChosen != SaveKind::Unchanged)
+        m_package = kindChosen == SaveKind::Package;
     std::error_code error;
     const bool existed = fs::exists(newName, error);
     if (!OnSaveDocument(newName)) {
@@ -326,7 +343,7 @@ bool CSorelDoc::OnFileNew()
 {
     if (!SaveModified())
         return false;
-    m_title = SorelDocText::kUntitled;
+    SetTitle(SorelDocText::kUntitled);
     return OnNewDocument();
 }
 
@@ -351,7 +368,7 @@ bool CSorelDoc::OpenDocumentFile(const std::string& path, bool addToRecentList)
         } else {
             // The paper was emptied on the way: a new one takes its place.
             m_pathName.clear();
-            m_title = SorelDocText::kUntitled;
+            SetTitle(SorelDocText::kUntitled);
             OnNewDocument();
         }
         return false;

@@ -25,9 +25,17 @@ inline constexpr char16_t kUntitled[] = u"無題";
 inline constexpr char16_t kSaveAsTitle[] = u"名前を付けて保存";
 inline constexpr char16_t kSaveCopyAsTitle[] = u"コピーを保存";
 inline constexpr char16_t kAllFiles[] = u"すべてのファイル (*.*)";
+inline constexpr char16_t kPlainPrintFileFilter[] = u"XMLプリントファイル(*.xml)";
 inline constexpr char16_t kFrameworkCaption[] = u"Tarsel";
 inline constexpr char16_t kApplicationTitle[] = u"Lumetra　生物 - 問題作成エディタ";
 }  // namespace SorelDocText
+
+// The filters of the Save As dialog, from 1: the package, the two exports, the plain print file
+// and all files (which saves a package).
+constexpr int kSaveAsPackageFilter = 1;
+constexpr int kSaveAsHtmlFilter = 2;
+constexpr int kSaveAsTextFilter = 3;
+constexpr int kSaveAsPlainFilter = 4;
 
 // The default extension of the package, without its point.
 inline constexpr char kDefaultExtension[] = "qns";
@@ -47,6 +55,8 @@ public:
     virtual void EndWaitCursor() {}
     // The view's pending name-field edit is committed before the paper is written.
     virtual void CommitPendingEdit() {}
+    // The document's title changed (the frame shows it before the application title).
+    virtual void TitleChanged(const std::u16string& /*title*/) {}
 };
 
 class CSorelDoc {
@@ -63,7 +73,8 @@ public:
     // --- the framework's document state
     const std::string& GetPathName() const { return m_pathName; }
     const std::u16string& GetTitle() const { return m_title; }
-    void SetTitle(const std::u16string& title) { m_title = title; }
+    // The frame's title follows.
+    void SetTitle(const std::u16string& title);
     // Takes the path as the document's own; the title follows and the recent-file list gains it,
     // except while a "k1" file is opened.
     void SetPathName(const std::string& path, bool addToRecentList = true);

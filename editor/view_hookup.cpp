@@ -4,6 +4,7 @@
 #include "editor/main_frame.h"
 #include "editor/sorel_app.h"
 #include "editor/sorel_doc.h"
+#include "editor/toolbars.h"
 
 CSorelDoc* CDocumentForView::Doc() const { return m_app.GetDocument(); }
 
@@ -53,6 +54,15 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
     };
     m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };
     m_view->contextMenu = [this](int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); };
+    // The zoom box shows the view's zoom, and a zoom typed into it goes to the view.
+    if (auto* standard = dynamic_cast<CStandardToolBar*>(frame.Bar(BarId::kStandard))) {
+        m_view->zoomBoxValue = [standard] { return standard->GetZoom(); };
+        m_view->showZoomInBox = [standard](int percent) { standard->SetZoom(percent); };
+    }
+    frame.barNotifyToView = [this](const BAR_NOTIFY& notice) {
+        if (m_view != nullptr && notice.idFrom == BoxId::kZoom && notice.code == NM_ZOOMCOMBO_RETURN)
+            m_view->Controller().OnCommand(ViewCommand::kZoomBox);
+    };
     m_view->caretMoved = [this] {
         if (m_view != nullptr)
             m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());

@@ -48,13 +48,15 @@ struct SHELL_REQUEST {
     std::u16string text;
     std::u16string caption;
     UINT style = MB_OK;
+    // A notice that needs no answer: shown without waiting for it to be closed.
+    bool modeless = false;
 
     std::u16string title;
     DWORD flags = 0;
     std::vector<SHELL_FILTER> filters;
     std::string defaultExtension;  // without its point
     std::string file;              // UTF-8 path: the initial file, then the chosen one
-    int filterIndex = 1;
+    int filterIndex = 1;           // the filter chosen at first, then the one the user chose
 
     std::string helpFile;
     UINT helpCommand = 0;
@@ -72,9 +74,27 @@ int ShellRequest(SHELL_REQUEST& request);
 
 // The common forms.
 int ShellMessageBox(const std::u16string& text, const std::u16string& caption, UINT style);
+// A notice shown without waiting for the user (IDOK at once).
+void ShellNotice(const std::u16string& text, const std::u16string& caption, UINT style);
 // OK when a file was chosen (request.file, request.filterIndex); false on Cancel.
 bool ShellFileDialog(SHELL_REQUEST& request);
 
 // The answer a request gets when nobody is asked: OK for an OK box, else Cancel (No for a box
 // without Cancel); a file dialog is cancelled.
 int ShellDefaultAnswer(const SHELL_REQUEST& request);
+
+// One failure, one message box: while a group is open, the OK boxes of the operation are held
+// back and shown together as one box when the outermost group closes. The operation's own
+// message (its lead) stands first, the others follow, each line once, so that a reader's
+// messages about five pictures, or a parse error followed by the failure to read, make one box.
+// Boxes that ask a question are never held back.
+class ShellMessageGroup {
+public:
+    ShellMessageGroup();
+    ~ShellMessageGroup();
+    ShellMessageGroup(const ShellMessageGroup&) = delete;
+    ShellMessageGroup& operator=(const ShellMessageGroup&) = delete;
+
+    // The operation's own message: first in the group's box, or a box of its own outside a group.
+    static void Lead(const std::u16string& text, const std::u16string& caption, UINT style);
+};

@@ -28,6 +28,9 @@ public:
     std::function<void(unsigned id)> postedCommand;
     // Context menu N at a global point; the chosen command goes back through the frame.
     std::function<void(int menuId, QPoint globalPoint)> contextMenu;
+    // The frame's zoom box: its value, and showing a zoom in it. Unbound: 100 %, nothing shown.
+    std::function<int()> zoomBoxValue;
+    std::function<void(int)> showZoomInBox;
 
     // IEditViewHost
     SIZE GetClientSize() const override;
@@ -38,6 +41,12 @@ public:
     void ScrollBarsChanged() override;
     void CaretChanged() override;
     void FocusView() override;
+    int GetBarZoom() const override { return zoomBoxValue ? zoomBoxValue() : 100; }
+    void SetBarZoom(int percent) override
+    {
+        if (showZoomInBox)
+            showZoomInBox(percent);
+    }
     // The I-beam lies on its side over a vertically written paper.
     void SyncFrameWithDirection(int vertical) override;
     POINT ClientToScreen(POINT point) const override;

@@ -122,6 +122,12 @@ TEST_F(FrameCommandsTest, TheSearchHoverButtonSendsItsCommand)
         routed.push_back(id);
         return true;
     };
+    // A view that carries out the search, so its button is enabled.
+    frame.updateFromView = [](unsigned id, bool* enabled, bool*) {
+        *enabled = true;
+        return id == 32884;
+    };
+    frame.UpdateToolbarButtons();
     auto* question = dynamic_cast<CQuestionToolBar*>(frame.Bar(BarId::kQuestion));
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(question->HoverButton()->isVisible());

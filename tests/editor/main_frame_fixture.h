@@ -31,6 +31,11 @@ public:
             frame->show();
     }
     void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
+    void SetFrameTitle(const std::u16string& title) override
+    {
+        if (frame)
+            frame->setWindowTitle(QString::fromStdU16String(title));
+    }
 
     CSorelApp* app = nullptr;
     std::unique_ptr<CMainFrame> frame;

@@ -59,14 +59,14 @@ TEST(FrameLayout, TheMenuIsPrunedOfTheFeaturesNotOffered)
     EXPECT_EQ(Ids(layout.menuBar[0].items),
               (std::vector<unsigned>{57600, 57601, 57603, 57604, 0, 0, 57605, 57607, 57609, 57606, 0, 57616, 0, 57665}));
     EXPECT_EQ(Ids(layout.menuBar[1].items),
-              (std::vector<unsigned>{57643, 57644, 0, 57635, 57634, 57637, 0, 0, 57632, 32997, 0, 57872}));
+              (std::vector<unsigned>{57643, 57644, 0, 57635, 57634, 57637, 0, 0, 57632, 32997}));
     EXPECT_EQ(Ids(layout.menuBar[2].items[3].items), (std::vector<unsigned>{59392, 32775, 32890, 32776, 59393}));
     EXPECT_EQ(Ids(layout.menuBar[3].items),
               (std::vector<unsigned>{32884, 0, 32893, 32894, 0, 32895, 32896, 0, 32897, 32898}));
     EXPECT_EQ(Ids(layout.menuBar[6].items),
               (std::vector<unsigned>{32969, 0, 0, 32917, 32918, 0, 32899, 32993, 32994, 0, 32970, 32990, 0, 32991}));
     EXPECT_EQ(Ids(layout.menuBar[6].items[1].items), (std::vector<unsigned>{377, 382, 378, 381}));
-    for (unsigned gone : {32921u, 32885u, 57640u, 383u, 387u, 32910u, 32935u, 32976u, 32983u})
+    for (unsigned gone : {32921u, 32885u, 57640u, 383u, 387u, 32910u, 32935u, 32976u, 32983u, 57872u})
         EXPECT_EQ(FindMenuItem(layout.menuBar, gone), nullptr) << gone;
 
     const MENU_ITEM* newItem = FindMenuItem(layout.menuBar, 57600);
@@ -120,7 +120,7 @@ TEST_F(MainFrameTest, TheWindowCarriesTheMenusAndBarsInOrder)
 {
     CMainFrame& frame = Start();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    EXPECT_EQ(frame.windowTitle(), QString::fromUtf16(u"Lumetra　生物 - 問題作成エディタ"));
+    EXPECT_EQ(frame.windowTitle(), QString::fromUtf16(u"無題 - Lumetra　生物 - 問題作成エディタ"));
     QStringList titles;
     for (QAction* action : frame.menuBar()->actions())
         titles << action->text();
@@ -155,6 +155,43 @@ TEST_F(MainFrameTest, TheWindowCarriesTheMenusAndBarsInOrder)
     const QString path = QCoreApplication::applicationDirPath() + "/editor_main_frame.png";
     EXPECT_TRUE(picture.save(path));
     std::cout << "[ picture  ] " << path.toStdString() << std::endl;
+}
+
+TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
+{
+    CMainFrame& frame = Start();
+    struct Case {
+        unsigned id;
+        bool enabled;
+    } const cases[] = {
+        {57607, false},  // print
+        {57609, false},  // print preview
+        {57605, false},  // page setup
+        {32968, false},  // columns
+        {32893, false},  // new major question
+        {32996, false},  // save as HTML
+        {57600, true},   // new
+        {57603, true},   // save
+        {57604, true},   // save as
+        {33006, true},   // the other-formats popup, the frame's
+    };
+    for (const Case& c : cases) {
+        bool enabled = !c.enabled, checked = false;
+        frame.UpdateCommandUI(c.id, &enabled, &checked);
+        EXPECT_EQ(enabled, c.enabled) << c.id;
+    }
+    // The toolbar's print button follows its handler, and so does the other-formats popup.
+    frame.UpdateToolbarButtons();
+    QAction* print = nullptr;
+    for (QAction* action : frame.Bar(BarId::kStandard)->actions())
+        if (action->data().toUInt() == 57607)
+            print = action;
+    ASSERT_NE(print, nullptr);
+    EXPECT_FALSE(print->isEnabled());
+    std::unique_ptr<QMenu> other = frame.Commands().MakeSaveOtherFormatMenu();
+    ASSERT_NE(other, nullptr);
+    ASSERT_FALSE(other->actions().isEmpty());
+    EXPECT_FALSE(other->actions().at(0)->isEnabled());
 }
 
 TEST_F(MainFrameTest, WritingDirectionSwapsAlignmentAndPaletteCommands)

@@ -9,6 +9,7 @@
 
 #include "nodes/edit_kind.h"
 #include "nodes/edit_print.h"
+#include "platform/utf8.h"
 
 #include <QTemporaryDir>
 
@@ -50,9 +51,12 @@ TEST(RealPrintFiles, ASamplePaperIsSavedInPlaceAndReadBackUnchanged)
     fs::remove(paper);
     fs::create_directory(paper);  // the path is now a folder: the writer cannot replace it
     again.SetModifiedFlag();
+    const size_t boxesBefore = shell.Messages().size();
     EXPECT_FALSE(again.OnFileSave());
     EXPECT_TRUE(fs::is_directory(paper));
-    EXPECT_EQ(shell.Messages().back(), u"ファイルの保存に失敗しました。");
+    // One box: the failure to save and the file first, the writer's own words after.
+    ASSERT_EQ(shell.Messages().size(), boxesBefore + 1);
+    EXPECT_EQ(shell.Messages().back().rfind(u"ファイルの保存に失敗しました。\n" + Utf8ToUtf16(paper) + u"\n", 0), 0u);
     EXPECT_FALSE(before.empty());
 }
 
@@ -116,7 +120,8 @@ TEST(RealPrintFiles, APaperWithPicturesIsSavedAsAPackageAndReopenedUnchanged)
     const std::vector<std::string> before = EntriesOf(folder);
     CSorelDoc damaged(*files, host);
     EXPECT_FALSE(damaged.OpenDocumentFile(cut));
-    EXPECT_EQ(shell.Messages().back(), u"ファイルの読込に失敗しました。");
+    EXPECT_EQ(shell.Messages().back(),
+              u"ファイルの読込に失敗しました。\n" + Utf8ToUtf16(cut) + u"\nパッケージの展開に失敗しました。");
     EXPECT_EQ(ReadWholeFile(cut), whole.substr(0, whole.size() / 2));
     EXPECT_EQ(EntriesOf(folder), before);
     EXPECT_EQ(ReadWholeFile(package), whole);
@@ -140,4 +145,22 @@ TEST(RealPrintFiles, ANewPaperComesFromTheTemplateWithTheDefaultTextFont)
             EXPECT_EQ(child->m_lf.lfHeight, -371);
     }
     EXPECT_GT(checked, 0);
+}
+
+TEST(RealPrintFiles, APrintFileThatDoesNotParseGivesOneBoxWithTheFileAndThePosition)
+{
+    QTemporaryDir dir;
+    const std::string paper = dir.path().toStdString() + "/broken.xml";
+    WriteWholeFile(paper, "<?xml version=\"1.0\"?>\n<root>\n<unclosed>\n</root>\n");
+    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
+    CSorelDocHost host;
+    ShellAnswers shell;
+    CSorelDoc doc(*files, host);
+    EXPECT_FALSE(doc.OpenDocumentFile(paper));
+    ASSERT_EQ(shell.Messages().size(), 1u);
+    const std::u16string text = shell.Messages().front();
+    const std::u16string lead = u"ファイルの読込に失敗しました。\n" + Utf8ToUtf16(paper) + u"\n";
+    EXPECT_EQ(text.rfind(lead, 0), 0u) << Utf16ToUtf8(text);
+    // The parser's words follow on the next line, once.
+    EXPECT_NE(text.find(u"Line:", lead.size()), std::u16string::npos) << Utf16ToUtf8(text);
 }

@@ -93,10 +93,20 @@ TEST_F(SorelDocTest, ThePaperKindIsToldByItsFirstBytes)
     EXPECT_EQ(ReadWholeFile(plain).substr(0, 8), "QNPRINT\n");
     EXPECT_FALSE(m_doc.IsModified());
 
-    // Save As writes a package, whatever the extension, and reopens as one.
+    // Save As starts on the plain print file, the paper's own format, and keeps it when chosen.
+    const std::string plainCopy = Path("copy.xml");
+    m_shell.ChooseFile(plainCopy, kSaveAsPlainFilter);
+    ASSERT_TRUE(m_doc.OnFileSaveAs());
+    EXPECT_EQ(m_shell.requests.back().filterIndex, kSaveAsPlainFilter);
+    EXPECT_EQ(ReadWholeFile(plainCopy).substr(0, 8), "QNPRINT\n");
+    EXPECT_FALSE(m_doc.IsPackage());
+    EXPECT_EQ(m_doc.GetPathName(), plainCopy);
+
+    // The package filter writes a package, whatever the extension, and reopens as one.
     const std::string package = Path("copy.txt");
     m_shell.ChooseFile(package, 1);
     ASSERT_TRUE(m_doc.OnFileSaveAs());
+    EXPECT_EQ(m_shell.requests.back().filterIndex, kSaveAsPlainFilter);
     EXPECT_EQ(ReadWholeFile(package).substr(0, 4), "MSCF");
     EXPECT_TRUE(m_doc.IsPackage());
     EXPECT_EQ(m_doc.GetPathName(), package);
@@ -121,12 +131,14 @@ TEST_F(SorelDocTest, APackageIsChangedSavedAndReopenedUnchanged)
     EXPECT_EQ(dialog.file, "無題.qns");
     EXPECT_EQ(dialog.defaultExtension, "qns");
     EXPECT_EQ(dialog.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
-    ASSERT_EQ(dialog.filters.size(), 4u);
+    ASSERT_EQ(dialog.filters.size(), 5u);
     EXPECT_EQ(dialog.filters[0].label, u"プリントファイル(*.qns)");
     EXPECT_EQ(dialog.filters[0].pattern, "*.qns");
     EXPECT_EQ(dialog.filters[1].label, u"HTMLファイル(*.htm)");
     EXPECT_EQ(dialog.filters[2].label, u"テキストファイル(*.txt)");
-    EXPECT_EQ(dialog.filters[3].pattern, "*.*");
+    EXPECT_EQ(dialog.filters[3].pattern, "*.xml");
+    EXPECT_EQ(dialog.filters[4].pattern, "*.*");
+    EXPECT_EQ(dialog.filterIndex, kSaveAsPackageFilter);  // a new paper is a package
 
     Change(u"問題二");
     ASSERT_TRUE(m_doc.OnFileSave());  // titled package: saved in place without a dialog
@@ -176,7 +188,9 @@ TEST_F(SorelDocTest, ShortAndUnreadableFilesFailAndANewPaperTakesTheirPlace)
         WriteWholeFile(Path(c.name), c.bytes);
         const size_t loadsBefore = m_files.loaded.size();
         EXPECT_EQ(m_doc.OpenDocumentFile(Path(c.name)), c.opens) << c.name;
-        EXPECT_EQ(m_shell.Messages().back(), c.message) << c.name;
+        // The failure and its file lead the box; a cause may follow.
+        const std::u16string lead = c.message + (u"\n" + Utf8ToUtf16(Path(c.name)));
+        EXPECT_EQ(m_shell.Messages().back().rfind(lead, 0), 0u) << c.name;
         EXPECT_EQ(m_doc.GetTitle(), u"無題") << c.name;
         ASSERT_NE(m_doc.GetRoot(), nullptr) << c.name;
         EXPECT_EQ(PaperText(), "new paper") << c.name;
@@ -191,10 +205,10 @@ TEST_F(SorelDocTest, APackageThatDoesNotExtractSaysSo)
 {
     WriteWholeFile(Path("broken.qns"), std::string("MSCF") + "a.qnp\n999\nshort");
     EXPECT_FALSE(m_doc.OpenDocumentFile(Path("broken.qns")));
-    const auto messages = m_shell.Messages();
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages[messages.size() - 2], u"パッケージの展開に失敗しました。\n" + Utf8ToUtf16(Path("broken.qns")));
-    EXPECT_EQ(messages.back(), u"ファイルの読込に失敗しました。");
+    // One failure, one box: the failure to read first, with the file, then its cause.
+    EXPECT_EQ(m_shell.Messages(), std::vector<std::u16string>{u"ファイルの読込に失敗しました。\n" +
+                                                              Utf8ToUtf16(Path("broken.qns")) +
+                                                              u"\nパッケージの展開に失敗しました。"});
 }
 
 TEST_F(SorelDocTest, AFailedSaveLeavesTheEarlierFileIntact)
@@ -208,7 +222,7 @@ TEST_F(SorelDocTest, AFailedSaveLeavesTheEarlierFileIntact)
     EXPECT_FALSE(m_doc.OnFileSave());
     EXPECT_EQ(ReadWholeFile(plain), before);
     EXPECT_TRUE(m_doc.IsModified());
-    EXPECT_EQ(m_shell.Messages().back(), u"ファイルの保存に失敗しました。");
+    EXPECT_EQ(m_shell.Messages().back(), u"ファイルの保存に失敗しました。\n" + Utf8ToUtf16(plain));
 
     // Save As over an existing package whose packing fails: the package stays, not removed.
     m_files.failWriteHalfway = false;

@@ -30,8 +30,10 @@ public:
     }
     void ShowMainFrame(int show) override { calls.push_back("show " + std::to_string(show)); }
     void PostToMainFrame(unsigned message) override { posted.push_back(message); }
+    void SetFrameTitle(const std::u16string& title) override { this->title = title; }
 
     bool frameCreates = true;
+    std::u16string title;
     std::vector<std::string> calls;
     std::vector<unsigned> posted;
 };
@@ -109,9 +111,12 @@ TEST_F(StartupTest, WithoutParametersANewPaperIsShown)
     EXPECT_EQ(m_windows.calls, (std::vector<std::string>{"splash", "create frame", "show 1", "destroy splash"}));
     EXPECT_TRUE(m_windows.posted.empty());
     EXPECT_EQ(app.GetDocument()->GetTitle(), u"無題");
+    // The frame shows the paper's name before the application title.
+    EXPECT_EQ(m_windows.title, u"無題 - Lumetra　生物 - 問題作成エディタ");
     EXPECT_EQ(app.HelpFilePath(), Path("bin/Tarsel.CHM"));
-    // No search library beside the program: said once, start-up goes on.
+    // No search library beside the program: said by a notice that start-up does not wait on.
     EXPECT_EQ(m_shell.Messages(), std::vector<std::u16string>{u"再検索用ＤＬＬが見つかりません。"});
+    EXPECT_TRUE(m_shell.requests.at(0).modeless);
     EXPECT_EQ(app.ExitInstance(), 0);
 
     // The registrations and the settings were written.
@@ -141,12 +146,43 @@ TEST_F(StartupTest, K1OpensAnUntitledModifiedCopyAndDeletesTheFile)
     ASSERT_TRUE(app.InitInstance({"-k1", paper}));
     CSorelDoc* doc = app.GetDocument();
     EXPECT_EQ(doc->GetTitle(), u"無題");
+    EXPECT_EQ(m_windows.title, u"無題 - Lumetra　生物 - 問題作成エディタ");
     EXPECT_TRUE(doc->GetPathName().empty());
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(app.GetCommandLineMode(), 0);
     EXPECT_EQ(app.RecentFiles().GetSize(), 0);
     EXPECT_FALSE(fs::exists(paper));
     app.ExitInstance();
+}
+
+TEST_F(StartupTest, AnOpenedPaperNamesTheFrame)
+{
+    const std::string paper = Paper("biology.qnp");
+    CSorelApp app(m_files, m_windows, m_environment);
+    ASSERT_TRUE(app.InitInstance({paper}));
+    EXPECT_EQ(m_windows.title, u"biology.qnp - Lumetra　生物 - 問題作成エディタ");
+    app.OnFileNew();
+    EXPECT_EQ(m_windows.title, u"無題 - Lumetra　生物 - 問題作成エディタ");
+    app.ExitInstance();
+}
+
+TEST_F(StartupTest, TheMissingSearchLibraryIsReportedOncePerInstallation)
+{
+    // An export run reports it only on the error stream and does not count as telling the user.
+    {
+        RecordingWindows windows;
+        CSorelApp app(m_files, windows, m_environment);
+        ASSERT_TRUE(app.InitInstance({"/w", Paper("in.qnp"), Path("out.doc")}));
+        app.ExitInstance();
+    }
+    for (int start = 0; start < 3; ++start) {
+        RecordingWindows windows;
+        CSorelApp app(m_files, windows, m_environment);
+        ASSERT_TRUE(app.InitInstance({}));
+        app.ExitInstance();
+    }
+    EXPECT_EQ(m_shell.Messages(),
+              (std::vector<std::u16string>{u"再検索用ＤＬＬが見つかりません。", u"再検索用ＤＬＬが見つかりません。"}));
 }
 
 TEST_F(StartupTest, ExportRunsStayHiddenAndPostTheirMessage)

@@ -30,6 +30,38 @@ TEST(Shell, AnswersComeFromTheInstalledHandlerElseTheSafeDefault)
     EXPECT_FALSE(ShellFileDialog(dialog));
 }
 
+TEST(Shell, AGroupGathersTheBoxesOfOneFailureIntoOneLeadFirst)
+{
+    std::vector<SHELL_REQUEST> shown;
+    ShellHandler former = SetShellHandler([&](SHELL_REQUEST& request) {
+        shown.push_back(request);
+        return IDOK;
+    });
+    {
+        ShellMessageGroup outer;
+        {
+            ShellMessageGroup inner;  // nested groups show nothing of their own
+            ShellMessageBox(u"イメージを読み込めませんでした。\n\na.png", u"Tarsel", MB_OK | MB_ICONEXCLAMATION);
+            ShellMessageBox(u"イメージを読み込めませんでした。\n\nb.png", u"Tarsel", MB_OK | MB_ICONEXCLAMATION);
+        }
+        EXPECT_TRUE(shown.empty());
+        // A question is asked at once, never held back.
+        EXPECT_EQ(ShellMessageBox(u"保存しますか", u"Tarsel", MB_YESNO), IDOK);
+        ASSERT_EQ(shown.size(), 1u);
+        ShellMessageGroup::Lead(u"ファイルの読込に失敗しました。\npaper.xml", u"Tarsel", MB_OK | MB_ICONSTOP);
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, u"ファイルの読込に失敗しました。\npaper.xml\nイメージを読み込めませんでした。\na.png\nb.png");
+    EXPECT_EQ(shown[1].style, MB_OK | MB_ICONSTOP);
+
+    // Outside a group a lead is a box of its own; a group with nothing to say shows nothing.
+    ShellMessageGroup::Lead(u"alone", u"Tarsel", MB_OK);
+    { ShellMessageGroup quiet; }
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2].text, u"alone");
+    SetShellHandler(former);
+}
+
 TEST(Profile, TypedValuesSurviveAFreshInstance)
 {
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 #include "editor/print_file_access.h"
 #include "editor/sorel_app.h"
 #include "editor/sorel_doc.h"
+#include "editor/toolbars.h"
 #include "editor/view_hookup.h"
 #include "nodes/edit_print.h"
 #include "printfile/print_reader.h"
@@ -18,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -319,6 +321,34 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     EXPECT_NEAR(static_cast<double>(pictureNode->m_width) / pictureNode->m_height,
                 static_cast<double>(widthBefore) / heightBefore, 0.05);
     shoot("picture_resized");
+}
+
+TEST_P(MainWindowTest, TheZoomBoxShowsTheZoomTheZoomCommandSet)
+{
+    const std::string paper = Path("paper.xml");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
+    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
+    m_windows.app = m_app.get();
+    ASSERT_TRUE(m_app->InitInstance({paper}));
+    CSorelView* view = m_windows.view->View();
+    ASSERT_NE(view, nullptr);
+    auto* standard = dynamic_cast<CStandardToolBar*>(m_windows.frame->Bar(BarId::kStandard));
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->GetZoom(), 100);
+
+    view->Controller().m_zoomDialog = [](int* percent) {
+        *percent = 150;
+        return true;
+    };
+    ASSERT_TRUE(view->Controller().OnCommand(ViewCommand::kViewZoom));
+    EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 150);
+    EXPECT_EQ(standard->GetZoom(), 150);
+    EXPECT_EQ(standard->ZoomBox()->currentText(), "150%");
+
+    // A zoom typed into the box and confirmed goes the other way.
+    standard->ZoomBox()->setEditText("75%");
+    m_windows.frame->barNotifyToView(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
+    EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 75);
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
