@@ -1,0 +1,238 @@
+// The whole job on a big paper, as one process: open a print file (read and convert), lay it out
+// for the screen, and print every page into a PDF file. The paper has the real structure (name
+// field, question numbers, points, ruby, a table and a formula in every question): the sample
+// paper's questions repeated until the paper has about the pages asked for, in either writing
+// direction, read once, written by the print-file writer and read back by the benchmark.
+//
+// Each phase is a counter in milliseconds; "peak_MiB" is the process's peak resident memory so
+// far and "bytes_per_char" the heap the opened paper holds per character node. For the peak of
+// one size alone, run one size per process: --benchmark_filter=BigPaper/pages:160/vertical:0
+#include "bench_paper.h"
+
+#include "nodes/edit_node.h"
+#include "printfile/print_reader.h"
+#include "printfile/print_writer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+using namespace benchpaper;
+
+namespace {
+
+constexpr int kPrinterDpi = 300;
+// The sample paper's nine questions fill about this many horizontal pages.
+constexpr double kSampleQuestionsPerPage = 3.0;
+
+std::string ReadSample()
+{
+    std::ifstream in(QN_SAMPLE_PAPER, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every match of the pattern in text, in order.
+std::vector<std::string> AllMatches(const std::string& text, const std::regex& pattern)
+{
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it)
+        found.push_back(it->str());
+    return found;
+}
+
+// Renumbers "dmon[k]" of one question's templates or references to dmon[number].
+std::string Renumbered(const std::string& text, int number)
+{
+    static const std::regex question(R"(dmon\[\d+\])");
+    return std::regex_replace(text, question, "dmon[" + std::to_string(number) + "]");
+}
+
+// The sample paper with its questions repeated to `questions`: the data elements, the templates
+// and the flow's references of question k taken from sample question (k - 1) mod 9 + 1.
+std::string RepeatedPaper(int questions, int vertical)
+{
+    const std::string sample = ReadSample();
+    const std::regex dataPattern(R"(<dmon>[\s\S]*?</dmon>\n)");
+    const std::regex templatePattern(R"(<xsl:template match="/print/dmon\[(\d+)\][\s\S]*?</xsl:template>\n?)");
+    const std::regex referencePattern(R"(<xsl:apply-templates select="/print/dmon\[(\d+)\][^>]*/>\n?)");
+    const std::vector<std::string> data = AllMatches(sample, dataPattern);
+    const std::vector<std::string> templates = AllMatches(sample, templatePattern);
+    const std::vector<std::string> references = AllMatches(sample, referencePattern);
+    const int sampleQuestions = static_cast<int>(data.size());
+
+    auto ofQuestion = [](const std::vector<std::string>& items, int k) {
+        std::string joined;
+        const std::string key = "dmon[" + std::to_string(k) + "]";
+        for (const std::string& item : items)
+            if (item.find(key) != std::string::npos)
+                joined += item;
+        return joined;
+    };
+    std::string allData, allTemplates, allReferences;
+    for (int q = 1; q <= questions; ++q) {
+        const int from = (q - 1) % sampleQuestions + 1;
+        allData += data[static_cast<size_t>(from - 1)];
+        allTemplates += Renumbered(ofQuestion(templates, from), q);
+        allReferences += Renumbered(ofQuestion(references, from), q);
+    }
+
+    // Cut the sample's own question material out and put the repeated material in its places.
+    std::string paper = sample;
+    auto replaceAll = [&paper](const std::vector<std::string>& items, const std::string& with) {
+        size_t first = std::string::npos;
+        for (const std::string& item : items) {
+            const size_t at = paper.find(item);
+            if (at == std::string::npos)
+                continue;
+            paper.erase(at, item.size());
+            first = std::min(first, at);
+        }
+        paper.insert(first, with);
+    };
+    replaceAll(data, allData);
+    replaceAll(templates, allTemplates);
+    replaceAll(references, allReferences);
+    if (vertical) {
+        paper = std::regex_replace(paper, std::regex("font-family=\"ＭＳ"), "font-family=\"@ＭＳ");
+        paper = std::regex_replace(paper, std::regex("<fo:simple-page-master "),
+                                   "<fo:simple-page-master writing-mode=\"tb-rl\" ");
+    }
+    return paper;
+}
+
+std::u16string Utf8ToUtf16Text(const std::string& text)
+{
+    const QString converted = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(converted.utf16()), static_cast<size_t>(converted.size()));
+}
+
+// The paper written by the print-file writer at path; false when it cannot be made.
+bool WriteBenchPaper(int pages, int vertical, const std::string& path)
+{
+    const int questions = std::max(1, static_cast<int>(pages * kSampleQuestionsPerPage));
+    CEditPrint root;
+    if (!LoadXmlString(&root, Utf8ToUtf16Text(RepeatedPaper(questions, vertical))))
+        return false;
+    return SavePrintFile(&root, path);
+}
+
+double PeakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The bytes the allocator has handed out and not had back.
+double AllocatedBytes()
+{
+    return static_cast<double>(mallinfo2().uordblks);
+}
+
+int CountCharacters(CEditNode* node)
+{
+    int count = node->IsKind(EditKind::kChar) ? 1 : 0;
+    for (int i = 0; i < node->GetChildCount(); ++i)
+        if (CEditNode* child = node->GetEditChild(i))
+            count += CountCharacters(child);
+    return count;
+}
+
+// Every page of the paper into a PDF file at the printer's resolution, as the print command does.
+void PrintAllPages(CEditPrint* root, const QString& file)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setResolution(kPrinterDpi);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    printer.setFullPage(true);
+    std::unique_ptr<CQtDC> dc = CQtDC::ForPrinter(&printer);
+    CDisplayMap map = ScreenMap(root->m_vertical);
+    map.SetResolution(dc->GetDeviceCaps(LOGPIXELSX), dc->GetDeviceCaps(LOGPIXELSY), 100);
+    if (root->m_vertical) {
+        SIZE sheet{0, root->m_geometry.height};
+        map.DocToDeviceSize(&sheet);
+        dc->SetViewportOrg(sheet.cx, 0);
+    }
+    for (int page = 1; page <= root->GetPageCount(); ++page) {
+        if (page > 1)
+            dc->NewPage();
+        LAYOUT_CONTEXT context;
+        context.page = page;
+        root->LayoutPage(&context, 0);
+        context = LAYOUT_CONTEXT();
+        context.page = page;
+        root->DrawPage(dc.get(), &map, &context);
+    }
+    dc->End();
+}
+
+void BigPaper(benchmark::State& state)
+{
+    const int pages = static_cast<int>(state.range(0));
+    const int vertical = static_cast<int>(state.range(1));
+    QTemporaryDir folder;
+    const std::string paperFile = folder.filePath("paper.xml").toStdString();
+    const QString pdfFile = folder.filePath("paper.pdf");
+    if (!WriteBenchPaper(pages, vertical, paperFile)) {
+        state.SkipWithError("the benchmark paper could not be made");
+        return;
+    }
+    double openMs = 0, layoutMs = 0, printMs = 0, bytesPerChar = 0;
+    int pageCount = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        const double before = AllocatedBytes();
+        clock.start();
+        auto root = std::make_unique<CEditPrint>();
+        const bool loaded = LoadXmlFile(root.get(), paperFile);
+        openMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        if (!loaded) {
+            state.SkipWithError("the benchmark paper could not be read");
+            return;
+        }
+        bytesPerChar = (AllocatedBytes() - before) / std::max(1, CountCharacters(root.get()));
+
+        clock.restart();
+        std::unique_ptr<CDC> dc = MeasuringDC();
+        CDisplayMap map = ScreenMap(root->m_vertical);
+        MeasureAndLayout(root.get(), dc.get(), &map);
+        layoutMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        pageCount = root->GetPageCount();
+
+        clock.restart();
+        PrintAllPages(root.get(), pdfFile);
+        printMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+    state.counters["pages"] = pageCount;
+    state.counters["open_ms"] = openMs;
+    state.counters["layout_ms"] = layoutMs;
+    state.counters["print_ms"] = printMs;
+    state.counters["peak_MiB"] = PeakMiB();
+    state.counters["bytes_per_char"] = bytesPerChar;
+    if (const QByteArray keep = qgetenv("QN_BENCH_KEEP_PDF"); !keep.isEmpty())
+        QFile::copy(pdfFile, QString::fromLocal8Bit(keep) + QString("-%1-%2.pdf").arg(vertical ? "v" : "h").arg(pages));
+}
+
+}  // namespace
+
+BENCHMARK(BigPaper)
+    ->ArgsProduct({{10, 40, 160, 640}, {0, 1}})
+    ->ArgNames({"pages", "vertical"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+QN_BENCHMARK_MAIN()
