@@ -454,15 +454,20 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
             return true;
         };
 
+        m_pageIndexChildCount = -1;
+        m_pageSpans.clear();
+        m_blocksWithoutBox.clear();
         if (IsPageFlagged(1) && !placeNameField())
             return;
 
         bool forceNewPage = false;
         for (int i = 0; i < GetChildCount(); ++i) {
             CEditNode* child = GetEditChild(i);
-            if (child == nullptr || !child->IsVisible())
+            CEditContainer* container = child != nullptr && child->IsVisible() ? AsContainer(child) : nullptr;
+            if (container == nullptr || container->GetBoxCount() == 0)
+                m_blocksWithoutBox.push_back(i);
+            if (container == nullptr)
                 continue;
-            CEditContainer* container = AsContainer(child);
             for (int b = 0; container != nullptr && b < container->GetBoxCount(); ++b) {
                 CEditBox* box = container->GetBox(b);
                 if (box == nullptr)
@@ -494,14 +499,89 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                     break;
                 }
                 place(child, box, b, false);
+                IndexBox(page, i, b, box->m_rcLayout);
             }
             if (IsPageBreakBlock(child))
                 forceNewPage = true;
         }
         m_pageCount = page;
+        m_pageSpans.resize(static_cast<size_t>(page));
+        m_pageIndexChildCount = GetChildCount();
     } catch (const CEditError&) {
         // A node that gave up leaves the boxes placed so far.
     }
+}
+
+void CEditPrint::IndexBox(int page, int block, int box, const RECT& extent)
+{
+    if (page < 1)
+        return;
+    if (m_pageSpans.size() < static_cast<size_t>(page))
+        m_pageSpans.resize(static_cast<size_t>(page));
+    PAGE_SPAN& span = m_pageSpans[static_cast<size_t>(page - 1)];
+    if (span.firstBlock < 0) {
+        span.firstBlock = block;
+        span.firstBox = box;
+        span.extent = extent;
+    } else {
+        span.extent.left = std::min(span.extent.left, extent.left);
+        span.extent.top = std::min(span.extent.top, extent.top);
+        span.extent.right = std::max(span.extent.right, extent.right);
+        span.extent.bottom = std::max(span.extent.bottom, extent.bottom);
+    }
+    span.lastBlock = block;
+}
+
+void CEditPrint::BlocksOfPage(int page, int* first, int* last) const
+{
+    *first = 0;
+    *last = GetChildCount() - 1;
+    if (!HasPageIndex())
+        return;
+    if (page < 1 || static_cast<size_t>(page) > m_pageSpans.size()) {
+        *last = -1;
+        return;
+    }
+    const PAGE_SPAN& span = m_pageSpans[static_cast<size_t>(page - 1)];
+    *first = span.firstBlock;
+    *last = span.lastBlock;
+}
+
+RECT CEditPrint::PageRect(int page) const
+{
+    const int64_t top = (static_cast<int64_t>(page) - 1) * m_geometry.height + static_cast<int64_t>(page) * m_pageGapDown;
+    int64_t left = 0;
+    int64_t right = static_cast<int64_t>(m_pageGapAcross) + m_geometry.width + kExtentMargin;
+    int64_t upper = top;
+    int64_t lower = top + m_geometry.height;
+    const PAGE_SPAN& span = m_pageSpans[static_cast<size_t>(page - 1)];
+    if (span.firstBlock >= 0) {
+        left = std::min<int64_t>(left, span.extent.left);
+        right = std::max<int64_t>(right, span.extent.right);
+        upper = std::min<int64_t>(upper, span.extent.top);
+        lower = std::max<int64_t>(lower, span.extent.bottom);
+    }
+    return RECT{ToInt(left - kDrawingMargin), ToInt(upper - kDrawingMargin), ToInt(right + kDrawingMargin),
+                ToInt(lower + kDrawingMargin)};
+}
+
+std::vector<int> CEditPrint::BlocksMeeting(const RECT& docRect) const
+{
+    std::vector<int> blocks(m_blocksWithoutBox.begin(), m_blocksWithoutBox.end());
+    for (size_t p = 0; p < m_pageSpans.size(); ++p) {
+        const PAGE_SPAN& span = m_pageSpans[p];
+        if (span.firstBlock < 0)
+            continue;
+        const RECT page = PageRect(static_cast<int>(p) + 1);
+        if (page.left < docRect.right && docRect.left < page.right && page.top < docRect.bottom &&
+            docRect.top < page.bottom) {
+            for (int i = span.firstBlock; i <= span.lastBlock; ++i)
+                blocks.push_back(i);
+        }
+    }
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    return blocks;
 }
 
 void CEditPrint::PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical)
@@ -569,13 +649,18 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
             }
         }
 
-        for (int i = 0; i < GetChildCount(); ++i) {
+        int first = 0;
+        int last = 0;
+        BlocksOfPage(page, &first, &last);
+        for (int i = std::max(first, 0); i <= last && i < GetChildCount(); ++i) {
             CEditNode* child = GetEditChild(i);
             if (child == nullptr || !child->IsVisible())
                 continue;
             CEditContainer* container = AsContainer(child);
             for (int b = 0; container != nullptr && b < container->GetBoxCount(); ++b) {
                 CEditBox* box = container->GetBox(b);
+                if (box != nullptr && box->m_page > page)
+                    break;  // a block's boxes come page by page
                 if (box == nullptr || box->m_page != page)
                     continue;
                 // The first box of a column was placed there without a second test.
@@ -613,9 +698,27 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             if (nameField != nullptr && (!clipped || IsInClip(nameField, map, clip)))
                 nameField->Draw(dc, map, &copy);
         }
-        for (int i = 0; i < GetChildCount(); ++i) {
+        if (!clipped || !HasPageIndex()) {
+            for (int i = 0; i < GetChildCount(); ++i) {
+                CEditNode* child = GetEditChild(i);
+                if (child != nullptr && (!clipped || IsInClip(child, map, clip)))
+                    child->Draw(dc, map, &copy);
+            }
+            return;
+        }
+        // The blocks of the pages the clip shows, found through the page index.
+        RECT docClip{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (POINT corner : {POINT{clip.left, clip.top}, POINT{clip.right, clip.top}, POINT{clip.left, clip.bottom},
+                             POINT{clip.right, clip.bottom}}) {
+            map->DeviceToDoc(&corner);
+            docClip.left = std::min(docClip.left, corner.x - 1);
+            docClip.top = std::min(docClip.top, corner.y - 1);
+            docClip.right = std::max(docClip.right, corner.x + 1);
+            docClip.bottom = std::max(docClip.bottom, corner.y + 1);
+        }
+        for (const int i : BlocksMeeting(docClip)) {
             CEditNode* child = GetEditChild(i);
-            if (child != nullptr && (!clipped || IsInClip(child, map, clip)))
+            if (child != nullptr && IsInClip(child, map, clip))
                 child->Draw(dc, map, &copy);
         }
     } catch (const CEditError&) {
@@ -666,7 +769,10 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 nameField->Draw(dc, map, &copy);
             }
         }
-        for (int i = 0; i < GetChildCount(); ++i) {
+        int first = 0;
+        int last = 0;
+        BlocksOfPage(page, &first, &last);
+        for (int i = std::max(first, 0); i <= last && i < GetChildCount(); ++i) {
             CEditNode* child = GetEditChild(i);
             CEditContainer* container = AsContainer(child);
             if (container == nullptr || !HasBoxOnPage(container, page))
@@ -705,10 +811,25 @@ void CEditPrint::DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 CEditNode* CEditPrint::HitTest(int x, int y, int* after)
 {
     try {
-        if (CEditNode* hit = CEditContainer::HitTest(x, y, after))
-            return hit;
+        // The blocks of the page under the point, through the page index; every block without it.
+        std::vector<int> blocks;
+        if (HasPageIndex()) {
+            blocks = BlocksMeeting(RECT{ToInt(int64_t(x) - 1), ToInt(int64_t(y) - 1), ToInt(int64_t(x) + 1),
+                                        ToInt(int64_t(y) + 1)});
+        } else {
+            blocks.resize(static_cast<size_t>(GetChildCount()));
+            for (int i = 0; i < GetChildCount(); ++i)
+                blocks[static_cast<size_t>(i)] = i;
+        }
+        for (const int i : blocks) {
+            CEditNode* child = GetEditChild(i);
+            if (child == nullptr || !child->IsVisible())
+                continue;
+            if (CEditNode* hit = child->HitTest(x, y, after))
+                return hit;
+        }
         // A click in the margin beside a block lands on the block's nearest edge.
-        for (int i = 0; i < GetChildCount(); ++i) {
+        for (const int i : blocks) {
             CEditNode* child = GetEditChild(i);
             if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, false) : nullptr) {
                 if (x < box->m_rcLayout.left)
@@ -716,8 +837,8 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
                 break;
             }
         }
-        for (int i = GetChildCount() - 1; i >= 0; --i) {
-            CEditNode* child = GetEditChild(i);
+        for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
+            CEditNode* child = GetEditChild(*it);
             if (const CEditBox* box = child != nullptr ? BoxSpanning(child, y, true) : nullptr) {
                 if (box->m_rcLayout.right < x)
                     return child->HitTest(ToInt(static_cast<int64_t>(box->m_rcLayout.right) - 1), y, after);

@@ -186,6 +186,26 @@ private:
         int32_t nameField = 0;  // 1: the page carries a name field
         int32_t reserved[2] = {};
     };
+    // Where a page's blocks begin and end among the root's children, as the last full layout
+    // placed them, and the rectangle its boxes cover: laying out, drawing and hit-testing one
+    // page then look at that page's blocks only. A block across a page break is in both pages.
+    struct PAGE_SPAN {
+        int32_t firstBlock = -1;  // -1: no block has a box on the page
+        int32_t firstBox = 0;
+        int32_t lastBlock = -1;
+        RECT extent{};  // in document units, when the page has a block
+    };
+    // The range of children that may have boxes on the page: the page's span when the index
+    // matches the children, else all of them.
+    void BlocksOfPage(int page, int* first, int* last) const;
+    bool HasPageIndex() const { return m_pageIndexChildCount == GetChildCount(); }
+    // Notes a block's box placed on a page, for the index the layout builds.
+    void IndexBox(int page, int block, int box, const RECT& extent);
+    // The blocks that may show in the rectangle of document units, in child order: those of the
+    // pages it meets and those without boxes. Needs the index.
+    std::vector<int> BlocksMeeting(const RECT& docRect) const;
+    // A page's sheet with the boxes on it and the room drawn around them, in document units.
+    RECT PageRect(int page) const;
 
     // The column width of the printable width.
     int ColumnWidth(int printableWidth) const;
@@ -209,6 +229,11 @@ private:
     // The hanging indents of the question texts measured so far in a pass, by major and sub number.
     std::unordered_map<int64_t, int32_t> m_sharedIndents;
     std::array<PAGE_ENTRY, kMaxPages> m_pages{};
+    // The page index of the last full layout, page 1 first; valid while the root has as many
+    // children as it had then (any edit lays the paper out again before it is drawn).
+    std::vector<PAGE_SPAN> m_pageSpans;
+    std::vector<int32_t> m_blocksWithoutBox;
+    int m_pageIndexChildCount = -1;
     CEditNode m_nameFieldLayer;
     std::unique_ptr<CEditNode> m_nameFieldTemplate;
     // The part-reference tree: a CFoFlow, or null.
