@@ -4,7 +4,8 @@
 // paper's questions repeated until the paper has about the pages asked for, in either writing
 // direction, read once, written by the print-file writer and read back by the benchmark.
 //
-// Each phase is a counter in milliseconds; "peak_MiB" is the process's peak resident memory so
+// Each phase is a counter in milliseconds, of the clock ("open_ms") and of the process's processor
+// time ("open_cpu_ms", steadier on a loaded machine); "peak_MiB" is the process's peak resident memory so
 // far and "bytes_per_char" the heap the opened paper holds per character node. For the peak of
 // one size alone, run one size per process: --benchmark_filter=BigPaper/pages:160/vertical:0
 #include "bench_paper.h"
@@ -22,6 +23,7 @@
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <ctime>
 
 #include <fstream>
 #include <regex>
@@ -128,6 +130,14 @@ bool WriteBenchPaper(int pages, int vertical, const std::string& path)
     return SavePrintFile(&root, path);
 }
 
+// Milliseconds of processor time the process has used.
+double CpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 double PeakMiB()
 {
     rusage usage{};
@@ -192,35 +202,45 @@ void BigPaper(benchmark::State& state)
         return;
     }
     double openMs = 0, layoutMs = 0, printMs = 0, bytesPerChar = 0;
+    double openCpu = 0, layoutCpu = 0, printCpu = 0;
     int pageCount = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         const double before = AllocatedBytes();
+        double cpu = CpuMs();
         clock.start();
         auto root = std::make_unique<CEditPrint>();
         const bool loaded = LoadXmlFile(root.get(), paperFile);
         openMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        openCpu = CpuMs() - cpu;
         if (!loaded) {
             state.SkipWithError("the benchmark paper could not be read");
             return;
         }
         bytesPerChar = (AllocatedBytes() - before) / std::max(1, CountCharacters(root.get()));
 
+        cpu = CpuMs();
         clock.restart();
         std::unique_ptr<CDC> dc = MeasuringDC();
         CDisplayMap map = ScreenMap(root->m_vertical);
         MeasureAndLayout(root.get(), dc.get(), &map);
         layoutMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        layoutCpu = CpuMs() - cpu;
         pageCount = root->GetPageCount();
 
+        cpu = CpuMs();
         clock.restart();
         PrintAllPages(root.get(), pdfFile);
         printMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        printCpu = CpuMs() - cpu;
     }
     state.counters["pages"] = pageCount;
     state.counters["open_ms"] = openMs;
     state.counters["layout_ms"] = layoutMs;
     state.counters["print_ms"] = printMs;
+    state.counters["open_cpu_ms"] = openCpu;
+    state.counters["layout_cpu_ms"] = layoutCpu;
+    state.counters["print_cpu_ms"] = printCpu;
     state.counters["peak_MiB"] = PeakMiB();
     state.counters["bytes_per_char"] = bytesPerChar;
     if (const QByteArray keep = qgetenv("QN_BENCH_KEEP_PDF"); !keep.isEmpty())
