@@ -148,6 +148,7 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
         RecordFailure(source->doc, capture, "The stylesheet is not an element");
         return std::nullopt;
     }
+    GiveDirectTemplatesModes(styleDoc.p);  // the copy only: the document keeps its stylesheet
     OwnedStylesheet compiled(xsltParseStylesheetDoc(styleDoc.p));
     if (!compiled.p) {
         RecordFailure(source->doc, capture, "The stylesheet cannot be compiled");

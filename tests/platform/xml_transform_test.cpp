@@ -141,3 +141,64 @@ TEST(XmlTransform, StripSpaceLeavesTheSourceDocumentAlone)
     EXPECT_EQ(space.nodeValue(), u" ");
     EXPECT_EQ(doc.documentElement().childNodes().size(), 3u);
 }
+
+TEST(XmlTransform, PathTemplatesGiveTheSameResultHoweverTheyAreMatched)
+{
+    // Stylesheets of absolute-path templates, the form print files use, and near forms in which
+    // a node may answer to another template than the one its select names, or reach templates
+    // through the built-in rules. Each result is what XSLT's own rules give.
+    const std::u16string data = u"<print><dmon><mon><dai>a</dai><dai>b</dai></mon><mon><dai>c</dai></mon></dmon>"
+                                u"<dmon><mon><dai>d</dai></mon></dmon></print>";
+    struct Case {
+        const char* name;
+        std::u16string templates;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {"one template per path, applied out of order, a missing path and a parameter",
+         u"<xsl:template match='/'><xsl:apply-templates select='/print/dmon[2]/mon[1]/dai'/>"
+         u"<xsl:apply-templates select='/print/dmon[3]/mon[1]/dai'/>"
+         u"<xsl:apply-templates select='/print/dmon[1]/mon[2]/dai'>"
+         u"<xsl:with-param name='p' select='\"!\"'/></xsl:apply-templates>"
+         u"<xsl:apply-templates select='/print/dmon[1]/mon[1]/dai'/></xsl:template>"
+         u"<xsl:template match='/print/dmon[2]/mon[1]/dai'>2:<xsl:value-of select='.'/>;</xsl:template>"
+         u"<xsl:template match='/print/dmon[1]/mon[1]/dai'>1:<xsl:value-of select='.'/>;</xsl:template>"
+         u"<xsl:template match='/print/dmon[1]/mon[2]/dai'><xsl:param name='p'/>"
+         u"3:<xsl:value-of select='.'/><xsl:value-of select='$p'/>;</xsl:template>"
+         u"<xsl:template match='/print/dmon[3]/mon[1]/dai'>never</xsl:template>",
+         u"2:d;3:c!;1:a;1:b;"},
+        {"a later template of a wider path wins over the one the select names",
+         u"<xsl:template match='/'><xsl:apply-templates select='/print/dmon[1]/mon/dai'/></xsl:template>"
+         u"<xsl:template match='/print/dmon[1]/mon/dai'>narrow;</xsl:template>"
+         u"<xsl:template match='/print/dmon/mon/dai'>wide;</xsl:template>",
+         u"wide;wide;wide;"},
+        {"two templates of one path: the last wins",
+         u"<xsl:template match='/'><xsl:apply-templates select='/print/dmon[2]/mon/dai'/></xsl:template>"
+         u"<xsl:template match='/print/dmon[2]/mon/dai'>first;</xsl:template>"
+         u"<xsl:template match='/print/dmon[2]/mon/dai'>last;</xsl:template>",
+         u"last;"},
+        {"a select without a template of its own reaches path templates through the built-in rules",
+         u"<xsl:template match='/'><xsl:apply-templates select='/print/dmon[2]'/>"
+         u"<xsl:apply-templates select='/print/dmon[1]/mon[2]/dai'/></xsl:template>"
+         u"<xsl:template match='/print/dmon[2]/mon/dai'>[<xsl:value-of select='.'/>]</xsl:template>"
+         u"<xsl:template match='/print/dmon[1]/mon[2]/dai'>(<xsl:value-of select='.'/>)</xsl:template>",
+         u"[d](c)"},
+        {"a template of a name pattern competes with the path templates",
+         u"<xsl:template match='/'><xsl:apply-templates select='/print/dmon[2]/mon/dai'/></xsl:template>"
+         u"<xsl:template match='/print/dmon[2]/mon/dai'>path;</xsl:template>"
+         u"<xsl:template match='dai' priority='1'>name;</xsl:template>",
+         u"name;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        XmlDocument source;
+        ASSERT_TRUE(source.loadXML(data));
+        XmlDocument stylesheet;
+        ASSERT_TRUE(stylesheet.loadXML(u"<xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'>"
+                                       u"<xsl:output method='text'/>" +
+                                       c.templates + u"</xsl:stylesheet>"));
+        EXPECT_EQ(source.transformNode(stylesheet.node()), c.expected);
+        // The stylesheet handed in is left as it was written.
+        EXPECT_EQ(stylesheet.xml().find(u"mode"), std::u16string::npos);
+    }
+}

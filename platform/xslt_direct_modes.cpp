@@ -1,0 +1,182 @@
+// Direct template calls for stylesheets built of path templates. A print file's stylesheet has
+// one template per question part, each matching one absolute path such as
+// "/print/dmon[3]/mon/dai", and a root template that applies each path in turn. libxslt keeps
+// the templates of one element name in a single list and tries them in turn for every node, so
+// such a stylesheet costs the square of its parts. When the stylesheet's shape proves that each
+// xsl:apply-templates can only ever reach the one template whose match is its select, every such
+// pair gets a mode of its own: the lookup then finds that template at once, and the result stays
+// exactly what it was.
+#include "platform/xml_internal.h"
+
+#include <libxslt/xslt.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr const char* kModePrefix = "qn-direct-";
+
+bool IsXslElement(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && node->ns != nullptr && node->ns->href != nullptr &&
+           xmlStrEqual(node->ns->href, XSLT_NAMESPACE) && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+std::optional<std::string> AttributeOf(xmlNodePtr node, const char* name)
+{
+    xmlAttrPtr attribute = xmlHasProp(node, BAD_CAST name);
+    if (attribute == nullptr)
+        return std::nullopt;
+    xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attribute));
+    std::string text = value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    xmlFree(value);
+    return text;
+}
+
+// An absolute path of child steps, each a plain element name with at most one position:
+// "/print/dmon[3]/mon/dai". The shape is the names alone, the positions what tells paths of one
+// shape apart (0 for a step without one).
+struct SIMPLE_PATH {
+    std::string shape;
+    std::string mask;  // one character per step: whether it has a position
+    std::vector<long> positions;
+    std::string key;   // shape and positions, the same for equal paths however written
+};
+
+bool IsNameStart(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+std::optional<SIMPLE_PATH> ParseSimplePath(const std::string& text)
+{
+    SIMPLE_PATH path;
+    size_t at = 0;
+    if (text.empty())
+        return std::nullopt;
+    while (at < text.size()) {
+        if (text[at] != '/')
+            return std::nullopt;
+        ++at;
+        const size_t nameStart = at;
+        if (at >= text.size() || !IsNameStart(text[at]))
+            return std::nullopt;
+        while (at < text.size() && IsNameChar(text[at]))
+            ++at;
+        const std::string name = text.substr(nameStart, at - nameStart);
+        long position = 0;
+        if (at < text.size() && text[at] == '[') {
+            ++at;
+            const size_t digits = at;
+            while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - digits < 9) {
+                position = position * 10 + (text[at] - '0');
+                ++at;
+            }
+            if (at == digits || position < 1 || at >= text.size() || text[at] != ']')
+                return std::nullopt;
+            ++at;
+        }
+        path.shape += "/" + name;
+        path.mask += position > 0 ? '1' : '0';
+        path.positions.push_back(position);
+        path.key += "/" + name + "[" + std::to_string(position) + "]";
+    }
+    return path;
+}
+
+struct TEMPLATE_ENTRY {
+    xmlNodePtr node = nullptr;
+    SIMPLE_PATH path;
+};
+
+// Collects the templates and apply-templates of the stylesheet; false when the stylesheet has
+// anything the direct calls could not follow exactly.
+bool Collect(xmlNodePtr node, std::vector<TEMPLATE_ENTRY>* templates, std::vector<xmlNodePtr>* applies,
+             int* rootTemplates)
+{
+    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        if (IsXslElement(child, "import") || IsXslElement(child, "include") || IsXslElement(child, "apply-imports"))
+            return false;
+        if (IsXslElement(child, "template")) {
+            if (AttributeOf(child, "mode") || AttributeOf(child, "name"))
+                return false;
+            const std::optional<std::string> match = AttributeOf(child, "match");
+            if (!match)
+                return false;
+            if (*match == "/") {
+                ++*rootTemplates;
+            } else {
+                std::optional<SIMPLE_PATH> path = ParseSimplePath(*match);
+                if (!path)
+                    return false;
+                templates->push_back(TEMPLATE_ENTRY{child, std::move(*path)});
+            }
+        } else if (IsXslElement(child, "apply-templates")) {
+            if (AttributeOf(child, "mode"))
+                return false;
+            applies->push_back(child);
+        }
+        if (!Collect(child, templates, applies, rootTemplates))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace xmlutil {
+
+void GiveDirectTemplatesModes(xmlDocPtr stylesheet)
+{
+    xmlNodePtr top = stylesheet != nullptr ? xmlDocGetRootElement(stylesheet) : nullptr;
+    if (top == nullptr || !(IsXslElement(top, "stylesheet") || IsXslElement(top, "transform")))
+        return;
+    std::vector<TEMPLATE_ENTRY> templates;
+    std::vector<xmlNodePtr> applies;
+    int rootTemplates = 0;
+    if (!Collect(top, &templates, &applies, &rootTemplates) || rootTemplates != 1 || templates.empty())
+        return;
+
+    // Paths of one shape are disjoint when they all have positions at the same steps and no two
+    // are equal: then a node reached by a select is matched by the template of that path alone.
+    std::unordered_map<std::string, std::string> maskOfShape;
+    std::unordered_map<std::string, size_t> templateOfKey;
+    for (size_t t = 0; t < templates.size(); ++t) {
+        const SIMPLE_PATH& path = templates[t].path;
+        const auto [mask, added] = maskOfShape.emplace(path.shape, path.mask);
+        if (!added && mask->second != path.mask)
+            return;
+        if (!templateOfKey.emplace(path.key, t).second)
+            return;
+    }
+    // Every apply-templates must select one template's path; the built-in rules, which would
+    // look for templates in the default mode, then never run below the root.
+    std::vector<size_t> target(applies.size());
+    for (size_t a = 0; a < applies.size(); ++a) {
+        const std::optional<std::string> select = AttributeOf(applies[a], "select");
+        std::optional<SIMPLE_PATH> path = select ? ParseSimplePath(*select) : std::nullopt;
+        if (!path)
+            return;
+        const auto found = templateOfKey.find(path->key);
+        if (found == templateOfKey.end())
+            return;
+        target[a] = found->second;
+    }
+    for (size_t t = 0; t < templates.size(); ++t)
+        xmlSetProp(templates[t].node, BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(t)).c_str());
+    for (size_t a = 0; a < applies.size(); ++a)
+        xmlSetProp(applies[a], BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(target[a])).c_str());
+}
+
+}  // namespace xmlutil
