@@ -7,13 +7,17 @@
 #include "nodes/edit_sentence.h"
 #include "nodes/edit_switches.h"
 #include "nodes/page_furniture.h"
+#include "nodes/question_parts.h"
 #include "printfile/fo_to_edit.h"
 #include "printfile/fo_tree.h"
 #include "printfile/mondai_id_parsers.h"
 #include "printfile/print_messages.h"
 #include "printfile/print_resources.h"
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
 int PrintFileSearchInfoFlag = 0;
 
@@ -187,12 +191,38 @@ void RepairPointsLabel(CEditSentence* part)
 
 void RepairPointsLabels(CEditPrint* root)
 {
-    const int questions = root->CountQuestions();
+    // One pass finds each question's and sub-question's first part and counts them, so that a
+    // paper of many questions is repaired in time proportional to its parts.
+    std::unordered_map<int64_t, CEditSentence*> firstPart;
+    std::unordered_map<int, int> subQuestions;
+    std::unordered_set<int> hasQuestionText;
+    int questions = 0;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        CEditSentence* part = AsQuestionPart(root->GetChildAt(i));
+        if (part == nullptr)
+            continue;
+        const int64_t key = (static_cast<int64_t>(part->m_questionNumber) << 32) |
+                            static_cast<uint32_t>(part->m_subQuestionNumber);
+        firstPart.emplace(key, part);
+        if (part->m_partKind != PART_QUESTION)
+            continue;
+        if (part->m_subQuestionNumber == 0) {
+            ++questions;
+            hasQuestionText.insert(part->m_questionNumber);
+        } else {
+            ++subQuestions[part->m_questionNumber];
+        }
+    }
+    auto partOf = [&firstPart](int m, int s) -> CEditSentence* {
+        const auto found = firstPart.find((static_cast<int64_t>(m) << 32) | static_cast<uint32_t>(s));
+        return found != firstPart.end() ? found->second : nullptr;
+    };
     for (int n = 1; n <= questions; ++n) {
-        RepairPointsLabel(root->FindPart(n, 0));
-        const int subs = root->CountSubQuestions(n);
+        RepairPointsLabel(partOf(n, 0));
+        const auto counted = subQuestions.find(n);
+        const int subs = hasQuestionText.count(n) != 0 && counted != subQuestions.end() ? counted->second : 0;
         for (int m = 1; m <= subs; ++m) {
-            CEditSentence* part = root->FindSubPart(n, m, 0);
+            CEditSentence* part = partOf(n, m);
             if (part != nullptr && part->m_haiten.style != 4)
                 part->m_haiten.visibility = 0;
             RepairPointsLabel(part);
