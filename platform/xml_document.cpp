@@ -285,6 +285,10 @@ xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& ur
                                       url.empty() ? nullptr : url.c_str(), utf8 ? "UTF-8" : nullptr, options);
     const bool failed = !doc || !ctxt->wellFormed || !ctxt->nsWellFormed || capture.HasError() ||
                         !xmlDocGetRootElement(doc);
+    // Where the parser stopped: the place of an error reported without one (a failed encoding
+    // conversion, a document without an element).
+    const long stopLine = ctxt->input != nullptr ? ctxt->input->line : 0;
+    const long stopColumn = ctxt->input != nullptr ? ctxt->input->col : 0;
     xmlFreeParserCtxt(ctxt);
     if (failed) {
         if (doc)
@@ -299,6 +303,10 @@ xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& ur
         }
         if (error.errorCode == 0)
             error.errorCode = XML_ERR_INTERNAL_ERROR;
+        if (error.line <= 0 && stopLine > 0) {
+            error.line = stopLine;
+            error.linepos = stopColumn;
+        }
         return nullptr;
     }
     if (!preserveWhiteSpace)

@@ -431,3 +431,27 @@ TEST(XmlDocument, ShiftJisSaveRefusesNamesAndCommentsOutsideCodePage932)
     ASSERT_TRUE(again.load(path));
     EXPECT_EQ(again.xml(), doc.xml());
 }
+
+// An error the parser reports without a place of its own (bytes its declared encoding cannot
+// convert) names where parsing stopped, never line 0.
+TEST(XmlDocument, ConversionErrorsNameWhereParsingStopped)
+{
+    struct Case {
+        std::string bytes;
+        long line;
+    };
+    const Case cases[] = {
+        {"<?xml version='1.0' encoding='EUC-JP'?>\n<a>\n\xff\xfe\x80</a>", 3},
+        {"<?xml version='1.0' encoding='ISO-2022-JP'?>\n<a>\n\x1b$B\xff\xff</a>", 3},
+        {"<?xml version='1.0' encoding='UTF-32'?><a/>", 1},
+    };
+    XmlTempDir dir;
+    for (const Case& c : cases) {
+        WriteBytes(dir.File("paper.xml"), c.bytes);
+        XmlDocument doc;
+        EXPECT_FALSE(doc.load(dir.File("paper.xml")));
+        EXPECT_NE(doc.parseError().errorCode, 0) << c.bytes;
+        EXPECT_EQ(doc.parseError().line, c.line) << c.bytes;
+        EXPECT_GT(doc.parseError().linepos, 0) << c.bytes;
+    }
+}

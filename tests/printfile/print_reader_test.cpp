@@ -234,6 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadInput{"truncated file", Sample({}).substr(0, 900), "XML Parsing Error: Code=0x"},
         BadInput{"not XML at all", u"MSCF\x01\x02", "XML Parsing Error"},
+        BadInput{"bytes its declared encoding cannot convert", u"<?xml version='1.0' encoding='EUC-JP'?>\n<print>\n日本</print>",
+                 "XML Parsing Error: Code=0x1773 Source=Line:3; Char:1 "},
         BadInput{"wrong root without a stylesheet", u"<html><body/></html>", ""},
         BadInput{"a stylesheet outside the document element",
                  u"<print><x><xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'>"
