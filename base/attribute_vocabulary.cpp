@@ -67,6 +67,19 @@ int32_t Length(const CStringW& value) { return ParseLength(value); }
 
 void NarrowFace(char (&face)[LF_FACESIZE], const CStringW& value) { CopyFaceName(face, WideToCp932(value.View())); }
 
+// A size that cannot be read leaves the record's size alone and keeps its text to write back.
+void ApplyRenbanSize(CKasenRenbanProperties& record, const CStringW& value)
+{
+    int size = 0;
+    if (TryParseLength(value, size)) {
+        record.m_renbanSize = size;
+        record.m_unreadableRenbanSizeText.Empty();
+    } else {
+        record.m_unreadableRenbanSizeText = value;
+        record.m_sizeBesideUnreadableText = record.m_renbanSize;
+    }
+}
+
 // The numbering attributes shared by fo:inline, fo:inline-container and every MathML element.
 bool ApplyNumbering(CKasenRenbanProperties& record, Text name, const CStringW& value)
 {
@@ -79,7 +92,7 @@ bool ApplyNumbering(CKasenRenbanProperties& record, Text name, const CStringW& v
     else if (name == u"bango-font-family")
         NarrowFace(record.m_renbanFace, value);
     else if (name == u"bango-font-size")
-        record.m_renbanSize = Length(value);
+        ApplyRenbanSize(record, value);
     else
         return false;
     return true;
@@ -460,7 +473,9 @@ void WriteNumbering(const CKasenRenbanProperties& record, XmlNode& element)
     const std::string_view face = FaceNameView(record.m_renbanFace);
     if (!face.empty())
         element.setAttribute(u"bango-font-family", Cp932ToWide(face));
-    if (record.m_renbanSize != 0)
+    if (record.KeepsUnreadableSizeText())
+        SetAttributeText(element, u"bango-font-size", record.m_unreadableRenbanSizeText);
+    else if (record.m_renbanSize != 0)
         SetAttributeText(element, u"bango-font-size", PointsText(record.m_renbanSize));
 }
 

@@ -110,6 +110,8 @@ void CKasenRenbanProperties::SetDefaults()
     CopyFaceName(m_renbanFace, kMsPMinchoFace);
     m_renbanSize = MulDiv(5, 2540, 72);
     m_renbanString.Empty();
+    m_unreadableRenbanSizeText.Empty();
+    m_sizeBesideUnreadableText = 0;
 }
 
 CKasenRenbanProperties& CKasenRenbanProperties::Copy(const CKasenRenbanProperties& other)
@@ -119,6 +121,8 @@ CKasenRenbanProperties& CKasenRenbanProperties::Copy(const CKasenRenbanPropertie
     CopyFaceName(m_renbanFace, FaceNameView(other.m_renbanFace));
     m_renbanSize = other.m_renbanSize;
     m_renbanString = other.m_renbanString;
+    m_unreadableRenbanSizeText = other.m_unreadableRenbanSizeText;
+    m_sizeBesideUnreadableText = other.m_sizeBesideUnreadableText;
     return *this;
 }
 

@@ -136,6 +136,16 @@ public:
     char m_renbanFace[LF_FACESIZE];  // code page 932, zero-terminated
     int32_t m_renbanSize;
     CStringW m_renbanString;  // label text of type 6
+
+    // A label size text that is no length this system reads ("1.2em"), with the size the record
+    // had when it was read: it is written back unchanged while the size stays as it was.
+    CStringW m_unreadableRenbanSizeText;
+    int32_t m_sizeBesideUnreadableText = 0;
+    // Whether the size is still the one the unreadable text stood beside.
+    bool KeepsUnreadableSizeText() const
+    {
+        return !m_unreadableRenbanSizeText.IsEmpty() && m_renbanSize == m_sizeBesideUnreadableText;
+    }
 };
 
 struct PAGE_GEOMETRY {

@@ -42,6 +42,8 @@ void WriteNumberingAttributes(XmlNode& element, const CKasenRenbanProperties& nu
     }
     if (!FaceNameView(numbering.m_renbanFace).empty())
         element.setAttribute(u"bango-font-family", FaceNameText(numbering.m_renbanFace).View());
-    if (numbering.m_renbanSize != 0)
+    if (numbering.KeepsUnreadableSizeText())
+        element.setAttribute(u"bango-font-size", numbering.m_unreadableRenbanSizeText.View());
+    else if (numbering.m_renbanSize != 0)
         element.setAttribute(u"bango-font-size", FormatHalfPoints(numbering.m_renbanSize).View());
 }

@@ -353,6 +353,12 @@ TEST(AttributeVocabulary, UnreadableMathSizeKeepsItsText)
         As<CMathMLToken>(mi).m_fontSize = 353;  // a size given since is written instead
         EXPECT_EQ(Written(*mi).at(1), "mathsize=10pt");
     }
+    // The label size of a numbered element keeps an unreadable text the same way.
+    const auto labelled = Read(0x203, {{u"bango-type", u"maru"}, {u"bango-font-size", u"1.2em"}});
+    EXPECT_EQ(As<CMathMLToken>(labelled).m_renbanSize, CKasenRenbanProperties().m_renbanSize);
+    EXPECT_EQ(Written(*labelled).back(), "bango-font-size=1.2em");
+    As<CMathMLToken>(labelled).m_renbanSize = 353;
+    EXPECT_EQ(Written(*labelled).back(), "bango-font-size=10pt");
     const auto zero = Read(0x203, {{u"mathsize", u"0pt"}});
     EXPECT_EQ(As<CMathMLToken>(zero).m_fontSize, 0);
     EXPECT_EQ(Written(*zero).at(1), "mathsize=0pt");
