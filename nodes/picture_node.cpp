@@ -202,6 +202,13 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, &bytes))
         return false;
+    return LoadFromBytes(std::move(bytes), path, map);
+}
+
+bool CEditGraphic::LoadFromBytes(std::vector<uint8_t> bytes, const char* path, CDisplayMap* map)
+{
+    if (path == nullptr)
+        return false;
     IMAGE_FILE_FACTS facts;
     HGLOBAL dib = DecodeImageToDib(bytes, &facts);
     if (dib == nullptr) {
@@ -215,6 +222,7 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
         SetFormatCode(kept->code);
         m_path = path;
         m_fileBytes = std::move(bytes);
+        m_reference.clear();
         return true;
     }
     const SIZE pixels = DibSize(dib);
@@ -234,6 +242,7 @@ bool CEditGraphic::LoadFile(const char* path, CDisplayMap* map)
     m_dirty = 1;
     m_path = path;
     m_fileBytes = std::move(bytes);
+    m_reference.clear();
     return true;
 }
 
@@ -260,7 +269,20 @@ bool CEditGraphic::TakePastedDib(HGLOBAL dib, const CDisplayMap& map)
     m_dirty = 1;
     m_path.clear();
     m_fileBytes.clear();
+    m_reference.clear();
     return true;
+}
+
+void CEditGraphic::MakePlaceholder(const std::string& reference, int width, int height)
+{
+    TakePicture(nullptr, 0, 0);
+    m_fileInformation.fill(0);
+    m_fileBytes.clear();
+    m_reference = reference;
+    m_path = reference;
+    m_areaWidth = m_width = width > 0 ? width : kPlaceholderSide;
+    m_areaHeight = m_height = height > 0 ? height : kPlaceholderSide;
+    m_dirty = 1;
 }
 
 void CEditGraphic::GetFileExtension(std::string& extension)
@@ -315,9 +337,9 @@ void CEditGraphic::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
         PaintDib(dc, &destination, m_dib, &source, m_palette);
         return;
     }
-    if (m_fileBytes.empty())
+    if (m_fileBytes.empty() && !IsPlaceholder())
         return;
-    // A picture kept but not decoded shows as a frame of its size.
+    // A picture kept but not decoded, or whose file is missing, shows as a frame of its size.
     CPen pen;
     pen.CreatePen(PS_SOLID, 1, 0x000000);
     const HPEN previousPen = dc->SelectObject(HPEN(pen));
@@ -386,10 +408,13 @@ void CEditGraphic::Serialize(CArchive& ar)
     m_path = std::move(path);
     m_fileInformation = information;
     m_fileBytes.clear();
+    m_reference.clear();
     if (dib != nullptr) {
         TakePicture(dib, pixelWidth, pixelHeight);
     } else {
         m_pixelWidth = pixelWidth;
         m_pixelHeight = pixelHeight;
+        if (!m_path.empty() && m_path.find_first_of("/\\") == std::string::npos)
+            m_reference = m_path;
     }
 }

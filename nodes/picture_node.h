@@ -39,6 +39,15 @@ public:
     // picture becomes a PNG picture of the DIB's depth, its extent the pixel size on the map.
     // False, and nothing taken, for a DIB without a size.
     bool TakePastedDib(HGLOBAL dib, const CDisplayMap& map);
+    // The same for the bytes of a file already read from the path.
+    bool LoadFromBytes(std::vector<uint8_t> bytes, const char* path, CDisplayMap* map);
+    // Makes the node stand for a picture whose file could not be read: it keeps the name the
+    // paper gave it and its size (a side of 0 becomes kPlaceholderSide), draws as a frame and
+    // is written back with that name, so the paper opens the same way again.
+    void MakePlaceholder(const std::string& reference, int width, int height);
+    bool IsPlaceholder() const { return !m_reference.empty(); }
+    const std::string& GetReference() const { return m_reference; }
+    static constexpr int kPlaceholderSide = 1000;
     // The extension of the picture's format; a picture held only as a DIB in a format that
     // cannot be encoded takes the PNG format.
     void GetFileExtension(std::string& extension);
@@ -51,7 +60,8 @@ public:
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // Own fields first: path, pixel size, the palette field, the file information and the DIB,
     // then the node part. A DIB read is checked whole against its header; the palette is made
-    // again from it, never taken from the stream.
+    // again from it, never taken from the stream. A placeholder stores its name as the path, and
+    // a node read without a DIB whose path is a bare name becomes a placeholder again.
     void Serialize(CArchive& ar) override;
 
     HGLOBAL GetDib() const { return m_dib; }
@@ -78,4 +88,6 @@ private:
     std::array<uint8_t, kFileInformationSize> m_fileInformation{};
     std::string m_path;
     std::vector<uint8_t> m_fileBytes;
+    // The name a placeholder was given by its paper; empty for a picture the node holds.
+    std::string m_reference;
 };

@@ -9,10 +9,15 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSize>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -168,6 +173,77 @@ QImage ImageOfDib(HGLOBAL dib)
     return image;
 }
 
+uint32_t LittleEndianAt(std::span<const uint8_t> bytes, size_t offset, int size)
+{
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | bytes[offset + size_t(i)];
+    return value;
+}
+
+// The strongest compression a picture file here may use: deflate gives at most 1032 bytes for
+// one, and at one bit a pixel a byte holds eight pixels.
+constexpr uint64_t kMostPixelsPerFileByte = 1032 * 8;
+
+// Whether the bytes of a file can hold the pixels its header claims, checked before anything of
+// that size is allocated. An uncompressed BMP must hold every row it declares; any other file no
+// more pixels than the strongest compression gives, and no more than a DIB within the limit.
+bool ClaimFitsBytes(const QByteArray& format, QSize claimed, std::span<const uint8_t> bytes)
+{
+    if (!claimed.isValid())
+        return true;  // the header gives no size before decoding; the decoder's own limits apply
+    const uint64_t pixels = uint64_t(claimed.width()) * uint64_t(claimed.height());
+    if (pixels > kMaxPictureBytes || pixels > uint64_t(bytes.size()) * kMostPixelsPerFileByte)
+        return false;
+    if (format != "bmp" || bytes.size() < 30)
+        return true;
+    const uint32_t pixelOffset = LittleEndianAt(bytes, 10, 4);
+    const uint32_t headerSize = LittleEndianAt(bytes, 14, 4);
+    uint32_t bitCount = 0;
+    uint32_t compression = 0;
+    if (headerSize == 12) {
+        bitCount = LittleEndianAt(bytes, 24, 2);
+    } else if (bytes.size() >= 34) {
+        bitCount = LittleEndianAt(bytes, 28, 2);
+        compression = LittleEndianAt(bytes, 30, 4);
+    }
+    // Run-length (1, 2) and embedded JPEG or PNG (4, 5) files are bounded by the ratio above.
+    if (compression != 0 && compression != 3 && compression != 6)
+        return true;
+    const uint64_t rowBytes = (uint64_t(claimed.width()) * bitCount + 31) / 32 * 4;
+    const uint64_t available = pixelOffset < bytes.size() ? bytes.size() - pixelOffset : 0;
+    return rowBytes * uint64_t(claimed.height()) <= available;
+}
+
+// Opening never blocks (a FIFO would wait for a writer for ever); only a regular file is read.
+bool ReadRegularFile(const char* path, std::vector<uint8_t>* bytes, size_t limit, bool followLinks)
+{
+    if (path == nullptr || bytes == nullptr)
+        return false;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 && uint64_t(info.st_size) <= limit;
+    std::vector<uint8_t> data;
+    if (ok)
+        data.resize(size_t(info.st_size));
+    size_t done = 0;
+    while (ok && done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += size_t(n);
+    }
+    ::close(fd);
+    if (ok)
+        *bytes = std::move(data);
+    return ok;
+}
+
 }  // namespace
 
 bool HasImageEncoder(int formatCode)
@@ -197,6 +273,8 @@ HGLOBAL DecodeImageToDib(std::span<const uint8_t> bytes, IMAGE_FILE_FACTS* facts
         return nullptr;
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
+    if (!ClaimFitsBytes(format, reader.size(), bytes))
+        return nullptr;
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return nullptr;
@@ -239,20 +317,12 @@ bool EncodeDibToImage(HGLOBAL dib, int formatCode, int bitsPerPixel, std::vector
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t limit)
 {
-    if (path == nullptr || bytes == nullptr)
-        return false;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return false;
-    const std::streamoff size = in.tellg();
-    if (size < 0 || uint64_t(size) > limit)
-        return false;
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    in.seekg(0);
-    if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size))
-        return false;
-    *bytes = std::move(data);
-    return true;
+    return ReadRegularFile(path, bytes, limit, true);
+}
+
+bool ReadWholeFileNotFollowingLinks(const char* path, std::vector<uint8_t>* bytes, size_t limit)
+{
+    return ReadRegularFile(path, bytes, limit, false);
 }
 
 bool WriteWholeFileReplacing(const char* path, std::span<const uint8_t> bytes)

@@ -47,9 +47,12 @@ bool HasImageEncoder(int formatCode);
 // the header declares, and no more than kMaxPictureBytes.
 bool IsValidPackedDib(std::span<const uint8_t> bytes);
 
-// Reads a whole file (a narrow path as the file system names it); false when it cannot be read
-// or is larger than the limit.
+// Reads a whole file (a narrow path as the file system names it); false when it cannot be read,
+// is larger than the limit or is no regular file (a pipe or device is never waited on).
 bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t limit = kMaxPictureBytes);
+// The same, also false when the path's last part is a symbolic link: for files a document names
+// in its own folder, which must not lead out of it.
+bool ReadWholeFileNotFollowingLinks(const char* path, std::vector<uint8_t>* bytes, size_t limit = kMaxPictureBytes);
 // Writes a whole file beside the target, flushed to disk, then renamed over it; a failure leaves
 // the former file as it was.
 bool WriteWholeFileReplacing(const char* path, std::span<const uint8_t> bytes);

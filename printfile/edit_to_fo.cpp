@@ -11,6 +11,7 @@
 #include "nodes/kunten_box.h"
 #include "nodes/labelled_underline.h"
 #include "nodes/picture_node.h"
+#include "platform/safe_file.h"
 #include "nodes/ruby.h"
 #include "printfile/print_messages.h"
 #include "nodes/edit_print.h"
@@ -165,23 +166,34 @@ private:
         }
     }
 
-    // The picture goes beside the print file as a numbered side file; the element names it.
+    // The picture goes beside the print file as a numbered side file; the element names it. A
+    // placeholder keeps the name it was read with and writes no file; no numbered name takes a
+    // name that a placeholder keeps.
     void ConvertPicture(CEditGraphic* picture)
     {
         auto* graphic = Append(m_block, std::make_unique<CFoExternalGraphic>());
         graphic->m_areaWidth = picture->m_width;
         graphic->m_areaHeight = picture->m_height;
+        if (picture->IsPlaceholder()) {
+            graphic->m_src = picture->GetReference();
+            return;
+        }
         SIDE_FILE_COUNTERS& counters = SideFileCounters();
         auto* root = dynamic_cast<CEditPrint*>(picture->GetRoot());
         if (root == nullptr)
             root = counters.root;
         std::string extension;
         picture->GetFileExtension(extension);
-        char number[16];
-        std::snprintf(number, sizeof number, "-%02d.", ++counters.pictures);
-        const std::string name = (root != nullptr ? root->m_fileName : std::string()) + number + extension;
+        std::string name;
+        do {
+            char number[16];
+            std::snprintf(number, sizeof number, "-%02d.", ++counters.pictures);
+            name = (root != nullptr ? root->m_fileName : std::string()) + number + extension;
+        } while (counters.keptReferences.count(name) != 0);
         const std::string path = root != nullptr ? root->m_drive + root->m_directory + name : name;
-        if (root != nullptr && picture->SaveFile(path.c_str())) {
+        std::error_code error;
+        const std::string written = counters.group != nullptr ? counters.group->Stage(path, error) : path;
+        if (root != nullptr && !written.empty() && picture->SaveFile(written.c_str())) {
             root->AddSideFile(path.c_str());
         } else {
             ShowPrintFileMessage(CStringW(u"イメージの保存に失敗しました。\n\n") + CStringW(path.c_str()));

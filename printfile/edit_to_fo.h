@@ -4,6 +4,10 @@
 // labels.
 #pragma once
 
+#include <set>
+#include <string>
+
+class FileReplacementGroup;
 struct XML_BUILD_CONTEXT;
 class CEditKan;
 class CEditNode;
@@ -33,6 +37,11 @@ struct SIDE_FILE_COUNTERS {
     // The paper being saved, whose folder and name the side files take (the name-field template
     // stands outside its tree).
     CEditPrint* root = nullptr;
+    // The names that placeholders of the paper keep, which no side file of the save may take.
+    std::set<std::string> keptReferences;
+    // When set, side files are written under temporary names of this group, to be put in place
+    // with the print file; otherwise straight to their names.
+    FileReplacementGroup* group = nullptr;
 };
 SIDE_FILE_COUNTERS& SideFileCounters();
 void ResetSideFileCounters();

@@ -14,6 +14,8 @@
 #include "nodes/kunten_box.h"
 #include "nodes/labelled_underline.h"
 #include "nodes/picture_node.h"
+#include "platform/image_files.h"
+#include "platform/utf8.h"
 #include "nodes/ruby.h"
 #include "printfile/print_messages.h"
 #include "nodes/edit_print.h"
@@ -456,25 +458,31 @@ void CFoToEditBuilder::BuildPicture(CQNXMLNode* graphic, CEditNode* target)
     const auto* element = dynamic_cast<const CFoExternalGraphic*>(graphic);
     if (element == nullptr)
         return;
+    auto picture = std::make_unique<CEditGraphic>();
     std::string path;
     CStringW error;
     if (!ResolveSideFilePath(m_root, element->m_src, path, error)) {
-        ShowPrintFileMessage(error);
-        return;
+        m_missingPictures.push_back(error);
+    } else {
+        CDisplayMap map;
+        map.SetFromDC(nullptr, 100);
+        // Side files are read only as regular files of the paper's folder: a symbolic link
+        // could lead out of it, and a pipe would keep the open waiting for ever.
+        std::vector<uint8_t> bytes;
+        if (ReadWholeFileNotFollowingLinks(path.c_str(), &bytes) &&
+            picture->LoadFromBytes(std::move(bytes), path.c_str(), &map)) {
+            m_root->AddExtractedFile(path.c_str());
+            if (element->m_areaWidth > 0)
+                picture->m_areaWidth = picture->m_width = element->m_areaWidth;
+            if (element->m_areaHeight > 0)
+                picture->m_areaHeight = picture->m_height = element->m_areaHeight;
+            Append(target, std::move(picture));
+            return;
+        }
+        m_missingPictures.push_back(CStringW(std::u16string_view(Utf8ToUtf16(path))));
     }
-    auto picture = std::make_unique<CEditGraphic>();
-    CDisplayMap map;
-    map.SetFromDC(nullptr, 100);
-    if (!picture->LoadFile(path.c_str(), &map)) {
-        // The rest of the paper is kept; only this picture is left out.
-        ShowPrintFileMessage(CStringW(u"イメージを読み込めませんでした。\n\n") + CStringW(path.c_str()));
-        return;
-    }
-    m_root->AddExtractedFile(path.c_str());
-    if (element->m_areaWidth > 0)
-        picture->m_areaWidth = picture->m_width = element->m_areaWidth;
-    if (element->m_areaHeight > 0)
-        picture->m_areaHeight = picture->m_height = element->m_areaHeight;
+    // The picture stays in the paper with its name and size, so the next save keeps it.
+    picture->MakePlaceholder(element->m_src, element->m_areaWidth, element->m_areaHeight);
     Append(target, std::move(picture));
 }
 

@@ -7,6 +7,7 @@
 #include "base/wide_string.h"
 
 #include <string>
+#include <vector>
 
 class CEditKan;
 class CEditNode;
@@ -37,6 +38,9 @@ public:
     // A page size or margin that no paper can have was met; the text says which.
     bool HasGeometryError() const { return !m_geometryError.IsEmpty(); }
     const CStringW& GeometryError() const { return m_geometryError; }
+    // The pictures that stand as placeholders because their files could not be read or their
+    // names were refused: one line each, naming the file.
+    const std::vector<CStringW>& MissingPictures() const { return m_missingPictures; }
 
 private:
     void BuildPageMaster(CQNXMLNode* element, CEditNode* target);
@@ -50,6 +54,7 @@ private:
 
     CEditPrint* m_root;
     CStringW m_geometryError;
+    std::vector<CStringW> m_missingPictures;
 };
 
 // The full path of a side file named in a print file, in the folder of the paper; false (and

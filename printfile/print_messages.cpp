@@ -28,3 +28,13 @@ void ShowPrintFileMessage(const CStringW& text)
     }
     std::fprintf(stderr, "%s\n", Utf16ToUtf8(text.View()).c_str());
 }
+
+void ReportMissingPictures(const std::vector<CStringW>& lines)
+{
+    if (lines.empty())
+        return;
+    CStringW text(u"イメージを読み込めませんでした。\n");
+    for (const CStringW& line : lines)
+        text += CStringW(u"\n") + line;
+    ShowPrintFileMessage(text);
+}

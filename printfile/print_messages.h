@@ -6,9 +6,14 @@
 #include "base/wide_string.h"
 
 #include <functional>
+#include <vector>
 
 using PrintFileMessageSink = std::function<void(const CStringW& text)>;
 
 // Installs the sink and returns the former one.
 PrintFileMessageSink SetPrintFileMessageSink(PrintFileMessageSink sink);
 void ShowPrintFileMessage(const CStringW& text);
+
+// Tells which pictures of a paper just read could not be loaded and stand as placeholders: one
+// message naming every file, one line each; nothing for an empty list.
+void ReportMissingPictures(const std::vector<CStringW>& lines);

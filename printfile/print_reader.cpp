@@ -330,6 +330,7 @@ bool ReadPrintXml(CEditPrint* root, XmlDocument& document)
         if (!root->ReadPartIds() || !root->DistributeMondaiInfo())
             return false;
         RepairPointsLabels(root);
+        ReportMissingPictures(builder.MissingPictures());
         return true;
     } catch (...) {
         return false;

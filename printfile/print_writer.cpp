@@ -5,6 +5,8 @@
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/page_furniture.h"
+#include "nodes/picture_node.h"
+#include "platform/safe_file.h"
 #include "printfile/edit_to_fo.h"
 #include "printfile/print_messages.h"
 #include "printfile/print_reader.h"
@@ -13,6 +15,8 @@
 
 #include <exception>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -201,6 +205,17 @@ bool WriteTemplates(CEditPrint* root, XmlDocument& document, XmlNode stylesheet,
     return true;
 }
 
+// The names the placeholder pictures under node keep.
+void CollectPlaceholderNames(CEditNode* node, std::set<std::string>& names)
+{
+    if (node == nullptr)
+        return;
+    if (const auto* picture = dynamic_cast<const CEditGraphic*>(node); picture != nullptr && picture->IsPlaceholder())
+        names.insert(picture->GetReference());
+    for (int i = 0; i < node->GetChildCount(); ++i)
+        CollectPlaceholderNames(node->GetEditChild(i), names);
+}
+
 }  // namespace
 
 bool WritePrintXml(CEditPrint* root, CQNXMLNode* flow, const std::string& path, CQNXMLNode* nameField)
@@ -251,7 +266,13 @@ bool SavePrintFile(CEditPrint* root, const std::string& path)
         root->SetPathName(path.c_str());
         root->ClearSideFiles();
         ResetSideFileCounters();
+        // The side files and the print file are written under temporary names first and put in
+        // place together, so a save that fails leaves every earlier file as it was.
+        FileReplacementGroup group;
         SideFileCounters().root = root;
+        SideFileCounters().group = &group;
+        CollectPlaceholderNames(root, SideFileCounters().keptReferences);
+        CollectPlaceholderNames(root->GetNameFieldTemplate(), SideFileCounters().keptReferences);
         XML_BUILD_CONTEXT context;
         auto nameField = std::make_unique<CFoBlockContainer>();
         CEditNode* nameFieldTemplate = root->GetNameFieldTemplate();
@@ -259,15 +280,24 @@ bool SavePrintFile(CEditPrint* root, const std::string& path)
             BuildXmlTree(nameFieldTemplate, nameField.get(), &context);
         auto flow = std::make_unique<CFoFlow>();
         BuildXmlTree(root, flow.get(), &context);
-        SideFileCounters().root = nullptr;
-        // A side file that could not be written fails the save; the print file stays as it was.
-        if (SideFileCounters().failed)
+        const bool sideFilesFailed = SideFileCounters().failed;
+        ResetSideFileCounters();
+        if (sideFilesFailed)
             return false;
-        if (WritePrintXml(root, flow.get(), path, nameField.get()))
-            return true;
+        std::error_code error;
+        const std::string staged = group.Stage(path, error);
+        if (!staged.empty() && WritePrintXml(root, flow.get(), staged, nameField.get())) {
+            std::string failedTarget;
+            if (!group.Commit(&failedTarget))
+                return true;
+            if (failedTarget != path) {
+                ShowPrintFileMessage(CStringW(u"イメージの保存に失敗しました。\n\n") + CStringW(failedTarget.c_str()));
+                return false;
+            }
+        }
     } catch (const std::exception&) {
         // A paper converted only in part is never written: the file on disk stays as it was.
-        SideFileCounters().root = nullptr;
+        ResetSideFileCounters();
     }
     ShowPrintFileMessage(CStringW(u"印刷ファイルを保存できませんでした: ") + CStringW(path.c_str()));
     return false;

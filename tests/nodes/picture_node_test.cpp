@@ -252,6 +252,44 @@ TEST_F(PictureNodeTest, AFormatReadButNotDecodedIsKeptAndWrittenBackUnchanged)
     EXPECT_TRUE(SameRect(frames[0].rect, Rect(0, 0, 3000, 2000)));
 }
 
+// A picture whose file is missing keeps its name and size, draws as a frame, and stays a
+// placeholder through a stream; a size not given takes the placeholder side.
+TEST_F(PictureNodeTest, APlaceholderDrawsAFrameAndKeepsItsNameThroughStreams)
+{
+    CEditGraphic node;
+    node.MakePlaceholder("paper-03.png", 2500, 0);
+    EXPECT_TRUE(node.IsPlaceholder());
+    EXPECT_EQ(node.m_width, 2500);
+    EXPECT_EQ(node.m_height, CEditGraphic::kPlaceholderSide);
+    LAYOUT_CONTEXT layout = LayoutContext(0, 0);
+    node.Layout(&layout, 0);
+    CRecordingDC dc;
+    CDisplayMap identity = IdentityMap();
+    LAYOUT_CONTEXT draw;
+    node.Draw(&dc, &identity, &draw);
+    const std::vector<GdiCall> frames = dc.CallsOf(GdiOp::Rectangle);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_TRUE(SameRect(frames[0].rect, Rect(0, 0, 2500, 1000)));
+
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        node.Serialize(ar);
+        ar.Close();
+    }
+    CMemFile in(file.Detach());
+    CArchive ar(&in, CArchive::load);
+    CEditGraphic loaded;
+    loaded.Serialize(ar);
+    EXPECT_EQ(loaded.GetReference(), "paper-03.png");
+    EXPECT_EQ(loaded.m_width, 2500);
+
+    // Loading a picture makes it a picture again.
+    CDisplayMap map;
+    ASSERT_TRUE(loaded.LoadFile(Save(Picture(), "a.png", "PNG").c_str(), &map));
+    EXPECT_FALSE(loaded.IsPlaceholder());
+}
+
 TEST_F(PictureNodeTest, DrawingPaintsThePictureAtItsLayoutRectangle)
 {
     CDisplayMap map;

@@ -9,10 +9,54 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer's allocation hooks (its allocator_interface.h, which g++ does not ship).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+#endif
+
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// The largest block malloc has handed out since it was last reset.
+std::atomic<size_t> largestBlock{0};
+void NoteBlock(const volatile void*, size_t size)
+{
+    size_t seen = largestBlock.load();
+    while (size > seen && !largestBlock.compare_exchange_weak(seen, size)) {
+    }
+}
+void NoteFree(const volatile void*) {}
+#endif
+
+void PutLittleEndian(std::vector<uint8_t>& bytes, size_t offset, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[offset + size_t(i)] = uint8_t(value >> (8 * i));
+}
+
+// A BMP file of the given length whose header claims width × height pixels of bitCount bits,
+// uncompressed, the pixels following the 62-byte header and colour table.
+std::vector<uint8_t> ClaimingBmp(int32_t width, int32_t height, uint16_t bitCount, size_t length)
+{
+    std::vector<uint8_t> bytes(length, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLittleEndian(bytes, 2, uint32_t(length), 4);
+    PutLittleEndian(bytes, 10, 62, 4);
+    PutLittleEndian(bytes, 14, 40, 4);
+    PutLittleEndian(bytes, 18, uint32_t(width), 4);
+    PutLittleEndian(bytes, 22, uint32_t(height), 4);
+    PutLittleEndian(bytes, 26, 1, 2);
+    PutLittleEndian(bytes, 28, bitCount, 2);
+    PutLittleEndian(bytes, 46, bitCount <= 8 ? 2 : 0, 4);
+    PutLittleEndian(bytes, 58, 0xFFFFFF, 4);  // the second colour white
+    return bytes;
+}
 
 // A picture with more than 256 colours: red along x, green along y, blue from both.
 QImage TrueColourPicture(int width = 96, int height = 48)
@@ -196,6 +240,37 @@ TEST(ImageFiles, PicturesBeyondTheDibLimitsDecodeToNothing)
     EXPECT_TRUE(IsValidPackedDib(std::span<const uint8_t>(bytes, GlobalSize(tallest))));
     GlobalUnlock(tallest);
     GlobalFree(tallest);
+}
+
+// A header claiming far more pixels than its file can hold is refused before anything of the
+// claimed size is allocated; a file holding what it claims still decodes.
+TEST(ImageFiles, AHeaderClaimingMorePixelsThanItsBytesHoldIsRefusedBeforeAllocating)
+{
+#if !defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "allocations are watched through AddressSanitizer's hooks";
+#else
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(NoteBlock, NoteFree) != 0;
+    ASSERT_TRUE(hooked);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"one bit, 30000 x 30000 in 375 bytes", ClaimingBmp(30000, 30000, 1, 375)},
+        {"true colour, 4000 x 3000 in 375 bytes", ClaimingBmp(4000, 3000, 24, 375)},
+        {"top-down, one bit, 30000 x 30000", ClaimingBmp(30000, -30000, 1, 375)},
+    };
+    for (const Case& c : cases) {
+        largestBlock = 0;
+        EXPECT_EQ(DecodeImageToDib(c.bytes, nullptr), nullptr) << c.name;
+        EXPECT_LT(largestBlock.load(), size_t(1) << 20) << c.name;
+    }
+    // 64 × 2 pixels of one bit: two rows of 8 bytes after the header.
+    HGLOBAL whole = DecodeImageToDib(ClaimingBmp(64, 2, 1, 62 + 16), nullptr);
+    ASSERT_NE(whole, nullptr);
+    GlobalFree(whole);
+    EXPECT_EQ(DecodeImageToDib(ClaimingBmp(64, 2, 1, 62 + 15), nullptr), nullptr);
+#endif
 }
 
 TEST(ImageFiles, MalformedDibsAreRefused)

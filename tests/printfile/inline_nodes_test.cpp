@@ -16,7 +16,11 @@
 #include "printfile/print_reader.h"
 #include "printfile/print_writer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+
+#include <sys/stat.h>
 
 using namespace printfiletest;
 
@@ -34,6 +38,33 @@ template <class T>
 T* Find(CQNXMLNode* node, uint32_t kind)
 {
     return dynamic_cast<T*>(node->FindDescendantOfType(EditKind::Code(kind)));
+}
+
+// The inline-node sample with one text of it replaced, written as paper.xml into the folder
+// with the sample's second picture beside it; the paper's path.
+std::string WriteSampleVariant(const std::string& folder, std::u16string_view from, std::u16string_view to)
+{
+    std::u16string text = ReadUtf8Text(DataPath("horizontal_inline_nodes.xml"));
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::u16string::npos);
+    if (at != std::u16string::npos)
+        text.replace(at, from.size(), to);
+    const std::string path = folder + "/paper.xml";
+    std::ofstream(path, std::ios::binary) << Utf16ToUtf8(text);
+    std::filesystem::copy_file(DataPath("inline-02.png"), folder + "/inline-02.png",
+                               std::filesystem::copy_options::overwrite_existing);
+    return path;
+}
+
+// A print file as written (UTF-16 with byte-order mark), as UTF-8 text.
+std::string SavedText(const std::string& path)
+{
+    const std::string bytes = ReadBytes(path);
+    if (bytes.size() < 2)
+        return std::string();
+    std::u16string text((bytes.size() - 2) / 2, u'\0');
+    std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+    return Utf16ToUtf8(text);
 }
 
 TEST(InlineNodes, TheSampleReadsIntoItsNodes)
@@ -141,43 +172,150 @@ TEST(InlineNodes, APictureThatCannotBeWrittenFailsTheSave)
     EXPECT_EQ(messages.messages.front().rfind("イメージの保存に失敗しました。", 0), 0u);
 }
 
-TEST(InlineNodes, SideFilesAreReadOnlyFromThePapersFolder)
+// A picture whose file is missing, refused, or no regular file of the paper's own folder stays
+// as a placeholder of its size and name, is reported, and goes back into the next save, which
+// then opens the same way.
+// A save that fails after its pictures were written leaves every earlier file of the target as
+// it was: when the print file cannot be written (a paper of no part, its picture in the name
+// field), and when it cannot be put in place (a folder holds its name).
+TEST(InlineNodes, AFailedSaveLeavesEveryEarlierFileAsItWas)
 {
     RegisterPaperFaces();
-    const std::u16string sample = ReadUtf8Text(DataPath("horizontal_inline_nodes.xml"));
-    TempFolder outer;
-    std::filesystem::create_directory(outer.File("paper"));
-    std::filesystem::copy_file(DataPath("inline-01.png"), outer.File("secret.png"));
+    const auto picture = [] {
+        auto* node = new CEditGraphic();
+        EXPECT_TRUE(node->LoadFile(DataPath("inline-01.png").c_str(), nullptr));
+        return node;
+    };
+    CEditPrint noPart;
+    ASSERT_TRUE(noPart.SetPageFlagged(1, true));
+    noPart.GetNameFieldLayer()->AppendChild(new CEditKimeiran());
+    auto nameField = std::make_unique<CEditKimeiran>();
+    nameField->AppendChild(picture());
+    nameField->AppendChild(new CEditCR());
+    noPart.SetNameFieldTemplate(std::move(nameField));
+
+    CEditPrint onePart;
+    ASSERT_TRUE(LoadXmlFile(&onePart, DataPath("horizontal_inline_nodes.xml")));
+
     struct Case {
-        const char16_t* src;
-        const char* message;
+        const char* what;
+        CEditPrint* paper;
+        bool printFileIsAFolder;
     } cases[] = {
-        {u"../secret.png", "印刷ファイルが参照するファイル名が正しくありません"},
-        {u"/etc/hostname", "印刷ファイルが参照するファイル名が正しくありません"},
-        {u"missing.png", "イメージを読み込めませんでした"},
+        {"the print file cannot be written", &noPart, false},
+        {"the print file cannot be put in place", &onePart, true},
     };
     for (const Case& c : cases) {
-        std::u16string text = sample;
-        const size_t at = text.find(u"inline-01.png");
-        text.replace(at, 13, c.src);
-        const std::string path = outer.File("paper/paper.xml");
-        {
-            std::ofstream out(path, std::ios::binary);
-            out << Utf16ToUtf8(text);
+        TempFolder folder;
+        if (c.printFileIsAFolder)
+            std::filesystem::create_directory(folder.File("test.xml"));
+        else
+            std::ofstream(folder.File("test.xml")) << "earlier paper";
+        std::ofstream(folder.File("test-01.png")) << "earlier picture";
+        MessageRecorder messages;
+        EXPECT_FALSE(SavePrintFile(c.paper, folder.File("test.xml"))) << c.what;
+        EXPECT_FALSE(messages.messages.empty()) << c.what;
+        if (!c.printFileIsAFolder) {
+            EXPECT_EQ(ReadBytes(folder.File("test.xml")), "earlier paper") << c.what;
         }
-        std::filesystem::copy_file(DataPath("inline-02.png"), outer.File("paper/inline-02.png"),
-                                   std::filesystem::copy_options::overwrite_existing);
+        EXPECT_EQ(ReadBytes(folder.File("test-01.png")), "earlier picture") << c.what;
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"test-01.png", "test.xml"})) << c.what;
+    }
+}
+
+TEST(InlineNodes, SideFilesAreReadOnlyAsRegularFilesOfThePapersFolder)
+{
+    RegisterPaperFaces();
+    TempFolder outer;
+    const std::string folder = outer.File("paper");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(DataPath("inline-01.png"), outer.File("secret.png"));
+    std::ofstream(outer.File("secret.txt")) << "outside the paper's folder";
+    std::filesystem::create_symlink(outer.File("secret.png"), folder + "/link.png");
+    std::filesystem::create_symlink(outer.File("secret.txt"), folder + "/link.wmf");
+    ASSERT_EQ(mkfifo((folder + "/pipe.png").c_str(), 0600), 0);
+    struct Case {
+        const char16_t* src;
+        std::string line;  // of the message
+    } cases[] = {
+        {u"../secret.png", "印刷ファイルが参照するファイル名が正しくありません: ../secret.png"},
+        {u"/etc/hostname", "印刷ファイルが参照するファイル名が正しくありません: /etc/hostname"},
+        {u"missing.png", folder + "/missing.png"},
+        {u"pipe.png", folder + "/pipe.png"},
+        {u"link.png", folder + "/link.png"},
+        {u"link.wmf", folder + "/link.wmf"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = Utf16ToUtf8(c.src);
+        const std::string path = WriteSampleVariant(folder, u"inline-01.png", c.src);
         MessageRecorder messages;
         CEditPrint root;
-        ASSERT_TRUE(LoadXmlFile(&root, path)) << Utf16ToUtf8(c.src);
-        ASSERT_EQ(messages.messages.size(), 1u);
-        EXPECT_EQ(messages.messages[0].rfind(c.message, 0), 0u) << messages.messages[0];
-        EXPECT_EQ(root.m_extractedFiles, std::vector<std::string>{outer.File("paper/inline-02.png")});
-        // The rest of the paper is kept: the second picture and the text after the first.
-        EXPECT_NE(root.FindPart(1, 1)->FindDescendantOfType(EditKind::Code(EditKind::kFloat)), nullptr);
-        EXPECT_NE(TextOf(root.FindPart(1, 1)).find("C"), std::string::npos);
+        ASSERT_TRUE(LoadXmlFile(&root, path)) << name;
+        EXPECT_EQ(messages.messages, std::vector<std::string>{"イメージを読み込めませんでした。\n\n" + c.line}) << name;
+        EXPECT_EQ(root.m_extractedFiles, std::vector<std::string>{folder + "/inline-02.png"}) << name;
+        auto* placeholder = Find<CEditGraphic>(root.FindPart(1, 1), EditKind::kGraphic);
+        ASSERT_NE(placeholder, nullptr) << name;
+        EXPECT_TRUE(placeholder->IsPlaceholder()) << name;
+        EXPECT_EQ(placeholder->GetReference(), name);
+        EXPECT_EQ(placeholder->m_width, 1000);
+        EXPECT_EQ(placeholder->m_height, 500);
+
+        // Saved elsewhere, the placeholder keeps its name and size and the save succeeds.
+        TempFolder elsewhere;
+        ASSERT_TRUE(SavePrintFile(&root, elsewhere.File("saved.xml"))) << name;
+        EXPECT_EQ(root.m_sideFiles, std::vector<std::string>{elsewhere.File("saved-01.png")}) << name;
+        EXPECT_NE(SavedText(elsewhere.File("saved.xml")).find("src=\"" + name + "\""), std::string::npos) << name;
+        CEditPrint again;
+        ASSERT_TRUE(LoadXmlFile(&again, elsewhere.File("saved.xml"))) << name;
+        EXPECT_EQ(DescribePaper(again), DescribePaper(root)) << name;
+        auto* reread = Find<CEditGraphic>(again.FindPart(1, 1), EditKind::kGraphic);
+        ASSERT_NE(reread, nullptr);
+        EXPECT_EQ(reread->GetReference(), name);
+        EXPECT_EQ(reread->m_width, 1000);
+        EXPECT_EQ(reread->m_height, 500);
     }
     EXPECT_TRUE(std::filesystem::exists(outer.File("secret.png")));
+}
+
+// Numbered side files never take a name that a placeholder of the same paper keeps.
+TEST(InlineNodes, SideFilesAvoidTheNamesOfPlaceholders)
+{
+    RegisterPaperFaces();
+    TempFolder folder;
+    const std::string path = WriteSampleVariant(folder.Path(), u"inline-01.png", u"saved-01.png");
+    MessageRecorder messages;
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, path));
+    TempFolder elsewhere;
+    ASSERT_TRUE(SavePrintFile(&root, elsewhere.File("saved.xml")));
+    EXPECT_EQ(root.m_sideFiles, std::vector<std::string>{elsewhere.File("saved-02.png")});
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.File("saved-01.png")));
+}
+
+TEST(InlineNodes, AnUnreadableLabelSizeIsWrittenBackAsItsText)
+{
+    RegisterPaperFaces();
+    TempFolder folder;
+    std::filesystem::copy_file(DataPath("inline-01.png"), folder.File("inline-01.png"));
+    const std::string paper = WriteSampleVariant(folder.Path(), u"bango-type=\"maru\"", u"bango-type=\"maru\" bango-font-size=\"1.2em\"");
+    CEditPrint root;
+    ASSERT_TRUE(LoadXmlFile(&root, paper));
+    auto* kasen = Find<CEditKasen>(root.FindPart(1, 1), EditKind::kKasen);
+    ASSERT_NE(kasen, nullptr);
+    EXPECT_EQ(kasen->GetEditChild(0)->m_renbanSize, CKasenRenbanProperties().m_renbanSize);
+    ASSERT_TRUE(SavePrintFile(&root, folder.File("saved.xml")));
+    EXPECT_NE(SavedText(folder.File("saved.xml")).find("bango-font-size=\"1.2em\""), std::string::npos);
+
+    // A size given since is written instead.
+    kasen->GetEditChild(0)->m_renbanSize = 353;
+    ASSERT_TRUE(SavePrintFile(&root, folder.File("resized.xml")));
+    const std::string resized = SavedText(folder.File("resized.xml"));
+    EXPECT_EQ(resized.find("1.2em"), std::string::npos);
+    EXPECT_NE(resized.find("bango-font-size=\"10pt\""), std::string::npos);
 }
 
 // The converter's shapes of the inline nodes.
