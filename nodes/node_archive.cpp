@@ -8,7 +8,9 @@
 #include "nodes/page_furniture.h"
 #include "nodes/question_numbers.h"
 #include "platform/clipboard.h"
+#include "platform/codepage.h"
 #include "platform/memory_file.h"
+#include "platform/xml.h"
 
 #include <cstring>
 
@@ -340,6 +342,26 @@ bool IsEditingSubtree(const CQNXMLNode* node)
     return true;
 }
 
+// Node lists come from other programs' bytes, and their names and texts end up in the print
+// file, which cannot carry a control character: a node holding one anywhere is refused.
+bool FaceIsXmlText(const char (&face)[LF_FACESIZE]) { return IsXmlText(Cp932ToWide(FaceNameView(face))); }
+
+bool HoldsOnlyXmlText(const CQNXMLNode* node)
+{
+    if (!IsXmlText(node->GetText().View()))
+        return false;
+    if (const auto* edit = dynamic_cast<const CEditNode*>(node)) {
+        if (!FaceIsXmlText(edit->m_lf.lfFaceName) || !FaceIsXmlText(edit->m_fontFace) ||
+            !FaceIsXmlText(edit->m_renbanFace) || !IsXmlText(edit->m_renbanString.View()))
+            return false;
+    }
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        if (!HoldsOnlyXmlText(node->GetChildAt(i)))
+            return false;
+    }
+    return true;
+}
+
 UINT NodeListFormat()
 {
     static const UINT format = RegisterClipboardFormat(kNodeListClipboardFormatName);
@@ -587,7 +609,7 @@ std::vector<std::unique_ptr<CEditNode>> ReadNodeList(CArchive& ar)
     nodes.reserve(objects.size());
     for (auto& object : objects) {
         auto* node = dynamic_cast<CEditNode*>(object.get());
-        if (node == nullptr || !IsEditingSubtree(node))
+        if (node == nullptr || !IsEditingSubtree(node) || !HoldsOnlyXmlText(node))
             ar.ThrowException(CArchiveException::genericException);
         object.release();
         nodes.emplace_back(node);

@@ -136,6 +136,10 @@ private:
 
 using XmlNodeList = std::vector<XmlNode>;
 
+// True when every character of text may stand in an XML 1.0 document: tab, line feed, carriage
+// return and U+0020 onwards, without U+FFFE, U+FFFF and unpaired surrogates.
+bool IsXmlText(std::u16string_view text);
+
 class XmlDocument {
 public:
     XmlDocument();
@@ -152,7 +156,9 @@ public:
     // Writes the document to path through a temporary file beside it, so that a failure leaves
     // any previous file as it was. In code page 932, characters it cannot hold are written as
     // character references; a document whose names, comments or processing instructions hold
-    // such a character is refused (false), since no file could hold it; UTF-16 can.
+    // such a character is refused (false), since no file could hold it; UTF-16 can. A document
+    // holding a character XML forbids anywhere (a control character) is refused in every
+    // encoding, and the file at path stays as it was.
     bool save(const std::string& path, XmlEncoding encoding = XmlEncoding::Declared) const;
     // The document as XML text, without declaration.
     std::u16string xml() const;

@@ -202,6 +202,52 @@ bool HasMarkupOutsideCp932(xmlNodePtr top)
     return false;
 }
 
+bool IsXmlTextUtf8(const xmlChar* text) { return !text || IsXmlText(xmlutil::ToUtf16(text)); }
+
+// True when every name and text of the tree is one an XML 1.0 parser accepts: libxml2 writes
+// a control character as a character reference that no parser reads back, so a document
+// holding one would be saved as a file that cannot be opened again.
+bool HoldsOnlyXmlText(xmlNodePtr top)
+{
+    const auto nameOk = [](const xmlChar* name, xmlNsPtr ns) {
+        return IsXmlTextUtf8(name) && (!ns || IsXmlTextUtf8(ns->prefix));
+    };
+    // Walks the tree in document order through the sibling and parent links, without recursion.
+    for (xmlNodePtr node = top->children; node && node != top;) {
+        switch (node->type) {
+        case XML_ELEMENT_NODE:
+            if (!nameOk(node->name, node->ns))
+                return false;
+            for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next) {
+                if (!nameOk(attribute->name, attribute->ns))
+                    return false;
+                for (xmlNodePtr value = attribute->children; value; value = value->next)
+                    if (!IsXmlTextUtf8(value->content))
+                        return false;
+            }
+            break;
+        case XML_TEXT_NODE:
+        case XML_CDATA_SECTION_NODE:
+        case XML_COMMENT_NODE:
+        case XML_PI_NODE:
+            if (!IsXmlTextUtf8(node->name) || !IsXmlTextUtf8(node->content))
+                return false;
+            break;
+        default:
+            break;
+        }
+        if (node->type == XML_ELEMENT_NODE && node->children) {
+            node = node->children;
+            continue;
+        }
+        while (node != top && !node->next)
+            node = node->parent;
+        if (node != top)
+            node = node->next;
+    }
+    return true;
+}
+
 XmlNode CheckedCreation(XmlDocument::Impl& impl, xmlNodePtr node)
 {
     if (!node)
@@ -450,6 +496,8 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
         name = IsCp932EncodingName(declared) ? declared : std::string("Shift-JIS");
 
     xmlDocPtr doc = m_impl->doc;
+    if (!HoldsOnlyXmlText(reinterpret_cast<xmlNodePtr>(doc)))
+        return false;
     if (encoding == XmlEncoding::Cp932 && HasMarkupOutsideCp932(reinterpret_cast<xmlNodePtr>(doc)))
         return false;
     xmlDocPtr copy = nullptr;
@@ -479,6 +527,23 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
     buffer.reset();
     copyOwner.reset();
     return ok && !ReplaceFileSafely(path, bytes);
+}
+
+bool IsXmlText(std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r')
+            return false;
+        if (unit == 0xFFFE || unit == 0xFFFF || (unit >= 0xDC00 && unit <= 0xDFFF))
+            return false;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+                return false;
+            ++i;
+        }
+    }
+    return true;
 }
 
 std::u16string XmlDocument::xml() const { return ToUtf16(SerialiseNode(reinterpret_cast<xmlNodePtr>(m_impl->doc))); }

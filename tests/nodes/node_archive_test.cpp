@@ -462,6 +462,37 @@ TEST_F(NodeArchiveTest, ListEntriesMustBeEditingNodes)
     EXPECT_THROW(NodeListFromBytes(nullEntry, &ProblemEditorClasses()), CArchiveException);
 }
 
+TEST_F(NodeArchiveTest, ControlCharactersInNamesAndTextsAreRefused)
+{
+    // Each would reach the print file, which cannot hold it.
+    struct Case {
+        const char* what;
+        void (*spoil)(CEditNode&);
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"clean", [](CEditNode&) {}, true},
+        {"tab in the text", [](CEditNode& n) { n.SetText(u"a\tb"); }, true},
+        {"control character in the text", [](CEditNode& n) { n.SetText(u"a\x01"); }, false},
+        {"unpaired surrogate in the text", [](CEditNode& n) { n.SetText(u"\xD800"); }, false},
+        {"control character in the drawing face", [](CEditNode& n) { std::strcpy(n.m_lf.lfFaceName, "A\x01"); }, false},
+        {"control character in the font face", [](CEditNode& n) { std::strcpy(n.m_fontFace, "\x02"); }, false},
+        {"control character in the label face", [](CEditNode& n) { std::strcpy(n.m_renbanFace, "\x1B"); }, false},
+        {"control character in the label text", [](CEditNode& n) { n.m_renbanString = u"\x07"; }, false},
+    };
+    for (const Case& c : cases) {
+        auto paragraph = MakeParagraph();
+        std::unique_ptr<CEditChar> character(MakeNode(new CEditChar(), u"a"));
+        c.spoil(*character);
+        paragraph->InsertChildAt(0, character.release());
+        const Bytes bytes = ListBytes({paragraph.get()});
+        if (c.accepted)
+            EXPECT_EQ(NodeListFromBytes(bytes, &ProblemEditorClasses()).size(), 1u) << c.what;
+        else
+            EXPECT_THROW(NodeListFromBytes(bytes, &ProblemEditorClasses()), CArchiveException) << c.what;
+    }
+}
+
 TEST_F(NodeArchiveTest, AnySingleByteDamageIsReadOrRefusedCleanly)
 {
     const Bytes good = ParagraphListBytes();

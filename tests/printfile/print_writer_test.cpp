@@ -202,6 +202,26 @@ TEST_F(PrintFileWriter, AFailedSaveKeepsThePreviousFile)
     EXPECT_EQ(files, 1u);
 }
 
+TEST_F(PrintFileWriter, APaperHoldingAControlCharacterIsNotSavedAndTheFileIsKept)
+{
+    CEditPrint root;
+    AddQuestion(root, 1, 0, u"問");
+    const std::string path = Save(root);
+    const std::string before = ReadBytes(path);
+    CEditNode* character = root.GetEditChild(0)->GetEditChild(0);
+    for (const char* face : {"A\x01", "\x1F"}) {
+        CopyFaceName(character->m_lf.lfFaceName, face);
+        MessageRecorder messages;
+        EXPECT_FALSE(SavePrintFile(&root, path)) << face;
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(messages.messages.size(), 1u);
+    }
+    CopyFaceName(character->m_lf.lfFaceName, "Arial");
+    character->SetText(u"\x01");
+    EXPECT_FALSE(SavePrintFile(&root, path));
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
 // Saves that lost or changed data as the format was first laid down.
 TEST_F(PrintFileWriter, APaperWithoutMajorQuestionIsSaved)
 {
