@@ -65,6 +65,10 @@ int32_t ScanInteger(Text value)
 
 int32_t Length(const CStringW& value) { return ParseLength(value); }
 
+// A length the writer writes back in half points, read at that precision (see
+// RoundToWrittenPoints).
+int32_t PointLength(const CStringW& value) { return RoundToWrittenPoints(ParseLength(value)); }
+
 void NarrowFace(char (&face)[LF_FACESIZE], const CStringW& value) { CopyFaceName(face, WideToCp932(value.View())); }
 
 // A size that cannot be read leaves the record's size alone and keeps its text to write back.
@@ -108,7 +112,7 @@ void ApplyCharacterFormatting(CFontProperties& font, CColorRelatedProperties& co
     const bool isInline = alignment != nullptr;
     const Text v = value.View();
     if (name == u"font-size") {
-        font.m_fontSize = Length(value);
+        font.m_fontSize = PointLength(value);
     } else if (name == u"font-stretch") {
         if (v == u"condensed")
             font.m_fontWidth = 1;
@@ -201,7 +205,7 @@ void ApplyMathFormatting(CMathMLNode& node, Text name, const CStringW& value)
     } else if (name == u"mathsize") {
         int size = 0;
         if (TryParseLength(value, size)) {
-            node.m_fontSize = size;
+            node.m_fontSize = RoundToWrittenPoints(size);
             node.m_unreadableSizeText.Empty();
         } else {
             node.m_unreadableSizeText = value;
@@ -420,14 +424,11 @@ void ApplyElement(CQNXMLNode* node, Text name, const CStringW& value)
     case XEC_FO_TABLE_CELL:
         if (auto* cell = dynamic_cast<CFoTableCell*>(node)) {
             if (name == u"border-style") {
-                if (v == u"solid")
-                    cell->m_borderStyle = 1;
-                else if (v == u"dotted")
-                    cell->m_borderStyle = 3;
-                else if (v == u"dashed")
-                    cell->m_borderStyle = 4;
+                for (const int style : {1, 3, 4})
+                    if (v == TableCellBorderStyleName(style))
+                        cell->m_borderStyle = style;
             } else if (name == u"border-width") {
-                cell->m_borderWidth = Length(value);
+                cell->m_borderWidth = PointLength(value);
             }
         }
         return;
@@ -480,6 +481,11 @@ void WriteNumbering(const CKasenRenbanProperties& record, XmlNode& element)
 }
 
 }  // namespace
+
+const char16_t* TableCellBorderStyleName(int style)
+{
+    return style == 1 || style == 3 || style == 4 ? kStyles[style - 1] : nullptr;
+}
 
 void SetAttribute(CQNXMLNode* node, const CStringW& name, const CStringW& value)
 {

@@ -19,6 +19,10 @@ void SetAttribute(CQNXMLNode* node, const CStringW& name, const CStringW& value)
 // element's fixed order. Nothing for other objects. DOM failures raise XmlError.
 void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element);
 
+// The name a table cell's border style is read by and written as: "solid" (1), "dotted" (3) or
+// "dashed" (4); null for any other style, which a cell does not have.
+const char16_t* TableCellBorderStyleName(int style);
+
 // One of the sixteen colour names of HTML 4 (any case, spaces around allowed), "#rrggbb" or the
 // short "#rgb"; anything else is black.
 COLORREF ParseColorValue(const CStringW& text);

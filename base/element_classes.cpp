@@ -21,3 +21,8 @@ CMathMLToken::CMathMLToken(int code) : CMathMLNode(code)
 }
 
 CMathMLTable::CMathMLTable() : CMathMLNode(XEC_MTABLE) { m_textAlign = 1; }
+
+// A cell whose element gives no border width has half a point, the width of a new table's
+// frame and one the writer writes back as it is (the records' default of one hundredth of a
+// millimetre would be written as "0pt" and then not at all).
+CFoTableCell::CFoTableCell() : CFoNode(XEC_FO_TABLE_CELL) { m_borderWidth = PointsToHmm(0, 5); }

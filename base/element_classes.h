@@ -324,7 +324,7 @@ public:
 };
 class CFoTableCell : public CFoNode, public CBorderPaddingBackgroundProperties {
 public:
-    CFoTableCell() : CFoNode(XEC_FO_TABLE_CELL) {}
+    CFoTableCell();
 };
 
 // MathML family. CMathMLNode itself is the class of mstyle.

@@ -157,6 +157,13 @@ void FormatLengthPoints(int units, CStringW& out)
         out.Format(u"%dpt", whole);
 }
 
+int RoundToWrittenPoints(int units)
+{
+    CStringW text;
+    FormatLengthPoints(units, text);
+    return ParseLength(text);
+}
+
 double ParseDecimal(const char* text)
 {
     if (!text)

@@ -18,6 +18,11 @@ int ParseLength(const CStringW& text);
 // The same, false when the text is no length of that form ("1.2em", "12", "xmm").
 bool TryParseLength(const CStringW& text, int& units);
 void FormatLengthPoints(int units, CStringW& out);
+// The length that units become when written by FormatLengthPoints and read back. Readers keep
+// lengths that the writer writes in half points at this precision: a value a save would round
+// is rounded on reading already, so that one save cannot make two different values equal (and
+// the runs or tokens that held them merge on the next read).
+int RoundToWrittenPoints(int units);
 
 // Reads the number of a spin-button edit field, e.g. "1.25".
 double ParseDecimal(const char* text);

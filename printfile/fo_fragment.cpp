@@ -255,8 +255,8 @@ void CFoFragmentWriter::WriteTable(CQNXMLNode* tableAndCaption, XmlNode element,
                     return;
                 XmlNode cellElement = AppendChildElement(rowElement, cell->m_typeCode);
                 if (auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
-                    if (border->m_borderStyle == 1)
-                        SetAttr(cellElement, u"border-style", u"solid");
+                    if (const char16_t* style = TableCellBorderStyleName(border->m_borderStyle))
+                        SetAttr(cellElement, u"border-style", style);
                     if (border->m_borderWidth > 0)
                         SetAttr(cellElement, u"border-width", FormatHalfPoints(border->m_borderWidth));
                 }

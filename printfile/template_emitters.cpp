@@ -208,8 +208,8 @@ void CTemplateEmitter::WritePrintTable(CQNXMLNode* fo, XmlNode data, XmlNode dom
             CQNXMLNode* cell = row->GetChildAt(c);
             XmlNode cellElement = AppendElement(rowElement, XMLElementNameFromCode(cell->m_typeCode));
             if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
-                if (border->m_borderStyle == 1)
-                    cellElement.setAttribute(u"border-style", u"solid");
+                if (const char16_t* style = TableCellBorderStyleName(border->m_borderStyle))
+                    cellElement.setAttribute(u"border-style", style);
                 if (border->m_borderWidth > 0)
                     Set(cellElement, u"border-width", FormatHalfPoints(border->m_borderWidth));
             }

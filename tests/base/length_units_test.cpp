@@ -74,6 +74,17 @@ TEST(LengthUnits, FormattedLengthsReadBack)
     }
 }
 
+TEST(LengthUnits, LengthsRoundedToWrittenPointsStayPut)
+{
+    // 10.4pt is written as 10.5pt, so it reads as 10.5pt at once.
+    EXPECT_EQ(RoundToWrittenPoints(ParseLength(u"10.4pt")), ParseLength(u"10.5pt"));
+    EXPECT_EQ(RoundToWrittenPoints(1), 0);
+    for (int units = -3000; units <= 3000; ++units) {
+        const int rounded = RoundToWrittenPoints(units);
+        ASSERT_EQ(RoundToWrittenPoints(rounded), rounded) << units;
+    }
+}
+
 TEST(LengthUnits, DialogNumbers)
 {
     EXPECT_DOUBLE_EQ(ParseDecimal("1.25"), 1.25);
