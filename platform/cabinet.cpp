@@ -14,8 +14,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -149,7 +151,7 @@ bool ReadFolders(std::span<const uint8_t> b, size_t at, size_t folderReserve, Ca
     return true;
 }
 
-bool ReadFiles(std::span<const uint8_t> b, size_t at, CabinetLayout* layout, std::string* error)
+bool ReadFiles(std::span<const uint8_t> b, size_t at, CabinetLayout* layout, uint64_t maxBytes, std::string* error)
 {
     uint64_t total = 0;
     for (FileLayout& file : layout->files) {
@@ -180,14 +182,28 @@ bool ReadFiles(std::span<const uint8_t> b, size_t at, CabinetLayout* layout, std
         if (uint64_t(file.offset) + file.size > folder.uncompressedBytes)
             return Fail(error, "a file of the cabinet reaches beyond its folder's data");
         total += file.size;
-        if (total > kCabinetMaxBytes)
+        if (total > maxBytes)
             return Fail(error, "the cabinet's files are too large");
     }
     return true;
 }
 
-// Reads and checks the header, folders, data block headers and file entries.
-bool ReadLayout(std::span<const uint8_t> b, CabinetLayout* layout, std::string* error)
+// The folder data that holds files must fit the bounds too: its blocks are what gets
+// decompressed, whatever the file table claims.
+bool UsedFolderDataWithin(const CabinetLayout& layout, uint64_t maxBytes, std::string* error)
+{
+    std::vector<bool> used(layout.folders.size(), false);
+    for (const FileLayout& file : layout.files)
+        used[file.folder] = true;
+    uint64_t total = 0;
+    for (size_t f = 0; f < layout.folders.size(); ++f)
+        total += used[f] ? layout.folders[f].uncompressedBytes : 0;
+    return total <= maxBytes || Fail(error, "the cabinet's data is too large");
+}
+
+// Reads and checks the header, folders, data block headers and file entries, within limits.
+bool ReadLayout(std::span<const uint8_t> b, CabinetLayout* layout, std::string* error,
+                const CabinetLimits& limits = {})
 {
     if (b.size() < kHeaderBytes || !HasCabinetSignature(b))
         return Fail(error, "the file is not a cabinet");
@@ -207,6 +223,8 @@ bool ReadLayout(std::span<const uint8_t> b, CabinetLayout* layout, std::string* 
         return Fail(error, "the cabinet belongs to a set of several cabinets");
     if (folderCount == 0 || fileCount == 0)
         return Fail(error, "the cabinet holds no files");
+    if (fileCount > limits.maxEntries)
+        return Fail(error, "the cabinet holds too many files");
     size_t at = kHeaderBytes;
     size_t folderReserve = 0;
     if (flags & kFlagReservePresent) {
@@ -221,7 +239,8 @@ bool ReadLayout(std::span<const uint8_t> b, CabinetLayout* layout, std::string* 
     }
     layout->folders.resize(folderCount);
     layout->files.resize(fileCount);
-    return ReadFolders(b, at, folderReserve, layout, error) && ReadFiles(b, filesAt, layout, error);
+    return ReadFolders(b, at, folderReserve, layout, error) &&
+           ReadFiles(b, filesAt, layout, limits.maxBytes, error) && UsedFolderDataWithin(*layout, limits.maxBytes, error);
 }
 
 // ---- libgcab for one folder -----------------------------------------------------------------
@@ -294,17 +313,14 @@ void FillMissingChecksums(std::span<uint8_t> blocks, unsigned count, uint8_t res
     }
 }
 
-// Decompresses one folder's data blocks, checksums checked, by handing libgcab a cabinet of
-// that folder alone with a single entry spanning all of its data.
-bool DecompressFolder(std::span<const uint8_t> b, const CabinetLayout& layout, const FolderLayout& folder,
-                      std::vector<uint8_t>* data, std::string* error)
+// A cabinet of one folder alone, with a single entry of the given name spanning all of its
+// data: what libgcab is handed to decompress that folder, checksums checked.
+std::vector<uint8_t> SingleFolderCabinet(std::span<const uint8_t> b, const CabinetLayout& layout,
+                                         const FolderLayout& folder, std::string_view name)
 {
-    data->clear();
-    if (folder.uncompressedBytes == 0)
-        return true;
     std::vector<uint8_t> single = HeaderBytes(1, 1, 0, layout.blockReserve);
     const size_t folderAt = single.size();
-    const size_t dataAt = folderAt + kFolderBytes + kFileFixedBytes + 2;
+    const size_t dataAt = folderAt + kFolderBytes + kFileFixedBytes + name.size() + 1;
     Set32(single, 16, static_cast<uint32_t>(folderAt + kFolderBytes));
     Put32(single, static_cast<uint32_t>(dataAt));
     Put16(single, folder.blockCount);
@@ -315,13 +331,23 @@ bool DecompressFolder(std::span<const uint8_t> b, const CabinetLayout& layout, c
     Put16(single, 0);
     Put16(single, 0);
     Put16(single, 0);
-    single.push_back('f');
+    single.insert(single.end(), name.begin(), name.end());
     single.push_back(0);
     const size_t blocksAt = single.size();
     single.insert(single.end(), b.begin() + folder.blocksBegin, b.begin() + folder.blocksEnd);
     FillMissingChecksums(std::span(single).subspan(blocksAt), folder.blockCount, layout.blockReserve);
     Set32(single, 8, static_cast<uint32_t>(single.size()));
+    return single;
+}
 
+// Decompresses one folder's data blocks into memory.
+bool DecompressFolder(std::span<const uint8_t> b, const CabinetLayout& layout, const FolderLayout& folder,
+                      std::vector<uint8_t>* data, std::string* error)
+{
+    data->clear();
+    if (folder.uncompressedBytes == 0)
+        return true;
+    const std::vector<uint8_t> single = SingleFolderCabinet(b, layout, folder, "f");
     GPtr<GInputStream> input(g_memory_input_stream_new_from_data(single.data(), single.size(), nullptr));
     GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
     GErrorHolder failure;
@@ -337,6 +363,28 @@ bool DecompressFolder(std::span<const uint8_t> b, const CabinetLayout& layout, c
         data->assign(p, p + g_bytes_get_size(bytes));
     }
     g_slist_free(files);
+    return whole || Fail(error, "the cabinet's data is damaged");
+}
+
+// Decompresses one folder's data blocks into the file staging/name (a bare name), which
+// libgcab writes block by block: memory holds one block, not the folder's data.
+bool DecompressFolderToFile(std::span<const uint8_t> b, const CabinetLayout& layout, const FolderLayout& folder,
+                            const std::string& staging, const std::string& name, std::string* error)
+{
+    const std::string path = staging + "/" + name;
+    if (folder.uncompressedBytes == 0)
+        return !ReplaceFileSafely(path, std::string_view()) || Fail(error, path + ": cannot be written");
+    std::vector<uint8_t> single = SingleFolderCabinet(b, layout, folder, name);
+    GPtr<GInputStream> input(g_memory_input_stream_new_from_data(single.data(), single.size(), nullptr));
+    GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
+    GPtr<GFile> target(g_file_new_for_path(staging.c_str()));
+    GErrorHolder failure;
+    if (!gcab_cabinet_load(cabinet.get(), input.get(), nullptr, &failure.error) ||
+        !gcab_cabinet_extract(cabinet.get(), target.get(), nullptr, nullptr, nullptr, nullptr, &failure.error))
+        return Fail(error, "the cabinet's data is damaged: " + failure.Text());
+    struct stat info {};
+    const bool whole = ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                       uint64_t(info.st_size) == folder.uncompressedBytes;
     return whole || Fail(error, "the cabinet's data is damaged");
 }
 
@@ -396,15 +444,27 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, struct 
     return ok || Fail(error, path + ": cannot be read as a file of at most 512 MiB");
 }
 
-// Writes an extracted file through the layer's safe replacement, which replaces a symbolic
-// link of that name rather than writing through it. Then, through a handle that refuses to
-// follow a link put there meanwhile, the file gets its stored time and is made readable and
+// Writes an extracted file, the bytes [offset, offset + size) of the open file source, through
+// the layer's safe replacement, which replaces a symbolic link of that name rather than
+// writing through it; the bytes pass in pieces of 64 KiB. Then, through a handle that refuses
+// to follow a link put there meanwhile, the file gets its stored time and is made readable and
 // writable by its owner, so that it can be deleted and extracted again.
-bool WriteExtractedFile(const std::string& path, std::span<const uint8_t> bytes, timespec modified,
+bool WriteExtractedFile(const std::string& path, int source, uint64_t offset, uint64_t size, timespec modified,
                         std::string* error)
 {
-    const std::error_code failure =
-        ReplaceFileSafely(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const std::error_code failure = ReplaceFileSafely(path, [&](SafeFileSink& sink) {
+        std::vector<char> piece(65536);
+        for (uint64_t done = 0; done < size;) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(piece.size(), size - done));
+            const ssize_t n = ::pread(source, piece.data(), want, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0 || !sink.Write(std::string_view(piece.data(), static_cast<size_t>(n))))
+                return false;
+            done += static_cast<uint64_t>(n);
+        }
+        return true;
+    });
     if (failure)
         return Fail(error, path + ": " + failure.message());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -482,7 +542,7 @@ struct PendingFolder {
 };
 
 bool CollectSources(const std::vector<CabinetSource>& items, std::vector<PendingFolder>* folders,
-                    std::vector<PendingFile>* files, std::string* error)
+                    std::vector<PendingFile>* files, const CabinetLimits& limits, std::string* error)
 {
     bool startFolder = true;
     uint64_t total = 0;
@@ -498,7 +558,7 @@ bool CollectSources(const std::vector<CabinetSource>& items, std::vector<Pending
         if (!ReadWholeFile(item.path, &bytes, &info, error))
             return false;
         total += bytes.size();
-        if (total > kCabinetMaxBytes)
+        if (total > limits.maxBytes)
             return Fail(error, "the files are too large for one cabinet");
         if (startFolder) {
             if (folders->size() == 0xFFFF)
@@ -515,7 +575,7 @@ bool CollectSources(const std::vector<CabinetSource>& items, std::vector<Pending
         ToDosDateTime(info.st_mtime, &file.dosDate, &file.dosTime);
         folders->back().data.insert(folders->back().data.end(), bytes.begin(), bytes.end());
         files->push_back(std::move(file));
-        if (files->size() > 0xFFFF)
+        if (files->size() > std::min<uint32_t>(limits.maxEntries, 0xFFFF))
             return Fail(error, "too many files for one cabinet");
     }
     return !files->empty() || Fail(error, "no files to pack");
@@ -575,10 +635,11 @@ bool HasCabinetSignature(std::span<const uint8_t> bytes)
     return bytes.size() >= 4 && std::memcmp(bytes.data(), kSignature, 4) == 0;
 }
 
-bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std::string* error)
+bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std::string* error,
+                 const CabinetLimits& limits)
 {
     CabinetLayout layout;
-    if (!ReadLayout(bytes, &layout, error))
+    if (!ReadLayout(bytes, &layout, error, limits))
         return false;
     CabinetContents result;
     result.setId = layout.setId;
@@ -588,13 +649,9 @@ bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std:
     std::vector<std::vector<size_t>> filesOfFolder(layout.folders.size());
     for (size_t i = 0; i < layout.files.size(); ++i)
         filesOfFolder[layout.files[i].folder].push_back(i);
-    uint64_t decompressed = 0;
     for (size_t f = 0; f < layout.folders.size(); ++f) {
         if (filesOfFolder[f].empty())
             continue;
-        decompressed += layout.folders[f].uncompressedBytes;
-        if (decompressed > kCabinetMaxBytes)
-            return Fail(error, "the cabinet's data is too large");
         std::vector<uint8_t> data;
         if (!DecompressFolder(bytes, layout, layout.folders[f], &data, error))
             return false;
@@ -613,24 +670,85 @@ bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std:
     return true;
 }
 
+namespace {
+
+// A hidden folder of its own inside the extraction folder, removed with its content when done.
+class StagingFolder {
+public:
+    explicit StagingFolder(const std::string& prefix)
+    {
+        std::string pattern = prefix + ".cabinet-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr)
+            m_path = pattern;
+    }
+    ~StagingFolder()
+    {
+        if (m_path.empty())
+            return;
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// The staged data of each folder that holds files, opened for reading; closed when done.
+struct StagedFolders {
+    std::vector<int> descriptors;
+    ~StagedFolders()
+    {
+        for (const int fd : descriptors)
+            if (fd >= 0)
+                ::close(fd);
+    }
+};
+
+}  // namespace
+
 bool ExtractCabinetFile(const std::string& cabinet, const std::string& folder, std::vector<std::string>* written,
-                        std::string* error)
+                        std::string* error, const CabinetLimits& limits)
 {
     written->clear();
     std::vector<uint8_t> bytes;
     struct stat info {};
     if (!ReadWholeFile(cabinet, &bytes, &info, error))
         return false;
-    CabinetContents contents;
-    if (!ReadCabinet(bytes, &contents, error))
+    CabinetLayout layout;
+    if (!ReadLayout(bytes, &layout, error, limits))
         return false;
     struct stat target {};
     if (::stat(folder.c_str(), &target) != 0 || !S_ISDIR(target.st_mode))
         return Fail(error, folder + ": not a folder");
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    for (const CabinetEntry& entry : contents.entries) {
-        const std::string path = prefix + entry.name;
-        if (!WriteExtractedFile(path, entry.bytes, FromDosDateTime(entry.dosDate, entry.dosTime), error))
+
+    // Every folder's data is decompressed and checked before the first entry is written.
+    const StagingFolder staging(prefix);
+    if (staging.Path().empty())
+        return Fail(error, prefix + ": " + std::strerror(errno));
+    StagedFolders staged;
+    staged.descriptors.assign(layout.folders.size(), -1);
+    for (const FileLayout& file : layout.files) {
+        const uint16_t f = file.folder;
+        if (staged.descriptors[f] >= 0)
+            continue;
+        const std::string name = std::to_string(f);
+        if (!DecompressFolderToFile(bytes, layout, layout.folders[f], staging.Path(), name, error))
+            return false;
+        const std::string path = staging.Path() + "/" + name;
+        staged.descriptors[f] = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (staged.descriptors[f] < 0)
+            return Fail(error, path + ": " + std::strerror(errno));
+    }
+    std::vector<uint8_t>().swap(bytes);
+
+    for (const FileLayout& file : layout.files) {
+        const std::string path = prefix + file.name;
+        if (!WriteExtractedFile(path, staged.descriptors[file.folder], file.offset, file.size,
+                                FromDosDateTime(file.dosDate, file.dosTime), error))
             return false;
         written->push_back(path);
     }
@@ -638,11 +756,11 @@ bool ExtractCabinetFile(const std::string& cabinet, const std::string& folder, s
 }
 
 bool WriteCabinetFile(const std::string& target, const std::vector<CabinetSource>& items, uint16_t setId,
-                      std::string* error)
+                      std::string* error, const CabinetLimits& limits)
 {
     std::vector<PendingFolder> folders;
     std::vector<PendingFile> files;
-    if (!CollectSources(items, &folders, &files, error))
+    if (!CollectSources(items, &folders, &files, limits, error))
         return false;
     for (PendingFolder& folder : folders) {
         if (!CompressFolder(folder.data, &folder.blocks, &folder.blockCount, error))

@@ -20,6 +20,15 @@ constexpr uint16_t kCabinetAttributeMask = 0x27;
 // The largest cabinet written or read, and the most bytes one cabinet may extract to.
 constexpr uint32_t kCabinetMaxBytes = 0x20000000;
 
+// The bounds a cabinet is read, extracted or written within: the most entries it may hold and
+// the most bytes its entries (and the folder data holding them) may hold together. A cabinet
+// beyond them is refused from its header and file table, before anything is decompressed or
+// written. Callers that know what their cabinets carry give tighter bounds.
+struct CabinetLimits {
+    uint32_t maxEntries = 0xFFFF;
+    uint64_t maxBytes = kCabinetMaxBytes;
+};
+
 // One item of a cabinet to write: a file stored under a bare name, or a folder break, after
 // which the next file starts a new folder of the cabinet.
 struct CabinetSource {
@@ -34,7 +43,7 @@ struct CabinetSource {
 // cannot write the file). The cabinet is written beside target and renamed over it only when
 // complete: on failure the former target stays as it was and error tells why.
 bool WriteCabinetFile(const std::string& target, const std::vector<CabinetSource>& items, uint16_t setId,
-                      std::string* error);
+                      std::string* error, const CabinetLimits& limits = {});
 
 // One entry read from a cabinet.
 struct CabinetEntry {
@@ -59,14 +68,17 @@ bool HasCabinetSignature(std::span<const uint8_t> bytes);
 // Reads a whole cabinet from bytes, checking every offset, count, size, name and checksum and
 // decompressing every entry. Cabinets of a spanning set, compression other than none and
 // MSZIP, and names that are not bare file names are refused. False with error on any fault.
-bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std::string* error);
+bool ReadCabinet(std::span<const uint8_t> bytes, CabinetContents* contents, std::string* error,
+                 const CabinetLimits& limits = {});
 
 // Extracts every entry of the cabinet file into folder, each written through a temporary file
 // in folder and renamed over any file of its name, writable, with its stored time. The whole
-// cabinet is read and checked first: a refused cabinet writes nothing. written receives the
-// paths of the files written, in the cabinet's order.
+// cabinet is checked first, its data decompressed block by block into a hidden staging folder
+// inside folder, so memory holds the compressed cabinet and one data block, never the
+// extraction: a refused cabinet writes nothing (the staging folder goes on every way out).
+// written receives the paths of the files written, in the cabinet's order.
 bool ExtractCabinetFile(const std::string& cabinet, const std::string& folder, std::vector<std::string>* written,
-                        std::string* error);
+                        std::string* error, const CabinetLimits& limits = {});
 
 // True for a name that is a file name on its own: not empty, not "." or "..", no folder
 // separator, drive colon, control character or any of * ? " < > |, and at most 255 bytes.

@@ -18,6 +18,8 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+const CabinetLimits kPaperLimits{kPrintPackageMaxEntries, kPrintPackageMaxBytes};
+
 std::string WithTrailingSlash(const char* folder)
 {
     std::string text = folder ? folder : "";
@@ -41,7 +43,7 @@ BOOL PackFilesToCabinet(int count, const char* const* files, const char* folder,
             items.push_back(CabinetSource{path, FileNameOf(path), false});
     }
     std::string error;
-    return WriteCabinetFile(WithTrailingSlash(folder) + name, items, kPrintPackageSetId, &error) ? TRUE : FALSE;
+    return WriteCabinetFile(WithTrailingSlash(folder) + name, items, kPrintPackageSetId, &error, kPaperLimits) ? TRUE : FALSE;
 }
 
 BOOL ExtractCabinet(const char* cabinet, const char* folder)
@@ -51,7 +53,7 @@ BOOL ExtractCabinet(const char* cabinet, const char* folder)
         return FALSE;
     std::vector<std::string> written;
     std::string error;
-    const bool ok = ExtractCabinetFile(cabinet, WithTrailingSlash(folder), &written, &error);
+    const bool ok = ExtractCabinetFile(cabinet, WithTrailingSlash(folder), &written, &error, kPaperLimits);
     if (!written.empty())
         g_firstExtractedFile = written.front();
     return ok ? TRUE : FALSE;

@@ -135,6 +135,32 @@ TEST_F(CabinetTest, ExtractsIntoTheFolderWritableWithStoredTimesReplacingFilesAn
     EXPECT_TRUE(ExtractCabinetFile(dir.File("in.cab"), dir.File("out") + "/", &written, &error)) << error;
 }
 
+TEST_F(CabinetTest, CabinetsBeyondTheGivenBoundsAreRefusedWritingNothing)
+{
+    const Bytes cabinet = Build(SoundCabinet());
+    const uint64_t total = kPaper.size() + kPictureStart.size() + kPictureEnd.size() + 9;
+    const struct {
+        CabinetLimits limits;
+        bool accepted;
+    } cases[] = {
+        {{3, total}, true},
+        {{2, total}, false},
+        {{3, total - 1}, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFile(dir.File("in.cab"), cabinet);
+        std::filesystem::create_directory(dir.Path() / "out");
+        std::vector<std::string> written;
+        std::string error;
+        EXPECT_EQ(ExtractCabinetFile(dir.File("in.cab"), dir.File("out"), &written, &error, c.limits), c.accepted)
+            << c.limits.maxEntries << " " << c.limits.maxBytes;
+        EXPECT_EQ(Listing(dir.Path() / "out").size(), c.accepted ? 3u : 0u) << "no staging folder is left";
+        CabinetContents contents;
+        EXPECT_EQ(ReadCabinet(cabinet, &contents, &error, c.limits), c.accepted);
+    }
+}
+
 TEST_F(CabinetTest, RefusesEntryNamesThatAreNotBareFileNamesWritingNothing)
 {
     const char* const names[] = {

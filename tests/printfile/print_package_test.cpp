@@ -182,6 +182,62 @@ TEST_F(PrintPackageTest, ExtractsAPackageIntoTheFolderAndNamesThePrintFileFirst)
     EXPECT_EQ(std::string(GetExtractedFirstFile()), s.dir.File("open/paper.qnp"));
 }
 
+// An MSZIP block of 32 KiB of zeros, deflated on its own: a few bytes that extract to much.
+Block ZeroBlock()
+{
+    Block block;
+    block.packed = {'C', 'K', 0xED, 0xC1, 0x01, 0x01, 0x00, 0x00, 0x00, 0x80, 0x90, 0xFE, 0xAF, 0xEE, 0x08, 0x0A};
+    block.packed.resize(block.packed.size() + 29, 0x00);
+    block.packed.push_back(0x18);
+    block.unpacked = 32768;
+    return block;
+}
+
+Entry EntryOf(const std::string& name, uint32_t offset, uint32_t size)
+{
+    return Entry{BytesOf(name), 0, offset, size, DosDate(2003, 4, 1), DosTime(9, 30, 58), 0x20};
+}
+
+TEST_F(PrintPackageTest, APackageBeyondWhatAPaperHoldsIsRefusedBeforeAnythingIsWritten)
+{
+    // More entries than a paper has files, each of one byte.
+    Cabinet manyEntries;
+    manyEntries.folders.push_back(Folder{1, {StoredMszip(std::string(kPrintPackageMaxEntries + 1, 'x'))}});
+    for (uint32_t i = 0; i <= kPrintPackageMaxEntries; ++i)
+        manyEntries.entries.push_back(EntryOf("paper-" + std::to_string(i) + ".png", i, 1));
+    // A few hundred kilobytes that extract to one block more than a paper holds.
+    Cabinet manyBytes;
+    const uint32_t blocks = uint32_t(kPrintPackageMaxBytes / 32768) + 1;
+    manyBytes.folders.push_back(Folder{1, std::vector<Block>(blocks, ZeroBlock())});
+    manyBytes.entries.push_back(EntryOf("paper.qnp", 0, 1));
+    manyBytes.entries.push_back(EntryOf("paper-01.bmp", 1, blocks * 32768 - 1));
+
+    for (const Cabinet* cabinet : {&manyEntries, &manyBytes}) {
+        TempDir dir;
+        WriteFile(dir.File("paper.qns"), Build(*cabinet));
+        std::filesystem::create_directory(dir.Path() / "open");
+        EXPECT_FALSE(ExtractCabinet(dir.File("paper.qns").c_str(), dir.File("open").c_str()));
+        EXPECT_STREQ(GetExtractedFirstFile(), "");
+        EXPECT_TRUE(Listing(dir.Path() / "open").empty());
+    }
+}
+
+TEST_F(PrintPackageTest, PackingMoreFilesThanAPaperHoldsFails)
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (uint32_t i = 0; i <= kPrintPackageMaxEntries; ++i) {
+        paths.push_back(dir.File(("paper-" + std::to_string(i) + ".png").c_str()));
+        WriteFile(paths.back(), BytesOf("p"));
+    }
+    std::vector<const char*> files;
+    for (const std::string& path : paths)
+        files.push_back(path.c_str());
+    EXPECT_FALSE(PackFilesToCabinet(int(files.size()), files.data(), dir.Path().c_str(), "paper.qns"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("paper.qns")));
+    EXPECT_TRUE(PackFilesToCabinet(int(files.size()) - 1, files.data(), dir.Path().c_str(), "paper.qns"));
+}
+
 TEST_F(PrintPackageTest, AFileThatIsNotAPackageExtractsNothing)
 {
     TempDir dir;
