@@ -1,6 +1,7 @@
 // The object archive as documents and the clipboard give it: an object reference to a tree of
 // element, editing and formula nodes, read whole, read into an existing node, read as an object list, and
-// a node list as the clipboard holds it. The first byte chooses the way.
+// a node list as the clipboard holds it, written back and read again. The first byte chooses the
+// way.
 #include "base/xml_node.h"
 #include "fuzz/fuzz_registry.h"
 #include "nodes/node_archive.h"
@@ -8,8 +9,10 @@
 #include "platform/memory_file.h"
 
 #include <cstdlib>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,6 +25,14 @@ std::string Describe(const CQNXMLNode& node)
     for (int i = 0; i < node.GetChildCount(); ++i)
         s += Describe(*node.GetChildAt(i)) + ",";
     return s + ")";
+}
+
+std::vector<BYTE> WriteList(const std::vector<std::unique_ptr<CEditNode>>& nodes)
+{
+    std::vector<CEditNode*> list;
+    for (const auto& node : nodes)
+        list.push_back(node.get());
+    return NodeListToBytes(list);
 }
 
 }  // namespace
@@ -55,9 +66,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 2:
             (void)ar.ReadNewObjectList(RUNTIME_CLASS(CQNXMLNode));
             break;
-        default:
-            (void)NodeListFromBytes(bytes, &ProblemEditorRegistry());
+        default: {
+            // A list that is read writes back in one form, which reads back and writes again
+            // into the same bytes.
+            const auto nodes = NodeListFromBytes(bytes, &ProblemEditorRegistry());
+            const std::vector<BYTE> once = WriteList(nodes);
+            try {
+                if (WriteList(NodeListFromBytes(once, &ProblemEditorRegistry())) != once)
+                    std::abort();
+            } catch (const CArchiveException&) {
+                std::abort();  // the writer wrote what the reader refuses
+            }
             break;
+        }
         }
     } catch (const CArchiveException&) {
     } catch (const CFileException&) {
