@@ -428,7 +428,7 @@ void ApplyElement(CQNXMLNode* node, Text name, const CStringW& value)
                     if (v == TableCellBorderStyleName(style))
                         cell->m_borderStyle = style;
             } else if (name == u"border-width") {
-                cell->m_borderWidth = PointLength(value);
+                cell->m_borderWidth = Length(value);
             }
         }
         return;
