@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
@@ -61,7 +62,13 @@ int ShowNotice(QWidget* owner, const SHELL_REQUEST& request)
     box->setText(Q(request.text));
     SetBoxIcon(*box, request.style);
     box->setStandardButtons(QMessageBox::Ok);
-    box->show();
+    // Shown once the message loop runs, so that a notice given during start-up stands in front
+    // of the main window rather than behind it.
+    QTimer::singleShot(0, box, [box] {
+        box->show();
+        box->raise();
+        box->activateWindow();
+    });
     return IDOK;
 }
 
