@@ -45,6 +45,7 @@ public:
     virtual ~CGridCellType() = default;
 
     CGridCellHost* GetGrid() const { return m_grid; }
+    void SetGrid(CGridCellHost* grid) { m_grid = grid; }
     int GetIndex() const { return m_index; }
     void SetIndex(int index) { m_index = index; }
 
