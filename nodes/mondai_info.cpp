@@ -5,8 +5,11 @@
 #include "platform/wide_runtime.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 namespace {
 
@@ -252,6 +255,19 @@ int CEditPrint::DistributeMondaiInfo()
 {
     if (GetChildCount() == 0)
         return 0;
+    // The first part of each question, sub-question and kind, found in one pass: a search per
+    // question would make reading a paper cost the square of its parts.
+    struct PART_KEY_HASH {
+        size_t operator()(const std::array<int, 3>& k) const
+        {
+            return std::hash<int64_t>()((static_cast<int64_t>(k[0]) << 32) ^ (static_cast<int64_t>(k[1]) << 8) ^ k[2]);
+        }
+    };
+    std::unordered_map<std::array<int, 3>, CEditSentence*, PART_KEY_HASH> firstPart;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        if (CEditSentence* part = AsQuestionPart(GetChildAt(i)))
+            firstPart.emplace(std::array<int, 3>{part->m_questionNumber, part->m_subQuestionNumber, part->m_partKind}, part);
+    }
     size_t next = 0;
     for (int i = 0; i < GetChildCount() && next < m_mondaiList.size(); ++i) {
         CEditSentence* text = AsQuestionPart(GetChildAt(i));
@@ -260,8 +276,9 @@ int CEditPrint::DistributeMondaiInfo()
         const CMondaiInfo& record = *m_mondaiList[next++];
         text->m_mondaiInfo.CopyFrom(record);
         for (int kind : kOtherPartKinds) {
-            if (CEditSentence* part = FindSubPart(text->m_questionNumber, text->m_subQuestionNumber, kind))
-                part->m_mondaiInfo.CopyFrom(record);
+            const auto found = firstPart.find(std::array<int, 3>{text->m_questionNumber, text->m_subQuestionNumber, kind});
+            if (found != firstPart.end())
+                found->second->m_mondaiInfo.CopyFrom(record);
         }
     }
     return 1;
