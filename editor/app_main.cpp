@@ -5,6 +5,7 @@
 #include "editor/print_file_access.h"
 #include "editor/shell_widgets.h"
 #include "editor/sorel_app.h"
+#include "editor/sorel_program.h"
 #include "editor/view_hookup.h"
 #include "platform/fonts.h"
 #include "platform/profile.h"
@@ -23,7 +24,9 @@ QWidget* g_mainWindow = nullptr;
 
 QWidget* MainWindow() { return g_mainWindow; }
 
-class CQtAppWindows : public CSorelAppWindows {
+}  // namespace
+
+class CSorelProgram::Windows : public CSorelAppWindows {
 public:
     void Attach(CSorelApp* app) { m_app = app; }
     CFrameView* View() const { return m_view.get(); }
@@ -81,9 +84,11 @@ public:
     void Destroy()
     {
         g_mainWindow = nullptr;
+        m_splash.reset();
         if (m_view)
             m_view->Detach();
         m_frame.reset();
+        m_view.reset();
     }
 
 private:
@@ -94,7 +99,51 @@ private:
     std::unique_ptr<CSplashDlg> m_splash;
 };
 
-}  // namespace
+CSorelProgram::CSorelProgram(std::vector<std::string> parameters)
+    : m_parameters(std::move(parameters)), m_files(CreatePrintFileAccess()), m_windows(std::make_unique<Windows>())
+{
+    m_environment.programPath = QCoreApplication::applicationFilePath().toStdString();
+    m_environment.profilePath = CProfile::DefaultPath("Orvellan", "Tarsel");
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_environment.screenWidth = screen->geometry().width();
+        m_environment.screenHeight = screen->geometry().height();
+    }
+
+    // An export run shows no window, so its messages go to the standard error stream instead
+    // of boxes nobody would answer.
+    CSorelCommandLineInfo commandLine;
+    commandLine.ParseCommandLine(m_parameters);
+    if (!CommandLineMode::IsExport(commandLine.mode)) {
+        m_formerShell = SetShellHandler(nullptr);
+        m_shellInstalled = true;
+        InstallWidgetShell(&MainWindow);
+    }
+
+    m_app = std::make_unique<CSorelApp>(*m_files, *m_windows, m_environment);
+    m_windows->Attach(m_app.get());
+}
+
+CSorelProgram::~CSorelProgram()
+{
+    if (!m_finished)
+        Finish();
+    if (m_shellInstalled)
+        SetShellHandler(m_formerShell);
+}
+
+bool CSorelProgram::Start() { return m_app->InitInstance(m_parameters); }
+
+int CSorelProgram::Finish()
+{
+    m_finished = true;
+    const int code = m_app->ExitInstance();
+    m_windows->Destroy();
+    return code;
+}
+
+CMainFrame* CSorelProgram::Frame() const { return m_windows->Frame(); }
+
+CFrameView* CSorelProgram::View() const { return m_windows->View(); }
 
 int RunSorelApp(int argc, char** argv)
 {
@@ -102,36 +151,17 @@ int RunSorelApp(int argc, char** argv)
     QApplication application(argc, argv);
     InstallQtTranslations();
 
-    SOREL_APP_ENVIRONMENT environment;
-    environment.programPath = QCoreApplication::applicationFilePath().toStdString();
-    environment.profilePath = CProfile::DefaultPath("Orvellan", "Tarsel");
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        environment.screenWidth = screen->geometry().width();
-        environment.screenHeight = screen->geometry().height();
-    }
-
     std::vector<std::string> parameters;
     for (int i = 1; i < argc; ++i)
         parameters.emplace_back(argv[i]);
 
-    // An export run shows no window, so its messages go to the standard error stream instead
-    // of boxes nobody would answer.
-    CSorelCommandLineInfo commandLine;
-    commandLine.ParseCommandLine(parameters);
-    if (!CommandLineMode::IsExport(commandLine.mode))
-        InstallWidgetShell(&MainWindow);
-
-    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
-    CQtAppWindows windows;
-    CSorelApp app(*files, windows, environment);
-    windows.Attach(&app);
-    if (app.InitInstance(parameters)) {
+    CSorelProgram program(std::move(parameters));
+    if (program.Start()) {
         // The loop ends when the main window closes.
         QApplication::setQuitOnLastWindowClosed(true);
         application.exec();
     }
-    const int code = app.ExitInstance();
-    windows.Destroy();
+    const int code = program.Finish();
     if (code != 0)
         std::fprintf(stderr, "Tarsel: ended with exit code %d\n", code);
     return code;

@@ -5,6 +5,8 @@
 #include "base/system_checks.h"
 #include "editor/print_file_access.h"
 #include "editor/registration.h"
+#include "math/formula_family.h"
+#include "nodes/node_archive.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
@@ -107,6 +109,11 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
     m_profile = std::make_unique<CProfile>(m_environment.profilePath);
     LoadSearchLibrary();
     CreateGdiResources();
+    // The node classes a paper's nodes are copied and stored through by class name: a paper
+    // whose name field is copied onto its pages needs them to open.
+    RegisterNodeClasses(ProgramClassRegistry(), NODE_PROGRAM::ProblemEditor);
+    RegisterMathClasses(ProgramClassRegistry());
+    RegisterFormulaFamily();
 
     CClassRegistry& registry = CClassRegistry::Instance();
     RegisterFigureEditorServer(registry, ProgramFolder());

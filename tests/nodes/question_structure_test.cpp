@@ -33,14 +33,15 @@ public:
     {
         std::istringstream in(layout);
         std::string token;
-        while (in >> token) {
-            CEditNode* node = NotationNode(token);
-            root.AppendChild(node);
-            m_origin[node] = token;
-        }
+        while (in >> token)
+            root.AppendChild(NotationNode(token));
         if (mode != 0)
             root.ArrangeParts(mode, 0);
         root.m_partLayoutMode = mode;
+        // The nodes are known by address only once the arrangement is done: the page breaks it
+        // frees give their addresses back to the allocator, and a part made later may get one.
+        for (int i = 0; i < root.GetChildCount(); ++i)
+            m_origin[root.GetEditChild(i)] = NotationToken(root.GetEditChild(i));
         caret.m_caretNode = root.GetChildCount() > 0 ? root.GetEditChild(0)->GetEditChild(0) : nullptr;
     }
 

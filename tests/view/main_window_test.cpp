@@ -1,5 +1,5 @@
-// The program's main window offscreen with its editing view, on sample papers in both writing
-// directions: keys and committed Japanese text change the paper, Save writes it, and the file read
+// The program's main window offscreen with its editing view, the program started as its entry
+// point starts it, on sample papers in both writing directions: keys and committed Japanese text change the paper, Save writes it, and the file read
 // again holds the same paper. Set QN_TEST_OUTPUT_DIR to keep a screenshot of each window.
 #include "editor/main_frame.h"
 #include "editor/print_file_access.h"
@@ -9,6 +9,7 @@
 #include "editor/view_hookup.h"
 #include "nodes/edit_print.h"
 #include "printfile/print_reader.h"
+#include "tests/editor/program_fixture.h"
 #include "tests/editor/shell_answers.h"
 #include "tests/printfile/printfile_fixture.h"
 
@@ -35,43 +36,6 @@
 
 namespace {
 
-class ViewWindows : public CSorelAppWindows {
-public:
-    bool CreateMainFrame() override
-    {
-        frame = std::make_unique<CMainFrame>(*app);
-        if (!frame->Create())
-            return false;
-        view = std::make_unique<CFrameView>(*app, *frame);
-        return true;
-    }
-    void ShowMainFrame(int show) override
-    {
-        if (show != SW_HIDE)
-            frame->ShowFrame(show);
-    }
-    void PostToMainFrame(unsigned message) override { frame->PostBatch(message); }
-    void UpdateAllViews(int hint) override
-    {
-        if (view)
-            view->UpdateAllViews(hint);
-    }
-    void InitialUpdateViews() override
-    {
-        if (view)
-            view->InitialUpdate();
-    }
-    void CommitPendingEdit() override
-    {
-        if (view)
-            view->CommitPendingEdit();
-    }
-
-    CSorelApp* app = nullptr;
-    std::unique_ptr<CFrameView> view;  // outlives the frame, which owns the view widget
-    std::unique_ptr<CMainFrame> frame;
-};
-
 QByteArray ReadFileBytes(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -94,50 +58,34 @@ std::u16string PaperText(CEditNode* node)
     return text;
 }
 
-class MainWindowTest : public ::testing::TestWithParam<const char*> {
+// The program started as scripts/run starts it, on a copy of a sample paper.
+class MainWindowTest : public ProgramRun, public ::testing::WithParamInterface<const char*> {
 protected:
-    static void SetUpTestSuite() { printfiletest::RegisterPaperFaces(); }
-    MainWindowTest()
+    std::string CopyOfPaper()
     {
-        CClassRegistry::UseFile(Path("classes.ini"));
-        m_environment.programPath = Path("Tarsel");
-        m_environment.profilePath = Path("Tarsel.ini");
+        const std::string paper = m_dir.path().toStdString() + "/paper.xml";
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
+        QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return paper;
     }
-    ~MainWindowTest() override
-    {
-        if (m_app)
-            m_app->ExitInstance();
-        m_windows.frame.reset();
-        CClassRegistry::UseFile("");
-    }
-    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
 
     QTemporaryDir m_dir;
-    SOREL_APP_ENVIRONMENT m_environment;
-    std::unique_ptr<IPrintFileAccess> m_files = CreatePrintFileAccess();
-    ShellAnswers m_shell;
-    ViewWindows m_windows;
-    std::unique_ptr<CSorelApp> m_app;
 };
 
 }  // namespace
 
 TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
 {
-    const std::string paper = Path("paper.xml");
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
-    m_windows.app = m_app.get();
-    ASSERT_TRUE(m_app->InitInstance({paper}));
-    CMainFrame& frame = *m_windows.frame;
+    const std::string paper = CopyOfPaper();
+    ASSERT_TRUE(Start({paper})) << MessagesShown();
+    CMainFrame& frame = *Program().Frame();
     frame.resize(1000, 800);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    CSorelView* view = m_windows.view->View();
+    CSorelView* view = Program().View()->View();
     ASSERT_NE(view, nullptr);
     view->setFocus();
-    CSorelDoc* doc = m_app->GetDocument();
+    CSorelDoc* doc = Program().App().GetDocument();
     ASSERT_NE(doc->GetRoot(), nullptr);
     ASSERT_NE(view->Controller().m_caret.m_caretNode, nullptr);
     EXPECT_EQ(view->Controller().m_displayMap.IsVertical(), doc->GetRoot()->m_vertical);
@@ -178,22 +126,18 @@ TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
 // accelerators and menu bar: Ctrl+S saves the paper, Alt+F opens the File menu.
 TEST_P(MainWindowTest, FrameKeysAnswerWhileTheViewHasFocus)
 {
-    const std::string paper = Path("paper.xml");
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const std::string paper = CopyOfPaper();
     const QByteArray before = ReadFileBytes(paper);
-    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
-    m_windows.app = m_app.get();
-    ASSERT_TRUE(m_app->InitInstance({paper}));
-    CMainFrame& frame = *m_windows.frame;
+    ASSERT_TRUE(Start({paper})) << MessagesShown();
+    CMainFrame& frame = *Program().Frame();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
-    CSorelView* view = m_windows.view->View();
+    CSorelView* view = Program().View()->View();
     ASSERT_NE(view, nullptr);
     view->setFocus();
     ASSERT_TRUE(view->hasFocus());
 
     QTest::keyClicks(view, "xy");
-    CSorelDoc* doc = m_app->GetDocument();
+    CSorelDoc* doc = Program().App().GetDocument();
     ASSERT_TRUE(doc->IsModified());
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(doc->IsModified());
@@ -215,21 +159,17 @@ TEST_P(MainWindowTest, FrameKeysAnswerWhileTheViewHasFocus)
 // QN_TEST_OUTPUT_DIR when it is set.
 TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
 {
-    const std::string paper = Path("paper.xml");
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-    QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const std::string picture = Path("picture.png");
+    const std::string paper = CopyOfPaper();
+    const std::string picture = m_dir.path().toStdString() + "/picture.png";
     QImage image(120, 80, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(QString::fromStdString(picture), "PNG"));
-    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
-    m_windows.app = m_app.get();
-    ASSERT_TRUE(m_app->InitInstance({paper}));
-    CMainFrame& frame = *m_windows.frame;
+    ASSERT_TRUE(Start({paper})) << MessagesShown();
+    CMainFrame& frame = *Program().Frame();
     frame.resize(1000, 800);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    CSorelView* view = m_windows.view->View();
+    CSorelView* view = Program().View()->View();
     ASSERT_NE(view, nullptr);
     view->setFocus();
     CEditViewController& controller = view->Controller();
@@ -291,8 +231,12 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     // A picture in a frame from the Insert menu, then resized with Shift by its corner handle.
     controller.m_caret.ClearSelection();
     controller.m_caret.m_caretNode = chars[2];
-    m_shell.ChooseFile(picture);
-    frame.OnCommand(ViewCommand::kInsertImage);
+    {
+        // The file dialog answered with the picture, in place of a person choosing it.
+        ShellAnswers shell;
+        shell.ChooseFile(picture);
+        frame.OnCommand(ViewCommand::kInsertImage);
+    }
     CEditNode* pictureNode = controller.m_caret.m_caretNode->GetPrevSibling() != nullptr
                                  ? CEditNode::FromNode(controller.m_caret.m_caretNode->GetPrevSibling())
                                  : nullptr;
