@@ -1,6 +1,7 @@
 // The program as scripts/run starts it opens every paper of the repository's test data and
 // samples into its window, with no message on the way.
 #include "program_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "editor/sorel_doc.h"
 #include "nodes/edit_print.h"
@@ -35,11 +36,10 @@ std::vector<std::string> PapersIn(std::initializer_list<const char*> folders)
     return papers;
 }
 
-std::string CaseName(const ::testing::TestParamInfo<std::string>& info)
+// Named by the paper's path in the repository: tests_data_printfile_vertical_two_columns.
+std::string PaperCaseName(const ::testing::TestParamInfo<std::string>& info)
 {
-    std::string name = fs::path(info.param).replace_extension().string();
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
+    return CaseNameFrom(fs::path(info.param).replace_extension().string());
 }
 
 class ProgramOpensPaper : public ProgramRun, public ::testing::WithParamInterface<std::string> {};
@@ -65,5 +65,5 @@ TEST_P(ProgramOpensPaper, WithoutAMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Repository, ProgramOpensPaper,
-                         ::testing::ValuesIn(PapersIn({"tests/data/printfile", "samples"})), CaseName);
+                         ::testing::ValuesIn(PapersIn({"tests/data/printfile", "samples"})), PaperCaseName);
 

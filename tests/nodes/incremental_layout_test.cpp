@@ -328,6 +328,9 @@ TEST_P(IncrementalLayoutTest, EveryEditLaysOutAsAWholeLayoutDoes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, IncrementalLayoutTest,
-                         ::testing::Values(std::pair{1, 0}, std::pair{1, 1}, std::pair{2, 0}, std::pair{2, 1}));
+                         ::testing::Values(std::pair{1, 0}, std::pair{1, 1}, std::pair{2, 0}, std::pair{2, 1}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "_columns_" + (info.param.second ? "vertical" : "horizontal");
+                         });
 
 }  // namespace

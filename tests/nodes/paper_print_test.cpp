@@ -139,4 +139,7 @@ TEST_P(PaperPrintTest, PrintsEveryPageIntoAPdf)
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, PaperPrintTest,
-                         ::testing::Values(std::pair{1, 0}, std::pair{2, 0}, std::pair{1, 1}));
+                         ::testing::Values(std::pair{1, 0}, std::pair{2, 0}, std::pair{1, 1}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "_columns_" + (info.param.second ? "vertical" : "horizontal");
+                         });

@@ -1,6 +1,7 @@
 // A sample paper read from its print file lays out and prints page by page through the Qt
 // context into a PDF, as the print command does it. Set QN_TEST_OUTPUT_DIR to keep the PDFs.
 #include "printfile_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "nodes/display_map.h"
 #include "platform/gdi_qt.h"
@@ -85,6 +86,7 @@ TEST_P(PrintedSamples, PrintEveryPageIntoAPdf)
 
 INSTANTIATE_TEST_SUITE_P(Files, PrintedSamples,
                          ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml", "horizontal_formula.xml",
-                                           "horizontal_inline_nodes.xml"));
+                                           "horizontal_inline_nodes.xml"),
+                         CaseNameFromFile());
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The reader: the two question-id parsers, what it takes from the data part and the stylesheet,
 // its repairs, and bad input, which gives a clear error, never a crash, and touches no file.
 #include "printfile_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "printfile/fo_to_edit.h"
 #include "printfile/mondai_id_parsers.h"
@@ -13,6 +14,7 @@ using namespace printfiletest;
 namespace {
 
 struct IdCase {
+    const char* what;
     const char16_t* text;
     int form;
     std::vector<std::array<int, 4>> records;  // first code, problem, sub, flag
@@ -37,17 +39,18 @@ TEST_P(MondaiIdParsers, ReadTheRecords)
 INSTANTIATE_TEST_SUITE_P(
     Table, MondaiIdParsers,
     ::testing::Values(
-        IdCase{u"0000001200003,1,", 1, {{998, 12, 3, 1}}},
-        IdCase{u"0000001200003,1", 1, {{998, 12, 3, 1}}},
-        IdCase{u" 00000012 00003 ,\r1,", 1, {{998, 12, 3, 1}}},
-        IdCase{u"12345,0,", 1, {{999, -1, -1, 0}}},
-        IdCase{u"0000001200000,1,\n0000001300002,0,\r\n", 1, {{998, 12, 0, 1}, {998, 13, 2, 0}}},
-        IdCase{u"0000001200000\n1\n", 1, {{998, 12, 0, 1}}},
-        IdCase{u"", 1, {}},
-        IdCase{u"1,2,3,4,5,6,120,7,1", 2, {{1, 120, 7, 1}}},
-        IdCase{u"1,2,3,4,5,6,120,7,", 2, {{1, 120, 7, 0}}},
-        IdCase{u"1,0,0,0,0,0,5,0,1,\n2,0,0,0,0,0,6,1,0,\n", 2, {{1, 5, 0, 1}, {2, 6, 1, 0}}},
-        IdCase{u"", 2, {}}));
+        IdCase{"one record", u"0000001200003,1,", 1, {{998, 12, 3, 1}}},
+        IdCase{"no comma after the flag", u"0000001200003,1", 1, {{998, 12, 3, 1}}},
+        IdCase{"spaces and a return inside", u" 00000012 00003 ,\r1,", 1, {{998, 12, 3, 1}}},
+        IdCase{"a code too short for its numbers", u"12345,0,", 1, {{999, -1, -1, 0}}},
+        IdCase{"two records on lines", u"0000001200000,1,\n0000001300002,0,\r\n", 1, {{998, 12, 0, 1}, {998, 13, 2, 0}}},
+        IdCase{"line breaks for commas", u"0000001200000\n1\n", 1, {{998, 12, 0, 1}}},
+        IdCase{"empty text", u"", 1, {}},
+        IdCase{"second form one record", u"1,2,3,4,5,6,120,7,1", 2, {{1, 120, 7, 1}}},
+        IdCase{"second form without a flag", u"1,2,3,4,5,6,120,7,", 2, {{1, 120, 7, 0}}},
+        IdCase{"second form two records", u"1,0,0,0,0,0,5,0,1,\n2,0,0,0,0,0,6,1,0,\n", 2, {{1, 5, 0, 1}, {2, 6, 1, 0}}},
+        IdCase{"second form empty text", u"", 2, {}}),
+    CaseNameFromWhat());
 
 // The horizontal sample with pieces replaced.
 std::u16string Sample(std::initializer_list<std::pair<std::u16string, std::u16string>> replacements)
@@ -261,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"an FO result of unknown elements",
                  u"<print><xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'>"
                  u"<xsl:template match='/'><html><body/></html></xsl:template></xsl:stylesheet></print>",
-                 ""}));
+                 ""}),
+    CaseNameFromWhat());
 
 TEST(PrintFileReader, InvalidCp932BytesAreSubstituted)
 {

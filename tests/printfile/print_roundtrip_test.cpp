@@ -1,6 +1,7 @@
 // Sample papers written by hand read into the editing tree they describe, are written back and
 // read again into the same tree.
 #include "printfile_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "printfile/print_reader.h"
 #include "printfile/print_writer.h"
@@ -64,7 +65,8 @@ TEST_P(SamplePapers, ReadWriteAndReadAgainGiveTheSameTree)
 INSTANTIATE_TEST_SUITE_P(Files, SamplePapers,
                          ::testing::Values("horizontal_one_column.xml", "horizontal_one_column_utf16.xml",
                                            "vertical_two_columns.xml", "horizontal_formula.xml",
-                                           "horizontal_inline_nodes.xml"));
+                                           "horizontal_inline_nodes.xml"),
+                         CaseNameFromFile());
 
 // Sample papers changed by hand into forms our writer does not make itself: the first save may
 // change them, but the second must write what the first wrote.

@@ -1,6 +1,7 @@
 // Hand-written FO fragments give the exact template elements, attribute orders and data elements
 // of each emitter.
 #include "printfile_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "base/element_classes.h"
 #include "base/length_units.h"
@@ -204,7 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Fragment(u"fo:table-and-caption", u"", u"<fo:table-caption/><fo:table/>"), false, "<fo:table-and-caption/>", "<dai/>"},
         EmitterCase{"a child the emitter does not dispatch is an empty element",
                     Fragment(u"fo:block-container", u"", u"<fo:inline>x</fo:inline><fo:block/>"), false,
-                    "<fo:block-container><fo:inline/><fo:block text-align=\"left\"/></fo:block-container>", "<dai/>"}));
+                    "<fo:block-container><fo:inline/><fo:block text-align=\"left\"/></fo:block-container>", "<dai/>"}),
+    CaseNameFromWhat());
 
 TEST(EmitterValues, ReturnMarkSpacingKeepsItsMinus)
 {

@@ -12,6 +12,7 @@
 #include "tests/editor/program_fixture.h"
 #include "tests/editor/shell_answers.h"
 #include "tests/printfile/printfile_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "nodes/node_archive.h"
 #include "platform/clipboard.h"
@@ -269,14 +270,10 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
 
 TEST_P(MainWindowTest, TheZoomBoxShowsTheZoomTheZoomCommandSet)
 {
-    const std::string paper = Path("paper.xml");
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-    m_app = std::make_unique<CSorelApp>(*m_files, m_windows, m_environment);
-    m_windows.app = m_app.get();
-    ASSERT_TRUE(m_app->InitInstance({paper}));
-    CSorelView* view = m_windows.view->View();
+    ASSERT_TRUE(Start({CopyOfPaper()})) << MessagesShown();
+    CSorelView* view = Program().View()->View();
     ASSERT_NE(view, nullptr);
-    auto* standard = dynamic_cast<CStandardToolBar*>(m_windows.frame->Bar(BarId::kStandard));
+    auto* standard = dynamic_cast<CStandardToolBar*>(Program().Frame()->Bar(BarId::kStandard));
     ASSERT_NE(standard, nullptr);
     EXPECT_EQ(standard->GetZoom(), 100);
 
@@ -291,8 +288,9 @@ TEST_P(MainWindowTest, TheZoomBoxShowsTheZoomTheZoomCommandSet)
 
     // A zoom typed into the box and confirmed goes the other way.
     standard->ZoomBox()->setEditText("75%");
-    m_windows.frame->barNotifyToView(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
+    Program().Frame()->barNotifyToView(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
     EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 75);
 }
 
-INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
+INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"),
+                         CaseNameFromFile());

@@ -3,6 +3,7 @@
 // is told where the caret is, and the paper saved and read again holds what was typed. Set
 // QN_TEST_OUTPUT_DIR to keep the screenshots.
 #include "view_fixture.h"
+#include "tests/support/case_names.h"
 
 #include "tests/printfile/printfile_fixture.h"
 #include "printfile/print_reader.h"
@@ -260,7 +261,8 @@ TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
     EXPECT_EQ(menus, std::vector<int>{ContextMenu::kParagraph});
 }
 
-INSTANTIATE_TEST_SUITE_P(Papers, SorelViewTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"));
+INSTANTIATE_TEST_SUITE_P(Papers, SorelViewTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"),
+                         CaseNameFromFile());
 
 TEST(SamplePaper, OpensOnSeveralPagesWithQuestionsPointsRubyTablesAndFormulas)
 {

@@ -1,0 +1,21 @@
+# Fails when a CTest test of the GoogleTest programs ends in a bare number or carries a printed
+# parameter value: a parameterised case without a name of its own. Run with
+#   cmake -DTEST_LISTS=<folder of the discovered test lists> -P check_case_names.cmake
+file(GLOB lists "${TEST_LISTS}/*_tests.cmake")
+if(NOT lists)
+  message(FATAL_ERROR "no discovered test lists in ${TEST_LISTS}")
+endif()
+set(unnamed "")
+foreach(list IN LISTS lists)
+  file(STRINGS "${list}" lines REGEX "^ *add_test\\(")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^ *add_test\\( *\\[=*\\[([^]]*)\\]=*\\].*" "\\1" name "${line}")
+    if(name MATCHES "/[0-9]+$" OR name MATCHES "GetParam" OR name MATCHES "\"")
+      list(APPEND unnamed "${name}")
+    endif()
+  endforeach()
+endforeach()
+if(unnamed)
+  list(JOIN unnamed "\n  " text)
+  message(FATAL_ERROR "parameterised cases without a readable name:\n  ${text}")
+endif()
