@@ -10,12 +10,14 @@ struct SWITCH_WORD {
     int mode;
 };
 
-constexpr std::array<SWITCH_WORD, 5> kSwitches = {{
+constexpr std::array<SWITCH_WORD, 7> kSwitches = {{
     {"k1", CommandLineMode::kOpenCopy},
     {"w", CommandLineMode::kWord},
     {"wq", CommandLineMode::kWordQuit},
     {"t", CommandLineMode::kTaro},
     {"tq", CommandLineMode::kTaroQuit},
+    {"html", CommandLineMode::kHtml},
+    {"text", CommandLineMode::kText},
 }};
 
 }  // namespace
@@ -66,6 +68,10 @@ void CSorelCommandLineInfo::ParseParam(const std::string& parameter, bool isSwit
             wordOutput = parameter;
         else if (mode & CommandLineMode::kTaro)
             taroOutput = parameter;
+        else if (mode & CommandLineMode::kHtml)
+            htmlOutput = parameter;
+        else if (mode & CommandLineMode::kText)
+            textOutput = parameter;
     }
     ++m_plainCount;
 }

@@ -1,12 +1,14 @@
-// The problem editor's command line: an optional switch ("k1", "w", "wq", "t", "tq", led by "/"
-// or "-"), the input file and, for an export run, the output file. Only those five words are
-// switches; every other parameter is a file name, so absolute paths ("/home/…") stay files.
+// The problem editor's command line: an optional switch ("k1", "w", "wq", "t", "tq", "html",
+// "text", led by "/" or "-"), the input file and, for an export run, the output file. Only those
+// words are switches; every other parameter is a file name, so absolute paths ("/home/…") stay
+// files.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// CMDLINE_MODE: bit 2 Word export, bit 4 Ichitaro export, bit 8 quit the word processor.
+// CMDLINE_MODE: bit 2 Word export, bit 4 Ichitaro export, bit 8 quit the word processor; bits 16
+// and 32 the HTML and text exports, which need no word processor.
 namespace CommandLineMode {
 constexpr int kOrdinary = 0;
 constexpr int kOpenCopy = 1;  // "k1"
@@ -14,7 +16,9 @@ constexpr int kWord = 2;
 constexpr int kWordQuit = 10;
 constexpr int kTaro = 4;
 constexpr int kTaroQuit = 12;
-constexpr bool IsExport(int mode) { return (mode & (kWord | kTaro)) != 0; }
+constexpr int kHtml = 16;
+constexpr int kText = 32;
+constexpr bool IsExport(int mode) { return (mode & (kWord | kTaro | kHtml | kText)) != 0; }
 }  // namespace CommandLineMode
 
 class CSorelCommandLineInfo {
@@ -33,6 +37,8 @@ public:
     std::string fileName;
     std::string wordOutput;
     std::string taroOutput;
+    std::string htmlOutput;
+    std::string textOutput;
     bool showSplash = true;
 
 private:

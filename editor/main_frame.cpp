@@ -36,6 +36,7 @@ constexpr char kBarsValue[] = "State";
 // The framework's command ids that the frame and the application handle.
 namespace Cmd {
 constexpr unsigned kFileNew = 57600, kFileOpen = 57601, kFileSave = 57603, kFileSaveAs = 57604;
+constexpr unsigned kFileSaveHtml = 32996;
 constexpr unsigned kAppExit = 57665, kAppAbout = 57664, kHelpIndex = 57666, kHelp = 57670;
 constexpr unsigned kContextHelp = 57669, kMruFirst = 57616, kMruLast = 57631;
 constexpr unsigned kViewToolbar = 59392, kViewStatusBar = 59393;
@@ -425,6 +426,10 @@ void CMainFrame::OnCommand(unsigned id)
         if (doc)
             doc->OnFileSaveAs();
         break;
+    case Cmd::kFileSaveHtml:
+        if (doc)
+            doc->OnFileSaveHtml();
+        break;
     case Cmd::kAppExit:
         close();
         break;
@@ -513,7 +518,10 @@ void CMainFrame::OnBatch(unsigned message)
     } catch (const std::exception& error) {
         // Even running out of memory while reporting ends the run with the export's failure code.
         if (m_app.GetExitCode() == 0)
-            m_app.SetExitCode(message == WM_BATCH_WORD ? kExitWordFailed : kExitTaroFailed);
+            m_app.SetExitCode(message == WM_BATCH_WORD   ? kExitWordFailed
+                              : message == WM_BATCH_TARO ? kExitTaroFailed
+                              : message == WM_BATCH_HTML ? kExitHtmlFailed
+                                                         : kExitTextFailed);
         std::fprintf(stderr, "Tarsel: the export failed: %s\n", error.what());
     }
     QTimer::singleShot(0, this, [this] { close(); });

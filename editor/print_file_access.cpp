@@ -1,5 +1,7 @@
 #include "editor/print_file_access.h"
 
+#include "export/export_commands.h"
+#include "nodes/edit_print.h"
 #include "platform/shell.h"
 #include "printfile/print_messages.h"
 #include "printfile/print_package.h"
@@ -8,9 +10,8 @@
 
 namespace {
 
-// The print-file library for reading and writing papers and packing and extracting packages. The
-// HTML and text exports are not part of the program yet: they fail, so the user is told and
-// nothing on disk changes.
+// The print-file library for reading and writing papers and packing and extracting packages, and
+// the HTML and text exports.
 class CProgramPrintFileAccess : public IPrintFileAccess {
 public:
     CProgramPrintFileAccess()
@@ -39,8 +40,28 @@ public:
         return ::ExtractCabinet(cabinet.c_str(), folder.c_str());
     }
     std::string GetExtractedFirstFile() override { return ::GetExtractedFirstFile(); }
-    bool ExportHtml(CEditPrint*, const std::string&) override { return false; }
-    bool ExportText(CEditPrint*, const std::string&) override { return false; }
+    bool ExportHtml(CEditPrint* root, const std::string& path) override
+    {
+        return Export(root, path, &ExportPaperToHtml);
+    }
+    bool ExportText(CEditPrint* root, const std::string& path) override
+    {
+        return Export(root, path, &ExportPaperToText);
+    }
+
+private:
+    // The export writes the paper into a temporary folder of its own, which it removes; the
+    // paper's list of side files then names nothing.
+    static bool Export(CEditPrint* root, const std::string& path,
+                       bool (*exportPaper)(const PrintFileWriter&, const std::string&))
+    {
+        if (root == nullptr)
+            return false;
+        const bool exported =
+            exportPaper([root](const std::string& printFile) { return SavePrintFile(root, printFile); }, path);
+        root->m_sideFiles.clear();
+        return exported;
+    }
 };
 
 }  // namespace

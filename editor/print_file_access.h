@@ -37,6 +37,6 @@ public:
     virtual bool ExportText(CEditPrint* root, const std::string& path) = 0;
 };
 
-// The access the program uses: the print-file library's reader, writer and package; what is not
-// built into the program yet (the HTML and text exports) fails cleanly.
+// The access the program uses: the print-file library's reader, writer and package, and the HTML
+// and text exports.
 std::unique_ptr<IPrintFileAccess> CreatePrintFileAccess();

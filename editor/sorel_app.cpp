@@ -155,6 +155,10 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
         m_windows.PostToMainFrame(WM_BATCH_TARO);
     else if (m_commandLineMode & CommandLineMode::kWord)
         m_windows.PostToMainFrame(WM_BATCH_WORD);
+    else if (m_commandLineMode & CommandLineMode::kHtml)
+        m_windows.PostToMainFrame(WM_BATCH_HTML);
+    else if (m_commandLineMode & CommandLineMode::kText)
+        m_windows.PostToMainFrame(WM_BATCH_TEXT);
     m_started = true;
     return true;
 }
@@ -258,6 +262,10 @@ void CSorelApp::WinHelp(unsigned, unsigned command)
 
 void CSorelApp::RunBatchExport(unsigned message)
 {
+    if (message == WM_BATCH_HTML || message == WM_BATCH_TEXT) {
+        RunPageExport(message == WM_BATCH_HTML);
+        return;
+    }
     const bool word = message == WM_BATCH_WORD;
     const std::string& output = word ? m_commandLine.wordOutput : m_commandLine.taroOutput;
     bool exported = false;
@@ -272,6 +280,25 @@ void CSorelApp::RunBatchExport(unsigned message)
             m_exitCode = word ? kExitWordFailed : kExitTaroFailed;
         const std::string text = std::string("Tarsel: the ") + (word ? "Word" : "Ichitaro") + " export to \"" +
                                  output + "\" could not be made\n";
+        std::fputs(text.c_str(), stderr);
+    }
+}
+
+void CSorelApp::RunPageExport(bool html)
+{
+    const std::string& output = html ? m_commandLine.htmlOutput : m_commandLine.textOutput;
+    bool exported = false;
+    try {
+        if (m_document && !output.empty())
+            exported = html ? m_document->ExportHtml(output) : m_document->ExportText(output);
+    } catch (...) {
+        exported = false;
+    }
+    if (!exported) {
+        if (m_exitCode == 0)
+            m_exitCode = html ? kExitHtmlFailed : kExitTextFailed;
+        const std::string text = std::string("Tarsel: the ") + (html ? "HTML" : "text") + " export to \"" + output +
+                                 "\" could not be made\n";
         std::fputs(text.c_str(), stderr);
     }
 }

@@ -27,6 +27,8 @@ constexpr int SW_SHOWMAXIMIZED = 3;
 // Private messages posted to the main frame for an export run.
 constexpr unsigned WM_BATCH_TARO = 0x40B;
 constexpr unsigned WM_BATCH_WORD = 0x40C;
+constexpr unsigned WM_BATCH_HTML = 0x40D;
+constexpr unsigned WM_BATCH_TEXT = 0x40E;
 
 // Help commands of the framework and of HTML Help.
 constexpr unsigned HELP_CONTEXT = 1;
@@ -38,9 +40,12 @@ constexpr unsigned HH_DISPLAY_TOC = 1;
 constexpr unsigned HH_DISPLAY_INDEX = 2;
 constexpr unsigned HH_DISPLAY_SEARCH = 3;
 
-// Exit codes: 10 and 20 after a failed Word or Ichitaro export, 1 when start-up fails.
+// Exit codes: 10, 20, 30 and 40 after a failed Word, Ichitaro, HTML or text export, 1 when
+// start-up fails.
 constexpr int kExitWordFailed = 10;
 constexpr int kExitTaroFailed = 20;
+constexpr int kExitHtmlFailed = 30;
+constexpr int kExitTextFailed = 40;
 constexpr int kExitStartFailed = 1;
 
 namespace SorelAppText {
@@ -104,6 +109,8 @@ public:
     void WinHelp(unsigned data, unsigned command);
     // The batch handlers of the main frame: run the export, record its failure.
     void RunBatchExport(unsigned message);
+    // The HTML or text export of an export run, to the output the command line names.
+    void RunPageExport(bool html);
 
     // --- CSorelDocHost
     int GetCommandLineMode() const override { return m_commandLineMode; }

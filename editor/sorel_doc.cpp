@@ -284,8 +284,8 @@ bool CSorelDoc::DoSave(const std::string& path, bool replace)
         dialog.file = newName;
         dialog.filters = {
             {u"プリントファイル(*." + Utf8ToUtf16(kDefaultExtension) + u")", std::string("*.") + kDefaultExtension},
-            {u"HTMLファイル(*.htm)", "*.htm"},
-            {u"テキストファイル(*.txt)", "*.txt"},
+            {SorelDocText::kHtmlFilter, "*.htm"},
+            {SorelDocText::kTextFilter, "*.txt"},
             {SorelDocText::kPlainPrintFileFilter, "*.xml"},
             {SorelDocText::kAllFiles, "*.*"},
         };
@@ -295,9 +295,9 @@ bool CSorelDoc::DoSave(const std::string& path, bool replace)
             return false;
         newName = dialog.file;
         if (dialog.filterIndex == kSaveAsHtmlFilter)
-            return m_root && m_files.ExportHtml(m_root.get(), newName);
+            return ExportHtml(newName);
         if (dialog.filterIndex == kSaveAsTextFilter)
-            return m_root && m_files.ExportText(m_root.get(), newName);
+            return ExportText(newName);
         kindChosen = dialog.filterIndex == kSaveAsPlainFilter ? SaveKind::Plain : SaveKind::Package;
     }
 
@@ -318,6 +318,41 @@ bool CSorelDoc::DoSave(const std::string& path, bool replace)
     if (replace)
         SetPathName(newName);
     return true;
+}
+
+bool CSorelDoc::OnFileSaveHtml()
+{
+    SHELL_REQUEST dialog;
+    dialog.kind = ShellRequestKind::SaveFile;
+    dialog.title = SorelDocText::kSaveHtmlTitle;
+    dialog.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    dialog.defaultExtension = "htm";
+    dialog.file = Utf16ToUtf8(SorelDocText::kUntitled) + ".htm";
+    dialog.filters = {{SorelDocText::kHtmlFilter, "*.htm"}};
+    if (!ShellFileDialog(dialog))
+        return false;
+    return ExportHtml(dialog.file);
+}
+
+bool CSorelDoc::ExportHtml(const std::string& path) { return ExportPage(path, true); }
+
+bool CSorelDoc::ExportText(const std::string& path) { return ExportPage(path, false); }
+
+bool CSorelDoc::ExportPage(const std::string& path, bool html)
+{
+    WaitCursor wait(m_host);
+    bool exported = false;
+    try {
+        if (m_root) {
+            m_host.CommitPendingEdit();
+            exported = html ? m_files.ExportHtml(m_root.get(), path) : m_files.ExportText(m_root.get(), path);
+        }
+    } catch (const std::exception&) {
+        exported = false;
+    }
+    if (!exported)
+        Report(SorelDocText::kSaveFailed);
+    return exported;
 }
 
 bool CSorelDoc::SaveModified()

@@ -28,6 +28,9 @@ inline constexpr char16_t kAllFiles[] = u"すべてのファイル (*.*)";
 inline constexpr char16_t kPlainPrintFileFilter[] = u"XMLプリントファイル(*.xml)";
 inline constexpr char16_t kFrameworkCaption[] = u"Tarsel";
 inline constexpr char16_t kApplicationTitle[] = u"Lumetra　生物 - 問題作成エディタ";
+inline constexpr char16_t kSaveHtmlTitle[] = u"HTML形式で保存";
+inline constexpr char16_t kHtmlFilter[] = u"HTMLファイル(*.htm)";
+inline constexpr char16_t kTextFilter[] = u"テキストファイル(*.txt)";
 }  // namespace SorelDocText
 
 // The filters of the Save As dialog, from 1: the package, the two exports, the plain print file
@@ -98,6 +101,12 @@ public:
     bool OnFileNew();
     bool OnFileSave();
     bool OnFileSaveAs();
+    // "HTML形式で保存": asks for the page's name, then exports.
+    bool OnFileSaveHtml();
+    // The exports of the open paper to an HTML page or a text file at path; a failure is
+    // reported and answers false.
+    bool ExportHtml(const std::string& path);
+    bool ExportText(const std::string& path);
     // Opens the file after the save prompt; a failed open that damaged the paper starts a new one.
     bool OpenDocumentFile(const std::string& path, bool addToRecentList = true);
 
@@ -110,6 +119,7 @@ public:
 
 private:
     bool SavePackage(const std::string& path);
+    bool ExportPage(const std::string& path, bool html);
     void Report(const std::u16string& text) const;
 
     IPrintFileAccess& m_files;

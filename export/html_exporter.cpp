@@ -23,6 +23,8 @@ constexpr char16_t kVerticalLabelStyle[] = u"font-family:@ＭＳ 明朝; font-si
 
 bool IsHidden(const XmlNode& node)
 {
+    if (node.nodeType() != XmlNodeType::Element)
+        return false;
     const std::optional<std::u16string> visibility = node.getAttribute(u"visibility");
     return visibility && *visibility == u"collapse";
 }

@@ -77,6 +77,7 @@ TEST(CommandLine, SwitchesAndFilesFromATable)
         const char* file;
         const char* word;
         const char* taro;
+        const char* page = "";  // the HTML or text output
     } const cases[] = {
         {{}, 0, "", "", ""},
         {{"/home/t/a.qns"}, 0, "/home/t/a.qns", "", ""},
@@ -91,6 +92,9 @@ TEST(CommandLine, SwitchesAndFilesFromATable)
         {{"/w", "/t", "in.qns", "out"}, 4, "in.qns", "", "out"},  // the last switch wins
         {{"/w", "in.qns", "out.doc", "extra"}, 2, "in.qns", "out.doc", ""},
         {{"-x", "a"}, 0, "-x", "", ""},
+        {{"-html", "in.qns", "out.htm"}, 16, "in.qns", "", "", "out.htm"},
+        {{"/text", "in.qns", "out.txt"}, 32, "in.qns", "", "", "out.txt"},
+        {{"-HTML", "a"}, 0, "-HTML", "", ""},
     };
     for (const Case& c : cases) {
         CSorelCommandLineInfo info;
@@ -101,6 +105,7 @@ TEST(CommandLine, SwitchesAndFilesFromATable)
         EXPECT_EQ(info.shellCommand, *c.file ? CSorelCommandLineInfo::FileOpen : CSorelCommandLineInfo::FileNew) << label;
         EXPECT_EQ(info.wordOutput, c.word) << label;
         EXPECT_EQ(info.taroOutput, c.taro) << label;
+        EXPECT_EQ(info.htmlOutput + info.textOutput, c.page) << label;
     }
 }
 
@@ -231,6 +236,36 @@ TEST_F(StartupTest, AFailedExportEndsWithItsCodeAndASuccessfulOneWithZero)
         EXPECT_EQ(exportedTo, Path("out"));
         EXPECT_EQ(app.ExitInstance(), c.exitCode) << c.sw;
         EXPECT_EQ(errors.empty(), c.succeeds) << errors;
+    }
+}
+
+TEST_F(StartupTest, HtmlAndTextRunsExportWithoutWindowAndTheExitCodeSaysWhetherTheyDid)
+{
+    struct Case {
+        std::vector<std::string> parameters;
+        unsigned message;
+        const char* exported;  // what the print-file access was asked for, or empty
+        int exitCode;
+    } const cases[] = {
+        {{"-html", Paper("in.qnp"), Path("out.htm")}, WM_BATCH_HTML, "html:", 0},
+        {{"/text", Paper("in.qnp"), Path("out.txt")}, WM_BATCH_TEXT, "text:", 0},
+        {{"-html", Paper("in.qnp")}, WM_BATCH_HTML, "", kExitHtmlFailed},  // no output named
+        {{"-text", Paper("in.qnp")}, WM_BATCH_TEXT, "", kExitTextFailed},
+    };
+    for (const Case& c : cases) {
+        RecordingWindows windows;
+        FakePrintFiles files;
+        CSorelApp app(files, windows, m_environment);
+        ASSERT_TRUE(app.InitInstance(c.parameters));
+        EXPECT_EQ(windows.posted, std::vector<unsigned>{c.message});
+        EXPECT_EQ(windows.calls, (std::vector<std::string>{"create frame", "show 0", "destroy splash"}));
+        testing::internal::CaptureStderr();
+        app.RunBatchExport(c.message);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        const std::string expected = *c.exported ? c.exported + c.parameters[2] : std::string();
+        EXPECT_EQ(files.exported.empty() ? std::string() : files.exported.back(), expected);
+        EXPECT_EQ(app.ExitInstance(), c.exitCode) << c.parameters[0];
+        EXPECT_EQ(errors.empty(), c.exitCode == 0) << errors;
     }
 }
 

@@ -1,0 +1,107 @@
+// The HTML and text exports of the open paper through the program's own print-file access: Save
+// As and the HTML command write the page or the text, nothing of the command stays in the
+// temporary folder, and a failed export says so.
+#include "editor/print_file_access.h"
+#include "editor/sorel_doc.h"
+
+#include "fake_print_files.h"
+#include "shell_answers.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PageExportTest : public ::testing::Test {
+protected:
+    PageExportTest()
+    {
+        // The commands' temporary folders land in a folder of the test's own.
+        const char* former = std::getenv("TMPDIR");
+        m_formerTemp = former ? former : "";
+        m_hadTemp = former != nullptr;
+        fs::create_directory(Temp());
+        setenv("TMPDIR", Temp().c_str(), 1);
+    }
+    ~PageExportTest() override
+    {
+        if (m_hadTemp)
+            setenv("TMPDIR", m_formerTemp.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    std::string Temp() const { return m_dir.path().toStdString() + "/temp"; }
+    std::string Path(const std::string& name) const { return m_dir.path().toStdString() + "/" + name; }
+    bool TempIsEmpty() const { return fs::is_empty(Temp()); }
+    // A test paper opened from its print file.
+    std::unique_ptr<CSorelDoc> Open(const char* name)
+    {
+        const std::string paper = Path(name);
+        fs::copy_file(std::string(QN_TEST_DATA_DIR "/printfile/") + name, paper);
+        auto doc = std::make_unique<CSorelDoc>(*m_files, m_host);
+        EXPECT_TRUE(doc->OpenDocumentFile(paper));
+        return doc;
+    }
+
+    QTemporaryDir m_dir;
+    std::string m_formerTemp;
+    bool m_hadTemp = false;
+    std::unique_ptr<IPrintFileAccess> m_files = CreatePrintFileAccess();
+    CSorelDocHost m_host;
+    ShellAnswers m_shell;
+};
+
+}  // namespace
+
+TEST_F(PageExportTest, SaveAsWritesThePageOrTheTextAndLeavesNothingBehind)
+{
+    for (const char* paper : {"horizontal_formula.xml", "vertical_two_columns.xml"}) {
+        SCOPED_TRACE(paper);
+        std::unique_ptr<CSorelDoc> doc = Open(paper);
+        const std::string page = Path(std::string(paper) + ".htm");
+        const std::string text = Path(std::string(paper) + ".txt");
+        m_shell.ChooseFile(page, 2);
+        EXPECT_TRUE(doc->DoSave(""));
+        m_shell.ChooseFile(text, 3);
+        EXPECT_TRUE(doc->DoSave(""));
+        EXPECT_TRUE(m_shell.Messages().empty());
+        EXPECT_TRUE(TempIsEmpty());
+
+        const std::string pageBytes = ReadWholeFile(page);
+        ASSERT_GT(pageBytes.size(), 2u);
+        EXPECT_EQ(pageBytes.substr(0, 2), "\xFF\xFE");
+        const std::string textBytes = ReadWholeFile(text);
+        EXPECT_NE(textBytes.find("\r\n"), std::string::npos);
+        // Save As to another format leaves the paper's own name alone.
+        EXPECT_EQ(doc->GetPathName(), Path(paper));
+    }
+}
+
+TEST_F(PageExportTest, TheHtmlCommandAsksForThePageAndAFailedExportIsReported)
+{
+    std::unique_ptr<CSorelDoc> doc = Open("horizontal_formula.xml");
+    m_shell.ChooseFile(Path("page.htm"));
+    EXPECT_TRUE(doc->OnFileSaveHtml());
+    ASSERT_FALSE(m_shell.requests.empty());
+    const SHELL_REQUEST& dialog = m_shell.requests.front();
+    EXPECT_EQ(dialog.title, u"HTML形式で保存");
+    EXPECT_EQ(dialog.file, "無題.htm");
+    ASSERT_EQ(dialog.filters.size(), 1u);
+    EXPECT_EQ(dialog.filters[0].label, u"HTMLファイル(*.htm)");
+    EXPECT_TRUE(fs::exists(Path("page.htm")));
+    EXPECT_TRUE(fs::exists(Path("page.files/01m.png")));
+
+    m_shell.requests.clear();
+    EXPECT_FALSE(doc->ExportHtml(Path("missing/page.htm")));
+    EXPECT_FALSE(doc->ExportText(Path("missing/page.txt")));
+    EXPECT_EQ(m_shell.Messages(), (std::vector<std::u16string>{u"ファイルの保存に失敗しました。", u"ファイルの保存に失敗しました。"}));
+    EXPECT_TRUE(TempIsEmpty());
+    EXPECT_FALSE(fs::exists(Path("missing")));
+}
