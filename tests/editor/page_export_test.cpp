@@ -7,6 +7,9 @@
 #include "fake_print_files.h"
 #include "shell_answers.h"
 
+#include "platform/utf8.h"
+#include "tests/printfile/printfile_fixture.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@ namespace {
 
 class PageExportTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { printfiletest::RegisterPaperFaces(); }
     PageExportTest()
     {
         // The commands' temporary folders land in a folder of the test's own.
@@ -43,7 +47,7 @@ protected:
     // A test paper opened from its print file.
     std::unique_ptr<CSorelDoc> Open(const char* name)
     {
-        const std::string paper = Path(name);
+        const std::string paper = Path(std::string(name) + ".qnp");
         fs::copy_file(std::string(QN_TEST_DATA_DIR "/printfile/") + name, paper);
         auto doc = std::make_unique<CSorelDoc>(*m_files, m_host);
         EXPECT_TRUE(doc->OpenDocumentFile(paper));
@@ -62,7 +66,7 @@ protected:
 
 TEST_F(PageExportTest, SaveAsWritesThePageOrTheTextAndLeavesNothingBehind)
 {
-    for (const char* paper : {"horizontal_formula.xml", "vertical_two_columns.xml"}) {
+    for (const char* paper : {"vertical_two_columns.xml", "horizontal_formula.xml"}) {
         SCOPED_TRACE(paper);
         std::unique_ptr<CSorelDoc> doc = Open(paper);
         const std::string page = Path(std::string(paper) + ".htm");
@@ -71,7 +75,8 @@ TEST_F(PageExportTest, SaveAsWritesThePageOrTheTextAndLeavesNothingBehind)
         EXPECT_TRUE(doc->DoSave(""));
         m_shell.ChooseFile(text, 3);
         EXPECT_TRUE(doc->DoSave(""));
-        EXPECT_TRUE(m_shell.Messages().empty());
+        for (const std::u16string& message : m_shell.Messages())
+            ADD_FAILURE() << Utf16ToUtf8(message);
         EXPECT_TRUE(TempIsEmpty());
 
         const std::string pageBytes = ReadWholeFile(page);
@@ -80,7 +85,7 @@ TEST_F(PageExportTest, SaveAsWritesThePageOrTheTextAndLeavesNothingBehind)
         const std::string textBytes = ReadWholeFile(text);
         EXPECT_NE(textBytes.find("\r\n"), std::string::npos);
         // Save As to another format leaves the paper's own name alone.
-        EXPECT_EQ(doc->GetPathName(), Path(paper));
+        EXPECT_EQ(doc->GetPathName(), Path(std::string(paper) + ".qnp"));
     }
 }
 
