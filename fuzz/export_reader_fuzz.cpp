@@ -8,6 +8,9 @@
 #include "platform/fonts.h"
 #include "platform/shell.h"
 
+#include <QByteArray>
+#include <QGuiApplication>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -31,10 +34,19 @@ const std::string& RunFolder()
 void StartOnce()
 {
     static const bool started = [] {
+        // Formulas are drawn with Qt's fonts, which need a (windowless) application.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         LoadFontAliasRules();
+        static int argc = 1;
+        static char name[] = "export_reader_fuzz";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication application(argc, argv);
         RegisterFormulaFamily();
         CreateGdiResources();
         SetShellHandler([](SHELL_REQUEST& request) { return ShellDefaultAnswer(request); });
+        // The folder's name is made before the exit handler is registered, so it outlives it.
+        RunFolder();
         std::atexit([] {
             std::error_code error;
             fs::remove_all(RunFolder(), error);
