@@ -1,12 +1,11 @@
 #include "editor/char_palette.h"
 
 #include "base/property_records.h"
-#include "editor/main_frame.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -153,17 +152,6 @@ int CCharPaletteGrid::HitTest(QPoint point) const
     return cell > RecordCount(m_current) ? -1 : cell;
 }
 
-long CCharPaletteGrid::Send(char16_t unit, LOGFONTA* font)
-{
-    const long lParam = static_cast<long>(reinterpret_cast<intptr_t>(font));
-    if (m_target)
-        return m_target(unit, lParam);
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* frame = dynamic_cast<CMainFrame*>(window))
-            return frame->OnPaletteChar(unit, lParam);
-    return 0;
-}
-
 void CCharPaletteGrid::Click(QPoint point)
 {
     const int cell = HitTest(point);
@@ -179,7 +167,8 @@ void CCharPaletteGrid::Click(QPoint point)
         LOGFONTA font = LogFont(record.FontCode());
         if (m_vertical)
             MakeVertical(&font);
-        Send(record.units[3 + i], &font);
+        if (m_target)
+            m_target->OnPaletteChar(record.units[3 + i], font);
     }
 }
 

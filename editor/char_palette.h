@@ -3,6 +3,7 @@
 // reading-mark editor. A click on a character sends it, with its font, to a target.
 #pragma once
 
+#include "editor/frame_view.h"
 #include "platform/gdi.h"
 
 #include <QByteArray>
@@ -10,19 +11,12 @@
 #include <QEvent>
 #include <QWidget>
 
-#include <functional>
 #include <vector>
 
 class QTabBar;
 
-// Sent, never posted, for each palette character: wParam is one UTF-16 code unit, lParam points
-// to a LOGFONTA valid only during the call. The receiver copies what it needs.
-constexpr UINT WM_PALETTE_CHAR = 0x40A;
 // Posted by the palette dialog to its owner when the user closes it.
 constexpr UINT WM_PALETTE_CLOSED = 0x414;
-
-// The receiving end of WM_PALETTE_CHAR: called synchronously with wParam and lParam.
-using PaletteCharTarget = std::function<long(unsigned long wParam, long lParam)>;
 
 // The event that carries WM_PALETTE_CLOSED to the dialog's owner.
 class PaletteClosedEvent : public QEvent {
@@ -56,8 +50,8 @@ public:
     static constexpr int kMaxTables = 32;
     explicit CCharPaletteGrid(QWidget* parent = nullptr);
 
-    // Where the characters go; an empty target means the program's main window.
-    void SetTarget(PaletteCharTarget target) { m_target = std::move(target); }
+    // Where the characters go, each one sent at once; without a target they go nowhere.
+    void SetTarget(IPaletteCharTarget* target) { m_target = target; }
     void SetVertical(bool vertical) { m_vertical = vertical; }
     bool Vertical() const { return m_vertical; }
 
@@ -86,9 +80,7 @@ protected:
 
 private:
     int FontIndex(char16_t fontCode) const;
-    long Send(char16_t unit, LOGFONTA* font);
-
-    PaletteCharTarget m_target;
+    IPaletteCharTarget* m_target = nullptr;
     int m_tableCount = 0;
     bool m_vertical = false;
     LOGFONTA m_fonts[4]{};

@@ -308,6 +308,7 @@ void CFrameCommands::OnInsertCharMap()
 
 void CFrameCommands::OnFontDefaults()
 {
+    IFrameView* activeView = m_frame.ActiveView();
     if (!activeView)
         return;
     const bool vertical = activeView->IsVertical();

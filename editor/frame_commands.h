@@ -3,6 +3,7 @@
 // font defaults, which also set the view's typing font and the format toolbar.
 #pragma once
 
+#include "editor/frame_view.h"
 #include "editor/menus.h"
 #include "platform/win_types.h"
 
@@ -16,17 +17,6 @@
 class CMainFrame;
 class QMenu;
 class QToolBar;
-
-// What the font-defaults command needs of the active view. The view implements it.
-class IFrameView {
-public:
-    virtual ~IFrameView() = default;
-    virtual bool IsVertical() const = 0;
-    // The font that typed characters get.
-    virtual LOGFONTA& TypingFont() = 0;
-    // Puts the caret and the input method's window in place after a font change.
-    virtual void ShowCaretAndIme() = 0;
-};
 
 // The eighteen values of the font-defaults sheet: text default, half-width and digit fonts;
 // maths letters, digits and operators; each with its italic flag and height (1/100 mm).
@@ -74,8 +64,6 @@ public:
     std::unique_ptr<QMenu> MakeSaveOtherFormatMenu();
     void OnInsertCharMap();
     void OnFontDefaults();
-
-    IFrameView* activeView = nullptr;
 
 private:
     QToolBar* BarOf(unsigned id) const;

@@ -76,8 +76,8 @@ QToolBar* CMainFrame::MakeBar(unsigned barId, const std::u16string& title)
     }
     if (auto* owned = dynamic_cast<CBarBase*>(bar)) {
         owned->notify = [this](const BAR_NOTIFY& notice) {
-            if (barNotifyToView)
-                barNotifyToView(notice);
+            if (m_activeView)
+                m_activeView->OnBarNotify(notice);
         };
         owned->command = [this](unsigned id) { OnCommand(id); };
     }
@@ -107,6 +107,7 @@ bool CMainFrame::Create()
     m_paletteBar = new CCharPaletteBar;
     if (!m_paletteBar->Create(m_palette, kCharPaletteMode, m_app.Settings().writingMode != 0))
         return false;
+    m_paletteBar->Tab()->Grid().SetTarget(m_activeView);
     m_palette->setWidget(m_paletteBar);
     addDockWidget(Qt::TopDockWidgetArea, m_palette);
     m_palette->setFloating(true);
@@ -315,7 +316,7 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
     default:
         // A command that neither the view nor the frame carries out yet is disabled, never
         // offered to do nothing.
-        if (!updateFromView || !updateFromView(id, enabled, checked))
+        if (!m_activeView || !m_activeView->OnUpdateCommand(id, enabled, checked))
             *enabled = HandlesCommand(id);
         break;
     }
@@ -467,8 +468,8 @@ void CMainFrame::OnCommand(unsigned id)
             break;
         if (id >= Cmd::kMruFirst && id <= Cmd::kMruLast)
             m_app.OnOpenRecentFile(static_cast<int>(id - Cmd::kMruFirst));
-        else if (commandToView)
-            commandToView(id);
+        else if (m_activeView)
+            m_activeView->OnCommand(id);
         break;
     }
 }
@@ -506,9 +507,12 @@ void CMainFrame::SetWritingDirectionUI(bool vertical)
         ruler->hide();
 }
 
-long CMainFrame::OnPaletteChar(unsigned long wParam, long lParam)
+void CMainFrame::SetActiveView(IFrameView* view)
 {
-    return paletteCharToView ? paletteCharToView(wParam, lParam) : 0;
+    m_activeView = view;
+    // The palette's characters go to the view as typed characters.
+    if (m_paletteBar && m_paletteBar->Tab())
+        m_paletteBar->Tab()->Grid().SetTarget(view);
 }
 
 void CMainFrame::OnBatch(unsigned message)

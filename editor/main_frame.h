@@ -11,11 +11,9 @@
 #include <QMainWindow>
 #include <QPoint>
 
-#include <functional>
 #include <map>
 
 class CCharPaletteBar;
-struct BAR_NOTIFY;
 class CSorelApp;
 class QAction;
 class QDockWidget;
@@ -44,8 +42,6 @@ public:
     void UpdateToolbarButtons();
     // Shows the commands of the writing direction (vertical: 379, 380, 433).
     void SetWritingDirectionUI(bool vertical);
-    // The palette's character for the active view; 0 without one.
-    long OnPaletteChar(unsigned long wParam, long lParam);
     // Runs the export of the batch message and closes the frame, whatever happened.
     void OnBatch(unsigned message);
     // Posts a batch message: it runs once the message loop is going.
@@ -65,14 +61,10 @@ public:
     // The menu action of a command id, or null when the menu has none.
     QAction* MenuAction(unsigned id) const;
 
-    // The bars' box notifications for the active view; none until the view exists.
-    std::function<void(const BAR_NOTIFY&)> barNotifyToView;
-    // The active view's palette handler; none until the view exists.
-    std::function<long(unsigned long, long)> paletteCharToView;
-    // The active view's commands: true when the view took the command.
-    std::function<bool(unsigned)> commandToView;
-    // The active view's update handlers: false when the view has none for the command.
-    std::function<bool(unsigned, bool*, bool*)> updateFromView;
+    // The view that gets the commands the frame does not handle, their update handlers, the
+    // bars' box notices and the palette's characters; null (the default) while there is none.
+    void SetActiveView(IFrameView* view);
+    IFrameView* ActiveView() const { return m_activeView; }
     // The status bar's page pane.
     void SetPagePaneText(const std::u16string& text);
 
@@ -105,6 +97,7 @@ private:
     CCharPaletteBar* m_paletteBar = nullptr;
     QLabel* m_pagePane = nullptr;
     bool m_created = false;
+    IFrameView* m_activeView = nullptr;
     CFrameCommands m_commands{*this};
     CMenuIconTable m_menuIcons;
 };

@@ -28,30 +28,43 @@ void CDocumentForView::SetModifiedFlag(bool modified)
 
 void CDocumentForView::UpdateAllViews(int hint) { m_app.UpdateAllViews(hint); }
 
+long CViewForFrame::OnPaletteChar(char16_t unit, const LOGFONTA& font)
+{
+    if (m_view != nullptr)
+        m_view->Controller().OnPaletteChar(unit, &font);
+    return 0;
+}
+
+bool CViewForFrame::OnCommand(unsigned id)
+{
+    return m_view != nullptr && m_view->Controller().OnCommand(static_cast<int>(id));
+}
+
+bool CViewForFrame::OnUpdateCommand(unsigned id, bool* enabled, bool* checked)
+{
+    if (m_view == nullptr)
+        return false;
+    const CMD_UI_STATE state = m_view->Controller().OnUpdateCommand(static_cast<int>(id));
+    if (!state.known)
+        return false;
+    *enabled = state.enabled;
+    *checked = state.check != 0;
+    return true;
+}
+
+void CViewForFrame::OnBarNotify(const BAR_NOTIFY& notice)
+{
+    // A zoom typed into the zoom box and confirmed goes to the view.
+    if (m_view != nullptr && notice.idFrom == BoxId::kZoom && notice.code == NM_ZOOMCOMBO_RETURN)
+        m_view->Controller().OnCommand(ViewCommand::kZoomBox);
+}
+
 CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_frame(frame)
 {
     m_settings.zoom = app.Settings().zoom;
     m_view = new CSorelView(m_document, m_settings, &frame);
     frame.setCentralWidget(m_view);
-    frame.paletteCharToView = [this](unsigned long character, long font) -> long {
-        if (m_view != nullptr)
-            m_view->Controller().OnPaletteChar(static_cast<char16_t>(character), reinterpret_cast<const LOGFONTA*>(font));
-        return 0;
-    };
-    frame.Commands().activeView = &m_forCommands;
-    frame.commandToView = [this](unsigned id) {
-        return m_view != nullptr && m_view->Controller().OnCommand(static_cast<int>(id));
-    };
-    frame.updateFromView = [this](unsigned id, bool* enabled, bool* checked) {
-        if (m_view == nullptr)
-            return false;
-        const CMD_UI_STATE state = m_view->Controller().OnUpdateCommand(static_cast<int>(id));
-        if (!state.known)
-            return false;
-        *enabled = state.enabled;
-        *checked = state.check != 0;
-        return true;
-    };
+    frame.SetActiveView(&m_forFrame);
     m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };
     m_view->contextMenu = [this](int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); };
     // The zoom box shows the view's zoom, and a zoom typed into it goes to the view.
@@ -59,10 +72,6 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
         m_view->zoomBoxValue = [standard] { return standard->GetZoom(); };
         m_view->showZoomInBox = [standard](int percent) { standard->SetZoom(percent); };
     }
-    frame.barNotifyToView = [this](const BAR_NOTIFY& notice) {
-        if (m_view != nullptr && notice.idFrom == BoxId::kZoom && notice.code == NM_ZOOMCOMBO_RETURN)
-            m_view->Controller().OnCommand(ViewCommand::kZoomBox);
-    };
     m_view->caretMoved = [this] {
         if (m_view != nullptr)
             m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());

@@ -1,6 +1,6 @@
 // The editing view inside the main frame: the open paper handed to the view through the view's
 // document interface, the view as the frame's central widget, and the frame's palette characters
-// and commands passed on to it.
+// and commands passed on to it through the frame's view interface.
 #pragma once
 
 #include "editor/frame_commands.h"
@@ -26,10 +26,14 @@ private:
     CSorelApp& m_app;
 };
 
-// The view as the frame's font-defaults command reaches it.
-class CViewForFrameCommands : public IFrameView {
+// The view as the frame reaches it; once the frame has destroyed the view, nothing reaches it.
+class CViewForFrame : public IFrameView {
 public:
-    explicit CViewForFrameCommands(CSorelView*& view) : m_view(view) {}
+    explicit CViewForFrame(CSorelView*& view) : m_view(view) {}
+    long OnPaletteChar(char16_t unit, const LOGFONTA& font) override;
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, bool* enabled, bool* checked) override;
+    void OnBarNotify(const BAR_NOTIFY& notice) override;
     bool IsVertical() const override { return m_view->Controller().m_displayMap.IsVertical() != 0; }
     LOGFONTA& TypingFont() override { return m_view->Controller().m_caret.m_logFont; }
     void ShowCaretAndIme() override { m_view->Controller().ShowCaretAndIme(); }
@@ -56,5 +60,5 @@ private:
     VIEW_SETTINGS m_settings;
     CMainFrame& m_frame;
     CSorelView* m_view = nullptr;
-    CViewForFrameCommands m_forCommands{m_view};
+    CViewForFrame m_forFrame{m_view};
 };

@@ -24,21 +24,27 @@ struct SENT {
     LONG orientation;
 };
 
+class RecordingTarget : public IPaletteCharTarget {
+public:
+    std::vector<SENT> sent;
+    long OnPaletteChar(char16_t unit, const LOGFONTA& font) override
+    {
+        sent.push_back({unit, Cp932ToWide(font.lfFaceName), font.lfEscapement, font.lfOrientation});
+        return 0;
+    }
+};
+
 std::vector<SENT> ClickCell(CCharPaletteGrid& grid, int table, int cell, bool vertical)
 {
-    std::vector<SENT> sent;
-    grid.SetTarget([&sent](unsigned long wParam, long lParam) {
-        const auto* font = reinterpret_cast<const LOGFONTA*>(static_cast<intptr_t>(lParam));
-        sent.push_back({static_cast<char16_t>(wParam), Cp932ToWide(font->lfFaceName), font->lfEscapement,
-                        font->lfOrientation});
-        return 0L;
-    });
+    RecordingTarget target;
+    grid.SetTarget(&target);
     grid.SetVertical(vertical);
     grid.SetTable(table);
     // The middle of the cell on a 200 × 160 grid: cells of 20 × 20.
     const int index = cell - 1;
     grid.Click(QPoint(index % 10 * 20 + 10, index / 10 * 20 + 10));
-    return sent;
+    grid.SetTarget(nullptr);
+    return target.sent;
 }
 
 QByteArray Record(char16_t click, char16_t font, char16_t first, char16_t second = 0)

@@ -49,6 +49,28 @@ public:
     bool vertical = false;
     LOGFONTA typing{};
     int refreshed = 0;
+    std::vector<unsigned> commands;
+    std::vector<std::pair<char16_t, std::string>> palette;
+    unsigned handled = 0;  // the one command the view's update handler enables
+
+    bool OnCommand(unsigned id) override
+    {
+        commands.push_back(id);
+        return true;
+    }
+    bool OnUpdateCommand(unsigned id, bool* enabled, bool*) override
+    {
+        if (id != handled)
+            return false;
+        *enabled = true;
+        return true;
+    }
+    void OnBarNotify(const BAR_NOTIFY&) override {}
+    long OnPaletteChar(char16_t unit, const LOGFONTA& font) override
+    {
+        palette.emplace_back(unit, std::string(font.lfFaceName));
+        return 1;
+    }
     bool IsVertical() const override { return vertical; }
     LOGFONTA& TypingFont() override { return typing; }
     void ShowCaretAndIme() override { ++refreshed; }
@@ -114,25 +136,26 @@ TEST_F(FrameCommandsTest, APickerOpensUnderItsButtonAndAClickElsewhereChoosesNot
     EXPECT_EQ(ids, (std::vector<unsigned>{32996, 33004, 461}));
 }
 
-TEST_F(FrameCommandsTest, TheSearchHoverButtonSendsItsCommand)
+TEST_F(FrameCommandsTest, TheSearchHoverButtonSendsItsCommandToTheActiveView)
 {
     CMainFrame& frame = Start();
-    std::vector<unsigned> routed;
-    frame.commandToView = [&](unsigned id) {
-        routed.push_back(id);
-        return true;
-    };
-    // A view that carries out the search, so its button is enabled.
-    frame.updateFromView = [](unsigned id, bool* enabled, bool*) {
-        *enabled = true;
-        return id == 32884;
-    };
+    FakeView view;
+    view.handled = 32884;  // a view that carries out the search, so its button is enabled
+    frame.SetActiveView(&view);
     frame.UpdateToolbarButtons();
     auto* question = dynamic_cast<CQuestionToolBar*>(frame.Bar(BarId::kQuestion));
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(question->HoverButton()->isVisible());
     QTest::mouseClick(question->HoverButton(), Qt::LeftButton);
-    EXPECT_EQ(routed, std::vector<unsigned>{32884});
+    EXPECT_EQ(view.commands, std::vector<unsigned>{32884});
+    bool enabled = false, checked = false;
+    frame.UpdateCommandUI(32884, &enabled, &checked);
+    EXPECT_TRUE(enabled);
+
+    // Without a view the command reaches nobody.
+    frame.SetActiveView(nullptr);
+    frame.OnCommand(32884);
+    EXPECT_EQ(view.commands.size(), 1u);
 }
 
 TEST_F(FrameCommandsTest, TheCharacterMapStartsTheDesktopsProgramOrSaysThereIsNone)
@@ -200,7 +223,7 @@ TEST_F(FrameCommandsTest, FontDefaultsSetTheTypingFontAndTheFormatBarOnlyWhenCon
     std::strcpy(view.typing.lfFaceName, "before");
     view.typing.lfHeight = -370;
     view.typing.lfWidth = 5;
-    frame.Commands().activeView = &view;
+    frame.SetActiveView(&view);
     auto* format = dynamic_cast<CFormatToolBar*>(frame.Bar(BarId::kFormat));
     ASSERT_NE(format, nullptr);
     const QString sizeBefore = format->SizeBox()->currentText();
@@ -222,7 +245,7 @@ TEST_F(FrameCommandsTest, FontDefaultsSetTheTypingFontAndTheFormatBarOnlyWhenCon
     EXPECT_EQ(format->FontNameBox()->currentText(), QString::fromStdU16String(Cp932ToWide(installed.lfFaceName)));
 
     StoreFontDefaults(saved, false);
-    frame.Commands().activeView = nullptr;
+    frame.SetActiveView(nullptr);
     SetFontDefaultSheet(oldSheet);
 }
 
@@ -231,7 +254,7 @@ TEST_F(FrameCommandsTest, FontDefaultsCommandRunsTheFontDefaultSheet)
     CMainFrame& frame = Start();
     const FONT_DEFAULTS saved = LoadFontDefaults(false);
     FakeView view;
-    frame.Commands().activeView = &view;
+    frame.SetActiveView(&view);
     // The sheet comes up modal; a size typed on its text page and OK go into the store.
     bool sawSheet = false;
     QTimer::singleShot(0, [&] {
@@ -249,18 +272,15 @@ TEST_F(FrameCommandsTest, FontDefaultsCommandRunsTheFontDefaultSheet)
         EXPECT_EQ(stored.height[entry], 423) << entry;
     EXPECT_EQ(view.typing.lfHeight, -423);
     StoreFontDefaults(saved, false);
-    frame.Commands().activeView = nullptr;
+    frame.SetActiveView(nullptr);
 }
 
 TEST_F(FrameCommandsTest, ThePaletteSendsThroughTheFrameInThePapersDirection)
 {
     CMainFrame& frame = Start();
-    std::vector<std::pair<char16_t, std::string>> received;
-    frame.paletteCharToView = [&](unsigned long wParam, long lParam) {
-        const auto* font = reinterpret_cast<const LOGFONTA*>(static_cast<intptr_t>(lParam));
-        received.emplace_back(static_cast<char16_t>(wParam), std::string(font->lfFaceName));
-        return 1L;
-    };
+    FakeView view;
+    frame.SetActiveView(&view);
+    const std::vector<std::pair<char16_t, std::string>>& received = view.palette;
     ASSERT_NE(frame.Palette(), nullptr);
     CCharPaletteGrid& grid = frame.Palette()->Tab()->Grid();
     grid.resize(200, 160);
@@ -273,6 +293,9 @@ TEST_F(FrameCommandsTest, ThePaletteSendsThroughTheFrameInThePapersDirection)
     EXPECT_EQ(received[1], std::make_pair(u'/', std::string("Times New Roman")));
     EXPECT_EQ(received[2].first, u'\uFF1D');
     EXPECT_EQ(received[2].second, "@" + WideToCp932(u"ＭＳ Ｐ明朝"));
+    frame.SetActiveView(nullptr);
+    grid.Click(QPoint(10, 10));  // no view: the character goes nowhere
+    EXPECT_EQ(received.size(), 3u);
 }
 
 TEST_F(FrameCommandsTest, PicturesOfTheWindowWithEveryBarThePaletteAndAPicker)

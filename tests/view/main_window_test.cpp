@@ -288,7 +288,7 @@ TEST_P(MainWindowTest, TheZoomBoxShowsTheZoomTheZoomCommandSet)
 
     // A zoom typed into the box and confirmed goes the other way.
     standard->ZoomBox()->setEditText("75%");
-    Program().Frame()->barNotifyToView(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
+    Program().Frame()->ActiveView()->OnBarNotify(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
     EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 75);
 }
 
