@@ -341,6 +341,10 @@ bool CMainFrame::HandlesCommand(unsigned id)
     case Cmd::kViewFieldBar:
     case Cmd::kCharPalette:
     case Cmd::kGaijiPalette:
+    // The toolbar's boxes stay usable: their notices go to the active view.
+    case BoxId::kFontName:
+    case BoxId::kFontSize:
+    case BoxId::kZoom:
         return true;
     default:
         return CFrameCommands::IsFrameCommand(id) || (id >= Cmd::kMruFirst && id <= Cmd::kMruLast);

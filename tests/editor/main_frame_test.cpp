@@ -174,6 +174,9 @@ TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
         {57603, true},   // save
         {57604, true},   // save as
         {33006, true},   // the other-formats popup, the frame's
+        {32777, true},   // the font, size and zoom boxes, whose notices the view takes
+        {32778, true},
+        {32779, true},
     };
     for (const Case& c : cases) {
         bool enabled = !c.enabled, checked = false;
