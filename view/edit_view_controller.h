@@ -224,6 +224,35 @@ public:
     bool OnCommand(int id);
     // The update handler's answer; enabled false for a command the view does not know.
     CMD_UI_STATE OnUpdateCommand(int id) const;
+    // Each family of commands answers its own ids in its own source: the update handler fills the
+    // state and says whether the id is one of the family's; the runner says whether it ran it.
+    bool UpdateCoreCommand(int id, CMD_UI_STATE* state) const;
+    bool RunCoreCommand(int id);
+
+    // --- character formatting, in-text answers, page breaks and underline numbering
+    bool UpdateFormattingCommand(int id, CMD_UI_STATE* state) const;
+    bool RunFormattingCommand(int id);
+
+    // --- question structure, question numbers and points
+    bool UpdateQuestionCommand(int id, CMD_UI_STATE* state) const;
+    bool RunQuestionCommand(int id);
+
+    // --- formula input and templates, furigana and tables
+    bool UpdateFormulaCommand(int id, CMD_UI_STATE* state) const;
+    bool RunFormulaCommand(int id);
+
+    // --- name field and kanbun
+    bool UpdateKanbunCommand(int id, CMD_UI_STATE* state) const;
+    bool RunKanbunCommand(int id);
+
+    // --- embedded objects
+    bool UpdateObjectCommand(int id, CMD_UI_STATE* state) const;
+    bool RunObjectCommand(int id);
+
+    // --- the question-bank search
+    bool UpdateSearchCommand(int id, CMD_UI_STATE* state) const;
+    bool RunSearchCommand(int id);
+
     void OnEditUndo();
     void OnEditRedo();
     // The clipboard.

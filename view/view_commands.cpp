@@ -37,48 +37,37 @@ bool IsInPaper(CEditNode* node, CEditPrint* root)
 // ---------------------------------------------------------------------------------------------
 // Routing
 
+namespace {
+
+using UpdateHandler = bool (CEditViewController::*)(int, CMD_UI_STATE*) const;
+using CommandRunner = bool (CEditViewController::*)(int);
+
+struct COMMAND_FAMILY {
+    UpdateHandler update;
+    CommandRunner run;
+};
+
+constexpr COMMAND_FAMILY kCommandFamilies[] = {
+    {&CEditViewController::UpdateCoreCommand, &CEditViewController::RunCoreCommand},
+    {&CEditViewController::UpdateFormattingCommand, &CEditViewController::RunFormattingCommand},
+    {&CEditViewController::UpdateQuestionCommand, &CEditViewController::RunQuestionCommand},
+    {&CEditViewController::UpdateFormulaCommand, &CEditViewController::RunFormulaCommand},
+    {&CEditViewController::UpdateKanbunCommand, &CEditViewController::RunKanbunCommand},
+    {&CEditViewController::UpdateObjectCommand, &CEditViewController::RunObjectCommand},
+    {&CEditViewController::UpdateSearchCommand, &CEditViewController::RunSearchCommand},
+};
+
+}  // namespace
+
 CMD_UI_STATE CEditViewController::OnUpdateCommand(int id) const
 {
     CMD_UI_STATE state;
-    switch (id) {
-    case ViewCommand::kEditClear:
-    case ViewCommand::kEditUndo:
-    case ViewCommand::kEditRedo:
-    case ViewCommand::kViewZoom:
-        state.enabled = true;
-        break;
-    case ViewCommand::kViewLineBreaks:
-        state.enabled = true;
-        state.check = LineBreakMarksVisible ? 1 : 0;
-        break;
-    case ViewCommand::kEditCopy:
-    case ViewCommand::kEditCut:
-    case ViewCommand::kPlainTextCopy:
-    case ViewCommand::kObjectCopy:
-    case ViewCommand::kFormatFont:
-        state.enabled = m_caret.m_anchorNode != nullptr;
-        break;
-    case ViewCommand::kZoomBox:
-    case ViewCommand::kEditPaste:
-    case ViewCommand::kInsertImageInline:
-    case ViewCommand::kInsertImage:
-        state.enabled = true;
-        break;
-    case ViewCommand::kSelectAll:
-        state.enabled = m_caret.m_caretNode != nullptr;
-        break;
-    case ViewCommand::kImageSize:
-        state.enabled = m_caret.m_caretNode != nullptr && m_caret.m_caretNode->IsKind(EditKind::kGraphic);
-        break;
-    case ViewCommand::kPageIndicator:
-        state.enabled = true;
-        state.hasText = true;
-        state.text = PageIndicatorText();
-        break;
-    default:
-        return state;
+    for (const COMMAND_FAMILY& family : kCommandFamilies) {
+        if ((this->*family.update)(id, &state)) {
+            state.known = true;
+            return state;
+        }
     }
-    state.known = true;
     return state;
 }
 
@@ -87,6 +76,59 @@ bool CEditViewController::OnCommand(int id)
     // A command that its update handler disables is dropped.
     if (!OnUpdateCommand(id).enabled)
         return false;
+    for (const COMMAND_FAMILY& family : kCommandFamilies) {
+        CMD_UI_STATE state;
+        if ((this->*family.update)(id, &state))
+            return (this->*family.run)(id);
+    }
+    return false;
+}
+
+bool CEditViewController::UpdateCoreCommand(int id, CMD_UI_STATE* state) const
+{
+    switch (id) {
+    case ViewCommand::kEditClear:
+    case ViewCommand::kEditUndo:
+    case ViewCommand::kEditRedo:
+    case ViewCommand::kViewZoom:
+        state->enabled = true;
+        break;
+    case ViewCommand::kViewLineBreaks:
+        state->enabled = true;
+        state->check = LineBreakMarksVisible ? 1 : 0;
+        break;
+    case ViewCommand::kEditCopy:
+    case ViewCommand::kEditCut:
+    case ViewCommand::kPlainTextCopy:
+    case ViewCommand::kObjectCopy:
+    case ViewCommand::kFormatFont:
+        state->enabled = m_caret.m_anchorNode != nullptr;
+        break;
+    case ViewCommand::kZoomBox:
+    case ViewCommand::kEditPaste:
+    case ViewCommand::kInsertImageInline:
+    case ViewCommand::kInsertImage:
+        state->enabled = true;
+        break;
+    case ViewCommand::kSelectAll:
+        state->enabled = m_caret.m_caretNode != nullptr;
+        break;
+    case ViewCommand::kImageSize:
+        state->enabled = m_caret.m_caretNode != nullptr && m_caret.m_caretNode->IsKind(EditKind::kGraphic);
+        break;
+    case ViewCommand::kPageIndicator:
+        state->enabled = true;
+        state->hasText = true;
+        state->text = PageIndicatorText();
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool CEditViewController::RunCoreCommand(int id)
+{
     switch (id) {
     case ViewCommand::kEditClear: OnEditClear(); return true;
     case ViewCommand::kEditUndo: OnEditUndo(); return true;
