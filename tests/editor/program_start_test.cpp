@@ -6,6 +6,11 @@
 #include "editor/sorel_doc.h"
 #include "nodes/edit_print.h"
 
+#include "fake_print_files.h"
+
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,3 +72,34 @@ TEST_P(ProgramOpensPaper, WithoutAMessage)
 INSTANTIATE_TEST_SUITE_P(Repository, ProgramOpensPaper,
                          ::testing::ValuesIn(PapersIn({"tests/data/printfile", "samples"})), PaperCaseName);
 
+
+namespace {
+
+class ProgramExportsText : public ProgramRun, public ::testing::WithParamInterface<std::string> {};
+
+std::string DataFile(const char* folder, const std::string& name)
+{
+    return (fs::path(RepositoryFolder()) / "tests/data" / folder / name).string();
+}
+
+}  // namespace
+
+// "Tarsel -text" on a copy of the paper writes the text written by hand in code page 932 from
+// what the paper holds, and ends with exit code 0.
+TEST_P(ProgramExportsText, ByteForByte)
+{
+    QTemporaryDir dir;
+    const std::string input = dir.path().toStdString() + "/" + GetParam();
+    const std::string output = dir.path().toStdString() + "/out.txt";
+    fs::copy_file(DataFile("printfile", GetParam()), input);
+    ASSERT_TRUE(Start({"-text", input, output})) << MessagesShown();
+    // The run happens in the event loop, which writes the whole file in one step.
+    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(output), 20000);
+    EXPECT_EQ(Program().Finish(), 0);
+    EXPECT_EQ(ReadWholeFile(output), ReadWholeFile(DataFile("export", fs::path(GetParam()).replace_extension(".txt"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(SamplePapers, ProgramExportsText,
+                         ::testing::Values("vertical_two_columns.xml", "horizontal_one_column.xml",
+                                           "horizontal_formula.xml"),
+                         PaperCaseName);
