@@ -1,5 +1,6 @@
 #include "dialogs/grid_ctrl.h"
 
+#include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -59,6 +60,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QWidget(parent)
     m_vScroll = new CGridVScroll(this, this);
     m_hScroll = new CGridHScroll(this, this);
     m_area->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_area);
     SetSheetCount(1);
     RegisterCellType(&m_normalType);
     RegisterCellType(&m_checkBoxType);
@@ -152,11 +154,36 @@ void CGridCtrl::SetRedraw(bool on)
 
 void CGridCtrl::UpdateChildren()
 {
+    // With redraw off the children only note that they must paint everything once it is on.
+    for (CGridPaintedChild* child : std::initializer_list<CGridPaintedChild*>{m_area, m_topHeading, m_sideHeading,
+                                                                            m_corner})
+        child->InvalidateAll();
     if (!m_redraw)
         return;
-    for (QWidget* child : std::initializer_list<QWidget*>{m_area, m_topHeading, m_sideHeading, m_corner, m_vScroll,
-                                                          m_hScroll})
-        child->update();
+    m_vScroll->Refresh();
+    m_hScroll->Refresh();
+}
+
+void CGridCtrl::UpdateAfterMove()
+{
+    const CGridSheetInfo& s = *m_sheet;
+    if (!m_redraw) {
+        UpdateChildren();
+        return;
+    }
+    m_area->UpdateAfterMove();
+    m_sideHeading->UpdateAfterMove();
+    if (s.leftColumn != s.previousLeftColumn)
+        m_topHeading->InvalidateAll();
+    m_vScroll->Refresh();
+    m_hScroll->Refresh();
+}
+
+void CGridCtrl::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(GetRValue(GridSystem::ButtonFace), GetGValue(GridSystem::ButtonFace),
+                                    GetBValue(GridSystem::ButtonFace)));
 }
 
 void CGridCtrl::resizeEvent(QResizeEvent* event)
@@ -481,14 +508,14 @@ int CGridCtrl::GetEffectiveCell(int column, int row, CGridCell& cell)
 
 void CGridCtrl::RefreshCell(int column, int row)
 {
-    if (!m_redraw)
-        return;
     if (column < 0)
-        m_sideHeading->update();
+        m_sideHeading->InvalidateAll();
     else if (row < 0)
-        m_topHeading->update();
+        m_topHeading->InvalidateAll();
+    else if (m_redraw)
+        m_area->RefreshCell(column, row);
     else
-        m_area->update();
+        m_area->InvalidateAll();
 }
 
 int CGridCtrl::RegisterCellType(CGridCellType* type)
@@ -698,8 +725,9 @@ void CGridCtrl::KeepCurrentRowVisible()
         s.topRow = std::max(s.topRow, current - shown + 1);
         return;
     }
+    // The walk includes the top row itself: when it no longer fits, the view scrolls.
     int rest = page;
-    for (int row = current; row > s.topRow; --row) {
+    for (int row = current; row >= s.topRow; --row) {
         rest -= GetRowHeight(row);
         if (rest < 0) {
             s.topRow = row + 1 > current ? current : row + 1;
@@ -719,7 +747,7 @@ void CGridCtrl::KeepCurrentColumnVisible()
         return;
     }
     int rest = s.areaWidth - s.frozenColumnsWidth;
-    for (int column = current; column > s.leftColumn; --column) {
+    for (int column = current; column >= s.leftColumn; --column) {
         rest -= s.columns[static_cast<size_t>(column)].width;
         if (rest < 0 && column < s.greatestLeftColumn) {
             s.leftColumn = column + 1 > current ? current : column + 1;
@@ -760,7 +788,7 @@ void CGridCtrl::CommitMove()
         GetEffectiveCell(s.committedColumn, s.committedRow, cell);
         GetCellType(cell.GetCellType())->OnEnterCell(s.committedColumn, s.committedRow, cell);
     }
-    UpdateChildren();
+    UpdateAfterMove();
     s.previousColumn = s.committedColumn;
     s.previousRow = s.committedRow;
     s.previousLeftColumn = s.leftColumn;
@@ -820,6 +848,8 @@ void CGridCtrl::Relayout()
     Move(m_area, s.rects[GridAreaRect]);
     m_vScroll->setVisible(v > 0);
     m_hScroll->setVisible(h > 0);
+    m_vScroll->Reset();  // the page follows the area's size
+    m_hScroll->Reset();
 
     const int oldGreatest = s.greatestTopRow;
     RecomputeGreatestTopRow();
@@ -874,4 +904,97 @@ void CGridCtrl::RecomputeGreatestLeftColumn()
     }
     s.greatestLeftColumn = std::max(greatest, s.frozenColumns);
     s.leftColumn = std::clamp(s.leftColumn, s.frozenColumns, s.greatestLeftColumn);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry of what is on screen
+
+std::vector<GRID_SPAN> CGridCtrl::ColumnSpans(int limit) const
+{
+    const CGridSheetInfo& s = *m_sheet;
+    std::vector<GRID_SPAN> spans;
+    int x = 0;
+    auto add = [&](int column) {
+        const int w = std::max(0, s.columns[static_cast<size_t>(column)].width);
+        spans.push_back(GRID_SPAN{column, x, x + w});
+        x += w;
+        return x >= limit;
+    };
+    for (int column = 0; column < s.frozenColumns && column < s.columnCount; ++column)
+        if (add(column))
+            return spans;
+    for (int column = std::max(s.leftColumn, s.frozenColumns); column < s.columnCount; ++column)
+        if (add(column))
+            break;
+    return spans;
+}
+
+std::vector<GRID_SPAN> CGridCtrl::RowSpans(int limit) const
+{
+    const CGridSheetInfo& s = *m_sheet;
+    std::vector<GRID_SPAN> spans;
+    int y = 0;
+    auto add = [&](int row) {
+        const int h = std::max(0, GetRowHeight(row));
+        spans.push_back(GRID_SPAN{row, y, y + h});
+        y += h;
+        return y >= limit;
+    };
+    for (int row = 0; row < s.frozenRows && row < s.rowCount; ++row)
+        if (add(row))
+            return spans;
+    for (int row = std::max(s.topRow, s.frozenRows); row < s.rowCount; ++row)
+        if (add(row))
+            break;
+    return spans;
+}
+
+int CGridCtrl::HitTest(POINT point, int* column, int* row, RECT* rect) const
+{
+    const CGridSheetInfo& s = *m_sheet;
+    *column = *row = -1;
+    *rect = RECT{};
+    if (point.x < 0 || point.y < 0 || point.x >= s.areaWidth || point.y >= s.areaHeight)
+        return 1;
+    for (const GRID_SPAN& c : ColumnSpans(s.areaWidth)) {
+        if (point.x < c.start || point.x >= c.end)
+            continue;
+        for (const GRID_SPAN& r : RowSpans(s.areaHeight)) {
+            if (point.y < r.start || point.y >= r.end)
+                continue;
+            *column = c.index;
+            *row = r.index;
+            *rect = RECT{c.start, r.start, c.end, r.end};
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int CGridCtrl::ColumnDistance(int from, int to) const
+{
+    const CGridSheetInfo& s = *m_sheet;
+    const int sign = to >= from ? 1 : -1;
+    int sum = 0;
+    for (int column = std::min(from, to); column < std::max(from, to); ++column)
+        if (column >= 0 && column < s.columnCount)
+            sum += s.columns[static_cast<size_t>(column)].width;
+    return sign * sum;
+}
+
+int CGridCtrl::RowDistance(int from, int to) const
+{
+    const CGridSheetInfo& s = *m_sheet;
+    const int sign = to >= from ? 1 : -1;
+    const int first = std::min(from, to), last = std::max(from, to);
+    if (s.uniformRowHeight)
+        return sign * static_cast<int>(std::min<long long>(static_cast<long long>(last - first) * s.defaultRowHeight,
+                                                           1 << 30));
+    int sum = 0;
+    for (int row = first; row < last; ++row) {
+        sum += GetRowHeight(row);
+        if (sum > (1 << 30))
+            break;
+    }
+    return sign * sum;
 }

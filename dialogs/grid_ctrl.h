@@ -2,64 +2,18 @@
 // heading, a corner button and two scroll bars. Owners derive from it, fill it when it is created
 // and react to moves and clicks through the notification virtuals.
 // The state and geometry here (sheets, dimensions, the current cell, the scroll position and the
-// layout of the children) work without painting.
+// layout of the children) work without painting; the children paint and take the input.
 #pragma once
 
 #include "dialogs/grid_cell.h"
+#include "dialogs/grid_children.h"
 #include "dialogs/grid_cell_store.h"
 #include "dialogs/grid_cell_type.h"
 
-#include <QScrollBar>
 #include <QWidget>
 
 #include <memory>
 #include <vector>
-
-class CGridCtrl;
-struct CGridSheetInfo;
-
-// The children. Each keeps the grid and its current sheet.
-class CGridChild {
-public:
-    explicit CGridChild(CGridCtrl* grid) : m_grid(grid) {}
-    void SetSheet(CGridSheetInfo* sheet) { m_sheet = sheet; }
-    CGridCtrl* Grid() const { return m_grid; }
-    CGridSheetInfo* Sheet() const { return m_sheet; }
-
-private:
-    CGridCtrl* m_grid;
-    CGridSheetInfo* m_sheet = nullptr;
-};
-
-class CGridArea : public QWidget, public CGridChild {
-public:
-    CGridArea(CGridCtrl* grid, QWidget* parent) : QWidget(parent), CGridChild(grid) {}
-};
-
-class CGridTopHeading : public QWidget, public CGridChild {
-public:
-    CGridTopHeading(CGridCtrl* grid, QWidget* parent) : QWidget(parent), CGridChild(grid) {}
-};
-
-class CGridSideHeading : public QWidget, public CGridChild {
-public:
-    CGridSideHeading(CGridCtrl* grid, QWidget* parent) : QWidget(parent), CGridChild(grid) {}
-};
-
-class CGridCornerButton : public QWidget, public CGridChild {
-public:
-    CGridCornerButton(CGridCtrl* grid, QWidget* parent) : QWidget(parent), CGridChild(grid) {}
-};
-
-class CGridVScroll : public QScrollBar, public CGridChild {
-public:
-    CGridVScroll(CGridCtrl* grid, QWidget* parent) : QScrollBar(Qt::Vertical, parent), CGridChild(grid) {}
-};
-
-class CGridHScroll : public QScrollBar, public CGridChild {
-public:
-    CGridHScroll(CGridCtrl* grid, QWidget* parent) : QScrollBar(Qt::Horizontal, parent), CGridChild(grid) {}
-};
 
 // One record per column.
 struct CGridColumn {
@@ -193,6 +147,20 @@ public:
 
     // --- layout
     void Relayout();
+    bool IsRedrawOn() const { return m_redraw; }
+    // The columns on screen, the frozen ones first, then from the left column, each with its
+    // left and right edge in the area; the walk ends with the column that reaches the limit.
+    std::vector<GRID_SPAN> ColumnSpans(int limit) const;
+    // The rows on screen the same way, from the frozen rows and then the top row.
+    std::vector<GRID_SPAN> RowSpans(int limit) const;
+    // The cell under a point of the cell area: its column, row and rectangle; 1 when the point
+    // lies outside the drawn cells (column and row then -1).
+    int HitTest(POINT point, int* column, int* row, RECT* rect) const;
+    // The pixels between two left columns (two top rows): positive when `to` lies after `from`.
+    int ColumnDistance(int from, int to) const;
+    int RowDistance(int from, int to) const;
+    // Repaints every child and refreshes the bars.
+    void RedrawAll() { UpdateChildren(); }
     const RECT& ChildRect(GridRect which) const { return m_sheet->rects[which]; }
     CGridArea* Area() const { return m_area; }
     CGridTopHeading* TopHeading() const { return m_topHeading; }
@@ -254,11 +222,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     std::unique_ptr<CGridSheetInfo> MakeSheet();
     void SetChildrenSheet();
     void UpdateChildren();
+    // Shows a committed move: the area and the side heading scroll and draw what changed, the
+    // top heading repaints after a change of the left column, and the bars follow.
+    void UpdateAfterMove();
     void CommitMove();
     int RowHeightOrDefault(int row) const;
     void RecomputeFrozenHeight();
