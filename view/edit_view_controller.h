@@ -132,6 +132,78 @@ struct FONT_SHEET_VALUES {
 // The font sheet, filled with the current defaults; false on cancel.
 using FontSheetFunction = std::function<bool(FONT_SHEET_VALUES* values)>;
 
+// Character formatting, in-text answers, page breaks and underline numbering.
+namespace ViewCommand {
+constexpr int kFontNameBox = 32777;   // a face selected in the format bar's font-name box
+constexpr int kFontSizeBox = 32778;   // a size selected in the format bar's size box
+constexpr int kBold = 32787;
+constexpr int kItalic = 32788;
+constexpr int kUnderlineButton = 32789;
+constexpr int kUnderlineFirst = 32937;  // 32937 … 32945: the underline kinds
+constexpr int kUnderlineLast = 32945;
+constexpr int kStrikeButton = 32855;
+constexpr int kStrikeFirst = 32946;     // 32946 … 32954
+constexpr int kStrikeLast = 32954;
+constexpr int kBorderButton = 32858;
+constexpr int kBorderFirst = 32955;     // 32955 … 32963
+constexpr int kBorderLast = 32963;
+constexpr int kTextColorFirst = 32818;  // 32818 … 32833, in the order of the 16-colour palette
+constexpr int kTextColorLast = 32833;
+constexpr int kBackColorFirst = 32800;  // 32800 … 32815
+constexpr int kBackColorLast = 32815;
+constexpr int kHatchFirst = 32863;      // 32863 … 32869
+constexpr int kHatchLast = 32869;
+constexpr int kFlatBody = 32853;
+constexpr int kLongBody = 32854;
+constexpr int kSuperscript = 32860;
+constexpr int kSubscript = 32861;
+constexpr int kAlignLeft = 377;
+constexpr int kAlignRight = 378;
+constexpr int kAlignTop = 379;     // the left alignment in vertical writing
+constexpr int kAlignBottom = 380;  // the right alignment in vertical writing
+constexpr int kDistribute = 381;
+constexpr int kAlignCenter = 382;
+constexpr int kJustify = 383;
+constexpr int kBullets = 387;
+constexpr int kInTextAnswer = 32880;
+constexpr int kViewInTextAnswers = 32881;
+constexpr int kRemoveInTextAnswer = 32901;
+constexpr int kParenConvert = 32991;
+constexpr int kInsertUnderlineNumber = 32899;
+constexpr int kInsertPageBreak = 32904;
+constexpr int kDeletePageBreak = 32934;
+constexpr int kUnderlineNumberSettings = 32993;
+constexpr int kRemoveUnderlineNumber = 32994;
+constexpr int kUnderlineNumberSettingsContext = 33003;
+}  // namespace ViewCommand
+
+// The format bar's font-name and size boxes as the view reaches them. Unbound: no face, no size.
+struct FORMAT_BAR_HOOKS {
+    // The installed font of the selected face (its height the size box's); the box index, −1 when none.
+    std::function<int(LOGFONTA* font)> getFont;
+    // Selects the face (code page 932) in the font-name box.
+    std::function<void(const char* face)> selectFontName;
+    // The size box's value in 1/100 mm; false when its text is no size.
+    std::function<bool(int* size)> getSize;
+    // Shows a size (1/100 mm, positive) in the size box.
+    std::function<void(int size)> setSize;
+};
+
+// The values of the underline-numbering dialog: the new flag (only the defaults are set), the
+// underline state 0 … 7, the numbering kind (type − 1), the label text of kind 5, the forced
+// number (0 automatic), the label face (code page 932) and size (1/100 mm).
+struct UNDERLINE_NUMBER_VALUES {
+    int newFlag = 0;
+    int underlineState = 0;
+    int kindIndex = 0;
+    std::u16string labelText;
+    int force = 0;
+    std::string face;
+    int size = 0;
+};
+// Runs the dialog on the values; IDOK (1) with the values changed, or another result.
+using UnderlineNumberDialogFunction = std::function<int(UNDERLINE_NUMBER_VALUES* values)>;
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -232,6 +304,63 @@ public:
     // --- character formatting, in-text answers, page breaks and underline numbering
     bool UpdateFormattingCommand(int id, CMD_UI_STATE* state) const;
     bool RunFormattingCommand(int id);
+    // The format bar's boxes: a face or a size chosen, Enter in the size box, and the bar's
+    // refresh request, which shows the typing face and size in the boxes.
+    void OnFontNameChange();
+    void OnFontSizeChange();
+    void OnBarComboReturn();
+    void OnBarComboSelChange();
+    void UpdateFormatBar();
+    // The character commands.
+    void OnBold();
+    void OnItalic();
+    void ApplyUnderline(int id);
+    void OnStrikeKind(int id);
+    void OnBorderKind(int id);
+    void OnTextColor(int id);
+    void OnBackColor(int id);
+    void OnHatch(int id);
+    void OnLongBody();
+    void OnFlatBody();
+    void OnSubscript();
+    void OnSuperscript();
+    // The paragraph alignments: the value of the line break that ends each affected paragraph.
+    void ApplyAlignment(int id);
+    // In-text answers.
+    void OnViewInTextAnswers();
+    void OnInsertInTextAnswer();
+    void OnParenConvert();
+    void OnRemoveInTextAnswer();
+    // Page breaks and underline numbering.
+    void OnInsertPageBreak();
+    void OnDeletePageBreak();
+    // Numbers and underlines the selection with the given records, or with the defaults for the
+    // records not given.
+    void InsertUnderlineNumbers(const CKasenRenbanProperties* numbering, const CCharacterProperties* underline);
+    void OnRemoveUnderlineNumber();
+    void OnUnderlineNumberSettings();
+    int RunUnderlineNumberDialog(int newFlag, CKasenRenbanProperties* numbering, CCharacterProperties* underline);
+    FORMAT_BAR_HOOKS m_formatBar;
+    UnderlineNumberDialogFunction m_underlineNumberDialog;
+    // The application's numbering defaults; the view keeps its own until one is given.
+    INumberingDefaults* m_numberingDefaults = nullptr;
+
+private:
+    // A formatting command over the selection: the range of the caret's parent, the group, each
+    // child of the range given to apply, then the closing steps. False when there is no range.
+    bool FormatSelection(const std::function<void(CEditNode* child, CUndoGroup* group)>& apply);
+    // The closing of a command that changed the paper: the group handed over when not empty,
+    // the paper marked modified and laid out once.
+    void FinishFormatting(std::unique_ptr<CUndoGroup> group);
+    void ApplyFontName();
+    void ApplyFontSize();
+    bool UnderlineNumberingAllowed() const;
+    bool UnderlineNumberingTest(bool forRemoval) const;
+    CEditNode* UnderlineNumberSettingsNode() const;
+    INumberingDefaults& NumberingDefaults();
+    std::unique_ptr<INumberingDefaults> m_ownNumberingDefaults;
+
+public:
 
     // --- question structure, question numbers and points
     bool UpdateQuestionCommand(int id, CMD_UI_STATE* state) const;
