@@ -1,5 +1,6 @@
 // The program with its windows: the Qt application, the main frame as start-up asks for it,
 // the message loop and the exit code.
+#include "dialogs/export_dialogs.h"
 #include "dialogs/splash_dialog.h"
 #include "editor/main_frame.h"
 #include "editor/print_file_access.h"
@@ -23,6 +24,24 @@ namespace {
 QWidget* g_mainWindow = nullptr;
 
 QWidget* MainWindow() { return g_mainWindow; }
+
+// The export's progress window over the main window, gone with the export.
+class CProgressWindow : public IConvertProgress {
+public:
+    CProgressWindow(const std::u16string& caption, const std::u16string& message) : m_dialog(MainWindow())
+    {
+        m_dialog.setWindowTitle(QString::fromStdU16String(caption));
+        m_dialog.SetMessage(message);
+        m_dialog.ShowNoActivate();
+        QApplication::processEvents();
+    }
+    void SetMessage(const std::u16string& text) override { m_dialog.SetMessage(text); }
+    void SetRange32(int lower, int upper) override { m_dialog.SetRange32(lower, upper); }
+    void SetPos(int position) override { m_dialog.SetPos(position); }
+
+private:
+    CConvertProgressDlg m_dialog;
+};
 
 }  // namespace
 
@@ -78,6 +97,20 @@ public:
     {
         if (m_frame)
             m_frame->setWindowTitle(QString::fromStdU16String(title));
+    }
+    std::unique_ptr<IConvertProgress> ShowConvertProgress(const std::u16string& caption,
+                                                          const std::u16string& message) override
+    {
+        // An export run shows no window at all.
+        if (!m_frame || !m_frame->isVisible())
+            return nullptr;
+        return std::make_unique<CProgressWindow>(caption, message);
+    }
+    int FileInUseDialog(const std::u16string& caption) override
+    {
+        CFileInUseDlg dialog(MainWindow());
+        dialog.m_strCaption = caption;
+        return dialog.DoModal();
     }
     void BeginWaitCursor() override { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
     void EndWaitCursor() override { QApplication::restoreOverrideCursor(); }

@@ -37,6 +37,8 @@ constexpr char kBarsValue[] = "State";
 namespace Cmd {
 constexpr unsigned kFileNew = 57600, kFileOpen = 57601, kFileSave = 57603, kFileSaveAs = 57604;
 constexpr unsigned kFileSaveHtml = 32996;
+constexpr unsigned kFileSaveWord = 33004;
+constexpr unsigned kFileSaveIchitaro = 461;
 constexpr unsigned kAppExit = 57665, kAppAbout = 57664, kHelpIndex = 57666, kHelp = 57670;
 constexpr unsigned kContextHelp = 57669, kMruFirst = 57616, kMruLast = 57631;
 constexpr unsigned kViewToolbar = 59392, kViewStatusBar = 59393;
@@ -313,6 +315,12 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
     case Cmd::kMruFirst:
         *enabled = m_app.RecentFiles().GetSize() > 0;
         break;
+    case Cmd::kFileSaveWord:
+        *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateSaveWord();
+        break;
+    case Cmd::kFileSaveIchitaro:
+        *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateSaveIchitaro();
+        break;
     default:
         // A command that neither the view nor the frame carries out yet is disabled, never
         // offered to do nothing.
@@ -434,6 +442,14 @@ void CMainFrame::OnCommand(unsigned id)
     case Cmd::kFileSaveHtml:
         if (doc)
             doc->OnFileSaveHtml();
+        break;
+    case Cmd::kFileSaveWord:
+        if (doc && doc->OnUpdateSaveWord())
+            doc->OnFileSaveWord();
+        break;
+    case Cmd::kFileSaveIchitaro:
+        if (doc && doc->OnUpdateSaveIchitaro())
+            doc->OnFileSaveIchitaro();
         break;
     case Cmd::kAppExit:
         close();

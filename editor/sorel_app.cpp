@@ -5,8 +5,10 @@
 #include "base/system_checks.h"
 #include "editor/print_file_access.h"
 #include "editor/registration.h"
+#include "editor/word_export.h"
 #include "math/formula_family.h"
 #include "nodes/node_archive.h"
+#include "platform/automation.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
@@ -143,8 +145,9 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
         m_commandLineMode = CommandLineMode::kOrdinary;
     }
 
-    m_wordInstalled = registry.KeyExists("Word.Application");
-    m_taroInstalled = registry.KeyExists("JXW.Application");
+    // A word processor counts as installed while an automation server answers its ProgID.
+    m_wordInstalled = IsAutomationServerRegistered(kWordProgId);
+    m_taroInstalled = IsAutomationServerRegistered(kIchitaroProgId);
 
     if (CommandLineMode::IsExport(m_commandLineMode))
         m_showCommand = SW_HIDE;
@@ -270,7 +273,8 @@ void CSorelApp::RunBatchExport(unsigned message)
     const std::string& output = word ? m_commandLine.wordOutput : m_commandLine.taroOutput;
     bool exported = false;
     try {
-        exported = m_document && exportHook && exportHook(*m_document, word, output);
+        if (m_document)
+            exported = word ? m_document->ExportWord(output) : m_document->ExportIchitaro(output);
     } catch (...) {
         exported = false;
     }

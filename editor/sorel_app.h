@@ -10,7 +10,6 @@
 #include "editor/settings.h"
 #include "editor/sorel_doc.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +75,13 @@ public:
     virtual void EndWaitCursor() {}
     // The main frame's caption.
     virtual void SetFrameTitle(const std::u16string& /*title*/) {}
+    // The word-processor exports' progress window and file-in-use choice (see CSorelDocHost).
+    virtual std::unique_ptr<IConvertProgress> ShowConvertProgress(const std::u16string& /*caption*/,
+                                                                  const std::u16string& /*message*/)
+    {
+        return nullptr;
+    }
+    virtual int FileInUseDialog(const std::u16string& /*caption*/) { return 2; }
 };
 
 // The frame's caption for the document's title, as the framework's standard frame shows it:
@@ -107,7 +113,8 @@ public:
     void OnOpenRecentFile(int index);
     // Routes a help request to the help file.
     void WinHelp(unsigned data, unsigned command);
-    // The batch handlers of the main frame: run the export, record its failure.
+    // The batch handlers of the main frame: run the export (Word to wordOutput, Ichitaro to
+    // taroOutput, HTML, text), record its failure.
     void RunBatchExport(unsigned message);
     // The HTML or text export of an export run, to the output the command line names.
     void RunPageExport(bool html);
@@ -120,6 +127,13 @@ public:
     void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
     void EndWaitCursor() override { m_windows.EndWaitCursor(); }
     void TitleChanged(const std::u16string& title) override { m_windows.SetFrameTitle(FrameTitle(title)); }
+    void SetExitCode(int code) override { m_exitCode = code; }
+    std::unique_ptr<IConvertProgress> ShowConvertProgress(const std::u16string& caption,
+                                                          const std::u16string& message) override
+    {
+        return m_windows.ShowConvertProgress(caption, message);
+    }
+    int FileInUseDialog(const std::u16string& caption) override { return m_windows.FileInUseDialog(caption); }
 
     CSorelDoc* GetDocument() const { return m_document.get(); }
     SOREL_SETTINGS& Settings() { return m_settings; }
@@ -129,7 +143,6 @@ public:
     const CSorelCommandLineInfo& CommandLine() const { return m_commandLine; }
     const std::string& HelpFilePath() const { return m_helpFilePath; }
     int GetExitCode() const { return m_exitCode; }
-    void SetExitCode(int code) { m_exitCode = code; }
     bool WordInstalled() const { return m_wordInstalled; }
     bool TaroInstalled() const { return m_taroInstalled; }
     bool SettingsLoaded() const { return m_settingsLoaded; }
@@ -140,10 +153,6 @@ public:
     void* SearchProc() const { return m_searchProc; }
     // The program's folder with its trailing separator.
     std::string ProgramFolder() const;
-
-    // The export a batch run calls (Word: wordOutput, Ichitaro: taroOutput); none is built into
-    // the program yet, so by default an export run fails with its exit code.
-    std::function<bool(CSorelDoc&, bool word, const std::string& output)> exportHook;
 
 private:
     void LoadSearchLibrary();

@@ -5,13 +5,17 @@
 #pragma once
 
 #include "editor/undo_history.h"
+#include "editor/word_export.h"
 #include "nodes/undo.h"
 
 #include <memory>
 #include <string>
 
 class CEditPrint;
+class CTaroDispatch;
+class CWordDispatch;
 class IPrintFileAccess;
+struct XML_BUILD_CONTEXT;
 
 // Texts of the document's messages and prompts.
 namespace SorelDocText {
@@ -31,6 +35,16 @@ inline constexpr char16_t kApplicationTitle[] = u"Lumetra　生物 - 問題作�
 inline constexpr char16_t kSaveHtmlTitle[] = u"HTML形式で保存";
 inline constexpr char16_t kHtmlFilter[] = u"HTMLファイル(*.htm)";
 inline constexpr char16_t kTextFilter[] = u"テキストファイル(*.txt)";
+inline constexpr char16_t kSaveWordTitle[] = u"Word形式で保存";
+inline constexpr char16_t kSaveIchitaroTitle[] = u"一太郎形式で保存";
+inline constexpr char16_t kWordFilter[] = u"Wordファイル(*.doc)";
+inline constexpr char16_t kIchitaroFilter[] = u"一太郎ファイル(*.jtd)";
+inline constexpr char16_t kWordStartFailed[] = u"ワードが起動できません。";
+inline constexpr char16_t kIchitaroStartFailed[] = u"一太郎が起動できません。";
+inline constexpr char16_t kWordProgress[] = u"ワードへ変換中です．．．\n\nしばらくお待ち下さい．．．";
+inline constexpr char16_t kIchitaroProgress[] = u"一太郎へ変換中です．．．\n\nしばらくお待ち下さい．．．";
+inline constexpr char16_t kTwoColumnNameField[] =
+    u"２段組が設定されたデータを変換する場合、記名欄のデータは損なわれます。";
 }  // namespace SorelDocText
 
 // The filters of the Save As dialog, from 1: the package, the two exports, the plain print file
@@ -60,6 +74,16 @@ public:
     virtual void CommitPendingEdit() {}
     // The document's title changed (the frame shows it before the application title).
     virtual void TitleChanged(const std::u16string& /*title*/) {}
+    // The program's exit code (10 or 20 after a failed Word or Ichitaro export).
+    virtual void SetExitCode(int /*code*/) {}
+    // The export's progress window, shown without taking the focus; null shows none.
+    virtual std::unique_ptr<IConvertProgress> ShowConvertProgress(const std::u16string& /*caption*/,
+                                                                  const std::u16string& /*message*/)
+    {
+        return nullptr;
+    }
+    // The file-in-use choice with the caption: IDRETRY (4), kFileInUseRename (1311) or IDCANCEL.
+    virtual int FileInUseDialog(const std::u16string& /*caption*/) { return 2; }
 };
 
 class CSorelDoc {
@@ -107,6 +131,22 @@ public:
     // reported and answers false.
     bool ExportHtml(const std::string& path);
     bool ExportText(const std::string& path);
+    // --- the word-processor exports: the commands enabled while a server answers the word
+    // processor's ProgID, the commands (file dialog, in-use check, export) and the drivers, which
+    // start the word processor, have the document writer fill a new document, save it as path
+    // and show or quit the word processor. A failed driver sets the exit code 10 or 20.
+    bool OnUpdateSaveWord() const;
+    bool OnUpdateSaveIchitaro() const;
+    void OnFileSaveWord();
+    void OnFileSaveIchitaro();
+    bool ExportWord(const std::string& path);
+    bool ExportIchitaro(const std::string& path);
+    // The document writers: each fills the new document through the writer of
+    // WordProcessorWriters(); without one, the export fails and saves nothing.
+    void WriteWordDocument(CEditPrint* root, CWordDispatch& document, XML_BUILD_CONTEXT& context,
+                           IConvertProgress& progress);
+    void WriteIchitaroDocument(CEditPrint* root, CTaroDispatch& library, XML_BUILD_CONTEXT& context,
+                               IConvertProgress& progress);
     // Opens the file after the save prompt; a failed open that damaged the paper starts a new one.
     bool OpenDocumentFile(const std::string& path, bool addToRecentList = true);
 
@@ -119,6 +159,11 @@ public:
 
 private:
     bool SavePackage(const std::string& path);
+    // The save dialog of a word-processor export with its in-use check; empty when cancelled.
+    std::string AskExportTarget(bool word);
+    // A message of the word-processor exports: a box captioned with the application title, or
+    // in a command-line export, where nobody could answer, a line on the standard error stream.
+    void ExportMessage(const std::u16string& text, unsigned style) const;
     bool ExportPage(const std::string& path, bool html);
     void Report(const std::u16string& text) const;
 

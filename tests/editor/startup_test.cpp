@@ -6,7 +6,9 @@
 #include "fake_print_files.h"
 #include "shell_answers.h"
 
+#include "export/automation_wrappers.h"
 #include "nodes/edit_print.h"
+#include "tests/support/recording_server.h"
 #include "platform/profile.h"
 
 #include <QTemporaryDir>
@@ -212,30 +214,44 @@ TEST_F(StartupTest, AFailedExportEndsWithItsCodeAndASuccessfulOneWithZero)
     struct Case {
         const char* sw;
         unsigned message;
-        bool succeeds;
+        bool serverAndWriter;
         int exitCode;
+        const char* reported;  // on the error stream
     } const cases[] = {
-        {"/w", WM_BATCH_WORD, false, 10},
-        {"/t", WM_BATCH_TARO, false, 20},
-        {"/w", WM_BATCH_WORD, true, 0},
+        {"/w", WM_BATCH_WORD, false, 10, "ワードが起動できません。"},
+        {"/wq", WM_BATCH_WORD, false, 10, "ワードが起動できません。"},
+        {"/t", WM_BATCH_TARO, false, 20, "一太郎が起動できません。"},
+        {"/tq", WM_BATCH_TARO, false, 20, "一太郎が起動できません。"},
+        {"/wq", WM_BATCH_WORD, true, 0, ""},
     };
     for (const Case& c : cases) {
+        auto server = std::make_shared<CRecordingServer>();
+        server->ReturnsObject("Documents");
+        server->ReturnsObject("Add");
+        std::unique_ptr<CAutomationRegistration> registration;
+        const WORD_PROCESSOR_WRITERS formerWriters = WordProcessorWriters();
+        if (c.serverAndWriter) {
+            registration = std::make_unique<CAutomationRegistration>(kWordProgId, server->Factory());
+            WordProcessorWriters().word = [](CEditPrint&, CWordDispatch&, XML_BUILD_CONTEXT&, IConvertProgress&) {};
+        }
         RecordingWindows windows;
         CSorelApp app(m_files, windows, m_environment);
-        std::string exportedTo;
-        app.exportHook = [&](CSorelDoc&, bool, const std::string& output) {
-            exportedTo = output;
-            if (!c.succeeds)
-                throw std::runtime_error("no word processor");
-            return true;
-        };
         ASSERT_TRUE(app.InitInstance({c.sw, Paper("in.qnp"), Path("out")}));
+        EXPECT_EQ(app.WordInstalled(), c.serverAndWriter);
+        EXPECT_FALSE(app.TaroInstalled());
         testing::internal::CaptureStderr();
         app.RunBatchExport(c.message);
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(exportedTo, Path("out"));
+        WordProcessorWriters() = formerWriters;
         EXPECT_EQ(app.ExitInstance(), c.exitCode) << c.sw;
-        EXPECT_EQ(errors.empty(), c.succeeds) << errors;
+        EXPECT_EQ(errors.empty(), c.exitCode == 0) << errors;
+        EXPECT_NE(errors.find(c.reported), std::string::npos) << errors;
+        if (c.serverAndWriter) {
+            const std::vector<std::string> calls = server->Transcript();
+            ASSERT_GE(calls.size(), 2u);
+            EXPECT_EQ(calls[calls.size() - 2].find("3.SaveAs call(&\"" + Path("out") + "\""), 0u) << calls[calls.size() - 2];
+            EXPECT_EQ(calls.back(), "1.Quit call(&missing, &missing, &missing)");
+        }
     }
 }
 

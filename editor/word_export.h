@@ -1,0 +1,48 @@
+// The word-processor exports as the document carries them out: the progress window the drivers
+// show, the answers of the file-in-use choice and the document writers that fill the new Word
+// or Ichitaro document. The writers belong to the export code and are set where it starts; until
+// a writer is set, its export fails with its exit code and saves nothing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class CEditPrint;
+class CTaroDispatch;
+class CWordDispatch;
+struct XML_BUILD_CONTEXT;
+
+// The ProgIDs of the two word processors.
+inline constexpr char kWordProgId[] = "Word.Application";
+inline constexpr char kIchitaroProgId[] = "JXW.Application";
+
+// The answers of the file-in-use choice.
+constexpr int kFileInUseRetry = 4;
+constexpr int kFileInUseRename = 1311;
+
+// The progress window of an export: its message, and the bar the writers move.
+class IConvertProgress {
+public:
+    virtual ~IConvertProgress() = default;
+    virtual void SetMessage(const std::u16string& text) = 0;
+    virtual void SetRange32(int lower, int upper) = 0;
+    virtual void SetPos(int position) = 0;
+};
+
+using WordDocumentWriter =
+    std::function<void(CEditPrint& root, CWordDispatch& document, XML_BUILD_CONTEXT& context, IConvertProgress& progress)>;
+using IchitaroDocumentWriter =
+    std::function<void(CEditPrint& root, CTaroDispatch& library, XML_BUILD_CONTEXT& context, IConvertProgress& progress)>;
+
+struct WORD_PROCESSOR_WRITERS {
+    WordDocumentWriter word;
+    IchitaroDocumentWriter ichitaro;
+};
+
+// The writers the drivers call; empty until the export code sets them.
+WORD_PROCESSOR_WRITERS& WordProcessorWriters();
+
+// A target file is in use when it exists and cannot be opened for writing. Windows refuses
+// an exclusive open of a file another program holds; Linux has no mandatory locks, so a file
+// that refuses writing (its permissions, a read-only file system) stands for one in use.
+bool IsFileInUse(const std::string& path);
