@@ -316,6 +316,15 @@ CFormatToolBar::CFormatToolBar(QWidget* parent) : CBarBase(130, QString::fromUtf
     m_size->setCurrentIndex(3);
     m_size->installEventFilter(this);
     m_size->lineEdit()->installEventFilter(this);
+    // A face or a size picked from a box's list is its command, as the box's selection change.
+    connect(m_fontName, &QComboBox::activated, this, [this] {
+        if (command)
+            command(BoxId::kFontName);
+    });
+    connect(m_size, &QComboBox::activated, this, [this] {
+        if (command)
+            command(BoxId::kFontSize);
+    });
 }
 
 QWidget* CFormatToolBar::BoxWidget(unsigned id)

@@ -5,6 +5,10 @@
 #include "editor/sorel_app.h"
 #include "editor/sorel_doc.h"
 #include "editor/toolbars.h"
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <cstring>
 
 CSorelDoc* CDocumentForView::Doc() const { return m_app.GetDocument(); }
 
@@ -54,14 +58,49 @@ bool CViewForFrame::OnUpdateCommand(unsigned id, bool* enabled, bool* checked)
 
 void CViewForFrame::OnBarNotify(const BAR_NOTIFY& notice)
 {
+    if (m_view == nullptr)
+        return;
+    CEditViewController& view = m_view->Controller();
     // A zoom typed into the zoom box and confirmed goes to the view.
-    if (m_view != nullptr && notice.idFrom == BoxId::kZoom && notice.code == NM_ZOOMCOMBO_RETURN)
-        m_view->Controller().OnCommand(ViewCommand::kZoomBox);
+    if (notice.idFrom == BoxId::kZoom && notice.code == NM_ZOOMCOMBO_RETURN)
+        view.OnCommand(ViewCommand::kZoomBox);
+    // Enter in the size box applies the size; the font-name box takes a face only when one is
+    // selected in it, so Enter there changes nothing.
+    if (notice.idFrom == BoxId::kFontSize && notice.code == NM_BARCOMBO_RETURN)
+        view.OnBarComboReturn();
+    // The bar's refresh request: the boxes show the typing face and size.
+    if (notice.idFrom == BoxId::kFontSize && notice.code == NM_BARCOMBO_SELCHANGE)
+        view.OnBarComboSelChange();
 }
 
-CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_frame(frame)
+void CNumberingDefaultsForView::GetNumberingDefaults(CKasenRenbanProperties* numbering,
+                                                     CCharacterProperties* underline) const
+{
+    const SOREL_SETTINGS& settings = m_app.Settings();
+    numbering->Copy(settings.bango);
+    const std::string face = WideToCp932(m_settings.numberingFace);
+    std::memset(numbering->m_renbanFace, 0, sizeof numbering->m_renbanFace);
+    std::memcpy(numbering->m_renbanFace, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    underline->m_underlineStyle = settings.underlineStyle;
+    underline->m_underlineWidth = settings.underlineWidth;
+}
+
+void CNumberingDefaultsForView::SetNumberingDefaults(const CKasenRenbanProperties& numbering,
+                                                     const CCharacterProperties& underline)
+{
+    SOREL_SETTINGS& settings = m_app.Settings();
+    settings.bango.Copy(numbering);
+    settings.underlineStyle = underline.m_underlineStyle;
+    settings.underlineWidth = underline.m_underlineWidth;
+    m_settings.numberingFace = Cp932ToWide(std::string_view(numbering.m_renbanFace, strnlen(numbering.m_renbanFace, LF_FACESIZE)));
+}
+
+CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
+    : m_document(app), m_numberingDefaults(app, m_settings), m_frame(frame)
 {
     m_settings.zoom = app.Settings().zoom;
+    m_settings.numberingFace = Cp932ToWide(
+        std::string_view(app.Settings().bango.m_renbanFace, strnlen(app.Settings().bango.m_renbanFace, LF_FACESIZE)));
     m_view = new CSorelView(m_document, m_settings, &frame);
     frame.setCentralWidget(m_view);
     frame.SetActiveView(&m_forFrame);
@@ -72,6 +111,8 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame) : m_document(app), m_f
         m_view->zoomBoxValue = [standard] { return standard->GetZoom(); };
         m_view->showZoomInBox = [standard](int percent) { standard->SetZoom(percent); };
     }
+    m_view->Controller().m_numberingDefaults = &m_numberingDefaults;
+    HookFormatBar();
     m_view->caretMoved = [this] {
         if (m_view != nullptr)
             m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());
@@ -97,4 +138,18 @@ void CFrameView::InitialUpdate()
     m_view->Controller().OnInitialUpdate();
     m_frame.SetWritingDirectionUI(m_view->Controller().m_displayMap.IsVertical() != 0);
     m_view->setFocus();
+}
+
+void CFrameView::HookFormatBar()
+{
+    auto* bar = dynamic_cast<CFormatToolBar*>(m_frame.Bar(BarId::kFormat));
+    if (bar == nullptr)
+        return;
+    FORMAT_BAR_HOOKS& hooks = m_view->Controller().m_formatBar;
+    hooks.getFont = [bar](LOGFONTA* font) { return bar->GetFontName(font); };
+    hooks.selectFontName = [bar](const char* face) {
+        bar->SelectFontName(QString::fromStdU16String(Cp932ToWide(std::string_view(face, strnlen(face, LF_FACESIZE)))));
+    };
+    hooks.getSize = [bar](int* size) { return bar->GetSize(size); };
+    hooks.setSize = [bar](int size) { bar->SetSize(size); };
 }

@@ -42,6 +42,19 @@ private:
     CSorelView*& m_view;
 };
 
+// The application's underline-numbering defaults ("Settings\Bango") as the view reaches them;
+// the face is the one the view fits to the writing direction.
+class CNumberingDefaultsForView : public INumberingDefaults {
+public:
+    CNumberingDefaultsForView(CSorelApp& app, VIEW_SETTINGS& settings) : m_app(app), m_settings(settings) {}
+    void GetNumberingDefaults(CKasenRenbanProperties* numbering, CCharacterProperties* underline) const override;
+    void SetNumberingDefaults(const CKasenRenbanProperties& numbering, const CCharacterProperties& underline) override;
+
+private:
+    CSorelApp& m_app;
+    VIEW_SETTINGS& m_settings;
+};
+
 // Outlives the frame, which owns the view.
 class CFrameView {
 public:
@@ -56,8 +69,11 @@ public:
     void CommitPendingEdit();
 
 private:
+    void HookFormatBar();
+
     CDocumentForView m_document;
     VIEW_SETTINGS m_settings;
+    CNumberingDefaultsForView m_numberingDefaults;
     CMainFrame& m_frame;
     CSorelView* m_view = nullptr;
     CViewForFrame m_forFrame{m_view};

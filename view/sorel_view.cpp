@@ -3,6 +3,7 @@
 
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
+#include "dialogs/underline_number_dialog.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 #include "platform/shell.h"
@@ -101,6 +102,26 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
         return true;
     };
     m_controller->m_fontSheet = [this](FONT_SHEET_VALUES* values) { return RunFontDefaultSheet(values->fonts, this); };
+    m_controller->m_underlineNumberDialog = [this](UNDERLINE_NUMBER_VALUES* values) {
+        CUnderlineNumberDlg dialog(this);
+        dialog.m_defaultsOnly = values->newFlag;
+        dialog.m_lineKind = values->underlineState;
+        dialog.m_numberKind = values->kindIndex;
+        dialog.m_customText = QString::fromStdU16String(values->labelText);
+        dialog.m_start = values->force;
+        dialog.m_fontFace = QString::fromStdU16String(Cp932ToWide(values->face));
+        dialog.m_size = values->size;
+        const int result = dialog.DoModal();
+        if (result != IDOK)
+            return result;
+        values->underlineState = dialog.m_lineKind;
+        values->kindIndex = dialog.m_numberKind;
+        values->labelText = dialog.m_customText.toStdU16String();
+        values->force = dialog.m_start;
+        values->face = WideToCp932(dialog.m_fontFace.toStdU16String());
+        values->size = dialog.m_size;
+        return result;
+    };
     // Every position the bars take is a thumb position for the controller, which clamps it.
     connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_syncingBars)
