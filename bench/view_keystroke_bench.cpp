@@ -5,6 +5,7 @@
 // by the view's Undo between iterations, outside the timing.
 #include "bench_paper.h"
 
+#include "nodes/edit_sentence.h"
 #include "nodes/undo.h"
 #include "view/edit_view_controller.h"
 
@@ -132,8 +133,49 @@ void ViewPaintPage(benchmark::State& state)
     state.counters["pages"] = document.root->GetPageCount();
 }
 
+// Bold over a whole question part of 2000 characters in the middle of the paper: the setters of
+// every character into one undo group, one relayout of the paper and the repaint of the visible
+// area. The bold is taken back by the view's Undo between iterations, outside the timing.
+void ViewBoldOverPart(benchmark::State& state)
+{
+    BenchDocument document(BuildPaper(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
+    CEditPrint* root = document.root.get();
+    auto* part = new CEditSentence();
+    part->m_questionNumber = 1;
+    part->m_partKind = PART_QUESTION;
+    int cursor = 0;
+    AddText(part, 2000, &cursor);
+    part->AppendChild(new CEditCR());
+    root->InsertChildAt(root->GetChildCount() / 2, part);
+    BenchHost host;
+    VIEW_SETTINGS settings;
+    CEditViewController view(document, host, settings);
+    view.OnInitialUpdate();
+    view.m_caret.m_anchorNode = part->GetEditChild(0);
+    view.m_caret.m_caretNode = part->GetEditChild(part->GetChildCount() - 1);
+    view.UpdateCaret(FALSE);
+    view.EnsureCaretVisible();
+    const RECT client{0, 0, 1200, 900};
+    view.Paint(client);
+    const int relayoutsBefore = view.m_relayoutCount;
+    for (auto _ : state) {
+        view.OnCommand(ViewCommand::kBold);
+        view.Paint(client);
+
+        state.PauseTiming();
+        view.OnEditUndo();
+        view.m_caret.m_logFont.lfWeight = 400;
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = root->GetPageCount();
+    // Relayouts per bold, the undo's own left out.
+    state.counters["relayouts"] =
+        state.iterations() > 0 ? static_cast<double>(view.m_relayoutCount - relayoutsBefore) / state.iterations() - 1 : 0;
+}
+
 }  // namespace
 
+BENCHMARK(ViewBoldOverPart)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
 BENCHMARK(ViewEnterAtLineStart)
     ->ArgsProduct({{10, 40, 160, 640}, {0, 1}})
     ->ArgNames({"pages", "vertical"})
