@@ -4,8 +4,8 @@
 // the wait cursor) comes through its host, and its files through the print-file access.
 #pragma once
 
-#include "editor/undo_history.h"
 #include "editor/word_export.h"
+#include "nodes/undo_history.h"
 #include "nodes/undo.h"
 
 #include <memory>

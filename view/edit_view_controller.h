@@ -8,6 +8,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
+#include "view/kunten_frame.h"
 #include "view/rect_tracker.h"
 #include "view/view_document.h"
 
@@ -204,6 +205,17 @@ struct UNDERLINE_NUMBER_VALUES {
 // Runs the dialog on the values; IDOK (1) with the values changed, or another result.
 using UnderlineNumberDialogFunction = std::function<int(UNDERLINE_NUMBER_VALUES* values)>;
 
+// The name field and kanbun commands: the reading-mark erasers of the kanbun context menu.
+namespace ViewCommand {
+constexpr int kEraseRightKana = 32977;
+constexpr int kEraseLeftKana = 32978;
+constexpr int kEraseKanaAndReturnMarks = 32979;
+constexpr int kErasePunctuation = 32980;
+constexpr int kEraseReturnMarks = 32981;
+constexpr int kEraseBrackets = 32982;
+constexpr int kEraseAllMarks = 32983;
+}  // namespace ViewCommand
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -373,6 +385,22 @@ public:
     // --- name field and kanbun
     bool UpdateKanbunCommand(int id, CMD_UI_STATE* state) const;
     bool RunKanbunCommand(int id);
+    // Name-field editing on and off, each switch one undo group.
+    void OnEditNameField();
+    // The reading-mark dialog over the cell at the caret; each cell it writes back is one group.
+    void OnShowKuntenFrame();
+    // Empties the satellite boxes that the eraser names, in the selected cells or the cell at the caret.
+    void OnEraseKunten(int id);
+    // Runs the reading-mark dialog (the window code, or a test).
+    KuntenFrameFunction m_kuntenFrame;
+    // Whether the dialog shows its gaiji palette, kept from one run to the next.
+    static int s_kuntenPaletteShown;
+
+private:
+    // Puts the caret after the cell the dialog works on, or on it when it is the last child.
+    void PlaceCaretAfterCell(CEditNode* cell);
+
+public:
 
     // --- embedded objects
     bool UpdateObjectCommand(int id, CMD_UI_STATE* state) const;

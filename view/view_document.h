@@ -64,6 +64,11 @@ public:
     virtual void PopupMenu(int /*menuId*/, POINT /*screenPoint*/) {}
     // Runs the command after the current event, as a posted WM_COMMAND does.
     virtual void PostCommand(int /*id*/) {}
+    // While the reading-mark dialog is up: the main window takes no input, and the character
+    // palette bar is hidden (true when it was shown and is now hidden) and shown again after.
+    virtual void SetMainWindowEnabled(bool /*enabled*/) {}
+    virtual bool HidePaletteBar() { return false; }
+    virtual void ShowPaletteBar() {}
 };
 
 // The application's underline-numbering defaults ("Settings\Bango"): the numbering record and

@@ -1,4 +1,4 @@
-#include "editor/undo_history.h"
+#include "nodes/undo_history.h"
 
 #include "nodes/undo.h"
 

@@ -1,6 +1,6 @@
 // The undo history: its bound, the redo part dropped by a push, the ends, and the nodes that
 // groups keep out of the paper deleted exactly once.
-#include "editor/undo_history.h"
+#include "nodes/undo_history.h"
 
 #include "nodes/edit_char.h"
 #include "nodes/edit_container.h"

@@ -1,7 +1,8 @@
-// The undo history of the open paper: one group per command, newest first, and a position that
-// separates the groups Undo can take back from those Redo can make again. The history owns the
-// groups; a node that a recorded action took out of the paper belongs to that action while it
-// stays out, so dropping groups deletes exactly the nodes no longer in the paper.
+// An undo history: one group per command, newest first, and a position that separates the groups
+// Undo can take back from those Redo can make again. The open paper keeps one, and so does the
+// reading-mark editor for the cell it shows. The history owns the groups; a node that a recorded
+// action took out of the tree belongs to that action while it stays out, so dropping groups
+// deletes exactly the nodes no longer in the tree.
 #pragma once
 
 #include <deque>
