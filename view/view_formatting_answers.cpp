@@ -116,7 +116,8 @@ void CEditViewController::OnInsertInTextAnswer()
     m_document.SetModifiedFlag(true);
     CaretNode()->MarkPartModified(TRUE);
     OnUpdate(UpdateHint::kAll);
-    UpdateCaret(TRUE);
+    // The caret's place in the new layout; the typing format stays as it was.
+    UpdateCaret(FALSE);
 }
 
 void CEditViewController::OnParenConvert()

@@ -83,9 +83,12 @@ void CEditViewController::OnInsertPageBreak()
     CEditNode* node = CaretNode();
     if (root == nullptr || node == nullptr)
         return;
-    CEditNode* part = CEditNode::FromNode(node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
-    // The block stands among the root's children, in front of the part.
-    if (part == nullptr || part->GetParent() != root)
+    // The block stands among the root's children, in front of the question part that holds the
+    // caret there.
+    CQNXMLNode* part = node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1);
+    while (part != nullptr && part->GetParent() != root)
+        part = part->GetParent() != nullptr ? part->GetParent()->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1) : nullptr;
+    if (part == nullptr)
         return;
     const int index = part->GetIndexInParent();
     auto block = std::make_unique<CEditKaiPage>();
