@@ -216,6 +216,20 @@ constexpr int kEraseBrackets = 32982;
 constexpr int kEraseAllMarks = 32983;
 }  // namespace ViewCommand
 
+// Formula input and templates, furigana and tables.
+namespace ViewCommand {
+constexpr int kMathMode = 252;
+constexpr int kFurigana = 32970;
+constexpr int kRemoveFurigana = 32990;
+constexpr int kInsertTable = 32882;
+constexpr int kTableFormat = 32917;
+}  // namespace ViewCommand
+
+// A size dialog (matrix or table) opened with the rows and columns given; false on cancel.
+using SizeDialogFunction = std::function<bool(int* rows, int* columns)>;
+// The table-format dialog opened with the frame flag and line width given; false on cancel.
+using TableFormatDialogFunction = std::function<bool(int* frame, int* width)>;
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -381,6 +395,27 @@ public:
     // --- formula input and templates, furigana and tables
     bool UpdateFormulaCommand(int id, CMD_UI_STATE* state) const;
     bool RunFormulaCommand(int id);
+    // Formula mode on or off: into a new empty formula at the caret, or out of the formula.
+    void OnMathMode();
+    // The template frame around the formula template of the command id.
+    void OnInsertTemplate(int id);
+    void OnFurigana();
+    void OnRemoveFurigana();
+    void OnInsertTable();
+    void OnTableFormat();
+    // The dialogs these commands run, answered by the window code (or a test).
+    SizeDialogFunction m_matrixDialog;
+    SizeDialogFunction m_tableInsertDialog;
+    TableFormatDialogFunction m_tableFormatDialog;
+
+private:
+    // Whether the caret node is, or lies in, a page-break block.
+    bool CaretInPageBreak() const;
+    // The end of every formula command: the group to the history when it holds actions, the
+    // caret and the paper laid out again.
+    void FinishFormulaCommand(std::unique_ptr<CUndoGroup> group);
+
+public:
 
     // --- name field and kanbun
     bool UpdateKanbunCommand(int id, CMD_UI_STATE* state) const;

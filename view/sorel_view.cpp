@@ -4,6 +4,7 @@
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
 #include "dialogs/underline_number_dialog.h"
+#include "dialogs/spacing_dialogs.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 #include "platform/shell.h"
@@ -79,6 +80,37 @@ Qt::CursorShape CursorShapeOf(TrackerCursor cursor)
     return Qt::ArrowCursor;
 }
 
+// The matrix, table-size and table-format dialogs of the formula, furigana and table commands.
+void HookFormulaDialogs(CEditViewController& controller, QWidget* parent)
+{
+    auto askCounts = [parent]<typename Dialog>(int* rows, int* columns) {
+        Dialog dialog(parent);
+        dialog.m_rows = static_cast<unsigned>(std::max(*rows, 0));
+        dialog.m_columns = static_cast<unsigned>(std::max(*columns, 0));
+        if (dialog.DoModal() != IDOK)
+            return false;
+        *rows = static_cast<int>(dialog.m_rows);
+        *columns = static_cast<int>(dialog.m_columns);
+        return true;
+    };
+    controller.m_matrixDialog = [askCounts](int* rows, int* columns) {
+        return askCounts.template operator()<CMatrixDlg>(rows, columns);
+    };
+    controller.m_tableInsertDialog = [askCounts](int* rows, int* columns) {
+        return askCounts.template operator()<CTableInsertDlg>(rows, columns);
+    };
+    controller.m_tableFormatDialog = [parent](int* frame, int* width) {
+        CTableFormatDlg dialog(parent);
+        dialog.m_frame = *frame;
+        dialog.m_lineWidth = *width;
+        if (dialog.DoModal() != IDOK)
+            return false;
+        *frame = dialog.m_frame;
+        *width = dialog.m_lineWidth;
+        return true;
+    };
+}
+
 }  // namespace
 
 CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget* parent)
@@ -122,6 +154,7 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
         values->size = dialog.m_size;
         return result;
     };
+    HookFormulaDialogs(*m_controller, this);
     // Every position the bars take is a thumb position for the controller, which clamps it.
     connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_syncingBars)
