@@ -1187,6 +1187,15 @@ void CGridScrollBar::Write(int minimum, int maximum, int page, int position)
     m_writing = false;
 }
 
+void CGridScrollBar::LayOutAgain()
+{
+    if (m_layingOut)
+        return;
+    m_layingOut = true;
+    Grid()->Relayout();
+    m_layingOut = false;
+}
+
 void CGridScrollBar::WritePosition(int position)
 {
     m_writing = true;
@@ -1226,6 +1235,8 @@ void CGridHScroll::Refresh()
         const int page = s.defaultColumnWidth > 0 ? (s.areaWidth - s.frozenColumnsWidth) / s.defaultColumnWidth : 1;
         m_left = s.leftColumn;
         Write(0, m_greatest + page - m_frozen - 1, page, s.leftColumn - s.frozenColumns);
+        if (m_greatest > m_frozen && s.rects[GridHScrollRect].bottom == s.rects[GridHScrollRect].top)
+            LayOutAgain();
         return;
     }
     if (s.leftColumn != m_left) {
@@ -1271,6 +1282,9 @@ void CGridVScroll::Refresh()
             m_top = s.topRow;
             Write(m_frozen, m_greatest + page - 1, page, s.topRow);
         }
+        // Rows that no longer fit need the bar the layout left out.
+        if (m_greatest > m_frozen && s.rects[GridVScrollRect].right == s.rects[GridVScrollRect].left)
+            LayOutAgain();
         return;
     }
     if (s.topRow != m_top) {

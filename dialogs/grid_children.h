@@ -284,8 +284,11 @@ protected:
     // Sets the bar's range, page and position without reporting them back as requests.
     void Write(int minimum, int maximum, int page, int position);
     void WritePosition(int position);
+    // The bar is needed but the layout hid it: the grid lays out again.
+    void LayOutAgain();
 
 private:
+    bool m_layingOut = false;
     bool m_writing = false;
     int m_position = 0;  // the position last written
 };

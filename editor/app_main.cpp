@@ -78,6 +78,7 @@ public:
         if (m_view)
             m_view->CommitPendingEdit();
     }
+    bool RelayoutActiveView() override { return m_view && m_view->Relayout(); }
     void ShowMainFrame(int show) override
     {
         if (show == SW_HIDE)

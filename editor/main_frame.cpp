@@ -44,6 +44,7 @@ constexpr unsigned kContextHelp = 57669, kMruFirst = 57616, kMruLast = 57631;
 constexpr unsigned kViewToolbar = 59392, kViewStatusBar = 59393;
 constexpr unsigned kViewFormatBar = 32775, kViewMathBar = 32776, kViewFieldBar = 32890;
 constexpr unsigned kCharPalette = 32774, kGaijiPalette = 433;
+constexpr unsigned kAnswerVisibility = 32891;
 }  // namespace Cmd
 
 }  // namespace
@@ -321,6 +322,9 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
     case Cmd::kFileSaveIchitaro:
         *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateSaveIchitaro();
         break;
+    case Cmd::kAnswerVisibility:
+        *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->GetRoot() != nullptr;
+        break;
     default:
         // A command that neither the view nor the frame carries out yet is disabled, never
         // offered to do nothing.
@@ -336,6 +340,7 @@ bool CMainFrame::HandlesCommand(unsigned id)
     case Cmd::kFileNew:
     case Cmd::kFileOpen:
     case Cmd::kFileSave:
+    case Cmd::kAnswerVisibility:
     case Cmd::kFileSaveAs:
     case Cmd::kAppExit:
     case Cmd::kAppAbout:
@@ -450,6 +455,10 @@ void CMainFrame::OnCommand(unsigned id)
     case Cmd::kFileSaveIchitaro:
         if (doc && doc->OnUpdateSaveIchitaro())
             doc->OnFileSaveIchitaro();
+        break;
+    case Cmd::kAnswerVisibility:
+        if (doc)
+            doc->DoAnswerVisibilityDialog(this);
         break;
     case Cmd::kAppExit:
         close();

@@ -71,6 +71,8 @@ public:
     virtual void InitialUpdateViews() {}
     // The views end a name-field edit under way, before the paper is written.
     virtual void CommitPendingEdit() {}
+    // The active view lays the paper out again; false when there is none.
+    virtual bool RelayoutActiveView() { return false; }
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
     // The main frame's caption.
@@ -124,6 +126,7 @@ public:
     void AddToRecentFileList(const std::string& path) override { m_recentFiles.Add(path); }
     void UpdateAllViews(int hint) override { m_windows.UpdateAllViews(hint); }
     void CommitPendingEdit() override { m_windows.CommitPendingEdit(); }
+    bool RelayoutActiveView() override { return m_windows.RelayoutActiveView(); }
     void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
     void EndWaitCursor() override { m_windows.EndWaitCursor(); }
     void TitleChanged(const std::u16string& title) override { m_windows.SetFrameTitle(FrameTitle(title)); }

@@ -16,6 +16,7 @@ class CTaroDispatch;
 class CWordDispatch;
 class IPrintFileAccess;
 struct XML_BUILD_CONTEXT;
+class QWidget;
 
 // Texts of the document's messages and prompts.
 namespace SorelDocText {
@@ -84,6 +85,8 @@ public:
     }
     // The file-in-use choice with the caption: IDRETRY (4), kFileInUseRename (1311) or IDCANCEL.
     virtual int FileInUseDialog(const std::u16string& /*caption*/) { return 2; }
+    // Lays the paper out again through the main frame's active view; false when there is none.
+    virtual bool RelayoutActiveView() { return false; }
 };
 
 class CSorelDoc {
@@ -149,6 +152,11 @@ public:
                                IConvertProgress& progress);
     // Opens the file after the save prompt; a failed open that damaged the paper starts a new one.
     bool OpenDocumentFile(const std::string& path, bool addToRecentList = true);
+
+    // --- the document's dialogs
+    // "解答・解説　表示・非表示": shows or hides the answer fields, answers and explanations of
+    // every question as the user chooses, as one undo group (in editor/answer_visibility.cpp).
+    void DoAnswerVisibilityDialog(QWidget* parent);
 
     // --- the undo history
     int PushUndo(std::unique_ptr<CUndoGroup> group) { return m_history.PushUndo(std::move(group)); }

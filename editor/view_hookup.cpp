@@ -125,6 +125,14 @@ void CFrameView::UpdateAllViews(int hint)
         m_view->Controller().OnUpdate(hint);
 }
 
+bool CFrameView::Relayout()
+{
+    if (m_view == nullptr)
+        return false;
+    m_view->Controller().Relayout();
+    return true;
+}
+
 void CFrameView::CommitPendingEdit()
 {
     if (m_view != nullptr && m_view->Controller().m_nViewMode == ViewMode::kNameField)

@@ -67,6 +67,8 @@ public:
     void InitialUpdate();
     // Ends name-field editing, when it is under way, before the paper is written.
     void CommitPendingEdit();
+    // Lays the paper out again; false when the view is gone.
+    bool Relayout();
 
 private:
     void HookFormatBar();

@@ -60,6 +60,14 @@ constexpr int kRemoveAt = 0x20003;      // container and index
 // node never leaves the tree, so neither the action nor the replay ever keeps it.
 constexpr int kMoveAt = 0x40003;
 
+// The display value of a question part (2 hidden), set by the answer-display command.
+constexpr int kPartDisplay = 0x128;
+// The root's name-field layer: a name field put in (0x10101) or taken out (0x20101), with the
+// layer as container and the field's index; old value = the page, new value = its name-field
+// flag afterwards. The view replays them together with the page flag.
+constexpr int kNameFieldPlaced = 0x10101;
+constexpr int kNameFieldRemoved = 0x20101;
+
 constexpr bool IsInsertion(int code) { return (code & kInsertionFlag) != 0; }
 constexpr bool IsRemoval(int code) { return (code & kRemovalFlag) != 0; }
 }  // namespace UndoCode

@@ -134,6 +134,8 @@ const PROPERTY_ROW kProperties[] = {
     // A part's numbers show in its question-number labels, which read them when measured.
     {kQuestionNumber, FieldKind::Int, true, true, GetQuestionNumber, SetQuestionNumber, IsQuestionPart},
     {kSubQuestionNumber, FieldKind::Int, true, true, GetSubQuestionNumber, SetSubQuestionNumber, IsQuestionPart},
+    // Whether a question part is shown, laid out and drawn.
+    {UndoCode::kPartDisplay, FieldKind::Int, true, true, QN_INT_FIELD(m_hidden), IsQuestionPart},
 };
 
 #undef QN_INT_FIELD
