@@ -89,6 +89,19 @@ private:
     bool m_committed = false;
 };
 
+// A typed character takes the caret's whole typing format: its font, and the width mode, the
+// colours, the frame and the script position that the formatting commands set without a selection.
+void GiveTypingFormat(CEditNode* node, const CCaret* caret)
+{
+    node->m_lf = caret->m_logFont;
+    node->m_fontWidth = caret->m_font.m_fontWidth;
+    node->m_color = caret->m_color.m_color;
+    node->m_backgroundColor = caret->m_border.m_backgroundColor;
+    node->m_borderStyle = caret->m_border.m_borderStyle;
+    node->m_borderWidth = caret->m_border.m_borderWidth;
+    node->m_scriptPosition = caret->m_alignment.m_scriptPosition;
+}
+
 // Takes a node out of the tree into the keeping of its undo record. The record is made first, so
 // that a failed allocation leaves the node where it was.
 void RemoveNode(CEditNode* node, int code, CEditNode* neighbour, CUndoGroup* group)
@@ -444,7 +457,7 @@ BOOL CEditNode::InsertString(CCaret* caret, CStringW* text, CUndoGroup* group)
         std::unique_ptr<CEditChar> node = MakeCharacter(parent, *text);
         if (node == nullptr)
             return FALSE;
-        node->m_lf = caret->m_logFont;
+        GiveTypingFormat(node.get(), caret);
         InsertBeforeCaret(caret, std::move(node), transaction.Group());
     } catch (const CEditError&) {
         return FALSE;
@@ -469,7 +482,7 @@ BOOL CEditNode::InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group)
             std::unique_ptr<CEditChar> node = MakeCharacter(parent, CStringW(text->GetAt(i)));
             if (node == nullptr)
                 break;
-            node->m_lf = caret->m_logFont;
+            GiveTypingFormat(node.get(), caret);
             InsertBeforeCaret(caret, std::move(node), transaction.Group());
             inserted = true;
         }

@@ -335,3 +335,23 @@ TEST_F(FormattingTest, AlignmentTextsFollowTheWritingDirection)
     ASSERT_TRUE(view.OnCommand(ViewCommand::kBullets));
     EXPECT_EQ(AsCR(At(0, 1))->m_textAlign, 5);
 }
+
+TEST_F(FormattingTest, TheNextTypedCharacterTakesTheTypingFormatSetWithoutASelection)
+{
+    Build({u"ab"});
+    PlaceCaret(0, 1);
+    for (int id : {ViewCommand::kTextColorFirst + 5, ViewCommand::kBackColorFirst + 11, ViewCommand::kBorderFirst + 2,
+                   ViewCommand::kSuperscript, ViewCommand::kLongBody, ViewCommand::kBold})
+        ASSERT_TRUE(view.OnCommand(id)) << id;
+    EXPECT_TRUE(document.groups.empty());
+    view.OnChar(u'x');
+    CEditNode* typed = At(0, 1);
+    ASSERT_EQ(typed->GetText().View(), u"x");
+    EXPECT_EQ(typed->m_color, 0x0000FFu);
+    EXPECT_EQ(typed->m_backgroundColor, 0x00FFFFu);
+    EXPECT_EQ(typed->m_borderStyle, 2);
+    EXPECT_EQ(typed->m_scriptPosition, 2);
+    EXPECT_EQ(typed->m_fontWidth, 1);
+    EXPECT_EQ(typed->m_lf.lfWeight, 700);
+    EXPECT_EQ(At(0, 0)->m_color, 0u);
+}
