@@ -633,6 +633,11 @@ void CGridArea::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     m_focus = false;
+    // A drag ends with the focus: no release may come back to stop the timer.
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_leftHeld = false;
+        m_dragTimer.stop();
+    }
     const CGridSheetInfo& s = *Sheet();
     RefreshCell(s.committedColumn, s.committedRow);
     Grid()->OnGridKillFocus(1);

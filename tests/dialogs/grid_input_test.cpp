@@ -373,4 +373,61 @@ TEST(GridResizing, AnEdgeBeforeAHiddenColumnOpensIt)
     EXPECT_EQ(grid.GetColumnWidth(1), 20);
 }
 
+TEST(GridResizing, RowsAndHeadingsFollowTheirEdges)
+{
+    InputGrid grid;
+    grid.SetRowCount(5, false);
+    grid.Relayout();
+    grid.Area()->RepaintAll();
+    CGridSideHeading* side = grid.SideHeading();
+
+    // The bottom edge of row 1 (y 40): a horizontal tracking line while dragging.
+    Mouse(side, QEvent::MouseMove, QPoint(10, 39), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(side->ArmedResize(), GridResize::Row);
+    EXPECT_EQ(side->cursor().shape(), Qt::SizeVerCursor);
+    Mouse(side, QEvent::MouseButtonPress, QPoint(10, 39), Qt::LeftButton, Qt::LeftButton);
+    Mouse(side, QEvent::MouseMove, QPoint(10, 54), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(grid.Area()->TrackingLine(), 54);
+    Mouse(side, QEvent::MouseButtonRelease, QPoint(10, 54), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(grid.GetRowHeight(1), 35);
+    EXPECT_EQ(grid.Area()->TrackingLine(), -1);
+
+    // The right edge of the heading column (25 of the heading's 40 pixels at first) widens the
+    // heading by the pointer's travel; the grid lays out again.
+    Mouse(side, QEvent::MouseMove, QPoint(24, 70), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(side->ArmedResize(), GridResize::HeadingWidth);
+    Mouse(side, QEvent::MouseButtonPress, QPoint(24, 70), Qt::LeftButton, Qt::LeftButton);
+    Mouse(side, QEvent::MouseMove, QPoint(44, 70), Qt::NoButton, Qt::LeftButton);
+    Mouse(side, QEvent::MouseButtonRelease, QPoint(44, 70), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(grid.Sheet().sideHeadingWidth, 60);
+    EXPECT_EQ(grid.Sheet().sideHeadingWidths, std::vector<int>{60});
+    EXPECT_EQ(grid.ChildRect(GridAreaRect).left, 60);
+
+    // The corner's bottom edge sets the top heading's height.
+    CGridCornerButton* corner = grid.Corner();
+    Mouse(corner, QEvent::MouseMove, QPoint(10, 18), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(corner->cursor().shape(), Qt::SizeVerCursor);
+    grid.events.clear();
+    Mouse(corner, QEvent::MouseButtonPress, QPoint(10, 18), Qt::LeftButton, Qt::LeftButton);
+    Mouse(corner, QEvent::MouseMove, QPoint(10, 30), Qt::NoButton, Qt::LeftButton);
+    Mouse(corner, QEvent::MouseButtonRelease, QPoint(10, 30), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(grid.Sheet().topHeadingHeight, 32);
+    EXPECT_EQ(grid.ChildRect(GridAreaRect).top, 32);
+    EXPECT_TRUE(grid.events.empty());  // a drag is no click
+}
+
+TEST(GridPainting, TheSideHeadingScrollsWithTheRows)
+{
+    InputGrid grid;
+    grid.SetRowCount(30, false);
+    grid.Relayout();
+    grid.SideHeading()->RepaintAll();
+    grid.Area()->RepaintAll();
+    EXPECT_EQ(grid.ScrollRows(GridStepForward), 0);
+    const CGridInvalidList& drawn = grid.SideHeading()->LastPainted();
+    EXPECT_TRUE(drawn.Contains(-1, 9));
+    EXPECT_TRUE(drawn.Contains(-1, 0));  // the current row
+    EXPECT_FALSE(drawn.Contains(-1, 4));
+}
+
 }  // namespace
