@@ -83,6 +83,10 @@ void CSorelDoc::Report(const std::u16string& text) const
     ShellMessageGroup::Lead(text, SorelDocText::kFrameworkCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
+std::unique_ptr<CEditPrint> CSorelDoc::TakeRoot() { return std::move(m_root); }
+
+void CSorelDoc::PutRoot(std::unique_ptr<CEditPrint> root) { m_root = std::move(root); }
+
 void CSorelDoc::DeleteRoot()
 {
     m_root.reset();

@@ -97,6 +97,9 @@ public:
     CSorelDoc& operator=(const CSorelDoc&) = delete;
 
     CEditPrint* GetRoot() const { return m_root.get(); }
+    // The root taken out of the document, which then has none, and a root given to it.
+    std::unique_ptr<CEditPrint> TakeRoot();
+    void PutRoot(std::unique_ptr<CEditPrint> root);
     void DeleteRoot();
     void DeleteContents();
 

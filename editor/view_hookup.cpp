@@ -5,7 +5,9 @@
 #include "editor/sorel_app.h"
 #include "editor/sorel_doc.h"
 #include "editor/toolbars.h"
+#include "nodes/edit_print.h"
 #include "platform/codepage.h"
+#include "printfile/print_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,6 +33,46 @@ void CDocumentForView::SetModifiedFlag(bool modified)
 }
 
 void CDocumentForView::UpdateAllViews(int hint) { m_app.UpdateAllViews(hint); }
+
+SEARCH_ENTRY_POINTS CDocumentForView::SearchEntryPoints() const
+{
+    SEARCH_ENTRY_POINTS entries;
+    entries.searchProc20 = m_app.SearchProc20();
+    entries.searchProc2 = m_app.SearchProc2();
+    entries.searchProc = m_app.SearchProc();
+    return entries;
+}
+
+bool CDocumentForView::SearchInfoFlag() const { return Doc() != nullptr && PrintFileSearchInfoFlag != 0; }
+
+void CDocumentForView::ClearUndo()
+{
+    if (Doc() != nullptr)
+        Doc()->ClearUndo();
+}
+
+bool CDocumentForView::IsModified() const { return Doc() != nullptr && Doc()->IsModified(); }
+
+std::unique_ptr<CEditPrint> CDocumentForView::TakeRoot()
+{
+    return Doc() != nullptr ? Doc()->TakeRoot() : nullptr;
+}
+
+void CDocumentForView::PutRoot(std::unique_ptr<CEditPrint> root)
+{
+    if (Doc() != nullptr)
+        Doc()->PutRoot(std::move(root));
+}
+
+bool CDocumentForView::LoadPlainFile(const std::string& path)
+{
+    return Doc() != nullptr && Doc()->LoadFile(path, false);
+}
+
+bool CDocumentForView::WritePlainFile(const std::string& path)
+{
+    return Doc() != nullptr && Doc()->WriteFile(path);
+}
 
 long CViewForFrame::OnPaletteChar(char16_t unit, const LOGFONTA& font)
 {
@@ -102,6 +144,7 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     m_settings.numberingFace = Cp932ToWide(
         std::string_view(app.Settings().bango.m_renbanFace, strnlen(app.Settings().bango.m_renbanFace, LF_FACESIZE)));
     m_view = new CSorelView(m_document, m_settings, &frame);
+    m_view->Controller().m_searchHost = &m_document;
     frame.setCentralWidget(m_view);
     frame.SetActiveView(&m_forFrame);
     m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };

@@ -10,8 +10,9 @@ class CMainFrame;
 class CSorelApp;
 class CSorelDoc;
 
-// The open paper as the editing view reaches it.
-class CDocumentForView : public IViewDocument {
+// The open paper as the editing view reaches it, with the search library for the question-bank
+// search.
+class CDocumentForView : public IViewDocument, public IQuestionSearchHost {
 public:
     explicit CDocumentForView(CSorelApp& app) : m_app(app) {}
     CEditPrint* GetRoot() const override;
@@ -20,6 +21,15 @@ public:
     CUndoGroup* GetRedoRecord() override;
     void SetModifiedFlag(bool modified) override;
     void UpdateAllViews(int hint) override;
+
+    SEARCH_ENTRY_POINTS SearchEntryPoints() const override;
+    bool SearchInfoFlag() const override;
+    void ClearUndo() override;
+    bool IsModified() const override;
+    std::unique_ptr<CEditPrint> TakeRoot() override;
+    void PutRoot(std::unique_ptr<CEditPrint> root) override;
+    bool LoadPlainFile(const std::string& path) override;
+    bool WritePlainFile(const std::string& path) override;
 
 private:
     CSorelDoc* Doc() const;

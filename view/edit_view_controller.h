@@ -11,6 +11,7 @@
 #include "view/kunten_frame.h"
 #include "view/rect_tracker.h"
 #include "view/view_document.h"
+#include "view/view_search.h"
 
 #include <functional>
 #include <memory>
@@ -230,6 +231,11 @@ using SizeDialogFunction = std::function<bool(int* rows, int* columns)>;
 // The table-format dialog opened with the frame flag and line width given; false on cancel.
 using TableFormatDialogFunction = std::function<bool(int* frame, int* width)>;
 
+// The question-bank search.
+namespace ViewCommand {
+constexpr int kSearchQuestions = 32884;
+}  // namespace ViewCommand
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -444,6 +450,22 @@ public:
     // --- the question-bank search
     bool UpdateSearchCommand(int id, CMD_UI_STATE* state) const;
     bool RunSearchCommand(int id);
+    // "問題追加・再検索": enabled on a paper from the question bank; runs the flow of the entry
+    // point the library exports (whole paper, replace or merge) and shows the returned paper.
+    void OnUpdateSearchQuestions(CMD_UI_STATE* state) const;
+    void OnSearchQuestions();
+    void SearchWithProc20();
+    void SearchWithProc2();
+    void SearchWithProc();
+    // The program's search library and document; without it the command is disabled.
+    IQuestionSearchHost* m_searchHost = nullptr;
+
+private:
+    // The three flows share their preparation, the call and taking over the returned paper.
+    enum class SearchFlow { Merge, Replace, WholePaper };
+    void RunSearch(SearchFlow flow);
+
+public:
 
     void OnEditUndo();
     void OnEditRedo();
