@@ -4,7 +4,7 @@
 #pragma once
 
 #include "editor/frame_view.h"
-#include "editor/menus.h"
+#include "ui/menus.h"
 #include "platform/win_types.h"
 
 #include <QPoint>

@@ -1,6 +1,7 @@
 #include "editor/frame_layout.h"
 
 #include "platform/utf8.h"
+#include "ui/ui_resources.h"
 
 #include <QFile>
 #include <QString>
@@ -11,6 +12,7 @@
 static void InitTarselResources()
 {
     Q_INIT_RESOURCE(tarsel);
+    InitUiResources();
 }
 
 namespace {

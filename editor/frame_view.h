@@ -4,16 +4,9 @@
 #pragma once
 
 #include "platform/win_types.h"
+#include "ui/palette_target.h"
 
 struct BAR_NOTIFY;
-
-// Where palette characters go: each one UTF-16 code unit with its font.
-class IPaletteCharTarget {
-public:
-    virtual ~IPaletteCharTarget() = default;
-    // The font is valid only during the call; the receiver copies what it needs.
-    virtual long OnPaletteChar(char16_t unit, const LOGFONTA& font) = 0;
-};
 
 class IFrameView : public IPaletteCharTarget {
 public:

@@ -1,6 +1,6 @@
 #include "editor/main_frame.h"
 
-#include "editor/char_palette.h"
+#include "ui/char_palette.h"
 #include "editor/rulers.h"
 #include "editor/sorel_app.h"
 #include "editor/toolbars.h"

@@ -6,7 +6,7 @@
 
 #include "editor/frame_commands.h"
 #include "editor/frame_layout.h"
-#include "editor/menus.h"
+#include "ui/menus.h"
 
 #include <QMainWindow>
 #include <QPoint>

@@ -1,4 +1,5 @@
 #include "editor/toolbars.h"
+#include "ui/ui_resources.h"
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
@@ -56,6 +57,7 @@ bool TypingOverLimit(QLineEdit* edit, QEvent* event, int limit)
 
 QPixmap ResourcePixmap(UINT id)
 {
+    InitUiResources();
     return QPixmap(QString(":/tarsel/icons/%1.svg").arg(id));
 }
 
@@ -90,6 +92,7 @@ int ParseZoomText(const std::u16string& text)
 
 QIcon CommandIcon(unsigned id)
 {
+    InitUiResources();
     const QString path = QString(":/tarsel/icons/%1.svg").arg(id);
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }

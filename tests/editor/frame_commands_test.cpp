@@ -1,9 +1,9 @@
 // The frame's own commands: the picker drop-downs under their buttons, the other-format popup,
 // the character map, the font defaults; the palette in the frame; and pictures of the window
 // with every bar, the palette and a picker open, in both writing directions.
-#include "editor/char_palette.h"
+#include "ui/char_palette.h"
 #include "editor/frame_commands.h"
-#include "editor/menus.h"
+#include "ui/menus.h"
 #include "editor/toolbars.h"
 #include "main_frame_fixture.h"
 

@@ -1,7 +1,7 @@
 // The character palette: its tables against bytes written from the record layout, the clicks
 // that send characters and fonts in both writing directions, the painted positions, the tabs,
 // the bar's margin and the dialog's close box.
-#include "editor/char_palette.h"
+#include "ui/char_palette.h"
 
 #include "platform/codepage.h"
 #include "platform/gdi_recording.h"

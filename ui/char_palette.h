@@ -3,8 +3,8 @@
 // reading-mark editor. A click on a character sends it, with its font, to a target.
 #pragma once
 
-#include "editor/frame_view.h"
 #include "platform/gdi.h"
+#include "ui/palette_target.h"
 
 #include <QByteArray>
 #include <QDialog>

@@ -1,4 +1,5 @@
-#include "editor/menus.h"
+#include "ui/menus.h"
+#include "ui/ui_resources.h"
 
 #include "base/gdi_cache.h"
 #include "platform/gdi_qt.h"
@@ -60,6 +61,7 @@ void DrawIconImage(CDC* dc, int x, int y, int w, int h, const QIcon& icon, COLOR
 
 QIcon ResourceIcon(unsigned id)
 {
+    InitUiResources();
     const QString path = QString(":/tarsel/icons/%1.svg").arg(id);
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }

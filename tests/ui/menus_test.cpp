@@ -1,6 +1,6 @@
 // The menus: the icon table and text pool, the picker tables and look-ups, and what each picker
 // and the icon menu draw, recorded on the recording device context.
-#include "editor/menus.h"
+#include "ui/menus.h"
 
 #include "base/gdi_cache.h"
 #include "platform/gdi_recording.h"

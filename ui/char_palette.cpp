@@ -1,4 +1,5 @@
-#include "editor/char_palette.h"
+#include "ui/char_palette.h"
+#include "ui/ui_resources.h"
 
 #include "base/property_records.h"
 #include "platform/codepage.h"
@@ -101,6 +102,7 @@ bool CCharPaletteGrid::LoadTable(UINT resourceId)
 {
     if (m_tableCount >= kMaxTables)
         return false;
+    InitUiResources();
     QFile file(QString(":/tarsel/palette/palette_%1.bin").arg(resourceId));
     if (!file.open(QIODevice::ReadOnly))
         return false;
