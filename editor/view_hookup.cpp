@@ -1,6 +1,8 @@
 // The editing view inside the main frame.
 #include "editor/view_hookup.h"
 
+#include <QDockWidget>
+
 #include "editor/main_frame.h"
 #include "editor/sorel_app.h"
 #include "editor/sorel_doc.h"
@@ -149,6 +151,19 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     frame.SetActiveView(&m_forFrame);
     m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };
     m_view->contextMenu = [this](int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); };
+    // While the reading-mark dialog is up the frame takes no input and the palette bar is hidden.
+    m_view->mainWindowEnabled = [this](bool enabled) { m_frame.setEnabled(enabled); };
+    m_view->hidePaletteBar = [this] {
+        QDockWidget* bar = m_frame.PaletteBar();
+        if (bar == nullptr || !bar->isVisible())
+            return false;
+        bar->hide();
+        return true;
+    };
+    m_view->showPaletteBar = [this] {
+        if (QDockWidget* bar = m_frame.PaletteBar())
+            bar->show();
+    };
     // The zoom box shows the view's zoom, and a zoom typed into it goes to the view.
     if (auto* standard = dynamic_cast<CStandardToolBar*>(frame.Bar(BarId::kStandard))) {
         m_view->zoomBoxValue = [standard] { return standard->GetZoom(); };

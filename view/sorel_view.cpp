@@ -3,6 +3,7 @@
 
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
+#include "dialogs/kunten_session.h"
 #include "dialogs/underline_number_dialog.h"
 #include "dialogs/spacing_dialogs.h"
 #include "platform/codepage.h"
@@ -134,6 +135,14 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
         return true;
     };
     m_controller->m_fontSheet = [this](FONT_SHEET_VALUES* values) { return RunFontDefaultSheet(values->fonts, this); };
+    // The reading-mark dialog runs as a window of its own: the frame is disabled meanwhile, and a
+    // child of it would be disabled with it.
+    m_controller->m_kuntenFrame = [](KUNTEN_FRAME_RUN& run) {
+        CKuntenSession session(run.cell, run.displayMap, run.baseHeight, run.paletteShown, run.pushUndo, run.afterStep);
+        session.Run(nullptr);
+        run.cell = session.CurrentCell();
+        run.paletteShown = session.PaletteShown();
+    };
     m_controller->m_underlineNumberDialog = [this](UNDERLINE_NUMBER_VALUES* values) {
         CUnderlineNumberDlg dialog(this);
         dialog.m_defaultsOnly = values->newFlag;

@@ -31,6 +31,10 @@ public:
     // The frame's zoom box: its value, and showing a zoom in it. Unbound: 100 %, nothing shown.
     std::function<int()> zoomBoxValue;
     std::function<void(int)> showZoomInBox;
+    // The frame while the reading-mark dialog is up: its input and its palette bar.
+    std::function<void(bool enabled)> mainWindowEnabled;
+    std::function<bool()> hidePaletteBar;
+    std::function<void()> showPaletteBar;
 
     // IEditViewHost
     SIZE GetClientSize() const override;
@@ -52,6 +56,17 @@ public:
     POINT ClientToScreen(POINT point) const override;
     void PopupMenu(int menuId, POINT screenPoint) override;
     void PostCommand(int id) override;
+    void SetMainWindowEnabled(bool enabled) override
+    {
+        if (mainWindowEnabled)
+            mainWindowEnabled(enabled);
+    }
+    bool HidePaletteBar() override { return hidePaletteBar ? hidePaletteBar() : false; }
+    void ShowPaletteBar() override
+    {
+        if (showPaletteBar)
+            showPaletteBar();
+    }
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
