@@ -6,7 +6,7 @@
 #include "tests/support/case_names.h"
 
 #include "editor/frame_commands.h"
-#include "editor/menus.h"
+#include "ui/menus.h"
 #include "platform/utf8.h"
 #include "math/formula_family.h"
 #include "printfile/print_reader.h"
