@@ -63,7 +63,7 @@ void ViewKeystroke(benchmark::State& state)
     VIEW_SETTINGS settings;
     CEditViewController view(document, host, settings);
     view.OnInitialUpdate();
-    view.m_caret.m_caretNode = CaretNodeAt(document.root.get(), 0.5);
+    view.SetCaretNode(CaretNodeAt(document.root.get(), 0.5));
     view.UpdateCaret(FALSE);
     view.EnsureCaretVisible();
     const RECT client{0, 0, 1200, 900};
@@ -99,8 +99,10 @@ void ViewEnterAtLineStart(benchmark::State& state)
     VIEW_SETTINGS settings;
     CEditViewController view(document, host, settings);
     view.OnInitialUpdate();
-    view.m_caret.m_caretNode = LineStartAt(document.root.get(), 0.5);
-    view.m_caret.m_caretAfter = 0;
+    CCaret caret = view.GetCaret();
+    caret.m_caretNode = LineStartAt(document.root.get(), 0.5);
+    caret.m_caretAfter = 0;
+    view.SetCaret(caret);
     view.UpdateCaret(FALSE);
     view.EnsureCaretVisible();
     const RECT client{0, 0, 1200, 900};
@@ -124,7 +126,7 @@ void ViewPaintPage(benchmark::State& state)
     VIEW_SETTINGS settings;
     CEditViewController view(document, host, settings);
     view.OnInitialUpdate();
-    view.m_caret.m_caretNode = CaretNodeAt(document.root.get(), 0.5);
+    view.SetCaretNode(CaretNodeAt(document.root.get(), 0.5));
     view.UpdateCaret(FALSE);
     view.EnsureCaretVisible();
     const RECT client{0, 0, 1200, 900};

@@ -59,7 +59,7 @@ struct ViewOnPaper {
         : document(BuildPaper(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))))
     {
         view.OnInitialUpdate();
-        view.m_caret.m_caretNode = CaretNodeAt(document.root.get(), 0.5);
+        view.SetCaretNode(CaretNodeAt(document.root.get(), 0.5));
         view.UpdateCaret(FALSE);
         view.EnsureCaretVisible();
         view.Paint(kClient);
@@ -78,7 +78,7 @@ void DragSelection(benchmark::State& state)
     std::vector<POINT> path;
     for (int i = 0; i < 200; ++i)
         path.push_back(POINT{100 + (i * 37) % 1000, 100 + (i * 53) % 700});
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     view.OnLButtonDown(0, POINT{300, 300});
     size_t next = 0;
     for (auto _ : state) {
@@ -87,7 +87,7 @@ void DragSelection(benchmark::State& state)
         next = (next + 1) % path.size();
     }
     view.OnLButtonUp(0, path[next]);
-    if (view.m_relayoutCount != relayouts)
+    if (view.GetRelayoutCount() != relayouts)
         state.SkipWithError("a drag laid the paper out");
     state.counters["pages"] = on.document.root->GetPageCount();
 }
@@ -107,7 +107,7 @@ void PasteQuestionPart(benchmark::State& state)
     CEditViewController& view = on.view;
     view.OnEditSelectAll();
     view.OnEditCopy();
-    view.m_caret.ClearSelection();
+    view.SetAnchorNode(nullptr);
     for (auto _ : state) {
         view.OnEditPaste();
 

@@ -193,7 +193,7 @@ bool CFrameView::Relayout()
 
 void CFrameView::CommitPendingEdit()
 {
-    if (m_view != nullptr && m_view->Controller().m_nViewMode == ViewMode::kNameField)
+    if (m_view != nullptr && m_view->Controller().GetViewMode() == ViewMode::kNameField)
         m_view->Controller().CommitNameFieldEdit();
 }
 
@@ -202,7 +202,7 @@ void CFrameView::InitialUpdate()
     if (m_view == nullptr)
         return;
     m_view->Controller().OnInitialUpdate();
-    m_frame.SetWritingDirectionUI(m_view->Controller().m_displayMap.IsVertical() != 0);
+    m_frame.SetWritingDirectionUI(m_view->Controller().GetDisplayMap().IsVertical() != 0);
     m_view->setFocus();
 }
 

@@ -44,8 +44,8 @@ public:
     bool OnCommand(unsigned id) override;
     bool OnUpdateCommand(unsigned id, bool* enabled, bool* checked) override;
     void OnBarNotify(const BAR_NOTIFY& notice) override;
-    bool IsVertical() const override { return m_view->Controller().m_displayMap.IsVertical() != 0; }
-    LOGFONTA& TypingFont() override { return m_view->Controller().m_caret.m_logFont; }
+    bool IsVertical() const override { return m_view->Controller().GetDisplayMap().IsVertical() != 0; }
+    LOGFONTA& TypingFont() override { return m_view->Controller().TypingFont(); }
     void ShowCaretAndIme() override { m_view->Controller().ShowCaretAndIme(); }
 
 private:

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CEditViewController view(document, host, settings);
     CEditNode* caret = BuildPlace(document.root.get(), data[0] % 4);
     view.OnInitialUpdate();
-    view.m_caret.m_caretNode = caret;
+    view.SetCaretNode(caret);
     auto group = std::make_unique<CUndoGroup>();
     try {
         view.PasteNodes(nodes, group.get());

@@ -494,7 +494,59 @@ public:
     std::u16string PageIndicatorText() const;
     ZoomDialogFunction m_zoomDialog;
 
-    // --- state, as the Parts name it
+    // --- the state other code reads, and the named calls through which it sets it
+    int GetViewMode() const { return m_nViewMode; }
+    void SetViewMode(int mode) { m_nViewMode = mode; }
+    const CCaret& GetCaret() const { return m_caret; }
+    void SetCaret(const CCaret& caret) { m_caret = caret; }
+    // The caret before the node, with a selection from the anchor when one is given.
+    void PlaceCaret(CEditNode* node, CEditNode* anchor = nullptr)
+    {
+        m_caret.m_caretNode = node;
+        m_caret.m_anchorNode = anchor;
+    }
+    // One end alone: the caret node keeping the anchor, or the anchor keeping the caret node.
+    void SetCaretNode(CEditNode* node) { m_caret.m_caretNode = node; }
+    void SetAnchorNode(CEditNode* anchor) { m_caret.m_anchorNode = anchor; }
+    // The font typed characters get, which the font boxes and the font-defaults command set.
+    LOGFONTA& TypingFont() { return m_caret.m_logFont; }
+    const CCaret& GetSavedCaret() const { return m_savedCaret; }
+    const CDisplayMap& GetDisplayMap() const { return m_displayMap; }
+    void SetDisplayMap(const CDisplayMap& map) { m_displayMap = map; }
+    // Name-field editing: the name field edited and the text caret to return to.
+    CEditNode* GetNameField() const { return m_pNameField; }
+    void SetNameFieldEdit(CEditNode* field, const CCaret& saved = CCaret())
+    {
+        m_pNameField = field;
+        m_savedCaret = saved;
+    }
+    CEditNode* GetSizedImage() const { return m_pImage; }
+    void SetSizedImage(CEditNode* picture) { m_pImage = picture; }
+    // Field-size mode: the answer field with the tracker and the fields selected with it.
+    CEditNode* GetCurrentField() const { return m_pCurrentField; }
+    const std::vector<CEditNode*>& GetSelectedFields() const { return m_selectedFields; }
+    void SetFieldSelection(CEditNode* current, std::vector<CEditNode*> selected)
+    {
+        m_pCurrentField = current;
+        m_selectedFields = std::move(selected);
+    }
+    RECT GetCaretRect() const { return m_rcCaret; }
+    void SetCaretRect(const RECT& rect) { m_rcCaret = rect; }
+    int GetImeOpenText() const { return m_bImeOpenText; }
+    int GetImeOpenMath() const { return m_bImeOpenMath; }
+    RECT GetSystemCaret() const { return m_systemCaret; }
+    bool IsSystemCaretShown() const { return m_systemCaretShown; }
+    // The window lost the focus, and the caret with it.
+    void HideSystemCaret() { m_systemCaretShown = false; }
+    POINT GetImePoint() const { return m_imePoint; }
+    const LOGFONTA& GetImeFont() const { return m_imeFont; }
+    const SCROLL_BAR_STATE& GetHBar() const { return m_hBar; }
+    const SCROLL_BAR_STATE& GetVBar() const { return m_vBar; }
+    // Relayouts done, for tests and the benchmark.
+    int GetRelayoutCount() const { return m_relayoutCount; }
+
+private:
+    // --- state, as the Parts name it: read by the calls above, set only by the controller itself
     RECT m_rcCaret{};           // x, y, width, height in document units
     POINT m_ptCaretOrigin{};
     int m_nViewMode = ViewMode::kText;
@@ -535,10 +587,8 @@ public:
 
     SCROLL_BAR_STATE m_hBar;
     SCROLL_BAR_STATE m_vBar;
-    // Relayouts done, for tests and the benchmark.
     int m_relayoutCount = 0;
 
-private:
     CEditPrint* Root() const;
     CEditNode* CaretNode() const { return m_caret.m_caretNode; }
     SIZE ClientSize() const;

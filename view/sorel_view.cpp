@@ -214,8 +214,8 @@ void CSorelView::ScrollBarsChanged()
         bar->setSingleStep(CEditViewController::kLineStep);
         bar->setValue(state.pos);
     };
-    apply(m_hBar, m_controller->m_hBar);
-    apply(m_vBar, m_controller->m_vBar);
+    apply(m_hBar, m_controller->GetHBar());
+    apply(m_vBar, m_controller->GetVBar());
     m_syncingBars = false;
 }
 
@@ -354,7 +354,7 @@ void CSorelView::paintEvent(QPaintEvent* event)
 
 QFont CSorelView::ImeFont() const
 {
-    const LOGFONTA& lf = m_controller->m_imeFont;
+    const LOGFONTA& lf = m_controller->GetImeFont();
     std::u16string face = Cp932ToWide(lf.lfFaceName);
     if (!face.empty() && face[0] == u'@')
         face.erase(0, 1);
@@ -377,8 +377,8 @@ void CSorelView::DrawCaretAndPreedit(QPainter& painter) const
         painter.save();
         painter.setFont(font);
         painter.setPen(Qt::black);
-        const QPoint at(view.m_imePoint.x, view.m_imePoint.y);
-        if (view.m_displayMap.IsVertical() != 0) {
+        const QPoint at(view.GetImePoint().x, view.GetImePoint().y);
+        if (view.GetDisplayMap().IsVertical() != 0) {
             // Vertical lines run downwards and lie left of the point: the characters stand upright
             // one below the other, with the mark line on their right.
             const int cell = std::max(metrics.height(), font.pixelSize());
@@ -400,12 +400,12 @@ void CSorelView::DrawCaretAndPreedit(QPainter& painter) const
         painter.restore();
         return;
     }
-    if (hasFocus() && view.m_systemCaretShown) {
+    if (hasFocus() && view.IsSystemCaretShown()) {
         // The system caret inverts what it covers, so the edge of the glyph it stands against
         // (a label's bracket) stays visible.
         painter.save();
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(ToQRect(view.m_systemCaret), Qt::white);
+        painter.fillRect(ToQRect(view.GetSystemCaret()), Qt::white);
         painter.restore();
     }
 }
@@ -470,9 +470,9 @@ QVariant CSorelView::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImCursorRectangle: {
         // The composition window goes at the caret: a line's height below the point in
         // horizontal writing, a line's width to its left in vertical writing.
-        const int size = std::max(1, std::abs(static_cast<int>(view.m_imeFont.lfHeight)));
-        const POINT p = view.m_imePoint;
-        if (view.m_displayMap.IsVertical())
+        const int size = std::max(1, std::abs(static_cast<int>(view.GetImeFont().lfHeight)));
+        const POINT p = view.GetImePoint();
+        if (view.GetDisplayMap().IsVertical())
             return QRect(p.x - size, p.y, size, 1);
         return QRect(p.x, p.y, 1, size);
     }
@@ -493,7 +493,7 @@ void CSorelView::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     m_controller->CancelTracking();
-    m_controller->m_systemCaretShown = false;
+    m_controller->HideSystemCaret();
     update();
 }
 

@@ -106,13 +106,13 @@ TEST_F(ClipboardTest, CopyInOneViewPastesTheTreeAndItsFormatsInAnother)
     AddCR(part);
     other.root->AppendChild(part);
     second.OnInitialUpdate();
-    second.m_caret.m_caretNode = part->GetEditChild(1);
+    second.SetCaretNode(part->GetEditChild(1));
     ASSERT_TRUE(second.OnCommand(ViewCommand::kEditPaste));
     EXPECT_EQ(Describe(part), "c:x c:a c:b c:y |");
     EXPECT_NE(part->GetEditChild(1), At(0, 0)) << "new nodes";
     EXPECT_EQ(part->GetEditChild(2)->m_lf.lfWeight, At(0, 1)->m_lf.lfWeight);
     EXPECT_NE(part->GetEditChild(1)->m_lf.lfWeight, At(0, 1)->m_lf.lfWeight) << "the bold one stays bold, alone";
-    EXPECT_EQ(second.m_caret.m_caretNode, part->GetEditChild(3));
+    EXPECT_EQ(second.GetCaret().m_caretNode, part->GetEditChild(3));
     EXPECT_TRUE(other.modified);
 
     second.OnEditUndo();
@@ -174,13 +174,12 @@ TEST_F(ClipboardTest, SelectAllTakesTheQuestionPartAroundTheCaret)
         {"in a text box, nothing", box->GetEditChild(0), nullptr, box->GetEditChild(0)},
     };
     for (const auto& c : cases) {
-        view.m_caret.m_caretNode = c.caret;
-        view.m_caret.m_anchorNode = nullptr;
+        view.PlaceCaret(c.caret);
         ASSERT_TRUE(view.OnCommand(ViewCommand::kSelectAll)) << c.where;
-        EXPECT_EQ(view.m_caret.m_anchorNode, c.anchor) << c.where;
-        EXPECT_EQ(view.m_caret.m_caretNode, c.last) << c.where;
+        EXPECT_EQ(view.GetCaret().m_anchorNode, c.anchor) << c.where;
+        EXPECT_EQ(view.GetCaret().m_caretNode, c.last) << c.where;
     }
-    view.m_caret.m_caretNode = nullptr;
+    view.SetCaretNode(nullptr);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kSelectAll).enabled);
 }
 
@@ -273,7 +272,7 @@ TEST_F(ClipboardTest, PasteTurnsEachNodeIntoWhatThePlaceHolds)
         document.undone = 0;
         document.root->DeleteAllChildren();
         CEditNode* caret = c.place();
-        view.m_caret.m_caretNode = caret;
+        view.SetCaretNode(caret);
         CEditNode* container = caret->GetEditParent();
         NodeList nodes = c.nodes();
         CUndoGroup group;
@@ -319,7 +318,7 @@ TEST_F(ClipboardTest, PasteIntoAnInTextAnswerTakesOnlyTheAnswersContent)
     CEditNode* copiedNode = copied;
     ASSERT_TRUE(CopyNodesToClipboard(std::span<CEditNode* const>(&copiedNode, 1)));
 
-    view.m_caret.m_caretNode = answer->GetEditChild(1);
+    view.SetCaretNode(answer->GetEditChild(1));
     view.OnEditPaste();
     EXPECT_EQ(Describe(answer), "c:x c:p |");
 }
@@ -354,7 +353,7 @@ TEST_F(ClipboardTest, TextFromOtherProgramsPastesCharacterByCharacter)
 TEST_F(ClipboardTest, PictureFromOtherProgramsGetsAFrameAtItsActualSize)
 {
     Build({u"ab"});
-    view.m_displayMap.SetZoom(200);
+    ChangeDisplayMap([](CDisplayMap& map) { map.SetZoom(200); });
     PutOnClipboard("image/png", TinyPng());
     PlaceCaret(0, 1);
     view.OnEditPaste();
@@ -370,7 +369,7 @@ TEST_F(ClipboardTest, PictureFromOtherProgramsGetsAFrameAtItsActualSize)
     Build({u"z"});
     CEditMath* formula = NewFormula(u"q");
     At(0, 0)->InsertBefore(formula);
-    view.m_caret.m_caretNode = formula->GetEditChild(0);
+    view.SetCaretNode(formula->GetEditChild(0));
     document.modified = false;
     view.OnEditPaste();
     EXPECT_EQ(Describe(formula), "m:q |");

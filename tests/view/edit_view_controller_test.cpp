@@ -52,17 +52,17 @@ std::string Face(const LOGFONTA& font) { return font.lfFaceName; }
 TEST_F(ViewTest, HintsRelayoutResetOrRepaintANode)
 {
     Build({u"abc"});
-    view.m_nViewMode = ViewMode::kNameField;
+    view.SetViewMode(ViewMode::kNameField);
     struct Case {
         int hint;
         int relayouts;
         bool reset;
     };
     for (const Case& c : {Case{0, 1, false}, Case{3, 1, false}, Case{4, 1, false}, Case{7, 0, false}, Case{2, 0, true}}) {
-        const int before = view.m_relayoutCount;
+        const int before = view.GetRelayoutCount();
         view.OnUpdate(c.hint);
-        EXPECT_EQ(view.m_relayoutCount - before, c.relayouts) << c.hint;
-        EXPECT_EQ(view.m_nViewMode == ViewMode::kText, c.reset) << c.hint;
+        EXPECT_EQ(view.GetRelayoutCount() - before, c.relayouts) << c.hint;
+        EXPECT_EQ(view.GetViewMode() == ViewMode::kText, c.reset) << c.hint;
     }
     // Hint 5 repaints the node's rectangle grown by 1 left and top, 2 right and bottom.
     UseIdentityScale();
@@ -80,25 +80,27 @@ TEST_F(ViewTest, ResetFitsTheNumberingFaceToTheDirection)
     document.root->m_vertical = 0;
     view.ResetViewState();
     EXPECT_EQ(settings.numberingFace, u"ＭＳ Ｐ明朝");
-    EXPECT_EQ(view.m_bImeOpenText, 1);
-    EXPECT_EQ(view.m_bImeOpenMath, 0);
-    EXPECT_TRUE(SameRect(view.m_rcCaret, Rect(0, 0, 1, 10)));
+    EXPECT_EQ(view.GetImeOpenText(), 1);
+    EXPECT_EQ(view.GetImeOpenMath(), 0);
+    EXPECT_TRUE(SameRect(view.GetCaretRect(), Rect(0, 0, 1, 10)));
 }
 
 TEST_F(ViewTest, MappingWithZoomAndVerticalWriting)
 {
     Build({u"a"});
-    view.m_displayMap.SetResolution(96, 96, 100);
+    ChangeDisplayMap([](CDisplayMap& map) { map.SetResolution(96, 96, 100); });
     POINT p{2540, 0};
     view.LogicalToDevicePoint(&p);
     EXPECT_EQ(p.x, 96);
-    view.m_displayMap.SetZoom(200);
+    ChangeDisplayMap([](CDisplayMap& map) { map.SetZoom(200); });
     p = POINT{2540, 0};
     view.LogicalToDevicePoint(&p);
     EXPECT_EQ(p.x, 192);
 
-    view.m_displayMap.SetZoom(100);
-    view.m_displayMap.SetVertical(1);
+    ChangeDisplayMap([](CDisplayMap& map) {
+        map.SetZoom(100);
+        map.SetVertical(1);
+    });
     host.client = SIZE{800, 600};
     CRecordingDC dc;
     view.OnPrepareDC(&dc);
@@ -165,14 +167,14 @@ TEST_F(ViewTest, CaretKeysByWritingDirection)
     auto* recorder = new MoveRecorder();
     document.root->GetEditChild(0)->InsertChildAt(1, recorder);
     for (const Case& c : cases) {
-        view.m_displayMap.SetVertical(c.vertical);
+        ChangeDisplayMap([&c](CDisplayMap& map) { map.SetVertical(c.vertical); });
         for (int lockBefore : {0, 1}) {
             recorder->log.clear();
-            view.m_caret.m_caretNode = recorder;
-            view.m_caret.m_verticalMove = lockBefore;
+            view.SetCaretNode(recorder);
+            ChangeCaret([lockBefore](CCaret& caret) { caret.m_verticalMove = lockBefore; });
             view.OnKeyDown(c.key, false);
             EXPECT_EQ(recorder->log, c.move) << c.key << " vertical " << c.vertical;
-            EXPECT_EQ(view.m_caret.m_verticalMove, c.lock) << c.key << " vertical " << c.vertical;
+            EXPECT_EQ(view.GetCaret().m_verticalMove, c.lock) << c.key << " vertical " << c.vertical;
         }
     }
     recorder->log.clear();
@@ -180,7 +182,7 @@ TEST_F(ViewTest, CaretKeysByWritingDirection)
     EXPECT_EQ(recorder->log, "down+shift");
     // Keys move nothing while a picture or answer fields are sized.
     for (int mode : {ViewMode::kPicture, ViewMode::kFieldSize}) {
-        view.m_nViewMode = mode;
+        view.SetViewMode(mode);
         recorder->log.clear();
         view.OnKeyDown(ViewKey::kLeft, false);
         EXPECT_EQ(recorder->log, "");
@@ -192,10 +194,10 @@ TEST_F(ViewTest, RealCaretMovesAlongTheLine)
     Build({u"abc"});
     PlaceCaret(0, 0);
     view.OnKeyDown(ViewKey::kRight, false);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 1));
-    EXPECT_EQ(view.m_rcCaret.left, At(0, 1)->m_rcLayout.left);
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 1));
+    EXPECT_EQ(view.GetCaretRect().left, At(0, 1)->m_rcLayout.left);
     view.OnKeyDown(ViewKey::kEnd, false);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
 }
 
 TEST_F(ViewTest, TypedCharactersTakeTheFontOfTheirClass)
@@ -217,7 +219,7 @@ TEST_F(ViewTest, TypedCharactersTakeTheFontOfTheirClass)
         EXPECT_EQ(typed->GetText().GetAt(0), c.ch);
         EXPECT_EQ(Face(typed->m_lf), c.face) << static_cast<int>(c.ch);
         // The typing format afterwards is that of the character just typed.
-        EXPECT_EQ(Face(view.m_caret.m_logFont), c.face);
+        EXPECT_EQ(Face(view.GetCaret().m_logFont), c.face);
     }
     EXPECT_EQ(Text(0), u"xあ5Ay|");
     EXPECT_EQ(document.groups.size(), 3u);
@@ -262,8 +264,7 @@ TEST_F(ViewTest, ADeletedSelectionMarksThePaperModifiedEvenWhenTheInsertionFails
     Build({u"abc"});
     auto* refusing = new RefusingChar();
     document.root->GetEditChild(0)->InsertChildAt(2, refusing);
-    view.m_caret.m_anchorNode = At(0, 0);
-    view.m_caret.m_caretNode = refusing;
+    view.PlaceCaret(refusing, At(0, 0));
     view.OnChar(u'X');
     EXPECT_EQ(Text(0), u"rc|");
     EXPECT_TRUE(document.modified);
@@ -276,19 +277,19 @@ TEST_F(ViewTest, PaletteCharactersOnlyWhileTypingIsAllowed)
 {
     Build({u"ab"});
     for (int mode : {ViewMode::kPicture, ViewMode::kFieldSize}) {
-        view.m_nViewMode = mode;
+        view.SetViewMode(mode);
         PlaceCaret(0, 1);
         view.OnPaletteChar(u'α', nullptr);
     }
     EXPECT_EQ(Text(0), u"ab|");
     EXPECT_FALSE(document.modified);
-    view.m_nViewMode = ViewMode::kText;
-    const LOGFONTA before = view.m_caret.m_logFont;
+    view.SetViewMode(ViewMode::kText);
+    const LOGFONTA before = view.GetCaret().m_logFont;
     view.OnPaletteChar(u'α', nullptr);
     EXPECT_EQ(Text(0), u"aαb|");
     EXPECT_TRUE(document.modified);
     // The typing format is put back after a palette character.
-    EXPECT_EQ(Face(view.m_caret.m_logFont), Face(before));
+    EXPECT_EQ(Face(view.GetCaret().m_logFont), Face(before));
 }
 
 TEST_F(ViewTest, ComposedTextGoesInAsOneStepInBothDirections)
@@ -305,8 +306,7 @@ TEST_F(ViewTest, ComposedTextGoesInAsOneStepInBothDirections)
         AddCR(part);
         doc.root->AppendChild(part);
         v.OnInitialUpdate();
-        v.m_caret.m_anchorNode = part->GetEditChild(1);
-        v.m_caret.m_caretNode = part->GetEditChild(2);
+        v.PlaceCaret(part->GetEditChild(2), part->GetEditChild(1));
         v.OnImeComposition(u"漢字");
         std::u16string text;
         for (int i = 0; i < part->GetChildCount() - 1; ++i)
@@ -315,35 +315,35 @@ TEST_F(ViewTest, ComposedTextGoesInAsOneStepInBothDirections)
         EXPECT_EQ(doc.groups.size(), 1u);
         EXPECT_TRUE(doc.modified);
         // The composition window sits at the caret in the caret's font, turned in vertical writing.
-        EXPECT_EQ(v.m_imeFont.lfEscapement, vertical ? 2700 : 0);
-        EXPECT_EQ(v.m_imeFont.lfOrientation, vertical ? 2700 : 0);
-        EXPECT_NE(v.m_imeFont.lfHeight, 0);
+        EXPECT_EQ(v.GetImeFont().lfEscapement, vertical ? 2700 : 0);
+        EXPECT_EQ(v.GetImeFont().lfOrientation, vertical ? 2700 : 0);
+        EXPECT_NE(v.GetImeFont().lfHeight, 0);
     }
 }
 
 TEST_F(ViewTest, GaijiTypingFaceShowsTheDefaultFaceInTheComposition)
 {
     Build({u"ab"});
-    std::strcpy(view.m_caret.m_logFont.lfFaceName, "Orvellan Gaiji");
-    view.m_caret.m_logFont.lfHeight = -2540;
+    std::strcpy(view.TypingFont().lfFaceName, "Orvellan Gaiji");
+    view.TypingFont().lfHeight = -2540;
     view.PlaceImeWindow();
     LOGFONTA wide{};
     CDefaultFontTable::Instance().GetDefaultFont(&wide, 0);
-    EXPECT_EQ(Face(view.m_imeFont), Face(wide));
-    EXPECT_EQ(std::abs(view.m_imeFont.lfHeight), 2540);
+    EXPECT_EQ(Face(view.GetImeFont()), Face(wide));
+    EXPECT_EQ(std::abs(view.GetImeFont().lfHeight), 2540);
 }
 
 TEST_F(ViewTest, InputMethodOpenStateIsKeptPerContext)
 {
     Build({u"ab"});
-    view.m_caret.m_caretKind = EditKind::kMathChar;
+    ChangeCaret([](CCaret& caret) { caret.m_caretKind = EditKind::kMathChar; });
     view.OnImeOpenStatus(true);
-    EXPECT_EQ(view.m_bImeOpenMath, 1);
-    EXPECT_EQ(view.m_bImeOpenText, 1);
-    view.m_caret.m_caretKind = EditKind::kChar;
+    EXPECT_EQ(view.GetImeOpenMath(), 1);
+    EXPECT_EQ(view.GetImeOpenText(), 1);
+    ChangeCaret([](CCaret& caret) { caret.m_caretKind = EditKind::kChar; });
     view.OnImeOpenStatus(false);
-    EXPECT_EQ(view.m_bImeOpenText, 0);
-    EXPECT_EQ(view.m_bImeOpenMath, 1);
+    EXPECT_EQ(view.GetImeOpenText(), 0);
+    EXPECT_EQ(view.GetImeOpenMath(), 1);
     EXPECT_FALSE(view.IsImeOpen());
 }
 
@@ -364,13 +364,13 @@ TEST_F(ViewTest, ScrollBarsFromTheExtentWithNegativeOrigins)
     };
     for (const Case& c : cases) {
         host.client = c.client;
-        view.m_displayMap.SetOrigin(0, 0);
+        ChangeDisplayMap([](CDisplayMap& map) { map.SetOrigin(0, 0); });
         view.UpdateScrollBars();
-        EXPECT_EQ(view.m_hBar.max, c.h.max);
-        EXPECT_EQ(view.m_hBar.page, c.h.page);
-        EXPECT_EQ(view.m_vBar.max, c.v.max);
-        EXPECT_EQ(view.m_vBar.page, c.v.page);
-        EXPECT_EQ(view.m_displayMap.m_originY, c.originY);
+        EXPECT_EQ(view.GetHBar().max, c.h.max);
+        EXPECT_EQ(view.GetHBar().page, c.h.page);
+        EXPECT_EQ(view.GetVBar().max, c.v.max);
+        EXPECT_EQ(view.GetVBar().page, c.v.page);
+        EXPECT_EQ(view.GetDisplayMap().m_originY, c.originY);
     }
 }
 
@@ -378,17 +378,17 @@ TEST_F(ViewTest, WheelScrollsByItsDeltaAndReachesTheTop)
 {
     Build({u"a"});
     view.OnMouseWheel(-120);
-    EXPECT_EQ(view.m_displayMap.m_originY, 1000);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 1000);
     view.OnMouseWheel(-30);
-    EXPECT_EQ(view.m_displayMap.m_originY, 1250);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 1250);
     view.OnMouseWheel(120);
-    EXPECT_EQ(view.m_displayMap.m_originY, 250);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 250);
     view.OnMouseWheel(120);
-    EXPECT_EQ(view.m_displayMap.m_originY, 0);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 0);
     view.OnKeyDown(ViewKey::kPageDown, false);
-    EXPECT_EQ(view.m_displayMap.m_originY, 15000);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 15000);
     view.OnVScroll(ScrollCode::kThumbTrack, 4000);
-    EXPECT_EQ(view.m_displayMap.m_originY, 4000);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 4000);
 }
 
 TEST_F(ViewTest, VerticalWritingScrollsTowardsTheLeft)
@@ -397,15 +397,15 @@ TEST_F(ViewTest, VerticalWritingScrollsTowardsTheLeft)
     host.client = SIZE{20000, 15000};
     view.UpdateScrollBars();
     // The start of the paper shows with the horizontal bar at its right end.
-    EXPECT_EQ(view.m_hBar.pos, 33200 - 20000);
-    EXPECT_EQ(view.m_displayMap.m_originY, 0);
+    EXPECT_EQ(view.GetHBar().pos, 33200 - 20000);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 0);
     view.OnHScroll(ScrollCode::kLineUp);
-    EXPECT_EQ(view.m_displayMap.m_originY, 1000);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 1000);
     view.OnKeyDown(ViewKey::kPageDown, false);
-    EXPECT_EQ(view.m_displayMap.m_originY, 13200);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 13200);
     // Dragging the thumb to the right end goes back to the start of the paper.
-    view.OnHScroll(ScrollCode::kThumbTrack, view.m_hBar.max - view.m_hBar.page);
-    EXPECT_EQ(view.m_displayMap.m_originY, 0);
+    view.OnHScroll(ScrollCode::kThumbTrack, view.GetHBar().max - view.GetHBar().page);
+    EXPECT_EQ(view.GetDisplayMap().m_originY, 0);
 }
 
 TEST_F(ViewTest, CaretScrolledIntoViewCanReachOriginZero)
@@ -413,13 +413,13 @@ TEST_F(ViewTest, CaretScrolledIntoViewCanReachOriginZero)
     Build({u"a"});
     host.client = SIZE{5000, 15000};
     view.UpdateScrollBars();
-    view.m_displayMap.m_originX = 5000;
+    ChangeDisplayMap([](CDisplayMap& map) { map.m_originX = 5000; });
     view.UpdateScrollBars();
-    ASSERT_EQ(view.m_hBar.pos, 5000);
+    ASSERT_EQ(view.GetHBar().pos, 5000);
     // x − w − margin is exactly 0.
-    view.m_rcCaret = RECT{10 + 17, 600, 10, 100};
+    view.SetCaretRect(RECT{10 + 17, 600, 10, 100});
     view.EnsureCaretVisible();
-    EXPECT_EQ(view.m_displayMap.m_originX, 0);
+    EXPECT_EQ(view.GetDisplayMap().m_originX, 0);
 }
 
 TEST_F(ViewTest, ZoomBoxAndDialogAndPagePane)
@@ -427,18 +427,18 @@ TEST_F(ViewTest, ZoomBoxAndDialogAndPagePane)
     Build({u"ab"});
     host.barZoom = 1000;
     EXPECT_TRUE(view.OnCommand(ViewCommand::kZoomBox));
-    EXPECT_EQ(view.m_displayMap.m_zoom, 500);
+    EXPECT_EQ(view.GetDisplayMap().m_zoom, 500);
     EXPECT_EQ(settings.zoom, 500);
     host.barZoom = 20;
     view.OnZoomComboChange();
-    EXPECT_EQ(view.m_displayMap.m_zoom, 50);
+    EXPECT_EQ(view.GetDisplayMap().m_zoom, 50);
     // The dialog zooms the view only.
     view.m_zoomDialog = [](int* percent) {
         *percent = 150;
         return true;
     };
     EXPECT_TRUE(view.OnCommand(ViewCommand::kViewZoom));
-    EXPECT_EQ(view.m_displayMap.m_zoom, 150);
+    EXPECT_EQ(view.GetDisplayMap().m_zoom, 150);
     EXPECT_EQ(host.barZoom, 150);
     EXPECT_EQ(settings.zoom, 50);
 
@@ -446,7 +446,7 @@ TEST_F(ViewTest, ZoomBoxAndDialogAndPagePane)
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kPageIndicator).text, u"  1ページ");
     At(0, 0)->m_page = 12;
     EXPECT_EQ(view.PageIndicatorText(), u" 12ページ");
-    view.m_caret.m_caretNode = nullptr;
+    view.SetCaretNode(nullptr);
     EXPECT_EQ(view.PageIndicatorText(), u"");
 }
 
@@ -456,7 +456,7 @@ TEST_F(ViewTest, RoutingDropsDisabledCommands)
     PlaceCaret(0, 1);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kEditCopy).enabled);
     EXPECT_FALSE(view.OnCommand(ViewCommand::kEditCopy));
-    view.m_caret.m_anchorNode = At(0, 0);
+    view.SetAnchorNode(At(0, 0));
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kFormatFont).enabled);
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kEditUndo).enabled);
     EXPECT_FALSE(view.OnCommand(12345));
@@ -464,7 +464,7 @@ TEST_F(ViewTest, RoutingDropsDisabledCommands)
     EXPECT_TRUE(view.OnCommand(ViewCommand::kViewLineBreaks));
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kViewLineBreaks).check, marks ? 0 : 1);
     // Clear deletes at the caret.
-    view.m_caret.m_anchorNode = nullptr;
+    view.SetAnchorNode(nullptr);
     EXPECT_TRUE(view.OnCommand(ViewCommand::kEditClear));
     EXPECT_EQ(Text(0), u"ac|");
 }
@@ -529,9 +529,8 @@ TEST_F(ViewTest, TrackersOfTheModeAndTheFrameOfTheContainer)
     CEditNode* current = document.root->GetEditChild(0);
     CEditNode* other = document.root->GetEditChild(1);
     other->m_rcLayout = RECT{1000, 2000, 3000, 2600};
-    view.m_nViewMode = ViewMode::kFieldSize;
-    view.m_pCurrentField = current;
-    view.m_selectedFields = {current, other};
+    view.SetViewMode(ViewMode::kFieldSize);
+    view.SetFieldSelection(current, {current, other});
     CRecordingDC dc;
     ASSERT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
     // The current field has its tracker; the other shows eight 5 × 5 inversions.
@@ -546,17 +545,17 @@ TEST_F(ViewTest, TrackersOfTheModeAndTheFrameOfTheContainer)
     EXPECT_FALSE(dc.CallsOf(GdiOp::FillRect).empty());
 
     // The caret in a formula: its frame is drawn with the exclusive-or pen, not on a printer.
-    view.m_nViewMode = ViewMode::kText;
+    view.SetViewMode(ViewMode::kText);
     auto* formula = new CEditContainer(EditKind::Code(EditKind::kMath));
     document.root->GetEditChild(2)->InsertChildAt(0, formula);
-    view.m_caret.m_caretNode = AddChar(formula, u'x');
+    view.SetCaretNode(AddChar(formula, u'x'));
     view.OnUpdate(UpdateHint::kAll);
     CRecordingDC screen;
     view.OnDraw(&screen);
     const std::vector<GdiCall> frames = screen.CallsOf(GdiOp::FrameRect);
     ASSERT_EQ(frames.size(), 1u);
     RECT expected = formula->m_rcLayout;
-    view.m_displayMap.DocToDeviceRect(&expected);
+    view.GetDisplayMap().DocToDeviceRect(&expected);
     EXPECT_TRUE(SameRect(frames[0].rect, Rect(expected.left - 1, expected.top - 1, expected.right + 2, expected.bottom + 2)));
     EXPECT_EQ(frames[0].rop2, R2_XORPEN);
     CRecordingDC printer(DeviceKind::Printer);
@@ -585,8 +584,7 @@ TEST_F(ViewTest, FontSheetChangesTheDefaultsOnlyForAWholeParagraph)
         AddCR(part);
         doc.root->AppendChild(part);
         v.OnInitialUpdate();
-        v.m_caret.m_anchorNode = part->GetEditChild(c.from);
-        v.m_caret.m_caretNode = part->GetEditChild(c.to);
+        v.PlaceCaret(part->GetEditChild(c.to), part->GetEditChild(c.from));
         v.m_fontSheet = [&c](FONT_SHEET_VALUES* sheet) {
             if (c.gaiji)
                 std::strcpy(sheet->fonts[FONT_SHEET_VALUES::FullWidth].font.lfFaceName, "Orvellan Gaiji");
@@ -596,7 +594,7 @@ TEST_F(ViewTest, FontSheetChangesTheDefaultsOnlyForAWholeParagraph)
         };
         EXPECT_TRUE(v.OnCommand(ViewCommand::kFormatFont));
         EXPECT_EQ(part->GetEditChild(0)->m_lf.lfHeight, -500) << c.to;
-        EXPECT_EQ(v.m_caret.m_logFont.lfHeight, -500);
+        EXPECT_EQ(v.GetCaret().m_logFont.lfHeight, -500);
         EXPECT_EQ(defaults.GetDefaultHeight() == 500, c.defaultsChange) << c.to;
         EXPECT_EQ(doc.groups.size(), 1u);
         EXPECT_TRUE(doc.modified);
@@ -650,13 +648,13 @@ TEST_F(ViewTest, TypingFormatComesFromTheTextBeforeTheCaret)
     };
     for (const Case& c : cases) {
         PlaceCaret(0, c.index);
-        std::strcpy(view.m_caret.m_logFont.lfFaceName, "Before");
+        std::strcpy(view.TypingFont().lfFaceName, "Before");
         view.UpdateCaret(TRUE);
-        EXPECT_EQ(Face(view.m_caret.m_logFont), c.face) << c.index;
+        EXPECT_EQ(Face(view.GetCaret().m_logFont), c.face) << c.index;
     }
     // Without taking the format, the caret only moves.
     PlaceCaret(0, 1);
-    std::strcpy(view.m_caret.m_logFont.lfFaceName, "Kept");
+    std::strcpy(view.TypingFont().lfFaceName, "Kept");
     view.UpdateCaret(FALSE);
-    EXPECT_EQ(Face(view.m_caret.m_logFont), "Kept");
+    EXPECT_EQ(Face(view.GetCaret().m_logFont), "Kept");
 }

@@ -88,8 +88,8 @@ TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
     view->setFocus();
     CSorelDoc* doc = Program().App().GetDocument();
     ASSERT_NE(doc->GetRoot(), nullptr);
-    ASSERT_NE(view->Controller().m_caret.m_caretNode, nullptr);
-    EXPECT_EQ(view->Controller().m_displayMap.IsVertical(), doc->GetRoot()->m_vertical);
+    ASSERT_NE(view->Controller().GetCaret().m_caretNode, nullptr);
+    EXPECT_EQ(view->Controller().GetDisplayMap().IsVertical(), doc->GetRoot()->m_vertical);
 
     QTest::keyClicks(view, "Ab1");
     QTest::keyClick(view, Qt::Key_Backspace);
@@ -174,14 +174,14 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     ASSERT_NE(view, nullptr);
     view->setFocus();
     CEditViewController& controller = view->Controller();
-    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
     const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
     auto shoot = [&](const char* what) {
         if (!keep.isEmpty())
             frame.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath(QString("%1_%2.png").arg(what, GetParam())));
     };
 
-    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    CEditNode* part = controller.GetCaret().m_caretNode->GetEditParent();
     std::vector<CEditNode*> chars;
     for (int i = 0; i < part->GetChildCount() && chars.size() < 6; ++i) {
         CEditNode* child = part->GetEditChild(i);
@@ -199,7 +199,7 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     QTest::mouseMove(view, pointOf(chars[3]));
     QTest::mouseMove(view, pointOf(chars[5]));
     QTest::mouseRelease(view, Qt::LeftButton, {}, pointOf(chars[5]));
-    ASSERT_EQ(controller.m_caret.m_anchorNode, chars[1]);
+    ASSERT_EQ(controller.GetCaret().m_anchorNode, chars[1]);
     shoot("drag_selection");
 
     // Copy offers the node list alone; Paste at the end of the part puts a copy there.
@@ -208,8 +208,7 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     std::u16string text;
     EXPECT_FALSE(GetClipboardUnicodeText(text)) << "other programs find nothing to paste";
     const std::u16string before = PaperText(part);
-    controller.m_caret.ClearSelection();
-    controller.m_caret.m_caretNode = part->GetEditChild(part->GetChildCount() - 1);
+    controller.PlaceCaret(part->GetEditChild(part->GetChildCount() - 1));
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(PaperText(part).size(), before.size() + 4);
 
@@ -230,22 +229,21 @@ TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
     EXPECT_TRUE(menuSeen);
 
     // A picture in a frame from the Insert menu, then resized with Shift by its corner handle.
-    controller.m_caret.ClearSelection();
-    controller.m_caret.m_caretNode = chars[2];
+    controller.PlaceCaret(chars[2]);
     {
         // The file dialog answered with the picture, in place of a person choosing it.
         ShellAnswers shell;
         shell.ChooseFile(picture);
         frame.OnCommand(ViewCommand::kInsertImage);
     }
-    CEditNode* pictureNode = controller.m_caret.m_caretNode->GetPrevSibling() != nullptr
-                                 ? CEditNode::FromNode(controller.m_caret.m_caretNode->GetPrevSibling())
+    CEditNode* pictureNode = controller.GetCaret().m_caretNode->GetPrevSibling() != nullptr
+                                 ? CEditNode::FromNode(controller.GetCaret().m_caretNode->GetPrevSibling())
                                  : nullptr;
     ASSERT_NE(pictureNode, nullptr);
     ASSERT_TRUE(pictureNode->IsKind(EditKind::kGraphic));
-    controller.m_caret.m_caretNode = pictureNode;
+    controller.SetCaretNode(pictureNode);
     frame.OnCommand(ViewCommand::kImageSize);
-    ASSERT_EQ(controller.m_nViewMode, ViewMode::kPicture);
+    ASSERT_EQ(controller.GetViewMode(), ViewMode::kPicture);
     controller.EnsureCaretVisible();
     QRect shown;
     {
@@ -282,14 +280,14 @@ TEST_P(MainWindowTest, TheZoomBoxShowsTheZoomTheZoomCommandSet)
         return true;
     };
     ASSERT_TRUE(view->Controller().OnCommand(ViewCommand::kViewZoom));
-    EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 150);
+    EXPECT_EQ(view->Controller().GetDisplayMap().m_zoom, 150);
     EXPECT_EQ(standard->GetZoom(), 150);
     EXPECT_EQ(standard->ZoomBox()->currentText(), "150%");
 
     // A zoom typed into the box and confirmed goes the other way.
     standard->ZoomBox()->setEditText("75%");
     Program().Frame()->ActiveView()->OnBarNotify(BAR_NOTIFY{standard->ZoomBox(), BoxId::kZoom, NM_ZOOMCOMBO_RETURN});
-    EXPECT_EQ(view->Controller().m_displayMap.m_zoom, 75);
+    EXPECT_EQ(view->Controller().GetDisplayMap().m_zoom, 75);
 }
 
 INSTANTIATE_TEST_SUITE_P(Papers, MainWindowTest, ::testing::Values("horizontal_one_column.xml", "vertical_two_columns.xml"),

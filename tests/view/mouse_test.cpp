@@ -151,7 +151,8 @@ protected:
     {
         int first = -1;
         int last = -1;
-        if (view.m_caret.m_anchorNode == nullptr || !CEditNode::GetSelectionRange(&view.m_caret, &first, &last))
+        CCaret caret = view.GetCaret();
+        if (caret.m_anchorNode == nullptr || !CEditNode::GetSelectionRange(&caret, &first, &last))
             return {-1, -1};
         return {first, last};
     }
@@ -171,10 +172,10 @@ TEST_F(MouseTest, ClickPutsTheCaretBeforeOrAfterACharacterByItsHalf)
             int caret;
         } cases[] = {{1, 1, 1}, {1, 3, 2}, {3, 1, 3}, {3, 3, 4}};
         for (const auto& c : cases) {
-            view.m_caret.m_anchorNode = At(0, 0);
+            view.SetAnchorNode(At(0, 0));
             Click(ClientPoint(At(0, c.index), c.num, 4));
-            EXPECT_EQ(view.m_caret.m_caretNode, At(0, c.caret)) << "vertical " << vertical << " index " << c.index;
-            EXPECT_EQ(view.m_caret.m_anchorNode, nullptr) << "a click clears the selection";
+            EXPECT_EQ(view.GetCaret().m_caretNode, At(0, c.caret)) << "vertical " << vertical << " index " << c.index;
+            EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr) << "a click clears the selection";
         }
     }
 }
@@ -183,21 +184,21 @@ TEST_F(MouseTest, DragSelectsAndShiftDragExtendsFromTheFirstAnchor)
 {
     Build({u"abcdef", u"ghij"});
     Drag(ClientPoint(At(0, 1)), {ClientPoint(At(0, 2)), ClientPoint(At(0, 3))});
-    EXPECT_EQ(view.m_caret.m_anchorNode, At(0, 1));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, At(0, 1));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
     EXPECT_EQ(Selection(), std::make_pair(1, 2));
 
     // A Shift-drag measures from where the first drag began.
     Drag(ClientPoint(At(0, 4)), {ClientPoint(At(0, 5))}, MouseFlag::kShift);
-    EXPECT_EQ(view.m_caret.m_anchorNode, At(0, 1));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 5));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, At(0, 1));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 5));
 
     // Out of the paragraph the selection keeps the last end in the anchor's paragraph.
     Drag(ClientPoint(At(0, 1)), {ClientPoint(At(0, 4)), ClientPoint(At(1, 2))});
-    EXPECT_EQ(view.m_caret.m_anchorNode, At(0, 1));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 4));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, At(0, 1));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 4));
     EXPECT_EQ(host.invalidations > 0, true);
-    EXPECT_EQ(view.m_relayoutCount, 1) << "dragging never lays the paper out";
+    EXPECT_EQ(view.GetRelayoutCount(), 1) << "dragging never lays the paper out";
 }
 
 TEST_F(MouseTest, DragAcrossAFormulaSelectsWholeFormulas)
@@ -213,19 +214,19 @@ TEST_F(MouseTest, DragAcrossAFormulaSelectsWholeFormulas)
 
     // Into the formula from outside: the end becomes the formula at the paragraph's level.
     Drag(ClientPoint(At(0, 0)), {ClientPoint(x)});
-    EXPECT_EQ(view.m_caret.m_anchorNode, At(0, 0));
-    EXPECT_EQ(view.m_caret.m_caretNode, formula);
+    EXPECT_EQ(view.GetCaret().m_anchorNode, At(0, 0));
+    EXPECT_EQ(view.GetCaret().m_caretNode, formula);
 
     // Out of the formula: the anchor becomes the formula.
     Drag(ClientPoint(x), {ClientPoint(At(0, 3))});
-    EXPECT_EQ(view.m_caret.m_anchorNode, formula);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, formula);
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
     EXPECT_EQ(Selection(), std::make_pair(1, 2));
 
     // Within the formula: its own characters.
     Drag(ClientPoint(x), {ClientPoint(formula->GetEditChild(1), 3, 4)});
-    EXPECT_EQ(view.m_caret.m_anchorNode, x);
-    EXPECT_EQ(view.m_caret.m_caretNode, formula->GetEditChild(2));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, x);
+    EXPECT_EQ(view.GetCaret().m_caretNode, formula->GetEditChild(2));
 }
 
 TEST_F(MouseTest, DoubleClickSelectsTheCharacterOrAsksForItsTool)
@@ -253,7 +254,7 @@ TEST_F(MouseTest, DoubleClickSelectsTheCharacterOrAsksForItsTool)
     At(0, 2)->InsertBefore(kanbun);
     Relayout();
     for (CEditNode* node : {static_cast<CEditNode*>(picture), static_cast<CEditNode*>(kanbun)}) {
-        view.m_caret.m_caretNode = node;
+        view.SetCaretNode(node);
         view.OnLButtonDblClk(0, ClientPoint(node));
     }
     EXPECT_EQ(host.posted, (std::vector<int>{ViewCommand::kImageSize, ViewCommand::kKuntenFrame}));
@@ -288,7 +289,7 @@ TEST_F(MouseTest, RightClickChoosesTheMenuByTheNearestContainer)
         host.menus.clear();
         const POINT p = ClientPoint(c.node);
         view.OnRButtonDown(0, p);
-        EXPECT_EQ(view.m_caret.m_caretNode, c.node);
+        EXPECT_EQ(view.GetCaret().m_caretNode, c.node);
         EXPECT_EQ(host.menus, std::vector<int>{c.menu}) << c.menu;
         EXPECT_EQ(host.menuPoint.x, p.x + 1000) << "the menu opens at the screen point";
     }
@@ -296,8 +297,8 @@ TEST_F(MouseTest, RightClickChoosesTheMenuByTheNearestContainer)
     // Inside a selection the selection stays.
     Select(0, 0, 3);
     view.OnRButtonDown(0, ClientPoint(frame->GetEditChild(0)));
-    EXPECT_EQ(view.m_caret.m_anchorNode, At(0, 0));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, At(0, 0));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
     EXPECT_EQ(host.menus.back(), ContextMenu::kParagraph);
 }
 
@@ -309,8 +310,8 @@ TEST_F(MouseTest, ShiftDragOfAPictureCornerKeepsItsProportions)
     picture->m_height = 500;
     At(0, 1)->InsertBefore(picture);
     Relayout();
-    view.m_nViewMode = ViewMode::kPicture;
-    view.m_pImage = picture;
+    view.SetViewMode(ViewMode::kPicture);
+    view.SetSizedImage(picture);
     const RECT r = picture->m_rcLayout;
     const POINT corner{r.right + CRectTracker::kBorderWidth, r.bottom + CRectTracker::kBorderWidth};
     const size_t groups = document.groups.size();
@@ -319,12 +320,12 @@ TEST_F(MouseTest, ShiftDragOfAPictureCornerKeepsItsProportions)
     EXPECT_EQ(picture->m_height, 1000);
     EXPECT_TRUE(document.modified);
     EXPECT_EQ(document.groups.size(), groups) << "a resize records no undo";
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kPicture);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kPicture);
 
     // A click away from the picture leaves the mode.
     Click(POINT{r.right + 3000, r.bottom + 3000});
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pImage, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetSizedImage(), nullptr);
 }
 
 TEST_F(MouseTest, FieldWidthsFollowTheTrackerWithinTheirLimits)
@@ -332,12 +333,12 @@ TEST_F(MouseTest, FieldWidthsFollowTheTrackerWithinTheirLimits)
     Build({u"ab", u"cd"});
     CEditNode* first = document.root->GetEditChild(0);
     CEditNode* second = document.root->GetEditChild(1);
-    view.m_nViewMode = ViewMode::kFieldSize;
+    view.SetViewMode(ViewMode::kFieldSize);
     // Shift-clicks collect the fields; the last one carries the tracker.
     Click(ClientPoint(first), MouseFlag::kShift);
     Click(ClientPoint(second), MouseFlag::kShift);
-    EXPECT_EQ(view.m_pCurrentField, second);
-    EXPECT_EQ(view.m_selectedFields, (std::vector<CEditNode*>{first, second}));
+    EXPECT_EQ(view.GetCurrentField(), second);
+    EXPECT_EQ(view.GetSelectedFields(), (std::vector<CEditNode*>{first, second}));
 
     const RECT r = second->m_rcLayout;
     const POINT rightHandle{r.right + CRectTracker::kBorderWidth, r.top + (r.bottom - r.top) / 2};
@@ -370,9 +371,10 @@ TEST_F(MouseTest, NameFieldCommitPutsCopiesOnEveryPageAsOneStep)
     AddCR(other);
     layer->AppendChild(edited);
     layer->AppendChild(other);
-    view.m_nViewMode = ViewMode::kNameField;
-    view.m_pNameField = edited;
-    view.m_savedCaret.m_caretNode = At(0, 1);
+    view.SetViewMode(ViewMode::kNameField);
+    CCaret saved;
+    saved.m_caretNode = At(0, 1);
+    view.SetNameFieldEdit(edited, saved);
 
     view.CommitNameFieldEdit();
     ASSERT_EQ(layer->GetChildCount(), 2);
@@ -382,8 +384,8 @@ TEST_F(MouseTest, NameFieldCommitPutsCopiesOnEveryPageAsOneStep)
         EXPECT_NE(copy, other);
         EXPECT_EQ(copy->GetEditChild(1)->GetText().View(), u"z");
     }
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 1));
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 1));
     ASSERT_EQ(document.groups.size(), 1u);
     ASSERT_NE(document.root->GetNameFieldTemplate(), nullptr);
     EXPECT_EQ(document.root->GetNameFieldTemplate()->GetChildCount(), 3);
@@ -392,12 +394,12 @@ TEST_F(MouseTest, NameFieldCommitPutsCopiesOnEveryPageAsOneStep)
     ASSERT_EQ(layer->GetChildCount(), 2);
     EXPECT_EQ(layer->GetEditChild(0), edited);
     EXPECT_EQ(layer->GetEditChild(1), other);
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_pNameField, edited);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetNameField(), edited);
     view.OnEditRedo();
     ASSERT_EQ(layer->GetChildCount(), 2);
     EXPECT_EQ(layer->GetEditChild(1)->GetEditChild(1)->GetText().View(), u"z");
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
 }
 
 TEST_F(MouseTest, NameFieldCommitThatCannotReadItsCopyChangesNothing)
@@ -411,8 +413,8 @@ TEST_F(MouseTest, NameFieldCommitThatCannotReadItsCopyChangesNothing)
     AddCR(other);
     layer->AppendChild(edited);
     layer->AppendChild(other);
-    view.m_nViewMode = ViewMode::kNameField;
-    view.m_pNameField = edited;
+    view.SetViewMode(ViewMode::kNameField);
+    view.SetNameFieldEdit(edited);
 
     view.CommitNameFieldEdit();
     ASSERT_EQ(layer->GetChildCount(), 2);

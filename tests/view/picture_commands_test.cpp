@@ -73,7 +73,7 @@ TEST_F(PictureTest, FrameStandsOnItsOwnLine)
         PlaceCaret(0, c.index == 3 ? 3 : c.index);
         ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertImage));
         EXPECT_EQ(Describe(document.root->GetEditChild(0)), c.expected) << c.where;
-        EXPECT_EQ(view.m_caret.m_caretNode->GetEditParent()->GetKind(), EditKind::Code(EditKind::kFloat)) << c.where;
+        EXPECT_EQ(view.GetCaret().m_caretNode->GetEditParent()->GetKind(), EditKind::Code(EditKind::kFloat)) << c.where;
         ASSERT_EQ(document.groups.size(), 1u) << c.where;
         EXPECT_TRUE(document.modified);
     }
@@ -97,7 +97,7 @@ TEST_F(PictureTest, PictureIsItsPixelSizeAtEveryZoom)
         document.groups.clear();
         document.undone = 0;
         Build({u"ab"}, vertical);
-        view.m_displayMap.SetZoom(200);
+        ChangeDisplayMap([](CDisplayMap& map) { map.SetZoom(200); });
         PlaceCaret(0, 1);
         ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertImageInline));
         EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a picture c:b |");
@@ -105,7 +105,7 @@ TEST_F(PictureTest, PictureIsItsPixelSizeAtEveryZoom)
         const CEditNode* node = At(0, 1);
         EXPECT_EQ(node->m_width, vertical ? 26 : 53);
         EXPECT_EQ(node->m_height, vertical ? 53 : 26);
-        EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2)) << "the caret stays before the same node";
+        EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 2)) << "the caret stays before the same node";
         view.OnEditUndo();
         EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a c:b |");
     }
@@ -139,7 +139,7 @@ TEST_F(PictureTest, CommandsThatInsertNothing)
     for (const Case& c : cases) {
         requests.clear();
         answer = c.file;
-        view.m_caret.m_caretNode = c.caret;
+        view.SetCaretNode(c.caret);
         view.OnCommand(c.command);
         EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a math[|] c:b |") << c.what;
         EXPECT_EQ(Describe(box), "c:c |") << c.what;
@@ -162,11 +162,11 @@ TEST_F(PictureTest, PictureSizeToggleNeedsAPictureAtTheCaret)
     view.OnCommand(ViewCommand::kInsertImageInline);
     PlaceCaret(0, 1);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kImageSize));
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kPicture);
-    EXPECT_EQ(view.m_pImage, At(0, 1));
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kPicture);
+    EXPECT_EQ(view.GetSizedImage(), At(0, 1));
     ASSERT_TRUE(view.OnCommand(ViewCommand::kImageSize));
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pImage, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetSizedImage(), nullptr);
 }
 
 TEST_F(PictureTest, UndoOfThePictureBeingSizedLeavesTheMode)
@@ -177,10 +177,10 @@ TEST_F(PictureTest, UndoOfThePictureBeingSizedLeavesTheMode)
     view.OnCommand(ViewCommand::kInsertImageInline);
     PlaceCaret(0, 1);
     view.OnCommand(ViewCommand::kImageSize);
-    ASSERT_EQ(view.m_nViewMode, ViewMode::kPicture);
+    ASSERT_EQ(view.GetViewMode(), ViewMode::kPicture);
     view.OnEditUndo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pImage, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetSizedImage(), nullptr);
     // A new change drops the undone insertion with its picture; the mouse finds no tracker.
     view.OnChar(u'x');
     EXPECT_EQ(view.TrackerHitAt(POINT{0, 0}), CRectTracker::hitNothing);

@@ -76,8 +76,8 @@ TEST_P(SorelViewTest, KeysAndCommittedTextReachThePaperAndSurviveASave)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.Controller().OnInitialUpdate();
     CEditViewController& controller = view.Controller();
-    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
-    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
+    CEditNode* part = controller.GetCaret().m_caretNode->GetEditParent();
     const std::u16string before = PartText(part);
 
     // Keys: "ab", Backspace, End, then committed Japanese text.
@@ -97,9 +97,9 @@ TEST_P(SorelViewTest, KeysAndCommittedTextReachThePaperAndSurviveASave)
 
     // The input method asks where the caret is: at the composition point, in the caret's font.
     const QRect cursor = view.inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    EXPECT_EQ(cursor.topLeft().y(), controller.m_imePoint.y);
+    EXPECT_EQ(cursor.topLeft().y(), controller.GetImePoint().y);
     EXPECT_GT(view.inputMethodQuery(Qt::ImFont).value<QFont>().pixelSize(), 0);
-    EXPECT_EQ(controller.m_imeFont.lfEscapement, vertical ? 2700 : 0);
+    EXPECT_EQ(controller.GetImeFont().lfEscapement, vertical ? 2700 : 0);
 
     // The pre-edit text is drawn by the view.
     Preedit(&view, QString::fromUtf16(u"へんかん"));
@@ -146,12 +146,12 @@ TEST_P(SorelViewTest, TheCaretStartsAtTheFirstLabelsEdgeAndInvertsWhatItCovers)
     CEditViewController& controller = view.Controller();
     controller.OnInitialUpdate();
     CEditNode* label = document.root->GetEditChild(0)->GetEditChild(0);
-    ASSERT_EQ(controller.m_caret.m_caretNode, label);
+    ASSERT_EQ(controller.GetCaret().m_caretNode, label);
 
     // At the label's leading edge, the edge's thickness across the line.
     RECT edge = label->m_rcLayout;
     controller.LogicalToDeviceRect(&edge);
-    const RECT& caret = controller.m_systemCaret;
+    const RECT& caret = controller.GetSystemCaret();
     if (vertical) {
         EXPECT_EQ(caret.top, std::min(edge.top, edge.bottom));
         EXPECT_EQ(caret.bottom - caret.top, CEditViewController::kEdge);
@@ -203,16 +203,16 @@ TEST_P(SorelViewTest, WheelAndPageKeysScroll)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.Controller().OnInitialUpdate();
     CEditViewController& controller = view.Controller();
-    const bool vertical = controller.m_displayMap.IsVertical() != 0;
-    const int& along = vertical ? controller.m_displayMap.m_originX : controller.m_displayMap.m_originY;
+    const bool vertical = controller.GetDisplayMap().IsVertical() != 0;
+    const int& along = vertical ? controller.GetDisplayMap().m_originX : controller.GetDisplayMap().m_originY;
     QWheelEvent wheel(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -60), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view, &wheel);
     // Half a notch scrolls half a line.
     EXPECT_EQ(along, CEditViewController::kLineStep / 2);
-    const int y = controller.m_displayMap.m_originY;
+    const int y = controller.GetDisplayMap().m_originY;
     QTest::keyClick(&view, Qt::Key_PageDown);
-    EXPECT_NE(controller.m_displayMap.m_originY, y);
+    EXPECT_NE(controller.GetDisplayMap().m_originY, y);
 }
 
 TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
@@ -229,9 +229,9 @@ TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     CEditViewController& controller = view.Controller();
     controller.OnInitialUpdate();
-    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
     // Two characters of the first line of text on screen.
-    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    CEditNode* part = controller.GetCaret().m_caretNode->GetEditParent();
     std::vector<CEditNode*> chars;
     for (int i = 0; i < part->GetChildCount() && chars.size() < 5; ++i) {
         CEditNode* child = part->GetEditChild(i);
@@ -249,15 +249,15 @@ TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
     QTest::mouseMove(&view, pointOf(chars[2]));
     QTest::mouseMove(&view, pointOf(chars[4]));
     QTest::mouseRelease(&view, Qt::LeftButton, {}, pointOf(chars[4]));
-    EXPECT_EQ(controller.m_caret.m_anchorNode, chars[1]);
-    EXPECT_EQ(controller.m_caret.m_caretNode, chars[4]);
+    EXPECT_EQ(controller.GetCaret().m_anchorNode, chars[1]);
+    EXPECT_EQ(controller.GetCaret().m_caretNode, chars[4]);
     const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
     if (!keep.isEmpty())
         view.grab().save(QDir(QString::fromLocal8Bit(keep)).filePath(QString("drag_selection_%1.png").arg(GetParam())));
 
     // A right click in the selection keeps it and asks for the question part's menu.
     QTest::mouseClick(&view, Qt::RightButton, {}, pointOf(chars[2]));
-    EXPECT_EQ(controller.m_caret.m_anchorNode, chars[1]);
+    EXPECT_EQ(controller.GetCaret().m_anchorNode, chars[1]);
     EXPECT_EQ(menus, std::vector<int>{ContextMenu::kParagraph});
 }
 
@@ -310,7 +310,7 @@ TEST(SorelViewDialogs, ZoomCommandRunsTheZoomDialogAndTheFontSheetIsTheSheetOfDe
     });
     view.Controller().OnCommand(ViewCommand::kViewZoom);
     EXPECT_EQ(shownZoom, "100");
-    EXPECT_EQ(view.Controller().m_displayMap.m_zoom, 150);
+    EXPECT_EQ(view.Controller().GetDisplayMap().m_zoom, 150);
 
     // The font command's sheet (it runs over a selection) shows the values it is given.
     FONT_SHEET_VALUES values{};

@@ -21,10 +21,10 @@ public:
 TEST_F(ViewTest, UndoAndRedoWithNothingToReplayChangeNothing)
 {
     Build({u"ab"});
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     view.OnEditUndo();
     view.OnEditRedo();
-    EXPECT_EQ(view.m_relayoutCount, relayouts);
+    EXPECT_EQ(view.GetRelayoutCount(), relayouts);
     EXPECT_FALSE(document.modified);
 }
 
@@ -83,7 +83,7 @@ TEST_F(ViewTest, StructuralRecordsRestoreOrderAndMoveTheCaret)
     EXPECT_EQ(Text(0), u"aZbd|");
     view.OnEditUndo();
     EXPECT_EQ(Text(0), u"abd|");
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 1));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 1));
 }
 
 TEST_F(ViewTest, NameFieldModeRecords)
@@ -97,28 +97,28 @@ TEST_F(ViewTest, NameFieldModeRecords)
     auto entered = std::make_unique<CUndoGroup>();
     entered->RecordNode(258, field, caretNode, ViewMode::kText, 0);
     document.PushUndo(std::move(entered));
-    view.m_nViewMode = ViewMode::kNameField;
-    view.m_pNameField = field;
+    view.SetViewMode(ViewMode::kNameField);
+    view.SetNameFieldEdit(field);
     view.OnEditUndo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pNameField, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetNameField(), nullptr);
     view.OnEditRedo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_pNameField, field);
-    EXPECT_EQ(view.m_savedCaret.m_caretNode, caretNode);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetNameField(), field);
+    EXPECT_EQ(view.GetSavedCaret().m_caretNode, caretNode);
 
     // Leaving it (257) from mode 4: undo returns to the field.
     auto left = std::make_unique<CUndoGroup>();
     left->RecordNode(257, field, caretNode, ViewMode::kNameField, 0);
     document.PushUndo(std::move(left));
-    view.m_nViewMode = ViewMode::kText;
-    view.m_pNameField = nullptr;
+    view.SetViewMode(ViewMode::kText);
+    view.SetNameFieldEdit(nullptr);
     view.OnEditUndo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_pNameField, field);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetNameField(), field);
     view.OnEditRedo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pNameField, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetNameField(), nullptr);
 }
 
 TEST_F(ViewTest, NameFieldLayerRecordsSetThePageFlag)
@@ -162,12 +162,12 @@ TEST_F(ViewTest, UnknownCodesAreSkippedAndTheRestStillApplies)
     SetNodeProperty(*node, UndoCode::kBold, 700, group.get());
     group->RecordInt(0x7777, node, 1, 2);
     document.PushUndo(std::move(group));
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     view.OnEditUndo();
     EXPECT_EQ(node->m_lf.lfWeight, 400);
     // The paper changed, so it is marked and laid out again.
     EXPECT_TRUE(document.modified);
-    EXPECT_GT(view.m_relayoutCount, relayouts);
+    EXPECT_GT(view.GetRelayoutCount(), relayouts);
 }
 
 TEST_F(ViewTest, AReplayThatStopsPartWayLeavesGroupAndHistoryWhole)
@@ -217,8 +217,8 @@ TEST_F(ViewTest, FormulaCharactersTakeTheMathsFonts)
     };
     for (const Case& c : {Case{u'x', u'x', maths.lfFaceName}, Case{u'1', u'1', digits.lfFaceName},
                           Case{u'=', u'＝', operators.lfFaceName}}) {
-        view.m_caret.m_caretNode = formula->GetEditChild(0);
-        const LOGFONTA before = view.m_caret.m_logFont;
+        view.SetCaretNode(formula->GetEditChild(0));
+        const LOGFONTA before = view.GetCaret().m_logFont;
         view.OnChar(c.typed);
         CEditNode* typed = formula->GetEditChild(0);
         ASSERT_NE(typed, nullptr);
@@ -226,7 +226,7 @@ TEST_F(ViewTest, FormulaCharactersTakeTheMathsFonts)
         EXPECT_EQ(std::string(typed->m_lf.lfFaceName), c.face);
         // An operator leaves the typing format as it was.
         if (c.typed == u'=') {
-            EXPECT_EQ(std::string(view.m_caret.m_logFont.lfFaceName), std::string(before.lfFaceName));
+            EXPECT_EQ(std::string(view.GetCaret().m_logFont.lfFaceName), std::string(before.lfFaceName));
         }
     }
 }

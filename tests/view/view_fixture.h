@@ -152,22 +152,35 @@ protected:
     // One client pixel per document unit.
     void UseIdentityScale()
     {
-        view.m_displayMap.SetResolution(2540, 2540, 100);
+        ChangeDisplayMap([](CDisplayMap& map) { map.SetResolution(2540, 2540, 100); });
         view.UpdateScrollBars();
+    }
+    // The view's display map or caret changed through the view's own setter.
+    template <class Change>
+    void ChangeDisplayMap(Change change)
+    {
+        CDisplayMap map = view.GetDisplayMap();
+        change(map);
+        view.SetDisplayMap(map);
+    }
+    template <class Change>
+    void ChangeCaret(Change change)
+    {
+        CCaret caret = view.GetCaret();
+        change(caret);
+        view.SetCaret(caret);
     }
 
     CEditNode* At(int paragraph, int index) { return document.root->GetEditChild(paragraph)->GetEditChild(index); }
 
     void PlaceCaret(int paragraph, int index)
     {
-        view.m_caret.m_caretNode = At(paragraph, index);
-        view.m_caret.m_anchorNode = nullptr;
+        view.PlaceCaret(At(paragraph, index));
     }
 
     void Select(int paragraph, int from, int to)
     {
-        view.m_caret.m_anchorNode = At(paragraph, from);
-        view.m_caret.m_caretNode = At(paragraph, to);
+        view.PlaceCaret(At(paragraph, to), At(paragraph, from));
     }
 
     std::u16string Text(int paragraph)
