@@ -153,26 +153,25 @@ void ViewBoldOverPart(benchmark::State& state)
     VIEW_SETTINGS settings;
     CEditViewController view(document, host, settings);
     view.OnInitialUpdate();
-    view.m_caret.m_anchorNode = part->GetEditChild(0);
-    view.m_caret.m_caretNode = part->GetEditChild(part->GetChildCount() - 1);
+    view.PlaceCaret(part->GetEditChild(part->GetChildCount() - 1), part->GetEditChild(0));
     view.UpdateCaret(FALSE);
     view.EnsureCaretVisible();
     const RECT client{0, 0, 1200, 900};
     view.Paint(client);
-    const int relayoutsBefore = view.m_relayoutCount;
+    const int relayoutsBefore = view.GetRelayoutCount();
     for (auto _ : state) {
         view.OnCommand(ViewCommand::kBold);
         view.Paint(client);
 
         state.PauseTiming();
         view.OnEditUndo();
-        view.m_caret.m_logFont.lfWeight = 400;
+        view.TypingFont().lfWeight = 400;
         state.ResumeTiming();
     }
     state.counters["pages"] = root->GetPageCount();
     // Relayouts per bold, the undo's own left out.
     state.counters["relayouts"] =
-        state.iterations() > 0 ? static_cast<double>(view.m_relayoutCount - relayoutsBefore) / state.iterations() - 1 : 0;
+        state.iterations() > 0 ? static_cast<double>(view.GetRelayoutCount() - relayoutsBefore) / state.iterations() - 1 : 0;
 }
 
 }  // namespace

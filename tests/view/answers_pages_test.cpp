@@ -57,7 +57,7 @@ TEST_F(FormattingTest, ASecondAnswerPressStepsOutWithoutAChange)
     const std::string before = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInTextAnswer));
     EXPECT_EQ(Children(document.root->GetEditChild(0)), "a answer[|] b |");
-    EXPECT_EQ(view.m_caret.m_caretNode->GetEditParent(), At(0, 1));  // typing goes into the answer
+    EXPECT_EQ(view.GetCaret().m_caretNode->GetEditParent(), At(0, 1));  // typing goes into the answer
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kInTextAnswer).check, 1);
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kRemoveInTextAnswer).enabled);
     ASSERT_EQ(document.groups.size(), 1u);
@@ -65,7 +65,7 @@ TEST_F(FormattingTest, ASecondAnswerPressStepsOutWithoutAChange)
     const std::string after = Snapshot();
 
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInTextAnswer));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 2));
     EXPECT_EQ(Snapshot(), after);
     EXPECT_EQ(document.groups.size(), 1u);
     ExpectExactUndoRedo(before, "answer");
@@ -75,7 +75,7 @@ TEST_F(FormattingTest, InAFormulaTheAnswerIsTheFormulaVariant)
 {
     Build({u"a"});
     At(0, 0)->InsertBefore(NewFormula(u"xy"));
-    view.m_caret.m_caretNode = At(0, 0)->GetEditChild(1);  // before y
+    view.SetCaretNode(At(0, 0)->GetEditChild(1));  // before y
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInTextAnswer));
     EXPECT_EQ(Children(document.root->GetEditChild(0)), "math[x manswer[|] y |] a |");
 }
@@ -88,7 +88,7 @@ TEST_F(FormattingTest, ParenthesesWrapTheSelectionIntoAnAnswerUndoneInOneStep)
     const std::string before = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kParenConvert));
     EXPECT_EQ(Children(document.root->GetEditChild(0)), "z ( answer[A B C |] ) w |");
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2)->GetEditChild(0));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 2)->GetEditChild(0));
     ASSERT_EQ(document.groups.size(), 1u);
     ExpectExactUndoRedo(before, "parentheses");
     view.OnEditUndo();
@@ -110,8 +110,7 @@ TEST_F(FormattingTest, ParenthesesAreRefusedAcrossALineBreakAndInsideAnAnswer)
     AddChars(answer, u"xy");
     answer->AddLineBreak();
     part->InsertChildAt(0, answer);
-    view.m_caret.m_anchorNode = answer->GetEditChild(0);
-    view.m_caret.m_caretNode = answer->GetEditChild(1);
+    view.PlaceCaret(answer->GetEditChild(1), answer->GetEditChild(0));
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kParenConvert).enabled);
     EXPECT_TRUE(document.groups.empty());
 }
@@ -137,11 +136,11 @@ TEST_F(FormattingTest, DissolvingAnAnswerKeepsAllItsContent)
             answer->InsertChildAt(1, new CEditCR());
         answer->AddLineBreak();
         At(0, 1)->InsertBefore(answer);
-        view.m_caret.m_caretNode = answer->GetEditChild(0);
+        view.SetCaretNode(answer->GetEditChild(0));
         const std::string before = Snapshot();
         ASSERT_TRUE(view.OnCommand(ViewCommand::kRemoveInTextAnswer)) << c.name;
         EXPECT_EQ(Children(document.root->GetEditChild(0)), c.expected) << c.name;
-        EXPECT_EQ(view.m_caret.m_caretNode->GetText().View(), u"b") << c.name;
+        EXPECT_EQ(view.GetCaret().m_caretNode->GetText().View(), u"b") << c.name;
         ASSERT_EQ(document.groups.size(), 1u) << c.name;
         EXPECT_TRUE(document.modified) << c.name;
         ExpectExactUndoRedo(before, c.name);
@@ -156,25 +155,25 @@ TEST_F(FormattingTest, APageBreakStandsBeforeThePartOfTheCaret)
 {
     Build({u"question", u"answer"});
     PlaceCaret(1, 2);
-    CEditNode* caret = view.m_caret.m_caretNode;
+    CEditNode* caret = view.GetCaret().m_caretNode;
     const std::string before = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertPageBreak));
     ASSERT_EQ(document.root->GetChildCount(), 3);
     EXPECT_TRUE(document.root->GetEditChild(1)->IsKind(EditKind::kKaiPage));
     EXPECT_GT(document.root->GetEditChild(1)->GetChildCount(), 0);  // filled
-    EXPECT_EQ(view.m_caret.m_caretNode, caret);  // the caret does not move
+    EXPECT_EQ(view.GetCaret().m_caretNode, caret);  // the caret does not move
     ASSERT_EQ(document.groups.size(), 1u);
     EXPECT_TRUE(document.modified);
     ExpectExactUndoRedo(before, "page break");
 
     // Inside the block: it is removed, the caret goes to the part after it.
-    view.m_caret.m_caretNode = document.root->GetEditChild(1)->GetFirstInner();
+    view.SetCaretNode(document.root->GetEditChild(1)->GetFirstInner());
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kInsertPageBreak).enabled);
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kDeletePageBreak).enabled);
     const std::string withBreak = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kDeletePageBreak));
     EXPECT_EQ(document.root->GetChildCount(), 2);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(1, 0));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(1, 0));
     ExpectExactUndoRedo(withBreak, "page break removed");
 }
 
@@ -191,7 +190,7 @@ TEST_F(FormattingTest, PageBreakCommandsAreRefusedOutsideTheirPlaces)
     EXPECT_FALSE(view.OnCommand(ViewCommand::kInsertPageBreak));
     PlaceCaret(0, 0);
     EXPECT_FALSE(view.OnCommand(ViewCommand::kDeletePageBreak));
-    view.m_caret.m_caretNode = nullptr;
+    view.SetCaretNode(nullptr);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kInsertPageBreak).enabled);
     EXPECT_TRUE(document.groups.empty());
     EXPECT_FALSE(document.modified);
@@ -207,8 +206,7 @@ TEST_F(FormattingTest, NumberingIsRefusedWhereTheRunCannotBeNumbered)
         AddChars(container, u"xyz");
         AddCR(container);
         At(0, 0)->InsertBefore(container);
-        view.m_caret.m_anchorNode = container->GetEditChild(0);
-        view.m_caret.m_caretNode = container->GetEditChild(2);
+        view.PlaceCaret(container->GetEditChild(2), container->GetEditChild(0));
     };
     const struct {
         const char* name;
@@ -239,8 +237,7 @@ TEST_F(FormattingTest, NumberingIsRefusedWhereTheRunCannotBeNumbered)
              Build({u"a"});
              CEditMath* formula = NewFormula(u"xyz");
              At(0, 0)->InsertBefore(formula);
-             view.m_caret.m_anchorNode = formula->GetEditChild(0);
-             view.m_caret.m_caretNode = formula->GetEditChild(2);
+             view.PlaceCaret(formula->GetEditChild(2), formula->GetEditChild(0));
          },
          false},
         {"text box",
@@ -290,7 +287,7 @@ TEST_F(FormattingTest, NumberingAndItsRemovalUndoExactly)
         EXPECT_EQ(At(0, i)->m_underlineWidth, 1) << i;
     }
     EXPECT_EQ(At(0, 2)->m_renbanType, 0);
-    EXPECT_EQ(view.m_caret.m_anchorNode, nullptr);
+    EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
     ExpectExactUndoRedo(before, "numbering");
 
     Select(0, 0, 2);

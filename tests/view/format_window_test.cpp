@@ -124,22 +124,21 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
             return;
         POINT p{closeUp->m_rcLayout.left, closeUp->m_rcLayout.top};
         controller.LogicalToDevicePoint(&p);
-        const QRect area = controller.m_displayMap.IsVertical() ? QRect(p.x - 60, p.y - 20, 120, 360)
+        const QRect area = controller.GetDisplayMap().IsVertical() ? QRect(p.x - 60, p.y - 20, 120, 360)
                                                                 : QRect(p.x - 20, p.y - 40, 360, 120);
         const QImage image = view->grab(area).toImage();
         image.scaled(image.size() * 3).save(dir.filePath(QString("%1_%2_close.png").arg(what, GetParam())));
     };
 
     // A run of text to format at the caret's place.
-    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
     for (char16_t c : std::u16string(u"あいうえおかきくけこさしすせそたちつてとなにぬねのは"))
         controller.OnChar(c);
     CEditNode* part = nullptr;
     int start = 0;
     ASSERT_TRUE(FindRun(doc->GetRoot(), 26, &part, &start));
     auto select = [&](int from, int to) {
-        controller.m_caret.m_anchorNode = part->GetEditChild(start + from);
-        controller.m_caret.m_caretNode = part->GetEditChild(start + to);
+        controller.PlaceCaret(part->GetEditChild(start + to), part->GetEditChild(start + from));
     };
     CEditNode* first = part->GetEditChild(start);
     closeUp = first;
@@ -188,8 +187,7 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
     frame.UpdateCommandUI(ViewCommand::kBold, &enabled, &checked);
     EXPECT_TRUE(enabled);
     EXPECT_TRUE(checked);
-    controller.m_caret.ClearSelection();
-    controller.m_caret.m_caretNode = part->GetEditChild(start + 15);
+    controller.PlaceCaret(part->GetEditChild(start + 15));
     shoot("formatted");
 
     // Numbered underlines ①②③ on three runs.
@@ -199,15 +197,14 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
     }
     EXPECT_EQ(part->GetEditChild(start + 15)->m_renbanType, 1);
     EXPECT_EQ(part->GetEditChild(start + 18)->m_renbanType, 0);
-    controller.m_caret.m_caretNode = part->GetEditChild(start + 26);
+    controller.SetCaretNode(part->GetEditChild(start + 26));
     closeUp = part->GetEditChild(start + 12);
     shoot("numbered");
 
     // An in-text answer typed at the caret, shown and hidden.
-    controller.m_caret.ClearSelection();
-    controller.m_caret.m_caretNode = part->GetEditChild(start + 1);
+    controller.PlaceCaret(part->GetEditChild(start + 1));
     frame.OnCommand(ViewCommand::kInTextAnswer);
-    ASSERT_TRUE(controller.m_caret.m_caretNode->GetEditParent()->IsKind(EditKind::kCyukai));
+    ASSERT_TRUE(controller.GetCaret().m_caretNode->GetEditParent()->IsKind(EditKind::kCyukai));
     for (char16_t c : std::u16string(u"答え"))
         controller.OnChar(c);
     closeUp = first;

@@ -99,8 +99,7 @@ protected:
 
     void ResetPaper()
     {
-        view.m_caret.ClearSelection();
-        view.m_caret.m_caretNode = nullptr;
+        view.PlaceCaret(nullptr);
         document.groups.clear();
         document.undone = 0;
         document.root->DeleteAllChildren();

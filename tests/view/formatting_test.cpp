@@ -68,7 +68,7 @@ TEST_F(FormattingTest, EachCommandReachesTheNodesOfItsScope)
         EXPECT_EQ(document.groups.size(), 1u) << row.name;
         EXPECT_TRUE(document.modified) << row.name;
         // The selection stays.
-        EXPECT_NE(view.m_caret.m_anchorNode, nullptr) << row.name;
+        EXPECT_NE(view.GetCaret().m_anchorNode, nullptr) << row.name;
         ExpectExactUndoRedo(paperBefore, row.name);
     }
 }
@@ -140,11 +140,11 @@ TEST_F(FormattingTest, UnderlineNoneAlsoClearsTheNumberingAndBorderNoneKeepsWidt
     ExpectExactUndoRedo(before, "underline none");
 
     ASSERT_TRUE(view.OnCommand(ViewCommand::kBorderFirst + 3));  // thick
-    EXPECT_EQ(view.m_caret.m_border.m_borderWidth, 3);
+    EXPECT_EQ(view.GetCaret().m_border.m_borderWidth, 3);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kBorderButton).check, 1);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kBorderFirst));
-    EXPECT_EQ(view.m_caret.m_border.m_borderStyle, 0);
-    EXPECT_EQ(view.m_caret.m_border.m_borderWidth, 1);
+    EXPECT_EQ(view.GetCaret().m_border.m_borderStyle, 0);
+    EXPECT_EQ(view.GetCaret().m_border.m_borderWidth, 1);
     EXPECT_EQ(At(0, 0)->m_borderWidth, 1);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kBorderButton).check, 0);
 }
@@ -171,15 +171,14 @@ TEST_F(FormattingTest, KindsTakeTheValuesOfTheirTables)
         EXPECT_EQ(k.field(At(0, 0)), k.value) << k.id;
     }
     EXPECT_EQ(At(0, 0)->m_underlineWidth, 3);  // … width 3
-    EXPECT_EQ(view.m_caret.m_color.m_color, 0xFF0000u);
+    EXPECT_EQ(view.GetCaret().m_color.m_color, 0xFF0000u);
 }
 
 TEST_F(FormattingTest, TextColourReachesOneSelectedNodeWhereverItStands)
 {
     Build({u"abc"});
     // The anchor and the caret on the same node that is not its parent's first child.
-    view.m_caret.m_anchorNode = At(0, 1);
-    view.m_caret.m_caretNode = At(0, 1);
+    view.PlaceCaret(At(0, 1), At(0, 1));
     ASSERT_TRUE(view.OnCommand(ViewCommand::kTextColorFirst + 5));
     EXPECT_EQ(At(0, 1)->m_color, 0x0000FFu);
     EXPECT_EQ(At(0, 0)->m_color, 0u);
@@ -212,8 +211,8 @@ TEST_F(FormattingTest, TwelvePointsOverAWholePartChangeTheDefaultsAndItsLineBrea
     EXPECT_EQ(At(0, 0)->m_lf.lfHeight, -twelve);
     EXPECT_EQ(At(0, 2)->m_lf.lfHeight, At(1, 0)->m_lf.lfHeight);
     EXPECT_EQ(CDefaultFontTable::Instance().GetDefaultHeight(), saved.GetDefaultHeight());
-    EXPECT_EQ(view.m_caret.m_logFont.lfHeight, -twelve);
-    EXPECT_EQ(view.m_caret.m_logFont.lfWidth, 0);
+    EXPECT_EQ(view.GetCaret().m_logFont.lfHeight, -twelve);
+    EXPECT_EQ(view.GetCaret().m_logFont.lfWidth, 0);
 
     // Every character up to the closing line break.
     Select(0, 0, 3);
@@ -222,7 +221,7 @@ TEST_F(FormattingTest, TwelvePointsOverAWholePartChangeTheDefaultsAndItsLineBrea
     EXPECT_EQ(std::abs(CDefaultFontTable::Instance().GetDefaultHeight()), twelve);
     LOGFONTA defaultFont{};
     CDefaultFontTable::Instance().GetDefaultFont(&defaultFont, 0);
-    EXPECT_STREQ(defaultFont.lfFaceName, view.m_caret.m_logFont.lfFaceName);
+    EXPECT_STREQ(defaultFont.lfFaceName, view.GetCaret().m_logFont.lfFaceName);
     EXPECT_EQ(At(0, 3)->m_lf.lfHeight, -twelve);  // the part's line break took the typing font
     ExpectExactUndoRedo(before, "whole part");
     CDefaultFontTable::Instance() = saved;
@@ -233,11 +232,11 @@ TEST_F(FormattingTest, AnUnreadableSizeGivesItsMessageAndChangesNothing)
     Build({u"ab"});
     Select(0, 0, 1);
     barSizeReadable = false;
-    const LOGFONTA typing = view.m_caret.m_logFont;
+    const LOGFONTA typing = view.GetCaret().m_logFont;
     ASSERT_TRUE(view.OnCommand(ViewCommand::kFontSizeBox));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], u"数値が正しくありません。");
-    EXPECT_EQ(view.m_caret.m_logFont.lfHeight, typing.lfHeight);
+    EXPECT_EQ(view.GetCaret().m_logFont.lfHeight, typing.lfHeight);
     EXPECT_TRUE(document.groups.empty());
     EXPECT_FALSE(document.modified);
 }
@@ -253,7 +252,7 @@ TEST_F(FormattingTest, TheGaijiFaceWithASelectionGivesItsMessageButTheTypingFace
     EXPECT_EQ(messages[0], u"外字を入力する際は、外字パレットを使用して下さい。");
     EXPECT_EQ(Snapshot(), before);
     EXPECT_TRUE(document.groups.empty());
-    EXPECT_STREQ(view.m_caret.m_logFont.lfFaceName, "Orvellan Gaiji");
+    EXPECT_STREQ(view.GetCaret().m_logFont.lfFaceName, "Orvellan Gaiji");
 }
 
 TEST_F(FormattingTest, AFaceChosenInTheBoxReachesTheSelectionAndShowsInTheBar)
@@ -270,7 +269,7 @@ TEST_F(FormattingTest, AFaceChosenInTheBoxReachesTheSelectionAndShowsInTheBar)
     shownFace.clear();
     view.OnBarComboSelChange();
     EXPECT_EQ(shownFace, "Times New Roman");
-    EXPECT_EQ(shownSize, std::abs(view.m_caret.m_logFont.lfHeight));
+    EXPECT_EQ(shownSize, std::abs(view.GetCaret().m_logFont.lfHeight));
 }
 
 TEST_F(FormattingTest, AnAlignmentOverThreeParagraphsChangesEachLineBreakOnce)
@@ -285,13 +284,13 @@ TEST_F(FormattingTest, AnAlignmentOverThreeParagraphsChangesEachLineBreakOnce)
     ASSERT_EQ(Describe(part), "c:a c:b | c:c c:d | c:e c:f |");
     Select(0, 0, 8);
     const std::string before = Snapshot();
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kAlignCenter));
     ASSERT_EQ(document.groups.size(), 1u);
     EXPECT_EQ(document.groups[0]->GetCount(), 3);
     for (int i : {2, 5, 8})
         EXPECT_EQ(static_cast<CEditCR*>(At(0, i))->m_textAlign, 1) << i;
-    EXPECT_EQ(view.m_relayoutCount, relayouts + 1);
+    EXPECT_EQ(view.GetRelayoutCount(), relayouts + 1);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignCenter).check, 1);
     ExpectExactUndoRedo(before, "centre");
     // The same value again changes nothing and hands no group over.
@@ -325,7 +324,7 @@ TEST_F(FormattingTest, AlignmentTextsFollowTheWritingDirection)
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignLeft).text, u"左寄せ");
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignBottom).text, u"右寄せ");
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignLeft).check, 1);
-    view.m_displayMap.SetVertical(1);
+    ChangeDisplayMap([](CDisplayMap& map) { map.SetVertical(1); });
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignTop).text, u"上寄せ");
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kAlignRight).text, u"下寄せ");
     // Both faces of a pair run the same command.
