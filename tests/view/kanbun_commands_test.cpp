@@ -137,7 +137,7 @@ TEST_F(KanbunCommandTest, ErasersEmptyTheirBoxesInEachFormAndUndoPutsThemBack)
         CEditKan* cell = Cell(1);
         const std::string before = Describe(cell);
         ASSERT_EQ(before, c.mode == 0 ? full0 : full1);
-        view.m_caret.m_caretNode = cell->GetBaseBox()->GetFirstInner();
+        view.SetCaretNode(cell->GetBaseBox()->GetFirstInner());
         ASSERT_TRUE(view.OnUpdateCommand(c.id).enabled);
         ASSERT_TRUE(view.OnCommand(c.id));
         EXPECT_EQ(Describe(cell), c.after);
@@ -157,32 +157,29 @@ TEST_F(KanbunCommandTest, ErasersEmptyTheirBoxesInEachFormAndUndoPutsThemBack)
 TEST_F(KanbunCommandTest, ErasersWorkOnEverySelectedCellAndNeedACell)
 {
     BuildPassage(0);
-    view.m_caret.m_anchorNode = Cell(0);
-    view.m_caret.m_caretNode = Cell(2);
+    view.PlaceCaret(Cell(2), Cell(0));
     ASSERT_TRUE(view.OnCommand(ViewCommand::kEraseReturnMarks));
     EXPECT_EQ(BoxText(Cell(0)->GetReturnMarkBox()), "");
     EXPECT_EQ(BoxText(Cell(1)->GetReturnMarkBox()), "");
     EXPECT_EQ(BoxText(Cell(2)->GetReturnMarkBox()), "レ");
-    EXPECT_EQ(view.m_caret.m_anchorNode, nullptr);
+    EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
     ASSERT_EQ(document.groups.size(), 1u);
     EXPECT_EQ(document.groups[0]->GetCount(), 2);
 
     // An empty box a second time records nothing.
-    view.m_caret.m_anchorNode = nullptr;
-    view.m_caret.m_caretNode = Cell(0)->GetBaseBox()->GetFirstInner();
+    view.PlaceCaret(Cell(0)->GetBaseBox()->GetFirstInner());
     ASSERT_TRUE(view.OnCommand(ViewCommand::kEraseReturnMarks));
     EXPECT_EQ(document.groups.size(), 1u);
 
     // Outside a cell (the paragraph's line break) and without a caret the erasers are disabled.
-    view.m_caret.m_caretNode = At(0, 3);
+    view.SetCaretNode(At(0, 3));
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kEraseAllMarks).enabled);
-    view.m_caret.m_caretNode = nullptr;
+    view.SetCaretNode(nullptr);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kEraseAllMarks).enabled);
     // With an anchor, the anchor itself must be a cell.
-    view.m_caret.m_caretNode = At(0, 3);
-    view.m_caret.m_anchorNode = Cell(2);
+    view.PlaceCaret(At(0, 3), Cell(2));
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kEraseAllMarks).enabled);
-    view.m_caret.m_anchorNode = At(0, 3);
+    view.SetAnchorNode(At(0, 3));
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kEraseAllMarks).enabled);
 }
 
@@ -192,28 +189,28 @@ TEST_F(KanbunCommandTest, NameFieldToggleIsTwoGroupsThatUndoBackToEachMode)
     auto* field = new CEditKimeiran();
     document.root->GetNameFieldLayer()->AppendChild(field);
     PlaceCaret(0, 1);
-    view.m_pNameField = field;
+    view.SetNameFieldEdit(field);
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kNameFieldEdit).enabled);
 
     ASSERT_TRUE(view.OnCommand(ViewCommand::kNameFieldEdit));
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_savedCaret.m_caretNode, At(0, 1));
-    view.m_caret.m_caretNode = nullptr;  // the caret goes into the name field
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetSavedCaret().m_caretNode, At(0, 1));
+    view.SetCaretNode(nullptr);  // the caret goes into the name field
     ASSERT_TRUE(view.OnCommand(ViewCommand::kNameFieldEdit));
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pNameField, nullptr);
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 1));
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetNameField(), nullptr);
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 1));
     EXPECT_EQ(document.groups.size(), 2u);
 
     view.OnEditUndo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_pNameField, field);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetNameField(), field);
     view.OnEditUndo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pNameField, nullptr);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetNameField(), nullptr);
     view.OnEditRedo();
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kNameField);
-    EXPECT_EQ(view.m_pNameField, field);
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
+    EXPECT_EQ(view.GetNameField(), field);
 }
 
 TEST(KanbunFrameCommandTest, RunsTheDialogOnTheCellInVerticalWritingOnly)
@@ -234,7 +231,7 @@ TEST(KanbunFrameCommandTest, RunsTheDialogOnTheCellInVerticalWritingOnly)
     view.OnInitialUpdate();
     auto* first = dynamic_cast<CEditKan*>(part->GetEditChild(0));
     auto* second = dynamic_cast<CEditKan*>(part->GetEditChild(1));
-    view.m_caret.m_caretNode = first->GetBaseBox()->GetFirstInner();
+    view.SetCaretNode(first->GetBaseBox()->GetFirstInner());
 
     std::vector<CEditKan*> opened;
     view.m_kuntenFrame = [&](KUNTEN_FRAME_RUN& run) {
@@ -253,7 +250,7 @@ TEST(KanbunFrameCommandTest, RunsTheDialogOnTheCellInVerticalWritingOnly)
 
     document.root->m_vertical = 1;
     view.OnInitialUpdate();
-    view.m_caret.m_caretNode = first->GetBaseBox()->GetFirstInner();
+    view.SetCaretNode(first->GetBaseBox()->GetFirstInner());
     ASSERT_TRUE(view.OnUpdateCommand(ViewCommand::kKuntenFrame).enabled);
     document.modified = false;
     ASSERT_TRUE(view.OnCommand(ViewCommand::kKuntenFrame));
@@ -261,7 +258,7 @@ TEST(KanbunFrameCommandTest, RunsTheDialogOnTheCellInVerticalWritingOnly)
     EXPECT_EQ(host.calls, (std::vector<std::string>{"hide bar", "disable", "enable", "show bar"}));
     EXPECT_EQ(CEditViewController::s_kuntenPaletteShown, 1);
     // The caret stands after the last cell the dialog worked on; the paper counts as changed.
-    EXPECT_EQ(view.m_caret.m_caretNode, part->GetEditChild(2));
+    EXPECT_EQ(view.GetCaret().m_caretNode, part->GetEditChild(2));
     EXPECT_TRUE(document.modified);
     CEditViewController::s_kuntenPaletteShown = 0;
 }
