@@ -79,7 +79,7 @@ TEST_F(FormulaCommandTest, TemplateInTextIsOneGroupThatOneUndoRemoves)
     PlaceCaret(0, 1);
     ASSERT_TRUE(view.OnCommand(kFraction));
     EXPECT_EQ(Describe(Part(0)), "c:a math[frac |] c:b c:c |");
-    EXPECT_TRUE(view.m_caret.m_caretNode->GetEditParent()->IsKind(EditKind::kFrac));
+    EXPECT_TRUE(view.GetCaret().m_caretNode->GetEditParent()->IsKind(EditKind::kFrac));
     EXPECT_EQ(document.groups.size(), 1u);
     EXPECT_TRUE(document.modified);
 
@@ -137,7 +137,7 @@ TEST_F(FormulaCommandTest, FormulaModeOnAndOffMakesTwoGroupsThatUndoAndRedo)
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kMathMode).check, 1);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kMathMode));
     EXPECT_EQ(Describe(Part(0)), "c:a c:b |");
-    EXPECT_EQ(view.m_caret.m_caretNode, b);
+    EXPECT_EQ(view.GetCaret().m_caretNode, b);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kMathMode).check, 0);
     EXPECT_EQ(document.groups.size(), 2u);
     // Entering and leaving formula mode does not mark the paper modified.
@@ -160,22 +160,22 @@ TEST_F(FormulaCommandTest, FormulaModeSwapsTheTypingFontsAndInputStates)
     view.UpdateCaret(TRUE);
     view.OnImeOpenStatus(true);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kMathMode));
-    EXPECT_EQ(view.m_bImeOpenText, 1);
+    EXPECT_EQ(view.GetImeOpenText(), 1);
     EXPECT_FALSE(view.IsImeOpen());
     view.OnChar(u'x');
     EXPECT_EQ(Describe(Part(0)), "c:a math[m:x |] c:b |");
-    EXPECT_EQ(view.m_caret.m_logFont.lfItalic, 1);
+    EXPECT_EQ(view.GetCaret().m_logFont.lfItalic, 1);
     // Opening the input method in a formula is remembered for the next formula.
     view.OnImeOpenStatus(true);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kMathMode));
-    EXPECT_EQ(view.m_bImeOpenMath, 1);
+    EXPECT_EQ(view.GetImeOpenMath(), 1);
     EXPECT_TRUE(view.IsImeOpen());
     view.OnChar(u'y');
     EXPECT_EQ(Describe(Part(0)), "c:a math[m:x |] c:y c:b |");
 
     // The idle update of the command follows the caret in and out of the formula.
     view.OnImeOpenStatus(false);
-    view.m_caret.m_caretNode = At(0, 1)->GetEditChild(1);
+    view.SetCaretNode(At(0, 1)->GetEditChild(1));
     view.UpdateCaret(TRUE);
     view.OnUpdateCommand(ViewCommand::kMathMode);
     EXPECT_TRUE(view.IsImeOpen());
@@ -191,9 +191,9 @@ TEST_F(FormulaCommandTest, LeavingFromANestedFractionGoesAfterTheOuterFormula)
     PlaceCaret(0, 1);
     ASSERT_TRUE(view.OnCommand(kFraction));
     view.OnChar(u'x');
-    ASSERT_TRUE(view.m_caret.m_caretNode->GetEditParent()->IsKind(EditKind::kFrac));
+    ASSERT_TRUE(view.GetCaret().m_caretNode->GetEditParent()->IsKind(EditKind::kFrac));
     ASSERT_TRUE(view.OnCommand(ViewCommand::kMathMode));
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 2));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 2));
     EXPECT_EQ(Text(0), u"ab|");
 }
 
@@ -204,7 +204,7 @@ TEST_F(FormulaCommandTest, PageBreakBlockRefusesFormulaModeAndTemplates)
     pageBreak->Fill();
     document.root->AppendChild(pageBreak);
     view.OnUpdate(UpdateHint::kAll);
-    view.m_caret.m_caretNode = pageBreak->GetEditChild(0);
+    view.SetCaretNode(pageBreak->GetEditChild(0));
     for (int id : {ViewCommand::kMathMode, kFraction, 237}) {
         SCOPED_TRACE(id);
         view.OnCommand(id);
@@ -216,7 +216,7 @@ TEST_F(FormulaCommandTest, PageBreakBlockRefusesFormulaModeAndTemplates)
 TEST_F(FormulaCommandTest, FormulaModeIsCheckedExactlyInAFormula)
 {
     Build({u"ab"});
-    view.m_caret.m_caretNode = nullptr;
+    view.SetCaretNode(nullptr);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kMathMode).enabled);
     PlaceCaret(0, 0);
     CMD_UI_STATE state = view.OnUpdateCommand(ViewCommand::kMathMode);
@@ -243,8 +243,8 @@ TEST_F(FormulaCommandTest, ThreeCharactersBecomeOneRubyWithOneUndo)
     EXPECT_EQ(RubyBase(ruby), u"abc|");
     CEditNode* reading = ruby->GetEditChild(CEditRuby::kReadingIndex);
     EXPECT_EQ(reading->GetChildCount(), 1);
-    EXPECT_EQ(view.m_caret.m_caretNode, reading->GetEditChild(0));
-    EXPECT_EQ(view.m_caret.m_anchorNode, nullptr);
+    EXPECT_EQ(view.GetCaret().m_caretNode, reading->GetEditChild(0));
+    EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
     EXPECT_EQ(reading->GetEditChild(0)->m_lf.lfHeight, CEditCR().m_lf.lfHeight / 2);
     EXPECT_EQ(reading->m_lf.lfHeight, CEditRubyText().m_lf.lfHeight / 2);
     EXPECT_EQ(document.groups.size(), 1u);
@@ -282,8 +282,7 @@ TEST_F(FormulaCommandTest, FuriganaOnNothingCopyableDoesNothing)
     view.OnChar(u'y');
     // A selection of a formula's contents.
     CEditNode* formula = At(0, 1);
-    view.m_caret.m_anchorNode = formula->GetEditChild(0);
-    view.m_caret.m_caretNode = formula->GetEditChild(2);
+    view.PlaceCaret(formula->GetEditChild(2), formula->GetEditChild(0));
     const size_t groups = document.groups.size();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kFurigana));
     EXPECT_EQ(Describe(Part(0)), "c:a math[m:x m:y |] c:b |");
@@ -299,12 +298,11 @@ TEST_F(FormulaCommandTest, RemovingFuriganaFromTheReadingAndAcrossTwoPairs)
 
     // The caret in the first pair's reading.
     CEditNode* first = At(0, 1);
-    view.m_caret.m_caretNode = first->GetEditChild(CEditRuby::kReadingIndex)->GetEditChild(0);
-    view.m_caret.m_anchorNode = nullptr;
+    view.PlaceCaret(first->GetEditChild(CEditRuby::kReadingIndex)->GetEditChild(0));
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kRemoveFurigana).enabled);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kRemoveFurigana));
     EXPECT_EQ(Describe(Part(0)), "c:a c:b c:c c:d node |");
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
     view.OnCommand(ViewCommand::kEditUndo);
     ASSERT_EQ(Describe(Part(0)), "c:a node c:d node |");
 
@@ -312,7 +310,7 @@ TEST_F(FormulaCommandTest, RemovingFuriganaFromTheReadingAndAcrossTwoPairs)
     Select(0, 0, 4);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kRemoveFurigana));
     EXPECT_EQ(Text(0), u"abcdef|");
-    EXPECT_EQ(view.m_caret.m_anchorNode, nullptr);
+    EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
     view.OnCommand(ViewCommand::kEditUndo);
     EXPECT_EQ(Describe(Part(0)), "c:a node c:d node |");
 
@@ -335,7 +333,7 @@ TEST_F(FormulaCommandTest, TableInsertOpensAtTwoByTwoAndPutsTheCaretInTheFirstCe
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->GetRows(), 2);
     EXPECT_EQ(table->GetColumns(), 2);
-    EXPECT_EQ(view.m_caret.m_caretNode, table->GetCell(0, 0)->GetEditChild(0));
+    EXPECT_EQ(view.GetCaret().m_caretNode, table->GetCell(0, 0)->GetEditChild(0));
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kTableFormat).enabled);
     EXPECT_TRUE(document.modified);
     view.OnCommand(ViewCommand::kEditUndo);
@@ -370,7 +368,7 @@ TEST_F(FormulaCommandTest, TableFormatAppliesToTheWholeTableAsOneGroup)
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertTable));
     auto* table = dynamic_cast<CEditTable*>(At(0, 1));
     ASSERT_NE(table, nullptr);
-    view.m_caret.m_caretNode = table->GetCell(1, 1)->GetEditChild(0);
+    view.SetCaretNode(table->GetCell(1, 1)->GetEditChild(0));
     document.modified = false;
     const size_t groups = document.groups.size();
 

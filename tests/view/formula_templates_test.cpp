@@ -238,9 +238,8 @@ TEST_F(ViewTest, EveryFormulaTemplateBuildsWhatItsCommandNames)
         document.root->AppendChild(part);
         CEditNode* lineEnd = formula->GetEditChild(0);
         lineEnd->m_lf.lfHeight = -370;
-        view.m_caret.m_caretNode = lineEnd;
-        view.m_caret.m_anchorNode = nullptr;
-        view.m_caret.m_logFont.lfHeight = -370;
+        view.PlaceCaret(lineEnd);
+        view.TypingFont().lfHeight = -370;
         document.modified = false;
         const size_t groups = document.groups.size();
         currentId = c.id;
@@ -253,7 +252,7 @@ TEST_F(ViewTest, EveryFormulaTemplateBuildsWhatItsCommandNames)
         EXPECT_EQ(built, c.built);
         EXPECT_EQ(formula->GetEditChild(formula->GetChildCount() - 1), lineEnd);
         const std::string caret =
-            view.m_caret.m_caretNode == lineEnd ? "after" : PathTo(formula->GetEditChild(0), view.m_caret.m_caretNode);
+            view.GetCaret().m_caretNode == lineEnd ? "after" : PathTo(formula->GetEditChild(0), view.GetCaret().m_caretNode);
         EXPECT_EQ(caret, c.caret);
         EXPECT_EQ(document.groups.size(), groups + 1);
         EXPECT_TRUE(document.modified);
