@@ -91,9 +91,9 @@ TEST_P(FormulaWindowTest, FormulaRubyAndTableFromTheWindowSurviveASave)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     CEditViewController& controller = view.Controller();
     controller.OnInitialUpdate();
-    ASSERT_NE(controller.m_caret.m_caretNode, nullptr);
+    ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
     const bool vertical = document.root->m_vertical != 0;
-    CEditNode* part = controller.m_caret.m_caretNode->GetEditParent();
+    CEditNode* part = controller.GetCaret().m_caretNode->GetEditParent();
     const int partIndex = part->GetEditParent()->IndexOfChild(part);
 
     // The formula: fraction, square root, superscript, 2 × 2 matrix and brace, each from its
@@ -121,12 +121,11 @@ TEST_P(FormulaWindowTest, FormulaRubyAndTableFromTheWindowSurviveASave)
 
     // Ruby on a word: the word typed, selected and given its reading.
     Commit(&view, QString::fromUtf16(u"漢字"));
-    CEditNode* after = controller.m_caret.m_caretNode;
-    controller.m_caret.m_anchorNode = CEditNode::FromNode(CEditNode::FromNode(after->GetPrevSibling())->GetPrevSibling());
+    CEditNode* after = controller.GetCaret().m_caretNode;
+    controller.SetAnchorNode(CEditNode::FromNode(CEditNode::FromNode(after->GetPrevSibling())->GetPrevSibling()));
     ASSERT_TRUE(controller.OnCommand(ViewCommand::kFurigana));
     Commit(&view, QString::fromUtf16(u"かんじ"));
-    controller.m_caret.m_caretNode = after;
-    controller.m_caret.m_anchorNode = nullptr;
+    controller.PlaceCaret(after);
 
     // A 3 × 3 table with its lines turned off.
     controller.m_tableInsertDialog = [](int* rows, int* columns) {
