@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/default_fonts.h"
+#include "base/points_row.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
@@ -22,6 +23,7 @@ class CDC;
 class CRuntimeClassRegistry;
 class CEditGraphic;
 class CEditNode;
+class CEditSentence;
 class CQtDC;
 
 // VIEW_MODE.
@@ -236,6 +238,43 @@ namespace ViewCommand {
 constexpr int kSearchQuestions = 32884;
 }  // namespace ViewCommand
 
+// --- question structure, question numbers and points
+namespace ViewCommand {
+constexpr int kInsertLargeNumber = 32875;
+constexpr int kInsertSmallNumber = 32876;
+constexpr int kNewLargeQuestion = 32893;
+constexpr int kNewSmallQuestion = 32894;
+constexpr int kQuestionUp = 32895;
+constexpr int kQuestionDown = 32896;
+constexpr int kDeleteLargeQuestion = 32897;
+constexpr int kDeleteSmallQuestion = 32898;
+constexpr int kSetPoints = 32900;
+constexpr int kInsertTextBox = 32903;
+constexpr int kQuestionNumberFormat = 32918;
+constexpr int kFieldLeft = 32928;
+constexpr int kFieldRight = 32929;
+constexpr int kFieldSize = 32930;
+constexpr int kFieldDelete = 32931;
+}  // namespace ViewCommand
+
+// The question-number format dialog, answered by the window code (or a test): the label styles
+// of major and sub-questions in, the chosen ones out; false on cancel.
+struct QUESTION_NUMBER_FORMAT {
+    int majorStyle = 0;
+    int minorStyle = 0;
+    int vertical = 0;
+};
+using QuestionNumberDialogFunction = std::function<bool(QUESTION_NUMBER_FORMAT* format)>;
+
+// The points dialog: the bracket choice (1 square), the show flag and the table of rows in, the
+// edited ones out; false on cancel, with the values left as they came.
+struct POINTS_DIALOG_VALUES {
+    int bracketStyle = 0;
+    int showPoints = 0;
+    std::vector<HAITEN_ROW> rows;
+};
+using PointsDialogFunction = std::function<bool(POINTS_DIALOG_VALUES* values)>;
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -397,6 +436,43 @@ public:
     // --- question structure, question numbers and points
     bool UpdateQuestionCommand(int id, CMD_UI_STATE* state) const;
     bool RunQuestionCommand(int id);
+    void OnNewLargeQuestion();
+    void OnNewSmallQuestion();
+    void OnDeleteLargeQuestion();
+    void OnDeleteSmallQuestion();
+    void OnQuestionUp();
+    void OnQuestionDown();
+    void OnInsertTextBox();
+    void OnFieldDelete();
+    void OnFieldSize();
+    // Side 1 left (up in vertical writing), 2 right (down).
+    void OnFieldSide(int side);
+    void OnInsertLargeNumber();
+    void OnInsertSmallNumber();
+    void OnQuestionNumberFormat();
+    void OnSetPoints();
+    // The points table of the paper: a row per major question with its sub-questions' rows after
+    // it, from the parts' records with the defaults where nothing is stored.
+    std::vector<HAITEN_ROW> BuildPointsRows();
+    // Writes the rows into the parts' records and their points labels; a label made anew is
+    // recorded in the group.
+    void WritePointsRows(const std::vector<HAITEN_ROW>& rows, int bracketStyle, CUndoGroup* group);
+    // The label styles the paper uses: of its first label, else the default of the direction.
+    int DefaultMajorLabelStyle();
+    int DefaultMinorLabelStyle();
+    QuestionNumberDialogFunction m_questionNumberDialog;
+    PointsDialogFunction m_pointsDialog;
+
+private:
+    // The caret node's question part (the plain paragraph around it), or null.
+    CEditSentence* CaretPart() const;
+    // The caret goes to the part's first inner node, the paper is marked modified and laid out.
+    void PlaceCaretInPart(CEditNode* part);
+    // Hands a non-empty group to the history, marks the paper modified and lays it out.
+    void FinishStructureChange(std::unique_ptr<CUndoGroup> group);
+    void InsertNumberLabel(bool major);
+
+public:
 
     // --- formula input and templates, furigana and tables
     bool UpdateFormulaCommand(int id, CMD_UI_STATE* state) const;

@@ -4,6 +4,7 @@
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
 #include "dialogs/kunten_session.h"
+#include "dialogs/question_number_dialog.h"
 #include "dialogs/underline_number_dialog.h"
 #include "dialogs/spacing_dialogs.h"
 #include "platform/codepage.h"
@@ -164,6 +165,17 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
         return result;
     };
     HookFormulaDialogs(*m_controller, this);
+    m_controller->m_questionNumberDialog = [this](QUESTION_NUMBER_FORMAT* format) {
+        CQuestionNumberDlg dialog(this);
+        dialog.m_bigStyle = format->majorStyle;
+        dialog.m_smallStyle = format->minorStyle;
+        dialog.m_vertical = format->vertical;
+        if (dialog.DoModal() != IDOK)
+            return false;
+        format->majorStyle = dialog.m_bigStyle;
+        format->minorStyle = dialog.m_smallStyle;
+        return true;
+    };
     // Every position the bars take is a thumb position for the controller, which clamps it.
     connect(m_vBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_syncingBars)
