@@ -4,6 +4,7 @@
 #include "dialogs/count_dialogs.h"
 #include "dialogs/font_default_sheet.h"
 #include "dialogs/kunten_session.h"
+#include "dialogs/points_dialog.h"
 #include "dialogs/question_number_dialog.h"
 #include "dialogs/underline_number_dialog.h"
 #include "dialogs/spacing_dialogs.h"
@@ -174,6 +175,19 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
             return false;
         format->majorStyle = dialog.m_bigStyle;
         format->minorStyle = dialog.m_smallStyle;
+        return true;
+    };
+    m_controller->m_pointsDialog = [this](POINTS_DIALOG_VALUES* values) {
+        CPointsDlg dialog(this);
+        dialog.m_bracketStyle = values->bracketStyle;
+        dialog.m_showPoints = values->showPoints;
+        const int count = static_cast<int>(values->rows.size());
+        dialog.SetRows(values->rows.data(), count);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        dialog.GetRows(values->rows.data(), count);
+        values->bracketStyle = dialog.m_bracketStyle;
+        values->showPoints = dialog.m_showPoints;
         return true;
     };
     // Every position the bars take is a thumb position for the controller, which clamps it.
