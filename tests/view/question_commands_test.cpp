@@ -56,14 +56,14 @@ protected:
 
     void CaretIn(CEditNode* part)
     {
-        view.m_caret.m_caretNode = part->GetFirstInner();
-        view.m_caret.m_anchorNode = nullptr;
+        view.SetCaretNode(part->GetFirstInner());
+        view.SetAnchorNode(nullptr);
     }
 
     // The caret's part as tag, numbers and kind: "C:3.0/2".
     std::string CaretPlace()
     {
-        CEditNode* node = view.m_caret.m_caretNode;
+        CEditNode* node = view.GetCaret().m_caretNode;
         if (node == nullptr)
             return "none";
         auto* part = dynamic_cast<CEditSentence*>(node->GetEditParent());
@@ -135,12 +135,12 @@ TEST_F(QuestionTest, DeletingMajorQuestionAsksThenPutsCaretIntoSameKindOfPartOfN
     EXPECT_FALSE(document.modified);
 
     answer = IDYES;
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     EXPECT_TRUE(view.OnCommand(ViewCommand::kDeleteLargeQuestion));
     EXPECT_EQ(Texts(), "A:1.0 B:2.0 D:3.0 E:4.0");
     EXPECT_EQ(CaretPlace(), "D:3.0/2");
     EXPECT_TRUE(document.modified);
-    EXPECT_GT(view.m_relayoutCount, relayouts);
+    EXPECT_GT(view.GetRelayoutCount(), relayouts);
 
     // One Undo brings back the question and every number.
     ASSERT_EQ(document.groups.size(), 1u);
@@ -200,13 +200,13 @@ TEST_F(QuestionTest, CaretGoesToFirstQuestionPartWhenNoPartIsFound)
     Root()->RemoveChild(answerPart);
     delete answerPart;
     CaretIn(Part(2, 1, PART_ANSWER));
-    const int relayouts = view.m_relayoutCount;
+    const int relayouts = view.GetRelayoutCount();
     view.OnCommand(ViewCommand::kDeleteSmallQuestion);
     EXPECT_EQ(Texts(), "A:1.0 B:2.0");
     EXPECT_EQ(CaretPlace(), "A:1.0/1");
-    EXPECT_EQ(view.m_caret.m_caretNode, Part(1, 0, PART_QUESTION)->GetFirstInner());
+    EXPECT_EQ(view.GetCaret().m_caretNode, Part(1, 0, PART_QUESTION)->GetFirstInner());
     EXPECT_TRUE(document.modified);
-    EXPECT_GT(view.m_relayoutCount, relayouts);
+    EXPECT_GT(view.GetRelayoutCount(), relayouts);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,12 +216,12 @@ TEST_F(QuestionTest, NewQuestionsAreNumberedAndUndoable)
 {
     BuildPaper({0});
     CaretIn(Part(1, 0, PART_QUESTION));
-    CEditNode* caretNode = view.m_caret.m_caretNode;
+    CEditNode* caretNode = view.GetCaret().m_caretNode;
     view.OnCommand(ViewCommand::kNewLargeQuestion);
     view.OnCommand(ViewCommand::kNewSmallQuestion);
     EXPECT_EQ(Root()->CountQuestions(), 2);
     EXPECT_EQ(Root()->CountSubQuestions(1), 1);
-    EXPECT_EQ(view.m_caret.m_caretNode, caretNode);
+    EXPECT_EQ(view.GetCaret().m_caretNode, caretNode);
     EXPECT_TRUE(document.modified);
     view.OnEditUndo();
     view.OnEditUndo();
@@ -252,10 +252,10 @@ TEST_F(QuestionTest, MovesExchangeQuestionsAndUndoPutsThemBack)
 {
     BuildPaper({0, 2, 0});
     CaretIn(Part(2, 0, PART_ANSWER_FIELD));
-    CEditNode* caretNode = view.m_caret.m_caretNode;
+    CEditNode* caretNode = view.GetCaret().m_caretNode;
     view.OnCommand(ViewCommand::kQuestionUp);
     EXPECT_EQ(Texts(), "B:1.0 b1:1.1 b2:1.2 A:2.0 C:3.0");
-    EXPECT_EQ(view.m_caret.m_caretNode, caretNode);
+    EXPECT_EQ(view.GetCaret().m_caretNode, caretNode);
     EXPECT_TRUE(document.modified);
 
     CaretIn(Part(1, 1, PART_QUESTION));
@@ -284,7 +284,7 @@ TEST_F(QuestionTest, TextBoxGoesBeforeTheQuestionTextAndIsDeleted)
     EXPECT_EQ(Texts(), "A:1.0 box B:2.0");
     CEditNode* box = Root()->GetEditChild(4);
     ASSERT_TRUE(box->IsKind(EditKind::kGai));
-    EXPECT_EQ(view.m_caret.m_caretNode, box->GetFirstInner());
+    EXPECT_EQ(view.GetCaret().m_caretNode, box->GetFirstInner());
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kFieldDelete).enabled);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kInsertTextBox).enabled);
 
@@ -302,7 +302,7 @@ TEST_F(QuestionTest, DeletingTheLastTextBoxPutsTheCaretIntoTheBlockBefore)
     auto* box = new CEditGai();
     box->AddLineBreak();
     Root()->AppendChild(box);
-    view.m_caret.m_caretNode = box->GetFirstInner();
+    view.SetCaretNode(box->GetFirstInner());
     view.OnCommand(ViewCommand::kFieldDelete);
     EXPECT_EQ(Texts(), "A:1.0");
     EXPECT_EQ(CaretPlace(), "A:1.0/4");
@@ -315,14 +315,14 @@ TEST_F(QuestionTest, FieldSizeModeTogglesBack)
     CaretIn(Part(1, 0, PART_ANSWER_FIELD));
     CEditNode* field = Part(1, 0, PART_ANSWER_FIELD);
     view.OnCommand(ViewCommand::kFieldSize);
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kFieldSize);
-    EXPECT_EQ(view.m_pCurrentField, field);
-    EXPECT_EQ(view.m_selectedFields, std::vector<CEditNode*>{field});
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kFieldSize);
+    EXPECT_EQ(view.GetCurrentField(), field);
+    EXPECT_EQ(view.GetSelectedFields(), std::vector<CEditNode*>{field});
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kFieldSize).check, 1);
     view.OnCommand(ViewCommand::kFieldSize);
-    EXPECT_EQ(view.m_nViewMode, ViewMode::kText);
-    EXPECT_EQ(view.m_pCurrentField, nullptr);
-    EXPECT_TRUE(view.m_selectedFields.empty());
+    EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
+    EXPECT_EQ(view.GetCurrentField(), nullptr);
+    EXPECT_TRUE(view.GetSelectedFields().empty());
 }
 
 TEST_F(QuestionTest, FloatingFrameSides)
@@ -338,8 +338,8 @@ TEST_F(QuestionTest, FloatingFrameSides)
         frame->SetFloatSide(2);
         frame->AppendChild(new CEditCR());
         part->InsertChildAt(0, frame);
-        view.m_caret.m_caretNode = frame->GetEditChild(0);
-        view.m_caret.m_anchorNode = nullptr;
+        view.SetCaretNode(frame->GetEditChild(0));
+        view.SetAnchorNode(nullptr);
 
         const CMD_UI_STATE left = view.OnUpdateCommand(ViewCommand::kFieldLeft);
         EXPECT_TRUE(left.enabled);
@@ -352,7 +352,7 @@ TEST_F(QuestionTest, FloatingFrameSides)
         EXPECT_EQ(frame->GetFloatSide(), 1);
         EXPECT_TRUE(document.modified);
         EXPECT_TRUE(document.groups.empty());
-        view.m_caret.m_caretNode = nullptr;
+        view.SetCaretNode(nullptr);
     }
 }
 
@@ -375,18 +375,18 @@ TEST_F(QuestionTest, NumberLabelsTakeTheDirectionsDefaultThenTheFirstLabelsStyle
 
         CaretIn(Part(1, 0, PART_QUESTION));
         EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kInsertSmallNumber).enabled);
-        CEditNode* before = view.m_caret.m_caretNode;
+        CEditNode* before = view.GetCaret().m_caretNode;
         EXPECT_TRUE(view.OnCommand(ViewCommand::kInsertLargeNumber));
         auto* major = dynamic_cast<CEditDmonno*>(Part(1, 0, PART_QUESTION)->GetEditChild(0));
         ASSERT_NE(major, nullptr);
         EXPECT_EQ(major->GetStyle(), vertical ? 2 : 0);
-        EXPECT_EQ(view.m_caret.m_caretNode, before);
+        EXPECT_EQ(view.GetCaret().m_caretNode, before);
 
         Root()->SetAllDmonnoStyle(5);
         view.OnCommand(ViewCommand::kInsertLargeNumber);
         EXPECT_EQ(dynamic_cast<CEditDmonno*>(Part(1, 0, PART_QUESTION)->GetEditChild(1))->GetStyle(), 5);
         EXPECT_EQ(document.groups.size(), 3u);
-        view.m_caret.m_caretNode = nullptr;
+        view.SetCaretNode(nullptr);
     }
 }
 

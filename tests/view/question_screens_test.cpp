@@ -53,8 +53,8 @@ protected:
     void CaretIn(CEditNode* part)
     {
         ASSERT_NE(part, nullptr);
-        Controller().m_caret.m_caretNode = part->GetFirstInner();
-        Controller().m_caret.m_anchorNode = nullptr;
+        Controller().SetCaretNode(part->GetFirstInner());
+        Controller().SetAnchorNode(nullptr);
         Controller().UpdateCaret(FALSE);
     }
 
@@ -84,7 +84,7 @@ TEST_P(QuestionScreens, QuestionAddedMovedAndDeleted)
     EXPECT_TRUE(Controller().OnCommand(ViewCommand::kQuestionUp));
     CEditSentence* moved = Root()->FindPart(questions, PART_QUESTION);
     ASSERT_NE(moved, nullptr);
-    EXPECT_TRUE(moved->IsAncestorOf(Controller().m_caret.m_caretNode));
+    EXPECT_TRUE(moved->IsAncestorOf(Controller().GetCaret().m_caretNode));
     Keep(&view, Name("2_moved"));
 
     EXPECT_TRUE(Controller().OnCommand(ViewCommand::kDeleteLargeQuestion));
