@@ -27,6 +27,7 @@
 
 class CArchive;
 class CFile;
+class COleDocument;
 class CObject;
 
 // What the archive knows of a class: its name, its schema and how to make an empty object.
@@ -230,6 +231,9 @@ public:
     static constexpr int kMaxLoadDepth = 512;
 
     [[noreturn]] void ThrowException(CArchiveException::Cause cause);
+
+    // The document that embedded objects read from this archive belong to; null for none.
+    COleDocument* m_pDocument = nullptr;
 
 private:
     enum class Entry { Class, Object, Dead };

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace {
@@ -191,6 +192,20 @@ bool CClassRegistry::QueryValue(const std::string& key, const std::string& name,
         return false;
     *value = stored.toByteArray().toStdString();
     return true;
+}
+
+std::vector<std::string> CClassRegistry::SubKeys(const std::string& key) const
+{
+    const QString path = RegistryKey(key);
+    if (!path.isEmpty())
+        m_settings->beginGroup(path);
+    const QStringList groups = m_settings->childGroups();
+    if (!path.isEmpty())
+        m_settings->endGroup();
+    std::vector<std::string> names;
+    for (const QString& group : groups)
+        names.push_back(group.toStdString());
+    return names;
 }
 
 bool CClassRegistry::Flush()

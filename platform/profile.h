@@ -66,6 +66,8 @@ public:
     bool SetValue(const std::string& key, const std::string& name, const std::string& value);
     // False when the key or the value is absent.
     bool QueryValue(const std::string& key, const std::string& name, std::string* value) const;
+    // The names of the keys directly below the key (below the root for an empty key).
+    std::vector<std::string> SubKeys(const std::string& key) const;
     // Whether a failing write is simulated (tests): every write then answers false.
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
     bool Flush();
