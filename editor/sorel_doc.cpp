@@ -3,6 +3,7 @@
 #include "base/default_fonts.h"
 #include "editor/print_file_access.h"
 #include "nodes/edit_kind.h"
+#include "nodes/edit_object.h"
 #include "nodes/edit_print.h"
 #include "platform/shell.h"
 #include "platform/utf8.h"
@@ -95,6 +96,8 @@ void CSorelDoc::DeleteRoot()
 
 void CSorelDoc::DeleteContents()
 {
+    // Open servers save into the paper before it goes.
+    CloseOpenObjects(m_root.get());
     m_history.ClearUndo();
     DeleteRoot();
     m_host.UpdateAllViews(kHintContentsDeleted);
@@ -361,6 +364,8 @@ bool CSorelDoc::ExportPage(const std::string& path, bool html)
 
 bool CSorelDoc::SaveModified()
 {
+    // What the open servers hold belongs to the paper the question is about.
+    CloseOpenObjects(m_root.get());
     if (!m_modified)
         return true;
     std::u16string name = m_pathName.empty() ? m_title : FileNameOf(m_pathName);

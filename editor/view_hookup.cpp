@@ -10,6 +10,10 @@
 #include "nodes/edit_print.h"
 #include "platform/codepage.h"
 #include "printfile/print_reader.h"
+#include "platform/embedding.h"
+
+#include <QInputDialog>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstring>
@@ -76,6 +80,35 @@ bool CDocumentForView::WritePlainFile(const std::string& path)
     return Doc() != nullptr && Doc()->WriteFile(path);
 }
 
+void CObjectContainer::UpdateAllViews(int hint, CEditNode* node)
+{
+    if (m_view != nullptr)
+        m_view->Controller().OnUpdate(hint, node);
+}
+
+void CObjectContainer::SetModifiedFlag(bool modified)
+{
+    if (CSorelDoc* doc = m_app.GetDocument())
+        doc->SetModifiedFlag(modified);
+}
+
+bool CObjectContainer::DocToDeviceRect(RECT* rect)
+{
+    if (m_view == nullptr)
+        return false;
+    m_view->Controller().LogicalToDeviceRect(rect);
+    return true;
+}
+
+bool CObjectContainer::DeviceToDocRect(RECT* rect, bool* vertical)
+{
+    if (m_view == nullptr)
+        return false;
+    m_view->Controller().DeviceToLogicalRect(rect);
+    *vertical = m_view->Controller().m_displayMap.IsVertical() != 0;
+    return true;
+}
+
 long CViewForFrame::OnPaletteChar(char16_t unit, const LOGFONTA& font)
 {
     if (m_view != nullptr)
@@ -140,7 +173,7 @@ void CNumberingDefaultsForView::SetNumberingDefaults(const CKasenRenbanPropertie
 }
 
 CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
-    : m_document(app), m_numberingDefaults(app, m_settings), m_frame(frame)
+    : m_document(app), m_numberingDefaults(app, m_settings), m_frame(frame), m_objects(app, m_view)
 {
     m_settings.zoom = app.Settings().zoom;
     m_settings.numberingFace = Cp932ToWide(
@@ -171,6 +204,24 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     }
     m_view->Controller().m_numberingDefaults = &m_numberingDefaults;
     HookFormatBar();
+    // Embedded objects: their items are the editor's own, and Insert Object lists the classes
+    // that have a server.
+    CSorelCntrItem::InstallFactory();
+    m_view->Controller().m_pOleDocument = &m_objects;
+    m_view->Controller().m_insertObjectDialog = [this](std::string* className) {
+        QStringList classes;
+        for (const std::string& name : Embedding::InsertableClasses())
+            classes << QString::fromStdString(name);
+        if (classes.isEmpty())
+            classes << QStringLiteral("Vumat.Document");
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(&m_frame, QStringLiteral("オブジェクトの挿入"),
+                                                     QStringLiteral("オブジェクトの種類:"), classes, 0, false, &ok);
+        if (!ok || chosen.isEmpty())
+            return false;
+        *className = chosen.toStdString();
+        return true;
+    };
     m_view->caretMoved = [this] {
         if (m_view != nullptr)
             m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/frame_commands.h"
+#include "editor/sorel_cntr_item.h"
 #include "view/sorel_view.h"
 
 class CMainFrame;
@@ -34,6 +35,20 @@ public:
 private:
     CSorelDoc* Doc() const;
     CSorelApp& m_app;
+};
+
+// The paper as its embedded objects' items reach it: their changes repaint and relay the view.
+class CObjectContainer : public CContainerDocument {
+public:
+    CObjectContainer(CSorelApp& app, CSorelView*& view) : m_app(app), m_view(view) {}
+    void UpdateAllViews(int hint, CEditNode* node) override;
+    void SetModifiedFlag(bool modified) override;
+    bool DocToDeviceRect(RECT* rect) override;
+    bool DeviceToDocRect(RECT* rect, bool* vertical) override;
+
+private:
+    CSorelApp& m_app;
+    CSorelView*& m_view;
 };
 
 // The view as the frame reaches it; once the frame has destroyed the view, nothing reaches it.
@@ -89,4 +104,5 @@ private:
     CMainFrame& m_frame;
     CSorelView* m_view = nullptr;
     CViewForFrame m_forFrame{m_view};
+    CObjectContainer m_objects;
 };

@@ -3,6 +3,7 @@
 #include "nodes/edit_char.h"
 #include "nodes/edit_container.h"
 #include "nodes/edit_print.h"
+#include "nodes/edit_object.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/inline_node_classes.h"
 #include "nodes/page_furniture.h"
@@ -588,7 +589,8 @@ void RegisterNodeClasses(CRuntimeClassRegistry& registry, NODE_PROGRAM program)
     RegisterInlineNodeClasses(registry, program == NODE_PROGRAM::ProblemEditor);
     if (program == NODE_PROGRAM::ProblemEditor) {
         for (const CRuntimeClass* runtimeClass : {RUNTIME_CLASS(CEditEdit), RUNTIME_CLASS(CEditDmonno),
-                                                  RUNTIME_CLASS(CEditMonno), RUNTIME_CLASS(CEditHaiten)})
+                                                  RUNTIME_CLASS(CEditMonno), RUNTIME_CLASS(CEditHaiten),
+                                                  RUNTIME_CLASS(CEditObject)})
             registry.Add(runtimeClass);
     }
 }
@@ -651,4 +653,45 @@ std::vector<std::unique_ptr<CEditNode>> PasteNodesFromClipboard(const CRuntimeCl
     if (!GetClipboardData(NodeListFormat(), bytes))
         return {};
     return NodeListFromBytes(bytes, registry);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The framework's narrow-string form: a length of one byte, or 0xFF and two bytes, or 0xFF,
+// 0xFFFF and four bytes; then the bytes.
+void WriteNarrowString(CArchive& ar, const std::string& text)
+{
+    const size_t length = text.size();
+    if (length < 0xFF) {
+        ar << static_cast<BYTE>(length);
+    } else if (length < 0xFFFE) {
+        ar << static_cast<BYTE>(0xFF) << static_cast<WORD>(length);
+    } else {
+        ar << static_cast<BYTE>(0xFF) << static_cast<WORD>(0xFFFF) << static_cast<DWORD>(length);
+    }
+    ar.Write(text.data(), length);
+}
+
+std::string ReadNarrowString(CArchive& ar)
+{
+    BYTE shortLength = 0;
+    ar >> shortLength;
+    uint64_t length = shortLength;
+    if (shortLength == 0xFF) {
+        WORD wordLength = 0;
+        ar >> wordLength;
+        length = wordLength;
+        if (wordLength == 0xFFFE) {
+            // A wide string's marker: not the form of a path.
+            ar.ThrowException(CArchiveException::genericException);
+        }
+        if (wordLength == 0xFFFF) {
+            DWORD longLength = 0;
+            ar >> longLength;
+            length = longLength;
+        }
+    }
+    ar.CheckAvailable(length);
+    std::string text(static_cast<size_t>(length), '\0');
+    ar.ReadExact(text.data(), text.size());
+    return text;
 }

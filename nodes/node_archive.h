@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 // The programs whose class sets differ: the formula editor lacks the classes of the paper
@@ -42,6 +43,11 @@ LogFontImage LogFontToImage(const LOGFONTA& font);
 bool EditPropertiesFromImage(std::span<const BYTE, kEditPropertiesImageSize> image, CEditProperties& record);
 bool EditLineFromImage(std::span<const BYTE, kEditLineImageSize> image, EDIT_LINE& line);
 bool LogFontFromImage(std::span<const BYTE, kLogFontImageSize> image, LOGFONTA& font);
+
+// The framework's narrow-string form (paths): a length of one byte, or 0xFF and two bytes, or
+// 0xFF, 0xFFFF and four bytes; then the bytes. A read length is checked against the stream.
+void WriteNarrowString(CArchive& ar, const std::string& text);
+std::string ReadNarrowString(CArchive& ar);
 
 // Writes a face name kept as 32 raw bytes, and reads one; a read face without a terminating zero
 // raises genericException.

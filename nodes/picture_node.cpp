@@ -2,6 +2,7 @@
 
 #include "base/dib_helpers.h"
 #include "nodes/display_map.h"
+#include "nodes/node_archive.h"
 #include "platform/image_files.h"
 #include "platform/packed_dib.h"
 
@@ -72,46 +73,6 @@ void WriteInt32(uint8_t* at, int32_t value)
     const auto bits = static_cast<uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         at[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
-// The framework's narrow-string form: a length of one byte, or 0xFF and two bytes, or 0xFF,
-// 0xFFFF and four bytes; then the bytes.
-void WriteNarrowString(CArchive& ar, const std::string& text)
-{
-    const size_t length = text.size();
-    if (length < 0xFF) {
-        ar << static_cast<BYTE>(length);
-    } else if (length < 0xFFFE) {
-        ar << static_cast<BYTE>(0xFF) << static_cast<WORD>(length);
-    } else {
-        ar << static_cast<BYTE>(0xFF) << static_cast<WORD>(0xFFFF) << static_cast<DWORD>(length);
-    }
-    ar.Write(text.data(), length);
-}
-
-std::string ReadNarrowString(CArchive& ar)
-{
-    BYTE shortLength = 0;
-    ar >> shortLength;
-    uint64_t length = shortLength;
-    if (shortLength == 0xFF) {
-        WORD wordLength = 0;
-        ar >> wordLength;
-        length = wordLength;
-        if (wordLength == 0xFFFE) {
-            // A wide string's marker: not the form of a path.
-            ar.ThrowException(CArchiveException::genericException);
-        }
-        if (wordLength == 0xFFFF) {
-            DWORD longLength = 0;
-            ar >> longLength;
-            length = longLength;
-        }
-    }
-    ar.CheckAvailable(length);
-    std::string text(static_cast<size_t>(length), '\0');
-    ar.ReadExact(text.data(), text.size());
-    return text;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "base/element_vocabulary.h"
 #include "math/mathml_export.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_object.h"
 #include "nodes/edit_table.h"
 #include "nodes/floating_frame.h"
 #include "nodes/in_text_answer.h"
@@ -11,6 +12,9 @@
 #include "nodes/kunten_box.h"
 #include "nodes/labelled_underline.h"
 #include "nodes/picture_node.h"
+#include "platform/embedding.h"
+#include "platform/image_files.h"
+#include "platform/memory_file.h"
 #include "platform/safe_file.h"
 #include "nodes/ruby.h"
 #include "printfile/print_messages.h"
@@ -149,6 +153,8 @@ private:
             BuildXmlTable(table, output, m_context);
         } else if (auto* picture = dynamic_cast<CEditGraphic*>(child)) {
             ConvertPicture(picture);
+        } else if (auto* object = dynamic_cast<CEditObject*>(child)) {
+            ConvertEmbeddedObject(object);
         } else if (auto* label = dynamic_cast<CEditDmonno*>(child)) {
             auto number = std::make_unique<CMondaiDno>();
             number->m_numberingStyle = label->GetStyle();
@@ -200,6 +206,46 @@ private:
             counters.failed = true;
         }
         graphic->m_src = name;
+    }
+
+    // The object goes beside the print file as a numbered ".bin" side file, which its item
+    // writes (an object from another system as it came); the element names it.
+    void ConvertEmbeddedObject(CEditObject* node)
+    {
+        COleClientItem* item = node->GetClientItem();
+        if (item == nullptr)
+            return;
+        auto element = std::make_unique<CMondaiObject>();
+        element->m_width = node->m_width;
+        element->m_height = node->m_height;
+        SIDE_FILE_COUNTERS& counters = SideFileCounters();
+        auto* root = dynamic_cast<CEditPrint*>(node->GetRoot());
+        if (root == nullptr)
+            root = counters.root;
+        char number[16];
+        std::snprintf(number, sizeof number, "-%02d.bin", ++counters.objects);
+        const std::string name = (root != nullptr ? root->m_fileName : std::string()) + number;
+        const std::string path = root != nullptr ? root->m_drive + root->m_directory + name : name;
+        element->m_dataPath = name;
+        std::vector<uint8_t> bytes;
+        try {
+            CMemFile file;
+            CArchive ar(&file, CArchive::store);
+            item->WriteSideFile(ar);
+            ar.Close();
+            bytes = file.Detach();
+        } catch (const CArchiveException&) {
+            bytes.clear();
+        }
+        std::error_code error;
+        const std::string written = counters.group != nullptr ? counters.group->Stage(path, error) : path;
+        if (root != nullptr && !written.empty() && !bytes.empty() && WriteWholeFileReplacing(written.c_str(), bytes)) {
+            root->AddSideFile(path.c_str());
+        } else {
+            ShowPrintFileMessage(CStringW(u"オブジェクトの保存に失敗しました。\n\n") + CStringW(path.c_str()));
+            counters.failed = true;
+        }
+        AppendInstream(std::move(element));
     }
 
     void AppendInstream(std::unique_ptr<CQNXMLNode> content)

@@ -7,6 +7,7 @@
 #include "math/mathml_import.h"
 #include "nodes/display_map.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_object.h"
 #include "nodes/edit_table.h"
 #include "nodes/floating_frame.h"
 #include "nodes/in_text_answer.h"
@@ -14,7 +15,9 @@
 #include "nodes/kunten_box.h"
 #include "nodes/labelled_underline.h"
 #include "nodes/picture_node.h"
+#include "platform/embedding.h"
 #include "platform/image_files.h"
+#include "platform/memory_file.h"
 #include "platform/utf8.h"
 #include "nodes/ruby.h"
 #include "printfile/print_messages.h"
@@ -121,6 +124,54 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
     default:
         break;
     }
+}
+
+void CFoToEditBuilder::BuildObject(CQNXMLNode* element, CEditNode* target)
+{
+    const auto* object = dynamic_cast<const CMondaiObject*>(element);
+    if (object == nullptr)
+        return;
+    std::string path;
+    CStringW error;
+    std::vector<uint8_t> bytes;
+    std::unique_ptr<COleClientItem> item;
+    if (!ResolveSideFilePath(m_root, object->m_dataPath, path, error)) {
+        // error names the refused file already
+    } else if (!ReadWholeFileNotFollowingLinks(path.c_str(), &bytes, Embedding::kMaxForeignStorage)) {
+        error = CStringW(std::u16string_view(Utf8ToUtf16(path))) + CStringW(u" を開けませんでした。");
+    } else {
+        m_root->AddExtractedFile(path.c_str());
+        // The side file is untrusted: a bad one leaves the object out, like a missing one.
+        item = COleClientItem::Create(m_document);
+        try {
+            CMemFile file(bytes);
+            CArchive ar(&file, CArchive::load);
+            ar.m_pDocument = m_document;
+            item->Serialize(ar);
+        } catch (const CArchiveException&) {
+            item.reset();
+        } catch (const CFileException&) {
+            item.reset();
+        }
+        if (!item)
+            error = CStringW(std::u16string_view(Utf8ToUtf16(path))) +
+                    CStringW(u" は埋め込みオブジェクトのファイルとして読めません。");
+    }
+    if (!item) {
+        Append(target, std::make_unique<CEditCR>());
+        ShowPrintFileMessage(error.Left(256));
+        return;
+    }
+    // An object from another system has no extent of its own: the element gives it.
+    if (item->IsForeign())
+        item->SetCachedExtent(SIZE{object->m_width, object->m_height});
+    auto node = std::make_unique<CEditObject>();
+    node->SetClientItem(std::move(item));
+    node->m_strFile = path;
+    node->m_width = object->m_width;
+    node->m_height = object->m_height;
+    node->m_rcLayout = RECT{0, 0, object->m_width, object->m_height};
+    Append(target, std::move(node));
 }
 
 void CFoToEditBuilder::BuildPageMaster(CQNXMLNode* element, CEditNode* target)
@@ -538,6 +589,7 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
         Append(target, std::move(label));
         break;
     }
+    case XEC_OBJECT: BuildObject(first, target); break;
     default:
         break;
     }

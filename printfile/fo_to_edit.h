@@ -16,9 +16,11 @@ class CEditRuby;
 class CEditTable;
 class CQNXMLNode;
 
+class COleDocument;
+
 class CFoToEditBuilder {
 public:
-    explicit CFoToEditBuilder(CEditPrint* root) : m_root(root) {}
+    explicit CFoToEditBuilder(CEditPrint* root, COleDocument* document = nullptr) : m_root(root), m_document(document) {}
 
     // Dispatches on the element; used for the whole tree from fo:root down to the content of
     // every container. An element in the wrong place is left out; any other failure (memory
@@ -51,8 +53,11 @@ private:
     void BuildInstreamObject(CQNXMLNode* object, CEditNode* target);
     void BuildInlineContainer(CQNXMLNode* container, CEditNode* target);
     void BuildPicture(CQNXMLNode* graphic, CEditNode* target);
+    // An embedded object from its side file; a missing or bad file leaves a line break instead.
+    void BuildObject(CQNXMLNode* element, CEditNode* target);
 
     CEditPrint* m_root;
+    COleDocument* m_document;
     CStringW m_geometryError;
     std::vector<CStringW> m_missingPictures;
 };

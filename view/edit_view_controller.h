@@ -275,6 +275,19 @@ struct POINTS_DIALOG_VALUES {
 };
 using PointsDialogFunction = std::function<bool(POINTS_DIALOG_VALUES* values)>;
 
+// Embedded objects: the commands of the object family.
+namespace ViewCommand {
+constexpr int kInsertObjectInline = 57856;
+constexpr int kInsertObject = 32878;
+constexpr int kInsertFigureInline = 32856;
+constexpr int kInsertFigure = 32877;
+constexpr int kCancelEditCntr = 32768;
+}  // namespace ViewCommand
+
+class COleClientItem;
+class COleDocument;
+class CEditObject;
+
 class CEditViewController {
 public:
     static constexpr COLORREF kBackColor = 0xA0A0A0;
@@ -522,6 +535,41 @@ public:
     // --- embedded objects
     bool UpdateObjectCommand(int id, CMD_UI_STATE* state) const;
     bool RunObjectCommand(int id);
+    // 57856: an object of the class the Insert Object dialog chooses, at the caret, opened in its
+    // server; 1 when an object was inserted.
+    int InsertObject();
+    // 32878 and 32877: the object (the figure) in a new floating frame on a line of its own.
+    void OnInsertObject();
+    void OnInsertFigure();
+    // 32856: a figure ("Kiran.Document") at the caret.
+    void OnInsertFigureInline();
+    // 32768: closes the open server, saving.
+    void OnCancelEditCntr();
+    // The selected object (null: none); the view is repainted.
+    void SetSelection(CEditNode* node);
+    void SetupTracker(CEditNode* node, CRectTracker* tracker);
+    bool IsSelected(const CEditNode* node) const { return node != nullptr && node == m_pSelection; }
+    // A double click on the object at the caret: its server opens it (Ctrl: the open verb).
+    void OnObjectDoubleClick(UINT flags);
+    // Every open server closes, saving (the paper closes).
+    void CloseOpenObjects();
+    // The Insert Object dialog, answered by the window (or a test): the class chosen among the
+    // registered ones, false on cancel.
+    std::function<bool(std::string* className)> m_insertObjectDialog;
+    // The paper as its objects' items know it; set by the program.
+    COleDocument* m_pOleDocument = nullptr;
+
+private:
+    // The object of the class made and inserted at the caret; 1 when inserted. Failures show
+    // message 102 and change nothing.
+    int InsertObjectOfClass(const std::string& className, bool figure);
+    // The item of an object node, given this paper as its document.
+    COleClientItem* ItemOf(CEditNode* node) const;
+    // A server window open for one of the paper's objects.
+    CEditObject* OpenObject() const;
+    void FloatingObjectCommand(bool figure);
+
+public:
 
     // --- the question-bank search
     bool UpdateSearchCommand(int id, CMD_UI_STATE* state) const;

@@ -441,7 +441,7 @@ void CEditViewController::OnDragSelect(const RECT& rect)
 // ---------------------------------------------------------------------------------------------
 // Double and right clicks
 
-void CEditViewController::OnLButtonDblClk(UINT, POINT point)
+void CEditViewController::OnLButtonDblClk(UINT flags, POINT point)
 {
     CEditPrint* root = Root();
     if (root == nullptr || IsTracking())
@@ -462,6 +462,8 @@ void CEditViewController::OnLButtonDblClk(UINT, POINT point)
     const auto kind = static_cast<uint32_t>(node->GetKind());
     if (kind == EditKind::kGraphic) {
         m_host.PostCommand(ViewCommand::kImageSize);
+    } else if (kind == EditKind::kObject) {
+        OnObjectDoubleClick(flags);
     } else if (kind == EditKind::kChar || kind == EditKind::kMathChar) {
         // The character at the caret becomes the selection.
         CEditNode* anchor = m_caret.m_caretAfter == 1 ? PrevEdit(node) : NextEdit(node);
