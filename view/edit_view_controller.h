@@ -568,6 +568,8 @@ private:
     // A server window open for one of the paper's objects.
     CEditObject* OpenObject() const;
     void FloatingObjectCommand(bool figure);
+    // Object copy: the object's picture on the clipboard as a bitmap; false when it has none.
+    bool CopyObjectToClipboard(CEditNode* node);
 
 public:
 

@@ -200,8 +200,16 @@ void CEditViewController::OnEditPlainCopyObject()
     std::vector<CEditNode*> nodes;
     if (!SelectedNodes(&nodes))
         return;
-    // The first picture among the selected nodes, as a device-independent bitmap.
+    // The first object or picture among the selected nodes, an object before a picture in the
+    // same node; a picture goes as a device-independent bitmap.
     for (CEditNode* node : nodes) {
+        CEditNode* object = node->IsKind(EditKind::kObject)
+                                ? node
+                                : CEditNode::FromNode(node->FindDescendantOfType(EditKind::Code(EditKind::kObject)));
+        if (object != nullptr) {
+            CopyObjectToClipboard(object);
+            return;
+        }
         auto* picture = dynamic_cast<CEditGraphic*>(
             CEditNode::FromNode(node->FindDescendantOfType(EditKind::Code(EditKind::kGraphic))));
         if (picture == nullptr)

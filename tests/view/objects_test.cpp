@@ -3,12 +3,15 @@
 #include "editor/sorel_cntr_item.h"
 #include "nodes/edit_object.h"
 #include "nodes/floating_frame.h"
+#include "platform/clipboard.h"
+#include "platform/packed_dib.h"
 #include "platform/shell.h"
 #include "tests/support/embedding_server.h"
 #include "view_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -230,4 +233,31 @@ TEST_F(ObjectsTest, TheObjectCommandsAreEnabled)
         const CMD_UI_STATE state = view.OnUpdateCommand(id);
         EXPECT_TRUE(state.known && state.enabled) << id;
     }
+}
+
+TEST_F(ObjectsTest, ObjectCopyPutsTheObjectsPictureOnTheClipboard)
+{
+    Build({u"ab"});
+    auto object = std::make_unique<CEditObject>();
+    auto item = std::make_unique<CSorelCntrItem>();
+    Embedding::OBJECT_RECORD record;
+    record.className = "Vumat.Document";
+    record.state.extent = SIZE{2540, 1270};  // 96 x 48 pixels
+    record.state.pictureKind = Embedding::kSvgPicture;
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='2' height='1'><rect width='2' height='1' fill='red'/></svg>";
+    record.state.picture.assign(svg.begin(), svg.end());
+    item->SetRecord(record);
+    object->SetClientItem(std::move(item));
+    object->m_rcLayout = RECT{0, 0, 2540, 1270};
+    document.root->GetEditChild(0)->InsertChildAt(1, object.release());
+    view.Relayout();
+    Select(0, 0, 2);  // "a" and the object
+    ASSERT_TRUE(view.OnCommand(ViewCommand::kObjectCopy));
+    std::vector<BYTE> dib;
+    ASSERT_TRUE(GetClipboardDib(dib));
+    ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header{};
+    std::memcpy(&header, dib.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, 96);
+    EXPECT_EQ(std::abs(header.biHeight), 48);
 }
