@@ -105,7 +105,7 @@ bool CObjectContainer::DeviceToDocRect(RECT* rect, bool* vertical)
     if (m_view == nullptr)
         return false;
     m_view->Controller().DeviceToLogicalRect(rect);
-    *vertical = m_view->Controller().m_displayMap.IsVertical() != 0;
+    *vertical = m_view->Controller().GetDisplayMap().IsVertical() != 0;
     return true;
 }
 

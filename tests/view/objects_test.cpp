@@ -119,7 +119,7 @@ TEST_F(ObjectsTest, AnInlineObjectOpensAndThePaperFollowsItsServer)
 
     // A double click on the object: the server changes its extent and picture.
     document.modified = false;
-    view.m_caret.m_caretNode = object;
+    view.SetCaretNode(object);
     view.OnLButtonDblClk(0, POINT{object->m_rcLayout.left + 5, object->m_rcLayout.top + 5});
     ASSERT_TRUE(TestServerRegistration::WaitFor([&] { return Width(object) == 4000; }));
     EXPECT_EQ(Height(object), 2500);
@@ -153,7 +153,7 @@ TEST_F(ObjectsTest, OnAVerticalPageWidthAndHeightAreExchanged)
     CEditObject* object = Objects().at(0);
     EXPECT_EQ(Width(object), 5000) << "a new object keeps the 50 mm square in vertical writing";
     EXPECT_EQ(Height(object), 5000);
-    view.m_caret.m_caretNode = object;
+    view.SetCaretNode(object);
     view.OnObjectDoubleClick(0);
     ASSERT_TRUE(TestServerRegistration::WaitFor([&] { return Height(object) == 4000; }));
     EXPECT_EQ(Width(object), 2500);
@@ -169,7 +169,7 @@ TEST_F(ObjectsTest, ACancelledFramedInsertLeavesTwoStepsThatTwoUndosTakeBack)
     EXPECT_EQ(dialogs, 1);
     ASSERT_EQ(document.groups.size(), 2u);
     EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a | | c:b |") << "the line breaks stay, the frame goes";
-    EXPECT_EQ(view.m_caret.m_caretNode, At(0, 3));
+    EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 3));
     view.OnEditUndo();
     EXPECT_EQ(Describe(document.root->GetEditChild(0)), "c:a | float[|] | c:b |");
     view.OnEditUndo();
@@ -218,7 +218,7 @@ TEST_F(ObjectsTest, AForeignObjectCannotBeOpenedHere)
     CEditObject* placed = object.get();
     document.root->GetEditChild(0)->InsertChildAt(0, object.release());
     view.Relayout();
-    view.m_caret.m_caretNode = placed;
+    view.SetCaretNode(placed);
     view.OnObjectDoubleClick(0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(u"編集できません"), std::u16string::npos);

@@ -92,7 +92,7 @@ TEST_P(ObjectsWindowTest, AnObjectIsInsertedOpenedChangedAndClosed)
         controller.OnInitialUpdate();
 
         ASSERT_TRUE(controller.OnCommand(ViewCommand::kInsertObjectInline));
-        auto* object = dynamic_cast<CEditObject*>(controller.m_caret.m_caretNode->GetEditParent()->GetEditChild(0));
+        auto* object = dynamic_cast<CEditObject*>(controller.GetCaret().m_caretNode->GetEditParent()->GetEditChild(0));
         ASSERT_NE(object, nullptr);
         // The server's picture fills the object: its pale yellow, not the paper's white.
         EXPECT_EQ(ObjectColour(view, object), qRgb(255, 250, 220) & 0xFFFFFFu);
