@@ -126,12 +126,12 @@ void ApplyCharacterFormatting(CFontProperties& font, CColorRelatedProperties& co
         font.m_fontWeight = v == u"bold" ? 700 : 400;
     } else if (name == u"text-decoration") {
         if (v.find(u"underline") != Text::npos) {
-            character.m_underlineStyle = 1;
+            character.m_underlineStyle = LineStyle::kSolid;
             if (isInline)
                 character.m_underlineWidth = 1;
         }
         if (v.find(u"line-through") != Text::npos) {
-            character.m_lineThroughStyle = 1;
+            character.m_lineThroughStyle = LineStyle::kSolid;
             if (isInline)
                 character.m_lineThroughWidth = 1;
         }
@@ -153,7 +153,7 @@ void ApplyCharacterFormatting(CFontProperties& font, CColorRelatedProperties& co
                     line->m_textAlign = i;
         } else if (name == u"text-justify") {
             if (v == u"distribute")
-                line->m_textAlign = 4;
+                line->m_textAlign = TextAlign::kDistribute;
         }
     } else if (alignment) {
         if (name == u"background-image") {
@@ -163,9 +163,9 @@ void ApplyCharacterFormatting(CFontProperties& font, CColorRelatedProperties& co
                     border.m_backgroundPattern = i + 1;
         } else if (name == u"baseline-shift") {
             if (v == u"sub")
-                alignment->m_scriptPosition = 1;
+                alignment->m_scriptPosition = ScriptPosition::kSubscript;
             else if (v == u"super")
-                alignment->m_scriptPosition = 2;
+                alignment->m_scriptPosition = ScriptPosition::kSuperscript;
         } else if (name == u"text-underline-style") {
             StyleCode(v, character.m_underlineStyle);
         } else if (name == u"text-line-through-style") {
@@ -227,16 +227,16 @@ void ApplyMathFormatting(CMathMLNode& node, Text name, const CStringW& value)
             mo->m_stretchy = 1;
     } else if (name == u"frame" && code == XEC_MTABLE) {
         if (v == u"solid") {
-            node.m_borderStyle = 1;
+            node.m_borderStyle = LineStyle::kSolid;
             node.m_borderWidth = 1;
         }
     } else if (name == u"columnalign" && code == XEC_MTABLE) {
         if (v == u"left")
-            node.m_textAlign = 0;
+            node.m_textAlign = TextAlign::kLeft;
         else if (v == u"center")
-            node.m_textAlign = 1;
+            node.m_textAlign = TextAlign::kCenter;
         else if (v == u"right")
-            node.m_textAlign = 2;
+            node.m_textAlign = TextAlign::kRight;
     }
 }
 
@@ -461,10 +461,10 @@ void SetAttributeText(XmlNode& element, const char16_t* name, const CStringW& va
 // bango-* of a MathML element whose numbering type is 1 or more.
 void WriteNumbering(const CKasenRenbanProperties& record, XmlNode& element)
 {
-    if (record.m_renbanType < 1)
+    if (record.m_renbanType < RenbanType::kMaru)
         return;
-    element.setAttribute(u"bango-type", record.m_renbanType <= 6 ? kNumberings[record.m_renbanType - 1] : u"");
-    if (record.m_renbanType == 6)
+    element.setAttribute(u"bango-type", record.m_renbanType <= RenbanType::kString ? kNumberings[record.m_renbanType - 1] : u"");
+    if (record.m_renbanType == RenbanType::kString)
         SetAttributeText(element, u"bango-string", record.m_renbanString);
     if (record.m_renbanForce > 0) {
         CStringW force;
@@ -518,9 +518,9 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
             SetAttributeText(element, u"mathcolor", FormatColorValue(math->m_color));
         if (math->m_backgroundColor != 0xFFFFFF)
             SetAttributeText(element, u"mathbackground", FormatColorValue(math->m_backgroundColor));
-        if (math->m_underlineStyle >= 1 && math->m_underlineStyle <= 7) {
+        if (math->m_underlineStyle >= LineStyle::kSolid && math->m_underlineStyle <= LineStyle::kWave) {
             element.setAttribute(u"mathunderlinestyle", kStyles[math->m_underlineStyle - 1]);
-            if (math->m_underlineStyle == 1 && math->m_underlineWidth == 3)
+            if (math->m_underlineStyle == LineStyle::kSolid && math->m_underlineWidth == 3)
                 element.setAttribute(u"mathunderlinewidth", u"thick");
         }
         if (const auto* mo = dynamic_cast<const CMathMLMo*>(math); mo && mo->m_stretchy)
@@ -528,8 +528,8 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
         WriteNumbering(*math, element);
         return;
     }
-    if (math->m_afterStyle != 0) {
-        if (math->m_afterStyle >= 1 && math->m_afterStyle <= 7)
+    if (math->m_afterStyle != LineStyle::kNone) {
+        if (math->m_afterStyle >= LineStyle::kSolid && math->m_afterStyle <= LineStyle::kWave)
             element.setAttribute(u"border-after-style", kStyles[math->m_afterStyle - 1]);
         if (math->m_afterWidth == 3)
             element.setAttribute(u"border-after-width", u"thick");
@@ -544,10 +544,10 @@ void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
         SetAttributeText(element, u"close", fenced->m_close);
     }
     if (code == XEC_MTABLE) {
-        if (math->m_borderStyle == 1)
+        if (math->m_borderStyle == LineStyle::kSolid)
             element.setAttribute(u"frame", u"solid");
-        if (math->m_textAlign != 1)
-            element.setAttribute(u"columnalign", math->m_textAlign == 0 ? u"left" : math->m_textAlign == 2 ? u"right" : u"center");
+        if (math->m_textAlign != TextAlign::kCenter)
+            element.setAttribute(u"columnalign", math->m_textAlign == TextAlign::kLeft ? u"left" : math->m_textAlign == TextAlign::kRight ? u"right" : u"center");
     }
 }
 

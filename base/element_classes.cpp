@@ -20,7 +20,7 @@ CMathMLToken::CMathMLToken(int code) : CMathMLNode(code)
     m_fontSize = PointsToHmm(10, 5);
 }
 
-CMathMLTable::CMathMLTable() : CMathMLNode(XEC_MTABLE) { m_textAlign = 1; }
+CMathMLTable::CMathMLTable() : CMathMLNode(XEC_MTABLE) { m_textAlign = TextAlign::kCenter; }
 
 // A cell whose element gives no border width has half a point, the width of a new table's
 // frame and one the writer writes back as it is (the records' default of one hundredth of a

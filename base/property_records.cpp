@@ -55,12 +55,12 @@ CColorRelatedProperties& CColorRelatedProperties::Copy(const CColorRelatedProper
 void CBorderPaddingBackgroundProperties::SetDefaults()
 {
     m_backgroundColor = 0xFFFFFF;
-    m_backgroundPattern = 0;
-    m_borderStyle = 0;
+    m_backgroundPattern = HatchPattern::kNone;
+    m_borderStyle = LineStyle::kNone;
     m_borderWidth = 1;
-    m_beforeStyle = 0;
+    m_beforeStyle = LineStyle::kNone;
     m_beforeWidth = 1;
-    m_afterStyle = 0;
+    m_afterStyle = LineStyle::kNone;
     m_afterWidth = 1;
 }
 
@@ -82,7 +82,7 @@ void CBlockLineRelatedProperties::SetDefaults()
     m_lineReserved1 = 0;
     m_lineSpacing = MulDiv(2, 2540, 72);
     m_lineReserved2 = 0;
-    m_textAlign = 0;
+    m_textAlign = TextAlign::kLeft;
 }
 
 CBlockLineRelatedProperties& CBlockLineRelatedProperties::Copy(const CBlockLineRelatedProperties& other)
@@ -106,7 +106,7 @@ CAreaAlignmentProperties& CAreaAlignmentProperties::Copy(const CAreaAlignmentPro
 void CKasenRenbanProperties::SetDefaults()
 {
     m_renbanForce = -1;
-    m_renbanType = 0;
+    m_renbanType = RenbanType::kNone;
     CopyFaceName(m_renbanFace, kMsPMinchoFace);
     m_renbanSize = MulDiv(5, 2540, 72);
     m_renbanString.Empty();

@@ -48,6 +48,45 @@ public:
     COLORREF m_color = 0;  // text colour
 };
 
+// The codes the records below hold, by field.
+// m_textAlign of a block.
+namespace TextAlign {
+constexpr int32_t kLeft = 0;
+constexpr int32_t kCenter = 1;
+constexpr int32_t kRight = 2;
+constexpr int32_t kJustify = 3;
+constexpr int32_t kDistribute = 4;
+}  // namespace TextAlign
+// m_scriptPosition of a run.
+namespace ScriptPosition {
+constexpr int32_t kNormal = 0;
+constexpr int32_t kSubscript = 1;
+constexpr int32_t kSuperscript = 2;
+}  // namespace ScriptPosition
+// m_underlineStyle, m_lineThroughStyle and the border styles: none, then "solid" to "wave".
+namespace LineStyle {
+constexpr int32_t kNone = 0;
+constexpr int32_t kSolid = 1;
+constexpr int32_t kDouble = 2;
+constexpr int32_t kDotted = 3;
+constexpr int32_t kDashed = 4;
+constexpr int32_t kDotDash = 5;
+constexpr int32_t kDotDotDash = 6;
+constexpr int32_t kWave = 7;
+}  // namespace LineStyle
+// m_backgroundPattern: none, then the six hatchings.
+namespace HatchPattern {
+constexpr int32_t kNone = 0;
+constexpr int32_t kHorizontal = 1;
+constexpr int32_t kDiagCross = 6;
+}  // namespace HatchPattern
+// m_renbanType of a labelled underline: none, the five numbered forms, then the fixed label text.
+namespace RenbanType {
+constexpr int32_t kNone = 0;
+constexpr int32_t kMaru = 1;
+constexpr int32_t kString = 6;
+}  // namespace RenbanType
+
 class CBorderPaddingBackgroundProperties {
 public:
     CBorderPaddingBackgroundProperties() { SetDefaults(); }

@@ -243,7 +243,7 @@ void CEditMathContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
     if (!IsVisible() || dc == nullptr || map == nullptr)
         return;
     CEditContainer::Draw(dc, map, context);
-    if (m_afterStyle != 0)
+    if (m_afterStyle != LineStyle::kNone)
         DrawNodeUnderline(dc, map);
 }
 

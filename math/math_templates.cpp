@@ -204,7 +204,7 @@ IMPLEMENT_SERIAL(CEditMatrix, CEditMathTemplate, 1)
 
 CEditMatrix::CEditMatrix() : CEditMathTemplate(EditKind::Code(EditKind::kMatrix))
 {
-    m_textAlign = 1;
+    m_textAlign = TextAlign::kCenter;
 }
 
 void CEditMatrix::CreateDefaultSlots(int rows, int columns)

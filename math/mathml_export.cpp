@@ -127,7 +127,7 @@ CQNXMLNode* TemplateElement(int code, CEditNode* node, CQNXMLNode* parent)
     CQNXMLNode* element = NewElement(code, parent);
     if (element == nullptr)
         return nullptr;
-    if (node->m_afterStyle != 0) {
+    if (node->m_afterStyle != LineStyle::kNone) {
         if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(element)) {
             border->m_afterStyle = node->m_afterStyle;
             border->m_afterWidth = node->m_afterWidth;
@@ -229,7 +229,7 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
 {
     if (c == nullptr || p == nullptr || start < 0 || start >= c->GetChildCount())
         return;
-    if (c->m_afterStyle != 0) {
+    if (c->m_afterStyle != LineStyle::kNone) {
         if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(p)) {
             border->m_afterStyle = c->m_afterStyle;
             border->m_afterWidth = c->m_afterWidth;
@@ -367,7 +367,7 @@ void ExportMatrixRows(CEditNode* node, CQNXMLNode* table)
     auto* matrix = dynamic_cast<CEditMatrix*>(node);
     if (matrix == nullptr || table == nullptr || matrix->GetChildCount() == 0)
         return;
-    if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(table); border != nullptr && matrix->m_borderStyle != 0) {
+    if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(table); border != nullptr && matrix->m_borderStyle != LineStyle::kNone) {
         border->m_borderStyle = matrix->m_borderStyle;
         border->m_borderWidth = matrix->m_borderWidth;
     }

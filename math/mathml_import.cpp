@@ -60,7 +60,7 @@ Template* AppendTemplate(CEditNode* target, CQNXMLNode* element)
     const auto* math = dynamic_cast<const CMathMLNode*>(element);
     if (math == nullptr)
         return node;
-    if (math->m_afterStyle != 0) {
+    if (math->m_afterStyle != LineStyle::kNone) {
         node->m_afterStyle = math->m_afterStyle;
         node->m_afterWidth = math->m_afterWidth;
     }
@@ -295,8 +295,8 @@ void BuildTable(CQNXMLNode* e, CEditNode* target)
         return;
     const auto* table = dynamic_cast<const CMathMLNode*>(e);
     if (table != nullptr) {
-        if (table->m_borderStyle == 1) {
-            node->m_borderStyle = 1;
+        if (table->m_borderStyle == LineStyle::kSolid) {
+            node->m_borderStyle = LineStyle::kSolid;
             node->m_borderWidth = table->m_borderWidth;
         }
         node->m_textAlign = table->m_textAlign;

@@ -85,7 +85,7 @@ void CEditMatrix::Layout(LAYOUT_CONTEXT* context, int vertical)
             }
         }
         const int room = ColumnWidthOf(cell) - cell.m_width;
-        const int x = m_textAlign == 1 ? cx + room / 2 : m_textAlign == 2 ? cx + room : cx;
+        const int x = m_textAlign == TextAlign::kCenter ? cx + room / 2 : m_textAlign == TextAlign::kRight ? cx + room : cx;
         PlaceRow(slot, x, cy, nullptr, vertical);
     }
 }
@@ -97,7 +97,7 @@ void CEditMatrix::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         return;
     DrawEmptySlotMarks(dc, map);
     // The ruling reads one record per cell; a matrix of another shape is not ruled.
-    if (m_borderStyle != 1 || !HasAllCells())
+    if (m_borderStyle != LineStyle::kSolid || !HasAllCells())
         return;
     const RECT& frame = m_rcLayout;
     std::vector<int> xs{frame.left};

@@ -141,7 +141,7 @@ void CEditChar::BuildDeviceLogFont(int vertical, LOGFONTA* font) const
         font->lfWidth = std::abs(font->lfHeight / 4);
     else
         font->lfWidth = 0;
-    if (m_scriptPosition == 1 || m_scriptPosition == 2) {
+    if (m_scriptPosition == ScriptPosition::kSubscript || m_scriptPosition == ScriptPosition::kSuperscript) {
         font->lfHeight = ScriptSize(font->lfHeight);
         font->lfWidth = ScriptSize(font->lfWidth);
     }
@@ -201,7 +201,7 @@ void CEditChar::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             }
             m_width = extent.cx;
             m_height = extent.cy;
-            if (m_renbanType != 0) {
+            if (m_renbanType != RenbanType::kNone) {
                 m_height += m_renbanSize;
                 if (map != nullptr && map->IsVertical()) {
                     m_ascent += m_renbanSize;
@@ -220,9 +220,9 @@ void CEditChar::Layout(LAYOUT_CONTEXT* context, int)
         return;
     const int x = context->originX;
     int baseline = context->originY + context->rowAscent;
-    if (m_scriptPosition == 2)
+    if (m_scriptPosition == ScriptPosition::kSuperscript)
         baseline -= m_tm.tmAscent;
-    else if (m_scriptPosition == 1)
+    else if (m_scriptPosition == ScriptPosition::kSubscript)
         baseline += m_tm.tmDescent;
     m_ptText = POINT{x, baseline};
     const int top = baseline - m_tm.tmAscent;

@@ -392,7 +392,7 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     DrawDecorationRuns(dc, map, seen);
     // A labelled run that continues one labelled on an earlier page is not labelled again.
     const CEditNode* earlier = filter != nullptr && context != nullptr ? context->lastDrawn : nullptr;
-    DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->m_renbanType != 0);
+    DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->m_renbanType != RenbanType::kNone);
 
     if (filter != nullptr && context != nullptr && !drawn.empty())
         context->lastDrawn = drawn.back();
@@ -447,7 +447,7 @@ void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vecto
 
     dc->SetTextColor(kBlack);
     for (CEditNode* child : drawn) {
-        if (!IsCharacter(child) || child->m_backgroundPattern < 1 || child->m_backgroundPattern > 6)
+        if (!IsCharacter(child) || child->m_backgroundPattern < HatchPattern::kHorizontal || child->m_backgroundPattern > HatchPattern::kDiagCross)
             continue;
         RECT rect = child->m_rcLayout;
         map->DocToDeviceRect(&rect);
@@ -551,7 +551,7 @@ void CEditContainer::DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<
         first = nullptr;
     };
     for (CEditNode* child : drawn) {
-        const bool member = child->m_renbanType != 0;
+        const bool member = child->m_renbanType != RenbanType::kNone;
         if (first != nullptr &&
             (!member || child->m_renbanType != first->m_renbanType ||
              child->m_underlineStyle != first->m_underlineStyle || child->m_underlineWidth != first->m_underlineWidth))

@@ -239,11 +239,11 @@ void CEditNode::LogFontToFontProperties()
     m_fontItalic = m_lf.lfItalic != 0 ? 1 : 0;
     m_fontWeight = m_lf.lfWeight;
     if (m_lf.lfUnderline != 0) {
-        m_underlineStyle = 1;
+        m_underlineStyle = LineStyle::kSolid;
         m_underlineWidth = 1;
     }
     if (m_lf.lfStrikeOut != 0) {
-        m_lineThroughStyle = 1;
+        m_lineThroughStyle = LineStyle::kSolid;
         m_lineThroughWidth = 1;
     }
 }

@@ -355,8 +355,8 @@ void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONT
 void CEditSentence::MarkRunBoundary(CEditNode* previous, CEditNode* child)
 {
     child->m_runBits = 0;
-    const bool numbered = child->m_renbanType != 0;
-    const bool previousNumbered = previous != nullptr && previous->m_renbanType != 0;
+    const bool numbered = child->m_renbanType != RenbanType::kNone;
+    const bool previousNumbered = previous != nullptr && previous->m_renbanType != RenbanType::kNone;
     if (!numbered && previousNumbered) {
         previous->m_runBits |= kRunEnd;
     } else if (numbered && !previousNumbered) {

@@ -130,9 +130,9 @@ void CEditKan::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
             child->Draw(dc, map, &childContext);
         }
     }
-    if (m_beforeStyle != 0)
+    if (m_beforeStyle != LineStyle::kNone)
         DrawNodeMark(dc, map);
-    if (m_renbanType > 0 && (m_runBits & kRunStart))
+    if (m_renbanType > RenbanType::kNone && (m_runBits & kRunStart))
         DrawRunLabelOfCell(dc, map);
 }
 

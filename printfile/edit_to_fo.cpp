@@ -349,16 +349,16 @@ void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* con
     run(kan->GetLeadBracketBox());
     run(kan->GetBaseBox());
     if (!withHyphen) {
-        run(kan->GetPunctuationBox())->m_scriptPosition = 2;
+        run(kan->GetPunctuationBox())->m_scriptPosition = ScriptPosition::kSuperscript;
     } else {
         auto* anchor = Append(middle, std::make_unique<CFoInline>());
         anchor->SetText(kan->GetHyphenAnchor().GetText());
         kan->GetHyphenAnchor().CopyStyleToElement(anchor);
-        anchor->m_scriptPosition = 2;
+        anchor->m_scriptPosition = ScriptPosition::kSuperscript;
     }
     CEditNode* marks = kan->GetReturnMarkBox();
     CFoInline* returnMarks = run(marks);
-    returnMarks->m_scriptPosition = 1;
+    returnMarks->m_scriptPosition = ScriptPosition::kSubscript;
     returnMarks->m_letterSpacing = marks != nullptr ? -marks->m_width : 0;
     if (!withHyphen)
         run(kan->GetTrailBracketBox());

@@ -163,9 +163,9 @@ void CFoFragmentWriter::WriteBlock(CFoBlock* block, XmlNode element, const CStri
 {
     try {
         static const char16_t* const alignments[] = {u"left", u"center", u"right", u"justify"};
-        if (block->m_textAlign >= 0 && block->m_textAlign <= 3)
+        if (block->m_textAlign >= TextAlign::kLeft && block->m_textAlign <= TextAlign::kJustify)
             SetAttr(element, u"text-align", alignments[block->m_textAlign]);
-        else if (block->m_textAlign == 4)
+        else if (block->m_textAlign == TextAlign::kDistribute)
             SetAttr(element, u"text-justify", u"distribute");
         const int count = block->GetChildCount();
         for (int i = 0; i < count; ++i) {
@@ -365,9 +365,9 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
             SetAttr(element, u"font-weight", u"bold");
         if (run->m_fontItalic == 1)
             SetAttr(element, u"font-style", u"italic");
-        if (run->m_underlineStyle != 0 || run->m_lineThroughStyle != 0) {
-            CStringW decoration = run->m_underlineStyle != 0 ? u"underline" : u"";
-            if (run->m_lineThroughStyle != 0)
+        if (run->m_underlineStyle != LineStyle::kNone || run->m_lineThroughStyle != LineStyle::kNone) {
+            CStringW decoration = run->m_underlineStyle != LineStyle::kNone ? u"underline" : u"";
+            if (run->m_lineThroughStyle != LineStyle::kNone)
                 decoration += decoration.IsEmpty() ? u"line-through" : u" line-through";
             SetAttr(element, u"text-decoration", decoration);
         }
@@ -384,8 +384,8 @@ void CFoFragmentWriter::WriteInline(const CFoInline* run, XmlNode element)
         if (const char16_t* pattern = BackgroundPatternKeyword(run->m_backgroundPattern))
             SetAttr(element, u"background-image", pattern);
         WriteRunBorder(element, run->m_borderStyle, run->m_borderWidth);
-        if (run->m_scriptPosition != 0)
-            SetAttr(element, u"baseline-shift", run->m_scriptPosition == 1 ? u"sub" : u"super");
+        if (run->m_scriptPosition != ScriptPosition::kNormal)
+            SetAttr(element, u"baseline-shift", run->m_scriptPosition == ScriptPosition::kSubscript ? u"sub" : u"super");
         if (run->m_letterSpacing != 0) {
             CStringW spacing;
             FormatLengthPoints(run->m_letterSpacing, spacing);

@@ -30,10 +30,10 @@ CStringW FaceNameText(const char (&face)[LF_FACESIZE])
 
 void WriteNumberingAttributes(XmlNode& element, const CKasenRenbanProperties& numbering)
 {
-    if (numbering.m_renbanType <= 0)
+    if (numbering.m_renbanType <= RenbanType::kNone)
         return;
     element.setAttribute(u"bango-type", NumberingTypeKeyword(numbering.m_renbanType));
-    if (numbering.m_renbanType == 6)
+    if (numbering.m_renbanType == RenbanType::kString)
         element.setAttribute(u"bango-string", numbering.m_renbanString.View());
     if (numbering.m_renbanForce > 0) {
         CStringW force;

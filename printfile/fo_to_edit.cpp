@@ -467,13 +467,13 @@ void CFoToEditBuilder::BuildFoKanbun(CQNXMLNode* inlineContainer, CEditKan* kan)
             auto character = std::make_unique<CEditKanChar>(unit);
             character->CopyStyleFromElement(run);
             if (plainShift)
-                character->m_scriptPosition = 0;
+                character->m_scriptPosition = ScriptPosition::kNormal;
             Append(box, std::move(character));
         }
         auto lineBreak = std::make_unique<CEditKanCR>();
         lineBreak->CopyStyleFromElement(run);
         if (plainShift)
-            lineBreak->m_scriptPosition = 0;
+            lineBreak->m_scriptPosition = ScriptPosition::kNormal;
         Append(box, std::move(lineBreak));
     }
     closeEmptyBoxes();
@@ -544,7 +544,7 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
     switch (first->m_typeCode) {
     case XEC_MATH: {
         auto formula = std::make_unique<CEditMath>();
-        if (const auto* math = dynamic_cast<const CMathMLNode*>(first); math != nullptr && math->m_afterStyle != 0) {
+        if (const auto* math = dynamic_cast<const CMathMLNode*>(first); math != nullptr && math->m_afterStyle != LineStyle::kNone) {
             formula->m_afterStyle = math->m_afterStyle;
             formula->m_afterWidth = math->m_afterWidth;
         }

@@ -168,9 +168,9 @@ void CTemplateEmitter::WritePrintBlock(CQNXMLNode* fo, XmlNode data, XmlNode dom
     if (block == nullptr)
         return;
     static const char16_t* const kAligns[] = {u"left", u"center", u"right", u"justify"};
-    if (block->m_textAlign >= 0 && block->m_textAlign <= 3)
+    if (block->m_textAlign >= TextAlign::kLeft && block->m_textAlign <= TextAlign::kJustify)
         dom.setAttribute(u"text-align", kAligns[block->m_textAlign]);
-    else if (block->m_textAlign == 4)
+    else if (block->m_textAlign == TextAlign::kDistribute)
         dom.setAttribute(u"text-justify", u"distribute");
     WriteChildren(fo, ChildSet::Block, data, dom, prefix, context);
 }
@@ -297,11 +297,11 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
         dom.setAttribute(u"font-weight", u"bold");
     if (in->m_fontItalic == 1)
         dom.setAttribute(u"font-style", u"italic");
-    if (in->m_underlineStyle != 0 && in->m_lineThroughStyle != 0)
+    if (in->m_underlineStyle != LineStyle::kNone && in->m_lineThroughStyle != LineStyle::kNone)
         dom.setAttribute(u"text-decoration", u"underline line-through");
-    else if (in->m_underlineStyle != 0)
+    else if (in->m_underlineStyle != LineStyle::kNone)
         dom.setAttribute(u"text-decoration", u"underline");
-    else if (in->m_lineThroughStyle != 0)
+    else if (in->m_lineThroughStyle != LineStyle::kNone)
         dom.setAttribute(u"text-decoration", u"line-through");
     WriteDecoration(dom, in->m_underlineStyle, in->m_underlineWidth, u"text-underline-style", u"text-underline-width");
     WriteDecoration(dom, in->m_lineThroughStyle, in->m_lineThroughWidth, u"text-line-through-style",
@@ -314,17 +314,17 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
         Set(dom, u"color", FormatColorValue(in->m_color));
     if (in->m_backgroundColor != 0xFFFFFF)
         Set(dom, u"background-color", FormatColorValue(in->m_backgroundColor));
-    if (in->m_backgroundPattern >= 1 && in->m_backgroundPattern <= 6)
+    if (in->m_backgroundPattern >= HatchPattern::kHorizontal && in->m_backgroundPattern <= HatchPattern::kDiagCross)
         dom.setAttribute(u"background-image", BackgroundPatternKeyword(in->m_backgroundPattern));
-    if (in->m_borderStyle != 0) {
+    if (in->m_borderStyle != LineStyle::kNone) {
         if (const char16_t* styleName = LineStyleKeyword(in->m_borderStyle))
             dom.setAttribute(u"border-style", styleName);
-        if (in->m_borderStyle == 1 && in->m_borderWidth == kLineWidthThick)
+        if (in->m_borderStyle == LineStyle::kSolid && in->m_borderWidth == kLineWidthThick)
             dom.setAttribute(u"border-width", u"thick");
     }
-    if (in->m_scriptPosition == 1)
+    if (in->m_scriptPosition == ScriptPosition::kSubscript)
         dom.setAttribute(u"baseline-shift", u"sub");
-    else if (in->m_scriptPosition != 0)
+    else if (in->m_scriptPosition != ScriptPosition::kNormal)
         dom.setAttribute(u"baseline-shift", u"super");
     if (in->m_letterSpacing != 0) {
         CStringW spacing;

@@ -86,8 +86,8 @@ public:
     CNumberingDefaults()
     {
         m_numbering.m_renbanForce = 0;
-        m_numbering.m_renbanType = 1;
-        m_underline.m_underlineStyle = 1;
+        m_numbering.m_renbanType = RenbanType::kMaru;
+        m_underline.m_underlineStyle = LineStyle::kSolid;
         m_underline.m_underlineWidth = 1;
     }
     void GetNumberingDefaults(CKasenRenbanProperties* numbering, CCharacterProperties* underline) const override

@@ -99,15 +99,15 @@ bool CEditViewController::UpdateFormattingCommand(int id, CMD_UI_STATE* state) c
         return true;
     case ViewCommand::kSubscript:
         state->enabled = true;
-        state->check = m_caret.m_alignment.m_scriptPosition == 1 ? 1 : 0;
+        state->check = m_caret.m_alignment.m_scriptPosition == ScriptPosition::kSubscript ? 1 : 0;
         return true;
     case ViewCommand::kSuperscript:
         state->enabled = true;
-        state->check = m_caret.m_alignment.m_scriptPosition == 2 ? 1 : 0;
+        state->check = m_caret.m_alignment.m_scriptPosition == ScriptPosition::kSuperscript ? 1 : 0;
         return true;
     case ViewCommand::kBorderButton:
         state->enabled = true;
-        state->check = m_caret.m_border.m_borderStyle != 0 ? 1 : 0;
+        state->check = m_caret.m_border.m_borderStyle != LineStyle::kNone ? 1 : 0;
         return true;
     case ViewCommand::kUnderlineButton:
     case ViewCommand::kStrikeButton:

@@ -187,7 +187,7 @@ bool CEditViewController::UnderlineNumberingTest(bool forRemoval) const
             if (!forRemoval)
                 return false;
         }
-        if (child->m_renbanType > 0)
+        if (child->m_renbanType > RenbanType::kNone)
             numbered = true;
     }
     return forRemoval ? numbered : true;
@@ -225,7 +225,7 @@ void CEditViewController::InsertUnderlineNumbers(const CKasenRenbanProperties* n
             child->SetBangoFontSize(values.m_renbanSize, group.get());
             child->SetBangoFontFamily(values.m_renbanFace, group.get());
             child->SetBangoForce(force, group.get());
-            child->SetBangoString(child->m_renbanType == 6 ? values.m_renbanString : empty, group.get());
+            child->SetBangoString(child->m_renbanType == RenbanType::kString ? values.m_renbanString : empty, group.get());
             SetRunUnderline(child, line.m_underlineStyle, line.m_underlineWidth, group.get());
         }
     } catch (const std::exception&) {
@@ -283,7 +283,7 @@ CEditNode* CEditViewController::UnderlineNumberSettingsNode() const
     int last = 0;
     CEditNode::GetSelectionRange(&caret, &first, &last);
     CEditNode* node = parent->GetEditChild(first);
-    if (node == nullptr || node->m_renbanType <= 0)
+    if (node == nullptr || node->m_renbanType <= RenbanType::kNone)
         node = parent->GetEditChild(last);
     return node;
 }
@@ -294,7 +294,7 @@ void CEditViewController::OnUnderlineNumberSettings()
     CKasenRenbanProperties numbering;
     CCharacterProperties underline;
     int newFlag = 0;
-    if (node != nullptr && node->m_renbanType > 0) {
+    if (node != nullptr && node->m_renbanType > RenbanType::kNone) {
         const bool cell = node->IsKind(EditKind::kKan);
         underline.m_underlineStyle = cell ? node->m_beforeStyle : node->m_underlineStyle;
         underline.m_underlineWidth = cell ? node->m_beforeWidth : node->m_underlineWidth;
@@ -312,7 +312,7 @@ void CEditViewController::OnUnderlineNumberSettings()
     // Refused by the numbering's own test when the selection cannot be numbered; the defaults
     // change all the same.
     InsertUnderlineNumbers(&numbering, &underline);
-    if (numbering.m_renbanType != 6) {
+    if (numbering.m_renbanType != RenbanType::kString) {
         numbering.m_renbanForce = -1;
         numbering.m_renbanString.Empty();
         NumberingDefaults().SetNumberingDefaults(numbering, underline);
@@ -328,7 +328,7 @@ int CEditViewController::RunUnderlineNumberDialog(int newFlag, CKasenRenbanPrope
     values.newFlag = newFlag;
     values.underlineState = DialogStateOf(underline->m_underlineStyle, underline->m_underlineWidth);
     values.kindIndex = numbering->m_renbanType - 1;
-    if (numbering->m_renbanType == 6)
+    if (numbering->m_renbanType == RenbanType::kString)
         values.labelText = std::u16string(numbering->m_renbanString.View());
     values.force = numbering->m_renbanForce > 0 ? numbering->m_renbanForce : 0;
     values.face = std::string(numbering->m_renbanFace, strnlen(numbering->m_renbanFace, LF_FACESIZE));
@@ -340,7 +340,7 @@ int CEditViewController::RunUnderlineNumberDialog(int newFlag, CKasenRenbanPrope
     underline->m_underlineStyle = kind.style;
     underline->m_underlineWidth = kind.width;
     numbering->m_renbanType = values.kindIndex + 1;
-    if (numbering->m_renbanType == 6)
+    if (numbering->m_renbanType == RenbanType::kString)
         numbering->m_renbanString = CStringW(values.labelText);
     numbering->m_renbanForce = values.force > 0 ? values.force : -1;
     std::memset(numbering->m_renbanFace, 0, sizeof numbering->m_renbanFace);

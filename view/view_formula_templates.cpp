@@ -411,7 +411,7 @@ bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSiz
         auto* matrix = static_cast<CEditMatrix*>(node.get());
         matrix->CreateDefaultSlots(rows, columns);
         if (row->extra == Extra::Ruled) {
-            matrix->m_borderStyle = 1;
+            matrix->m_borderStyle = LineStyle::kSolid;
             matrix->m_borderWidth = 1;
         }
         if (row->extra == Extra::LongdivInLastCell) {
@@ -431,7 +431,7 @@ bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSiz
         auto matrix = std::make_unique<CEditMatrix>();
         matrix->m_lf.lfHeight = node->m_lf.lfHeight;
         matrix->CreateDefaultSlots(rows, columns);
-        matrix->m_textAlign = 0;
+        matrix->m_textAlign = TextAlign::kLeft;
         if (node->InsertChildAt(0, matrix.get()) < 0)
             return false;
         nested = matrix.release();
