@@ -323,6 +323,7 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
         *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateSaveIchitaro();
         break;
     case Cmd::kAnswerVisibility:
+    case Cmd::kFileSaveHtml:
         *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->GetRoot() != nullptr;
         break;
     default:
@@ -341,6 +342,7 @@ bool CMainFrame::HandlesCommand(unsigned id)
     case Cmd::kFileOpen:
     case Cmd::kFileSave:
     case Cmd::kAnswerVisibility:
+    case Cmd::kFileSaveHtml:
     case Cmd::kFileSaveAs:
     case Cmd::kAppExit:
     case Cmd::kAppAbout:

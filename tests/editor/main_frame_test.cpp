@@ -169,10 +169,10 @@ TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
         {57605, false},  // page setup
         {32968, false},  // columns
         {32893, false},  // new major question
-        {32996, false},  // save as HTML
         {57600, true},   // new
         {57603, true},   // save
         {57604, true},   // save as
+        {32996, true},   // save as HTML, with a paper open
         {33006, true},   // the other-formats popup, the frame's
         {32777, true},   // the font, size and zoom boxes, whose notices the view takes
         {32778, true},
