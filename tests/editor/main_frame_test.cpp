@@ -194,7 +194,13 @@ TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
     std::unique_ptr<QMenu> other = frame.Commands().MakeSaveOtherFormatMenu();
     ASSERT_NE(other, nullptr);
     ASSERT_FALSE(other->actions().isEmpty());
-    EXPECT_FALSE(other->actions().at(0)->isEnabled());
+    // HTML works with a paper open; the word-processor exports wait for a server.
+    for (QAction* action : other->actions()) {
+        const unsigned id = action->data().toUInt();
+        if (id == 32996 || id == 33004 || id == 461) {
+            EXPECT_EQ(action->isEnabled(), id == 32996) << id;
+        }
+    }
 }
 
 TEST_F(MainFrameTest, WritingDirectionSwapsAlignmentAndPaletteCommands)
