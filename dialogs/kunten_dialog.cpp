@@ -1,10 +1,13 @@
 #include "dialogs/kunten_dialog.h"
 
+#include "nodes/edit_error.h"
+
 #include "dialogs/dialog_template.h"
 #include "nodes/edit_kind.h"
 #include "nodes/kunten_box.h"
 #include "ui/char_palette.h"
 
+#include <new>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -329,7 +332,10 @@ void CKuntenDlg::OnSelectMark(int listId)
         Editor().SetBoxMark(box, text, face);
         Editor().MoveCaretToBox(box);
         m_editWnd->update();
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     Notify();
 }
@@ -388,7 +394,10 @@ void CKuntenDlg::OnFontSize()
                 update();
             }
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     m_editWnd->setFocus(Qt::OtherFocusReason);
     Notify();

@@ -5,14 +5,18 @@
 #include "base/gdi_cache.h"
 #include "base/property_records.h"
 #include "math/formula_family.h"
+#include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/kunten_box.h"
 #include "nodes/node_archive.h"
 #include "nodes/undo.h"
 #include "nodes/undo_replay.h"
+#include "platform/archive.h"
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
+#include "platform/shell.h"
 
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -434,8 +438,11 @@ void CKuntenEditor::Replay(bool undo)
             if (!form && action->m_pSecondNode != nullptr)
                 m_caret.m_caretNode = action->m_pSecondNode;
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         // The actions replayed so far stay replayed; each node is kept by the tree or its action.
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     m_caret.ClearSelection();
     // A caret left on a node outside the tree goes back to the cell's start.
@@ -478,9 +485,13 @@ void CKuntenEditor::EditingStep(bool replacesSelection, BOOL takeFormat, NodeOpe
         }
         if (CEditNode* node = m_caret.m_caretNode; node != nullptr && operation(node, &m_caret, group.get(), data))
             AfterEdit(takeFormat);
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         // What the step recorded before the failure stays undoable with the rest.
         m_host.Invalidate();
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        m_host.Invalidate();
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     PushUndo(std::move(group));
 }
@@ -580,7 +591,8 @@ void CKuntenEditor::MoveCaret(CEditNode* (CEditNode::*move)(CCaret*, int), bool 
         m_caret.m_verticalMove = upDown ? 1 : 0;
         (node->*move)(&m_caret, extend ? 1 : 0);
         m_caret.m_verticalMove = upDown ? 1 : 0;
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        // A move that finds the tree not as it needs it leaves the caret where it was.
         m_caret = saved;
     }
     // The keys never take the caret out of the cell's boxes.
@@ -776,8 +788,12 @@ void CKuntenEditor::OnEditCopy()
             nodes.push_back(child);
     }
     try {
-        CopyNodesToClipboard(nodes);
-    } catch (const std::exception&) {
+        if (!CopyNodesToClipboard(nodes))
+            ReportKuntenStepFailure(kKuntenCopyFailed);
+    } catch (const CArchiveException&) {
+        ReportKuntenStepFailure(kKuntenCopyFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenCopyFailed);
     }
 }
 
@@ -810,8 +826,10 @@ void CKuntenEditor::PasteNodeList()
     std::vector<std::unique_ptr<CEditNode>> nodes;
     try {
         nodes = PasteNodesFromClipboard(&EditorNodeClasses());
-    } catch (const std::exception&) {
-        return;  // a damaged or foreign list: nothing changes
+    } catch (const CArchiveException&) {
+        // A damaged or foreign list: nothing changes.
+        ReportKuntenStepFailure(kKuntenPasteFailed);
+        return;
     }
     if (nodes.empty() || m_caret.m_caretNode == nullptr)
         return;
@@ -851,8 +869,13 @@ void CKuntenEditor::PasteNodeList()
                 break;
             caretNode->InsertBefore(inserted.release());
         }
-    } catch (const std::exception&) {
+    } catch (const CArchiveException&) {
         // What was pasted before the failure stays, as one step.
+        ReportKuntenStepFailure(kKuntenPasteFailed);
+    } catch (const CEditError&) {
+        ReportKuntenStepFailure(kKuntenPasteFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenPasteFailed);
     }
     PushUndo(std::move(group));
     m_caret.ClearSelection();
@@ -900,8 +923,16 @@ void CKuntenEditor::PasteText(const std::u16string& text)
             if (inserted)
                 m_caret.m_logFont = saved;
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     PushUndo(std::move(group));
     AfterEdit(TRUE);
+}
+
+void ReportKuntenStepFailure(const char16_t* text)
+{
+    ShellMessageBox(text, u"訓点", MB_OK | MB_ICONEXCLAMATION);
 }

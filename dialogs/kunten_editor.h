@@ -34,6 +34,13 @@ public:
     virtual void PopupEditMenu(POINT /*clientPoint*/) {}
 };
 
+// Texts of the steps of the reading-mark editor that stop on a failure.
+inline constexpr char16_t kKuntenEditFailed[] = u"訓点の編集を最後まで行えませんでした。";
+inline constexpr char16_t kKuntenCopyFailed[] = u"クリップボードにコピーできませんでした。";
+inline constexpr char16_t kKuntenPasteFailed[] = u"クリップボードの内容を貼り付けられませんでした。";
+// Tells the user that a step stopped part-way; what it had done stays as one undo step.
+void ReportKuntenStepFailure(const char16_t* text);
+
 // The four reading-mark boxes the mark lists write.
 enum class KuntenMarkBox { LeadBracket, TrailBracket, Punctuation, ReturnMark };
 

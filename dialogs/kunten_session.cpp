@@ -1,9 +1,11 @@
 #include "dialogs/kunten_session.h"
 
+#include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/kanbun_cell.h"
 #include "nodes/kunten_box.h"
 #include "nodes/undo.h"
+#include "platform/archive.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -11,6 +13,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <new>
 
 namespace {
 
@@ -79,8 +82,13 @@ bool CKuntenSession::Begin(QWidget* parent)
     editor.SetScaleFromSize(m_baseHeight);
     try {
         m_dialog->LoadNode(EditableCopy(*m_current));
-    } catch (const std::exception&) {
+    } catch (const CArchiveException&) {
         m_dialog.reset();
+        ReportKuntenStepFailure(kKuntenEditFailed);
+        return false;
+    } catch (const std::bad_alloc&) {
+        m_dialog.reset();
+        ReportKuntenStepFailure(kKuntenEditFailed);
         return false;
     }
     m_dialog->afterEvent = [this] { RequestStep(); };
@@ -184,9 +192,16 @@ bool CKuntenSession::Step()
                 break;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         // A failed step leaves the paper as the last finished step left it.
         m_dialog->m_command = KuntenCommand::kNone;
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const CArchiveException&) {
+        m_dialog->m_command = KuntenCommand::kNone;
+        ReportKuntenStepFailure(kKuntenEditFailed);
+    } catch (const std::bad_alloc&) {
+        m_dialog->m_command = KuntenCommand::kNone;
+        ReportKuntenStepFailure(kKuntenEditFailed);
     }
     const bool repaint = m_dialog->CheckModified(true);
     if (m_afterStep)

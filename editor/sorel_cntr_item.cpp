@@ -1,8 +1,12 @@
 #include "editor/sorel_cntr_item.h"
 
+#include "editor/sorel_doc.h"
+#include "nodes/edit_error.h"
 #include "nodes/edit_object.h"
 #include "nodes/edit_switches.h"
+#include "platform/shell.h"
 
+#include <new>
 #include <utility>
 
 IMPLEMENT_SERIAL(CSorelCntrItem, COleClientItem, 0)
@@ -10,6 +14,13 @@ IMPLEMENT_SERIAL(CSorelCntrItem, COleClientItem, 0)
 namespace {
 constexpr int kHintAll = 0;
 constexpr int kHintObject = 1;
+
+// A server's change that the paper could not take in: the object keeps its former place and size.
+void ReportObjectUpdateFailure()
+{
+    ShellMessageBox(u"埋め込みオブジェクトの変更を紙面に反映できませんでした。", SorelDocText::kApplicationTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
+}
 }  // namespace
 
 CSorelCntrItem::CSorelCntrItem(CContainerDocument* document) : COleClientItem(document) {}
@@ -73,7 +84,10 @@ void CSorelCntrItem::OnChange(int notification, DWORD param)
         case OLE_CHANGED_ASPECT: document->UpdateAllViews(kHintObject, node); return;
         default: return;
         }
-    } catch (...) {
+    } catch (const CEditError&) {
+        ReportObjectUpdateFailure();
+    } catch (const std::bad_alloc&) {
+        ReportObjectUpdateFailure();
     }
 }
 
@@ -95,7 +109,10 @@ BOOL CSorelCntrItem::OnChangeItemPosition(const RECT& position)
         document->UpdateAllViews(kHintObject, node);
         document->SetModifiedFlag(true);
         node->MarkPartModified(TRUE);
-    } catch (...) {
+    } catch (const CEditError&) {
+        ReportObjectUpdateFailure();
+    } catch (const std::bad_alloc&) {
+        ReportObjectUpdateFailure();
     }
     return TRUE;
 }
@@ -109,7 +126,10 @@ void CSorelCntrItem::OnGetItemPosition(RECT* position)
         *position = node->m_rcLayout;
         if (CContainerDocument* document = GetContainer())
             document->DocToDeviceRect(position);
-    } catch (...) {
+    } catch (const CEditError&) {
+        ReportObjectUpdateFailure();
+    } catch (const std::bad_alloc&) {
+        ReportObjectUpdateFailure();
     }
 }
 
@@ -118,7 +138,10 @@ void CSorelCntrItem::OnActivate()
     // No item is ever active in place here, so there is no other one to close first.
     try {
         COleClientItem::OnActivate();
-    } catch (...) {
+    } catch (const CEditError&) {
+        ReportObjectUpdateFailure();
+    } catch (const std::bad_alloc&) {
+        ReportObjectUpdateFailure();
     }
 }
 
@@ -128,7 +151,10 @@ void CSorelCntrItem::OnDeactivateUI(BOOL undoable)
         COleClientItem::OnDeactivateUI(undoable);
         if ((GetMiscStatus(GetDrawAspect()) & OLEMISC_INSIDEOUT) != 0)
             DoVerb(OLEIVERB_HIDE);
-    } catch (...) {
+    } catch (const CEditError&) {
+        ReportObjectUpdateFailure();
+    } catch (const std::bad_alloc&) {
+        ReportObjectUpdateFailure();
     }
 }
 
