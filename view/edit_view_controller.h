@@ -483,6 +483,8 @@ private:
     void PlaceCaretInPart(CEditNode* part);
     // Hands a non-empty group to the history, marks the paper modified and lays it out.
     void FinishStructureChange(std::unique_ptr<CUndoGroup> group);
+    // Exchanges the caret's question with its neighbour (−1 the one before, 1 the one after).
+    void MoveCaretQuestion(int step);
     void InsertNumberLabel(bool major);
 
 public:

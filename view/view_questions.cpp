@@ -13,6 +13,7 @@
 #include "nodes/undo.h"
 #include "platform/shell.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -250,25 +251,11 @@ void CEditViewController::OnDeleteSmallQuestion()
 // recorded in a group of its own, so that undo takes it back and no older group replays onto
 // the moved parts.
 
-void CEditViewController::OnQuestionUp()
-{
-    CEditPrint* root = Root();
-    const CEditSentence* part = CaretPart();
-    if (root == nullptr || part == nullptr)
-        return;
-    const int m = part->m_questionNumber;
-    const int s = part->m_subQuestionNumber;
-    auto group = std::make_unique<CUndoGroup>();
-    if (s <= 0) {
-        if (m >= 2)
-            root->MoveQuestion(m - 1, m, group.get());
-    } else if (s >= 2) {
-        root->MoveSubQuestion(m, s - 1, s, group.get());
-    }
-    FinishStructureChange(std::move(group));
-}
+void CEditViewController::OnQuestionUp() { MoveCaretQuestion(-1); }
 
-void CEditViewController::OnQuestionDown()
+void CEditViewController::OnQuestionDown() { MoveCaretQuestion(1); }
+
+void CEditViewController::MoveCaretQuestion(int step)
 {
     CEditPrint* root = Root();
     const CEditSentence* part = CaretPart();
@@ -278,10 +265,13 @@ void CEditViewController::OnQuestionDown()
     const int s = part->m_subQuestionNumber;
     auto group = std::make_unique<CUndoGroup>();
     if (s <= 0) {
-        if (root->FindPart(m + 1, 0) != nullptr)
-            root->MoveQuestion(m, m + 1, group.get());
-    } else if (root->FindSubPart(m, s + 1, 0) != nullptr) {
-        root->MoveSubQuestion(m, s, s + 1, group.get());
+        const int other = m + step;
+        if (other >= 1 && root->FindPart(other, 0) != nullptr)
+            root->MoveQuestion(std::min(m, other), std::max(m, other), group.get());
+    } else {
+        const int other = s + step;
+        if (other >= 1 && root->FindSubPart(m, other, 0) != nullptr)
+            root->MoveSubQuestion(m, std::min(s, other), std::max(s, other), group.get());
     }
     FinishStructureChange(std::move(group));
 }
