@@ -37,8 +37,9 @@ std::string Number(double value)
 
 }  // namespace
 
-std::shared_ptr<IDispatch> CRecordingServer::NewObject()
+std::shared_ptr<IDispatch> CRecordingServer::NewObject(const std::string& label)
 {
+    m_labels[m_nextHandle] = label;
     auto object = std::make_shared<CRecordingObject>(shared_from_this(), m_nextHandle++);
     m_objects.push_back(object);
     return object;
@@ -69,6 +70,7 @@ long CRecordingServer::LiveObjects() const
 HRESULT CRecordingServer::GetIDsOfNames(const std::u16string& name, DISPID* id)
 {
     const std::string text = Utf16ToUtf8(name);
+    m_lookups.push_back(text);
     if (m_unknown.count(text))
         return DISP_E_UNKNOWNNAME;
     auto found = m_ids.find(text);
@@ -105,7 +107,9 @@ std::string CRecordingServer::FormatArgument(const VARIANT& value) const
         return value.scode == DISP_E_PARAMNOTFOUND ? "missing" : "error";
     case VT_DISPATCH: {
         const auto* object = dynamic_cast<const CRecordingObject*>(value.pdispVal.get());
-        return object ? "#" + std::to_string(object->Handle()) : "null";
+        if (object == nullptr)
+            return "null";
+        return m_byMember ? "#" + m_labels.at(object->Handle()) : "#" + std::to_string(object->Handle());
     }
     case VT_BYREF | VT_VARIANT:
         return value.pvarVal ? "&" + FormatArgument(*value.pvarVal) : "&null";
@@ -120,7 +124,7 @@ HRESULT CRecordingServer::Invoke(int handle, DISPID id, WORD flags, std::vector<
     if (id == DISPID_UNKNOWN)
         return DISP_E_MEMBERNOTFOUND;
     const std::string name = NameOf(id);
-    std::string line = std::to_string(handle) + "." + name + " " +
+    std::string line = (m_byMember ? m_labels[handle] : std::to_string(handle)) + "." + name + " " +
                        (flags == DISPATCH_PROPERTYGET   ? "get"
                         : flags == DISPATCH_PROPERTYPUT ? "put"
                                                         : "call") +
@@ -129,6 +133,8 @@ HRESULT CRecordingServer::Invoke(int handle, DISPID id, WORD flags, std::vector<
         line += (i ? ", " : "") + FormatArgument(arguments[i]);
     line += ")";
     m_transcript.push_back(line);
+    if (auto hook = m_hooks.find(name); hook != m_hooks.end())
+        hook->second(arguments);
 
     const int occurrence = ++m_calls[name];
     if (auto failure = m_failures.find(name); failure != m_failures.end()) {
@@ -143,12 +149,15 @@ HRESULT CRecordingServer::Invoke(int handle, DISPID id, WORD flags, std::vector<
         }
     }
     if (result) {
-        if (m_objectMembers.count(name))
-            *result = VARIANT::Object(NewObject());
-        else if (auto scripted = m_results.find(name); scripted != m_results.end())
-            *result = scripted->second;
-        else
+        if (m_objectMembers.count(name)) {
+            *result = VARIANT::Object(NewObject(name));
+        } else if (auto scripted = m_results.find(name); scripted != m_results.end() && !scripted->second.empty()) {
+            *result = scripted->second.front();
+            if (scripted->second.size() > 1)
+                scripted->second.erase(scripted->second.begin());
+        } else {
             *result = VARIANT();
+        }
     }
     return S_OK;
 }

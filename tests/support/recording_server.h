@@ -5,6 +5,7 @@
 
 #include "platform/automation.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,15 +19,28 @@ public:
     std::vector<std::string> Transcript() const { return m_transcript; }
     void ClearTranscript() { m_transcript.clear(); }
 
-    // A new application object (handle 1 for the first).
-    std::shared_ptr<IDispatch> NewObject();
+    // A new application object (handle 1 for the first); a label names it in the transcript
+    // while objects are named by member.
+    std::shared_ptr<IDispatch> NewObject(const std::string& label = "App");
+    // Transcript lines begin with the member that returned the object ("Selection.TypeText")
+    // instead of its handle.
+    void NameObjectsByMember() { m_byMember = true; }
+    // The names looked up, in order (fixed-id members look nothing up).
+    std::vector<std::string> LookedUp() const { return m_lookups; }
     // The factory to register under a ProgID: each start gives a new application object.
     AutomationServerFactory Factory();
 
     // Calls of the name return a new object each.
     void ReturnsObject(const std::string& name) { m_objectMembers[name] = true; }
     // Calls of the name return the value.
-    void Returns(const std::string& name, VARIANT value) { m_results[name] = std::move(value); }
+    void Returns(const std::string& name, VARIANT value) { m_results[name] = {std::move(value)}; }
+    // Calls of the name return the values in turn; the last one repeats.
+    void ReturnsInTurn(const std::string& name, std::vector<VARIANT> values) { m_results[name] = std::move(values); }
+    // Runs while a call of the name is made, with its arguments (after it is recorded).
+    void OnCall(const std::string& name, std::function<void(const std::vector<VARIANT>&)> hook)
+    {
+        m_hooks[name] = std::move(hook);
+    }
     // The occurrence (1-based; 0 every one) of the name fails: with a description, as the
     // server's own exception; with an empty one, as a bare status.
     void Fails(const std::string& name, std::u16string description, int occurrence = 0,
@@ -52,7 +66,11 @@ private:
     std::vector<std::string> m_transcript;
     std::map<std::string, DISPID> m_ids;
     std::map<std::string, bool> m_objectMembers;
-    std::map<std::string, VARIANT> m_results;
+    std::map<std::string, std::vector<VARIANT>> m_results;
+    std::map<std::string, std::function<void(const std::vector<VARIANT>&)>> m_hooks;
+    std::vector<std::string> m_lookups;
+    std::map<int, std::string> m_labels;
+    bool m_byMember = false;
     std::map<std::string, FAILURE> m_failures;
     std::map<std::string, int> m_calls;
     std::map<std::string, bool> m_unknown;
