@@ -5,6 +5,7 @@
 #include "editor/command_line.h"
 #include "editor/sorel_doc.h"
 #include "export/automation_wrappers.h"
+#include "export/word_writer.h"
 #include "nodes/edit_print.h"
 #include "platform/shell.h"
 #include "platform/utf8.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -141,7 +143,8 @@ void Quietly(Step step)
 
 WORD_PROCESSOR_WRITERS& WordProcessorWriters()
 {
-    static WORD_PROCESSOR_WRITERS writers;
+    // The Word document is written by the export's own writer; Ichitaro's has none yet.
+    static WORD_PROCESSOR_WRITERS writers{ExportWordDocument, nullptr};
     return writers;
 }
 
@@ -239,6 +242,11 @@ bool CSorelDoc::ExportWord(const std::string& path)
     ExportScope scope(m_host, kWordWords);
     if (!m_root)
         return false;
+    // A command-line run calls the driver without the command's warning, and shows no box: the
+    // warning goes to the error stream.
+    if ((m_host.GetCommandLineMode() & (CommandLineMode::kWord | CommandLineMode::kTaro)) &&
+        TwoColumnsWithNameFields(*m_root))
+        ExportMessage(SorelDocText::kTwoColumnNameField, MB_OK | MB_ICONINFORMATION);
     m_host.CommitPendingEdit();
     scope.BeginWait();
     CWordDispatch word;
@@ -256,15 +264,29 @@ bool CSorelDoc::ExportWord(const std::string& path)
         VARIANT templateName = VARIANT::Missing();
         VARIANT newTemplate = VARIANT::Missing();
         document.AttachDispatch(documents.AddDocument(&templateName, &newTemplate));
-        XML_BUILD_CONTEXT context{};
-        WriteWordDocument(m_root.get(), document, context, scope.Progress());
+        // A writer stopped by a refused call fails the export as a failed save does, but what it
+        // wrote is still saved.
+        std::optional<std::u16string> writeFailure;
+        try {
+            XML_BUILD_CONTEXT context{};
+            WriteWordDocument(m_root.get(), document, context, scope.Progress());
+        } catch (const COleDispatchException& error) {
+            writeFailure = error.m_strDescription;
+        } catch (const COleException&) {
+            writeFailure = std::u16string();
+        }
         VARIANT fileName = VARIANT::String(Utf8ToUtf16(path));
         VARIANT missing[10];
         for (VARIANT& argument : missing)
             argument = VARIANT::Missing();
         document.SaveAs({&fileName, &missing[0], &missing[1], &missing[2], &missing[3], &missing[4], &missing[5],
                          &missing[6], &missing[7], &missing[8], &missing[9]});
-        result = true;
+        if (writeFailure) {
+            m_host.SetExitCode(kWordWords.failureCode);
+            if (!writeFailure->empty())
+                ExportMessage(*writeFailure, MB_OK | MB_ICONEXCLAMATION);
+        }
+        result = !writeFailure;
     } catch (const COleDispatchException& error) {
         m_host.SetExitCode(kWordWords.failureCode);
         ExportMessage(error.m_strDescription, MB_OK | MB_ICONEXCLAMATION);
@@ -294,6 +316,11 @@ bool CSorelDoc::ExportIchitaro(const std::string& path)
     ExportScope scope(m_host, kIchitaroWords);
     if (!m_root)
         return false;
+    // A command-line run calls the driver without the command's warning, and shows no box: the
+    // warning goes to the error stream.
+    if ((m_host.GetCommandLineMode() & (CommandLineMode::kWord | CommandLineMode::kTaro)) &&
+        TwoColumnsWithNameFields(*m_root))
+        ExportMessage(SorelDocText::kTwoColumnNameField, MB_OK | MB_ICONINFORMATION);
     m_host.CommitPendingEdit();
     scope.BeginWait();
     CTaroDispatch taro;

@@ -4,6 +4,8 @@
 // a writer is set, its export fails with its exit code and saves nothing.
 #pragma once
 
+#include "export/convert_progress.h"
+
 #include <functional>
 #include <string>
 
@@ -19,15 +21,6 @@ inline constexpr char kIchitaroProgId[] = "JXW.Application";
 // The answers of the file-in-use choice.
 constexpr int kFileInUseRetry = 4;
 constexpr int kFileInUseRename = 1311;
-
-// The progress window of an export: its message, and the bar the writers move.
-class IConvertProgress {
-public:
-    virtual ~IConvertProgress() = default;
-    virtual void SetMessage(const std::u16string& text) = 0;
-    virtual void SetRange32(int lower, int upper) = 0;
-    virtual void SetPos(int position) = 0;
-};
 
 using WordDocumentWriter =
     std::function<void(CEditPrint& root, CWordDispatch& document, XML_BUILD_CONTEXT& context, IConvertProgress& progress)>;

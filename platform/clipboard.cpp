@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -260,4 +261,48 @@ bool GetClipboardDib(std::vector<BYTE>& out)
         return false;
     }
     return true;
+}
+
+struct CClipboardContents::SAVED {
+    std::vector<std::pair<QString, QByteArray>> formats;
+    QImage image;
+};
+
+CClipboardContents::CClipboardContents() = default;
+
+CClipboardContents::~CClipboardContents() = default;
+
+void CClipboardContents::Take()
+{
+    if (m_taken)
+        return;
+    m_taken = true;
+    m_saved = std::make_unique<SAVED>();
+    QClipboard* clipboard = SystemClipboard();
+    const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
+    if (data == nullptr)
+        return;
+    // Qt keeps an image as an object, not as bytes under its format.
+    if (data->hasImage())
+        m_saved->image = qvariant_cast<QImage>(data->imageData());
+    for (const QString& type : data->formats())
+        if (type != QLatin1String("application/x-qt-image"))
+            m_saved->formats.emplace_back(type, data->data(type));
+}
+
+void CClipboardContents::Restore()
+{
+    QClipboard* clipboard = SystemClipboard();
+    if (!m_taken || m_saved == nullptr || clipboard == nullptr)
+        return;
+    if (m_saved->formats.empty() && m_saved->image.isNull()) {
+        clipboard->clear();
+        return;
+    }
+    auto* data = new QMimeData;
+    for (const auto& [type, bytes] : m_saved->formats)
+        data->setData(type, bytes);
+    if (!m_saved->image.isNull())
+        data->setImageData(m_saved->image);
+    clipboard->setMimeData(data);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/win_types.h"
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,3 +41,25 @@ bool GetClipboardCp932Text(std::string& out);
 bool SetClipboardDib(std::span<const BYTE> packedDib);
 // The clipboard's picture as a packed DIB, checked whole; false when it offers none that decodes.
 bool GetClipboardDib(std::vector<BYTE>& out);
+
+// The clipboard's whole contents, kept while a command of the program uses the clipboard for
+// its own transfers, and put back when it ends, so the user loses nothing.
+class CClipboardContents {
+public:
+    CClipboardContents();
+    ~CClipboardContents();
+    CClipboardContents(const CClipboardContents&) = delete;
+    CClipboardContents& operator=(const CClipboardContents&) = delete;
+
+    // Copies the clipboard's contents (nothing when there is no clipboard); a second call
+    // changes nothing.
+    void Take();
+    bool IsTaken() const { return m_taken; }
+    // Replaces the clipboard's contents with what was taken (an empty clipboard stays empty).
+    void Restore();
+
+private:
+    struct SAVED;
+    std::unique_ptr<SAVED> m_saved;
+    bool m_taken = false;
+};

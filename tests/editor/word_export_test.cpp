@@ -9,6 +9,7 @@
 
 #include "editor/command_line.h"
 #include "export/automation_wrappers.h"
+#include "export/word_writer.h"
 #include "nodes/edit_print.h"
 #include "tests/support/recording_server.h"
 
@@ -196,8 +197,11 @@ TEST_F(WordExportTest, AFailedExportSetsItsExitCodeAndSavesNothing)
     };
     for (const Case& c : cases) {
         std::unique_ptr<TypingWriters> writers;
+        const WORD_PROCESSOR_WRITERS former = WordProcessorWriters();
         if (c.writer)
             writers = std::make_unique<TypingWriters>();
+        else
+            WordProcessorWriters() = WORD_PROCESSOR_WRITERS();
         auto server = NewServer();
         if (c.failing)
             server->Fails(c.failing, u"保存できません。");
@@ -218,7 +222,37 @@ TEST_F(WordExportTest, AFailedExportSetsItsExitCodeAndSavesNothing)
         // Interactively the word processor stays up for the user, also after a failure.
         EXPECT_EQ(server->Transcript().back(), "1.WindowState put(1)") << c.name;
         EXPECT_EQ(server->LiveObjects(), 0) << c.name;
+        writers.reset();
+        WordProcessorWriters() = former;
     }
+}
+
+TEST_F(WordExportTest, AWriterStoppedByARefusedCallFailsTheExportButWhatItWroteIsSaved)
+{
+    WordProcessorWriters().word = [](CEditPrint&, CWordDispatch& document, XML_BUILD_CONTEXT&, IConvertProgress&) {
+        document.InvokeHelper(document.LookUp(u"TypeText"), DISPATCH_METHOD, VT_EMPTY, {VARIANT::String(u"問一")});
+        document.InvokeHelper(document.LookUp(u"TypeParagraph"), DISPATCH_METHOD, VT_EMPTY, {});
+    };
+    struct Case {
+        HRESULT status;
+        std::vector<std::u16string> messages;
+    } const cases[] = {{DISP_E_EXCEPTION, {u"段落を追加できません。"}}, {E_FAIL, {}}};
+    for (const Case& c : cases) {
+        m_server = NewServer();
+        m_server->Fails("TypeParagraph", c.status == DISP_E_EXCEPTION ? u"段落を追加できません。" : u"", 0, E_FAIL);
+        auto registration = Register(kWordProgId);
+        m_host.exitCode = 0;
+        m_shell.requests.clear();
+        EXPECT_FALSE(m_doc.ExportWord(Path("out.doc")));
+        EXPECT_EQ(m_host.exitCode, 10);
+        EXPECT_EQ(m_shell.Messages(), c.messages);
+        const Lines transcript = m_server->Transcript();
+        ASSERT_GE(transcript.size(), 5u);
+        EXPECT_EQ(transcript[3], "3.TypeText call(\"問一\")");
+        EXPECT_EQ(transcript[4], "3.TypeParagraph call()");
+        EXPECT_EQ(transcript[5].rfind("3.SaveAs call(", 0), 0u) << transcript[5];
+    }
+    WordProcessorWriters() = WORD_PROCESSOR_WRITERS{ExportWordDocument, nullptr};
 }
 
 TEST_F(WordExportTest, TheKeyboardOptionIsRestoredAfterAFailedWrite)
