@@ -119,8 +119,13 @@ bool ChangeVariantType(VARIANT& value, VARTYPE type)
         value = std::move(target);
         return true;
     }
+    // An empty result reads as zero, or as an empty text, as automation's own conversion gives it.
+    if (value.vt == VT_EMPTY && type == VT_BSTR) {
+        value = VARIANT::String(u"");
+        return true;
+    }
     double number = 0;
-    if (!NumericValue(value, &number))
+    if (value.vt != VT_EMPTY && !NumericValue(value, &number))
         return false;
     switch (type) {
     case VT_I4:

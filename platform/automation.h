@@ -160,8 +160,9 @@ public:
     std::shared_ptr<IDispatch> m_lpDispatch;
 };
 
-// Changes value to the type (VT_I4, VT_R4, VT_R8, VT_BOOL, VT_BSTR from the numeric kinds,
-// VT_DISPATCH only from itself); false when it cannot.
+// Changes value to the type (VT_I4, VT_R4, VT_R8, VT_BOOL, VT_BSTR from the numeric kinds and
+// from VT_EMPTY, which reads as zero or an empty text; VT_DISPATCH only from itself); false when
+// it cannot.
 bool ChangeVariantType(VARIANT& value, VARTYPE type);
 
 // --- the registry of servers by ProgID
