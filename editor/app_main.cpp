@@ -15,6 +15,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -86,6 +87,11 @@ public:
         m_frame->ShowFrame(show);
     }
     void PostToMainFrame(unsigned message) override { m_frame->PostBatch(message); }
+    void PostCommandToMainFrame(unsigned id) override
+    {
+        if (m_frame)
+            QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get(), id] { frame->OnCommand(id); });
+    }
     // The start-up picture, until the main window is up.
     void ShowSplash() override
     {

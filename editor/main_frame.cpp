@@ -36,7 +36,6 @@ constexpr char kBarsValue[] = "State";
 // The framework's command ids that the frame and the application handle.
 namespace Cmd {
 constexpr unsigned kFileNew = 57600, kFileOpen = 57601, kFileSave = 57603, kFileSaveAs = 57604;
-constexpr unsigned kFileSaveHtml = 32996;
 constexpr unsigned kFileSaveWord = 33004;
 constexpr unsigned kFileSaveIchitaro = 461;
 constexpr unsigned kAppExit = 57665, kAppAbout = 57664, kHelpIndex = 57666, kHelp = 57670;
@@ -44,7 +43,6 @@ constexpr unsigned kContextHelp = 57669, kMruFirst = 57616, kMruLast = 57631;
 constexpr unsigned kViewToolbar = 59392, kViewStatusBar = 59393;
 constexpr unsigned kViewFormatBar = 32775, kViewMathBar = 32776, kViewFieldBar = 32890;
 constexpr unsigned kCharPalette = 32774, kGaijiPalette = 433;
-constexpr unsigned kAnswerVisibility = 32891;
 }  // namespace Cmd
 
 }  // namespace
@@ -293,6 +291,11 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
         const QToolBar* bar = Bar(barId);
         return bar && bar->isVisible();
     };
+    // The document's own commands are enabled while it holds a paper.
+    if (CSorelDoc::IsDocumentCommand(id)) {
+        *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateDocumentCommand(id);
+        return;
+    }
     switch (id) {
     case Cmd::kViewToolbar:
         *checked = visible(BarId::kStandard);
@@ -322,10 +325,6 @@ void CMainFrame::UpdateCommandUI(unsigned id, bool* enabled, bool* checked) cons
     case Cmd::kFileSaveIchitaro:
         *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->OnUpdateSaveIchitaro();
         break;
-    case Cmd::kAnswerVisibility:
-    case Cmd::kFileSaveHtml:
-        *enabled = m_app.GetDocument() != nullptr && m_app.GetDocument()->GetRoot() != nullptr;
-        break;
     default:
         // A command that neither the view nor the frame carries out yet is disabled, never
         // offered to do nothing.
@@ -341,8 +340,6 @@ bool CMainFrame::HandlesCommand(unsigned id)
     case Cmd::kFileNew:
     case Cmd::kFileOpen:
     case Cmd::kFileSave:
-    case Cmd::kAnswerVisibility:
-    case Cmd::kFileSaveHtml:
     case Cmd::kFileSaveAs:
     case Cmd::kAppExit:
     case Cmd::kAppAbout:
@@ -362,7 +359,8 @@ bool CMainFrame::HandlesCommand(unsigned id)
     case BoxId::kZoom:
         return true;
     default:
-        return CFrameCommands::IsFrameCommand(id) || (id >= Cmd::kMruFirst && id <= Cmd::kMruLast);
+        return CFrameCommands::IsFrameCommand(id) || CSorelDoc::IsDocumentCommand(id) ||
+               (id >= Cmd::kMruFirst && id <= Cmd::kMruLast);
     }
 }
 
@@ -431,6 +429,11 @@ void CMainFrame::ToggleBar(QWidget* bar)
 void CMainFrame::OnCommand(unsigned id)
 {
     CSorelDoc* doc = m_app.GetDocument();
+    if (CSorelDoc::IsDocumentCommand(id)) {
+        if (doc)
+            doc->OnDocumentCommand(id, this);
+        return;
+    }
     switch (id) {
     case Cmd::kFileNew:
         m_app.OnFileNew();
@@ -446,10 +449,6 @@ void CMainFrame::OnCommand(unsigned id)
         if (doc)
             doc->OnFileSaveAs();
         break;
-    case Cmd::kFileSaveHtml:
-        if (doc)
-            doc->OnFileSaveHtml();
-        break;
     case Cmd::kFileSaveWord:
         if (doc && doc->OnUpdateSaveWord())
             doc->OnFileSaveWord();
@@ -457,10 +456,6 @@ void CMainFrame::OnCommand(unsigned id)
     case Cmd::kFileSaveIchitaro:
         if (doc && doc->OnUpdateSaveIchitaro())
             doc->OnFileSaveIchitaro();
-        break;
-    case Cmd::kAnswerVisibility:
-        if (doc)
-            doc->DoAnswerVisibilityDialog(this);
         break;
     case Cmd::kAppExit:
         close();

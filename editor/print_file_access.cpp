@@ -50,17 +50,34 @@ public:
     }
 
 private:
-    // The export writes the paper into a temporary folder of its own, which it removes; the
-    // paper's list of side files then names nothing.
+    // The export writes the paper into a temporary folder of its own, which it removes. Writing
+    // points the root at the temporary file and its side files; the root gets its own path and
+    // side files back, so the paper still names the file it came from.
     static bool Export(CEditPrint* root, const std::string& path,
                        bool (*exportPaper)(const PrintFileWriter&, const std::string&))
     {
         if (root == nullptr)
             return false;
-        const bool exported =
-            exportPaper([root](const std::string& printFile) { return SavePrintFile(root, printFile); }, path);
-        root->m_sideFiles.clear();
-        return exported;
+        struct RootPath {
+            explicit RootPath(CEditPrint* r)
+                : root(r), path(r->m_pathName), drive(r->m_drive), directory(r->m_directory),
+                  fileName(r->m_fileName), extension(r->m_extension), sideFiles(r->m_sideFiles)
+            {
+            }
+            ~RootPath()
+            {
+                root->m_pathName.swap(path);
+                root->m_drive.swap(drive);
+                root->m_directory.swap(directory);
+                root->m_fileName.swap(fileName);
+                root->m_extension.swap(extension);
+                root->m_sideFiles.swap(sideFiles);
+            }
+            CEditPrint* root;
+            std::string path, drive, directory, fileName, extension;
+            std::vector<std::string> sideFiles;
+        } kept(root);
+        return exportPaper([root](const std::string& printFile) { return SavePrintFile(root, printFile); }, path);
     }
 };
 

@@ -66,6 +66,8 @@ public:
     virtual void ShowMainFrame(int showCommand) = 0;
     // Posts one of the batch messages to the main frame.
     virtual void PostToMainFrame(unsigned message) = 0;
+    // Queues a command to the main frame, carried out after the current one.
+    virtual void PostCommandToMainFrame(unsigned /*id*/) {}
     virtual void UpdateAllViews(int /*hint*/) {}
     // A paper was made or opened (or an open failed): the views show it from its start.
     virtual void InitialUpdateViews() {}
@@ -127,6 +129,7 @@ public:
     void UpdateAllViews(int hint) override { m_windows.UpdateAllViews(hint); }
     void CommitPendingEdit() override { m_windows.CommitPendingEdit(); }
     bool RelayoutActiveView() override { return m_windows.RelayoutActiveView(); }
+    void PostFrameCommand(unsigned id) override { m_windows.PostCommandToMainFrame(id); }
     void BeginWaitCursor() override { m_windows.BeginWaitCursor(); }
     void EndWaitCursor() override { m_windows.EndWaitCursor(); }
     void TitleChanged(const std::u16string& title) override { m_windows.SetFrameTitle(FrameTitle(title)); }

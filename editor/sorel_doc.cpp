@@ -334,11 +334,23 @@ bool CSorelDoc::OnFileSaveHtml()
     dialog.title = SorelDocText::kSaveHtmlTitle;
     dialog.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
     dialog.defaultExtension = "htm";
-    dialog.file = Utf16ToUtf8(SorelDocText::kUntitled) + ".htm";
-    dialog.filters = {{SorelDocText::kHtmlFilter, "*.htm"}};
+    dialog.file = ProposedHtmlName();
+    dialog.filters = {{SorelDocText::kHtmlFilter, "*.htm"}, {SorelDocText::kAllFiles, "*.*"}};
     if (!ShellFileDialog(dialog))
         return false;
     return ExportHtml(dialog.file);
+}
+
+std::string CSorelDoc::ProposedHtmlName() const
+{
+    if (m_pathName.empty())
+        return Utf16ToUtf8(SorelDocText::kUntitled) + ".htm";
+    // Only the file name's last extension goes; a name that starts with its only point keeps it.
+    const size_t nameStart = m_pathName.find_last_of('/') + 1;
+    const size_t point = m_pathName.find_last_of('.');
+    if (point != std::string::npos && point > nameStart)
+        return m_pathName.substr(0, point) + ".htm";
+    return m_pathName + ".htm";
 }
 
 bool CSorelDoc::ExportHtml(const std::string& path) { return ExportPage(path, true); }

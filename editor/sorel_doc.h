@@ -4,6 +4,7 @@
 // the wait cursor) comes through its host, and its files through the print-file access.
 #pragma once
 
+#include "dialogs/page_setup_sheet.h"
 #include "editor/word_export.h"
 #include "nodes/undo_history.h"
 #include "nodes/undo.h"
@@ -44,6 +45,11 @@ inline constexpr char16_t kWordStartFailed[] = u"ワードが起動できませ�
 inline constexpr char16_t kIchitaroStartFailed[] = u"一太郎が起動できません。";
 inline constexpr char16_t kWordProgress[] = u"ワードへ変換中です．．．\n\nしばらくお待ち下さい．．．";
 inline constexpr char16_t kIchitaroProgress[] = u"一太郎へ変換中です．．．\n\nしばらくお待ち下さい．．．";
+inline constexpr char16_t kTableOverflow[] = u"はみ出す表組みがあります。よろしいですか？";
+inline constexpr char16_t kConfirmCaption[] = u"確認";
+inline constexpr char16_t kNameFieldFailed[] = u"記名欄を作り直せませんでした。記名欄は元のままです。";
+inline constexpr char16_t kPageSetupFailed[] = u"ページ設定を反映できませんでした。";
+inline constexpr char16_t kResetFailed[] = u"フィールドサイズをリセットできませんでした。";
 inline constexpr char16_t kTwoColumnNameField[] =
     u"２段組が設定されたデータを変換する場合、記名欄のデータは損なわれます。";
 }  // namespace SorelDocText
@@ -60,6 +66,22 @@ inline constexpr char kDefaultExtension[] = "qns";
 
 // UPDATE_HINT values that the document sends its views.
 constexpr int kHintContentsDeleted = 2;
+constexpr int kHintPageSetup = 3;
+
+// The commands the document carries out itself.
+namespace DocCommand {
+constexpr unsigned kPageSetup = 57605;  // "ページ設定" and "用紙設定"
+constexpr unsigned kColumns = 32968;    // "段組..."
+constexpr unsigned kAnswerSheet = 32967;  // "別紙解答..."
+constexpr unsigned kCharSpacing = 32911;
+constexpr unsigned kLineSpacing = 32912;
+constexpr unsigned kFieldVisibility = 32891;
+constexpr unsigned kNameField = 32892;
+constexpr unsigned kSaveHtml = 32996;
+// The frame's printing commands that page setup starts.
+constexpr unsigned kPrint = 57607;
+constexpr unsigned kPrintPreview = 57609;
+}  // namespace DocCommand
 
 // What the document asks of the program around it; every answer has a quiet default.
 class CSorelDocHost {
@@ -87,12 +109,14 @@ public:
     virtual int FileInUseDialog(const std::u16string& /*caption*/) { return 2; }
     // Lays the paper out again through the main frame's active view; false when there is none.
     virtual bool RelayoutActiveView() { return false; }
+    // Queues a command to the main frame, which carries it out once the current one has ended.
+    virtual void PostFrameCommand(unsigned /*id*/) {}
 };
 
-class CSorelDoc {
+class CSorelDoc : public IPageFieldDocument {
 public:
     CSorelDoc(IPrintFileAccess& files, CSorelDocHost& host);
-    ~CSorelDoc();
+    ~CSorelDoc() override;
     CSorelDoc(const CSorelDoc&) = delete;
     CSorelDoc& operator=(const CSorelDoc&) = delete;
 
@@ -133,6 +157,9 @@ public:
     bool OnFileSaveAs();
     // "HTML形式で保存": asks for the page's name, then exports.
     bool OnFileSaveHtml();
+    // The name the HTML command proposes: the paper's path with ".htm" in place of its
+    // extension, or "無題.htm" for a paper without a path.
+    std::string ProposedHtmlName() const;
     // The exports of the open paper to an HTML page or a text file at path; a failure is
     // reported and answers false.
     bool ExportHtml(const std::string& path);
@@ -159,7 +186,22 @@ public:
     // --- the document's dialogs
     // "解答・解説　表示・非表示": shows or hides the answer fields, answers and explanations of
     // every question as the user chooses, as one undo group (in editor/answer_visibility.cpp).
-    void DoAnswerVisibilityDialog(QWidget* parent);
+    void DoAnswerVisibilityDialog(QWidget* parent) override;
+    // "記名欄": the pages that carry the name field; the layer is rebuilt from the template as
+    // one undo group (in editor/name_field_command.cpp).
+    void DoNameFieldDialog(QWidget* parent) override;
+    // Every question part's answer-field size back to the default, as one undo group.
+    void ResetFieldSizes() override;
+    // The page-setup sheet from page 0 (paper) or 2 (answer sheet): 1 when its values were
+    // applied, 2 when it was cancelled or there is no paper. Its print and preview buttons apply
+    // the values and then queue printing or the preview to the frame. Records no undo.
+    int DoPageSetup(int startPage, QWidget* parent);
+    void OnCharSpacing(QWidget* parent);
+    void OnLineSpacing(QWidget* parent);
+    // The commands above by id (DocCommand), and whether one is the document's and enabled.
+    bool OnDocumentCommand(unsigned id, QWidget* parent);
+    static bool IsDocumentCommand(unsigned id);
+    bool OnUpdateDocumentCommand(unsigned id) const { return IsDocumentCommand(id) && m_root != nullptr; }
 
     // --- the undo history
     int PushUndo(std::unique_ptr<CUndoGroup> group) { return m_history.PushUndo(std::move(group)); }

@@ -136,6 +136,8 @@ const PROPERTY_ROW kProperties[] = {
     {kSubQuestionNumber, FieldKind::Int, true, true, GetSubQuestionNumber, SetSubQuestionNumber, IsQuestionPart},
     // Whether a question part is shown, laid out and drawn.
     {UndoCode::kPartDisplay, FieldKind::Int, true, true, QN_INT_FIELD(m_hidden), IsQuestionPart},
+    // The width a question part was sized to (0: the column's).
+    {UndoCode::kFieldSize, FieldKind::Int, true, true, QN_INT_FIELD(m_areaWidth), IsQuestionPart},
 };
 
 #undef QN_INT_FIELD

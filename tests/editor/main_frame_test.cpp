@@ -166,8 +166,12 @@ TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
     } const cases[] = {
         {57607, false},  // print
         {57609, false},  // print preview
-        {57605, false},  // page setup
-        {32968, false},  // columns
+        {57605, true},   // page setup, with a paper open
+        {32968, true},   // columns
+        {32967, true},   // the separate answer sheet
+        {32911, true},   // character spacing
+        {32912, true},   // line spacing
+        {32892, true},   // the name field
         {32893, false},  // new major question
         {57600, true},   // new
         {57603, true},   // save

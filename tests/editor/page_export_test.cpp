@@ -97,16 +97,25 @@ TEST_F(PageExportTest, SaveAsWritesThePageOrTheTextAndLeavesNothingBehind)
 TEST_F(PageExportTest, TheHtmlCommandAsksForThePageAndAFailedExportIsReported)
 {
     std::unique_ptr<CSorelDoc> doc = Open("horizontal_formula.xml");
+    const std::string rootPath = doc->GetRoot()->m_pathName;
+    const std::vector<std::string> rootSideFiles = doc->GetRoot()->m_sideFiles;
+    doc->SetModifiedFlag(true);
     m_shell.ChooseFile(Path("page.htm"));
     EXPECT_TRUE(doc->OnFileSaveHtml());
     ASSERT_FALSE(m_shell.requests.empty());
     const SHELL_REQUEST& dialog = m_shell.requests.front();
     EXPECT_EQ(dialog.title, u"HTML形式で保存");
-    EXPECT_EQ(dialog.file, "無題.htm");
-    ASSERT_EQ(dialog.filters.size(), 1u);
+    // The paper's name with ".htm" in place of its extension.
+    EXPECT_EQ(dialog.file, Path("horizontal_formula.xml.htm"));
+    ASSERT_EQ(dialog.filters.size(), 2u);
     EXPECT_EQ(dialog.filters[0].label, u"HTMLファイル(*.htm)");
     EXPECT_TRUE(fs::exists(Path("page.htm")));
     EXPECT_TRUE(fs::exists(Path("page.files/01m.png")));
+    // The paper still names its own file, in the document and in the root, and stays modified.
+    EXPECT_EQ(doc->GetPathName(), Path("horizontal_formula.xml.qnp"));
+    EXPECT_EQ(doc->GetRoot()->m_pathName, rootPath);
+    EXPECT_EQ(doc->GetRoot()->m_sideFiles, rootSideFiles);
+    EXPECT_TRUE(doc->IsModified());
 
     m_shell.requests.clear();
     EXPECT_FALSE(doc->ExportHtml(Path("missing/page.htm")));

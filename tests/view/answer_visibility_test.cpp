@@ -3,7 +3,7 @@
 // answers made vanish taken out and brought back by Undo. Then the program itself on the sample
 // paper; set QN_TEST_OUTPUT_DIR to keep screenshots (run it under xvfb-run to see the dialog over
 // the window).
-#include "tests/view/view_fixture.h"
+#include "tests/view/document_view_fixture.h"
 
 #include "editor/answer_visibility.h"
 #include "editor/main_frame.h"
@@ -27,66 +27,6 @@
 namespace {
 
 using namespace viewtest;
-
-// A new paper is an empty root; nothing else is read or written.
-class NoFiles : public IPrintFileAccess {
-public:
-    bool LoadNewTemplate(CEditPrint*, bool) override { return true; }
-    bool LoadXmlFile(CEditPrint*, const std::string&) override { return false; }
-    bool WritePrintFile(CEditPrint*, const std::string&) override { return false; }
-    bool PackFilesToCabinet(const std::vector<std::string>&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-    bool ExtractCabinet(const std::string&, const std::string&) override { return false; }
-    std::string GetExtractedFirstFile() override { return {}; }
-    bool ExportHtml(CEditPrint*, const std::string&) override { return false; }
-    bool ExportText(CEditPrint*, const std::string&) override { return false; }
-};
-
-// The program around the document: the editing view is its active view.
-class ViewDocHost : public CSorelDocHost {
-public:
-    bool RelayoutActiveView() override
-    {
-        if (view == nullptr)
-            return false;
-        view->Relayout();
-        return true;
-    }
-    void UpdateAllViews(int hint) override
-    {
-        hints.push_back(hint);
-        if (view != nullptr)
-            view->OnUpdate(hint);
-    }
-    CEditViewController* view = nullptr;
-    std::vector<int> hints;
-};
-
-// The document as the view reaches it.
-class DocumentForView : public IViewDocument {
-public:
-    explicit DocumentForView(CSorelDoc& doc) : m_doc(doc) {}
-    CEditPrint* GetRoot() const override { return m_doc.GetRoot(); }
-    void PushUndo(std::unique_ptr<CUndoGroup> group) override { m_doc.PushUndo(std::move(group)); }
-    CUndoGroup* GetUndoRecord() override { return m_doc.GetUndoRecord(); }
-    CUndoGroup* GetRedoRecord() override { return m_doc.GetRedoRecord(); }
-    void SetModifiedFlag(bool modified) override { m_doc.SetModifiedFlag(modified); }
-    void UpdateAllViews(int) override {}
-
-private:
-    CSorelDoc& m_doc;
-};
-
-class NameField : public CEditSentence {
-public:
-    NameField() : CEditSentence(EditKind::Code(EditKind::kKimeiran))
-    {
-        AddChars(this, u"name");
-        AddCR(this);
-    }
-};
 
 // Answers the dialog in place of a person: the action runs on the shown dialog, then OK or Cancel.
 class DialogAnswer {
