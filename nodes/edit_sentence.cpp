@@ -241,9 +241,15 @@ private:
 
 }  // namespace
 
+void NumberUnderlineRunsBelow(CEditNode* node)
+{
+    if (node != nullptr)
+        CRunNumbering().Walk(node);
+}
+
 void CEditSentence::NumberUnderlineRuns()
 {
-    CRunNumbering().Walk(this);
+    NumberUnderlineRunsBelow(this);
 }
 
 // ---------------------------------------------------------------------------------------------

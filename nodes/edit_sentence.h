@@ -22,6 +22,10 @@ enum PART_KIND : int32_t {
 
 class CEditPrint;
 
+// Numbers the labelled-underline runs below node, each numbering type, underline style and width
+// on its own: what every container that lines up text does before it measures.
+void NumberUnderlineRunsBelow(CEditNode* node);
+
 class CEditSentence : public CEditContainer {
     DECLARE_SERIAL(CEditSentence)
 public:
@@ -55,6 +59,9 @@ public:
     void CopyStyleFromElement(CQNXMLNode* element);
     void CopyStyleToElement(CQNXMLNode* element);
 
+    // The run-boundary bits of a child and the child before it (null for the first child).
+    static void MarkRunBoundary(CEditNode* previous, CEditNode* child);
+
     // The current hanging indent, kept between measuring and layout.
     int32_t GetCurrentIndent() const { return m_marginLeft; }
 
@@ -77,8 +84,6 @@ private:
     // Measures every child, sharing one font among consecutive characters of one run style, and
     // shows or hides the question-number labels.
     void MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available, int remaining);
-    // The run-boundary bits of a child and the child before it.
-    static void MarkRunBoundary(CEditNode* previous, CEditNode* child);
     // A question text hands its indent to the question's other parts.
     void ShareIndent();
     // The parent when it is the paper's root; null otherwise.

@@ -21,6 +21,17 @@ bool IsAsciiWordNode(const CEditNode* node)
     return unit > u' ' && unit < 0x7F;
 }
 
+// A character whose whole text is decimal digits (ASCII or full-width).
+bool IsDigitsNode(const CEditNode* node)
+{
+    if (!IsCharacter(node) || IsLineBreak(node) || node->GetText().IsEmpty())
+        return false;
+    for (const char16_t unit : node->GetText().View())
+        if (!((unit >= u'0' && unit <= u'9') || (unit >= u'\uFF10' && unit <= u'\uFF19')))
+            return false;
+    return true;
+}
+
 // A character whose text may not start a line: it stays at the end of the line it overflows.
 bool IsLineStartForbiddenNode(const CEditNode* node)
 {
@@ -142,6 +153,8 @@ bool CLineBuilder::EndsLineBefore(const CEditNode* child)
     // line instead of leaving an empty line in front of it. A line break takes no room at the
     // end of its line, so it always fits.
     if (IsLineBreak(child) || m_line.m_count == 0)
+        return false;
+    if (m_settings.keepDigitsAfterNonDigit && IsDigitsNode(child) && !IsDigitsNode(m_previous))
         return false;
     const int room = m_settings.available - (m_y < m_floatBottom ? m_floatWidth : 0);
     if (m_line.m_width + child->m_width <= room)

@@ -67,6 +67,9 @@ struct LINE_SETTINGS {
     bool keepLineStartForbidden = false;
     // An ASCII word that overflows goes whole to the next line.
     bool carryAsciiWords = false;
+    // A number stays with what stands before it: a character of digits that follows anything
+    // but digits is never tested against the width (the formula root's rule).
+    bool keepDigitsAfterNonDigit = false;
 
     // Lines start at the hanging indent; a question-number label sets it to its own width.
     bool hangingIndent = false;

@@ -332,13 +332,17 @@ void COleClientItem::Delete()
 
 void COleClientItem::TakeState(Embedding::OBJECT_STATE state)
 {
-    // A picture that cannot be drawn is not taken; the former one stays with the new data.
-    if (state.pictureKind != Embedding::kNoPicture && !Embedding::IsDrawablePicture(state.pictureKind, state.picture)) {
+    // A picture that cannot be drawn is not taken, and a server without a picture sends none:
+    // the former one stays with the new data. So does the former extent when none is sent.
+    if (state.pictureKind == Embedding::kNoPicture || !Embedding::IsDrawablePicture(state.pictureKind, state.picture)) {
         state.pictureKind = m_record.state.pictureKind;
         state.picture = m_record.state.picture;
     }
+    const bool hasExtent = state.extent.cx > 0 || state.extent.cy > 0;
+    if (!hasExtent)
+        state.extent = m_record.state.extent;
     m_record.state = std::move(state);
-    m_extentKnown = true;
+    m_extentKnown = m_extentKnown || hasExtent;
 }
 
 void COleClientItem::OnFrame(const Embedding::FRAME& frame)

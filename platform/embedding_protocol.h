@@ -25,6 +25,9 @@
 //     FAILED  0x84  text reason; the server then exits
 // After HELLO (and LOAD) the server answers first with CHANGED carrying its current state; the
 // container waits for that first frame a bounded time. The server sends CHANGED after each edit.
+// A state without a picture (kind 0) or with the extent 0 × 0 leaves the container's picture or
+// extent as it was. A server whose data cannot be stored sends FAILED, never a cut or empty
+// storage; the container keeps what it had and tells the user that the link was lost.
 //
 // Limits, checked before anything is allocated: a payload of at most 64 MiB, storage of at most
 // 16 MiB, a picture of at most 32 MiB, a class name of 1 to 255 printable ASCII characters. A

@@ -175,6 +175,14 @@ std::unique_ptr<CQtDC> CQtDC::ForPicture(QPicture* picture, int dpi)
     return dc;
 }
 
+std::unique_ptr<CQtDC> CQtDC::ForPaintDevice(QPaintDevice* device, int dpi)
+{
+    std::unique_ptr<CQtDC> dc(new CQtDC(DeviceKind::Metafile, dpi, dpi));
+    if (device != nullptr && dc->m_impl->painter.begin(device))
+        dc->m_impl->device = device;
+    return dc;
+}
+
 std::unique_ptr<CDC> CreateQtScreenDC()
 {
     std::unique_ptr<CQtDC> dc = CQtDC::WithImage(1, 1);

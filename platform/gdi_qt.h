@@ -27,6 +27,8 @@ public:
     static std::unique_ptr<CQtDC> ForPrinter(QPrinter* printer);
     // Records a metafile at the given resolution; it has no attribute context.
     static std::unique_ptr<CQtDC> ForPicture(QPicture* picture, int dpi = 96);
+    // Records into any other paint device (an SVG generator) as a metafile is recorded.
+    static std::unique_ptr<CQtDC> ForPaintDevice(QPaintDevice* device, int dpi = 96);
     ~CQtDC() override;
 
     // The image drawn into, when the context draws into one (also a memory context's bitmap).

@@ -160,6 +160,8 @@ public:
     // holding a character XML forbids anywhere (a control character) is refused in every
     // encoding, and the file at path stays as it was.
     bool save(const std::string& path, XmlEncoding encoding = XmlEncoding::Declared) const;
+    // The bytes save would write, into memory; false (and out empty) where save refuses.
+    bool saveToBytes(std::string* out, XmlEncoding encoding = XmlEncoding::Declared) const;
     // The document as XML text, without declaration.
     std::u16string xml() const;
 

@@ -480,6 +480,15 @@ const XmlParseError& XmlDocument::parseError() const { return m_impl->parseError
 
 bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
 {
+    std::string bytes;
+    return saveToBytes(&bytes, encoding) && !ReplaceFileSafely(path, bytes);
+}
+
+bool XmlDocument::saveToBytes(std::string* out, XmlEncoding encoding) const
+{
+    if (out == nullptr)
+        return false;
+    out->clear();
     const std::string& declared = m_impl->declaredEncoding;
     if (encoding == XmlEncoding::Declared) {
         if (IsUtf16EncodingName(declared))
@@ -521,12 +530,9 @@ bool XmlDocument::save(const std::string& path, XmlEncoding encoding) const
             ok = xmlSaveClose(context) >= 0 && ok;
         }
     }
-    std::string bytes;
     if (ok)
-        bytes.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
-    buffer.reset();
-    copyOwner.reset();
-    return ok && !ReplaceFileSafely(path, bytes);
+        out->assign(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+    return ok;
 }
 
 bool IsXmlText(std::u16string_view text)

@@ -40,6 +40,7 @@ T* Append(CQNXMLNode* parent, std::unique_ptr<T> element)
 bool IsContainerKind(const CEditNode* node)
 {
     static constexpr uint32_t kKinds[] = {
+        EditKind::kMathSentence,
         EditKind::kSentence, EditKind::kKimeiran, EditKind::kGai,   EditKind::kFloat,
         EditKind::kCell,     EditKind::kRubyText, EditKind::kRubyBase, EditKind::kKasen,
         EditKind::kCyukai,   EditKind::kKunten,   EditKind::kOkurigana,
@@ -53,8 +54,8 @@ bool IsContainerKind(const CEditNode* node)
 // The lines of a container: blocks closed by line breaks, runs of one format as inlines.
 class CContainerConverter {
 public:
-    CContainerConverter(CEditNode* container, CQNXMLNode* output, XML_BUILD_CONTEXT* context)
-        : m_container(container), m_output(output), m_context(context)
+    CContainerConverter(CEditNode* container, CQNXMLNode* output, XML_BUILD_CONTEXT* context, FoTreeVariant variant)
+        : m_container(container), m_output(output), m_context(context), m_variant(variant)
     {
     }
 
@@ -69,7 +70,7 @@ public:
                 auto* frame = Append(m_output, std::make_unique<CFoFloat>());
                 if (auto* floating = dynamic_cast<CEditFloat*>(child))
                     floating->CopyStyleToElement(frame);
-                BuildXmlTree(child, frame, m_context);
+                BuildXmlTree(child, frame, m_context, m_variant);
                 continue;
             }
             if (m_newBlock) {
@@ -140,17 +141,19 @@ private:
             auto container = std::make_unique<CFoInlineContainer>();
             container->m_idClass = child->IsKind(EditKind::kCyukai) ? XCC_CYUKAI : XCC_KASEN;
             auto* output = Append(m_block, std::move(container));
-            BuildXmlTree(child, output, m_context);
+            BuildXmlTree(child, output, m_context, m_variant);
         } else if (auto* kan = dynamic_cast<CEditKan*>(child)) {
             auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
-            BuildXmlKanbun(kan, output, m_context);
+            BuildXmlKanbun(kan, output, m_context, m_variant);
         } else if (auto* ruby = dynamic_cast<CEditRuby*>(child)) {
             auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
-            BuildXmlRuby(ruby, output, m_context);
+            BuildXmlRuby(ruby, output, m_context, m_variant);
         } else if (auto* table = dynamic_cast<CEditTable*>(child)) {
             auto* holder = Append(m_block, std::make_unique<CFoInlineContainer>());
             auto* output = Append(holder, std::make_unique<CFoTableAndCaption>());
-            BuildXmlTable(table, output, m_context);
+            BuildXmlTable(table, output, m_context, m_variant);
+        } else if (m_variant == FoTreeVariant::FormulaObject) {
+            // A formula object has no side files: pictures and embedded objects stay out.
         } else if (auto* picture = dynamic_cast<CEditGraphic*>(child)) {
             ConvertPicture(picture);
         } else if (auto* object = dynamic_cast<CEditObject*>(child)) {
@@ -258,6 +261,7 @@ private:
     CEditNode* m_container;
     CQNXMLNode* m_output;
     XML_BUILD_CONTEXT* m_context;
+    FoTreeVariant m_variant;
     CQNXMLNode* m_block = nullptr;
     bool m_newBlock = true;
     CEditNode* m_runFirst = nullptr;
@@ -302,20 +306,21 @@ SIDE_FILE_COUNTERS& SideFileCounters()
 
 void ResetSideFileCounters() { SideFileCounters() = SIDE_FILE_COUNTERS(); }
 
-void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)
+void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* context, FoTreeVariant variant)
 {
     if (node == nullptr || parent == nullptr)
         return;
     if (auto* root = dynamic_cast<CEditPrint*>(node)) {
-        BuildXmlPrint(root, parent, context);
+        if (variant == FoTreeVariant::PrintFile)
+            BuildXmlPrint(root, parent, context);
         return;
     }
     if (!IsContainerKind(node) || node->GetChildCount() == 0)
         return;
-    CContainerConverter(node, parent, context).Convert();
+    CContainerConverter(node, parent, context, variant).Convert();
 }
 
-void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)
+void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context, FoTreeVariant variant)
 {
     auto* foTable = Append(parent, std::make_unique<CFoTable>());
     auto* body = Append(foTable, std::make_unique<CFoTableBody>());
@@ -328,18 +333,18 @@ void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* con
             auto* output = Append(row, std::make_unique<CFoTableCell>());
             output->m_borderStyle = table->m_borderStyle;
             output->m_borderWidth = table->m_borderWidth;
-            BuildXmlTree(cell, output, context);
+            BuildXmlTree(cell, output, context, variant);
         }
     }
 }
 
-void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
+void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context, FoTreeVariant variant)
 {
     CopyFrameAndNumberingToElement(kan, container);
     const bool withHyphen = kan->GetHyphenMode() != KanbunMode::kWithoutHyphen;
     container->m_idClass = withHyphen ? XCC_KANB : XCC_KANA;
     auto* right = Append(container, std::make_unique<CFoBlock>());
-    BuildXmlTree(kan->GetRightKanaBox(), right, context);
+    BuildXmlTree(kan->GetRightKanaBox(), right, context, variant);
     auto* middle = Append(container, std::make_unique<CFoBlock>());
     const auto run = [middle](CEditNode* box) {
         auto* element = Append(middle, std::make_unique<CFoInline>());
@@ -363,15 +368,15 @@ void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* con
     if (!withHyphen)
         run(kan->GetTrailBracketBox());
     auto* left = Append(container, std::make_unique<CFoBlock>());
-    BuildXmlTree(kan->GetLeftKanaBox(), left, context);
+    BuildXmlTree(kan->GetLeftKanaBox(), left, context, variant);
 }
 
-void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context)
+void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context, FoTreeVariant variant)
 {
     ruby->CopyStyleToElement(container);
     container->m_idClass = XCC_RUBY;
-    BuildXmlTree(ruby->GetEditChild(CEditRuby::kReadingIndex), container, context);
-    BuildXmlTree(ruby->GetEditChild(CEditRuby::kBaseIndex), container, context);
+    BuildXmlTree(ruby->GetEditChild(CEditRuby::kReadingIndex), container, context, variant);
+    BuildXmlTree(ruby->GetEditChild(CEditRuby::kBaseIndex), container, context, variant);
 }
 
 void BuildXmlPrint(CEditPrint* root, CQNXMLNode* parent, XML_BUILD_CONTEXT* context)

@@ -16,16 +16,25 @@ class CEditRuby;
 class CEditTable;
 class CQNXMLNode;
 
+// What a conversion is for: a print file, whose pictures and embedded objects become side files
+// beside it, or the data of a formula object, which has no side files (pictures and objects
+// stay out, and a paper's root is not converted) and whose root is the formula root.
+enum class FoTreeVariant { PrintFile, FormulaObject };
+
 // Converts node into children of parent: the root into its parts, a container into its lines.
 // A node of another kind, or a container without children, adds nothing. The caller owns the
 // output tree.
-void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
+void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* context,
+                  FoTreeVariant variant = FoTreeVariant::PrintFile);
 void BuildXmlPrint(CEditPrint* root, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
 // An fo:table with its rows and cells appended to parent.
-void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context);
+void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* context,
+                   FoTreeVariant variant = FoTreeVariant::PrintFile);
 // Fill an fo:inline-container from a kanbun cell and from a ruby pair.
-void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context);
-void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context);
+void BuildXmlKanbun(CEditKan* kan, CQNXMLNode* container, XML_BUILD_CONTEXT* context,
+                    FoTreeVariant variant = FoTreeVariant::PrintFile);
+void BuildXmlRuby(CEditRuby* ruby, CQNXMLNode* container, XML_BUILD_CONTEXT* context,
+                  FoTreeVariant variant = FoTreeVariant::PrintFile);
 
 // The numbering of the side files (pictures and embedded objects) of one save. The save resets
 // it once at its start, so that no two side files of one save share a name.

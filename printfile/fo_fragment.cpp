@@ -108,7 +108,7 @@ void CFoFragmentWriter::WriteBlockContainer(CFoBlockContainer* container, XmlNod
         } else if (container->m_idClass == XCC_KAIPAGE) {
             SetAttr(element, u"id", Numbered(u"kaipage001", ++context.counters[kCountKaiPage]));
             SetAttr(element, u"break-after", u"page");
-        } else if (container->m_width > 0 || container->m_height > 0) {
+        } else if ((container->m_width > 0 || container->m_height > 0) && m_variant != FoFragmentVariant::FormulaObject) {
             SetAttr(element, u"id", u"converted");
         }
         const int count = container->GetChildCount();
@@ -180,7 +180,7 @@ void CFoFragmentWriter::WriteBlock(CFoBlock* block, XmlNode element, const CStri
                 break;
             }
             case XEC_FO_INSTREAM_FOREIGN_OBJECT:
-                if (m_variant == FoFragmentVariant::Formula) {
+                if (m_variant != FoFragmentVariant::Kanbun) {
                     XmlNode childElement = AppendChildElement(element, child->m_typeCode);
                     if (auto* object = dynamic_cast<CFoInstreamForeignObject*>(child))
                         WriteInstreamObject(object, childElement, context);
@@ -448,22 +448,30 @@ std::u16string FragmentTemplate(bool answersHidden)
     return text;
 }
 
+// The fragment document of the container; false when the template cannot be filled.
+bool BuildFragment(CFoBlockContainer* container, FoFragmentVariant variant, XmlDocument& document)
+{
+    const bool answersHidden = variant != FoFragmentVariant::Kanbun && InTextAnswersVisible == 0;
+    if (!document.loadXML(FragmentTemplate(answersHidden)))
+        return false;
+    document.setProperty(u"SelectionLanguage", u"XPath");
+    document.setProperty(u"SelectionNamespaces", u"xmlns:fo='" + std::u16string(kFoNamespace) + u"'");
+    XmlNode element = document.selectSingleNode(u"//fo:block-container");
+    if (!element)
+        return false;
+    XML_BUILD_CONTEXT context;
+    CFoFragmentWriter(document, variant).WriteBlockContainer(container, element, CStringW(), context);
+    return true;
+}
+
 BOOL ExportFragment(CFoBlockContainer* container, const char* path, FoFragmentVariant variant)
 {
     if (!container || !path)
         return FALSE;
     try {
         XmlDocument document;
-        const bool answersHidden = variant == FoFragmentVariant::Formula && InTextAnswersVisible == 0;
-        if (!document.loadXML(FragmentTemplate(answersHidden)))
+        if (!BuildFragment(container, variant, document))
             return FALSE;
-        document.setProperty(u"SelectionLanguage", u"XPath");
-        document.setProperty(u"SelectionNamespaces", u"xmlns:fo='" + std::u16string(kFoNamespace) + u"'");
-        XmlNode element = document.selectSingleNode(u"//fo:block-container");
-        if (!element)
-            return FALSE;
-        XML_BUILD_CONTEXT context;
-        CFoFragmentWriter(document, variant).WriteBlockContainer(container, element, CStringW(), context);
         return document.save(path) ? TRUE : FALSE;
     } catch (const XmlError&) {
         return FALSE;
@@ -482,4 +490,21 @@ BOOL ExportMathFo(CFoBlockContainer* container, const char* path)
 BOOL ExportKanbunFo(CFoBlockContainer* container, const char* path)
 {
     return ExportFragment(container, path, FoFragmentVariant::Kanbun);
+}
+
+bool WriteFormulaObjectFragment(CFoBlockContainer* container, std::string* bytes)
+{
+    if (!container || !bytes)
+        return false;
+    bytes->clear();
+    try {
+        XmlDocument document;
+        return BuildFragment(container, FoFragmentVariant::FormulaObject, document) && document.saveToBytes(bytes);
+    } catch (const XmlError&) {
+        bytes->clear();
+        return false;
+    } catch (const std::bad_alloc&) {
+        bytes->clear();
+        return false;
+    }
 }

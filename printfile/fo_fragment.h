@@ -10,7 +10,11 @@
 #include "platform/win_types.h"
 #include "platform/xml.h"
 
-enum class FoFragmentVariant { Formula, Kanbun };
+#include <string>
+
+// Formula: a ".qni" file of the word-processor exports; FormulaObject: the data of a formula
+// object, written as Formula except that a sized block container keeps no "converted" id.
+enum class FoFragmentVariant { Formula, Kanbun, FormulaObject };
 
 // Writes element objects into the DOM elements of a fragment document. Each writer fills the
 // DOM element its caller has made and appended for the element object, adding attributes in
@@ -63,3 +67,6 @@ void WriteKanbunFoBlockContainer(XmlDocument& document, CFoBlockContainer* conta
 BOOL ExportMathFo(CFoBlockContainer* container, const char* path);
 // The same for a kanbun passage: formulas are left out and the root never carries an "id".
 BOOL ExportKanbunFo(CFoBlockContainer* container, const char* path);
+// The data of a formula object: the bytes a ".qni" file of the container would hold, written
+// into memory. False (bytes empty) when the document cannot be made or saved.
+bool WriteFormulaObjectFragment(CFoBlockContainer* container, std::string* bytes);

@@ -83,7 +83,7 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
     case XEC_FO_ROOT:
         for (int i = 0; i < element->GetChildCount(); ++i) {
             CQNXMLNode* child = element->GetChildAt(i);
-            if (child->m_typeCode == XEC_FO_LAYOUT_MASTER_SET || child->m_typeCode == XEC_FO_PAGE_SEQUENCE)
+            if (ForFormula() || child->m_typeCode == XEC_FO_LAYOUT_MASTER_SET || child->m_typeCode == XEC_FO_PAGE_SEQUENCE)
                 BuildFromFo(child, target);
         }
         break;
@@ -116,6 +116,15 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
         BuildFlow(element, target);
         break;
     case XEC_FO_BLOCK_CONTAINER:
+        // The formula root takes the size its object keeps.
+        if (ForFormula() && target->IsKind(EditKind::kMathSentence)) {
+            if (const auto* container = dynamic_cast<const CFoBlockContainer*>(element)) {
+                target->m_width = container->m_width;
+                target->m_height = container->m_height;
+            }
+        }
+        BuildContainer(element, target);
+        break;
     case XEC_FO_FLOAT:
     case XEC_FO_INLINE_CONTAINER:
     case XEC_FO_TABLE_CELL:
@@ -331,7 +340,8 @@ void CFoToEditBuilder::BuildFoInlines(CQNXMLNode* block, CEditNode* target)
                 BuildFoTable(child, table);
             break;
         case XEC_FO_EXTERNAL_GRAPHIC:
-            BuildPicture(child, target);
+            if (!ForFormula())
+                BuildPicture(child, target);
             break;
         case XEC_FO_INSTREAM_FOREIGN_OBJECT:
             if (child->GetChildCount() > 0)
@@ -540,7 +550,9 @@ void CFoToEditBuilder::BuildPicture(CQNXMLNode* graphic, CEditNode* target)
 void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target)
 {
     CQNXMLNode* first = object->GetFirstChild();
-    const bool vertical = m_root->m_vertical != 0;
+    if (first == nullptr || (ForFormula() && first->m_typeCode != XEC_MATH))
+        return;
+    const bool vertical = m_root != nullptr && m_root->m_vertical != 0;
     switch (first->m_typeCode) {
     case XEC_MATH: {
         auto formula = std::make_unique<CEditMath>();

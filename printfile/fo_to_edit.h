@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/wide_string.h"
+#include "printfile/edit_to_fo.h"
 
 #include <string>
 #include <vector>
@@ -21,6 +22,15 @@ class COleDocument;
 class CFoToEditBuilder {
 public:
     explicit CFoToEditBuilder(CEditPrint* root, COleDocument* document = nullptr) : m_root(root), m_document(document) {}
+    // The builder of a formula object's data (root null): every child of fo:root is read, a
+    // block container under the formula root gives the root its size, only MathML is read from
+    // instream objects, and pictures are left out (a formula object has no side files).
+    static CFoToEditBuilder ForFormulaObject()
+    {
+        CFoToEditBuilder builder(nullptr);
+        builder.m_variant = FoTreeVariant::FormulaObject;
+        return builder;
+    }
 
     // Dispatches on the element; used for the whole tree from fo:root down to the content of
     // every container. An element in the wrong place is left out; any other failure (memory
@@ -56,8 +66,11 @@ private:
     // An embedded object from its side file; a missing or bad file leaves a line break instead.
     void BuildObject(CQNXMLNode* element, CEditNode* target);
 
+    bool ForFormula() const { return m_variant == FoTreeVariant::FormulaObject; }
+
     CEditPrint* m_root;
     COleDocument* m_document;
+    FoTreeVariant m_variant = FoTreeVariant::PrintFile;
     CStringW m_geometryError;
     std::vector<CStringW> m_missingPictures;
 };
