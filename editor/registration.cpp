@@ -15,9 +15,9 @@ std::string Cp932(const char16_t* text) { return WideToCp932(text); }
 }  // namespace
 
 const SERVER_REGISTRATION kFormulaEditorServer = {
-    "VUMAT.EXE", ".qni", "Vumat.Document", u"Orvellan　数式エディタ", "{5B1E7C42-3A9D-4F06-B2C8-6D14E09A73F5}", "Vumat"};
+    "Vumat", ".qni", "Vumat.Document", u"Orvellan　数式エディタ", "{5B1E7C42-3A9D-4F06-B2C8-6D14E09A73F5}", "Vumat"};
 const SERVER_REGISTRATION kFigureEditorServer = {
-    "KIRAN.EXE", ".qnz", "Kiran.Document", u"Orvellan　図形エディタ", "{3F86B0D4-C21E-47A9-85D3-E90B6A4F12C8}", "Kiran"};
+    "Kiran", ".qnz", "Kiran.Document", u"Orvellan　図形エディタ", "{3F86B0D4-C21E-47A9-85D3-E90B6A4F12C8}", "Kiran"};
 
 bool SetClassesRootValue(CClassRegistry& registry, const std::string& key, const std::string& value,
                          const char* valueName)

@@ -9,7 +9,7 @@ class CClassRegistry;
 
 // The words in which the two sibling-server registrations differ.
 struct SERVER_REGISTRATION {
-    const char* programFile;   // "VUMAT.EXE"
+    const char* programFile;   // "Vumat": the program beside the problem editor's own
     const char* extension;     // ".qni"
     const char* progId;        // "Vumat.Document"
     const char16_t* userTypeName;

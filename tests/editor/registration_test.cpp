@@ -85,9 +85,9 @@ TEST_F(RegistrationTest, EachServerWritesItsEighteenKeys)
         const char* clsid;
         const char* shortName;
     } const servers[] = {
-        {"/opt/lumetra/VUMAT.EXE", ".qni", "Vumat.Document", u"Orvellan　数式エディタ",
+        {"/opt/lumetra/Vumat", ".qni", "Vumat.Document", u"Orvellan　数式エディタ",
          "{5B1E7C42-3A9D-4F06-B2C8-6D14E09A73F5}", "Vumat"},
-        {"/opt/lumetra/KIRAN.EXE", ".qnz", "Kiran.Document", u"Orvellan　図形エディタ",
+        {"/opt/lumetra/Kiran", ".qnz", "Kiran.Document", u"Orvellan　図形エディタ",
          "{3F86B0D4-C21E-47A9-85D3-E90B6A4F12C8}", "Kiran"},
     };
     for (const Server& s : servers) {
