@@ -172,6 +172,56 @@ void CNumberingDefaultsForView::SetNumberingDefaults(const CKasenRenbanPropertie
     m_settings.numberingFace = Cp932ToWide(std::string_view(numbering.m_renbanFace, strnlen(numbering.m_renbanFace, LF_FACESIZE)));
 }
 
+void CFrameForView::CaretMoved()
+{
+    if (m_view != nullptr)
+        m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());
+}
+
+bool CFrameForView::RouteCommand(unsigned id)
+{
+    m_frame.OnCommand(id);
+    return true;
+}
+
+void CFrameForView::ShowContextMenu(int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); }
+
+CStandardToolBar* CFrameForView::StandardBar() const
+{
+    return dynamic_cast<CStandardToolBar*>(m_frame.Bar(BarId::kStandard));
+}
+
+// The zoom box shows the view's zoom, and a zoom typed into it goes to the view.
+int CFrameForView::ZoomBoxValue() const
+{
+    const CStandardToolBar* standard = StandardBar();
+    return standard != nullptr ? standard->GetZoom() : 100;
+}
+
+void CFrameForView::ShowZoomInBox(int percent)
+{
+    if (CStandardToolBar* standard = StandardBar())
+        standard->SetZoom(percent);
+}
+
+// While the reading-mark dialog is up the frame takes no input and the palette bar is hidden.
+void CFrameForView::SetMainWindowEnabled(bool enabled) { m_frame.setEnabled(enabled); }
+
+bool CFrameForView::HidePaletteBar()
+{
+    QDockWidget* bar = m_frame.PaletteBar();
+    if (bar == nullptr || !bar->isVisible())
+        return false;
+    bar->hide();
+    return true;
+}
+
+void CFrameForView::ShowPaletteBar()
+{
+    if (QDockWidget* bar = m_frame.PaletteBar())
+        bar->show();
+}
+
 CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     : m_document(app), m_numberingDefaults(app, m_settings), m_frame(frame), m_objects(app, m_view)
 {
@@ -182,26 +232,7 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     m_view->Controller().m_searchHost = &m_document;
     frame.setCentralWidget(m_view);
     frame.SetActiveView(&m_forFrame);
-    m_view->postedCommand = [this](unsigned id) { m_frame.OnCommand(id); };
-    m_view->contextMenu = [this](int menuId, QPoint globalPoint) { m_frame.PopupContextMenu(menuId, globalPoint); };
-    // While the reading-mark dialog is up the frame takes no input and the palette bar is hidden.
-    m_view->mainWindowEnabled = [this](bool enabled) { m_frame.setEnabled(enabled); };
-    m_view->hidePaletteBar = [this] {
-        QDockWidget* bar = m_frame.PaletteBar();
-        if (bar == nullptr || !bar->isVisible())
-            return false;
-        bar->hide();
-        return true;
-    };
-    m_view->showPaletteBar = [this] {
-        if (QDockWidget* bar = m_frame.PaletteBar())
-            bar->show();
-    };
-    // The zoom box shows the view's zoom, and a zoom typed into it goes to the view.
-    if (auto* standard = dynamic_cast<CStandardToolBar*>(frame.Bar(BarId::kStandard))) {
-        m_view->zoomBoxValue = [standard] { return standard->GetZoom(); };
-        m_view->showZoomInBox = [standard](int percent) { standard->SetZoom(percent); };
-    }
+    m_view->SetFrame(&m_forView);
     m_view->Controller().m_numberingDefaults = &m_numberingDefaults;
     HookFormatBar();
     // Embedded objects: their items are the editor's own, and Insert Object lists the classes
@@ -221,10 +252,6 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
             return false;
         *className = chosen.toStdString();
         return true;
-    };
-    m_view->caretMoved = [this] {
-        if (m_view != nullptr)
-            m_frame.SetPagePaneText(m_view->Controller().PageIndicatorText());
     };
 }
 

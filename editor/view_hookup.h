@@ -67,6 +67,27 @@ private:
     CSorelView*& m_view;
 };
 
+// The frame as the view reaches it: the page pane, command routing, context menus, the zoom box,
+// and the frame's input and palette bar while the reading-mark dialog is up.
+class CFrameForView : public IViewFrame {
+public:
+    CFrameForView(CMainFrame& frame, CSorelView*& view) : m_frame(frame), m_view(view) {}
+    void CaretMoved() override;
+    bool RouteCommand(unsigned id) override;
+    void ShowContextMenu(int menuId, QPoint globalPoint) override;
+    int ZoomBoxValue() const override;
+    void ShowZoomInBox(int percent) override;
+    void SetMainWindowEnabled(bool enabled) override;
+    bool HidePaletteBar() override;
+    void ShowPaletteBar() override;
+
+private:
+    class CStandardToolBar* StandardBar() const;
+
+    CMainFrame& m_frame;
+    CSorelView*& m_view;
+};
+
 // The application's underline-numbering defaults ("Settings\Bango") as the view reaches them;
 // the face is the one the view fits to the writing direction.
 class CNumberingDefaultsForView : public INumberingDefaults {
@@ -104,5 +125,6 @@ private:
     CMainFrame& m_frame;
     CSorelView* m_view = nullptr;
     CViewForFrame m_forFrame{m_view};
+    CFrameForView m_forView{m_frame, m_view};
     CObjectContainer m_objects;
 };

@@ -247,13 +247,18 @@ void CSorelView::ScrollBarsChanged()
 
 void CSorelView::CaretChanged()
 {
-    if (caretMoved)
-        caretMoved();
+    m_frame->CaretMoved();
     if (QInputMethod* method = QGuiApplication::inputMethod(); method != nullptr && hasFocus())
         method->update(Qt::ImCursorRectangle | Qt::ImFont);
 }
 
 void CSorelView::FocusView() { setFocus(); }
+
+IViewFrame& CSorelView::QuietFrame()
+{
+    static IViewFrame quiet;
+    return quiet;
+}
 
 void CSorelView::SyncFrameWithDirection(int vertical)
 {
@@ -283,8 +288,7 @@ POINT CSorelView::ClientToScreen(POINT point) const
 
 void CSorelView::PopupMenu(int menuId, POINT screenPoint)
 {
-    if (contextMenu)
-        contextMenu(menuId, QPoint(screenPoint.x, screenPoint.y));
+    m_frame->ShowContextMenu(menuId, QPoint(screenPoint.x, screenPoint.y));
 }
 
 void CSorelView::PostCommand(int id)
@@ -293,9 +297,7 @@ void CSorelView::PostCommand(int id)
     QMetaObject::invokeMethod(
         this,
         [this, id] {
-            if (postedCommand)
-                postedCommand(static_cast<unsigned>(id));
-            else
+            if (!m_frame->RouteCommand(static_cast<unsigned>(id)))
                 m_controller->OnCommand(id);
         },
         Qt::QueuedConnection);

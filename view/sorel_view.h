@@ -10,10 +10,29 @@
 #include <QPoint>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QScrollBar;
+
+// The window around the editing view, as the view reaches it. Every call has a quiet default, so
+// a view without a frame around it (tests) works alone.
+class IViewFrame {
+public:
+    virtual ~IViewFrame() = default;
+    // The caret moved (the frame shows its page).
+    virtual void CaretMoved() {}
+    // A command the view posts (double clicks); false leaves it to the view's own commands.
+    virtual bool RouteCommand(unsigned /*id*/) { return false; }
+    // Context menu N at a global point; the chosen command goes back through the frame.
+    virtual void ShowContextMenu(int /*menuId*/, QPoint /*globalPoint*/) {}
+    // The frame's zoom box: its value, and showing a zoom in it.
+    virtual int ZoomBoxValue() const { return 100; }
+    virtual void ShowZoomInBox(int /*percent*/) {}
+    // The frame while the reading-mark dialog is up: its input and its palette bar.
+    virtual void SetMainWindowEnabled(bool /*enabled*/) {}
+    virtual bool HidePaletteBar() { return false; }
+    virtual void ShowPaletteBar() {}
+};
 
 class CSorelView : public QWidget, public IEditViewHost {
 public:
@@ -21,20 +40,8 @@ public:
     ~CSorelView() override;
 
     CEditViewController& Controller() { return *m_controller; }
-    // Called whenever the caret moved (the frame shows its page).
-    std::function<void()> caretMoved;
-    // A command the view posts (double clicks) goes to the frame's routing when it is set, else
-    // to the view's own commands.
-    std::function<void(unsigned id)> postedCommand;
-    // Context menu N at a global point; the chosen command goes back through the frame.
-    std::function<void(int menuId, QPoint globalPoint)> contextMenu;
-    // The frame's zoom box: its value, and showing a zoom in it. Unbound: 100 %, nothing shown.
-    std::function<int()> zoomBoxValue;
-    std::function<void(int)> showZoomInBox;
-    // The frame while the reading-mark dialog is up: its input and its palette bar.
-    std::function<void(bool enabled)> mainWindowEnabled;
-    std::function<bool()> hidePaletteBar;
-    std::function<void()> showPaletteBar;
+    // The window around the view; null leaves the view on its own (quiet defaults).
+    void SetFrame(IViewFrame* frame) { m_frame = frame != nullptr ? frame : &QuietFrame(); }
 
     // IEditViewHost
     SIZE GetClientSize() const override;
@@ -45,28 +52,16 @@ public:
     void ScrollBarsChanged() override;
     void CaretChanged() override;
     void FocusView() override;
-    int GetBarZoom() const override { return zoomBoxValue ? zoomBoxValue() : 100; }
-    void SetBarZoom(int percent) override
-    {
-        if (showZoomInBox)
-            showZoomInBox(percent);
-    }
+    int GetBarZoom() const override { return m_frame->ZoomBoxValue(); }
+    void SetBarZoom(int percent) override { m_frame->ShowZoomInBox(percent); }
     // The I-beam lies on its side over a vertically written paper.
     void SyncFrameWithDirection(int vertical) override;
     POINT ClientToScreen(POINT point) const override;
     void PopupMenu(int menuId, POINT screenPoint) override;
     void PostCommand(int id) override;
-    void SetMainWindowEnabled(bool enabled) override
-    {
-        if (mainWindowEnabled)
-            mainWindowEnabled(enabled);
-    }
-    bool HidePaletteBar() override { return hidePaletteBar ? hidePaletteBar() : false; }
-    void ShowPaletteBar() override
-    {
-        if (showPaletteBar)
-            showPaletteBar();
-    }
+    void SetMainWindowEnabled(bool enabled) override { m_frame->SetMainWindowEnabled(enabled); }
+    bool HidePaletteBar() override { return m_frame->HidePaletteBar(); }
+    void ShowPaletteBar() override { m_frame->ShowPaletteBar(); }
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
@@ -90,8 +85,10 @@ private:
     class QFont ImeFont() const;
     // The cursor over a tracker handle, else the text cursor of the writing direction.
     void UpdateCursor(POINT point);
+    static IViewFrame& QuietFrame();
 
     QCursor m_textCursor;
+    IViewFrame* m_frame = &QuietFrame();
 
     std::unique_ptr<CDC> m_measuring;
     std::unique_ptr<CEditViewController> m_controller;

@@ -222,8 +222,12 @@ TEST_P(SorelViewTest, MouseSelectsAndRightClickAsksForTheMenu)
     VIEW_SETTINGS settings;
     CSorelView view(document, settings);
     document.view = &view.Controller();
-    std::vector<int> menus;
-    view.contextMenu = [&menus](int menuId, QPoint) { menus.push_back(menuId); };
+    struct MenuFrame : IViewFrame {
+        void ShowContextMenu(int menuId, QPoint) override { menus.push_back(menuId); }
+        std::vector<int> menus;
+    } frame;
+    view.SetFrame(&frame);
+    std::vector<int>& menus = frame.menus;
     view.resize(900, 700);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
