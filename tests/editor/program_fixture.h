@@ -6,14 +6,17 @@
 
 #include "editor/main_frame.h"
 #include "editor/sorel_program.h"
+#include "editor/view_hookup.h"
 #include "platform/profile.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +62,30 @@ protected:
     CSorelProgram& Program() { return *m_program; }
     std::string ConfigFolder() const { return m_config.path().toStdString(); }
 
+    // A writable copy of a paper, named `name` in a folder of the test's own.
+    std::string CopyOfFile(const std::string& source, const char* name = "paper.xml")
+    {
+        const std::string paper = m_papers.path().toStdString() + "/" + name;
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(source), QString::fromStdString(paper))) << source;
+        QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return paper;
+    }
+    std::string PaperFolder() const { return m_papers.path().toStdString(); }
+
+    // The started program's frame shown at the size given, with its view focused; null when the
+    // frame did not show.
+    CSorelView* ShowFrame(int width = 1000, int height = 800)
+    {
+        CMainFrame& frame = *Program().Frame();
+        frame.resize(width, height);
+        frame.show();
+        if (!QTest::qWaitForWindowExposed(&frame) || Program().View()->View() == nullptr)
+            return nullptr;
+        CSorelView* view = Program().View()->View();
+        view->setFocus();
+        return view;
+    }
+
     // The texts of the message boxes shown so far.
     std::vector<std::u16string> messages;
     std::string MessagesShown() const
@@ -80,6 +107,7 @@ private:
     }
 
     QTemporaryDir m_config;
+    QTemporaryDir m_papers;
     QByteArray m_formerConfig;
     QString m_formerFolder;
     QTimer m_watcher;

@@ -200,15 +200,9 @@ class AnswerDisplayProgramTest : public ProgramRun {};
 
 TEST_F(AnswerDisplayProgramTest, TheSamplePaperShowsWithoutAnswers)
 {
-    QTemporaryDir dir;
-    const std::string paper = dir.path().toStdString() + "/sample_paper.xml";
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(RepositoryFolder() + "/samples/sample_paper.xml"),
-                            QString::fromStdString(paper)));
-    ASSERT_TRUE(Start({paper})) << MessagesShown();
+    ASSERT_TRUE(Start({CopyOfFile(RepositoryFolder() + "/samples/sample_paper.xml", "sample_paper.xml")})) << MessagesShown();
+    ASSERT_NE(ShowFrame(), nullptr);
     CMainFrame& frame = *Program().Frame();
-    frame.resize(1000, 800);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     CSorelDoc* doc = Program().App().GetDocument();
     ASSERT_NE(doc, nullptr);
     bool enabled = false, checked = false;

@@ -84,15 +84,7 @@ bool FindRun(CEditNode* node, int length, CEditNode** parent, int* start)
 
 class FormatWindowTest : public ProgramRun, public ::testing::WithParamInterface<const char*> {
 protected:
-    std::string CopyOfPaper()
-    {
-        const std::string paper = m_dir.path().toStdString() + "/paper.xml";
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-        QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        return paper;
-    }
-
-    QTemporaryDir m_dir;
+    std::string CopyOfPaper() { return CopyOfFile(printfiletest::DataPath(GetParam())); }
 };
 
 }  // namespace
@@ -101,13 +93,9 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
 {
     const std::string paper = CopyOfPaper();
     ASSERT_TRUE(Start({paper})) << MessagesShown();
-    CMainFrame& frame = *Program().Frame();
-    frame.resize(1000, 800);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    CSorelView* view = Program().View()->View();
+    CSorelView* view = ShowFrame();
     ASSERT_NE(view, nullptr);
-    view->setFocus();
+    CMainFrame& frame = *Program().Frame();
     CEditViewController& controller = view->Controller();
     CSorelDoc* doc = Program().App().GetDocument();
     auto* bar = dynamic_cast<CFormatToolBar*>(frame.Bar(BarId::kFormat));

@@ -62,15 +62,7 @@ std::u16string PaperText(CEditNode* node)
 // The program started as scripts/run starts it, on a copy of a sample paper.
 class MainWindowTest : public ProgramRun, public ::testing::WithParamInterface<const char*> {
 protected:
-    std::string CopyOfPaper()
-    {
-        const std::string paper = m_dir.path().toStdString() + "/paper.xml";
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(printfiletest::DataPath(GetParam())), QString::fromStdString(paper)));
-        QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        return paper;
-    }
-
-    QTemporaryDir m_dir;
+    std::string CopyOfPaper() { return CopyOfFile(printfiletest::DataPath(GetParam())); }
 };
 
 }  // namespace
@@ -79,13 +71,9 @@ TEST_P(MainWindowTest, TypedAndComposedTextIsSavedAndReadBack)
 {
     const std::string paper = CopyOfPaper();
     ASSERT_TRUE(Start({paper})) << MessagesShown();
-    CMainFrame& frame = *Program().Frame();
-    frame.resize(1000, 800);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    CSorelView* view = Program().View()->View();
+    CSorelView* view = ShowFrame();
     ASSERT_NE(view, nullptr);
-    view->setFocus();
+    CMainFrame& frame = *Program().Frame();
     CSorelDoc* doc = Program().App().GetDocument();
     ASSERT_NE(doc->GetRoot(), nullptr);
     ASSERT_NE(view->Controller().GetCaret().m_caretNode, nullptr);
@@ -161,18 +149,14 @@ TEST_P(MainWindowTest, FrameKeysAnswerWhileTheViewHasFocus)
 TEST_P(MainWindowTest, MouseSelectsCopiesAndResizesAPicture)
 {
     const std::string paper = CopyOfPaper();
-    const std::string picture = m_dir.path().toStdString() + "/picture.png";
+    const std::string picture = PaperFolder() + "/picture.png";
     QImage image(120, 80, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(QString::fromStdString(picture), "PNG"));
     ASSERT_TRUE(Start({paper})) << MessagesShown();
-    CMainFrame& frame = *Program().Frame();
-    frame.resize(1000, 800);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    CSorelView* view = Program().View()->View();
+    CSorelView* view = ShowFrame();
     ASSERT_NE(view, nullptr);
-    view->setFocus();
+    CMainFrame& frame = *Program().Frame();
     CEditViewController& controller = view->Controller();
     ASSERT_NE(controller.GetCaret().m_caretNode, nullptr);
     const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");

@@ -28,13 +28,7 @@ protected:
     ~SearchWindowTest() override { unsetenv("QNS_FAKE_RESULT"); }
 
     static std::string Fixture(const char* name) { return std::string(QN_TEST_DATA_DIR) + "/search/" + name; }
-    std::string CopyOfPaper()
-    {
-        const std::string paper = m_dir.path().toStdString() + "/kept_paper.xml";
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(Fixture("kept_paper.xml")), QString::fromStdString(paper)));
-        QFile::setPermissions(QString::fromStdString(paper), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        return paper;
-    }
+    std::string CopyOfPaper() { return CopyOfFile(Fixture("kept_paper.xml"), "kept_paper.xml"); }
     // Keeps the screen (or, without one, the window) when the output folder is set.
     void Keep(QWidget& window, const char* name)
     {
@@ -74,8 +68,6 @@ protected:
         }
         return texts;
     }
-
-    QTemporaryDir m_dir;
 };
 
 }  // namespace
