@@ -79,6 +79,15 @@ const CRuntimeClass* CRuntimeClassRegistry::Find(std::string_view className) con
     return it == m_classes.end() ? nullptr : it->second;
 }
 
+std::vector<std::string> CRuntimeClassRegistry::ClassNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(m_classes.size());
+    for (const auto& entry : m_classes)
+        names.push_back(entry.first);
+    return names;
+}
+
 CRuntimeClassRegistry& ProgramClassRegistry()
 {
     static CRuntimeClassRegistry registry;

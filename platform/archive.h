@@ -106,6 +106,8 @@ public:
     // name or the class cannot be created by name or streamed; adding the same class again is true.
     bool Add(const CRuntimeClass* runtimeClass);
     const CRuntimeClass* Find(std::string_view className) const;
+    // The names of the classes added, in name order.
+    std::vector<std::string> ClassNames() const;
 
 private:
     std::map<std::string, const CRuntimeClass*, std::less<>> m_classes;
