@@ -369,4 +369,25 @@ TEST_F(WordExportTest, APaperInColumnsWithNameFieldsIsWarnedAboutAndStillExporte
     EXPECT_TRUE(saved);
 }
 
+TEST_F(WordExportTest, ACommandLineRunWarnsOfLostNameFieldsOnTheErrorStream)
+{
+    TypingWriters writers;
+    auto registration = Register(kWordProgId);
+    CEditPrint* root = m_doc.GetRoot();
+    root->m_geometry.columnCount = 2;
+    ASSERT_TRUE(root->SetPageFlagged(1, true));
+    for (int mode : {CommandLineMode::kWordQuit, 0}) {
+        m_host.mode = mode;
+        m_shell.requests.clear();
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(m_doc.ExportWord(Path("two.doc")));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        const bool warned = errors.find("２段組が設定されたデータを変換する場合、記名欄のデータは損なわれます。") !=
+                            std::string::npos;
+        // The interactive command warns before its file dialog, not the driver.
+        EXPECT_EQ(warned, mode != 0) << errors;
+        EXPECT_TRUE(m_shell.requests.empty());
+    }
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include "math/math_char.h"
 #include "nodes/edit_box.h"
 #include "nodes/edit_char.h"
+#include "nodes/edit_object.h"
+#include "nodes/kanbun_cell.h"
 #include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "nodes/edit_switches.h"
@@ -867,6 +869,55 @@ TEST_F(WordWriterTest, APictureIsPastedThroughTheClipboardWhichTheUserGetsBack)
     EXPECT_EQ(Lines(paste, paste + static_cast<long>(sized.size())), sized);
     EXPECT_EQ(std::count(transcript.begin(), transcript.end(), "Selection.Paste call()"), 1)
         << "a picture without bitmap data is skipped";
+}
+
+TEST_F(WordWriterTest, AKanbunPassageIsOneObjectOfTheCellsOfItsBoxAndItsClosingLineBreakMarksTheParagraph)
+{
+    auto* part = Part();
+    LOGFONTA font = CEditChar(u'a').m_lf;
+    for (const char16_t* text : {u"学", u"而"}) {
+        auto* cell = Add(part, new CEditKan());
+        cell->BuildFromText(CStringW(text), 0, &font);
+    }
+    LineEnd(part);
+    auto layout = std::make_unique<CEditBox>();
+    layout->m_width = 4000;
+    layout->m_height = 2000;
+    part->SetBoxAtGrow(0, std::move(layout));
+    std::string fragmentPath;
+    std::string fragment;
+    m_server->OnCall("AddOLEObject", [&](const std::vector<VARIANT>& arguments) {
+        fragmentPath = Utf16ToUtf8(arguments[1].pvarVal->bstrVal);
+        fragment = ReadFile(fragmentPath);
+    });
+    const Lines transcript = NodeTranscript(part);
+    EXPECT_EQ(std::count_if(transcript.begin(), transcript.end(),
+                            [](const std::string& line) { return line.find("AddOLEObject") != std::string::npos; }),
+              1)
+        << "both cells in one object";
+    EXPECT_EQ(transcript[transcript.size() - 2],
+              "InlineShapes.AddOLEObject call(&\"Tobel.Document\", &\"" + fragmentPath +
+                  "\", &false, &false, &missing, &missing, &missing, &missing)");
+    // The line break went with the passage: its paragraph mark comes after the object.
+    EXPECT_EQ(transcript.back(), "Selection.TypeParagraph call()");
+    EXPECT_EQ(fs::path(fragmentPath).extension().string(), ".QNH");
+    EXPECT_NE(fragment.find("width=\"40mm\""), std::string::npos) << fragment;
+    EXPECT_FALSE(fs::exists(fragmentPath));
+    ASSERT_EQ(part->GetChildCount(), 3);
+    EXPECT_TRUE(part->GetEditChild(0)->IsKind(EditKind::kKan));
+    EXPECT_TRUE(part->GetEditChild(1)->IsKind(EditKind::kKan));
+    EXPECT_TRUE(part->GetEditChild(2)->IsKind(EditKind::kCR));
+}
+
+TEST_F(WordWriterTest, AnObjectWithABlankItemIsNotPasted)
+{
+    auto* part = Part();
+    Add(part, new CEditObject());
+    LineEnd(part);
+    EXPECT_EQ(NodeTranscript(part),
+              Join({kNodeStart, Format({}), Indent("0f"),
+                    {"Selection.ParagraphFormat get()", "ParagraphFormat.BaseLineAlignment put(1)"}, kParagraph,
+                    Indent("0f")}));
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+// The Word export of the running program, started as scripts/run starts it: without Word it ends
+// with its failure code and says why on the error stream; with a server that answers
+// "Word.Application" a "wq" run writes the paper without a window, saves and quits Word.
+#include "program_fixture.h"
+
+#include "editor/word_export.h"
+#include "tests/support/recording_server.h"
+
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramExportsWord : public ProgramRun {
+protected:
+    std::string Paper()
+    {
+        const std::string input = m_dir.path().toStdString() + "/paper.xml";
+        fs::copy_file(fs::path(RepositoryFolder()) / "tests/data/printfile/horizontal_one_column.xml", input);
+        return input;
+    }
+    std::string Output() const { return m_dir.path().toStdString() + "/out.doc"; }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ProgramExportsWord, WithoutWordTheRunEndsWithItsCodeAndTheMessageOnTheErrorStream)
+{
+    const std::string input = Paper();
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(Start({"/w", input, Output()})) << MessagesShown();
+    QTRY_VERIFY_WITH_TIMEOUT(Program().App().GetExitCode() != 0, 20000);
+    const int code = Program().Finish();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 10);
+    EXPECT_NE(errors.find("ワードが起動できません。"), std::string::npos) << errors;
+    EXPECT_TRUE(messages.empty()) << MessagesShown();
+    EXPECT_FALSE(fs::exists(Output()));
+}
+
+TEST_F(ProgramExportsWord, WithAWordServerAQuittingRunWritesThePaperSavesAndQuits)
+{
+    auto server = std::make_shared<CRecordingServer>();
+    for (const char* member :
+         {"Documents", "Add", "ActiveWindow", "ActivePane", "Selection", "PageSetup", "LineNumbering", "TextColumns",
+          "Range", "ParagraphFormat", "Font", "Shading", "Borders", "Item", "InlineShapes", "AddOLEObject", "Tables",
+          "Rows", "Columns", "Cell", "GoTo"})
+        server->ReturnsObject(member);
+    CAutomationRegistration word(kWordProgId, server->Factory());
+    const std::string input = Paper();
+    ASSERT_TRUE(Start({"/wq", input, Output()})) << MessagesShown();
+    ASSERT_NE(Program().Frame(), nullptr);
+    const auto quit = [&server] {
+        const std::vector<std::string> calls = server->Transcript();
+        return !calls.empty() && calls.back() == "1.Quit call(&missing, &missing, &missing)";
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(quit(), 20000);
+    EXPECT_FALSE(Program().Frame()->isVisible()) << "an export run shows no window";
+    EXPECT_EQ(Program().Finish(), 0);
+    const std::vector<std::string> calls = server->Transcript();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[calls.size() - 2].rfind("3.SaveAs call(&\"" + Output() + "\"", 0), 0u) << calls[calls.size() - 2];
+    // The paper's text went into the document before it was saved.
+    bool typed = false;
+    for (const std::string& line : calls)
+        typed = typed || line.find("TypeText call(\"") != std::string::npos;
+    EXPECT_TRUE(typed);
+    EXPECT_TRUE(messages.empty()) << MessagesShown();
+    EXPECT_EQ(server->LiveObjects(), 0);
+}
+
+}  // namespace
