@@ -2,6 +2,7 @@
 
 #include "platform/wide_runtime.h"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -97,11 +98,24 @@ bool CInstalledFontList::Find(const char* face, LOGFONTA* out) const
     if (face == nullptr)
         return false;
     const std::string_view wanted(face, strnlen(face, LF_FACESIZE));
-    for (const LOGFONTA& font : m_fonts)
-        if (CompareMultiByte(FaceOf(font), wanted) == 0) {
-            if (out)
-                *out = font;
-            return true;
+    // A paper asks for the same few faces once per character: the places of the last faces found
+    // are tried first. Listed names are unique, so a place whose face matches is the answer.
+    constexpr size_t kHints = 4;
+    thread_local std::array<size_t, kHints> hints{};
+    thread_local size_t nextHint = 0;
+    auto found = [&](size_t index) {
+        if (out)
+            *out = m_fonts[index];
+        return true;
+    };
+    for (const size_t index : hints)
+        if (index < m_fonts.size() && CompareMultiByte(FaceOf(m_fonts[index]), wanted) == 0)
+            return found(index);
+    for (size_t index = 0; index < m_fonts.size(); ++index)
+        if (CompareMultiByte(FaceOf(m_fonts[index]), wanted) == 0) {
+            hints[nextHint] = index;
+            nextHint = (nextHint + 1) % kHints;
+            return found(index);
         }
     return false;
 }

@@ -1,9 +1,12 @@
 #include "nodes/edit_node.h"
 
 #include "base/default_fonts.h"
+#include "base/element_classes.h"
+#include "nodes/node_pool.h"
 
 #include <cstring>
 #include <string>
+#include <typeinfo>
 
 // ---------------------------------------------------------------------------------------------
 // CEditProperties
@@ -58,6 +61,32 @@ void CEditNode::MarkDirty()
 }
 
 CEditNode::~CEditNode() = default;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QN_NODES_ON_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QN_NODES_ON_HEAP 1
+#endif
+#endif
+
+void* CEditNode::operator new(std::size_t size)
+{
+#ifdef QN_NODES_ON_HEAP
+    return ::operator new(size);
+#else
+    return NodePool::Allocate(size);
+#endif
+}
+
+void CEditNode::operator delete(void* node, std::size_t size) noexcept
+{
+#ifdef QN_NODES_ON_HEAP
+    ::operator delete(node, size);
+#else
+    NodePool::Release(node, size);
+#endif
+}
 
 
 CEditNode* CEditNode::GetEditParent() const
@@ -250,9 +279,6 @@ void CEditNode::LogFontToFontProperties()
 
 namespace {
 
-constexpr int kFoBlockCode = 0xC22;
-constexpr int kFoInlineCode = 0xC32;
-
 // A record of an element object, when its class carries it.
 template <typename Record>
 Record* RecordOf(CQNXMLNode* element)
@@ -260,25 +286,45 @@ Record* RecordOf(CQNXMLNode* element)
     return dynamic_cast<Record*>(element);
 }
 
+// The records that fo:block and fo:inline elements both give a node.
+template <typename Element>
+void CopyCommonRecords(CEditNode& node, const Element& element)
+{
+    node.CFontProperties::Copy(element);
+    node.CColorRelatedProperties::Copy(element);
+    node.CBorderPaddingBackgroundProperties::Copy(element);
+    node.CCharacterProperties::Copy(element);
+}
+
 }  // namespace
 
 void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
 {
-    if (element != nullptr &&
-        (element->m_typeCode == kFoBlockCode || element->m_typeCode == kFoInlineCode)) {
-        if (const auto* font = RecordOf<CFontProperties>(element))
-            CFontProperties::Copy(*font);
-        if (const auto* color = RecordOf<CColorRelatedProperties>(element))
-            CColorRelatedProperties::Copy(*color);
-        if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-            CBorderPaddingBackgroundProperties::Copy(*border);
-        if (const auto* character = RecordOf<CCharacterProperties>(element))
-            CCharacterProperties::Copy(*character);
-        if (element->m_typeCode == kFoInlineCode) {
-            if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
-                CAreaAlignmentProperties::Copy(*alignment);
-            if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
-                CKasenRenbanProperties::Copy(*numbering);
+    if (element != nullptr && (element->m_typeCode == XEC_FO_BLOCK || element->m_typeCode == XEC_FO_INLINE)) {
+        // The reader makes these elements as CFoBlock and CFoInline: their records are reached
+        // without a run-time type search. Any other class is asked for the records it carries.
+        if (typeid(*element) == typeid(CFoBlock)) {
+            CopyCommonRecords(*this, static_cast<const CFoBlock&>(*element));
+        } else if (typeid(*element) == typeid(CFoInline)) {
+            const auto& run = static_cast<const CFoInline&>(*element);
+            CopyCommonRecords(*this, run);
+            CAreaAlignmentProperties::Copy(run);
+            CKasenRenbanProperties::Copy(run);
+        } else {
+            if (const auto* font = RecordOf<CFontProperties>(element))
+                CFontProperties::Copy(*font);
+            if (const auto* color = RecordOf<CColorRelatedProperties>(element))
+                CColorRelatedProperties::Copy(*color);
+            if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
+                CBorderPaddingBackgroundProperties::Copy(*border);
+            if (const auto* character = RecordOf<CCharacterProperties>(element))
+                CCharacterProperties::Copy(*character);
+            if (element->m_typeCode == XEC_FO_INLINE) {
+                if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
+                    CAreaAlignmentProperties::Copy(*alignment);
+                if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
+                    CKasenRenbanProperties::Copy(*numbering);
+            }
         }
         FontPropertiesToLogFont();
     }

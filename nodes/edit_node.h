@@ -11,6 +11,7 @@
 #include "platform/gdi.h"
 #include "platform/win_types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -119,6 +120,11 @@ public:
     CEditNode();
     explicit CEditNode(EDIT_NODE_KIND kind);
     ~CEditNode() override;
+
+    // Nodes live in the node pool; in sanitizer builds each is a heap block of its own, so that the
+    // checks see every node.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* node, std::size_t size) noexcept;
 
     EDIT_NODE_KIND GetKind() const { return m_typeCode; }
     bool HasKindFlags(uint32_t flags) const { return EditKind::Has(m_typeCode, flags); }

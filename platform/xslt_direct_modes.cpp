@@ -45,6 +45,7 @@ struct SIMPLE_PATH {
     std::string mask;  // one character per step: whether it has a position
     std::vector<long> positions;
     std::string key;   // shape and positions, the same for equal paths however written
+    std::string lastStep;  // the last step as a relative pattern: "dai", "smon[1]"
 };
 
 bool IsNameStart(char c)
@@ -89,6 +90,7 @@ std::optional<SIMPLE_PATH> ParseSimplePath(const std::string& text)
         path.mask += position > 0 ? '1' : '0';
         path.positions.push_back(position);
         path.key += "/" + name + "[" + std::to_string(position) + "]";
+        path.lastStep = position > 0 ? name + "[" + std::to_string(position) + "]" : name;
     }
     return path;
 }
@@ -173,8 +175,13 @@ void GiveDirectTemplatesModes(xmlDocPtr stylesheet)
             return;
         target[a] = found->second;
     }
-    for (size_t t = 0; t < templates.size(); ++t)
+    // A template of its own mode is reached only from the selects of its path, whose nodes all
+    // match that path: testing the last step alone gives the same answer without counting the
+    // positions of every ancestor among its siblings, which grows with the paper.
+    for (size_t t = 0; t < templates.size(); ++t) {
         xmlSetProp(templates[t].node, BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(t)).c_str());
+        xmlSetProp(templates[t].node, BAD_CAST "match", BAD_CAST templates[t].path.lastStep.c_str());
+    }
     for (size_t a = 0; a < applies.size(); ++a)
         xmlSetProp(applies[a], BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(target[a])).c_str());
 }

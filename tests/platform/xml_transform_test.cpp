@@ -202,3 +202,36 @@ TEST(XmlTransform, PathTemplatesGiveTheSameResultHoweverTheyAreMatched)
         EXPECT_EQ(stylesheet.xml().find(u"mode"), std::u16string::npos);
     }
 }
+
+TEST(XmlTransform, PrintFilesGiveTheSameResultWithDirectTemplateCallsAsWithout)
+{
+    // Each print file's own stylesheet, transformed as written (with its path templates called
+    // directly) and with a named template added, which leaves every template to XSLT's matching:
+    // the results are the same text.
+    const std::string data = QN_TEST_DATA_DIR;
+    const char* const papers[] = {"/../../samples/sample_paper.xml", "/printfile/horizontal_formula.xml",
+                                  "/printfile/horizontal_inline_nodes.xml", "/printfile/horizontal_one_column.xml",
+                                  "/printfile/horizontal_one_column_utf16.xml", "/printfile/vertical_two_columns.xml"};
+    for (const char* paper : papers) {
+        SCOPED_TRACE(paper);
+        XmlDocument document;
+        ASSERT_TRUE(document.load(data + paper));
+        document.setProperty(u"SelectionNamespaces", kNamespaces);
+        const XmlNode stylesheet = document.selectSingleNode(u"//xsl:stylesheet");
+        ASSERT_TRUE(stylesheet);
+        std::u16string matched = stylesheet.xml();
+        const size_t opened = matched.find(u'>');
+        ASSERT_NE(opened, std::u16string::npos);
+        matched.insert(opened + 1, u"<xsl:template name='matched-in-turn'/>");
+        XmlDocument matchedStylesheet;
+        ASSERT_TRUE(matchedStylesheet.loadXML(matched));
+        ASSERT_TRUE(document.documentElement().removeChild(stylesheet));
+
+        const std::optional<std::u16string> direct = document.transformNode(stylesheet);
+        const std::optional<std::u16string> inTurn = document.transformNode(matchedStylesheet.node());
+        ASSERT_TRUE(direct.has_value());
+        ASSERT_TRUE(inTurn.has_value());
+        EXPECT_GT(direct->size(), 1000u);
+        EXPECT_EQ(*direct, *inTurn);
+    }
+}
