@@ -261,12 +261,12 @@ bool CSorelDoc::OnDocumentCommand(unsigned id, QWidget* parent)
         return IsDocumentCommand(id);
     switch (id) {
     case DocCommand::kPageSetup:
-    case DocCommand::kColumns: DoPageSetup(0, parent); break;
-    case DocCommand::kAnswerSheet: DoPageSetup(2, parent); break;
+    case DocCommand::kColumns: OnPageSetup(parent); break;
+    case DocCommand::kAnswerSheet: OnSeparateAnswerSheet(parent); break;
     case DocCommand::kCharSpacing: OnCharSpacing(parent); break;
     case DocCommand::kLineSpacing: OnLineSpacing(parent); break;
-    case DocCommand::kFieldVisibility: DoAnswerVisibilityDialog(parent); break;
-    case DocCommand::kNameField: DoNameFieldDialog(parent); break;
+    case DocCommand::kFieldVisibility: OnFieldVisibility(parent); break;
+    case DocCommand::kNameField: OnNameField(parent); break;
     case DocCommand::kSaveHtml: OnFileSaveHtml(); break;
     default: return false;
     }

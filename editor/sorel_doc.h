@@ -196,8 +196,14 @@ public:
     // applied, 2 when it was cancelled or there is no paper. Its print and preview buttons apply
     // the values and then queue printing or the preview to the frame. Records no undo.
     int DoPageSetup(int startPage, QWidget* parent);
+    // The handlers of the menu: page setup from the paper page ("ページ設定", "用紙設定",
+    // "段組...") or from the answer-sheet page ("別紙解答..."), the spacings, and the two dialogs.
+    void OnPageSetup(QWidget* parent) { DoPageSetup(0, parent); }
+    void OnSeparateAnswerSheet(QWidget* parent) { DoPageSetup(2, parent); }
     void OnCharSpacing(QWidget* parent);
     void OnLineSpacing(QWidget* parent);
+    void OnFieldVisibility(QWidget* parent) { DoAnswerVisibilityDialog(parent); }
+    void OnNameField(QWidget* parent) { DoNameFieldDialog(parent); }
     // The commands above by id (DocCommand), and whether one is the document's and enabled.
     bool OnDocumentCommand(unsigned id, QWidget* parent);
     static bool IsDocumentCommand(unsigned id);

@@ -244,22 +244,27 @@ TEST(PageSetupSheet, TheAnswerSheetButtonsActOnThePaperAtOnce)
 
 TEST(PageSetupSheet, EachPageAsAPicture)
 {
-    CPageSetupSheet sheet;
-    sheet.SizePage().m_lineSpacing = 602;
-    sheet.SizePage().m_charSpacing = 0;
-    sheet.MarginPage().m_top = 20;
-    sheet.MarginPage().m_bottom = 20;
-    sheet.MarginPage().m_left = 15;
-    sheet.MarginPage().m_right = 15;
-    sheet.FieldPage().m_layoutIndex = 1;
-    sheet.show();
-    const char* names[] = {"page_setup_paper.png", "page_setup_margins.png", "page_setup_answer_sheet.png"};
-    for (int page = 0; page < 3; ++page) {
-        sheet.Tabs()->setCurrentIndex(page);
-        EXPECT_GT(sheet.Tabs()->currentWidget()->sizeHint().height(), 100);
-        KeepPicture(&sheet, names[page]);
+    for (int vertical : {0, 1}) {
+        CPageSetupSheet sheet;
+        sheet.SizePage().m_lineSpacing = 602;
+        sheet.SizePage().m_vertical = vertical;
+        sheet.MarginPage().m_top = 20;
+        sheet.MarginPage().m_bottom = 20;
+        sheet.MarginPage().m_left = 15;
+        sheet.MarginPage().m_right = 15;
+        sheet.FieldPage().m_layoutIndex = 1;
+        sheet.FieldPage().m_vertical = vertical;
+        sheet.show();
+        const char* names[2][3] = {
+            {"page_setup_paper.png", "page_setup_margins.png", "page_setup_answer_sheet.png"},
+            {"page_setup_paper_vertical.png", "page_setup_margins_vertical.png", "page_setup_answer_sheet_vertical.png"}};
+        for (int page = 0; page < 3; ++page) {
+            sheet.Tabs()->setCurrentIndex(page);
+            EXPECT_GT(sheet.Tabs()->currentWidget()->sizeHint().height(), 100);
+            KeepPicture(&sheet, names[vertical][page]);
+        }
+        EXPECT_EQ(ControlText(&sheet.SizePage(), CPageSizePage::kLineSpacing), "17");
     }
-    EXPECT_EQ(ControlText(&sheet.SizePage(), CPageSizePage::kLineSpacing), "17");
 }
 
 }  // namespace
