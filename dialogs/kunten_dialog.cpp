@@ -39,8 +39,11 @@ private:
 namespace {
 
 constexpr int kScreenDpi = 96;
-// The editing window's placeholder: 154 × 172 dialog units.
-constexpr int kEditWidth = 231;
+// The editing window's placeholder: 154 × 172 dialog units, 231 × 280 pixels. The window is
+// wider than that: the three columns of an upright cell are each a line of the base character,
+// and the Mincho face drawn here has lines a ninth taller than its em, so they need 232 pixels
+// at the editor's zoom, plus the margins round them.
+constexpr int kEditWidth = 246;
 constexpr int kEditHeight = 280;
 
 struct MARK_ITEM {

@@ -16,11 +16,12 @@
 #include "platform/codepage.h"
 #include "platform/shell.h"
 
-#include <new>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <new>
 
 namespace {
 
@@ -236,8 +237,8 @@ void CKuntenEditor::Relayout(CDC* dc)
     const SIZE client = m_host.GetClientSize();
     const bool vertical = m_displayMap.IsVertical() != 0;
     // The lines run across the window, or down it in vertical writing.
-    const int across = vertical ? client.cy : client.cx;
-    const int down = vertical ? client.cx : client.cy;
+    const int across = std::max(1, (vertical ? client.cy : client.cx) - 2 * kCellMargin);
+    const int down = std::max(1, (vertical ? client.cx : client.cy) - 2 * kCellMargin);
     const int saved = dc->SaveDC();
     dc->SetMapMode(MM_ANISOTROPIC);
     dc->SetWindowExt(m_displayMap.m_scaleDenominatorX, m_displayMap.m_scaleDenominatorY);
@@ -253,20 +254,54 @@ void CKuntenEditor::Relayout(CDC* dc)
     dc->RestoreDC(saved);
     LAYOUT_CONTEXT layout;
     m_root.Layout(&layout, m_displayMap.IsVertical());
+    PlaceOrigin();
+}
+
+RECT CKuntenEditor::DrawnBounds() const
+{
+    // The brackets stand before the cell's own rectangle and the kana boxes beside it.
+    RECT bounds{};
+    bool any = false;
+    auto add = [&](const CEditNode* node) {
+        RECT r = node->m_rcLayout;
+        m_displayMap.DocToDeviceRect(&r);
+        const RECT n{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+                     std::max(r.top, r.bottom)};
+        bounds = any ? RECT{std::min(bounds.left, n.left), std::min(bounds.top, n.top), std::max(bounds.right, n.right),
+                            std::max(bounds.bottom, n.bottom)}
+                     : n;
+        any = true;
+    };
+    if (CEditKan* cell = GetCurrentCell()) {
+        add(cell);
+        for (int i = 0; i < cell->GetChildCount(); ++i)
+            if (const CEditNode* box = cell->GetEditChild(i))
+                add(box);
+    }
+    return bounds;
+}
+
+void CKuntenEditor::PlaceOrigin()
+{
+    // The box frames reach two pixels past their boxes; the margin leaves room for them.
+    const RECT bounds = DrawnBounds();
+    const int x = m_displayMap.IsVertical() ? m_host.GetClientSize().cx - kCellMargin - bounds.right
+                                            : kCellMargin - bounds.left;
+    m_windowOrigin = POINT{-x, -(kCellMargin - bounds.top)};
 }
 
 void CKuntenEditor::ClientToDoc(POINT* point) const
 {
-    if (m_displayMap.IsVertical())
-        point->x -= m_host.GetClientSize().cx;
+    point->x += m_windowOrigin.x;
+    point->y += m_windowOrigin.y;
     m_displayMap.DeviceToDoc(point);
 }
 
 void CKuntenEditor::DocToClient(POINT* point) const
 {
     m_displayMap.DocToDevice(point);
-    if (m_displayMap.IsVertical())
-        point->x += m_host.GetClientSize().cx;
+    point->x -= m_windowOrigin.x;
+    point->y -= m_windowOrigin.y;
 }
 
 void CKuntenEditor::UpdateCursor(BOOL takeFormat)
@@ -305,10 +340,9 @@ void CKuntenEditor::ShowCaretAndIme()
         m_caret.m_rememberedX = m_rcCaret.left;
     RECT r{m_rcCaret.left, m_rcCaret.top, m_rcCaret.left + m_rcCaret.right, m_rcCaret.top + m_rcCaret.bottom};
     m_displayMap.DocToDeviceRect(&r);
+    r = RECT{r.left - m_windowOrigin.x, r.top - m_windowOrigin.y, r.right - m_windowOrigin.x,
+             r.bottom - m_windowOrigin.y};
     if (m_displayMap.IsVertical()) {
-        const int width = m_host.GetClientSize().cx;
-        r.left += width;
-        r.right += width;
         const int y = m_caret.m_caretAfter ? r.bottom : r.top;
         m_systemCaret = RECT{r.left, y, r.right, y + kCaretThickness};
     } else {
@@ -388,9 +422,8 @@ void CKuntenEditor::Paint(CDC* dc)
     dc->FillSolidRect(0, 0, client.cx, client.cy, 0xFFFFFF);
     DrawBorder(dc, client);
     Relayout(dc);
-    // Drawing in pixels; in vertical writing the cell hangs from the right edge.
+    // Drawing in pixels, the cell inside the border; in vertical writing it hangs from the right.
     dc->SetMapMode(MM_TEXT);
-    m_windowOrigin = POINT{m_displayMap.IsVertical() ? -client.cx : 0, 0};
     dc->SetWindowOrg(m_windowOrigin.x, m_windowOrigin.y);
     LAYOUT_CONTEXT context;
     m_root.Draw(dc, &m_displayMap, &context);

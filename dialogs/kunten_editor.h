@@ -47,6 +47,8 @@ enum class KuntenMarkBox { LeadBracket, TrailBracket, Punctuation, ReturnMark };
 class CKuntenEditor {
 public:
     static constexpr int kCaretThickness = 2;  // SM_CXEDGE
+    // Pixels between the sunken border and the cell with its boxes and their frames.
+    static constexpr int kCellMargin = 6;
     // Command ids of the edit menu.
     static constexpr int kEditCopy = 57634;
     static constexpr int kEditCut = 57635;
@@ -125,6 +127,9 @@ public:
     int m_defaultExtent1 = 300;
     int m_defaultExtent2 = 100;
     CDisplayMap m_displayMap;
+    // The context's window origin while drawing: client point = device point − origin. Each
+    // layout sets it so that the cell with its boxes lies inside the border, a margin from the
+    // left (from the right in vertical writing) and from the top.
     POINT m_windowOrigin{};
     RECT m_rcCaret{};          // document units
     POINT m_ptComposition{};
@@ -151,6 +156,9 @@ private:
     void PasteNodeList();
     void PasteText(const std::u16string& text);
     void DrawBorder(CDC* dc, SIZE client);
+    // Where the cell and its boxes are drawn, in device pixels before the origin is applied.
+    RECT DrawnBounds() const;
+    void PlaceOrigin();
     void DrawBoxFrames(CDC* dc);
 
     IKuntenEditorHost& m_host;

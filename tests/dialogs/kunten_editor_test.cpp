@@ -10,6 +10,7 @@
 #include "nodes/node_archive.h"
 #include "nodes/undo.h"
 #include "platform/clipboard.h"
+#include "platform/gdi_recording.h"
 
 #include <QApplication>
 #include <QTest>
@@ -53,7 +54,7 @@ protected:
 
     KuntenEditorTest()
     {
-        window.resize(231, 280);
+        window.resize(246, 280);
         editor().m_displayMap.SetVertical(1);
         editor().SetScaleFromSize(370);
         editor().SwapCell(EditableCell(u'学'));
@@ -288,8 +289,14 @@ TEST_F(KuntenEditorTest, PaletteCharactersTakeThePaletteFaceAtTheTypingSize)
 
 TEST_F(KuntenEditorTest, PaintingFramesTheSatelliteBoxesAndSetsTheRepaintFlag)
 {
+    cell()->SetLeadBracketText(u"「", nullptr);
+    cell()->SetTrailBracketText(u"」", nullptr);
+    cell()->SetReturnMarkText(u"レ", nullptr);
     editor().CheckModified(true);
     const QImage picture = window.Render();
+    // Set QN_TEST_OUTPUT_DIR to keep the picture.
+    if (const QByteArray folder = qgetenv("QN_TEST_OUTPUT_DIR"); !folder.isEmpty())
+        picture.save(QString::fromLocal8Bit(folder) + "/kunten_edit_window.png");
     EXPECT_TRUE(editor().CheckModified(false));
     EXPECT_TRUE(editor().CheckModified(true));
     EXPECT_FALSE(editor().CheckModified(false));
@@ -302,4 +309,88 @@ TEST_F(KuntenEditorTest, PaintingFramesTheSatelliteBoxesAndSetsTheRepaintFlag)
         for (int x = 4; x < picture.width() - 4; ++x)
             dark += picture.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
     EXPECT_GT(dark, 100);
+    // Nothing of the cell touches the border: two white pixels inside it on every side.
+    int touching = 0;
+    for (int i = 2; i < 4; ++i) {
+        for (int y = 2; y < picture.height() - 2; ++y)
+            touching += (picture.pixelColor(i, y) != QColor(Qt::white)) +
+                        (picture.pixelColor(picture.width() - 1 - i, y) != QColor(Qt::white));
+        for (int x = 2; x < picture.width() - 2; ++x)
+            touching += (picture.pixelColor(x, i) != QColor(Qt::white)) +
+                        (picture.pixelColor(x, picture.height() - 1 - i) != QColor(Qt::white));
+    }
+    EXPECT_EQ(touching, 0);
+}
+
+namespace {
+
+// The editor on a recording context of a fixed client size.
+class RecordingHost : public IKuntenEditorHost {
+public:
+    SIZE GetClientSize() const override { return client; }
+    CDC* GetMeasuringDC() override { return &dc; }
+
+    SIZE client{246, 280};
+    CRecordingDC dc;
+};
+
+RECT ToClient(RECT r, POINT windowOrigin)
+{
+    return RECT{std::min(r.left, r.right) - windowOrigin.x, std::min(r.top, r.bottom) - windowOrigin.y,
+                std::max(r.left, r.right) - windowOrigin.x, std::max(r.top, r.bottom) - windowOrigin.y};
+}
+
+}  // namespace
+
+TEST(KuntenEditorDrawing, TheCellAndItsFramesLieInsideTheBorderInBothDirections)
+{
+    CreateGdiResources();
+    for (const int vertical : {0, 1}) {
+        SCOPED_TRACE(vertical != 0 ? "vertical" : "horizontal");
+        // The window has the size of the dialog's placeholder, which fits the cell upright; the
+        // horizontal form is the same cell turned, so it gets the turned window.
+        RecordingHost host;
+        if (vertical == 0)
+            host.client = SIZE{host.client.cy, host.client.cx};
+        CKuntenEditor editor(host);
+        editor.m_displayMap.SetVertical(vertical);
+        editor.SetScaleFromSize(370);
+        auto cell = EditableCell(u'学');
+        cell->SetLeadBracketText(u"「", nullptr);
+        cell->SetTrailBracketText(u"」", nullptr);
+        cell->SetPunctuationText(u"○", nullptr);
+        cell->SetReturnMarkText(u"レ", nullptr);
+        CEditKan* shown = cell.get();
+        editor.SwapCell(std::move(cell));
+        CRecordingDC dc;
+        editor.Paint(&dc);
+
+        // Inside the two-pixel sunken border, with room to spare on every side.
+        const RECT inside{2, 2, host.client.cx - 2, host.client.cy - 2};
+        auto expectInside = [&](const RECT& r, const char* what) {
+            EXPECT_GE(r.left, inside.left) << what;
+            EXPECT_GE(r.top, inside.top) << what;
+            EXPECT_LE(r.right, inside.right) << what;
+            EXPECT_LE(r.bottom, inside.bottom) << what;
+        };
+        RECT box = shown->m_rcLayout;
+        editor.m_displayMap.DocToDeviceRect(&box);
+        const RECT cellBox = ToClient(box, editor.m_windowOrigin);
+        expectInside(cellBox, "the cell");
+        EXPECT_GT(cellBox.right - cellBox.left, 40);
+        const std::vector<GdiCall> frames = dc.CallsOf(GdiOp::FrameRect);
+        EXPECT_EQ(frames.size(), 6u);
+        for (const GdiCall& frame : frames)
+            expectInside(ToClient(frame.rect, editor.m_windowOrigin), "a box frame");
+        // A click on the middle of the cell's base character finds it again.
+        RECT base = shown->GetBaseBox()->m_rcLayout;
+        editor.m_displayMap.DocToDeviceRect(&base);
+        const RECT baseBox = ToClient(base, editor.m_windowOrigin);
+        POINT middle{(baseBox.left + baseBox.right) / 2, (baseBox.top + baseBox.bottom) / 2};
+        editor.ClientToDoc(&middle);
+        int after = 0;
+        CEditNode* hit = editor.m_root.HitTest(middle.x, middle.y, &after);
+        ASSERT_NE(hit, nullptr);
+        EXPECT_TRUE(shown->GetBaseBox() == hit || shown->GetBaseBox()->IsAncestorOf(hit));
+    }
 }
