@@ -5,6 +5,7 @@
 #include "base/gdi_cache.h"
 #include "base/property_records.h"
 #include "math/formula_family.h"
+#include "nodes/clipboard_paste.h"
 #include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/kunten_box.h"
@@ -12,8 +13,6 @@
 #include "nodes/undo.h"
 #include "nodes/undo_replay.h"
 #include "platform/archive.h"
-#include "platform/clipboard.h"
-#include "platform/codepage.h"
 #include "platform/shell.h"
 
 #include <algorithm>
@@ -28,17 +27,6 @@ namespace {
 // The base character appears this high (1/100 mm) at the screen's resolution, whatever its size.
 constexpr double kShownBaseHeight = 185500.0;
 constexpr int kTypingHeight = 370;
-
-const CRuntimeClassRegistry& EditorNodeClasses()
-{
-    static const CRuntimeClassRegistry classes = [] {
-        CRuntimeClassRegistry registry;
-        RegisterNodeClasses(registry, NODE_PROGRAM::ProblemEditor);
-        RegisterMathClasses(registry);
-        return registry;
-    }();
-    return classes;
-}
 
 CEditNode* PrevSibling(CEditNode* node)
 {
@@ -840,30 +828,25 @@ void CKuntenEditor::OnEditCut()
 
 void CKuntenEditor::OnEditPaste()
 {
-    if (ClipboardHasNodeList()) {
-        PasteNodeList();
-        return;
-    }
-    std::u16string text;
-    if (GetClipboardUnicodeText(text)) {
-        PasteText(text);
-        return;
-    }
-    std::string legacy;
-    if (GetClipboardCp932Text(legacy))
-        PasteText(Cp932ToWide(legacy));
-}
-
-void CKuntenEditor::PasteNodeList()
-{
-    std::vector<std::unique_ptr<CEditNode>> nodes;
+    PASTED_CLIPBOARD pasted;
     try {
-        nodes = PasteNodesFromClipboard(&EditorNodeClasses());
+        pasted = ReadClipboardForPaste(&ProblemEditorNodeClasses());
     } catch (const CArchiveException&) {
         // A damaged or foreign list: nothing changes.
         ReportKuntenStepFailure(kKuntenPasteFailed);
         return;
+    } catch (const std::bad_alloc&) {
+        ReportKuntenStepFailure(kKuntenPasteFailed);
+        return;
     }
+    if (pasted.kind == PASTED_CLIPBOARD::Kind::Nodes)
+        PasteNodeList(std::move(pasted.nodes));
+    else if (pasted.kind == PASTED_CLIPBOARD::Kind::Text)
+        PasteText(pasted.text);
+}
+
+void CKuntenEditor::PasteNodeList(std::vector<std::unique_ptr<CEditNode>> nodes)
+{
     if (nodes.empty() || m_caret.m_caretNode == nullptr)
         return;
     auto group = std::make_unique<CUndoGroup>();
@@ -886,13 +869,8 @@ void CKuntenEditor::PasteNodeList()
                     cell->SetSatelliteSizes(nullptr);
                     inserted = std::move(cell);
                 }
-            } else if (pasted->IsKind(EditKind::kKanChar)) {
-                inserted = std::move(pasted);
-            } else if (pasted->IsKind(EditKind::kChar)) {
-                auto copy = std::make_unique<CEditKanChar>();
-                copy->CopyFrom(static_cast<CEditChar*>(pasted.get()));
-                copy->MarkDirty();
-                inserted = std::move(copy);
+            } else {
+                inserted = NodeForKanbunBox(std::move(pasted));
             }
             if (!inserted)
                 continue;  // line breaks and every other node are dropped
@@ -927,8 +905,8 @@ void CKuntenEditor::PasteText(const std::u16string& text)
             CEditNode::DeleteSelection(&m_caret, group.get());
         m_caret.ClearSelection();
         for (char16_t ch : text) {
-            if (ch < 0x20 || ch == 0x7F)
-                continue;  // control characters have no place in a box
+            if (IsControlCharacter(ch))
+                continue;  // line ends included: a box takes no line break from text
             CEditNode* node = m_caret.m_caretNode;
             if (node == nullptr)
                 break;

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDC;
 class CUndoGroup;
@@ -153,7 +154,7 @@ private:
     void FinishClick(POINT point);
     void AfterEdit(BOOL takeFormat);
     void Replay(bool undo);
-    void PasteNodeList();
+    void PasteNodeList(std::vector<std::unique_ptr<CEditNode>> nodes);
     void PasteText(const std::u16string& text);
     void DrawBorder(CDC* dc, SIZE client);
     // Where the cell and its boxes are drawn, in device pixels before the origin is applied.

@@ -4,6 +4,7 @@
 // holds, none of it may crash. The first byte chooses the place.
 #include "base/gdi_cache.h"
 #include "math/formula.h"
+#include "math/formula_family.h"
 #include "math/math_char.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_print.h"

@@ -4,6 +4,7 @@
 #include "math/math_char.h"
 #include "math/stretchy_templates.h"
 #include "nodes/edit_families.h"
+#include "nodes/node_archive.h"
 
 namespace {
 
@@ -44,4 +45,15 @@ void RegisterMathClasses(CRuntimeClassRegistry& registry)
     };
     for (const CRuntimeClass* runtimeClass : classes)
         registry.Add(runtimeClass);
+}
+
+const CRuntimeClassRegistry& ProblemEditorNodeClasses()
+{
+    static const CRuntimeClassRegistry classes = [] {
+        CRuntimeClassRegistry registry;
+        RegisterNodeClasses(registry, NODE_PROGRAM::ProblemEditor);
+        RegisterMathClasses(registry);
+        return registry;
+    }();
+    return classes;
 }

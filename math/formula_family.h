@@ -8,3 +8,6 @@ class CRuntimeClassRegistry;
 void RegisterFormulaFamily();
 // Adds every formula class to the registry.
 void RegisterMathClasses(CRuntimeClassRegistry& registry);
+// The classes a node list of the problem editor may hold (the clipboard, the name-field copies):
+// every editing node class of the program and every formula class, in a registry of their own.
+const CRuntimeClassRegistry& ProblemEditorNodeClasses();

@@ -106,9 +106,6 @@ constexpr int kThumbPosition = 4;
 constexpr int kThumbTrack = 5;
 }  // namespace ScrollCode
 
-// The node classes the problem editor reads back from node lists (clipboard, name fields).
-const CRuntimeClassRegistry& ProblemEditorNodeClasses();
-
 // What an update handler answers: the framework's CCmdUI reduced to what the handlers set.
 struct CMD_UI_STATE {
     bool known = false;  // the view has an update handler for the command
@@ -754,7 +751,7 @@ private:
     // A line break when needed, a floating frame and a line break before the caret node; the frame.
     CEditNode* InsertFloatingFrame(CUndoGroup* group);
     bool SelectedNodes(std::vector<CEditNode*>* nodes);
-    void PasteNodeList();
+    void PasteNodeList(std::vector<std::unique_ptr<CEditNode>> nodes);
     void PasteText(const std::u16string& text);
     void PastePicture();
     void PlaceInNewFrame();

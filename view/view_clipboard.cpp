@@ -7,6 +7,7 @@
 #include "math/formula.h"
 #include "math/formula_family.h"
 #include "math/math_char.h"
+#include "nodes/clipboard_paste.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
@@ -17,7 +18,6 @@
 #include "nodes/picture_node.h"
 #include "nodes/undo.h"
 #include "platform/clipboard.h"
-#include "platform/codepage.h"
 #include "platform/global_memory.h"
 
 #include <cstring>
@@ -30,19 +30,6 @@ using NodeList = std::vector<std::unique_ptr<CEditNode>>;
 bool HoldsInTextAnswer(CEditNode* node)
 {
     return node->FindDescendantWithFlags(EditKind::Code(EditKind::kInTextAnswer)) != nullptr;
-}
-
-// A new character of type T with the text, state and format of the pasted one.
-template <typename T>
-std::unique_ptr<CEditNode> CharacterCopy(CEditNode* node)
-{
-    auto* source = dynamic_cast<CEditChar*>(node);
-    if (source == nullptr)
-        return nullptr;
-    auto copy = std::make_unique<T>();
-    copy->CopyFrom(source);
-    copy->MarkDirty();
-    return copy;
 }
 
 // Takes the first child out of the node; null when it has none. A child that is no editing
@@ -82,17 +69,6 @@ NodeList WithoutNestedAnswers(NodeList nodes)
 }
 
 }  // namespace
-
-const CRuntimeClassRegistry& ProblemEditorNodeClasses()
-{
-    static const CRuntimeClassRegistry classes = [] {
-        CRuntimeClassRegistry registry;
-        RegisterNodeClasses(registry, NODE_PROGRAM::ProblemEditor);
-        RegisterMathClasses(registry);
-        return registry;
-    }();
-    return classes;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Inserting before the caret
@@ -249,32 +225,24 @@ void CEditViewController::OnEditSelectAll()
 
 void CEditViewController::OnEditPaste()
 {
-    if (ClipboardHasNodeList()) {
-        PasteNodeList();
-        return;
-    }
-    std::u16string text;
-    if (GetClipboardUnicodeText(text)) {
-        PasteText(text);
-        return;
-    }
-    std::string legacy;
-    if (GetClipboardCp932Text(legacy)) {
-        PasteText(Cp932ToWide(legacy));
-        return;
-    }
-    PastePicture();
-}
-
-void CEditViewController::PasteNodeList()
-{
-    NodeList nodes;
+    PASTED_CLIPBOARD pasted;
     try {
-        nodes = PasteNodesFromClipboard(&ProblemEditorNodeClasses());
-    } catch (const std::exception&) {
+        pasted = ReadClipboardForPaste(&ProblemEditorNodeClasses());
+    } catch (const CArchiveException&) {
         // A foreign or damaged list, or a class this program lacks: nothing is pasted.
         return;
+    } catch (const std::bad_alloc&) {
+        return;
     }
+    switch (pasted.kind) {
+    case PASTED_CLIPBOARD::Kind::Nodes: PasteNodeList(std::move(pasted.nodes)); break;
+    case PASTED_CLIPBOARD::Kind::Text: PasteText(pasted.text); break;
+    case PASTED_CLIPBOARD::Kind::Nothing: PastePicture(); break;
+    }
+}
+
+void CEditViewController::PasteNodeList(NodeList nodes)
+{
     if (nodes.empty() || CaretNode() == nullptr)
         return;
     auto group = std::make_unique<CUndoGroup>();
@@ -321,13 +289,8 @@ void CEditViewController::PasteNodes(std::vector<std::unique_ptr<CEditNode>>& no
             continue;
         }
         if (parent->HasKindFlags(EditKind::kKanbun)) {
-            if (lineBreak || !character)
-                continue;
-            if (kanbun) {
-                insert(std::move(node));
-            } else if (auto copy = CharacterCopy<CEditKanChar>(node.get())) {
-                insert(std::move(copy));
-            }
+            if (auto kept = NodeForKanbunBox(std::move(node)))
+                insert(std::move(kept));
             continue;
         }
         const bool plainPart = parent->IsKind(EditKind::kSentence);
@@ -398,7 +361,7 @@ void CEditViewController::PasteText(const std::u16string& text)
                     ++i;
                 if (CEditNode* node = CaretNode(); node != nullptr && node->InsertLineBreak(&m_caret, group.get()))
                     inserted = true;
-            } else if (ch >= 0x20 && ch != 0x7F) {
+            } else if (!IsControlCharacter(ch)) {
                 run += ch;
             }
         }

@@ -4,6 +4,7 @@
 #include "view/edit_view_controller.h"
 
 #include "math/formula.h"
+#include "math/formula_family.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"

@@ -3,6 +3,7 @@
 // of name-field editing.
 #include "view/edit_view_controller.h"
 
+#include "math/formula_family.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"

@@ -8,9 +8,13 @@
 #include "shell_answers.h"
 
 #include "nodes/edit_kind.h"
+#include "nodes/edit_object.h"
 #include "nodes/edit_print.h"
+#include "platform/embedding.h"
 #include "platform/utf8.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,6 +129,102 @@ TEST(RealPrintFiles, APaperWithPicturesIsSavedAsAPackageAndReopenedUnchanged)
     EXPECT_EQ(ReadWholeFile(cut), whole.substr(0, whole.size() / 2));
     EXPECT_EQ(EntriesOf(folder), before);
     EXPECT_EQ(ReadWholeFile(package), whole);
+}
+
+namespace {
+
+std::vector<CEditObject*> ObjectsOf(CEditNode* node)
+{
+    std::vector<CEditObject*> found;
+    if (auto* object = dynamic_cast<CEditObject*>(node))
+        found.push_back(object);
+    for (int i = 0; i < node->GetChildCount(); ++i) {
+        auto below = ObjectsOf(node->GetEditChild(i));
+        found.insert(found.end(), below.begin(), below.end());
+    }
+    return found;
+}
+
+std::vector<uint8_t> PngOfSize(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return std::vector<uint8_t>(buffer.data().begin(), buffer.data().end());
+}
+
+}  // namespace
+
+TEST(RealPrintFiles, AnEmbeddedObjectComesBackFromAPackageByteForByte)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    std::unique_ptr<IPrintFileAccess> files = CreatePrintFileAccess();
+    CSorelDocHost host;
+    ShellAnswers shell;
+    CSorelDoc doc(*files, host);
+    ASSERT_TRUE(doc.OnFileNew());
+    CEditNode* part = nullptr;
+    for (int i = 0; part == nullptr && doc.GetRoot()->GetEditChild(i) != nullptr; ++i)
+        if (doc.GetRoot()->GetEditChild(i)->IsKind(EditKind::kSentence))
+            part = doc.GetRoot()->GetEditChild(i);
+    ASSERT_NE(part, nullptr);
+
+    // Storage with zero bytes, high bytes and a line end: nothing of it may be read as text.
+    Embedding::OBJECT_RECORD record;
+    record.className = "Vumat.Document";
+    record.state.storage = {0x00, 0xFF, 0x0D, 0x0A, 0x1A, 'n', '=', '7', 0x00, 0x80};
+    record.state.pictureKind = Embedding::kPngPicture;
+    record.state.picture = PngOfSize(5, 3);
+    record.state.extent = SIZE{3150, 1720};
+    const Embedding::OBJECT_RECORD expected = record;
+    auto item = std::make_unique<COleClientItem>();
+    item->SetRecord(std::move(record));
+    auto object = std::make_unique<CEditObject>();
+    object->SetClientItem(std::move(item));
+    object->m_width = 3150;
+    object->m_height = 1720;
+    part->InsertChildAt(0, object.release());
+    doc.SetModifiedFlag();
+
+    // Saved as a package, reopened, saved as a package again from the reopened paper (whose
+    // side files came out of the first package), and reopened once more.
+    std::string package = folder + "/object.qns";
+    for (int round = 0; round < 2; ++round) {
+        CSorelDoc* source = &doc;
+        CSorelDoc again(*files, host);
+        if (round == 1) {
+            ASSERT_TRUE(again.OpenDocumentFile(package));
+            source = &again;
+            package = folder + "/object-again.qns";
+        }
+        shell.ChooseFile(package);
+        ASSERT_TRUE(source->OnFileSaveAs());
+        ASSERT_TRUE(source->IsPackage());
+        EXPECT_EQ(ReadWholeFile(package).substr(0, 4), "MSCF");
+
+        CSorelDoc reopened(*files, host);
+        ASSERT_TRUE(reopened.OpenDocumentFile(package));
+        const std::vector<CEditObject*> objects = ObjectsOf(reopened.GetRoot());
+        ASSERT_EQ(objects.size(), 1u) << "round " << round;
+        const COleClientItem* back = objects[0]->GetClientItem();
+        ASSERT_NE(back, nullptr);
+        EXPECT_FALSE(back->IsForeign());
+        EXPECT_EQ(back->GetObjectClassName(), expected.className);
+        EXPECT_EQ(back->GetStorage(), expected.state.storage);
+        EXPECT_EQ(back->GetPictureKind(), expected.state.pictureKind);
+        EXPECT_EQ(back->GetPicture(), expected.state.picture);
+        SIZE extent{};
+        ASSERT_TRUE(back->GetCachedExtent(&extent));
+        EXPECT_EQ(extent.cx, 3150);
+        EXPECT_EQ(extent.cy, 1720);
+        // The node's place is the element's, in the file's whole millimetres.
+        EXPECT_EQ(objects[0]->m_width, 3100);
+        EXPECT_EQ(objects[0]->m_height, 1700);
+    }
+    EXPECT_TRUE(shell.Messages().empty());
 }
 
 TEST(RealPrintFiles, ANewPaperComesFromTheTemplateWithTheDefaultTextFont)
