@@ -129,6 +129,12 @@ void CEditViewController::OnEditNameField()
         m_nViewMode = ViewMode::kNameField;
         group->RecordNode(kNameFieldEntered, m_pNameField, CaretNode(), previous, 0);
     } else {
+        // Leaving ends the edit as a click outside the field does: every page's name field and
+        // the template the paper saves become copies of the edited one, else the edit would
+        // stay on one page and be lost on saving.
+        CommitNameFieldEdit();
+        if (m_nViewMode != ViewMode::kNameField)
+            return;
         CEditNode* edited = m_pNameField;
         m_nViewMode = ViewMode::kText;
         m_caret = m_savedCaret;

@@ -186,8 +186,11 @@ TEST_F(KanbunCommandTest, ErasersWorkOnEverySelectedCellAndNeedACell)
 TEST_F(KanbunCommandTest, NameFieldToggleIsTwoGroupsThatUndoBackToEachMode)
 {
     Build({u"abc"});
+    // Two pages with a name field; the second page's is edited.
+    CEditNode* layer = document.root->GetNameFieldLayer();
+    layer->AppendChild(new CEditKimeiran());
     auto* field = new CEditKimeiran();
-    document.root->GetNameFieldLayer()->AppendChild(field);
+    layer->AppendChild(field);
     PlaceCaret(0, 1);
     view.SetNameFieldEdit(field);
     EXPECT_TRUE(view.OnUpdateCommand(ViewCommand::kNameFieldEdit).enabled);
@@ -196,15 +199,26 @@ TEST_F(KanbunCommandTest, NameFieldToggleIsTwoGroupsThatUndoBackToEachMode)
     EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
     EXPECT_EQ(view.GetSavedCaret().m_caretNode, At(0, 1));
     view.SetCaretNode(nullptr);  // the caret goes into the name field
+    field->AppendChild(new CEditChar(u'名'));
     ASSERT_TRUE(view.OnCommand(ViewCommand::kNameFieldEdit));
     EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
     EXPECT_EQ(view.GetNameField(), nullptr);
     EXPECT_EQ(view.GetCaret().m_caretNode, At(0, 1));
     EXPECT_EQ(document.groups.size(), 2u);
+    // Leaving copied the edit to every page and to the template the paper saves.
+    ASSERT_EQ(layer->GetChildCount(), 2);
+    for (CEditNode* holder : {layer->GetEditChild(0), layer->GetEditChild(1), document.root->GetNameFieldTemplate()}) {
+        ASSERT_NE(holder, nullptr);
+        EXPECT_NE(holder, field);
+        ASSERT_EQ(holder->GetChildCount(), 1);
+        EXPECT_EQ(Utf8(std::u16string(holder->GetEditChild(0)->GetText().View())), "名");
+    }
 
     view.OnEditUndo();
     EXPECT_EQ(view.GetViewMode(), ViewMode::kNameField);
     EXPECT_EQ(view.GetNameField(), field);
+    EXPECT_EQ(layer->GetEditChild(1), field);
+    EXPECT_EQ(layer->GetEditChild(0)->GetChildCount(), 0);
     view.OnEditUndo();
     EXPECT_EQ(view.GetViewMode(), ViewMode::kText);
     EXPECT_EQ(view.GetNameField(), nullptr);
