@@ -65,7 +65,7 @@ TEST_P(SamplePapers, ReadWriteAndReadAgainGiveTheSameTree)
 INSTANTIATE_TEST_SUITE_P(Files, SamplePapers,
                          ::testing::Values("horizontal_one_column.xml", "horizontal_one_column_utf16.xml",
                                            "vertical_two_columns.xml", "horizontal_formula.xml",
-                                           "horizontal_inline_nodes.xml"),
+                                           "horizontal_inline_nodes.xml", "vertical_kanbun.xml"),
                          CaseNameFromFile());
 
 // Sample papers changed by hand into forms our writer does not make itself: the first save may
