@@ -6,6 +6,7 @@
 
 #include "base/default_fonts.h"
 #include "base/points_row.h"
+#include "math/formula_family.h"  // the node classes the problem editor reads back from node lists
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
