@@ -4,9 +4,7 @@
 
 #include <QFont>
 #include <QGlyphRun>
-#include <QPaintEngine>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRawFont>
 #include <QString>
 
@@ -303,25 +301,11 @@ void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32
     run.setRawFont(face->AtSize(em));
     run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
     run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-    // The SVG engine writes glyph runs as text elements without their characters, so there the
-    // glyphs go in as outlines.
-    const bool outlines = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::SVG;
-    const auto draw = [&] {
-        if (!outlines) {
-            painter.drawGlyphRun(QPointF(0, 0), run);
-            return;
-        }
-        const QRawFont raw = run.rawFont();
-        QPainterPath path;
-        for (size_t i = 0; i < glyphs.size() && i < positions.size(); ++i)
-            path.addPath(raw.pathForGlyph(glyphs[i]).translated(positions[i]));
-        painter.fillPath(path, painter.pen().brush());
-    };
     painter.setTransform(transform);
-    draw();
+    painter.drawGlyphRun(QPointF(0, 0), run);
     if (bold) {
         painter.setTransform(QTransform::fromTranslate(boldShift, 0) * transform);
-        draw();
+        painter.drawGlyphRun(QPointF(0, 0), run);
     }
 }
 

@@ -1,6 +1,7 @@
 // The picture of an embedded object as an SVG document: what a drawing routine draws on a
-// device context, recorded at 96 dots per inch into an SVG of a given size in pixels. Text goes
-// in as glyph outlines, so the picture draws the same without the fonts it was made with.
+// device context, recorded at 96 dots per inch into an SVG of a given size in pixels. Qt's SVG
+// engine writes the glyph runs that text is drawn with as outlines (beside an empty text
+// element), so the picture draws the same without the fonts it was made with.
 #pragma once
 
 #include <cstdint>
