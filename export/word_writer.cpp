@@ -21,7 +21,6 @@
 #include "nodes/run_decorations.h"
 #include "platform/embedding.h"
 #include "platform/global_memory.h"
-#include "platform/image_files.h"
 #include "printfile/edit_to_fo.h"
 #include "printfile/fo_fragment.h"
 #include "platform/utf8.h"
@@ -172,25 +171,6 @@ public:
 private:
     std::string m_path;
 };
-
-// A copy of an object's picture on the clipboard as a device-independent bitmap.
-bool CopyItemToClipboard(const COleClientItem& item)
-{
-    const std::vector<uint8_t> png = item.RenderPng();
-    if (png.empty())
-        return false;
-    IMAGE_FILE_FACTS facts;
-    HGLOBAL dib = DecodeImageToDib(png, &facts);
-    if (dib == nullptr)
-        return false;
-    bool copied = false;
-    if (const void* bytes = GlobalLock(dib)) {
-        copied = SetClipboardDib(std::span<const BYTE>(static_cast<const BYTE*>(bytes), GlobalSize(dib)));
-        GlobalUnlock(dib);
-    }
-    GlobalFree(dib);
-    return copied;
-}
 
 bool IsBlankItem(const COleClientItem* item)
 {
@@ -582,7 +562,7 @@ void CWordDocumentWriter::WriteObject(CEditNode* object, const CWordDispatch& se
     const COleClientItem* item = static_cast<CEditObject*>(object)->GetClientItem();
     if (!IsBlankItem(item)) {
         PrepareClipboard();
-        if (CopyItemToClipboard(*item))
+        if (item->CopyToClipboard())
             selection.Paste();
     }
     WordStep([&] { SetBaseLineAlignment(selection); });

@@ -1,6 +1,9 @@
 #include "platform/embedding.h"
 
+#include "platform/clipboard.h"
 #include "platform/gdi.h"
+#include "platform/global_memory.h"
+#include "platform/image_files.h"
 #include "platform/gdi_objects.h"
 #include "platform/packed_dib.h"
 #include "platform/profile.h"
@@ -485,6 +488,24 @@ void COleClientItem::Draw(CDC* dc, const RECT& rect, DWORD) const
                         name.data(), static_cast<UINT>(name.size()), nullptr);
         dc->SetBkMode(mode);
     }
+}
+
+bool COleClientItem::CopyToClipboard() const
+{
+    const std::vector<uint8_t> png = RenderPng();
+    if (png.empty())
+        return false;
+    IMAGE_FILE_FACTS facts;
+    HGLOBAL dib = DecodeImageToDib(png, &facts);
+    if (dib == nullptr)
+        return false;
+    bool copied = false;
+    if (const void* bytes = GlobalLock(dib)) {
+        copied = SetClipboardDib(std::span<const BYTE>(static_cast<const BYTE*>(bytes), GlobalSize(dib)));
+        GlobalUnlock(dib);
+    }
+    GlobalFree(dib);
+    return copied;
 }
 
 std::vector<uint8_t> COleClientItem::RenderPng() const

@@ -114,6 +114,9 @@ public:
     // The picture rendered at a pixel size; null image-bytes when it cannot be drawn. For the
     // clipboard: a PNG of the picture at its extent at 96 dpi.
     std::vector<uint8_t> RenderPng() const;
+    // Puts the object's picture on the clipboard as a device-independent bitmap (what other
+    // programs paste); false when the picture cannot be drawn.
+    bool CopyToClipboard() const;
 
     // Notifications, as the server's frames arrive.
     virtual void OnChange(int notification, DWORD param);

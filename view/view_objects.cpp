@@ -8,10 +8,7 @@
 #include "nodes/edit_object.h"
 #include "nodes/edit_print.h"
 #include "nodes/undo.h"
-#include "platform/clipboard.h"
 #include "platform/embedding.h"
-#include "platform/global_memory.h"
-#include "platform/image_files.h"
 #include "platform/shell.h"
 
 #include <utility>
@@ -253,20 +250,5 @@ void CEditViewController::CloseOpenObjects() { ::CloseOpenObjects(Root()); }
 bool CEditViewController::CopyObjectToClipboard(CEditNode* node)
 {
     COleClientItem* item = ItemOf(node);
-    if (item == nullptr)
-        return false;
-    const std::vector<uint8_t> png = item->RenderPng();
-    if (png.empty())
-        return false;
-    IMAGE_FILE_FACTS facts;
-    HGLOBAL dib = DecodeImageToDib(png, &facts);
-    if (dib == nullptr)
-        return false;
-    bool copied = false;
-    if (const void* bytes = GlobalLock(dib)) {
-        copied = SetClipboardDib(std::span<const BYTE>(static_cast<const BYTE*>(bytes), GlobalSize(dib)));
-        GlobalUnlock(dib);
-    }
-    GlobalFree(dib);
-    return copied;
+    return item != nullptr && item->CopyToClipboard();
 }
