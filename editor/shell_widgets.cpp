@@ -1,5 +1,6 @@
 #include "editor/shell_widgets.h"
 
+#include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/utf8.h"
 
@@ -11,6 +12,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
@@ -18,6 +21,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -148,6 +152,41 @@ int AskForFile(QWidget* owner, SHELL_REQUEST& request)
     return IDOK;
 }
 
+// The system's print dialog, which also offers printing into a PDF file. It starts from the
+// printer or file of the request and the application's paper, and gives back what was chosen.
+int AskToPrint(QWidget* owner, SHELL_REQUEST& request)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!request.printerName.empty())
+        printer.setPrinterName(QString::fromStdString(request.printerName));
+    if (!request.file.empty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(request.file));
+    }
+    SIZE sheet{};
+    if (PaperCodeSize(ApplicationPrinter().paperCode, &sheet))
+        printer.setPageSize(QPageSize(QSizeF(sheet.cx / 100.0, sheet.cy / 100.0), QPageSize::Millimeter));
+    if (ApplicationPrinter().orientation != PrinterOrientation::kDefault)
+        printer.setPageOrientation(ApplicationPrinter().orientation == PrinterOrientation::kLandscape
+                                       ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setCopyCount(std::max(request.copies, 1));
+    QPrintDialog dialog(&printer, owner);
+    dialog.setWindowTitle(QString::fromUtf16(u"印刷"));
+    dialog.setMinMax(request.minPage, request.maxPage);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return IDCANCEL;
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    request.file = toFile ? printer.outputFileName().toStdString() : std::string();
+    request.printerName = toFile ? std::string() : printer.printerName().toStdString();
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    request.fromPage = range ? printer.fromPage() : 0;
+    request.toPage = range ? printer.toPage() : 0;
+    request.copies = printer.copyCount();
+    return IDOK;
+}
+
 }  // namespace
 
 int AnswerWithWindows(QWidget* owner, SHELL_REQUEST& request)
@@ -158,6 +197,8 @@ int AnswerWithWindows(QWidget* owner, SHELL_REQUEST& request)
     case ShellRequestKind::OpenFile:
     case ShellRequestKind::SaveFile:
         return AskForFile(owner, request);
+    case ShellRequestKind::Print:
+        return AskToPrint(owner, request);
     case ShellRequestKind::Help:
         // The help file opens in the system's viewer when there is one.
         if (QFileInfo::exists(QString::fromStdString(request.helpFile)))

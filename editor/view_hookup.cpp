@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "printfile/print_reader.h"
 #include "platform/embedding.h"
+#include "platform/shell.h"
 
 #include <QInputDialog>
 #include <QStringList>
@@ -252,6 +253,16 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
             return false;
         *className = chosen.toStdString();
         return true;
+    };
+    // Print preview in place of the view; its page-setup button runs the frame's page setup.
+    m_forView.printPreview = [this](const CPrintInfo& info) { return m_preview.Open(m_view, &m_forFrame, info); };
+    m_preview.pageSetup = [this] {
+        bool enabled = false, checked = false;
+        m_frame.UpdateCommandUI(ViewCommand::kFilePageSetup, &enabled, &checked);
+        if (!enabled)
+            return IDCANCEL;
+        m_frame.OnCommand(ViewCommand::kFilePageSetup);
+        return IDOK;
     };
 }
 

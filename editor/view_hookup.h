@@ -4,8 +4,11 @@
 #pragma once
 
 #include "editor/frame_commands.h"
+#include "editor/frame_preview.h"
 #include "editor/sorel_cntr_item.h"
 #include "view/sorel_view.h"
+
+#include <functional>
 
 class CMainFrame;
 class CSorelApp;
@@ -80,6 +83,9 @@ public:
     void SetMainWindowEnabled(bool enabled) override;
     bool HidePaletteBar() override;
     void ShowPaletteBar() override;
+    bool ShowPrintPreview(const CPrintInfo& info) override { return printPreview && printPreview(info); }
+    // The frame's preview, which the view opens on the pages it prepared.
+    std::function<bool(const CPrintInfo& info)> printPreview;
 
 private:
     class CStandardToolBar* StandardBar() const;
@@ -106,8 +112,14 @@ class CFrameView {
 public:
     CFrameView(CSorelApp& app, CMainFrame& frame);
     CSorelView* View() const { return m_view; }
-    // The frame is being destroyed: the view goes with it.
-    void Detach() { m_view = nullptr; }
+    // The print preview shown in place of the view.
+    CFramePreview& Preview() { return m_preview; }
+    // The frame is being destroyed: the view and the preview go with it.
+    void Detach()
+    {
+        m_preview.Detach();
+        m_view = nullptr;
+    }
     void UpdateAllViews(int hint);
     // A paper was made or opened: the view shows it from its start and the frame its direction.
     void InitialUpdate();
@@ -127,4 +139,5 @@ private:
     CViewForFrame m_forFrame{m_view};
     CFrameForView m_forView{m_frame, m_view};
     CObjectContainer m_objects;
+    CFramePreview m_preview{m_frame};
 };

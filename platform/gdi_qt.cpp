@@ -147,6 +147,16 @@ std::unique_ptr<CQtDC> CQtDC::ForImage(QImage* image, int dpiX, int dpiY)
     return dc;
 }
 
+std::unique_ptr<CQtDC> CQtDC::ForPreviewPage(QImage* image, int dpiX, int dpiY)
+{
+    std::unique_ptr<CQtDC> dc(new CQtDC(DeviceKind::Printer, dpiX, dpiY));
+    if (image != nullptr && !image->isNull() && dc->m_impl->painter.begin(image)) {
+        dc->m_impl->device = image;
+        dc->m_impl->image = image;
+    }
+    return dc;
+}
+
 std::unique_ptr<CQtDC> CQtDC::WithImage(int width, int height, int dpiX, int dpiY)
 {
     auto image = std::make_unique<QImage>(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
@@ -195,6 +205,8 @@ std::unique_ptr<CDC> CreateQtScreenDC()
 }
 
 QImage* CQtDC::Image() const { return m_impl->image; }
+
+bool CQtDC::IsActive() const { return m_impl->painter.isActive(); }
 
 bool CQtDC::NewPage() { return m_impl->printer != nullptr && m_impl->printer->newPage(); }
 

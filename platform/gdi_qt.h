@@ -23,6 +23,9 @@ public:
     static std::unique_ptr<CQtDC> ForImage(QImage* image, int dpiX = 96, int dpiY = 96);
     // A context of its own white image of that size.
     static std::unique_ptr<CQtDC> WithImage(int width, int height, int dpiX = 96, int dpiY = 96);
+    // A printed page drawn into the image (kept by the caller) at the given resolution: the print
+    // preview's page, which the drawing code takes for a printer's.
+    static std::unique_ptr<CQtDC> ForPreviewPage(QImage* image, int dpiX, int dpiY);
     // Prints on the printer at its resolution; the document starts with the first drawing.
     static std::unique_ptr<CQtDC> ForPrinter(QPrinter* printer);
     // Records a metafile at the given resolution; it has no attribute context.
@@ -33,6 +36,8 @@ public:
 
     // The image drawn into, when the context draws into one (also a memory context's bitmap).
     QImage* Image() const;
+    // Whether the context has a device to draw on (a printer or file that could be started).
+    bool IsActive() const;
     // Printing: ends the page and starts the next one.
     bool NewPage();
     // Ends drawing (the printer finishes its document, the picture its recording).

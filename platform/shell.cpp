@@ -119,6 +119,12 @@ bool ShellFileDialog(SHELL_REQUEST& request)
     return ShellRequest(request) == IDOK;
 }
 
+bool ShellPrintDialog(SHELL_REQUEST& request)
+{
+    request.kind = ShellRequestKind::Print;
+    return ShellRequest(request) == IDOK;
+}
+
 void ShellNotice(const std::u16string& text, const std::u16string& caption, UINT style)
 {
     SHELL_REQUEST request;

@@ -38,11 +38,13 @@ struct SHELL_FILTER {
     std::string pattern;    // "*.qns"
 };
 
-enum class ShellRequestKind { MessageBox, OpenFile, SaveFile, Help };
+enum class ShellRequestKind { MessageBox, OpenFile, SaveFile, Help, Print };
 
 // One request. Message boxes fill text, caption and style; file dialogs fill title, flags,
 // filters, default extension and the initial file, and get back the chosen path and the 1-based
-// filter index; help fills the help file and the command.
+// filter index; help fills the help file and the command. The print dialog gets the pages the
+// paper has and the printer settings to start from, and gives back the printer (or the PDF file,
+// in `file`), the pages to print and the copies.
 struct SHELL_REQUEST {
     ShellRequestKind kind = ShellRequestKind::MessageBox;
     std::u16string text;
@@ -60,6 +62,13 @@ struct SHELL_REQUEST {
 
     std::string helpFile;
     UINT helpCommand = 0;
+
+    int minPage = 1;
+    int maxPage = 1;
+    int fromPage = 0;              // 0: every page
+    int toPage = 0;
+    int copies = 1;
+    std::string printerName;       // empty: the default printer
 };
 
 // Answers a request: IDOK, IDCANCEL, IDYES or IDNO; for file dialogs IDOK with file and
@@ -78,6 +87,8 @@ int ShellMessageBox(const std::u16string& text, const std::u16string& caption, U
 void ShellNotice(const std::u16string& text, const std::u16string& caption, UINT style);
 // OK when a file was chosen (request.file, request.filterIndex); false on Cancel.
 bool ShellFileDialog(SHELL_REQUEST& request);
+// The print dialog: true when the user chose to print (printer or file, pages, copies).
+bool ShellPrintDialog(SHELL_REQUEST& request);
 
 // The answer a request gets when nobody is asked: OK for an OK box, else Cancel (No for a box
 // without Cancel); a file dialog is cancelled.

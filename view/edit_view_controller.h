@@ -10,6 +10,7 @@
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/undo_replay.h"
+#include "platform/printer.h"
 #include "view/kunten_frame.h"
 #include "view/rect_tracker.h"
 #include "view/view_document.h"
@@ -230,6 +231,42 @@ constexpr int kTableFormat = 32917;
 using SizeDialogFunction = std::function<bool(int* rows, int* columns)>;
 // The table-format dialog opened with the frame flag and line width given; false on cancel.
 using TableFormatDialogFunction = std::function<bool(int* frame, int* width)>;
+
+// Printing and print preview.
+namespace ViewCommand {
+constexpr int kFilePageSetup = 57605;
+constexpr int kFilePrint = 57607;
+constexpr int kFilePrintDirect = 57608;
+constexpr int kFilePrintPreview = 57609;
+}  // namespace ViewCommand
+
+// The printer's paper code and orientation that a paper asks for (PrinterPaper, PrinterOrientation).
+struct PRINTER_PAPER {
+    int paperCode = 0;
+    int orientation = 0;
+    friend bool operator==(const PRINTER_PAPER&, const PRINTER_PAPER&) = default;
+};
+
+// One print or preview run: the pages the paper has, the page being drawn, the pages the preview
+// shows side by side, and for printing the pages chosen and where they go.
+struct CPrintInfo {
+    int m_nMinPage = 1;
+    int m_nMaxPage = 1;
+    int m_nCurPage = 1;
+    int m_nNumPreviewPages = 1;
+    bool m_bPreview = false;
+    bool m_bDirect = false;    // printing without the dialog, on the default printer
+    int m_nFromPage = 0;       // the pages chosen in the dialog; 0: all
+    int m_nToPage = 0;
+    PRINTER_SETTINGS m_settings;
+};
+
+// The page and page count a preview reopens on after page setup from inside it.
+struct PREVIEW_REOPEN_STATE {
+    int reopen = 0;
+    int page = 1;
+    int pages = 1;
+};
 
 // The question-bank search.
 namespace ViewCommand {
@@ -576,6 +613,38 @@ public:
     // --- the question-bank search
     bool UpdateSearchCommand(int id, CMD_UI_STATE* state) const;
     bool RunSearchCommand(int id);
+
+    // --- printing and preview
+    bool UpdatePrintCommand(int id, CMD_UI_STATE* state) const;
+    bool RunPrintCommand(int id);
+    // The paper table: the printer's paper for the root's physical sheet, 0/0 outside it.
+    static PRINTER_PAPER PaperForPrinter(const CEditPrint& root);
+    // The sheet in 1/100 mm as it lies on the printer (width across, height down).
+    static SIZE PhysicalSheet(const CEditPrint& root);
+    // The open paper's sheet; 0 × 0 without a paper.
+    SIZE GetPrintSheet() const;
+    // 57607 with the print dialog, 57608 straight to the default printer.
+    void OnFilePrint(bool withDialog);
+    void OnFilePrintPreview();
+    // The printer's paper and the page range; the dialog unless previewing or printing direct.
+    // False without a paper or when the dialog was cancelled.
+    bool OnPreparePrinting(CPrintInfo* info);
+    // Lays the page m_nCurPage out at the sheet's top-left and draws it at the context's resolution.
+    void OnPrint(CDC* dc, CPrintInfo* info);
+    // The screen lays the paper out again after printing and after the preview.
+    void OnEndPrinting();
+    void OnEndPrintPreview();
+    // Page setup from inside the preview: the page and count the next preview opens on.
+    void SetPreviewReopen(const PREVIEW_REOPEN_STATE& state) { m_previewReopen = state; }
+    const PREVIEW_REOPEN_STATE& GetPreviewReopen() const { return m_previewReopen; }
+
+private:
+    // The window origin that puts the page's top-left at the device's top-left (the paper of a
+    // vertical page starts at the right edge of the sheet).
+    void SetPrintOrigin(CDC* dc, const CDisplayMap& map, const RECT& page);
+    PREVIEW_REOPEN_STATE m_previewReopen;
+
+public:
     // "問題追加・再検索": enabled on a paper from the question bank; runs the flow of the entry
     // point the library exports (whole paper, replace or merge) and shows the returned paper.
     void OnUpdateSearchQuestions(CMD_UI_STATE* state) const;

@@ -32,6 +32,8 @@ public:
     virtual void SetMainWindowEnabled(bool /*enabled*/) {}
     virtual bool HidePaletteBar() { return false; }
     virtual void ShowPaletteBar() {}
+    // The print preview in place of the view; false when none can open.
+    virtual bool ShowPrintPreview(const CPrintInfo& /*info*/) { return false; }
 };
 
 class CSorelView : public QWidget, public IEditViewHost {
@@ -62,6 +64,8 @@ public:
     void SetMainWindowEnabled(bool enabled) override { m_frame->SetMainWindowEnabled(enabled); }
     bool HidePaletteBar() override { return m_frame->HidePaletteBar(); }
     void ShowPaletteBar() override { m_frame->ShowPaletteBar(); }
+
+    bool ShowPrintPreview(const CPrintInfo& info) override { return m_frame->ShowPrintPreview(info); }
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 

@@ -55,6 +55,7 @@ constexpr COMMAND_FAMILY kCommandFamilies[] = {
     {&CEditViewController::UpdateKanbunCommand, &CEditViewController::RunKanbunCommand},
     {&CEditViewController::UpdateObjectCommand, &CEditViewController::RunObjectCommand},
     {&CEditViewController::UpdateSearchCommand, &CEditViewController::RunSearchCommand},
+    {&CEditViewController::UpdatePrintCommand, &CEditViewController::RunPrintCommand},
 };
 
 }  // namespace

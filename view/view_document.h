@@ -35,6 +35,8 @@ struct VIEW_SETTINGS {
     std::u16string numberingFace = u"ＭＳ Ｐ明朝";  // fitted to the writing direction on reset
 };
 
+struct CPrintInfo;
+
 // The window around the view.
 class IEditViewHost {
 public:
@@ -69,6 +71,8 @@ public:
     virtual void SetMainWindowEnabled(bool /*enabled*/) {}
     virtual bool HidePaletteBar() { return false; }
     virtual void ShowPaletteBar() {}
+    // Opens the print preview in place of the view on the prepared pages; false when it cannot.
+    virtual bool ShowPrintPreview(const CPrintInfo& /*info*/) { return false; }
 };
 
 // The application's underline-numbering defaults ("Settings\Bango"): the numbering record and

@@ -164,8 +164,8 @@ TEST_F(MainFrameTest, CommandsNobodyCarriesOutAreDisabledInMenusAndBars)
         unsigned id;
         bool enabled;
     } const cases[] = {
-        {57607, false},  // print
-        {57609, false},  // print preview
+        {57607, false},  // print and preview: the view's, and this frame has no view
+        {57609, false},
         {57605, true},   // page setup, with a paper open
         {32968, true},   // columns
         {32967, true},   // the separate answer sheet
