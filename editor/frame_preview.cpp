@@ -18,11 +18,57 @@ void CFramePreview::Detach()
     m_view = nullptr;
 }
 
+bool CPreviewFrameView::OnCommand(unsigned id)
+{
+    IFrameView* view = m_preview.m_forFrame;
+    if (view == nullptr)
+        return false;
+    switch (id) {
+    case ViewCommand::kFilePrint:
+    case ViewCommand::kFilePrintDirect:
+        // Printing from the preview closes it first, as its own print button does.
+        m_preview.Close();
+        return view->OnCommand(id);
+    case ViewCommand::kFilePrintPreview:
+        return view->OnCommand(id);
+    default:
+        return false;
+    }
+}
+
+bool CPreviewFrameView::OnUpdateCommand(unsigned id, bool* enabled, bool* checked)
+{
+    IFrameView* view = m_preview.m_forFrame;
+    switch (id) {
+    case ViewCommand::kFilePrint:
+    case ViewCommand::kFilePrintDirect:
+    case ViewCommand::kFilePrintPreview:
+        return view != nullptr && view->OnUpdateCommand(id, enabled, checked);
+    default:
+        *enabled = false;
+        return true;
+    }
+}
+
+bool CPreviewFrameView::IsVertical() const
+{
+    return m_preview.m_forFrame != nullptr && m_preview.m_forFrame->IsVertical();
+}
+
+LOGFONTA& CPreviewFrameView::TypingFont()
+{
+    static LOGFONTA none{};
+    return m_preview.m_forFrame != nullptr ? m_preview.m_forFrame->TypingFont() : none;
+}
+
 bool CFramePreview::Open(CSorelView* view, IFrameView* forFrame, const CPrintInfo& info)
 {
     if (m_detached || view == nullptr)
         return false;
-    Close();
+    // A second preview command (the page-setup sheet's preview button) keeps the preview shown;
+    // the preview's own page setup closes it before it asks for the new one.
+    if (!m_preview.isNull())
+        return true;
     m_view = view;
     m_forFrame = forFrame;
     auto* preview = new CSorelPvView(view->Controller(), info);
@@ -41,7 +87,7 @@ bool CFramePreview::Open(CSorelView* view, IFrameView* forFrame, const CPrintInf
     for (const QPointer<QWidget>& bar : m_hiddenBars)
         bar->hide();
     m_frame.SetPagePaneText(std::u16string());
-    m_frame.SetActiveView(nullptr);
+    m_frame.SetActiveView(&m_forFrameWhileOpen);
 
     // The view stays the frame's child, hidden, while the preview stands in its place.
     QWidget* taken = m_frame.takeCentralWidget();

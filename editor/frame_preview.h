@@ -11,8 +11,27 @@
 #include <functional>
 #include <vector>
 
+#include "editor/frame_view.h"
+
 class CMainFrame;
-class IFrameView;
+class CFramePreview;
+
+// The view as the frame reaches it while the preview shows: only printing and preview pass; the
+// other commands, the bars' notices and the palette's characters stop before the hidden view.
+class CPreviewFrameView : public IFrameView {
+public:
+    explicit CPreviewFrameView(CFramePreview& preview) : m_preview(preview) {}
+    long OnPaletteChar(char16_t, const LOGFONTA&) override { return 0; }
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, bool* enabled, bool* checked) override;
+    void OnBarNotify(const BAR_NOTIFY&) override {}
+    bool IsVertical() const override;
+    LOGFONTA& TypingFont() override;
+    void ShowCaretAndIme() override {}
+
+private:
+    CFramePreview& m_preview;
+};
 
 class CFramePreview {
 public:
@@ -21,8 +40,8 @@ public:
     CFramePreview(const CFramePreview&) = delete;
     CFramePreview& operator=(const CFramePreview&) = delete;
 
-    // Shows the preview of the prepared pages in place of the view (a preview already open
-    // gives way to the new one); false without a view.
+    // Shows the preview of the prepared pages in place of the view; a preview already open stays
+    // (unless the page setup inside it asks to reopen it); false without a view.
     bool Open(CSorelView* view, IFrameView* forFrame, const CPrintInfo& info);
     // Puts the view back with the frame's bars as they were.
     void Close();
@@ -34,7 +53,9 @@ public:
     std::function<int()> pageSetup;
 
 private:
+    friend class CPreviewFrameView;
     CMainFrame& m_frame;
+    CPreviewFrameView m_forFrameWhileOpen{*this};
     QPointer<CSorelPvView> m_preview;
     QPointer<CSorelView> m_view;
     IFrameView* m_forFrame = nullptr;

@@ -256,13 +256,9 @@ CFrameView::CFrameView(CSorelApp& app, CMainFrame& frame)
     };
     // Print preview in place of the view; its page-setup button runs the frame's page setup.
     m_forView.printPreview = [this](const CPrintInfo& info) { return m_preview.Open(m_view, &m_forFrame, info); };
-    m_preview.pageSetup = [this] {
-        bool enabled = false, checked = false;
-        m_frame.UpdateCommandUI(ViewCommand::kFilePageSetup, &enabled, &checked);
-        if (!enabled)
-            return IDCANCEL;
-        m_frame.OnCommand(ViewCommand::kFilePageSetup);
-        return IDOK;
+    m_preview.pageSetup = [&app] {
+        CSorelDoc* doc = app.GetDocument();
+        return doc != nullptr ? doc->DoPageSetup(0, nullptr) : IDCANCEL;
     };
 }
 

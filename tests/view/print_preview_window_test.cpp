@@ -96,8 +96,20 @@ TEST_F(PrintPreviewWindowTest, AVerticalPaperPreviewsTwoPagesAndReopensAfterPage
     EXPECT_FALSE(frame.Bar(BarId::kStandard)->isVisible());
     EXPECT_FALSE(frame.Bar(BarId::kHorzRuler)->isVisible());
     EXPECT_FALSE(frame.Bar(BarId::kVertRuler)->isVisible());
-    // The view's commands do not reach the hidden view.
-    EXPECT_EQ(frame.ActiveView(), nullptr);
+    // The view's commands do not reach the hidden view; printing does.
+    for (unsigned id : {57643u, 32893u, 32779u}) {
+        bool enabled = true, checked = false;
+        frame.UpdateCommandUI(id, &enabled, &checked);
+        EXPECT_FALSE(enabled) << id;
+    }
+    {
+        bool enabled = false, checked = false;
+        frame.UpdateCommandUI(57607, &enabled, &checked);
+        EXPECT_TRUE(enabled);
+    }
+    // A second preview command keeps the preview as it is.
+    frame.OnCommand(57609);
+    EXPECT_EQ(frameView.Preview().Preview(), preview);
 
     EXPECT_EQ(preview->CurrentPage(), 1);
     EXPECT_EQ(preview->NumPages(), 1);
@@ -148,6 +160,8 @@ TEST_F(PrintPreviewWindowTest, AVerticalPaperPreviewsTwoPagesAndReopensAfterPage
     EXPECT_TRUE(frame.menuBar()->isVisible());
     EXPECT_TRUE(frame.Bar(BarId::kStandard)->isVisible());
     EXPECT_FALSE(frame.Bar(BarId::kHorzRuler)->isVisible());
-    EXPECT_NE(frame.ActiveView(), nullptr);
+    bool undoEnabled = false, checked = false;
+    frame.UpdateCommandUI(57643, &undoEnabled, &checked);
+    EXPECT_TRUE(undoEnabled);
     EXPECT_TRUE(messages.empty()) << MessagesShown();
 }
