@@ -10,6 +10,11 @@
 #include "platform/gdi_recording.h"
 #include "platform/utf8.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QString>
+#include <QTemporaryDir>
+
 #include <algorithm>
 #include <set>
 
@@ -245,4 +250,50 @@ TEST_F(PrintingTest, AVerticalPageStartsAtTheSheetsRightEdgeAsOnTheScreen)
     // The characters' reference points lie on the column's middle, half a character further in.
     EXPECT_LE(rightmost, sheetWidth - margin);
     EXPECT_GT(rightmost, sheetWidth - margin - MulDiv(600, kPrinterDpi, 2540));
+}
+
+TEST_F(PrintingTest, PrintingWithoutTheDialogOrIntoAnUnwritableFileSaysWhenThePrinterCannotStart)
+{
+    ShellAnswers shell;
+    BuildPages(10);
+    // Without the dialog: the application's printer, here one that does not exist.
+    const std::string former = ApplicationPrinter().printerName;
+    ApplicationPrinter().printerName = "no-such-printer";
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kFilePrintDirect));
+    ApplicationPrinter().printerName = former;
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].kind, ShellRequestKind::MessageBox);
+    EXPECT_EQ(shell.requests[0].text, u"印刷を開始できませんでした。");
+
+    // A PDF file in a folder that does not exist.
+    shell.requests.clear();
+    QTemporaryDir folder;
+    shell.ChooseFile(folder.filePath("missing/paper.pdf").toStdString());
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kFilePrint));
+    ASSERT_EQ(shell.Messages().size(), 1u);
+    EXPECT_EQ(shell.Messages()[0], u"印刷を開始できませんでした。");
+}
+
+TEST_F(PrintingTest, ThePagesChosenInTheDialogAreThePagesPrinted)
+{
+    BuildPages(60);
+    ASSERT_EQ(document.root->GetPageCount(), 3);
+    QTemporaryDir folder;
+    const QString file = folder.filePath("range.pdf");
+    const ShellHandler former = SetShellHandler([&file](SHELL_REQUEST& request) {
+        if (request.kind != ShellRequestKind::Print)
+            return IDCANCEL;
+        request.file = file.toStdString();
+        request.fromPage = 2;
+        request.toPage = 2;
+        return IDOK;
+    });
+    EXPECT_TRUE(view.OnCommand(ViewCommand::kFilePrint));
+    SetShellHandler(former);
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QString bytes = QString::fromLatin1(pdf.readAll());
+    EXPECT_EQ(bytes.count(QRegularExpression(R"(/Type\s*/Page(?!s))")), 1);
+    // The screen has its layout back after printing.
+    EXPECT_EQ(document.root->GetPageCount(), 3);
 }
