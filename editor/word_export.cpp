@@ -129,13 +129,15 @@ bool TwoColumnsWithNameFields(const CEditPrint& root)
     return false;
 }
 
-// Runs a step whose failure the driver passes over.
+// Runs a step whose refusal by the word processor the driver passes over (showing the window,
+// restoring an option, quitting): the export's result does not depend on it.
 template <typename Step>
 void Quietly(Step step)
 {
     try {
         step();
-    } catch (...) {
+    } catch (const COleDispatchException&) {
+    } catch (const COleException&) {
     }
 }
 

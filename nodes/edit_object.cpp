@@ -24,10 +24,7 @@ void CEditObject::DeleteClientItem()
 {
     if (!m_pItem)
         return;
-    try {
-        m_pItem->Delete();
-    } catch (...) {
-    }
+    m_pItem->Delete();
     m_pItem->SetOwner(nullptr);
     m_pItem.reset();
 }

@@ -326,7 +326,7 @@ void COleClientItem::Close(int option)
     }
 }
 
-void COleClientItem::Delete()
+void COleClientItem::Delete() noexcept
 {
     m_link.reset();
     if (m_state == openState)

@@ -101,7 +101,7 @@ public:
     // Waits a bounded time, then ends the process.
     void Close(int option = OLECLOSE_SAVEIFDIRTY);
     // Ends the server without saving; the item stays usable (auto-delete is its owner's matter).
-    void Delete();
+    void Delete() noexcept;
 
     // The item's archive stream: the tagged object record (an end is always known).
     void Serialize(CArchive& ar) override;

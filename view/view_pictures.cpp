@@ -66,7 +66,8 @@ void CEditViewController::OnInsertImageInline()
     auto group = std::make_unique<CUndoGroup>();
     try {
         InsertBeforeNode(node, std::move(picture), group.get());
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+    } catch (const std::bad_alloc&) {
     }
     const bool inserted = group->GetCount() > 0;
     FinishChange(std::move(group));
