@@ -5,6 +5,8 @@
 // context. The widget CKuntenEditWnd around it only forwards events and shows the picture.
 #pragma once
 
+#include "nodes/clipboard_paste.h"
+
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
 #include "nodes/kanbun_cell.h"
@@ -37,8 +39,8 @@ public:
 
 // Texts of the steps of the reading-mark editor that stop on a failure.
 inline constexpr char16_t kKuntenEditFailed[] = u"訓点の編集を最後まで行えませんでした。";
-inline constexpr char16_t kKuntenCopyFailed[] = u"クリップボードにコピーできませんでした。";
-inline constexpr char16_t kKuntenPasteFailed[] = u"クリップボードの内容を貼り付けられませんでした。";
+inline constexpr const char16_t* kKuntenCopyFailed = kClipboardCopyFailed;
+inline constexpr const char16_t* kKuntenPasteFailed = kClipboardPasteFailed;
 // Tells the user that a step stopped part-way; what it had done stays as one undo step.
 void ReportKuntenStepFailure(const char16_t* text);
 

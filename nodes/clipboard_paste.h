@@ -11,6 +11,10 @@
 
 class CRuntimeClassRegistry;
 
+// What the user is told when a copy or a paste cannot be finished.
+inline constexpr char16_t kClipboardCopyFailed[] = u"クリップボードにコピーできませんでした。";
+inline constexpr char16_t kClipboardPasteFailed[] = u"クリップボードの内容を貼り付けられませんでした。";
+
 struct PASTED_CLIPBOARD {
     enum class Kind { Nothing, Nodes, Text };
     Kind kind = Kind::Nothing;

@@ -46,6 +46,9 @@ constexpr int kZoom = 4;
 constexpr int kNode = 5;
 }  // namespace UpdateHint
 
+// The caption of the message boxes the view shows: the application's title.
+inline constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
+
 // Command ids the view handles.
 namespace ViewCommand {
 constexpr int kEditClear = 57632;

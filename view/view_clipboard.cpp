@@ -19,11 +19,14 @@
 #include "nodes/undo.h"
 #include "platform/clipboard.h"
 #include "platform/global_memory.h"
+#include "platform/shell.h"
 
 #include <cstring>
 #include <new>
 
 namespace {
+
+void ReportClipboardFailure(const char16_t* text) { ShellMessageBox(text, kMessageCaption, MB_OK | MB_ICONEXCLAMATION); }
 
 using NodeList = std::vector<std::unique_ptr<CEditNode>>;
 
@@ -133,8 +136,12 @@ void CEditViewController::OnEditCopy()
         return;
     // Only the node format: other programs find nothing to paste after a Copy.
     try {
-        CopyNodesToClipboard(nodes);
-    } catch (const std::exception&) {
+        if (!CopyNodesToClipboard(nodes))
+            ReportClipboardFailure(kClipboardCopyFailed);
+    } catch (const CArchiveException&) {
+        ReportClipboardFailure(kClipboardCopyFailed);
+    } catch (const std::bad_alloc&) {
+        ReportClipboardFailure(kClipboardCopyFailed);
     }
 }
 
@@ -149,7 +156,9 @@ void CEditViewController::OnEditCut()
             m_caret.ClearSelection();
             AfterChange(TRUE);
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        AfterChange(TRUE);
+    } catch (const std::bad_alloc&) {
         AfterChange(TRUE);
     }
     FinishChange(std::move(group));
@@ -252,8 +261,11 @@ void CEditViewController::PasteNodeList(NodeList nodes)
         if (node != nullptr && node->FindAncestorWithFlags(EditKind::Code(EditKind::kInTextAnswer), 1) != nullptr)
             nodes = WithoutNestedAnswers(std::move(nodes));
         PasteNodes(nodes, group.get());
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         // What was pasted before the failure stays, as one step.
+        ReportClipboardFailure(kClipboardPasteFailed);
+    } catch (const std::bad_alloc&) {
+        ReportClipboardFailure(kClipboardPasteFailed);
     }
     FinishChange(std::move(group));
     AfterChange(TRUE);
@@ -331,7 +343,9 @@ void CEditViewController::PlaceInNewFrame()
         m_document.PushUndo(std::move(frameGroup));
         m_caret.m_caretNode = frame->GetFirstInner();
         Relayout();
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        FinishChange(std::move(frameGroup));
+    } catch (const std::bad_alloc&) {
         FinishChange(std::move(frameGroup));
     }
 }
@@ -371,7 +385,10 @@ void CEditViewController::PasteText(const std::u16string& text)
             if (CaretNode() != nullptr)
                 CaretNode()->MarkPartModified(TRUE);
         }
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        ReportClipboardFailure(kClipboardPasteFailed);
+    } catch (const std::bad_alloc&) {
+        ReportClipboardFailure(kClipboardPasteFailed);
     }
     FinishChange(std::move(group));
     OnUpdate(UpdateHint::kAll);
@@ -404,7 +421,8 @@ void CEditViewController::PastePicture()
     auto group = std::make_unique<CUndoGroup>();
     try {
         DeleteSelectionInto(group.get());
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+    } catch (const std::bad_alloc&) {
     }
     CreateImageNode(std::move(picture), std::move(group));
 }

@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
 constexpr char16_t kGaijiFaceMessage[] = u"外字を入力する際は、外字パレットを使用して下さい。";
 constexpr char16_t kBadSizeMessage[] = u"数値が正しくありません。";
 constexpr char kGaijiFace[] = "Orvellan Gaiji";

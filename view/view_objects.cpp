@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
 // String 102.
 constexpr char16_t kCreateFailed[] =
     u"ｵﾌﾞｼﾞｪｸﾄの作成に失敗しました。ｼｽﾃﾑ ﾚｼﾞｽﾄﾘにｵﾌﾞｼﾞｪｸﾄが登録されているか確認してください。";

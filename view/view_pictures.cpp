@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
 constexpr char16_t kUnreadablePicture[] = u"イメージを読み込めませんでした。\n\n";
 
 // The picture file the user picks; false on Cancel.

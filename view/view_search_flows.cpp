@@ -31,7 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
 constexpr char16_t kSearchFailed[] = u"検索処理でエラーが発生しました。";
 constexpr char16_t kPaperNotWritten[] = u"検索処理中にエラーが発生しました。\n\n保存できません。\n";
 // The most result nodes freed; a longer (or circular) list is left alone rather than walked on.
