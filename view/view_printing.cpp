@@ -13,7 +13,6 @@ namespace {
 constexpr char16_t kCommandFailed[] = u"コマンドの実行に失敗しました。";
 constexpr char16_t kPrintFailed[] = u"印刷を開始できませんでした。";
 constexpr char16_t kPrintCaption[] = u"印刷";
-constexpr char16_t kMessageCaption[] = u"Lumetra　生物 - 問題作成エディタ";
 
 // The sheets the printer is asked for, portrait, in 1/100 mm.
 struct PAPER_ROW {

@@ -3,6 +3,7 @@
 // into the question parts and their points labels.
 #include "view/edit_view_controller.h"
 
+#include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
 #include "nodes/edit_print.h"
@@ -12,7 +13,7 @@
 #include "nodes/undo.h"
 
 #include <algorithm>
-#include <exception>
+#include <new>
 #include <memory>
 
 namespace {
@@ -100,7 +101,8 @@ void CEditViewController::InsertNumberLabel(bool major)
     try {
         InsertBeforeNode(CaretNode(), std::move(label), group.get());
         inserted = true;
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+    } catch (const std::bad_alloc&) {
     }
     FinishChange(std::move(group));
     if (!inserted)
