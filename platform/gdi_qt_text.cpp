@@ -4,7 +4,9 @@
 
 #include <QFont>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPen>
 #include <QRawFont>
 #include <QString>
 
@@ -309,6 +311,16 @@ void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32
     }
 }
 
+// One glyph drawn without ink (fully transparent) at a point in device pixels: it takes no room
+// on the page and only gives a PDF's text its character.
+void DrawUnseenGlyph(QPainter& painter, Face* face, double em, quint32 glyph, const QPointF& point)
+{
+    const QPen pen = painter.pen();
+    painter.setPen(QColor(0, 0, 0, 0));
+    DrawRun(painter, face, em, {glyph}, {point}, QTransform(), false, 0);
+    painter.setPen(pen);
+}
+
 } // namespace
 
 // A font set up from its description, without the cache.
@@ -427,6 +439,10 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
     const bool bold = setup.resolved.syntheticBold;
     const double boldShift = std::max(1.0, setup.em / 32);
 
+    // A PDF keeps the text of what it draws, found through each glyph's place in the font's
+    // character map.
+    const bool textLayer = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Pdf;
+
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -497,11 +513,13 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
             double penY = 0;
             double clusterPen = 0;
             size_t currentCluster = SIZE_MAX;
+            bool substituted = false;
             for (unsigned g = 0; g < count; ++g) {
                 const size_t k = i + std::min<size_t>(info[g].cluster, end - i - 1);
                 if (info[g].cluster != currentCluster) {
                     currentCluster = info[g].cluster;
                     clusterPen = penY;
+                    substituted = false;
                 }
                 const double vertical = clusterAdvance[k - i] * s;
                 const double along = cellStart[k] + (cellAdvance(k) - vertical) / 2 +
@@ -510,8 +528,18 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
                 if (info[g].codepoint != 0) {
                     glyphs.push_back(info[g].codepoint);
                     positions.push_back(point);
+                    substituted = substituted || info[g].codepoint != items[k].glyph.index;
                 }
                 penY += pos[g].y_advance;
+                const bool clusterEnds = g + 1 == count || info[g + 1].cluster != currentCluster;
+                if (clusterEnds && substituted && textLayer && items[k].glyph.index != 0) {
+                    // A vertical form maps back to no character in the PDF: the character's own
+                    // glyph follows it unseen, so that search and copy find the character here.
+                    DrawRun(painter, face, setup.em, glyphs, positions, QTransform(), bold, boldShift);
+                    glyphs.clear();
+                    positions.clear();
+                    DrawUnseenGlyph(painter, face, setup.em, items[k].glyph.index, point);
+                }
             }
             hb_buffer_destroy(buffer);
             if (!glyphs.empty())

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -501,6 +503,40 @@ TEST(QtDC, JapaneseAndLatinInBothWritingDirections)
         EXPECT_LT(ink.cx, 10 + em / 2.0);
         EXPECT_GT(ink.cy, 620 + em / 2.0);
     }
+}
+
+// Vertical text printed to a PDF keeps every character in the PDF's text, in reading order: the
+// marks and small kana the font draws in their vertical forms as well.
+TEST(QtDC, VerticalTextInAPdfReadsBackWhole)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed: the PDF's text cannot be read back";
+    QTemporaryDir dir;
+    const QString file = dir.filePath("vertical.pdf");
+    const std::u16string column = u"ちょっと、ノートー。きゃっ（例）ぁぃ";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setResolution(300);
+    {
+        auto dc = CQtDC::ForPrinter(&printer);
+        dc->SetBkMode(TRANSPARENT);
+        dc->SetTextAlign(TA_BASELINE);
+        CFont vertical;
+        const LOGFONTA lf = Font(u"@ＭＳ 明朝", -60, 2700);
+        vertical.CreateFontIndirect(&lf);
+        dc->SelectObject(&vertical);
+        EXPECT_TRUE(dc->TextOutW(1200, 200, column));
+        // The same column drawn as its characters one by one, as the editing nodes draw them.
+        for (size_t i = 0; i < column.size(); ++i)
+            EXPECT_TRUE(dc->TextOutW(1000, 200 + 60 * static_cast<int>(i), column.substr(i, 1)));
+    }
+    QProcess tool;
+    tool.start("pdftotext", {"-raw", "-enc", "UTF-8", file, "-"});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    const QString text = QString::fromUtf8(tool.readAllStandardOutput()).remove('\n').remove('\f').remove(' ');
+    const QString expected = QString::fromStdU16String(column);
+    EXPECT_EQ(text.toStdString(), (expected + expected).toStdString());
 }
 
 TEST(QtDC, PrinterAndPictureContexts)
