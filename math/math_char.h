@@ -26,6 +26,8 @@ public:
 
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    // A formula character is always laid out again.
+    bool MoveBy(int, int) override { return false; }
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // Typed text goes in one node per character, a surrogate pair staying one node.
     BOOL InsertChars(CCaret* caret, CStringW* text, CUndoGroup* group) override;

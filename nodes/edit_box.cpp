@@ -47,6 +47,21 @@ bool SamePlacement(const LAYOUT_CONTEXT& a, const LAYOUT_CONTEXT& b)
 
 }  // namespace
 
+bool CEditBox::IsMovedFrom(const LAYOUT_CONTEXT& context, int vertical, int* dx, int* dy) const
+{
+    LAYOUT_CONTEXT moved = context;
+    moved.originX = m_placedWith.originX;
+    moved.originY = m_placedWith.originY;
+    moved.page = m_placedWith.page;
+    moved.column = m_placedWith.column;
+    moved.remainingHeight = m_placedWith.remainingHeight;
+    if (!IsPlacedWith(moved, vertical))
+        return false;
+    *dx = context.originX - m_placedWith.originX;
+    *dy = context.originY - m_placedWith.originY;
+    return true;
+}
+
 bool CEditBox::IsPlacedWith(const LAYOUT_CONTEXT& context, int vertical) const
 {
     return m_placed && m_placedVertical == vertical && SamePlacement(m_placedWith, context);

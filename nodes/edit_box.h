@@ -52,6 +52,9 @@ public:
     // Whether the box was last placed with this context and writing direction, so that placing
     // it again would change nothing; and the remembering of a placement, and its forgetting.
     bool IsPlacedWith(const LAYOUT_CONTEXT& context, int vertical) const;
+    // Whether the context differs from the last placement only in its origin, page and column (and
+    // the height left, which layout does not read): the box then only moves by (*dx, *dy).
+    bool IsMovedFrom(const LAYOUT_CONTEXT& context, int vertical, int* dx, int* dy) const;
     void RememberPlacement(const LAYOUT_CONTEXT& context, int vertical);
     void ForgetPlacement() { m_placed = false; }
 

@@ -229,6 +229,15 @@ void CEditChar::Layout(LAYOUT_CONTEXT* context, int)
     m_rcLayout = RECT{x, top, x + m_width, top + m_height};
 }
 
+bool CEditChar::MoveBy(int dx, int dy)
+{
+    m_ptText.x += dx;
+    m_ptText.y += dy;
+    MoveRect(&m_rcLayout, dx, dy);
+    MoveRect(&m_rcHit, dx, dy);
+    return true;
+}
+
 void CEditChar::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
     if (dc == nullptr || map == nullptr)

@@ -42,6 +42,8 @@ public:
     CEditNode* HitTest(int x, int y, int* after) override;
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    // The text point, the layout rectangle and the hit rectangle its line gave it.
+    bool MoveBy(int dx, int dy) override;
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // Stream form: the state, the LOGFONT, font, colour and border records, then the node's form.
     void Serialize(CArchive& ar) override;

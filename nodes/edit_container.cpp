@@ -91,6 +91,18 @@ CEditNode* CEditContainer::FindLineBreakFrom(CEditNode* child)
     return nullptr;
 }
 
+CEditNode* CLineBreakCursor::From(CEditNode* child)
+{
+    const int index = m_container->IndexOfChild(child);
+    if (index < 0)
+        return nullptr;
+    if (m_found == nullptr || index > m_foundIndex || m_container->GetEditChild(m_foundIndex) != m_found) {
+        m_found = m_container->FindLineBreakFrom(child);
+        m_foundIndex = m_container->IndexOfChild(m_found);
+    }
+    return m_found;
+}
+
 CEditNode* CEditContainer::GetFirstLineBreak()
 {
     for (int i = 0; i < GetChildCount(); ++i) {
@@ -194,6 +206,12 @@ bool CEditContainer::KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) c
     return m_leavesTracked ? !MayHaveDirtyBelow() : !HasDirtySubtree();
 }
 
+bool CEditContainer::KeepsChildMeasure(const MEASURE_INPUTS& inputs) const
+{
+    return m_measured && m_dirty == 0 && inputs == m_measuredWith && m_leavesTracked && !m_boxes.empty() &&
+           !MayHaveDirtyBelow();
+}
+
 void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built)
 {
     m_leavesTracked = true;
@@ -210,6 +228,11 @@ void CEditContainer::ChildrenChanged()
 {
     CEditNode::ChildrenChanged();
     m_measured = false;
+}
+
+bool CEditContainer::MoveBox(int, int, int, int)
+{
+    return false;
 }
 
 void CEditContainer::ForgetPlacement()
@@ -319,6 +342,7 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
     };
 
     const int lineSpacing = context->lineSpacing;
+    CLineBreakCursor lineBreaks(this);
     int x = lineStart(GetFirstLineBreak());
     int position = 0;
     for (int i = 0; i < GetChildCount(); ++i) {
@@ -337,7 +361,7 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
             const int side = FloatSideOf(child);
             const int frameX = side == FLOAT_LEFT    ? originX
                                : side == FLOAT_RIGHT ? originX + m_width - child->m_width
-                                                     : lineStart(FindLineBreakFrom(child));
+                                                     : lineStart(lineBreaks.From(child));
             if (side == FLOAT_LEFT || side == FLOAT_RIGHT) {
                 floatSide = side;
                 floatWidth = child->m_width;
@@ -345,13 +369,13 @@ void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
             }
             LAYOUT_CONTEXT frameContext = RowContext(*context, frameX, y, context->rowAscent, context->rowAxis);
             child->Layout(&frameContext, vertical);
-            x = lineStart(FindLineBreakFrom(child));
+            x = lineStart(lineBreaks.From(child));
             continue;
         }
         if (position >= line->m_count) {
             if (!nextLine())
                 return;
-            x = lineStart(FindLineBreakFrom(child));
+            x = lineStart(lineBreaks.From(child));
             position = 0;
         }
         const int childX = x + (floatSide == FLOAT_LEFT ? beside() : 0);

@@ -81,6 +81,9 @@ public:
     void ForgetMeasure() { m_measured = false; }
     // Forgets where the boxes were placed, so that the next layout places each of them again.
     void ForgetPlacement();
+    // Moves a placed box with its children by (dx, dy) onto the page, as laying it out again at
+    // the moved origin would; false when the container cannot, and its layout must run again.
+    virtual bool MoveBox(int boxIndex, int dx, int dy, int page);
 
 protected:
     struct LINES_BUILT {
@@ -108,6 +111,12 @@ protected:
     // gives the same boxes, and nothing below the container changed since. Its size, boxes and
     // lines then stay as they are.
     bool KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) const;
+    // True when only the height left on the page differs from the last measuring and the
+    // children are plain leaves (characters, line breaks, number labels): their sizes and the
+    // lines hold, and only the split of the lines into boxes must be made again.
+    bool KeepsChildMeasure(const MEASURE_INPUTS& inputs) const;
+    // The children at the last measuring were all plain leaves and none changed since.
+    bool HasCleanLeavesOnly() const { return m_measured && m_leavesTracked && !MayHaveDirtyBelow(); }
     void RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built);
     // A node that was not visible at its last measuring was measured as empty.
     void ChildrenChanged() override;
@@ -131,6 +140,20 @@ private:
     MEASURE_INPUTS m_measuredWith;
     int64_t m_remainingLow = 0;
     int64_t m_remainingHigh = 0;
+};
+
+// The line break that governs a line, for a layout that walks a container's lines forward: the one
+// found for an earlier line is reused while it still lies at or after the line's first child, so
+// a paragraph of many lines is scanned once.
+class CLineBreakCursor {
+public:
+    explicit CLineBreakCursor(CEditContainer* container) : m_container(container) {}
+    CEditNode* From(CEditNode* child);
+
+private:
+    CEditContainer* m_container;
+    CEditNode* m_found = nullptr;
+    int m_foundIndex = -1;
 };
 
 // A container guarded for use as the root of a small editor of its own: it lays out and draws

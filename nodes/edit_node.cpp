@@ -119,6 +119,11 @@ void CEditNode::Measure(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) {}
 
 void CEditNode::Layout(LAYOUT_CONTEXT*, int) {}
 
+bool CEditNode::MoveBy(int, int)
+{
+    return false;
+}
+
 void CEditNode::Draw(CDC*, CDisplayMap*, LAYOUT_CONTEXT*) {}
 
 int CEditNode::CountLineBreaks()

@@ -138,6 +138,9 @@ public:
     CEditNode* HitTestChildren(int x, int y, int* after);
     virtual void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
     virtual void Layout(LAYOUT_CONTEXT* context, int vertical);
+    // Moves what the last layout placed by (dx, dy), as laying out again at an origin moved so
+    // would; false when the node cannot, and its layout must run again.
+    virtual bool MoveBy(int dx, int dy);
     virtual void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
     virtual void DrawSelection(CDC* dc, CDisplayMap* map, CCaret* caret);
     virtual void SetFontOfSelection(CCaret* caret, LOGFONTA* font);
@@ -294,6 +297,15 @@ private:
 };
 
 // Kind tests shared by every node source; each is false for null.
+// The rectangle moved by (dx, dy).
+inline void MoveRect(RECT* rect, int dx, int dy)
+{
+    rect->left += dx;
+    rect->right += dx;
+    rect->top += dy;
+    rect->bottom += dy;
+}
+
 inline bool IsLineBreak(const CEditNode* node)
 {
     return node != nullptr && node->HasKindFlags(EditKind::kLineBreak);

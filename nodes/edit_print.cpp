@@ -590,6 +590,15 @@ void CEditPrint::PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* contex
     // stands where this context puts it already when it was placed with it last time.
     if (box != nullptr && box->IsPlacedWith(*context, vertical))
         return;
+    // One that only moved with the blocks before it moves its children along.
+    int dx = 0;
+    int dy = 0;
+    CEditContainer* container = AsContainer(node);
+    if (box != nullptr && container != nullptr && box->IsMovedFrom(*context, vertical, &dx, &dy) &&
+        container->MoveBox(context->boxIndex, dx, dy, context->page)) {
+        box->RememberPlacement(*context, vertical);
+        return;
+    }
     const LAYOUT_CONTEXT placement = *context;
     node->Layout(context, vertical);
     if (box != nullptr)

@@ -278,19 +278,23 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             return;
         }
     }
+    // Moved to where the page leaves it another height: the children keep their sizes, and
+    // only the lines go into boxes anew.
+    const bool childrenKept = context != nullptr && IsVisible() && KeepsChildMeasure(inputs);
     ForgetMeasure();
     ClearMeasure();
     if (!IsVisible() || context == nullptr)
         return;
 
-    PrepareLabelFont(map);
-    LAYOUT_CONTEXT labelContext;
-    m_label.Measure(dc, map, &labelContext);
-    NumberUnderlineRuns();
-
     const int available = inputs.available;
+    if (!childrenKept) {
+        PrepareLabelFont(map);
+        LAYOUT_CONTEXT labelContext;
+        m_label.Measure(dc, map, &labelContext);
+        NumberUnderlineRuns();
+        MeasureChildren(dc, map, *context, available, remaining);
+    }
     m_width = available;
-    MeasureChildren(dc, map, *context, available, remaining);
 
     if (m_partKind == PART_QUESTION)
         m_savedIndent = 0;
@@ -399,7 +403,7 @@ class CParagraphPlacer {
 public:
     CParagraphPlacer(CEditSentence* part, CEditBox* box, const LAYOUT_CONTEXT& context, int vertical)
         : m_part(part), m_box(box), m_context(context), m_vertical(vertical), m_y(context.originY),
-          m_line(box->LineAt(0))
+          m_line(box->LineAt(0)), m_lineBreaks(part)
     {
     }
 
@@ -422,7 +426,7 @@ private:
     // ends it; false when the line has none.
     bool StartLine(CEditNode* from)
     {
-        CEditNode* lineBreak = m_part->FindLineBreakFrom(from);
+        CEditNode* lineBreak = m_lineBreaks.From(from);
         if (lineBreak == nullptr)
             return false;
         const int beside = m_yInBox < m_floatBottom ? m_floatWidth : 0;
@@ -508,6 +512,7 @@ private:
     int m_floatWidth = 0;
     int m_floatSide = FLOAT_NONE;
     LINE_PLACEMENT m_placement;
+    CLineBreakCursor m_lineBreaks;
 };
 
 }  // namespace
@@ -533,6 +538,37 @@ void CEditSentence::Layout(LAYOUT_CONTEXT* context, int vertical)
     box->m_rcLayout = RECT{originX, originY, originX + box->m_width, originY + box->m_height};
     box->m_rcHit = box->m_rcLayout;
     CParagraphPlacer(this, box, *context, vertical).Run();
+}
+
+bool CEditSentence::MoveBox(int boxIndex, int dx, int dy, int page)
+{
+    // Layout places every child of such a part, each line's first child giving the line its
+    // rectangle; nothing else of it depends on where the box stands.
+    CEditBox* box = GetBox(boxIndex);
+    if (box == nullptr || !IsVisible() || !HasCleanLeavesOnly() || !IsLineBreak(GetEditChild(GetChildCount() - 1)))
+        return false;
+    if (boxIndex == 0) {
+        // The label's layout sets its text point and rectangle only.
+        m_label.m_ptText.x += dx;
+        m_label.m_ptText.y += dy;
+        MoveRect(&m_label.m_rcLayout, dx, dy);
+        MoveRect(&m_rcLayout, dx, dy);
+        MoveRect(&m_rcHit, dx, dy);
+    }
+    MoveRect(&box->m_rcLayout, dx, dy);
+    MoveRect(&box->m_rcHit, dx, dy);
+    for (int l = 0; l < box->GetLineCount(); ++l)
+        MoveRect(&box->LineAt(l)->m_rcLayout, dx, dy);
+    for (int i = 0; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr || child->m_boxIndex < boxIndex)
+            continue;
+        if (child->m_boxIndex > boxIndex)
+            break;
+        child->MoveBy(dx, dy);
+        child->m_page = page;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

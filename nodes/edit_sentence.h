@@ -39,6 +39,8 @@ public:
     CEditNode* HitTest(int x, int y, int* after) override;
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    // A part of plain leaves that ends in a line break moves its box without laying it out.
+    bool MoveBox(int boxIndex, int dx, int dy, int page) override;
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
 
     // The node of the line above (below) the given node's line in the first layout box: the one

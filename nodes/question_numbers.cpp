@@ -229,6 +229,14 @@ void CEditQuestionNumber::Layout(LAYOUT_CONTEXT* context, int)
     }
 }
 
+bool CEditQuestionNumber::MoveBy(int dx, int dy)
+{
+    CEditChar::MoveBy(dx, dy);
+    if (m_style == 2)
+        MoveRect(&m_frameRect, dx, dy);
+    return true;
+}
+
 void CEditQuestionNumber::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
     if (m_hidden == 2 || dc == nullptr || map == nullptr)

@@ -26,6 +26,7 @@ public:
 
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
+    bool MoveBy(int dx, int dy) override;
     void Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
     // The style, then the character's form. The frame is not stored.
     void Serialize(CArchive& ar) override;
