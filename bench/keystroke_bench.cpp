@@ -80,8 +80,8 @@ void DrawVisiblePage(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(Keystroke)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
-BENCHMARK(LineBreakKeystroke)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+BENCHMARK(LineBreakKeystroke)->ArgsProduct({{10, 40, 160, 640}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
 BENCHMARK(CleanRelayout)->ArgsProduct({{40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
-BENCHMARK(DrawVisiblePage)->ArgsProduct({{40}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
+BENCHMARK(DrawVisiblePage)->ArgsProduct({{10, 40, 160}, {0, 1}})->ArgNames({"pages", "vertical"})->Unit(benchmark::kMillisecond);
 
 QN_BENCHMARK_MAIN()
