@@ -93,17 +93,7 @@ bool CAnswerDisplayGrid::IsHeaderRow(int row) const
 
 void CAnswerDisplayGrid::OnGridCreated()
 {
-    LOGFONTA font{};
-    const std::string face = WideToCp932(u"ＭＳ Ｐゴシック");
-    if (!FindInstalledFont(face.c_str(), &font)) {
-        // The alias rules draw the face even when the list does not name it.
-        std::strncpy(font.lfFaceName, face.c_str(), sizeof(font.lfFaceName) - 1);
-        font.lfCharSet = SHIFTJIS_CHARSET;
-    }
-    font.lfHeight = -12;
-    font.lfWidth = 0;
-    m_font.CreateFontIndirect(&font);
-    SetCellFont(m_font);
+    UseDialogCellFont(m_font);
 
     SetRowHeadingWidth(kHeadingWidth);
     SetDefaultColumnWidth(kColumnWidth);

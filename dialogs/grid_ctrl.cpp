@@ -1,9 +1,14 @@
 #include "dialogs/grid_ctrl.h"
 
+#include "base/gdi_cache.h"
+#include "platform/codepage.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -413,6 +418,21 @@ int CGridCtrl::SetCellFont(HFONT font)
         return 1;
     m_sheet->cellFont = font;
     return 0;
+}
+
+void CGridCtrl::UseDialogCellFont(CFont& font)
+{
+    LOGFONTA face{};
+    const std::string name = WideToCp932(u"ＭＳ Ｐゴシック");
+    if (!FindInstalledFont(name.c_str(), &face)) {
+        // The alias rules draw the face even when the list does not name it.
+        std::strncpy(face.lfFaceName, name.c_str(), sizeof(face.lfFaceName) - 1);
+        face.lfCharSet = SHIFTJIS_CHARSET;
+    }
+    face.lfHeight = -12;
+    face.lfWidth = 0;
+    font.CreateFontIndirect(&face);
+    SetCellFont(font);
 }
 
 void CGridCtrl::RecomputeFrozenHeight()

@@ -118,6 +118,8 @@ public:
     int SetFrozenColumns(int count);
     int SetFrozenRows(int count);
     int SetCellFont(HFONT font);
+    // Makes `font` the 12-pixel "ＭＳ Ｐゴシック" of the dialogs' grids and draws the cells in it.
+    void UseDialogCellFont(CFont& font);
 
     // --- cells
     int GetCell(int column, int row, CGridCell& cell) override;

@@ -104,17 +104,7 @@ void CNameFieldGrid::SetRow(int row, bool checked)
 
 void CNameFieldGrid::OnGridCreated()
 {
-    LOGFONTA font{};
-    const std::string face = WideToCp932(u"ＭＳ Ｐゴシック");
-    if (!FindInstalledFont(face.c_str(), &font)) {
-        // The alias rules draw the face even when the list does not name it.
-        std::strncpy(font.lfFaceName, face.c_str(), sizeof(font.lfFaceName) - 1);
-        font.lfCharSet = SHIFTJIS_CHARSET;
-    }
-    font.lfHeight = -12;
-    font.lfWidth = 0;
-    m_font.CreateFontIndirect(&font);
-    SetCellFont(m_font);
+    UseDialogCellFont(m_font);
     LoadPictureBitmap(kWithField, &m_withField);
     LoadPictureBitmap(kWithoutField, &m_withoutField);
 
