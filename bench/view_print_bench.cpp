@@ -3,10 +3,9 @@
 // 10, 20 and 40 pages, so that the time per page shows whether printing stays linear; and the
 // preview's step from one page to the next at 100 %, each step drawing the new page into its
 // image, with the median step reported.
-#include "bench_paper.h"
+#include "bench_view.h"
 
 #include "platform/shell.h"
-#include "view/edit_view_controller.h"
 #include "view/sorel_pv_view.h"
 
 #include <QApplication>
@@ -21,29 +20,6 @@
 using namespace benchpaper;
 
 namespace {
-
-class BenchDocument : public IViewDocument {
-public:
-    explicit BenchDocument(std::unique_ptr<CEditPrint> paper) : root(std::move(paper)) {}
-    CEditPrint* GetRoot() const override { return root.get(); }
-    void PushUndo(std::unique_ptr<CUndoGroup>) override {}
-    CUndoGroup* GetUndoRecord() override { return nullptr; }
-    CUndoGroup* GetRedoRecord() override { return nullptr; }
-    void SetModifiedFlag(bool) override {}
-    void UpdateAllViews(int) override {}
-
-    std::unique_ptr<CEditPrint> root;
-};
-
-class BenchHost : public IEditViewHost {
-public:
-    SIZE GetClientSize() const override { return SIZE{1200, 900}; }
-    SIZE GetScreenSize() const override { return SIZE{1920, 1080}; }
-    CDC* GetMeasuringDC() override { return measuring.get(); }
-    void Invalidate(const RECT*) override {}
-
-    std::unique_ptr<CDC> measuring = CQtDC::WithImage(16, 16);
-};
 
 // The view on a paper of the benchmark's pages and direction, laid out.
 struct PrintedView {
