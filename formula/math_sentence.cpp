@@ -59,8 +59,7 @@ void CEditMathSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_
                                         int remaining)
 {
     // Consecutive characters of one run style share one screen font.
-    CFont runFont;
-    const CEditNode* fontOwner = nullptr;
+    CRunFont runFont;
     CEditNode* previous = nullptr;
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
@@ -68,14 +67,7 @@ void CEditMathSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_
             continue;
         CEditSentence::MarkRunBoundary(previous, child);
         LAYOUT_CONTEXT childContext = ChildMeasureContext(context, available, remaining);
-        if (auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr) {
-            if (fontOwner == nullptr || !character->SameRunStyle(fontOwner)) {
-                runFont.DeleteObject();
-                fontOwner = character->CreateFont(&runFont) ? character : nullptr;
-            }
-            if (fontOwner != nullptr)
-                childContext.font = runFont;
-        }
+        runFont.Give(child, &childContext);
         child->Measure(dc, map, &childContext);
         previous = child;
     }

@@ -347,3 +347,16 @@ void CEditCR::CopyStyleToElement(CQNXMLNode* element)
     if (auto* line = dynamic_cast<CBlockLineRelatedProperties*>(element))
         line->Copy(*this);
 }
+
+void CRunFont::Give(CEditNode* child, LAYOUT_CONTEXT* context)
+{
+    auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr;
+    if (character == nullptr)
+        return;
+    if (m_owner == nullptr || !character->SameRunStyle(m_owner)) {
+        m_font.DeleteObject();
+        m_owner = character->CreateFont(&m_font) ? character : nullptr;
+    }
+    if (m_owner != nullptr)
+        context->font = m_font;
+}

@@ -82,3 +82,15 @@ public:
 // The mark an empty line break shows on screen when line-break marks are on.
 inline constexpr char16_t kLineBreakMark = u'\u2193';
 inline constexpr COLORREF kLineBreakMarkColor = 0x808080;
+
+// While a container measures its children, consecutive characters of one run style share one
+// screen font: each character's measuring context gets the run's font, made anew when the style
+// changes.
+class CRunFont {
+public:
+    void Give(CEditNode* child, LAYOUT_CONTEXT* context);
+
+private:
+    CFont m_font;
+    const CEditNode* m_owner = nullptr;
+};

@@ -337,8 +337,7 @@ void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONT
     // parts, in the other parts too; run boundaries; then each child is measured, consecutive
     // characters of one run style sharing one font.
     const CEditPrint* root = RootParent();
-    CFont runFont;
-    const CEditNode* fontOwner = nullptr;
+    CRunFont runFont;
     CEditNode* previous = nullptr;
     for (int i = 0; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
@@ -349,14 +348,7 @@ void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONT
         MarkRunBoundary(previous, child);
 
         LAYOUT_CONTEXT childContext = ChildMeasureContext(context, available, remaining);
-        if (auto* character = IsCharacter(child) ? dynamic_cast<CEditChar*>(child) : nullptr) {
-            if (fontOwner == nullptr || !character->SameRunStyle(fontOwner)) {
-                runFont.DeleteObject();
-                fontOwner = character->CreateFont(&runFont) ? character : nullptr;
-            }
-            if (fontOwner != nullptr)
-                childContext.font = runFont;
-        }
+        runFont.Give(child, &childContext);
         child->Measure(dc, map, &childContext);
         previous = child;
     }
