@@ -122,3 +122,12 @@ void CDisplayMap::DocToDeviceExtent(SIZE* size) const
 {
     *size = SIZE{ScaleY(size->cx), ScaleX(size->cy)};
 }
+
+std::optional<int> ScrollOriginToShow(int position, int visible, int value, int pad, int margin)
+{
+    if (value < position)
+        return value - pad - margin;
+    if (position + visible < value)
+        return value + pad + margin - visible;
+    return std::nullopt;
+}

@@ -7,6 +7,7 @@
 #include "platform/win_types.h"
 
 #include <cstdint>
+#include <optional>
 
 class CDisplayMap {
 public:
@@ -55,3 +56,8 @@ private:
 };
 
 static_assert(sizeof(CDisplayMap) == 48);
+
+// Scrolling along one axis to show a value: when it lies before the visible part (from
+// `position`, `visible` long), the origin that puts it `pad` + `margin` inside the start; when it
+// lies beyond, the origin that puts it that far inside the end; otherwise none.
+std::optional<int> ScrollOriginToShow(int position, int visible, int value, int pad, int margin);
