@@ -32,3 +32,44 @@ std::unique_ptr<CEditNode> NodeForKanbunBox(std::unique_ptr<CEditNode> pasted)
         return pasted;
     return CharacterCopy<CEditKanChar>(pasted.get());
 }
+
+std::unique_ptr<CEditNode> TakeFirstChild(CEditNode* node)
+{
+    while (node->GetChildCount() > 0) {
+        CQNXMLNode* child = node->GetChildAt(0);
+        if (child == nullptr) {
+            node->RemoveChildren(0, 1);
+            continue;
+        }
+        node->RemoveChild(child);
+        if (CEditNode* edit = CEditNode::FromNode(child))
+            return std::unique_ptr<CEditNode>(edit);
+        delete child;
+    }
+    return nullptr;
+}
+
+namespace {
+
+bool HoldsInTextAnswer(CEditNode* node)
+{
+    return node->FindDescendantWithFlags(EditKind::Code(EditKind::kInTextAnswer)) != nullptr;
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<CEditNode>> WithoutNestedAnswers(std::vector<std::unique_ptr<CEditNode>> nodes)
+{
+    std::vector<std::unique_ptr<CEditNode>> keep;
+    for (std::unique_ptr<CEditNode>& node : nodes) {
+        if (node->HasKindFlags(EditKind::kInTextAnswer)) {
+            while (std::unique_ptr<CEditNode> child = TakeFirstChild(node.get())) {
+                if (!HoldsInTextAnswer(child.get()) && !IsLineBreak(child.get()))
+                    keep.push_back(std::move(child));
+            }
+        } else if (!HoldsInTextAnswer(node.get())) {
+            keep.push_back(std::move(node));
+        }
+    }
+    return keep;
+}

@@ -46,6 +46,15 @@ std::unique_ptr<CEditNode> CharacterCopy(CEditNode* node)
     return copy;
 }
 
+// Takes the first child out of the node; null when it has none. A child that is no editing
+// node is deleted on the way (node lists read from bytes hold none).
+std::unique_ptr<CEditNode> TakeFirstChild(CEditNode* node);
+
+// What a paste inside an in-text answer keeps of the pasted nodes: a pasted answer gives its own
+// children, without line breaks and without those that hold an answer; any other node is kept
+// unless it holds an answer deeper down. The dropped nodes are deleted.
+std::vector<std::unique_ptr<CEditNode>> WithoutNestedAnswers(std::vector<std::unique_ptr<CEditNode>> nodes);
+
 // What a pasted node becomes inside a kanbun box: a kanbun character stays as it is, any other
 // character becomes a kanbun character copied from it; line breaks and every node that is no
 // character are dropped (null).

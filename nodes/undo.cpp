@@ -1,5 +1,6 @@
 #include "nodes/undo.h"
 
+#include "nodes/edit_error.h"
 #include "nodes/edit_node.h"
 
 CUndoAction::CUndoAction() = default;
@@ -123,4 +124,17 @@ CUndoAction* CUndoGroup::RecordNodeEx(int code, CEditNode* node, CEditNode* seco
     action->m_oldValue = value;
     action->m_newValue = object;
     return Append(std::move(action), code, node);
+}
+
+void InsertRecordedBefore(CEditNode* before, std::unique_ptr<CEditNode> node, CUndoGroup* group)
+{
+    if (before == nullptr || before->GetParent() == nullptr || node == nullptr || group == nullptr)
+        throw CEditError("nothing to insert before");
+    // The record keeps the node until the tree takes it.
+    CUndoAction* action = group->RecordNode(UndoCode::kInsertBefore, node.get(), before, 0, 0);
+    if (action == nullptr)
+        throw std::bad_alloc();
+    action->Keep(std::move(node));
+    if (!action->PutBack())
+        throw CEditError("the node could not be inserted");
 }

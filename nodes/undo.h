@@ -152,3 +152,8 @@ private:
 
     std::vector<std::unique_ptr<CUndoAction>> m_actions;
 };
+
+// Puts a new node into the tree before another, recorded in the group as an insertion before that
+// neighbour. Raises CEditError when the neighbour is in no tree or the tree refuses the node (the
+// group then keeps it and deletes it with the action), std::bad_alloc when nothing could be recorded.
+void InsertRecordedBefore(CEditNode* before, std::unique_ptr<CEditNode> node, CUndoGroup* group);

@@ -67,8 +67,7 @@ void CEditViewController::ResetViewState()
     m_pCurrentField = nullptr;
     m_selectedFields.clear();
     m_pSelection = nullptr;
-    m_pLastSameLevel = nullptr;
-    m_bAnchorPointUnset = true;
+    m_drag = DRAG_SELECTION();
     m_tracking = Tracking::None;
     m_selectionTracker.reset();
     m_preedit.clear();

@@ -9,10 +9,11 @@
 #include "math/formula_family.h"  // the node classes the problem editor reads back from node lists
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
+#include "nodes/drag_selection.h"
+#include "nodes/rect_tracker.h"
 #include "nodes/undo_replay.h"
 #include "platform/printer.h"
 #include "view/kunten_frame.h"
-#include "view/rect_tracker.h"
 #include "view/view_document.h"
 #include "view/view_search.h"
 
@@ -776,12 +777,7 @@ private:
     CRectTracker m_trackerNameField;
     // Drag state: the first report of a drag, where it started, Shift-extend, the anchor point
     // that a Shift-drag extends from, and the last end that shared the anchor's parent.
-    bool m_bDragFirst = false;
-    POINT m_ptDragStart{};
-    bool m_bDragExtend = false;
-    bool m_bAnchorPointUnset = true;
-    POINT m_ptAnchorPoint{};
-    CEditNode* m_pLastSameLevel = nullptr;
+    DRAG_SELECTION m_drag;
 
     SCROLL_BAR_STATE m_hBar;
     SCROLL_BAR_STATE m_vBar;

@@ -6,6 +6,7 @@
 #include "base/dib_helpers.h"
 #include "math/formula.h"
 #include "math/formula_family.h"
+#include "math/formula_paste.h"
 #include "math/math_char.h"
 #include "nodes/clipboard_paste.h"
 #include "nodes/edit_char.h"
@@ -30,47 +31,6 @@ void ReportClipboardFailure(const char16_t* text) { ShellMessageBox(text, kMessa
 
 using NodeList = std::vector<std::unique_ptr<CEditNode>>;
 
-bool HoldsInTextAnswer(CEditNode* node)
-{
-    return node->FindDescendantWithFlags(EditKind::Code(EditKind::kInTextAnswer)) != nullptr;
-}
-
-// Takes the first child out of the node; null when it has none. A child that is no editing
-// node is deleted on the way (node lists read from bytes hold none).
-std::unique_ptr<CEditNode> TakeFirstChild(CEditNode* node)
-{
-    while (node->GetChildCount() > 0) {
-        CQNXMLNode* child = node->GetChildAt(0);
-        if (child == nullptr) {
-            node->RemoveChildren(0, 1);
-            continue;
-        }
-        node->RemoveChild(child);
-        if (CEditNode* edit = CEditNode::FromNode(child))
-            return std::unique_ptr<CEditNode>(edit);
-        delete child;
-    }
-    return nullptr;
-}
-
-// Keeps the nodes an in-text answer may hold: an answer's own children without line breaks and
-// without answers of their own; a node holding an answer deeper down is dropped whole.
-NodeList WithoutNestedAnswers(NodeList nodes)
-{
-    NodeList keep;
-    for (std::unique_ptr<CEditNode>& node : nodes) {
-        if (node->HasKindFlags(EditKind::kInTextAnswer)) {
-            while (std::unique_ptr<CEditNode> child = TakeFirstChild(node.get())) {
-                if (!HoldsInTextAnswer(child.get()) && !IsLineBreak(child.get()))
-                    keep.push_back(std::move(child));
-            }
-        } else if (!HoldsInTextAnswer(node.get())) {
-            keep.push_back(std::move(node));
-        }
-    }
-    return keep;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -78,15 +38,7 @@ NodeList WithoutNestedAnswers(NodeList nodes)
 
 void CEditViewController::InsertBeforeNode(CEditNode* before, std::unique_ptr<CEditNode> node, CUndoGroup* group)
 {
-    if (before == nullptr || before->GetParent() == nullptr || node == nullptr)
-        throw CEditError("nothing to insert before");
-    // The record keeps the node until the tree takes it.
-    CUndoAction* action = group->RecordNode(UndoCode::kInsertBefore, node.get(), before, 0, 0);
-    if (action == nullptr)
-        throw std::bad_alloc();
-    action->Keep(std::move(node));
-    if (!action->PutBack())
-        throw CEditError("the node could not be inserted");
+    InsertRecordedBefore(before, std::move(node), group);
 }
 
 CEditNode* CEditViewController::InsertFloatingFrame(CUndoGroup* group)
@@ -280,24 +232,14 @@ void CEditViewController::PasteNodes(std::vector<std::unique_ptr<CEditNode>>& no
             return;
         std::unique_ptr<CEditNode> node = std::move(pasted);
         auto insert = [&](std::unique_ptr<CEditNode> n) { InsertBeforeNode(caretNode, std::move(n), group); };
-        const bool character = node->HasKindFlags(EditKind::kCharacter);
-        const bool lineBreak = node->HasKindFlags(EditKind::kLineBreak);
         const bool formula = node->HasKindFlags(EditKind::kFormula);
         const bool kanbun = node->HasKindFlags(EditKind::kKanbun);
 
         if (parent->HasKindFlags(EditKind::kFormula)) {
-            if (node->IsKind(EditKind::kMath)) {
-                // The formula's contents without the formula and its slot ends.
-                while (std::unique_ptr<CEditNode> child = TakeFirstChild(node.get())) {
-                    if (!child->IsKind(EditKind::kMathCR))
-                        insert(std::move(child));
-                }
-            } else if (formula) {
-                insert(std::move(node));
-            } else if (character && !lineBreak) {
-                if (auto copy = CharacterCopy<CEditMathChar>(node.get()))
-                    insert(std::move(copy));
-            }
+            std::vector<std::unique_ptr<CEditNode>> converted;
+            NodesForFormula(std::move(node), &converted);
+            for (std::unique_ptr<CEditNode>& n : converted)
+                insert(std::move(n));
             continue;
         }
         if (parent->HasKindFlags(EditKind::kKanbun)) {
@@ -306,15 +248,9 @@ void CEditViewController::PasteNodes(std::vector<std::unique_ptr<CEditNode>>& no
             continue;
         }
         const bool plainPart = parent->IsKind(EditKind::kSentence);
-        if (character && formula) {
-            if (auto copy = CharacterCopy<CEditChar>(node.get()))
-                insert(std::move(copy));
-        } else if (node->IsKind(EditKind::kMath)) {
-            insert(std::move(node));
-        } else if (formula) {
-            auto wrapper = std::make_unique<CEditMath>();
-            wrapper->AppendChild(node.release());
-            insert(std::move(wrapper));
+        if (formula) {
+            if (auto converted = FormulaNodeForText(std::move(node)))
+                insert(std::move(converted));
         } else if (node->IsKind(EditKind::kKanChar)) {
             if (auto copy = CharacterCopy<CEditChar>(node.get()))
                 insert(std::move(copy));

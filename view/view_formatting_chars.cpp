@@ -6,6 +6,7 @@
 #include "view/edit_view_controller.h"
 
 #include "base/gdi_cache.h"
+#include "nodes/character_formats.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_container.h"
 #include "nodes/edit_families.h"
@@ -27,79 +28,8 @@ constexpr char16_t kGaijiFaceMessage[] = u"外字を入力する際は、外字�
 constexpr char16_t kBadSizeMessage[] = u"数値が正しくありません。";
 constexpr char kGaijiFace[] = "Orvellan Gaiji";
 
-// Style and width of the line kinds, in the order of the underline, strike and border ids.
-struct LINE_KIND {
-    int style;
-    int width;
-};
-constexpr LINE_KIND kLineKinds[] = {{0, 0}, {1, 1}, {2, 1}, {1, 3}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}};
-
-// Hatch values of 32863 … 32869; "なし" stores −1.
-constexpr int kHatchValues[] = {-1, 4, 5, 6, 3, 1, 2};
-
-bool IsAnyCharacter(const CEditNode* node) { return IsCharacter(node); }
-bool IsTextCharacter(const CEditNode* node) { return IsCharacter(node) && !IsFormulaNode(node); }
-
-// The base of a ruby pair whose first child is its base; null otherwise.
-CEditNode* RubyBaseOf(CEditNode* node)
-{
-    if (!node->IsKind(EditKind::kRuby))
-        return nullptr;
-    CEditNode* base = node->GetEditChild(0);
-    return base != nullptr && base->IsKind(EditKind::kRubyBase) ? base : nullptr;
-}
-
-// The children of the base box of a kanbun cell.
-CEditNode* KanbunBaseBox(CEditNode* node)
-{
-    auto* cell = node->IsKind(EditKind::kKan) ? dynamic_cast<CEditKan*>(node) : nullptr;
-    return cell != nullptr ? static_cast<CEditNode*>(cell->GetBaseBox()) : nullptr;
-}
-
-template <class Apply>
-void ForEachChild(CEditNode* parent, bool (*test)(const CEditNode*), Apply&& apply)
-{
-    if (parent == nullptr)
-        return;
-    for (int i = 0; i < parent->GetChildCount(); ++i) {
-        CEditNode* child = parent->GetEditChild(i);
-        if (child != nullptr && test(child))
-            apply(child);
-    }
-}
-
-bool AnyNode(const CEditNode*) { return true; }
-
-// Where a character command reaches inside the selected children: the test of the children
-// themselves, the test of a ruby base's children (none: rubies are left alone), and whether the
-// base box of a kanbun cell and the children of an in-text answer are reached.
-struct CHAR_SCOPE {
-    bool (*direct)(const CEditNode*);
-    bool (*rubyBase)(const CEditNode*);
-    bool kanbun;
-    bool answer;
-};
-
-template <class Setter>
-void ApplyInScope(CEditNode* child, const CHAR_SCOPE& scope, Setter&& set)
-{
-    if (scope.direct(child)) {
-        set(child);
-    } else if (CEditNode* base = RubyBaseOf(child)) {
-        if (scope.rubyBase != nullptr)
-            ForEachChild(base, scope.rubyBase, set);
-    } else if (scope.kanbun && child->IsKind(EditKind::kKan)) {
-        ForEachChild(KanbunBaseBox(child), AnyNode, set);
-    } else if (scope.answer && child->IsKind(EditKind::kCyukai)) {
-        ForEachChild(child, AnyNode, set);
-    }
-}
-
+// Bold and italic reach into kanbun cells and in-text answers too.
 constexpr CHAR_SCOPE kBoldScope{IsAnyCharacter, IsTextCharacter, true, true};
-constexpr CHAR_SCOPE kStrikeScope{IsTextCharacter, IsAnyCharacter, false, false};
-constexpr CHAR_SCOPE kColorScope{IsAnyCharacter, IsAnyCharacter, false, false};
-constexpr CHAR_SCOPE kTextScope{IsTextCharacter, IsTextCharacter, false, false};
-constexpr CHAR_SCOPE kBorderScope{IsTextCharacter, nullptr, false, false};
 
 }  // namespace
 
@@ -219,9 +149,7 @@ void CEditViewController::OnStrikeKind(int id)
 
 void CEditViewController::OnBorderKind(int id)
 {
-    LINE_KIND kind = kLineKinds[id - ViewCommand::kBorderFirst];
-    if (kind.style == 0)
-        kind.width = 1;  // "枠線なし" keeps the normal width
+    const LINE_KIND kind = BorderLineKind(id - ViewCommand::kBorderFirst);
     m_caret.m_border.m_borderStyle = kind.style;
     m_caret.m_border.m_borderWidth = kind.width;
     FormatSelection([kind](CEditNode* child, CUndoGroup* group) {

@@ -3,12 +3,13 @@
 #include "view/edit_view_controller.h"
 
 #include "math/formula.h"
+#include "math/formula_templates.h"
 #include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
 #include "nodes/undo.h"
 #include "view/caret_context.h"
-#include "view/view_formula_templates.h"
+
 
 #include <new>
 
@@ -190,23 +191,9 @@ void CEditViewController::OnInsertTemplate(int id)
     // A command abandoned part-way keeps what it changed as one undoable group.
     try {
         DeleteSelectionInto(group.get());
-        if (!InFormula(CaretNode())) {
-            auto formula = std::make_unique<CEditMath>();
-            formula->CreateDefaultSlots(1);
-            CEditNode* slotEnd = formula->GetFirstSlotEnd();
-            if (slotEnd == nullptr)
-                throw CEditError("a formula without its line end");
-            InsertBeforeNode(CaretNode(), std::move(formula), group.get());
-            m_caret.m_caretNode = slotEnd;
-            m_caret.m_logFont = slotEnd->m_lf;
-        }
-        BUILT_TEMPLATE built;
-        if (BuildFormulaTemplate(id, m_caret.m_logFont.lfHeight, m_matrixDialog, &built)) {
-            CEditNode* before = CaretNode();
-            for (std::unique_ptr<CEditNode>& node : built.nodes)
-                InsertBeforeNode(before, std::move(node), group.get());
-            if (built.caret != nullptr)
-                m_caret.m_caretNode = built.caret;
+        FORMULA_TEMPLATE_SETTINGS settings;
+        settings.askSize = m_matrixDialog;
+        if (InsertFormulaTemplate(id, &m_caret, group.get(), settings)) {
             CaretNode()->MarkPartModified(TRUE);
             m_document.SetModifiedFlag(true);
         }

@@ -4,6 +4,7 @@
 #include "view/edit_view_controller.h"
 
 #include "math/formula_family.h"
+#include "nodes/drag_selection.h"
 #include "nodes/edit_char.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
@@ -27,30 +28,16 @@ RECT NormalizedRect(const RECT& r)
                 std::max(r.top, r.bottom)};
 }
 
-bool IsPlainParagraph(const CEditNode* node) { return node != nullptr && node->IsKind(EditKind::kSentence); }
-
 bool IsCharWithText(const CEditNode* node)
 {
     return node != nullptr && node->HasKindFlags(EditKind::kCharacter) && !node->HasKindFlags(EditKind::kLineBreak) &&
            !node->GetText().IsEmpty();
 }
 
+bool IsPlainParagraph(const CEditNode* node) { return node != nullptr && node->IsKind(EditKind::kSentence); }
+
 CEditNode* NextEdit(CEditNode* node) { return CEditNode::FromNode(node->GetNextSibling()); }
 CEditNode* PrevEdit(CEditNode* node) { return CEditNode::FromNode(node->GetPrevSibling()); }
-
-// The ancestor of node (or node) directly below container, stopping at a plain paragraph that is
-// not the container; null when the walk does not reach it.
-CEditNode* ChildOnPathBelow(CEditNode* node, const CEditNode* container)
-{
-    for (CEditNode* n = node; n != nullptr; n = n->GetEditParent()) {
-        CEditNode* parent = n->GetEditParent();
-        if (parent == container)
-            return n;
-        if (parent == nullptr || IsPlainParagraph(parent))
-            return nullptr;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -318,12 +305,9 @@ void CEditViewController::TrackSelection(UINT flags, POINT point)
 {
     if (Root() == nullptr)
         return;
-    m_selectionTracker = std::make_unique<CSelectionTracker>(this);
+    m_selectionTracker = std::make_unique<CSelectionTracker>([this](const RECT& rect) { OnDragSelect(rect); });
     m_selectionTracker->m_rect = RECT{point.x, point.y, point.x, point.y};
-    // The last same-level end belongs to one drag: nodes of an earlier one may be gone.
-    m_pLastSameLevel = nullptr;
-    m_bDragExtend = IsShift(flags);
-    m_bDragFirst = true;
+    m_drag.Begin(IsShift(flags));
     m_selectionTracker->BeginRubberBand(point, IsShift(flags), true);
     m_tracking = Tracking::Selection;
 }
@@ -355,87 +339,16 @@ void CEditViewController::OnDragSelect(const RECT& rect)
     POINT end{rect.right, rect.bottom};
     DeviceToLogicalPoint(&start);
     DeviceToLogicalPoint(&end);
-    if (m_bDragFirst) {
-        m_ptDragStart = start;
-        m_bDragFirst = false;
-    } else {
-        start = m_ptDragStart;
-    }
-    if (m_bAnchorPointUnset) {
-        m_bAnchorPointUnset = false;
-        m_ptAnchorPoint = start;
-    } else if (m_bDragExtend) {
-        start = m_ptAnchorPoint;
-    } else {
-        m_ptAnchorPoint = start;
-    }
-
     CEditNode* within = m_nViewMode == ViewMode::kNameField ? m_pNameField : root;
-    if (within == nullptr)
-        return;
-    int afterA = 0;
-    int afterB = 0;
-    CEditNode* a = within->HitTest(start.x, start.y, &afterA);
-    CEditNode* b = within->HitTest(end.x, end.y, &afterB);
-    if (a == nullptr && b == nullptr)
-        return;
-    if (a == b) {
-        m_caret.m_anchorNode = a;
-        m_caret.m_anchorAfter = afterA;
-        m_caret.m_caretNode = b;
-        m_caret.m_caretAfter = afterB;
-        m_pLastSameLevel = b;
+    switch (DragSelect(m_drag, within, start, end, &m_caret)) {
+    case DragSelectOutcome::NoHit: return;
+    case DragSelectOutcome::OneNode: UpdateCaret(TRUE); break;
+    case DragSelectOutcome::Selected:
         UpdateCaret(TRUE);
-        ScrollToPoint(end);
-        return;
-    }
-    if (a != nullptr && afterA == 1 && NextEdit(a) != nullptr)
-        a = NextEdit(a);
-    if (b != nullptr && afterB == 1 && NextEdit(b) != nullptr)
-        b = NextEdit(b);
-    if (a == nullptr || b == nullptr) {
-        m_caret.ClearSelection();
         InvalidateAll();
-        ScrollToPoint(end);
-        return;
+        break;
+    case DragSelectOutcome::Cleared: InvalidateAll(); break;
     }
-    if (a->GetParent() == b->GetParent()) {
-        m_caret.m_anchorNode = a;
-        m_caret.m_anchorAfter = afterA;
-        m_caret.m_caretNode = b;
-        m_caret.m_caretAfter = afterB;
-        m_pLastSameLevel = b;
-        UpdateCaret(TRUE);
-    } else {
-        // The common container: the first ancestor of A that holds B, not beyond A's paragraph.
-        CEditNode* anchor = a;
-        for (CEditNode* n = a; n->GetEditParent() != nullptr; n = n->GetEditParent()) {
-            CEditNode* parent = n->GetEditParent();
-            if (parent->IsAncestorOf(b)) {
-                anchor = n;
-                if (CEditNode* below = ChildOnPathBelow(b, parent))
-                    b = below;
-                break;
-            }
-            if (IsPlainParagraph(parent))
-                break;
-        }
-        if (anchor->GetParent() == b->GetParent()) {
-            m_pLastSameLevel = b;
-            m_caret.m_anchorNode = anchor;
-            m_caret.m_anchorAfter = afterA;
-        } else if (m_pLastSameLevel != nullptr && m_pLastSameLevel->GetParent() == anchor->GetParent()) {
-            b = m_pLastSameLevel;
-            m_caret.m_anchorNode = anchor;
-            m_caret.m_anchorAfter = afterA;
-        } else {
-            m_caret.ClearSelection();
-        }
-        m_caret.m_caretNode = b;
-        m_caret.m_caretAfter = afterB;
-        UpdateCaret(TRUE);
-    }
-    InvalidateAll();
     ScrollToPoint(end);
 }
 

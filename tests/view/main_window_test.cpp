@@ -17,7 +17,7 @@
 #include "nodes/node_archive.h"
 #include "platform/clipboard.h"
 #include "platform/profile.h"
-#include "view/rect_tracker.h"
+#include "nodes/rect_tracker.h"
 
 #include <QAction>
 #include <QApplication>

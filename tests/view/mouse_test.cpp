@@ -8,7 +8,7 @@
 #include "nodes/kanbun_cell.h"
 #include "nodes/page_furniture.h"
 #include "nodes/picture_node.h"
-#include "view/rect_tracker.h"
+#include "nodes/rect_tracker.h"
 
 using namespace viewtest;
 

@@ -7,7 +7,7 @@
 #include "nodes/page_furniture.h"
 #include "platform/shell.h"
 #include "platform/utf8.h"
-#include "view/rect_tracker.h"
+#include "nodes/rect_tracker.h"
 
 #include <QFile>
 #include <QImage>

@@ -6,8 +6,9 @@
 
 #include "platform/win_types.h"
 
+#include <functional>
+
 class CDC;
-class CEditViewController;
 
 // The mouse cursor a handle shows.
 enum class TrackerCursor { Arrow, SizeNWSE, SizeNESW, SizeNS, SizeWE, SizeAll };
@@ -90,16 +91,18 @@ private:
     POINT m_startPoint{};
 };
 
-// The rubber band of a mouse selection: nothing drawn, each change handed to the view.
+// The rubber band of a mouse selection in either editor: nothing drawn, each change (the final
+// one at the release included) handed to the view's drag selection.
 class CSelectionTracker : public CRectTracker {
 public:
-    explicit CSelectionTracker(CEditViewController* view);
+    using DragSelectFunction = std::function<void(const RECT& rect)>;
+    explicit CSelectionTracker(DragSelectFunction onDragSelect);
 
 protected:
     void OnChangedRect(const RECT& old) override;
 
 private:
-    CEditViewController* m_view;
+    DragSelectFunction m_onDragSelect;
 };
 
 // A tracker that can keep the proportions of the rectangle it started with while Shift is down.

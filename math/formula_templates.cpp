@@ -1,10 +1,16 @@
-// The formula templates: a table of what each command id builds, and the one builder that reads it.
-#include "view/view_formula_templates.h"
+// The formula templates: a table of what each command id builds, the one builder that reads it,
+// and the insertion that every template command of both editors runs.
+#include "math/formula_templates.h"
 
+#include "math/formula.h"
 #include "math/math_char.h"
 #include "math/math_templates.h"
 #include "math/stretchy_templates.h"
+#include "nodes/caret.h"
+#include "nodes/edit_error.h"
+#include "nodes/edit_kind.h"
 #include "nodes/node_text.h"
+#include "nodes/undo.h"
 
 #include <string>
 
@@ -37,7 +43,8 @@ enum class Extra { None, Bevelled, Ruled, LongdivInLastCell, AskSize };
 enum class Height {
     Template,          // the typing height
     Script,            // 60/105 of it
-    NewSlotEndScript,  // 60/105 of the height a new slot end has of its own
+    NewSlotEndScript,  // in the problem editor 60/105 of the height a new slot end has of its
+                       // own; in the formula editor the script size
 };
 
 // One child of a slot list: a character (or a slot end when ch is 0, or a bracket pair when ch
@@ -291,12 +298,13 @@ void SetMarks(CEditMathContainer* node, const TEMPLATE_ROW& row)
     }
 }
 
-int HeightOf(Height height, int templateHeight)
+int HeightOf(Height height, int templateHeight, TEMPLATE_EDITOR editor)
 {
     switch (height) {
     case Height::Template: return templateHeight;
     case Height::Script: return ScriptSize(templateHeight);
-    case Height::NewSlotEndScript: return ScriptSize(CEditMathCR().m_lf.lfHeight);
+    case Height::NewSlotEndScript:
+        return ScriptSize(editor == TEMPLATE_EDITOR::ProblemEditor ? CEditMathCR().m_lf.lfHeight : templateHeight);
     }
     return templateHeight;
 }
@@ -312,7 +320,8 @@ std::unique_ptr<CEditFenced> MakeBracket(int height, const char16_t* open, const
 }
 
 // Appends the row's slot list; a bracket pair in it is returned as the nested template.
-CEditNode* AppendSlotList(CEditMathContainer* node, const std::vector<SLOT_ITEM>& slots, int height)
+CEditNode* AppendSlotList(CEditMathContainer* node, const std::vector<SLOT_ITEM>& slots, int height,
+                          TEMPLATE_EDITOR editor)
 {
     CEditNode* nested = nullptr;
     for (const SLOT_ITEM& item : slots) {
@@ -323,7 +332,7 @@ CEditNode* AppendSlotList(CEditMathContainer* node, const std::vector<SLOT_ITEM>
         } else {
             std::unique_ptr<CEditMathChar> character =
                 item.ch == kEnd ? std::make_unique<CEditMathCR>() : std::make_unique<CEditMathChar>(item.ch);
-            character->m_lf.lfHeight = HeightOf(item.height, height);
+            character->m_lf.lfHeight = HeightOf(item.height, height, editor);
             if (item.italic >= 0)
                 character->m_lf.lfItalic = static_cast<BYTE>(item.italic);
             // The nodes are new: their face changes unrecorded.
@@ -360,7 +369,8 @@ bool IsFormulaTemplateCommand(int id)
     return (id >= 159 && id <= 187) || (id >= 191 && id <= 249) || (id >= 391 && id <= 393) || id == 431 || id == 432;
 }
 
-bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSize, BUILT_TEMPLATE* built)
+bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSize, BUILT_TEMPLATE* built,
+                          TEMPLATE_EDITOR editor)
 {
     const TEMPLATE_ROW* row = FindRow(id);
     if (row == nullptr || built == nullptr)
@@ -399,13 +409,13 @@ bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSiz
             static_cast<CEditFrac*>(node.get())->m_bevelled = 1;
         break;
     case Form::SlotList:
-        nested = AppendSlotList(node.get(), row->slots, height);
+        nested = AppendSlotList(node.get(), row->slots, height, editor);
         break;
     case Form::Operator:
         SetMarks(node.get(), *row);
         static_cast<CEditOPresubSub*>(node.get())->m_symbol->m_lf = node->m_lf;
         static_cast<CEditOPresubSub*>(node.get())->m_symbol->m_lf.lfItalic = 0;
-        AppendSlotList(node.get(), row->slots, height);
+        AppendSlotList(node.get(), row->slots, height, editor);
         break;
     case Form::Matrix: {
         auto* matrix = static_cast<CEditMatrix*>(node.get());
@@ -451,5 +461,33 @@ bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSiz
     if (row->extra == Extra::LongdivInLastCell && nested != nullptr)
         built->caret = nested->GetFirstInner();
     built->nodes.push_back(std::move(node));
+    return true;
+}
+
+bool InsertFormulaTemplate(int id, CCaret* caret, CUndoGroup* group, const FORMULA_TEMPLATE_SETTINGS& settings)
+{
+    CEditNode* caretNode = caret->m_caretNode;
+    if (caretNode == nullptr)
+        throw CEditError("no caret");
+    CEditNode* parent = caretNode->GetEditParent();
+    if (parent == nullptr || !parent->HasKindFlags(EditKind::kFormula)) {
+        auto formula = std::make_unique<CEditMath>();
+        formula->CreateDefaultSlots(settings.newFormulaFont);
+        CEditNode* slotEnd = formula->GetFirstSlotEnd();
+        if (slotEnd == nullptr)
+            throw CEditError("a formula without its line end");
+        InsertRecordedBefore(caretNode, std::move(formula), group);
+        caret->m_caretNode = slotEnd;
+        if (settings.typingFontFromNewFormula)
+            caret->m_logFont = slotEnd->m_lf;
+    }
+    BUILT_TEMPLATE built;
+    if (!BuildFormulaTemplate(id, caret->m_logFont.lfHeight, settings.askSize, &built, settings.editor))
+        return false;
+    CEditNode* before = caret->m_caretNode;
+    for (std::unique_ptr<CEditNode>& node : built.nodes)
+        InsertRecordedBefore(before, std::move(node), group);
+    if (built.caret != nullptr)
+        caret->m_caretNode = built.caret;
     return true;
 }

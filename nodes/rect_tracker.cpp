@@ -1,8 +1,7 @@
-#include "view/rect_tracker.h"
+#include "nodes/rect_tracker.h"
 
 #include "base/gdi_cache.h"
 #include "platform/gdi.h"
-#include "view/edit_view_controller.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -207,7 +206,7 @@ void CRectTracker::OnChangedRect(const RECT&) {}
 // ---------------------------------------------------------------------------------------------
 // The selection band
 
-CSelectionTracker::CSelectionTracker(CEditViewController* view) : m_view(view)
+CSelectionTracker::CSelectionTracker(DragSelectFunction onDragSelect) : m_onDragSelect(std::move(onDragSelect))
 {
     m_sizeMin = SIZE{1, 1};
     m_nStyle = dottedLine;
@@ -215,8 +214,8 @@ CSelectionTracker::CSelectionTracker(CEditViewController* view) : m_view(view)
 
 void CSelectionTracker::OnChangedRect(const RECT&)
 {
-    if (m_view != nullptr)
-        m_view->OnDragSelect(m_rect);
+    if (m_onDragSelect)
+        m_onDragSelect(m_rect);
 }
 
 // ---------------------------------------------------------------------------------------------
