@@ -42,7 +42,9 @@ std::string NewFragmentPath(const std::string& folder, const char* prefix, const
 {
     if (folder.empty() || prefix == nullptr || extension == nullptr)
         return {};
-    const std::string stem = std::string(prefix).substr(0, 3);
+    std::string stem = std::string(prefix).substr(0, 3);
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     // The numbers start from the clock, as the system's temporary-file call does, and go on
     // until a free one is found.
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -51,25 +53,17 @@ std::string NewFragmentPath(const std::string& folder, const char* prefix, const
         const unsigned number = (start + step) % kNumbers;
         if (number == 0)
             continue;
-        char name[16];
-        std::snprintf(name, sizeof name, "%04x.TMP", number);
-        std::string file = stem + name;
-        const std::string created = folder + file;
-        const int handle = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04X", number);
+        const std::string path = folder + stem + digits + extension;
+        const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (handle < 0) {
             if (errno == EEXIST)
                 continue;
             return {};
         }
         ::close(handle);
-        ::unlink(created.c_str());
-        // Only the file's own name is upper-cased: the folder keeps its case on this file system.
-        std::transform(file.begin(), file.end(), file.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        const size_t tmp = file.rfind(".TMP");
-        if (tmp != std::string::npos)
-            file.replace(tmp, 4, extension);
-        return folder + file;
+        return path;
     }
     return {};
 }
@@ -79,4 +73,20 @@ void RemoveExportFile(const std::string& path)
     std::error_code error;
     if (!path.empty())
         fs::remove(path, error);
+}
+
+CExportTempFile& CExportTempFile::operator=(CExportTempFile&& other) noexcept
+{
+    if (this != &other) {
+        Remove();
+        m_path = std::move(other.m_path);
+        other.m_path.clear();
+    }
+    return *this;
+}
+
+void CExportTempFile::Remove()
+{
+    RemoveExportFile(m_path);
+    m_path.clear();
 }

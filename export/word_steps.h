@@ -1,16 +1,21 @@
-// What the Word writers share besides the wrappers: the protected step, and the lending of
-// nodes to a paragraph of their own while they are converted into a fragment.
+// What the word-processor writers share besides the wrappers: the protected step, the lending of
+// nodes to a paragraph of their own while they are converted into a fragment file, the gathering
+// of a kanbun passage and the framing of question numbers.
 #pragma once
 
+#include "export/export_temp_files.h"
 #include "platform/automation.h"
 
+#include <cstdint>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 class CEditBox;
 class CEditNode;
 class CEditSentence;
+class COleClientItem;
 
 // Runs one step whose refused automation call (or exhausted memory) ends only the step; the
 // writer goes on with the next one. True when the step ran to its end.
@@ -57,3 +62,39 @@ private:
     CEditNode* m_node;
     int m_former;
 };
+
+// The border style and width of a framed question number set to 1 while it is written, and
+// restored whatever happens.
+class FramedNumber {
+public:
+    explicit FramedNumber(CEditNode* label);
+    ~FramedNumber();
+    FramedNumber(const FramedNumber&) = delete;
+    FramedNumber& operator=(const FramedNumber&) = delete;
+
+private:
+    CEditNode* m_label;
+    int32_t m_style;
+    int32_t m_width;
+};
+
+// An embedded object that has nothing to show: no item, or one without class, storage and picture.
+bool IsBlankItem(const COleClientItem* item);
+
+// A kanbun passage: the cell at a container's index and the cells and line breaks after it in
+// the same layout box, passing over hidden points labels.
+struct KANBUN_PASSAGE {
+    std::vector<int> indexes;   // the nodes the fragment is made of, ascending
+    int next = 0;               // the first child not consumed: the one that ended the passage
+    bool returnDue = false;     // the passage took the paragraph's closing line break, or ended
+                                // on a line break followed by more
+};
+KANBUN_PASSAGE GatherKanbunPassage(const CEditNode* container, int index);
+
+// Converts the children of container at the indexes into a fragment file of the formula editor
+// (formula) or of the kanbun editor in folder, its block container width by height: the nodes
+// are lent to a paragraph of their own (a formula in an in-text answer converts as one), the
+// gaiji pass runs over the tree and the file is written. The file goes when the returned object
+// dies. Throws COleException when no file could be made or written.
+CExportTempFile WriteFragmentFile(CEditNode* container, const std::vector<int>& indexes, int width, int height,
+                                  bool formula, bool vertical, const std::string& folder);

@@ -48,8 +48,6 @@ constexpr LONG kColorBlack = 1;
 constexpr char16_t kFullWidthSpace = u'\u3000';
 constexpr char16_t kFormulaClass[] = u"Vumat.Document";
 constexpr char16_t kKanbunClass[] = u"Tobel.Document";
-// The second class code of a node converted inside an in-text answer.
-constexpr int kCyukaiClass = 2;
 
 struct WORD_COLOR {
     COLORREF color;
@@ -135,47 +133,6 @@ void SetBaseLineAlignment(const CWordDispatch& selection)
 {
     CWordDispatch format(selection.GetParagraphFormat());
     format.SetBaseLineAlignment(kBaseLineCenter);
-}
-
-// The border style and width of a framed question number, restored whatever happens.
-class FramedNumber {
-public:
-    explicit FramedNumber(CEditNode* label) : m_label(label), m_style(label->m_borderStyle), m_width(label->m_borderWidth)
-    {
-        label->m_borderStyle = 1;
-        label->m_borderWidth = 1;
-    }
-    ~FramedNumber()
-    {
-        m_label->m_borderStyle = m_style;
-        m_label->m_borderWidth = m_width;
-    }
-    FramedNumber(const FramedNumber&) = delete;
-    FramedNumber& operator=(const FramedNumber&) = delete;
-
-private:
-    CEditNode* m_label;
-    int32_t m_style;
-    int32_t m_width;
-};
-
-// A fragment file that is deleted when the step that wrote it ends, inserted or not.
-class FragmentFile {
-public:
-    explicit FragmentFile(std::string path) : m_path(std::move(path)) {}
-    ~FragmentFile() { RemoveExportFile(m_path); }
-    FragmentFile(const FragmentFile&) = delete;
-    FragmentFile& operator=(const FragmentFile&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-bool IsBlankItem(const COleClientItem* item)
-{
-    return item == nullptr ||
-           (item->GetObjectClassName().empty() && item->GetStorage().empty() && item->GetPicture().empty());
 }
 
 }  // namespace
@@ -585,72 +542,25 @@ void CWordDocumentWriter::WriteFormula(CEditNode* container, int index, const CW
 int CWordDocumentWriter::WriteKanbun(CEditNode* container, int index, const CWordDispatch& selection,
                                      const EXPORT_NODE_CONTEXT& context, int indent)
 {
-    int consumed = 0;
-    bool paragraphDue = false;
+    const KANBUN_PASSAGE passage = GatherKanbunPassage(container, index);
     WordStep([&] {
         SetBlankFormat(selection, context);
         SetLeftIndent(selection, indent);
-        CEditNode* first = container->GetEditChild(index);
-        const int count = container->GetChildCount();
-        std::vector<int> adopted{index};
-        const CEditNode* previous = first;
-        for (int j = index + 1; j < count; ++j) {
-            CEditNode* next = container->GetEditChild(j);
-            if (next == nullptr || next->m_boxIndex != first->m_boxIndex)
-                break;
-            if (next->IsKind(EditKind::kKan)) {
-                adopted.push_back(j);
-            } else if (IsLineBreak(next)) {
-                adopted.push_back(j);
-                if (j >= count - 2)
-                    paragraphDue = true;
-            } else if (next->IsKind(EditKind::kHaiten) && !next->IsVisible()) {
-                // passed over
-            } else {
-                if (!next->IsKind(EditKind::kHaiten) && previous->IsKind(EditKind::kCR))
-                    paragraphDue = true;
-                break;
-            }
-            previous = next;
-            consumed = j - index;
-        }
-        const CEditBox* box = BoxOf(container, first);
+        const CEditBox* box = BoxOf(container, container->GetEditChild(index));
         if (box == nullptr)
             throw COleException(E_POINTER);  // no layout: the passage is left out
-        InsertFragment(container, adopted, box->m_width - indent, box->m_height, false, selection);
+        InsertFragment(container, passage.indexes, box->m_width - indent, box->m_height, false, selection);
     });
-    if (paragraphDue)
+    if (passage.returnDue)
         selection.TypeParagraph();
-    return consumed;
+    return passage.next - index - 1;
 }
 
 void CWordDocumentWriter::InsertFragment(CEditNode* container, const std::vector<int>& indexes, int width,
                                          int height, bool formula, const CWordDispatch& selection)
 {
-    CFoBlockContainer block;
-    block.m_width = width;
-    block.m_height = height;
-    {
-        // The nodes are lent to a paragraph of their own for the conversion and go back to their
-        // places whatever happens. A formula in an in-text answer converts as one.
-        CEditNode* first = container->GetEditChild(indexes.front());
-        std::optional<ClassForConversion> answer;
-        if (formula && first != nullptr &&
-            first->FindAncestorOfType(EditKind::Code(EditKind::kCyukai), 1) != nullptr)
-            answer.emplace(first, kCyukaiClass);
-        CEditSentence lent;
-        const LentNodes lending(container, indexes, &lent);
-        XML_BUILD_CONTEXT fresh;
-        BuildXmlTree(&lent, &block, &fresh);
-        ApplyGaijiFont(&block, m_vertical);
-    }
-    FragmentFile file(NewFragmentPath(m_temp.Folder(), formula ? "QNI" : "QNH", formula ? ".QNI" : ".QNH"));
-    if (file.Path().empty())
-        throw COleException(E_FAIL);  // no temporary file: the object is left out
-    if (formula)
-        ExportMathFo(&block, file.Path().c_str());
-    else
-        ExportKanbunFo(&block, file.Path().c_str());
+    const CExportTempFile file =
+        WriteFragmentFile(container, indexes, width, height, formula, m_vertical, m_temp.Folder());
     VARIANT classType = VARIANT::String(formula ? kFormulaClass : kKanbunClass);
     VARIANT fileName = VARIANT::String(Utf8ToUtf16(file.Path()));
     VARIANT link = VARIANT::Bool(false);
