@@ -5,6 +5,7 @@
 #include "editor/command_line.h"
 #include "editor/sorel_doc.h"
 #include "export/automation_wrappers.h"
+#include "export/taro_writer.h"
 #include "export/word_writer.h"
 #include "nodes/edit_print.h"
 #include "platform/shell.h"
@@ -145,8 +146,7 @@ void Quietly(Step step)
 
 WORD_PROCESSOR_WRITERS& WordProcessorWriters()
 {
-    // The Word document is written by the export's own writer; Ichitaro's has none yet.
-    static WORD_PROCESSOR_WRITERS writers{ExportWordDocument, nullptr};
+    static WORD_PROCESSOR_WRITERS writers{ExportWordDocument, ExportIchitaroDocument};
     return writers;
 }
 
@@ -356,10 +356,24 @@ bool CSorelDoc::ExportIchitaro(const std::string& path)
                 library.OptionEnvironment(VARIANT::Object(options.m_lpDispatch));
             }
         });
-        XML_BUILD_CONTEXT context{};
-        WriteIchitaroDocument(m_root.get(), library, context, scope.Progress());
+        // A writer stopped by a refused call fails the export as a failed save does, but what it
+        // wrote is still saved.
+        std::optional<std::u16string> writeFailure;
+        try {
+            XML_BUILD_CONTEXT context{};
+            WriteIchitaroDocument(m_root.get(), library, context, scope.Progress());
+        } catch (const COleDispatchException& error) {
+            writeFailure = error.m_strDescription;
+        } catch (const COleException&) {
+            writeFailure = std::u16string();
+        }
         library.SaveDocument(VARIANT::String(Utf8ToUtf16(path)));
-        result = true;
+        if (writeFailure) {
+            m_host.SetExitCode(kIchitaroWords.failureCode);
+            if (!writeFailure->empty())
+                ExportMessage(*writeFailure, MB_OK | MB_ICONEXCLAMATION);
+        }
+        result = !writeFailure;
     } catch (const COleDispatchException& error) {
         m_host.SetExitCode(kIchitaroWords.failureCode);
         ExportMessage(error.m_strDescription, MB_OK | MB_ICONEXCLAMATION);

@@ -9,8 +9,10 @@
 
 #include "editor/command_line.h"
 #include "export/automation_wrappers.h"
+#include "export/taro_writer.h"
 #include "export/word_writer.h"
 #include "nodes/edit_print.h"
+#include "platform/utf8.h"
 #include "tests/support/recording_server.h"
 
 #include <QTemporaryDir>
@@ -252,11 +254,41 @@ TEST_F(WordExportTest, AWriterStoppedByARefusedCallFailsTheExportButWhatItWroteI
         EXPECT_EQ(transcript[4], "3.TypeParagraph call()");
         EXPECT_EQ(transcript[5].rfind("3.SaveAs call(", 0), 0u) << transcript[5];
     }
-    WordProcessorWriters() = WORD_PROCESSOR_WRITERS{ExportWordDocument, nullptr};
+    WordProcessorWriters() = WORD_PROCESSOR_WRITERS{ExportWordDocument, ExportIchitaroDocument};
+}
+
+TEST_F(WordExportTest, AnIchitaroWriterStoppedByARefusedCallFailsTheExportButItsTextIsSavedAndTheOptionRestored)
+{
+    TypingWriters writers;
+    struct Case {
+        HRESULT status;
+        std::vector<std::u16string> messages;
+    } const cases[] = {{DISP_E_EXCEPTION, {u"改行できません。"}}, {E_FAIL, {}}};
+    for (const Case& c : cases) {
+        m_server = NewServer();
+        m_server->Fails("InsertReturn", c.status == DISP_E_EXCEPTION ? u"改行できません。" : u"", 0, E_FAIL);
+        auto registration = Register(kIchitaroProgId);
+        m_host.exitCode = 0;
+        m_host.mode = CommandLineMode::kTaroQuit;
+        m_shell.requests.clear();
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(m_doc.ExportIchitaro(Path("out.jtd")));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_host.exitCode, 20);
+        for (const std::u16string& message : c.messages)
+            EXPECT_NE(errors.find(Utf16ToUtf8(message)), std::string::npos) << errors;
+        const Lines transcript = m_server->Transcript();
+        const Lines tail = {"2.Insert call(\"問一\")", "2.InsertReturn call(1, 0)",
+                            "2.SaveDocument call(\"" + Path("out.jtd") + "\")", "3.Item put(\"JW型ｷｰ割付\", 1)",
+                            "2.OptionEnvironment call(#3)", "1.Quit call(3)"};
+        ASSERT_GE(transcript.size(), tail.size());
+        EXPECT_EQ(Lines(transcript.end() - static_cast<long>(tail.size()), transcript.end()), tail);
+    }
 }
 
 TEST_F(WordExportTest, TheKeyboardOptionIsRestoredAfterAFailedWrite)
 {
+    const WORD_PROCESSOR_WRITERS former = WordProcessorWriters();
     WordProcessorWriters().ichitaro = [](CEditPrint&, CTaroDispatch&, XML_BUILD_CONTEXT&, IConvertProgress&) {
         throw COleException(E_FAIL);
     };
@@ -264,7 +296,7 @@ TEST_F(WordExportTest, TheKeyboardOptionIsRestoredAfterAFailedWrite)
     m_server->Returns("Item", VARIANT::Long(2));
     m_host.mode = CommandLineMode::kTaroQuit;
     EXPECT_FALSE(m_doc.ExportIchitaro(Path("out.jtd")));
-    WordProcessorWriters().ichitaro = nullptr;
+    WordProcessorWriters() = former;
     EXPECT_EQ(m_host.exitCode, 20);
     const Lines transcript = m_server->Transcript();
     const Lines expectedTail = {"3.Item put(\"JW型ｷｰ割付\", 2)", "2.OptionEnvironment call(#3)", "1.Quit call(3)"};

@@ -2,6 +2,7 @@
 
 #include "platform/utf8.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -33,6 +34,14 @@ std::string Number(double value)
     char text[64];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
+}
+
+// A double in its shortest form that reads back as the same value (10.488188976377952).
+std::string ExactNumber(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
 }
 
 }  // namespace
@@ -98,7 +107,7 @@ std::string CRecordingServer::FormatArgument(const VARIANT& value) const
     case VT_R4:
         return Number(value.fltVal) + "f";
     case VT_R8:
-        return Number(value.dblVal);
+        return ExactNumber(value.dblVal);
     case VT_BOOL:
         return value.boolVal == VARIANT_TRUE ? "true" : value.boolVal == 0 ? "false" : "bool?";
     case VT_BSTR:
