@@ -212,10 +212,9 @@ void CTaroDocumentWriter::WriteChildren(CEditNode* container, EXPORT_NODE_CONTEX
             ++i;
             continue;
         }
-        const EXPORT_NODE_CONTEXT nested{indent, context.maskText, context.breakAtLineEnd, context.noCharBorder};
         if (IsFloatingFrame(child)) {
             // Written where it stands; the run gathered before it follows its content.
-            EXPORT_NODE_CONTEXT frame = nested;
+            EXPORT_NODE_CONTEXT frame{indent, context.maskText, context.breakAtLineEnd, context.noCharBorder};
             WriteIchitaroNode(child, frame);
             labelType = 0;
             ++i;
@@ -251,7 +250,7 @@ void CTaroDocumentWriter::WriteChildren(CEditNode* container, EXPORT_NODE_CONTEX
             ++i;
             continue;
         }
-        EXPORT_NODE_CONTEXT same = nested;
+        EXPORT_NODE_CONTEXT same{indent, context.maskText, context.breakAtLineEnd, context.noCharBorder};
         int next = i + 1;
         if (IsFormulaNode(child)) {
             WriteFormula(container, i, indent);

@@ -588,6 +588,15 @@ TEST_F(TaroWriterTest, AHiddenAnswerIsWrittenAsBlanksOfItsCharactersWidths)
                                               kLineType}))
             << visible;
     }
+    // A container that opens the answer is masked as well.
+    auto* second = Part();
+    auto* nestedAnswer = Add(second, new CEditCyukai());
+    auto* kasen = Add(nestedAnswer, new CEditKasen());
+    Char(kasen, u"字");
+    LineEnd(kasen);
+    LineEnd(nestedAnswer);
+    LineEnd(second);
+    EXPECT_EQ(NodeTranscript(second), Join({Attr(), Insert("\u3000"), kLineType, kLineType, kReturn, kLineType}));
 }
 
 TEST_F(TaroWriterTest, QuestionNumbersCellsPointsLabelsAndAPendingRun)
