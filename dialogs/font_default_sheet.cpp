@@ -147,6 +147,15 @@ CFontDefaultSheet::CFontDefaultSheet(QWidget* parent, int captionId, int startPa
     layout->addWidget(buttons);
 }
 
+CFontDefaultSheet::CFontDefaultSheet(QWidget* parent, const QString& caption) : CFontDefaultSheet(parent, 0, 1)
+{
+    setWindowTitle(caption);
+    // The text page stays with the sheet, unshown, so that OK never reads it.
+    m_tabs->removeTab(m_tabs->indexOf(m_textPage));
+    m_textPage->setParent(this);
+    m_textPage->hide();
+}
+
 int CFontDefaultSheet::DoModal()
 {
     return exec() == IDOK ? IDOK : IDCANCEL;
@@ -197,5 +206,20 @@ bool RunFontDefaultSheet(DEFAULT_FONT entries[6], QWidget* parent)
     if (sheet.DoModal() != IDOK)
         return false;
     sheet.GetEntries(entries);
+    return true;
+}
+
+bool RunFormulaFontDefaultSheet(DEFAULT_FONT entries[3], const QString& caption, QWidget* parent)
+{
+    CFontDefaultSheet sheet(parent, caption);
+    DEFAULT_FONT all[6]{};
+    for (int i = 0; i < 3; ++i)
+        all[3 + i] = entries[i];
+    sheet.SetEntries(all);
+    if (sheet.DoModal() != IDOK)
+        return false;
+    sheet.GetEntries(all);
+    for (int i = 0; i < 3; ++i)
+        entries[i] = all[3 + i];
     return true;
 }

@@ -71,6 +71,8 @@ public:
     static constexpr int kCaption = 32792;
 
     CFontDefaultSheet(QWidget* parent = nullptr, int captionId = kCaption, int startPage = 0);
+    // The formula editor's sheet: the formula page alone, under the caller's caption.
+    CFontDefaultSheet(QWidget* parent, const QString& caption);
 
     int DoModal();
     CFontDefaultPage& TextPage() { return *m_textPage; }
@@ -93,3 +95,5 @@ private:
 
 // Runs the sheet over the six fonts; true, with the entries changed, when the user chose OK.
 bool RunFontDefaultSheet(DEFAULT_FONT entries[6], QWidget* parent);
+// Runs the formula editor's sheet over the three formula fonts (letters, digits, operators).
+bool RunFormulaFontDefaultSheet(DEFAULT_FONT entries[3], const QString& caption, QWidget* parent);

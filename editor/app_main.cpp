@@ -4,7 +4,7 @@
 #include "dialogs/splash_dialog.h"
 #include "editor/main_frame.h"
 #include "editor/print_file_access.h"
-#include "editor/shell_widgets.h"
+#include "ui/shell_widgets.h"
 #include "editor/sorel_app.h"
 #include "editor/sorel_program.h"
 #include "editor/view_hookup.h"

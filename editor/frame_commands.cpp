@@ -14,46 +14,14 @@
 
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QToolBar>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-enum class Picker { Color, Shade, Line, Template };
-
-struct DROPDOWN_COMMAND {
-    unsigned id;
-    Picker picker;
-    int kind;
-    unsigned barId;
-};
-
-const DROPDOWN_COMMAND kDropDowns[] = {
-    {32790, Picker::Color, 0, BarId::kFormat},    {32862, Picker::Color, 1, BarId::kFormat},
-    {32859, Picker::Shade, 0, BarId::kFormat},    {32858, Picker::Line, 2, BarId::kFormat},
-    {32789, Picker::Line, 0, BarId::kFormat},     {32855, Picker::Line, 1, BarId::kFormat},
-    {32839, Picker::Template, 1, BarId::kFormula}, {32835, Picker::Template, 2, BarId::kFormula},
-    {32838, Picker::Template, 3, BarId::kFormula}, {32840, Picker::Template, 4, BarId::kFormula},
-    {32841, Picker::Template, 5, BarId::kFormula}, {32842, Picker::Template, 6, BarId::kFormula},
-    {32843, Picker::Template, 7, BarId::kFormula}, {32844, Picker::Template, 8, BarId::kFormula},
-    {32845, Picker::Template, 9, BarId::kFormula}, {32846, Picker::Template, 10, BarId::kFormula},
-    {32847, Picker::Template, 11, BarId::kFormula}, {32848, Picker::Template, 12, BarId::kFormula},
-    {32999, Picker::Template, 13, BarId::kFormula}, {32998, Picker::Template, 14, BarId::kFormula}};
-
 constexpr unsigned kSaveOtherFormat = 33006, kCharMap = 32888, kFontDefaults = 32969;
-
-const DROPDOWN_COMMAND* FindDropDown(unsigned id)
-{
-    for (const DROPDOWN_COMMAND& command : kDropDowns)
-        if (command.id == id)
-            return &command;
-    return nullptr;
-}
 
 QString FaceOf(const LOGFONTA& font) { return QString::fromStdU16String(Cp932ToWide(font.lfFaceName)); }
 
@@ -77,20 +45,6 @@ FontDefaultSheet& Sheet()
 {
     static FontDefaultSheet sheet = RunDefaultFontSheet;
     return sheet;
-}
-
-ProcessStarter& Starter()
-{
-    static ProcessStarter starter = [](const QString& program, const QStringList& arguments, qint64* pid) {
-        return QProcess::startDetached(program, arguments, QString(), pid);
-    };
-    return starter;
-}
-
-ProgramFinder& Finder()
-{
-    static ProgramFinder finder = [](const QString& name) { return QStandardPaths::findExecutable(name); };
-    return finder;
 }
 
 }  // namespace
@@ -152,69 +106,14 @@ FontDefaultSheet SetFontDefaultSheet(FontDefaultSheet sheet)
     return previous;
 }
 
-ProcessStarter SetProcessStarter(ProcessStarter starter)
-{
-    ProcessStarter previous = Starter();
-    if (starter)
-        Starter() = std::move(starter);
-    return previous;
-}
-
-ProgramFinder SetProgramFinder(ProgramFinder finder)
-{
-    ProgramFinder previous = Finder();
-    if (finder)
-        Finder() = std::move(finder);
-    return previous;
-}
-
-std::unique_ptr<CPickerMenu> MakeDropDownMenu(unsigned id)
-{
-    const DROPDOWN_COMMAND* command = FindDropDown(id);
-    if (!command)
-        return nullptr;
-    switch (command->picker) {
-    case Picker::Color: {
-        auto menu = std::make_unique<CColorMenu>();
-        return menu->Create(command->kind) ? std::move(menu) : nullptr;
-    }
-    case Picker::Shade: {
-        auto menu = std::make_unique<CShadeMenu>();
-        return menu->Create() ? std::move(menu) : nullptr;
-    }
-    case Picker::Line: {
-        auto menu = std::make_unique<CLineMenu>();
-        return menu->Create(command->kind) ? std::move(menu) : nullptr;
-    }
-    case Picker::Template: {
-        auto menu = std::make_unique<CTemplateMenu>();
-        return menu->Create(command->kind) ? std::move(menu) : nullptr;
-    }
-    }
-    return nullptr;
-}
-
-QPoint DropDownPoint(QToolBar* bar, unsigned id)
-{
-    if (!bar)
-        return QPoint();
-    for (QAction* action : bar->actions()) {
-        if (action->isSeparator() || action->data().toUInt() != id)
-            continue;
-        const QRect rect = bar->actionGeometry(action);
-        return bar->mapToGlobal(rect.bottomLeft() + QPoint(0, 1));
-    }
-    return bar->mapToGlobal(QPoint(0, bar->height()));
-}
-
 bool CFrameCommands::IsFrameCommand(unsigned id)
 {
-    return FindDropDown(id) || id == kSaveOtherFormat || id == kCharMap || id == kFontDefaults;
+    return IsDropDownCommand(id) || id == kSaveOtherFormat || id == kCharMap || id == kFontDefaults;
 }
 
 bool CFrameCommands::OnCommand(unsigned id)
 {
-    if (FindDropDown(id)) {
+    if (IsDropDownCommand(id)) {
         OnDropDown(id);
         return true;
     }
@@ -228,8 +127,8 @@ bool CFrameCommands::OnCommand(unsigned id)
 
 QToolBar* CFrameCommands::BarOf(unsigned id) const
 {
-    if (const DROPDOWN_COMMAND* command = FindDropDown(id))
-        return m_frame.Bar(command->barId);
+    if (IsDropDownCommand(id))
+        return m_frame.Bar(IsFormulaDropDown(id) ? BarId::kFormula : BarId::kFormat);
     return m_frame.Bar(BarId::kStandard);
 }
 
@@ -246,11 +145,7 @@ CPickerPopup* CFrameCommands::OpenDropDown(unsigned id)
 
 void CFrameCommands::OnDropDown(unsigned id)
 {
-    std::unique_ptr<CPickerMenu> menu = MakeDropDownMenu(id);
-    if (!menu)
-        return;
-    CPickerPopup popup(*menu, &m_frame);
-    const unsigned chosen = popup.Track(DropDownPoint(BarOf(id), id));
+    const unsigned chosen = TrackDropDown(id, BarOf(id), &m_frame);
     if (chosen)
         m_frame.OnCommand(chosen);
 }
@@ -285,25 +180,7 @@ void CFrameCommands::OnSaveOtherFormat()
 
 void CFrameCommands::OnInsertCharMap()
 {
-    // A character map this command started and that still runs is left as it is.
-    if (m_charMapPid > 0 && ::kill(static_cast<pid_t>(m_charMapPid), 0) == 0)
-        return;
-    m_charMapPid = 0;
-    for (const char* name : {"gucharmap", "kcharselect"}) {
-        const QString program = Finder()(QString::fromLatin1(name));
-        if (program.isEmpty())
-            continue;
-        qint64 pid = 0;
-        if (Starter()(program, {}, &pid)) {
-            m_charMapPid = pid;
-            return;
-        }
-        ShellMessageBox(u"文字コード表を起動できませんでした。", SorelDocText::kApplicationTitle,
-                        MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    ShellMessageBox(u"文字コード表のプログラムがありません。gucharmap または kcharselect をインストールしてください。",
-                    SorelDocText::kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+    m_charMap.Open(SorelDocText::kApplicationTitle);
 }
 
 void CFrameCommands::OnFontDefaults()

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "editor/frame_view.h"
+#include "ui/char_map.h"
 #include "ui/menus.h"
+#include "ui/toolbars.h"
 #include "platform/win_types.h"
 
 #include <QPoint>
@@ -33,18 +35,6 @@ void StoreFontDefaults(const FONT_DEFAULTS& values, bool vertical);
 using FontDefaultSheet = std::function<bool(FONT_DEFAULTS& values, QWidget* parent)>;
 FontDefaultSheet SetFontDefaultSheet(FontDefaultSheet sheet);
 
-// Starts a program without waiting for it; false when it cannot start. Tests replace it.
-using ProcessStarter = std::function<bool(const QString& program, const QStringList& arguments, qint64* pid)>;
-ProcessStarter SetProcessStarter(ProcessStarter starter);
-// Finds a program on the search path; empty when absent. Tests replace it.
-using ProgramFinder = std::function<QString(const QString& name)>;
-ProgramFinder SetProgramFinder(ProgramFinder finder);
-
-// The picker of a drop-down command; null for other commands.
-std::unique_ptr<CPickerMenu> MakeDropDownMenu(unsigned id);
-// The screen point under the button of the command in the bar: its bottom-left corner.
-QPoint DropDownPoint(QToolBar* bar, unsigned id);
-
 class CFrameCommands {
 public:
     explicit CFrameCommands(CMainFrame& frame) : m_frame(frame) {}
@@ -71,5 +61,5 @@ private:
     CMainFrame& m_frame;
     std::unique_ptr<CPickerMenu> m_openMenu;
     std::unique_ptr<class CPickerPopup> m_openPopup;
-    qint64 m_charMapPid = 0;
+    CCharMapLauncher m_charMap;
 };

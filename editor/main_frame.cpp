@@ -249,31 +249,8 @@ void CMainFrame::ApplyAccelerators()
 
 void CMainFrame::BuildToolbar(QToolBar* bar, const TOOLBAR_LAYOUT& layout)
 {
-    bar->clear();
-    auto* owned = dynamic_cast<CBarBase*>(bar);
-    for (const TOOLBAR_BUTTON& button : layout.buttons) {
-        // Boxes and hover buttons stand in the places of their ids.
-        if (QAction* box = owned && button.kind != TOOLBAR_BUTTON::Separator ? owned->BoxAction(button.id) : nullptr) {
-            box->setToolTip(Q(button.tooltip));
-            bar->addAction(box);
-            continue;
-        }
-        switch (button.kind) {
-        case TOOLBAR_BUTTON::Separator:
-            bar->addSeparator();
-            break;
-        case TOOLBAR_BUTTON::Box:
-            break;
-        case TOOLBAR_BUTTON::Button: {
-            QAction* action = bar->addAction(CommandIcon(button.id), Q(button.tooltip));
-            action->setData(button.id);
-            action->setToolTip(Q(button.tooltip));
-            const unsigned id = button.id;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-            break;
-        }
-        }
-    }
+    if (auto* owned = dynamic_cast<CBarBase*>(bar))
+        owned->BuildButtons(layout);
 }
 
 void CMainFrame::BuildStatusBar()

@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,7 +16,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
-#include <QWidgetAction>
 
 #include <algorithm>
 
@@ -90,13 +88,6 @@ int ParseZoomText(const std::u16string& text)
     return static_cast<int>(std::clamp<long>(n, 50, 500));
 }
 
-QIcon CommandIcon(unsigned id)
-{
-    InitUiResources();
-    const QString path = QString(":/tarsel/icons/%1.svg").arg(id);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
-}
-
 // --- hover button
 
 CHoverButton::CHoverButton(unsigned id, QWidget* parent) : QAbstractButton(parent), m_id(id)
@@ -160,50 +151,6 @@ void CHoverButton::leaveEvent(QEvent* event)
     m_hover = false;
     update();
     QAbstractButton::leaveEvent(event);
-}
-
-// --- common bar
-
-CBarBase::CBarBase(unsigned barId, const QString& title, QWidget* parent) : QToolBar(title, parent), m_barId(barId)
-{
-    setObjectName(QString("bar_%1").arg(barId));
-    setAllowedAreas(Qt::AllToolBarAreas);
-    setIconSize(QSize(16, 16));
-}
-
-QAction* CBarBase::ButtonAction(unsigned id) const
-{
-    for (QAction* action : actions())
-        if (!action->isSeparator() && action->data().toUInt() == id)
-            return action;
-    return nullptr;
-}
-
-QAction* CBarBase::BoxAction(unsigned id)
-{
-    const auto it = m_boxActions.find(id);
-    if (it != m_boxActions.end())
-        return it->second;
-    QWidget* widget = BoxWidget(id);
-    if (!widget)
-        return nullptr;
-    // The bar keeps the action, so rebuilding the buttons keeps the box and its contents.
-    if (auto* button = dynamic_cast<CHoverButton*>(widget))
-        connect(button, &QAbstractButton::clicked, this, [this, id] {
-            if (command)
-                command(id);
-        });
-    auto* action = new QWidgetAction(this);
-    action->setDefaultWidget(widget);
-    action->setData(id);
-    m_boxActions.emplace(id, action);
-    return action;
-}
-
-void CBarBase::Notify(QWidget* source, unsigned id, UINT code)
-{
-    if (notify)
-        notify(BAR_NOTIFY{source, id, code});
 }
 
 // --- standard bar
@@ -437,7 +384,7 @@ bool CFormatToolBar::eventFilter(QObject* watched, QEvent* event)
     return CBarBase::eventFilter(watched, event);
 }
 
-// --- question and formula bars
+// --- question bar
 
 CQuestionToolBar::CQuestionToolBar(QWidget* parent) : CBarBase(303, QString::fromUtf16(u"問題ツール"), parent)
 {
@@ -448,11 +395,6 @@ CQuestionToolBar::CQuestionToolBar(QWidget* parent) : CBarBase(303, QString::fro
 }
 
 QWidget* CQuestionToolBar::BoxWidget(unsigned id) { return id == BoxId::kSearch ? m_hover : nullptr; }
-
-CFormulaToolBar::CFormulaToolBar(QWidget* parent) : CBarBase(131, QString::fromUtf16(u"数式"), parent)
-{
-    setIconSize(QSize(24, 23));
-}
 
 // --- status bar
 

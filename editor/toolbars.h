@@ -1,26 +1,24 @@
 // The frame's toolbars and status bar: the standard bar with its zoom box and the
 // save-in-other-format hover button, the format bar with its font-name and size boxes, the
-// question bar with the search hover button, the formula bar, and the status bar's panes.
+// question bar with the search hover button, and the status bar's panes (the formula bar is
+// shared, in ui/toolbars.h).
 // The boxes report Enter and refresh requests to the frame, which hands them to the view.
 #pragma once
 
 #include "platform/win_types.h"
+#include "ui/toolbars.h"
 
 #include <QAbstractButton>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QToolBar>
 
-#include <functional>
-#include <map>
 #include <string>
 
 class QComboBox;
 class QLabel;
 
-// Notification codes of the bars' boxes.
-constexpr UINT NM_BARCOMBO_RETURN = 0x401;
-constexpr UINT NM_BARCOMBO_SELCHANGE = 0x402;
+// The zoom box's Enter notice (the font boxes send those of ui/toolbars.h).
 constexpr UINT NM_ZOOMCOMBO_RETURN = 13;
 
 // Control ids of the boxes and hover buttons.
@@ -31,14 +29,6 @@ constexpr unsigned kZoom = 32779;
 constexpr unsigned kSaveOtherFormat = 33006;
 constexpr unsigned kSearch = 32884;
 }  // namespace BoxId
-
-// The standard header of a bar notification: source window, its id and the code.
-struct BAR_NOTIFY {
-    QWidget* source = nullptr;
-    unsigned idFrom = 0;
-    UINT code = 0;
-};
-using BarNotifyTarget = std::function<void(const BAR_NOTIFY&)>;
 
 // A font size typed in points: "12", "9." or "10.5" (the only half point); false for any other
 // text, leaving `size` untouched. "10.5" gives 370 (423 · 10 / 12 + 17).
@@ -71,29 +61,6 @@ private:
     UINT m_ids[4] = {};
     QPixmap m_pictures[4];
     bool m_hover = false;
-};
-
-// The common base: a flat, movable bar of its control id, reporting its boxes' notifications.
-class CBarBase : public QToolBar {
-public:
-    CBarBase(unsigned barId, const QString& title, QWidget* parent);
-    unsigned BarId() const { return m_barId; }
-    BarNotifyTarget notify;
-    // Where a hover button's click goes: the frame's command routing.
-    std::function<void(unsigned id)> command;
-    // The widget that takes the place of a "box" entry of the bar's table, or null.
-    virtual QWidget* BoxWidget(unsigned /*id*/) { return nullptr; }
-    // The action of a command button.
-    QAction* ButtonAction(unsigned id) const;
-    // The action that puts the box or hover button of the id on the bar; null when none.
-    QAction* BoxAction(unsigned id);
-
-protected:
-    void Notify(QWidget* source, unsigned id, UINT code);
-
-private:
-    unsigned m_barId;
-    std::map<unsigned, QAction*> m_boxActions;
 };
 
 class CStandardToolBar : public CBarBase {
@@ -151,11 +118,6 @@ private:
     CHoverButton* m_hover = nullptr;
 };
 
-class CFormulaToolBar : public CBarBase {
-public:
-    explicit CFormulaToolBar(QWidget* parent = nullptr);
-};
-
 // The status bar: the message pane, the page pane 0xE707 and the keyboard indicators.
 class CMainStatusBar : public QStatusBar {
 public:
@@ -166,6 +128,3 @@ public:
 private:
     QLabel* m_page = nullptr;
 };
-
-// The icon of a command or resource id from the program's resources; null when it has none.
-QIcon CommandIcon(unsigned id);

@@ -161,7 +161,8 @@ void CEmbeddingServer::SendState(uint16_t code)
         Fail("out of memory while storing the object");
         return;
     }
-    Write(Embedding::EncodeState(code, state));
+    if (Write(Embedding::EncodeState(code, state)))
+        m_lastSentStorage = std::move(state.storage);
 }
 
 void CEmbeddingServer::SendChanged()
@@ -169,6 +170,20 @@ void CEmbeddingServer::SendChanged()
     // Before the first state the container is still waiting for the answer to its HELLO.
     if (m_started)
         SendState(Embedding::kChanged);
+}
+
+void CEmbeddingServer::SendSaved()
+{
+    if (m_started)
+        SendState(Embedding::kSaved);
+}
+
+void CEmbeddingServer::SendClosed()
+{
+    if (m_state != State::Running)
+        return;
+    if (Write(Embedding::EncodeClosed()))
+        m_state = State::Closed;
 }
 
 CEmbeddingServer::State CEmbeddingServer::Feed(std::span<const uint8_t> bytes)

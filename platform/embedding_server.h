@@ -110,6 +110,15 @@ public:
     // Sends the document's state as CHANGED (after an edit); a store that fails sends FAILED
     // and ends the link.
     void SendChanged();
+    // Sends the state as SAVED: the container stores it as the object's saved data.
+    void SendSaved();
+    // The server ends the link itself (its window closed): CLOSED, after which it exits.
+    void SendClosed();
+    // Whether the container's HELLO arrived, and whether it has the object's first state.
+    bool HelloSeen() const { return m_helloSeen; }
+    bool Started() const { return m_started; }
+    // The data of the last state the container received.
+    const std::vector<uint8_t>& LastSentStorage() const { return m_lastSentStorage; }
 
 private:
     void Handle(const Embedding::FRAME& frame);
@@ -125,4 +134,5 @@ private:
     bool m_helloSeen = false;
     bool m_started = false;
     std::function<void(int)> m_onVerb;
+    std::vector<uint8_t> m_lastSentStorage;
 };

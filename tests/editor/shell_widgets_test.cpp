@@ -1,6 +1,6 @@
 // The shell's requests answered with Qt windows: Qt's own dialogs speak Japanese, nothing waits
 // where nobody can answer, and the file dialog starts on the filter the request names.
-#include "editor/shell_widgets.h"
+#include "ui/shell_widgets.h"
 
 #include "platform/shell.h"
 

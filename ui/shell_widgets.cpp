@@ -1,4 +1,4 @@
-#include "editor/shell_widgets.h"
+#include "ui/shell_widgets.h"
 
 #include "platform/printer.h"
 #include "platform/shell.h"
