@@ -48,7 +48,8 @@ VUMAT_COMMAND_LINE ParseVumatCommandLine(const std::vector<std::string>& argumen
         } else if (IsSwitch(argument, "Automation")) {
             if (line.start != VumatStart::Embedding)
                 line.start = VumatStart::Automation;
-        } else if (!argument.empty() && argument[0] != '/' && argument[0] != '-' && file.empty()) {
+        } else if (!argument.empty() && argument[0] != '-' && file.empty()) {
+            // A path begins with "/" here: only the two words count as switches after it.
             file = argument;
         }
     }

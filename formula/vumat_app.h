@@ -27,8 +27,8 @@ struct VUMAT_COMMAND_LINE {
 };
 
 // The words Embedding and Automation after "/" or "-" (in any case) are the switches; the first
-// other argument that is not a switch is a file. A switch wins over a file; unknown switches are
-// ignored.
+// other argument that does not begin with "-" is a file (an absolute path begins with "/"). A
+// switch wins over a file; unknown switches are ignored.
 VUMAT_COMMAND_LINE ParseVumatCommandLine(const std::vector<std::string>& arguments);
 
 class CVumatApp {

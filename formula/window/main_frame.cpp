@@ -53,7 +53,19 @@ CMainFrame::CMainFrame(IVumatDocumentSite& site, QWidget* parent) : QMainWindow(
     resize(720, 420);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The bars and the palette outlive this object's own part while Qt deletes the children.
+    for (CBarBase* bar : {m_standard, static_cast<CBarBase*>(m_format), static_cast<CBarBase*>(m_formula)}) {
+        if (bar != nullptr) {
+            bar->notify = nullptr;
+            bar->command = nullptr;
+        }
+    }
+    if (m_palette != nullptr && m_palette->Tab() != nullptr)
+        m_palette->Tab()->Grid().SetTarget(nullptr);
+    m_view = nullptr;
+}
 
 bool CMainFrame::LoadTables(TOOLBAR_LAYOUT* standard, TOOLBAR_LAYOUT* format, TOOLBAR_LAYOUT* formula)
 {

@@ -41,10 +41,11 @@ std::u16string FileTitle(const std::string& path)
 
 }  // namespace
 
-CVumatProgram::CVumatProgram(std::vector<std::string> parameters, int inputFd, int outputFd)
+CVumatProgram::CVumatProgram(std::vector<std::string> parameters, int inputFd, int outputFd,
+                             const std::string& profilePath)
     : m_parameters(std::move(parameters)), m_input(inputFd), m_output(outputFd)
 {
-    m_app = std::make_unique<CVumatApp>(CProfile::DefaultPath("Orvellan", "Vumat"),
+    m_app = std::make_unique<CVumatApp>(profilePath.empty() ? CProfile::DefaultPath("Orvellan", "Vumat") : profilePath,
                                         QCoreApplication::applicationFilePath().toStdString());
 }
 

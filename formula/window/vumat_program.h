@@ -42,7 +42,9 @@ class CVumatProgram : public QObject, public IVumatDocumentSite {
 public:
     // Needs the QApplication; the parameters are the command line's, the program's name left out.
     // inputFd and outputFd are the container's channel; outputFd −1 takes the standard output.
-    explicit CVumatProgram(std::vector<std::string> parameters, int inputFd = 0, int outputFd = -1);
+    // The settings are the user's, or those of the profile at profilePath when it is given.
+    explicit CVumatProgram(std::vector<std::string> parameters, int inputFd = 0, int outputFd = -1,
+                           const std::string& profilePath = {});
     ~CVumatProgram() override;
 
     // The start-up: false when the process is to end at once, with ExitCode().
