@@ -4,6 +4,7 @@
 
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
+#include "nodes/caret_display.h"
 #include "nodes/edit_error.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
@@ -223,16 +224,8 @@ void CEditViewController::DrawContainerFrame(CDC* dc)
 {
     CEditNode* node = CaretNode();
     CEditNode* parent = node != nullptr ? node->GetEditParent() : nullptr;
-    if (parent == nullptr)
-        return;
-    const int oldRop = dc->SetROP2(R2_XORPEN);
-    RECT r = parent->m_rcLayout;
-    m_displayMap.DocToDeviceRect(&r);
-    r = RECT{r.left - 1, r.top - 1, r.right + 2, r.bottom + 2};
-    HGDIOBJ oldBrush = dc->SelectStockObject(NULL_BRUSH);
-    dc->FrameRect(&r, GetHalftoneBrush());
-    dc->SelectObject(oldBrush);
-    dc->SetROP2(oldRop);
+    if (parent != nullptr)
+        ::DrawContainerFrame(dc, m_displayMap, *parent);
 }
 
 void CEditViewController::DrawTracker(CDC* dc, CEditNode* node)

@@ -130,23 +130,18 @@ void CEditViewController::ScrollToShow(POINT point, SIZE pad)
     // A new origin of exactly 0 scrolls too: the start of the paper must be reachable.
     // Scrolling moves the origin only: the layout is in document units and stays as it is, so
     // that a drag near the edge never lays the paper out again.
-    if (x < px) {
-        m_displayMap.m_originX = x - w - m.cx;
-        UpdateScrollBars();
-        InvalidateAll();
-    } else if (px + c.cx < x) {
-        m_displayMap.m_originX = x + w + m.cx - c.cx;
+    if (const auto originX = ScrollOriginToShow(px, c.cx, x, w, m.cx)) {
+        m_displayMap.m_originX = *originX;
         UpdateScrollBars();
         InvalidateAll();
     }
     bool moveY = false;
     int newY = 0;
     if (!vertical) {
-        if (y < py)
-            newY = y - (h + m.cy), moveY = true;
-        else if (py + c.cy < y)
-            newY = y + h + m.cy - c.cy, moveY = true;
+        if (const auto originY = ScrollOriginToShow(py, c.cy, y, h, m.cy))
+            newY = *originY, moveY = true;
     } else {
+        // The horizontal bar runs against the document's y axis.
         const int n = m_hBar.max;
         if (y < n - (py + c.cy))
             newY = y - (h + m.cy), moveY = true;

@@ -4,23 +4,14 @@
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "base/number_labels.h"
+#include "nodes/caret_display.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
 #include "nodes/edit_print.h"
-#include "nodes/kanbun_cell.h"
 #include "nodes/undo.h"
 
-#include <cstring>
 
 namespace {
-
-bool IsTextBeforeCaret(const CEditNode* node)
-{
-    return node != nullptr && node->HasKindFlags(EditKind::kEditNodeBit) && !node->HasKindFlags(EditKind::kLineBreak) &&
-           node->IsCaretStop() && node->HasKindFlags(EditKind::kCharacter);
-}
-
-CEditNode* PrevEdit(CEditNode* node) { return node != nullptr ? CEditNode::FromNode(node->GetPrevSibling()) : nullptr; }
 
 // Control characters would make the saved file invalid XML; the view handles 8 and 13 itself.
 bool IsControlChar(char16_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
@@ -47,52 +38,16 @@ int CEditViewController::UpdateCaret(BOOL takeFormat)
     CEditNode* node = CaretNode();
     if (node == nullptr)
         return 0;
-    CEditNode* prev = PrevEdit(node);
-    const bool textBefore = IsTextBeforeCaret(prev);
     const RECT& r = node->m_rcLayout;
     m_rcCaret = RECT{r.left, r.top, r.right - r.left, r.bottom - r.top};
     m_ptCaretOrigin = POINT{r.left, r.top};
     m_caret.m_caretKind = static_cast<DWORD>(node->GetKind());
-
     if (takeFormat) {
-        CEditNode* source = nullptr;
-        if (node->HasKindFlags(EditKind::kCharacter)) {
-            source = node;
-            if (textBefore) {
-                source = prev;
-            } else if (prev != nullptr && !(prev->HasKindFlags(EditKind::kCharacter) && prev->IsCaretStop())) {
-                for (CEditNode* n = prev; n != nullptr; n = PrevEdit(n)) {
-                    if (n->HasKindFlags(EditKind::kCharacter | EditKind::kContainer | EditKind::kFormula)) {
-                        source = n;
-                        break;
-                    }
-                }
-            }
-            if (source->IsKind(EditKind::kKan)) {
-                CDefaultFontTable::Instance().GetDefaultFont(&m_caret.m_logFont, m_displayMap.IsVertical());
-                source = nullptr;
-            }
-        } else if (!textBefore && prev != nullptr && !(prev->HasKindFlags(EditKind::kCharacter) && prev->IsCaretStop())) {
-            for (CEditNode* n = prev; n != nullptr && source == nullptr; n = PrevEdit(n)) {
-                if (n->IsKind(EditKind::kKan)) {
-                    auto* kan = dynamic_cast<CEditKan*>(n);
-                    CEditNode* base = kan != nullptr ? reinterpret_cast<CEditNode*>(kan->GetBaseBox()) : nullptr;
-                    source = base != nullptr ? base->GetFirstInner() : nullptr;
-                    break;
-                }
-                if (n->HasKindFlags(EditKind::kCharacter | EditKind::kContainer | EditKind::kFormula))
-                    source = n;
-            }
-        }
-        if (source != nullptr) {
-            m_caret.m_logFont = source->m_lf;
-            m_caret.m_font.m_fontWidth = source->m_fontWidth;
-            m_caret.m_color.m_color = source->m_color;
-            m_caret.m_border.m_backgroundColor = source->m_backgroundColor;
-            m_caret.m_border.m_borderStyle = source->m_borderStyle;
-            m_caret.m_border.m_borderWidth = source->m_borderWidth;
-            m_caret.m_alignment.m_scriptPosition = source->m_scriptPosition;
-        }
+        const TYPING_SOURCE source = FindTypingSource(node);
+        if (source.node != nullptr)
+            TakeTypingFormat(&m_caret, *source.node);
+        else if (source.defaultFont)
+            CDefaultFontTable::Instance().GetDefaultFont(&m_caret.m_logFont, m_displayMap.IsVertical());
     }
     ShowCaretAndIme();
     return 1;
@@ -387,16 +342,9 @@ void CEditViewController::MoveCaret(CEditNode* (CEditNode::*move)(CCaret*, int),
 {
     if (CaretNode() == nullptr)
         return;
-    if (settle) {
-        // First onto a caret stop, without extending the selection.
-        for (int guard = 0; guard < 100000; ++guard) {
-            CEditNode* node = CaretNode();
-            if (node == nullptr || (node->HasKindFlags(EditKind::kEditNodeBit) && node->IsCaretStop()))
-                break;
-            if ((node->*move)(&m_caret, 0) == nullptr)
-                break;
-        }
-    }
+    // First onto a caret stop, without extending the selection.
+    if (settle)
+        StepToCaretStop(&m_caret, move);
     if (CaretNode() == nullptr)
         return;
     m_caret.m_verticalMove = lock ? 1 : 0;
@@ -416,30 +364,7 @@ void CEditViewController::PlaceImeWindow()
     POINT point = m_ptCaretOrigin;
     LogicalToDevicePoint(&point);
     m_imePoint = point;
-    LOGFONTA font = m_caret.m_logFont;
-    SIZE extent{font.lfHeight, font.lfWidth};
-    m_displayMap.DocToDeviceExtent(&extent);
-    font.lfHeight = extent.cx;
-    font.lfWidth = extent.cy;
-    if (m_displayMap.IsVertical()) {
-        font.lfEscapement = 2700;
-        font.lfOrientation = 2700;
-    }
-    // The gaiji face cannot show composed text: the default face at the same size instead.
-    if (std::strstr(font.lfFaceName, "Orvellan") != nullptr) {
-        LOGFONTA face{};
-        CDefaultFontTable::Instance().GetDefaultFont(&face, m_displayMap.IsVertical());
-        face.lfHeight = font.lfHeight;
-        face.lfWidth = font.lfWidth;
-        face.lfEscapement = font.lfEscapement;
-        face.lfOrientation = font.lfOrientation;
-        face.lfWeight = font.lfWeight;
-        face.lfItalic = font.lfItalic;
-        face.lfUnderline = font.lfUnderline;
-        face.lfStrikeOut = font.lfStrikeOut;
-        font = face;
-    }
-    m_imeFont = font;
+    m_imeFont = CompositionFont(m_caret.m_logFont, m_displayMap);
 }
 
 void CEditViewController::OnImeOpenStatus(bool open)
