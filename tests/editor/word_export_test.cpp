@@ -404,15 +404,17 @@ TEST_F(WordExportTest, APaperInColumnsWithNameFieldsIsWarnedAboutAndStillExporte
 TEST_F(WordExportTest, ACommandLineRunWarnsOfLostNameFieldsOnTheErrorStream)
 {
     TypingWriters writers;
-    auto registration = Register(kWordProgId);
+    auto word = Register(kWordProgId);
+    auto ichitaro = Register(kIchitaroProgId);
     CEditPrint* root = m_doc.GetRoot();
     root->m_geometry.columnCount = 2;
     ASSERT_TRUE(root->SetPageFlagged(1, true));
-    for (int mode : {CommandLineMode::kWordQuit, 0}) {
+    for (int mode : {CommandLineMode::kWordQuit, CommandLineMode::kTaroQuit, 0}) {
         m_host.mode = mode;
         m_shell.requests.clear();
         testing::internal::CaptureStderr();
-        EXPECT_TRUE(m_doc.ExportWord(Path("two.doc")));
+        EXPECT_TRUE(mode == CommandLineMode::kTaroQuit ? m_doc.ExportIchitaro(Path("two.jtd"))
+                                                       : m_doc.ExportWord(Path("two.doc")));
         const std::string errors = testing::internal::GetCapturedStderr();
         const bool warned = errors.find("２段組が設定されたデータを変換する場合、記名欄のデータは損なわれます。") !=
                             std::string::npos;

@@ -5,6 +5,7 @@
 #include "export/taro_writer.h"
 
 #include "export/convert_progress.h"
+#include "export/word_steps.h"
 #include "math/formula.h"
 #include "math/math_char.h"
 #include "nodes/edit_box.h"
@@ -385,7 +386,7 @@ TEST_F(TaroWriterTest, ThePaperSetsTheDocumentStyleThenItsNameFieldsOnOneColumnO
     const auto style = [](const std::string& direction, const std::string& paper, bool twoColumns) {
         Lines lines = {
             Call("DocumentStyleFont", "\"ＭＳ 明朝\", \"標準\", \"Times New Roman\", \"標準\", 11, 10.5, 3, 100, 100"),
-            Call("DocumentStyleLayout", "40, 40, 0.5, 5, 1, " + direction + ", 0")};
+            Call("DocumentStyleLayout", "40, 40, 0.5, 5.0, 1, " + direction + ", 0")};
         if (!paper.empty())
             lines.push_back(Call("DocumentStylePaper", "\"" + paper + "\""));
         lines.insert(lines.end(),
@@ -872,6 +873,60 @@ TEST_F(TaroWriterTest, AFormulaIsInsertedFromAFragmentFileThatIsGoneAfterwards)
     m_server->Fails("InsertOLEObject", u"挿入できません。");
     NodeTranscript(part);
     EXPECT_FALSE(fs::exists(path));
+
+    // A formula inside a hidden in-text answer converts as one: its fragment says so.
+    auto* answerPart = Part();
+    auto* answer = Add(answerPart, new CEditCyukai());
+    auto* inner = Add(answer, new CEditMath());
+    inner->AppendChild(new CEditMathChar(CStringW(u"y")));
+    inner->AppendChild(new CEditMathCR());
+    LineEnd(answer);
+    LineEnd(answerPart);
+    SetBox(answer, 0, 3000, 1000);
+    inner->m_boxIndex = 0;
+    const int formerClass = inner->m_class;
+    for (int visible : {1, 0}) {
+        InTextAnswersVisible = visible;
+        fragment.clear();
+        NodeTranscript(answerPart);
+        EXPECT_EQ(fragment.find("cyukaiinvisible") != std::string::npos, visible == 0) << fragment;
+        EXPECT_EQ(inner->m_class, formerClass);
+    }
+}
+
+TEST(TaroRules, AKanbunPassageTakesTheCellsAndLineBreaksOfItsBox)
+{
+    // K a kanbun cell, k one in the next box, R a line break, h a hidden and H a shown points
+    // label, c a character.
+    struct Case {
+        const char* children;
+        std::vector<int> indexes;
+        int next;
+        bool returnDue;
+    } const cases[] = {
+        {"KKKR", {0, 1, 2, 3}, 4, true},  {"KKhKR", {0, 1, 3, 4}, 5, true}, {"KKHKR", {0, 1}, 2, false},
+        {"KKkR", {0, 1}, 2, false},       {"KRcR", {0, 1}, 2, true},        {"KRHR", {0, 1}, 2, false},
+        {"KcR", {0}, 1, false},           {"KRRR", {0, 1, 2, 3}, 4, true},
+    };
+    for (const Case& c : cases) {
+        CEditSentence part;
+        for (const char* kind = c.children; *kind; ++kind) {
+            CEditNode* child = nullptr;
+            switch (*kind) {
+            case 'K': case 'k': child = new CEditKan(); break;
+            case 'R': child = new CEditCR(); break;
+            case 'h': case 'H': child = new CEditHaiten(); break;
+            default: child = new CEditChar(u'c'); break;
+            }
+            child->m_boxIndex = *kind == 'k' ? 1 : 0;
+            child->m_hidden = *kind == 'h' ? 1 : 0;
+            part.AppendChild(child);
+        }
+        const KANBUN_PASSAGE passage = GatherKanbunPassage(&part, 0);
+        EXPECT_EQ(passage.indexes, c.indexes) << c.children;
+        EXPECT_EQ(passage.next, c.next) << c.children;
+        EXPECT_EQ(passage.returnDue, c.returnDue) << c.children;
+    }
 }
 
 TEST_F(TaroWriterTest, AKanbunPassageIsOneObjectPerLayoutBox)

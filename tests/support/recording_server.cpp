@@ -36,12 +36,16 @@ std::string Number(double value)
     return text;
 }
 
-// A double in its shortest form that reads back as the same value (10.488188976377952).
+// A double in its shortest form that reads back as the same value (10.488188976377952); a whole
+// one keeps its point (5.0), so that it is never read as a long.
 std::string ExactNumber(double value)
 {
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    std::string number(text, result.ptr);
+    if (number.find_first_of(".ein") == std::string::npos)
+        number += ".0";
+    return number;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ public:
     // One call: "1.Visible put(false)" — the object's handle (the application is 1, then in the
     // order they were handed out), the name (or "#113" for a fixed id), get, put or call, and the
     // arguments: numbers (a float with "f", a double in the shortest form that reads back the
-    // same), true/false, "text", missing, &(by reference), #handle for objects.
+    // same, a whole one with ".0"), true/false, "text", missing, &(by reference), #handle for objects.
     std::vector<std::string> Transcript() const { return m_transcript; }
     void ClearTranscript() { m_transcript.clear(); }
 
