@@ -1,12 +1,16 @@
 // Starts the problem editor in the test as its entry point does, the way scripts/run starts it:
 // the program's own start-up class, the repository's folder as the working folder, and settings
 // read and written under a fresh configuration folder instead of the user's. The message boxes it
-// shows are real ones; a watcher reads each as it opens and closes it, as a person would.
+// shows are real ones; a watcher reads each as it opens and closes it, as a person would. The
+// process-wide state the program sets from its settings (default fonts, drawing switches) is put
+// back afterwards, so that later tests in the same process see what they saw before.
 #pragma once
 
 #include "editor/main_frame.h"
 #include "editor/sorel_program.h"
 #include "editor/view_hookup.h"
+#include "base/default_fonts.h"
+#include "nodes/edit_switches.h"
 #include "platform/profile.h"
 
 #include <QApplication>
@@ -44,6 +48,11 @@ protected:
     ~ProgramRun() override
     {
         m_program.reset();
+        CDefaultFontTable::Instance() = m_formerFonts;
+        UseWideTextOut = m_formerSwitches[0];
+        CurrentWritingVertical = m_formerSwitches[1];
+        LineBreakMarksVisible = m_formerSwitches[2];
+        InTextAnswersVisible = m_formerSwitches[3];
         m_watcher.stop();
         CClassRegistry::UseFile("");
         QDir::setCurrent(m_formerFolder);
@@ -106,6 +115,9 @@ private:
         box->reject();
     }
 
+    const CDefaultFontTable m_formerFonts = CDefaultFontTable::Instance();
+    const int m_formerSwitches[4] = {UseWideTextOut, CurrentWritingVertical, LineBreakMarksVisible,
+                                     InTextAnswersVisible};
     QTemporaryDir m_config;
     QTemporaryDir m_papers;
     QByteArray m_formerConfig;
