@@ -117,6 +117,45 @@ bool CProfile::Flush()
     return m_settings->status() == QSettings::NoError;
 }
 
+std::string SystemProfilePath(const std::string& company, const std::string& program)
+{
+    QString folders = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (folders.isEmpty())
+        folders = QStringLiteral("/etc/xdg");
+    const QString name = "/" + QString::fromStdString(company) + "/" + QString::fromStdString(program) + ".ini";
+    for (const QString& folder : folders.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        // Relative entries are ignored, as the base-directory rules ask.
+        if (QDir::isAbsolutePath(folder) && QFileInfo(folder + name).isFile())
+            return (folder + name).toStdString();
+    }
+    return std::string();
+}
+
+bool ReadSystemProfileString(const std::string& company, const std::string& program, const char* section,
+                             const char* entry, std::string* value)
+{
+    value->clear();
+    const std::string path = SystemProfilePath(company, program);
+    if (path.empty())
+        return false;
+    const QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    const QVariant stored = settings.value(KeyOf(section, entry));
+    switch (stored.typeId()) {
+    case QMetaType::QByteArray:
+        *value = stored.toByteArray().toStdString();
+        return true;
+    case QMetaType::QStringList:
+        // An unquoted comma splits an INI value into a list: the text comes back whole.
+        *value = stored.toStringList().join(QLatin1Char(',')).toStdString();
+        return true;
+    default:
+        if (!stored.isValid())
+            return false;
+        *value = stored.toString().toStdString();
+        return true;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 namespace {

@@ -45,6 +45,16 @@ private:
     std::unique_ptr<QSettings> m_settings;
 };
 
+// The system-wide settings that an installer writes (the machine's registry): the value of entry
+// in section of "Software\<company>\<program>", kept in the file <company>/<program>.ini of the
+// first folder along $XDG_CONFIG_DIRS (else /etc/xdg) that holds one. Only read: nothing is made.
+// The value's type is not checked: its text as stored, or the bytes of a byte block. False when
+// no file, section or value exists.
+bool ReadSystemProfileString(const std::string& company, const std::string& program, const char* section,
+                             const char* entry, std::string* value);
+// The file that ReadSystemProfileString reads for company and program; empty when there is none.
+std::string SystemProfilePath(const std::string& company, const std::string& program);
+
 // The class registry: keys with a default value, named string values and keys that exist
 // without a value. Key paths use backslashes ("CLSID\{…}\verb\0").
 class CClassRegistry {
