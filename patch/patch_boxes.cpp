@@ -2,9 +2,13 @@
 
 #include "platform/shell.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QString>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -46,6 +50,13 @@ int AskWithBox(const SHELL_REQUEST& request)
 
 void InstallPatchMessageBoxes()
 {
+    // The boxes' buttons in Japanese, as the rest of the box.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
     SetShellHandler([](SHELL_REQUEST& request) {
         if (request.kind != ShellRequestKind::MessageBox || !SomeoneCanAnswer()) {
             if (request.kind == ShellRequestKind::MessageBox)
