@@ -309,6 +309,27 @@ CEditContainer::LINES_BUILT CEditContainer::BuildLines(const LINE_SETTINGS& sett
     return LINES_BUILT{builder.Indent(), builder.HasSideFloat(), builder.RemainingLow(), builder.RemainingHigh()};
 }
 
+CEditContainer::LINES_BUILT CEditContainer::ResplitLines(const LINE_SETTINGS& settings, int indent)
+{
+    std::vector<EDIT_LINE> lines;
+    for (int b = 0; b < GetBoxCount(); ++b) {
+        const CEditBox* box = GetBox(b);
+        for (int l = 0; box != nullptr && l < box->GetLineCount(); ++l)
+            lines.push_back(box->GetLine(l));
+    }
+    std::vector<CEditNode*> children;
+    children.reserve(static_cast<size_t>(GetChildCount()));
+    for (int i = 0; i < GetChildCount(); ++i)
+        children.push_back(GetEditChild(i));
+    CLineBuilder builder(settings);
+    builder.Resplit(children, lines, indent);
+    DeleteBoxes();
+    std::vector<std::unique_ptr<CEditBox>> boxes = builder.TakeBoxes();
+    for (size_t b = 0; b < boxes.size(); ++b)
+        SetBoxAtGrow(static_cast<int>(b), std::move(boxes[b]));
+    return LINES_BUILT{indent, false, builder.RemainingLow(), builder.RemainingHigh()};
+}
+
 void CEditContainer::Layout(LAYOUT_CONTEXT* context, int vertical)
 {
     if (!IsVisible() || context == nullptr)

@@ -94,6 +94,10 @@ protected:
     };
     // Breaks the children into lines and boxes by the settings and keeps the boxes.
     LINES_BUILT BuildLines(const LINE_SETTINGS& settings);
+    // Puts the lines of the last measuring into boxes anew for the settings' page room, as
+    // BuildLines would for children that kept their sizes, none a floating frame; the indent
+    // is the one that measuring ended with.
+    LINES_BUILT ResplitLines(const LINE_SETTINGS& settings, int indent);
 
     // What measuring the container depends on besides its subtree and the height left on the page.
     struct MEASURE_INPUTS {

@@ -282,7 +282,12 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     // only the lines go into boxes anew.
     const bool childrenKept = context != nullptr && IsVisible() && KeepsChildMeasure(inputs);
     ForgetMeasure();
-    ClearMeasure();
+    if (childrenKept) {
+        // The boxes stay until their lines are split anew.
+        m_width = m_height = m_ascent = m_axis = 0;
+    } else {
+        ClearMeasure();
+    }
     if (!IsVisible() || context == nullptr)
         return;
 
@@ -311,7 +316,8 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     settings.firstLineUnindented = m_partKind == PART_QUESTION;
     settings.emptyLineTakesPrecedingHeight = false;
     settings.paragraphRecords = true;
-    const LINES_BUILT built = BuildLines(settings);
+    // Kept children kept their lines too: only the boxes that hold them change.
+    const LINES_BUILT built = childrenKept ? ResplitLines(settings, m_marginLeft) : BuildLines(settings);
     m_marginLeft = built.indent;
 
     const CEditBox* first = GetBox(0);

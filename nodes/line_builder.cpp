@@ -145,6 +145,27 @@ void CLineBuilder::Build(std::span<CEditNode* const> children)
     m_children = {};
 }
 
+void CLineBuilder::Resplit(std::span<CEditNode* const> children, std::span<const EDIT_LINE> lines, int indent)
+{
+    m_children = children;
+    m_indent = indent;
+    m_box = std::make_unique<CEditBox>();
+    m_box->m_width = m_settings.available;
+    for (const EDIT_LINE& line : lines) {
+        m_line = line;
+        for (int j = line.m_first; j >= 0 && j <= line.m_last; ++j) {
+            if (CEditNode* child = Child(j)) {
+                child->m_boxIndex = m_boxIndex;
+                child->m_lineIndex = m_lineIndex;
+            }
+        }
+        StoreLine();
+    }
+    m_box->m_height = std::max(m_box->m_height, std::max(m_y, m_floatBottom));
+    StoreBox();
+    m_children = {};
+}
+
 bool CLineBuilder::EndsLineBefore(const CEditNode* child)
 {
     if (IsLineBreak(m_previous))

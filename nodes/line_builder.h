@@ -96,6 +96,11 @@ public:
     // line and index in line; line breaks get their width and the metrics of the character
     // before them.
     void Build(std::span<CEditNode* const> children);
+    // Puts lines that Build made for these children before into boxes again, as Build would for
+    // the settings' page room; the lines stay as they are, and each line's children take its box
+    // and line number. For lines without floating frames, whose breaking the page room does not
+    // change; the hanging indent is the one Build ended with.
+    void Resplit(std::span<CEditNode* const> children, std::span<const EDIT_LINE> lines, int indent);
 
     // The boxes built, box 0 first; the builder keeps none.
     std::vector<std::unique_ptr<CEditBox>> TakeBoxes() { return std::move(m_boxes); }
