@@ -73,3 +73,22 @@ void CEditBox::RememberPlacement(const LAYOUT_CONTEXT& context, int vertical)
     m_placedVertical = vertical;
     m_placedWith = context;
 }
+
+void CEditBox::PlaceLater(const LAYOUT_CONTEXT& context, int vertical)
+{
+    m_pending = true;
+    m_pendingVertical = vertical;
+    m_pendingWith = context;
+}
+
+bool CEditBox::IsPendingWith(const LAYOUT_CONTEXT& context, int vertical) const
+{
+    return m_pending && m_pendingVertical == vertical && SamePlacement(m_pendingWith, context);
+}
+
+LAYOUT_CONTEXT CEditBox::TakePendingPlacement(int* vertical)
+{
+    m_pending = false;
+    *vertical = m_pendingVertical;
+    return m_pendingWith;
+}

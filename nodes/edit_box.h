@@ -56,11 +56,28 @@ public:
     // the height left, which layout does not read): the box then only moves by (*dx, *dy).
     bool IsMovedFrom(const LAYOUT_CONTEXT& context, int vertical, int* dx, int* dy) const;
     void RememberPlacement(const LAYOUT_CONTEXT& context, int vertical);
-    void ForgetPlacement() { m_placed = false; }
+    void ForgetPlacement()
+    {
+        m_placed = false;
+        m_pending = false;
+    }
+
+    // A placement decided but not carried out yet: the box's children stay where the last
+    // placement put them until the owner settles it.
+    void PlaceLater(const LAYOUT_CONTEXT& context, int vertical);
+    bool HasPendingPlacement() const { return m_pending; }
+    const LAYOUT_CONTEXT& PendingPlacement() const { return m_pendingWith; }
+    bool IsPendingWith(const LAYOUT_CONTEXT& context, int vertical) const;
+    // The pending placement and its writing direction, no longer pending.
+    LAYOUT_CONTEXT TakePendingPlacement(int* vertical);
+    void DropPendingPlacement() { m_pending = false; }
 
 private:
     std::vector<EDIT_LINE> m_lines;
     bool m_placed = false;
+    bool m_pending = false;
     int m_placedVertical = 0;
+    int m_pendingVertical = 0;
     LAYOUT_CONTEXT m_placedWith;
+    LAYOUT_CONTEXT m_pendingWith;
 };

@@ -135,6 +135,17 @@ bool HasWideTable(CEditNode* node, int columnWidth)
     return false;
 }
 
+// The rectangle a box covers where it is placed, its placement pending or carried out: a
+// pending one is a plain part's box, which stands at its origin with its size.
+RECT PlacedRect(const CEditBox& box)
+{
+    if (!box.HasPendingPlacement())
+        return box.m_rcLayout;
+    const LAYOUT_CONTEXT& placement = box.PendingPlacement();
+    return RECT{placement.originX, placement.originY, ToInt(int64_t(placement.originX) + box.m_width),
+                ToInt(int64_t(placement.originY) + box.m_height)};
+}
+
 // The first layout box of a container child whose rectangle spans y strictly.
 CEditBox* BoxSpanning(CEditNode* child, int y, bool fromLast)
 {
@@ -499,7 +510,7 @@ void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
                     break;
                 }
                 place(child, box, b, false);
-                IndexBox(page, i, b, box->m_rcLayout);
+                IndexBox(page, i, b, PlacedRect(*box));
             }
             if (IsPageBreakBlock(child))
                 forceNewPage = true;
@@ -588,8 +599,26 @@ void CEditPrint::PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* contex
 {
     // A block measured anew has new boxes, which were never placed; one that kept its measuring
     // stands where this context puts it already when it was placed with it last time.
-    if (box != nullptr && box->IsPlacedWith(*context, vertical))
+    if (box != nullptr && box->IsPlacedWith(*context, vertical)) {
+        box->DropPendingPlacement();
         return;
+    }
+    // A plain part's box stands where its origin and size put it: pagination needs no more, and
+    // its children follow when the block is settled.
+    if (m_placingLazily && box != nullptr && PlainPartOf(node) != nullptr) {
+        box->PlaceLater(*context, vertical);
+        return;
+    }
+    PlaceBoxNow(node, box, context, vertical);
+}
+
+void CEditPrint::PlaceBoxNow(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical)
+{
+    if (box != nullptr) {
+        box->DropPendingPlacement();
+        if (box->IsPlacedWith(*context, vertical))
+            return;
+    }
     // One that only moved with the blocks before it moves its children along.
     int dx = 0;
     int dy = 0;
@@ -603,6 +632,63 @@ void CEditPrint::PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* contex
     node->Layout(context, vertical);
     if (box != nullptr)
         box->RememberPlacement(placement, vertical);
+}
+
+void CEditPrint::LayoutLazily(int vertical)
+{
+    struct LAZY {
+        bool& flag;
+        explicit LAZY(bool& f) : flag(f) { flag = true; }
+        ~LAZY() { flag = false; }
+    } lazy(m_placingLazily);
+    LAYOUT_CONTEXT context;
+    Layout(&context, vertical);
+}
+
+void CEditPrint::SettleBlock(int index)
+{
+    CEditContainer* container = AsContainer(GetEditChild(index));
+    if (container == nullptr)
+        return;
+    try {
+        for (int b = 0; b < container->GetBoxCount(); ++b) {
+            CEditBox* box = container->GetBox(b);
+            if (box == nullptr || !box->HasPendingPlacement())
+                continue;
+            int vertical = 0;
+            LAYOUT_CONTEXT placement = box->TakePendingPlacement(&vertical);
+            PlaceBoxNow(container, box, &placement, vertical);
+            box->m_page = placement.page;
+        }
+    } catch (const CEditError&) {
+        // A node that gave up stays where it was.
+    }
+}
+
+void CEditPrint::SettleBlocks(int first, int last)
+{
+    for (int i = std::max(first, 0); i <= last && i < GetChildCount(); ++i)
+        SettleBlock(i);
+}
+
+void CEditPrint::SettleAround(const CEditNode* node)
+{
+    const int index = BlockIndexOf(node);
+    if (index >= 0)
+        SettleBlocks(index - 1, index + 1);
+}
+
+void CEditPrint::SettleAll()
+{
+    SettleBlocks(0, GetChildCount() - 1);
+}
+
+int CEditPrint::BlockIndexOf(const CEditNode* node) const
+{
+    const CQNXMLNode* block = node;
+    while (block != nullptr && block->GetParent() != this)
+        block = block->GetParent();
+    return block != nullptr ? block->GetIndexInParent() : -1;
 }
 
 LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int64_t rowX, int printableHeight,
@@ -708,6 +794,7 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
                 nameField->Draw(dc, map, &copy);
         }
         if (!clipped || !HasPageIndex()) {
+            SettleAll();
             for (int i = 0; i < GetChildCount(); ++i) {
                 CEditNode* child = GetEditChild(i);
                 if (child != nullptr && (!clipped || IsInClip(child, map, clip)))
@@ -726,6 +813,7 @@ void CEditPrint::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             docClip.bottom = std::max(docClip.bottom, corner.y + 1);
         }
         for (const int i : BlocksMeeting(docClip)) {
+            SettleBlock(i);
             CEditNode* child = GetEditChild(i);
             if (child != nullptr && IsInClip(child, map, clip))
                 child->Draw(dc, map, &copy);
@@ -830,6 +918,8 @@ CEditNode* CEditPrint::HitTest(int x, int y, int* after)
             for (int i = 0; i < GetChildCount(); ++i)
                 blocks[static_cast<size_t>(i)] = i;
         }
+        for (const int i : blocks)
+            SettleBlock(i);
         for (const int i : blocks) {
             CEditNode* child = GetEditChild(i);
             if (child == nullptr || !child->IsVisible())

@@ -77,6 +77,17 @@ public:
     void LayoutPage(LAYOUT_CONTEXT* context, int vertical);
     // Draws the context's page after LayoutPage.
     void DrawPage(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
+    // Layout as the editor runs it after an edit: pages, boxes and the page index are placed as by
+    // Layout, but a plain question part whose boxes moved keeps its children where they stood
+    // until it is settled. Drawing and hit-testing settle the blocks they reach; whoever reads
+    // the positions of other blocks' nodes settles them first.
+    void LayoutLazily(int vertical);
+    // Carries out the placements left pending: of the block at index, of the blocks first to
+    // last, of the block holding the node and its neighbours, or of every block.
+    void SettleBlock(int index);
+    void SettleBlocks(int first, int last);
+    void SettleAround(const CEditNode* node);
+    void SettleAll();
 
     // --- question parts (plain paragraphs directly under the root), found by their numbers
     // The major question texts.
@@ -219,13 +230,19 @@ private:
     // to the question's other parts as it goes.
     void MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
     // Lays out one box of a node where the context places it, unless it stands there already
-    // with nothing changed since.
-    static void PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
+    // with nothing changed since; while laying out lazily, a plain part's box is only marked.
+    void PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
+    // Moves or lays out the box's children to where the context places it.
+    static void PlaceBoxNow(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
+    // The index of the root's child that holds the node (itself a child, or below one); -1 when
+    // none does.
+    int BlockIndexOf(const CEditNode* node) const;
     // Draws a block or name field when some of it lies within the context's clip.
     static bool IsInClip(CEditNode* node, CDisplayMap* map, const RECT& clip);
 
     int32_t m_pageCount = 1;
     bool m_measuring = false;
+    bool m_placingLazily = false;
     // The hanging indents of the question texts measured so far in a pass, by major and sub number.
     std::unordered_map<int64_t, int32_t> m_sharedIndents;
     std::array<PAGE_ENTRY, kMaxPages> m_pages{};

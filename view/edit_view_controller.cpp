@@ -216,8 +216,10 @@ void CEditViewController::OnDraw(CDC* dc)
 
 void CEditViewController::DrawSelection(CDC* dc)
 {
-    if (m_caret.m_anchorNode != nullptr && CaretNode() != nullptr)
+    if (m_caret.m_anchorNode != nullptr && CaretNode() != nullptr) {
+        SettleCaretBlocks();
         Root()->DrawSelection(dc, &m_displayMap, &m_caret);
+    }
 }
 
 void CEditViewController::DrawContainerFrame(CDC* dc)
@@ -293,9 +295,26 @@ void CEditViewController::Relayout()
     LAYOUT_CONTEXT measure;
     root->Measure(dc, &m_displayMap, &measure);
     dc->RestoreDC(saved);
-    LAYOUT_CONTEXT layout;
-    root->Layout(&layout, m_displayMap.IsVertical());
+    // The blocks after an edit that only moved follow when they are drawn or reached.
+    root->LayoutLazily(m_displayMap.IsVertical());
+    SettleCaretBlocks();
     ++m_relayoutCount;
+}
+
+void CEditViewController::SettleCaretBlocks()
+{
+    CEditPrint* root = Root();
+    if (root == nullptr)
+        return;
+    root->SettleAround(m_caret.m_caretNode);
+    root->SettleAround(m_caret.m_anchorNode);
+    // A selection of whole blocks spans the blocks between its ends.
+    if (m_caret.m_caretNode != nullptr && m_caret.m_anchorNode != nullptr &&
+        m_caret.m_caretNode->GetParent() == root && m_caret.m_anchorNode->GetParent() == root) {
+        const int caret = m_caret.m_caretNode->GetIndexInParent();
+        const int anchor = m_caret.m_anchorNode->GetIndexInParent();
+        root->SettleBlocks(std::min(caret, anchor), std::max(caret, anchor));
+    }
 }
 
 void CEditViewController::LogicalToDevicePoint(POINT* point) const

@@ -367,6 +367,9 @@ public:
 
     // --- caret and keys
     int UpdateCaret(BOOL takeFormat);
+    // Settles the placements the last layout left pending in the blocks of the caret, of the
+    // selection's fixed end and their neighbours, whose nodes caret and selection read.
+    void SettleCaretBlocks();
     void ShowCaretAndIme();
     void CreateSystemCaret();
     void OnChar(char16_t ch);

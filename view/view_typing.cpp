@@ -38,6 +38,7 @@ int CEditViewController::UpdateCaret(BOOL takeFormat)
     CEditNode* node = CaretNode();
     if (node == nullptr)
         return 0;
+    SettleCaretBlocks();
     const RECT& r = node->m_rcLayout;
     m_rcCaret = RECT{r.left, r.top, r.right - r.left, r.bottom - r.top};
     m_ptCaretOrigin = POINT{r.left, r.top};
@@ -342,6 +343,7 @@ void CEditViewController::MoveCaret(CEditNode* (CEditNode::*move)(CCaret*, int),
 {
     if (CaretNode() == nullptr)
         return;
+    SettleCaretBlocks();
     // First onto a caret stop, without extending the selection.
     if (settle)
         StepToCaretStop(&m_caret, move);

@@ -327,6 +327,70 @@ TEST_P(IncrementalLayoutTest, EveryEditLaysOutAsAWholeLayoutDoes)
     }
 }
 
+// The editor's layout after an edit leaves the children of blocks that only moved where they
+// stood; pages, boxes and the page index are right at once, and settling a block, or every
+// block, puts its children where a whole layout puts them.
+TEST_P(IncrementalLayoutTest, LazyLayoutSettlesAsAWholeLayoutLaysOut)
+{
+    const auto [columns, vertical] = GetParam();
+    CurrentWritingVertical = vertical;
+    map.SetVertical(vertical);
+    Paper edited;
+    Paper fresh;
+    BuildPaper(edited, columns, vertical);
+    BuildPaper(fresh, columns, vertical);
+    LayOut(edited, false);
+    LayOut(fresh, true);
+
+    const std::vector<EDIT_STEP> steps = {
+        LineBreak(1, 60),     LineBreak(1, 61), Undo(),         Typing(2, 200, u"ことばを足す"),
+        Deleting(6, 300, 40), PageBreak(5),     RemoveBlock(4), Undo(),
+    };
+    std::vector<std::unique_ptr<CUndoGroup>> editedGroups;
+    std::vector<std::unique_ptr<CUndoGroup>> freshGroups;
+    int pendingSeen = 0;
+    for (const EDIT_STEP& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.apply == nullptr) {
+            ASSERT_FALSE(ReplayUndoGroup(*editedGroups.back(), UndoDirection::Undo).abandoned);
+            ASSERT_FALSE(ReplayUndoGroup(*freshGroups.back(), UndoDirection::Undo).abandoned);
+            editedGroups.pop_back();
+            freshGroups.pop_back();
+        } else {
+            editedGroups.push_back(std::make_unique<CUndoGroup>());
+            freshGroups.push_back(std::make_unique<CUndoGroup>());
+            step.apply(edited, *editedGroups.back());
+            step.apply(fresh, *freshGroups.back());
+        }
+        LAYOUT_CONTEXT measure;
+        edited.root.Measure(&dc, &map, &measure);
+        edited.root.LayoutLazily(edited.root.m_vertical);
+        LayOut(fresh, true);
+
+        EXPECT_EQ(edited.root.GetPageCount(), fresh.root.GetPageCount());
+        // A click on a box that has yet to move settles its block.
+        for (int i = 0; i < edited.root.GetChildCount(); ++i) {
+            const auto* part = dynamic_cast<const CEditContainer*>(edited.root.GetEditChild(i));
+            const auto* freshPart = dynamic_cast<const CEditContainer*>(fresh.root.GetEditChild(i));
+            const CEditBox* box = part != nullptr ? part->GetBox(0) : nullptr;
+            if (box == nullptr || !box->HasPendingPlacement() ||
+                RectText(box->m_rcLayout) == RectText(freshPart->GetBox(0)->m_rcLayout))
+                continue;
+            ++pendingSeen;
+            const RECT target = freshPart->GetBox(0)->m_rcLayout;
+            int after = 0;
+            edited.root.HitTest((target.left + target.right) / 2, (target.top + target.bottom) / 2, &after);
+            ExpectSameNode(edited.root.GetEditChild(i), fresh.root.GetEditChild(i), "clicked block");
+            break;
+        }
+        edited.root.SettleAll();
+        ExpectSamePaper(edited, fresh);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(pendingSeen, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Papers, IncrementalLayoutTest,
                          ::testing::Values(std::pair{1, 0}, std::pair{1, 1}, std::pair{2, 0}, std::pair{2, 1}),
                          [](const auto& info) {

@@ -62,6 +62,8 @@ protected:
         }
         view.OnInitialUpdate();
         UseIdentityScale();
+        // Every block where the screen puts it, as drawing its page would settle it.
+        document.root->SettleAll();
     }
 
     // The characters the screen layout puts on the page, in paper order.
