@@ -284,6 +284,30 @@ void CMainFrame::OnIdleUpdate()
         m_format->OnUpdateCmdUI();
 }
 
+void CMainFrame::PopupContextMenu(int menuId, QPoint globalPoint)
+{
+    std::vector<MENU_ITEM> menuBar;
+    const std::string name = "menu_" + std::to_string(menuId) + ".txt";
+    if (!ParseMenuTable(LoadVumatResource(name.c_str()), &menuBar) || menuBar.empty())
+        return;
+    QMenu menu(this);
+    for (const MENU_ITEM& item : menuBar.front().items) {
+        if (item.kind == MENU_ITEM::Separator) {
+            menu.addSeparator();
+            continue;
+        }
+        if (item.kind != MENU_ITEM::Command)
+            continue;
+        QAction* action = menu.addAction(m_menuIcons.GetIcon(item.id), Q(item.text));
+        action->setData(item.id);
+        bool enabled = true, checked = false;
+        UpdateCommandUI(item.id, &enabled, &checked);
+        action->setEnabled(enabled);
+    }
+    if (QAction* chosen = menu.exec(globalPoint); chosen != nullptr)
+        OnCommand(chosen->data().toUInt());
+}
+
 void CMainFrame::ToggleBar(QWidget* bar)
 {
     if (bar)

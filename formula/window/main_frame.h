@@ -12,6 +12,7 @@
 #include "ui/toolbars.h"
 
 #include <QMainWindow>
+#include <QPoint>
 
 #include <map>
 #include <string>
@@ -77,6 +78,9 @@ public:
     void UpdateCommandUI(unsigned id, bool* enabled, bool* checked) const;
     // The idle pass: buttons follow their update handlers and the font bar asks for a refresh.
     void OnIdleUpdate();
+    // Pops up context menu N of the resources at a global point, each item enabled by its update
+    // handler; the chosen command is routed as a menu's is.
+    void PopupContextMenu(int menuId, QPoint globalPoint);
 
     // The view that gets what the frame does not handle; null while there is none.
     void SetActiveView(IVumatFrameView* view);

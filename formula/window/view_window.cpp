@@ -1,6 +1,256 @@
 #include "formula/window/view_window.h"
 
-std::unique_ptr<IVumatViewHost> MakeVumatViewHost(CVumatDoc&, CVumatApp&, CMainFrame&)
+#include "formula/vumat_doc.h"
+#include "platform/codepage.h"
+#include "platform/gdi_qt.h"
+
+#include <QFocusEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+// The Windows virtual key of a caret or paging key; 0 for the others.
+int VirtualKey(int qtKey)
 {
-    return nullptr;
+    switch (qtKey) {
+    case Qt::Key_Shift: return VumatKey::kShift;
+    case Qt::Key_PageUp: return VumatKey::kPageUp;
+    case Qt::Key_PageDown: return VumatKey::kPageDown;
+    case Qt::Key_End: return VumatKey::kEnd;
+    case Qt::Key_Home: return VumatKey::kHome;
+    case Qt::Key_Left: return VumatKey::kLeft;
+    case Qt::Key_Up: return VumatKey::kUp;
+    case Qt::Key_Right: return VumatKey::kRight;
+    case Qt::Key_Down: return VumatKey::kDown;
+    default: return 0;
+    }
 }
+
+}  // namespace
+
+CVumatViewWindow::CVumatViewWindow(CVumatDoc& document, CVumatApp& app, CMainFrame& frame, QWidget* parent)
+    : QWidget(parent), m_document(document), m_app(app), m_frame(frame), m_measuring(CreateQtScreenDC())
+{
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::IBeamCursor);
+    m_controller = std::make_unique<CVumatView>(m_document, *this);
+    // The document's changes reach the view through its update hints.
+    m_document.SetViewUpdater([this](intptr_t hint) { m_controller->OnUpdate(static_cast<int>(hint)); });
+    m_controller->LayoutRoot();
+    m_controller->OnInitialUpdate();
+}
+
+CVumatViewWindow::~CVumatViewWindow() { m_document.SetViewUpdater(nullptr); }
+
+SIZE CVumatViewWindow::GetClientSize() const { return SIZE{width(), height()}; }
+
+SIZE CVumatViewWindow::GetScreenSize() const
+{
+    const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where == nullptr)
+        return SIZE{1024, 768};
+    return SIZE{where->size().width(), where->size().height()};
+}
+
+void CVumatViewWindow::Invalidate(const RECT* area)
+{
+    if (area != nullptr)
+        update(ToQRect(*area));
+    else
+        update();
+}
+
+void CVumatViewWindow::CaretChanged()
+{
+    update();
+    if (QInputMethod* method = QGuiApplication::inputMethod(); method != nullptr && hasFocus())
+        method->update(Qt::ImCursorRectangle | Qt::ImFont);
+}
+
+POINT CVumatViewWindow::ClientToScreen(POINT point) const
+{
+    const QPoint global = mapToGlobal(QPoint(point.x, point.y));
+    return POINT{global.x(), global.y()};
+}
+
+void CVumatViewWindow::PopupMenu(int menuId, POINT screenPoint)
+{
+    m_frame.PopupContextMenu(menuId, QPoint(screenPoint.x, screenPoint.y));
+}
+
+bool CVumatViewWindow::OnCommand(unsigned id) { return m_controller->OnCommand(static_cast<int>(id)); }
+
+bool CVumatViewWindow::OnUpdateCommand(unsigned id, bool* enabled, bool* checked)
+{
+    const VUMAT_COMMAND_STATE state = m_controller->OnUpdateCommand(static_cast<int>(id));
+    if (!state.known)
+        return false;
+    *enabled = state.enabled;
+    *checked = state.check != 0;
+    return true;
+}
+
+void CVumatViewWindow::OnBarNotify(const BAR_NOTIFY&)
+{
+    // The font bar's notices belong to the character-format commands, which the view does not
+    // carry yet; the combos then keep what the user chose.
+}
+
+long CVumatViewWindow::OnPaletteChar(char16_t unit, const LOGFONTA& font)
+{
+    const long result = m_controller->OnPaletteChar(unit, &font);
+    // The palette keeps no focus: typing goes on in the formula.
+    setFocus();
+    return result;
+}
+
+void CVumatViewWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_controller->OnSize(GetClientSize());
+}
+
+void CVumatViewWindow::paintEvent(QPaintEvent* event)
+{
+    const QRect area = event->rect().intersected(rect());
+    if (area.isEmpty())
+        return;
+    QPainter painter(this);
+    const RECT clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    if (!m_controller->OnPaint(clip)) {
+        painter.fillRect(area, Qt::white);
+        return;
+    }
+    if (const CQtDC* buffer = m_controller->GetOffscreenDC(); buffer != nullptr && buffer->Image() != nullptr)
+        painter.drawImage(area, *buffer->Image(), area);
+    DrawCaretAndPreedit(painter);
+}
+
+QFont CVumatViewWindow::ImeFont() const
+{
+    const LOGFONTA& lf = m_controller->GetImeFont();
+    QFont font(QString::fromStdU16String(Cp932ToWide(lf.lfFaceName)));
+    font.setPixelSize(std::max(1, std::abs(static_cast<int>(lf.lfHeight))));
+    font.setItalic(lf.lfItalic != 0);
+    font.setBold(lf.lfWeight >= 600);
+    return font;
+}
+
+void CVumatViewWindow::DrawCaretAndPreedit(QPainter& painter) const
+{
+    const CVumatView& view = *m_controller;
+    const std::u16string& preedit = view.GetPreeditText();
+    if (!preedit.empty()) {
+        // The composition under way, at the caret in the caret's font, underlined on white.
+        const QFont font = ImeFont();
+        const QFontMetrics metrics(font);
+        const QString text = QString::fromStdU16String(preedit);
+        const QPoint at(view.GetImePoint().x, view.GetImePoint().y);
+        const QRect box(at.x(), at.y(), metrics.horizontalAdvance(text), metrics.height());
+        painter.save();
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.fillRect(box, Qt::white);
+        painter.drawText(QPoint(box.left(), box.top() + metrics.ascent()), text);
+        painter.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
+        painter.restore();
+        return;
+    }
+    if (hasFocus() && view.IsSystemCaretShown()) {
+        // The caret inverts what it covers.
+        painter.save();
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(ToQRect(view.GetSystemCaret()), Qt::white);
+        painter.restore();
+    }
+}
+
+void CVumatViewWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    switch (event->key()) {
+    case Qt::Key_Backspace: m_controller->OnChar(8); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: m_controller->OnChar(13); return;
+    case Qt::Key_Delete: m_controller->OnCommand(VumatCommand::kEditClear); return;
+    default: break;
+    }
+    if (const int key = VirtualKey(event->key()); key != 0) {
+        m_controller->OnKeyDown(key, shift);
+        return;
+    }
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    for (char16_t unit : event->text().toStdU16String())
+        m_controller->OnChar(unit);
+}
+
+void CVumatViewWindow::wheelEvent(QWheelEvent* event)
+{
+    if (const int delta = event->angleDelta().y(); delta != 0)
+        m_controller->OnMouseWheel(delta);
+    event->accept();
+}
+
+void CVumatViewWindow::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty())
+        m_controller->OnImeComposition(event->commitString().toStdU16String());
+    m_controller->SetPreeditText(event->preeditString().toStdU16String());
+    update();
+    event->accept();
+}
+
+QVariant CVumatViewWindow::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const CVumatView& view = *m_controller;
+    switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: {
+        // The composition window goes a line's height below the caret's point.
+        const int size = std::max(1, std::abs(static_cast<int>(view.GetImeFont().lfHeight)));
+        const POINT p = view.GetImePoint();
+        return QRect(p.x, p.y, 1, size);
+    }
+    case Qt::ImFont: return ImeFont();
+    case Qt::ImHints: return static_cast<int>(Qt::ImhMultiLine);
+    default: return QWidget::inputMethodQuery(query);
+    }
+}
+
+void CVumatViewWindow::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_controller->OnSetFocus();
+    update();
+}
+
+void CVumatViewWindow::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    m_controller->OnKillFocus();
+    update();
+}
+
+// Tab is not a way out of the formula.
+bool CVumatViewWindow::focusNextPrevChild(bool) { return false; }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -53,8 +54,8 @@ CVumatProgram::~CVumatProgram()
 {
     g_mainWindow = nullptr;
     m_notifier.reset();
+    m_view = nullptr;
     m_frame.reset();
-    m_view.reset();
     m_server.reset();
     m_document.reset();
 }
@@ -140,23 +141,41 @@ bool CVumatProgram::StartOnFile()
 bool CVumatProgram::ShowWindow()
 {
     if (!m_frame) {
+        // The first editing activation of an object: from now on its measured extent rules, and
+        // the stored size of a converted formula is no longer written into its data.
+        if (m_server)
+            m_document->m_sizeStored = 0;
         auto frame = std::make_unique<CMainFrame>(*this);
         if (!frame->Create())
             return false;
         m_frame = std::move(frame);
         g_mainWindow = m_frame.get();
-        m_view = MakeVumatViewHost(*m_document, *m_app, *m_frame);
-        if (m_view) {
-            m_frame->setCentralWidget(m_view->Widget());
-            m_frame->SetActiveView(m_view->FrameView());
-        }
+        m_view = new CVumatViewWindow(*m_document, *m_app, *m_frame);
+        m_frame->setCentralWidget(m_view);
+        m_frame->SetActiveView(m_view);
+        m_frame->show();
+        m_view->setFocus();
+        TypeTestKeys();
     }
     m_frame->show();
     m_frame->raise();
     m_frame->activateWindow();
-    if (m_view)
-        m_view->Widget()->setFocus();
+    m_view->setFocus();
     return true;
+}
+
+void CVumatProgram::TypeTestKeys()
+{
+    // A scripted session: the characters are typed into the view as key presses, one by one,
+    // once the window has opened (the tests of both programs running together use this).
+    const QString keys = qEnvironmentVariable("QN_VUMAT_TEST_KEYS");
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString text(keys[i]);
+        QTimer::singleShot(int(50 * (i + 1)), m_view, [view = m_view, text] {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+            QCoreApplication::sendEvent(view, &press);
+        });
+    }
 }
 
 void CVumatProgram::OnInput()

@@ -17,6 +17,7 @@
 
 class CEmbeddingServer;
 class CVumatDoc;
+class CVumatViewWindow;
 class QSocketNotifier;
 class QWidget;
 
@@ -28,15 +29,6 @@ constexpr int kNoContainer = 1;
 // A ".qni" file that cannot be read.
 constexpr int kUnreadableFile = 2;
 }  // namespace VumatExit
-
-// What the program gives the window it hosts the view in: the view widget is made by a factory,
-// so that the program builds without the view's own code when a test does not need it.
-class IVumatViewHost {
-public:
-    virtual ~IVumatViewHost() = default;
-    virtual QWidget* Widget() = 0;
-    virtual IVumatFrameView* FrameView() = 0;
-};
 
 class CVumatProgram : public QObject, public IVumatDocumentSite {
 public:
@@ -55,7 +47,8 @@ public:
     CVumatDoc& Document() { return *m_document; }
     CMainFrame* Frame() const { return m_frame.get(); }
     CEmbeddingServer* Server() const { return m_server.get(); }
-    IVumatViewHost* ViewHost() const { return m_view.get(); }
+    // The view's window in the frame; null until the window opens.
+    CVumatViewWindow* ViewWindow() const { return m_view; }
     // Creates (once) and shows the window, raised over the others.
     bool ShowWindow();
 
@@ -73,6 +66,7 @@ private:
     void OnLinkBroken();
     void Quit(int code);
     bool WriteFormula(const std::string& path);
+    void TypeTestKeys();
 
     std::vector<std::string> m_parameters;
     int m_input;
@@ -82,7 +76,7 @@ private:
     std::unique_ptr<CEmbeddingServer> m_server;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<IVumatViewHost> m_view;
+    CVumatViewWindow* m_view = nullptr;  // owned by the frame
     std::string m_file;
     int m_exitCode = VumatExit::kOk;
     bool m_ending = false;

@@ -5,6 +5,7 @@
 #include "formula_fixture.h"
 
 #include "formula/window/main_frame.h"
+#include "formula/window/view_window.h"
 #include "formula/window/vumat_program.h"
 #include "math/math_char.h"
 #include "nodes/edit_switches.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
@@ -23,6 +25,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -190,6 +193,35 @@ TEST_F(EmbeddedProgramTest, ANewObjectAnswersItsStateAndOpensItsWindowOnTheVerb)
     EXPECT_EQ(program->Server()->GetState(), CEmbeddingServer::State::Closed);
 }
 
+TEST_F(EmbeddedProgramTest, OpeningAConvertedFormulaStopsWritingItsStoredSize)
+{
+    HELLO_MESSAGE hello;
+    hello.className = "Vumat.Document";
+    Send(EncodeHello(hello));
+    Send(EncodeLoad(Bytes(Fragment(" id=\"converted1\" width=\"30mm\" height=\"10mm\"", EmptyFormulaBlock()))));
+    std::vector<FRAME> frames = Receive(1);
+    ASSERT_EQ(frames.size(), 1u);
+    const auto loaded = DecodeState(frames[0].payload);
+    ASSERT_TRUE(loaded.has_value());
+    const std::string before(loaded->storage.begin(), loaded->storage.end());
+    EXPECT_NE(before.find("width=\""), std::string::npos) << before;
+
+    Send(EncodeDoVerb(kVerbPrimary));
+    Receive(2, 500);
+    ASSERT_NE(program->Frame(), nullptr);
+    Send(EncodeClose(true));
+    frames = Receive(3);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1].code, kSaved);
+    EXPECT_EQ(frames[2].code, kClosed);
+    const auto saved = DecodeState(frames[1].payload);
+    ASSERT_TRUE(saved.has_value());
+    const std::string after(saved->storage.begin(), saved->storage.end());
+    EXPECT_EQ(after.find("width="), std::string::npos) << after;
+    EXPECT_EQ(after.find("height="), std::string::npos) << after;
+    EXPECT_EQ(program->Server()->GetState(), CEmbeddingServer::State::Closed);
+}
+
 TEST_F(EmbeddedProgramTest, AClosedPipeBeforeHelloEndsWithoutAWindow)
 {
     CloseInput();
@@ -321,3 +353,63 @@ TEST_F(FileProgramTest, ClosingWithChangesAsksAndCancelKeepsTheWindow)
 }
 
 }  // namespace
+
+namespace {
+
+// The characters of the formula's first line, in order.
+std::u16string FormulaText(CVumatDoc& document)
+{
+    std::u16string text;
+    std::function<void(const CEditNode*)> walk = [&](const CEditNode* node) {
+        for (int i = 0; node != nullptr && i < node->GetChildCount(); ++i) {
+            const CEditNode* child = node->GetEditChild(i);
+            if (const auto* character = dynamic_cast<const CEditMathChar*>(child))
+                text += character->GetText().View();
+            walk(child);
+        }
+    };
+    walk(document.GetRoot());
+    return text;
+}
+
+}  // namespace
+
+TEST_F(FileProgramTest, KeysCommitsAndPaletteCharactersReachTheFormulaThroughTheWindow)
+{
+    const std::string path = Path("typed.qni");
+    Start(path);
+    CVumatViewWindow* view = program->ViewWindow();
+    ASSERT_NE(view, nullptr);
+    program->Frame()->resize(640, 360);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(program->Frame()));
+    view->setFocus();
+    QApplication::processEvents();
+
+    QTest::keyClicks(view, "x^2+1");
+    EXPECT_EQ(FormulaText(program->Document()), u"x^2+1");
+    EXPECT_TRUE(program->Document().IsModified());
+
+    // The input method's commit arrives as one string.
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(u"ａｂｃ"));
+    QApplication::sendEvent(view, &commit);
+    EXPECT_EQ(FormulaText(program->Document()), u"x^2+1ａｂｃ");
+
+    // A palette character goes through the frame to the view.
+    LOGFONTA font{};
+    std::strcpy(font.lfFaceName, "Orvellan Gaiji");
+    program->Frame()->OnPaletteChar(u'α', font);
+    EXPECT_EQ(FormulaText(program->Document()).size(), 9u);
+
+    view->repaint();
+    const QImage shot = view->grab().toImage();
+    // Something besides the white paper was drawn: the formula's characters.
+    bool inked = false;
+    for (int y = 0; y < shot.height() && !inked; ++y)
+        for (int x = 0; x < shot.width() && !inked; ++x)
+            inked = qGray(shot.pixel(x, y)) < 128;
+    EXPECT_TRUE(inked);
+    const QByteArray keep = qgetenv("QN_TEST_OUTPUT_DIR");
+    if (!keep.isEmpty())
+        program->Frame()->grab().save(QDir(QString::fromLocal8Bit(keep)).filePath("vumat_window.png"));
+}
