@@ -259,6 +259,8 @@ bool CVumatView::UpdateCoreCommand(int id, VUMAT_COMMAND_STATE* state) const
 {
     switch (id) {
     case VumatCommand::kEditClear:
+    case VumatCommand::kReserved250:
+    case VumatCommand::kReserved251:
         state->enabled = true;
         return true;
     default:
@@ -270,6 +272,9 @@ bool CVumatView::RunCoreCommand(int id)
 {
     switch (id) {
     case VumatCommand::kEditClear: OnEditClear(); return true;
+    // Two commands of the bars that stay enabled and do nothing.
+    case VumatCommand::kReserved250:
+    case VumatCommand::kReserved251: return true;
     default: return false;
     }
 }

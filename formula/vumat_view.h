@@ -57,6 +57,8 @@ constexpr UINT WM_PALETTE_CHAR = 0x40A;
 // Command ids the view answers.
 namespace VumatCommand {
 constexpr int kEditClear = 57632;
+constexpr int kReserved250 = 250;
+constexpr int kReserved251 = 251;
 }  // namespace VumatCommand
 
 // What an update handler answers for a command.
