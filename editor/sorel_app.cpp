@@ -6,6 +6,7 @@
 #include "editor/print_file_access.h"
 #include "editor/registration.h"
 #include "editor/word_export.h"
+#include "export/word_server.h"
 #include "math/formula_family.h"
 #include "nodes/node_archive.h"
 #include "platform/automation.h"
@@ -145,7 +146,9 @@ bool CSorelApp::InitInstance(const std::vector<std::string>& parameters)
         m_commandLineMode = CommandLineMode::kOrdinary;
     }
 
-    // A word processor counts as installed while an automation server answers its ProgID.
+    // A word processor counts as installed while an automation server answers its ProgID; Word's
+    // is our own unless another server was registered first.
+    m_wordServer = RegisterWordServer();
     m_wordInstalled = IsAutomationServerRegistered(kWordProgId);
     m_taroInstalled = IsAutomationServerRegistered(kIchitaroProgId);
 

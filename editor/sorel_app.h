@@ -9,6 +9,7 @@
 #include "editor/recent_files.h"
 #include "editor/settings.h"
 #include "editor/sorel_doc.h"
+#include "platform/automation.h"
 
 #include <memory>
 #include <string>
@@ -174,6 +175,8 @@ private:
     bool m_started = false;
     bool m_settingsLoaded = false;
     bool m_wordInstalled = false;
+    // Our own Word server, answering "Word.Application" while the program runs.
+    std::unique_ptr<CAutomationRegistration> m_wordServer;
     bool m_taroInstalled = false;
     std::string m_helpFilePath;
     std::unique_ptr<QLibrary> m_searchLibrary;

@@ -47,7 +47,7 @@ const EXPORT_WORDS kWordWords{true,
                               kWordProgId,
                               SorelDocText::kSaveWordTitle,
                               SorelDocText::kWordFilter,
-                              "doc",
+                              "docx",
                               SorelDocText::kWordStartFailed,
                               SorelDocText::kWordProgress,
                               10};

@@ -5,11 +5,8 @@
 #include "export/word_server_model.h"
 #include "export/word_server_pictures.h"
 #include "export/word_server_selection.h"
+#include "platform/shell.h"
 #include "platform/utf8.h"
-
-#include <QDesktopServices>
-#include <QString>
-#include <QUrl>
 
 #include <cmath>
 #include <functional>
@@ -831,13 +828,13 @@ std::shared_ptr<IDispatch> NewWordServer(WordDocumentOpener opener)
     return std::make_shared<CWordObject>(state, Kind::Application);
 }
 
-void RegisterWordServer(WordDocumentOpener opener)
+std::unique_ptr<CAutomationRegistration> RegisterWordServer(WordDocumentOpener opener)
 {
     if (IsAutomationServerRegistered(kProgId))
-        return;
+        return nullptr;
     if (!opener)
         opener = OpenWithDesktop;
-    RegisterAutomationServer(kProgId, [opener] { return NewWordServer(opener); });
+    return std::make_unique<CAutomationRegistration>(kProgId, [opener] { return NewWordServer(opener); });
 }
 
 CWordDocumentModel* WordServerModel(const std::shared_ptr<IDispatch>& object)
@@ -850,5 +847,8 @@ CWordDocumentModel* WordServerModel(const std::shared_ptr<IDispatch>& object)
 
 void OpenWithDesktop(const std::string& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    SHELL_REQUEST request;
+    request.kind = ShellRequestKind::OpenDocument;
+    request.file = path;
+    ShellRequest(request);
 }

@@ -20,11 +20,12 @@ using WordDocumentOpener = std::function<void(const std::string& path)>;
 
 // A new application object of the server; every object it hands out shares its state.
 std::shared_ptr<IDispatch> NewWordServer(WordDocumentOpener opener = {});
-// Registers the server under "Word.Application", unless a server already answers that name.
-// Without an opener the saved document opens in the desktop's default program for it.
-void RegisterWordServer(WordDocumentOpener opener = {});
+// Registers the server under "Word.Application" for the life of the returned registration,
+// unless a server already answers that name (null then). Without an opener the saved document
+// opens in the desktop's default program for it.
+std::unique_ptr<CAutomationRegistration> RegisterWordServer(WordDocumentOpener opener = {});
 // The document model behind any object of the server, for looking at what the calls built;
 // null without a document or for an object of another server.
 CWordDocumentModel* WordServerModel(const std::shared_ptr<IDispatch>& object);
-// Opens the file in the desktop's default program for it, when there is one.
+// Asks the shell to open the file in the desktop's default program for it.
 void OpenWithDesktop(const std::string& path);

@@ -20,6 +20,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -196,6 +197,8 @@ WORD_PICTURE PictureFromFragment(const std::u16string& classType, const std::str
     LAYOUT_CONTEXT layout;
     paragraph.Layout(&layout, vertical);
 
+    // The drawn rectangle in pixels (turned in vertical writing) with half the extent's margin
+    // on each side.
     RECT bounds{};
     SIZE extent{};
     if (formula) {
@@ -208,21 +211,25 @@ WORD_PICTURE PictureFromFragment(const std::u16string& classType, const std::str
         bounds = ContentBounds(&paragraph);
         extent = SIZE{bounds.right - bounds.left + kExtentMargin, bounds.bottom - bounds.top + kExtentMargin};
     }
+    RECT device = bounds;
+    map.DocToDeviceRect(&device);
+    device = Normalised(device);
     SIZE pixels = extent;
     map.DocToDeviceSize(&pixels);
+    pixels = SIZE{std::abs(pixels.cx), std::abs(pixels.cy)};
     if (extent.cx <= kExtentMargin || extent.cy <= kExtentMargin || pixels.cx <= 0 || pixels.cy <= 0 ||
         pixels.cx > kMaxSide || pixels.cy > kMaxSide)
         Refuse(u"図を描けません。");
+    const POINT origin{device.left - (pixels.cx - (device.right - device.left)) / 2,
+                       device.top - (pixels.cy - (device.bottom - device.top)) / 2};
 
     CBitmap bitmap;
     if (!bitmap.CreateCompatibleBitmap(memory.get(), pixels.cx, pixels.cy))
         Refuse(u"図を描けません。");
     const HBITMAP previous = memory->SelectObject(HBITMAP(bitmap));
     memory->PatBlt(0, 0, pixels.cx, pixels.cy, WHITENESS);
-    POINT origin{bounds.left, bounds.top};
-    map.DocToDevice(&origin);
     memory->SetMapMode(MM_TEXT);
-    memory->SetWindowOrg(origin.x - 1, origin.y - 1);
+    memory->SetWindowOrg(origin.x, origin.y);
     {
         const EmptySlotMarksHidden noMarks;
         LAYOUT_CONTEXT context;
@@ -233,7 +240,10 @@ WORD_PICTURE PictureFromFragment(const std::u16string& classType, const std::str
     picture.png = PngOf(HBITMAP(bitmap));
     if (picture.png.empty())
         Refuse(u"図を描けません。");
-    picture.width = static_cast<float>(extent.cx) * 72.0f / kHmmPerInch;
-    picture.height = static_cast<float>(extent.cy) * 72.0f / kHmmPerInch;
+    // Shown at the extent, across and down the page as drawn.
+    const float across = static_cast<float>(vertical ? extent.cy : extent.cx) * 72.0f / kHmmPerInch;
+    const float down = static_cast<float>(vertical ? extent.cx : extent.cy) * 72.0f / kHmmPerInch;
+    picture.width = across;
+    picture.height = down;
     return picture;
 }

@@ -38,11 +38,12 @@ struct SHELL_FILTER {
     std::string pattern;    // "*.qns"
 };
 
-enum class ShellRequestKind { MessageBox, OpenFile, SaveFile, Help, Print };
+enum class ShellRequestKind { MessageBox, OpenFile, SaveFile, Help, Print, OpenDocument };
 
 // One request. Message boxes fill text, caption and style; file dialogs fill title, flags,
 // filters, default extension and the initial file, and get back the chosen path and the 1-based
-// filter index; help fills the help file and the command. The print dialog gets the pages the
+// filter index; help fills the help file and the command; a document to show in the desktop's
+// program for it fills file. The print dialog gets the pages the
 // paper has and the printer settings to start from, and gives back the printer (or the PDF file,
 // in `file`), the pages to print and the copies.
 struct SHELL_REQUEST {

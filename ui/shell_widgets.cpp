@@ -204,6 +204,11 @@ int AnswerWithWindows(QWidget* owner, SHELL_REQUEST& request)
         if (QFileInfo::exists(QString::fromStdString(request.helpFile)))
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(request.helpFile)));
         return IDOK;
+    case ShellRequestKind::OpenDocument:
+        // A document the program wrote opens in the desktop's program for it, when there is one.
+        if (QFileInfo::exists(QString::fromStdString(request.file)))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(request.file)));
+        return IDOK;
     }
     return IDCANCEL;
 }

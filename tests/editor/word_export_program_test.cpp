@@ -35,6 +35,8 @@ protected:
 TEST_F(ProgramExportsWord, WithoutWordTheRunEndsWithItsCodeAndTheMessageOnTheErrorStream)
 {
     const std::string input = Paper();
+    // A Word that cannot be started, in place of the program's own server.
+    const CAutomationRegistration noWord(kWordProgId, [] { return std::shared_ptr<IDispatch>(); });
     testing::internal::CaptureStderr();
     ASSERT_TRUE(Start({"/w", input, Output()})) << MessagesShown();
     QTRY_VERIFY_WITH_TIMEOUT(Program().App().GetExitCode() != 0, 20000);

@@ -394,7 +394,7 @@ TEST_F(WordExportTest, APaperInColumnsWithNameFieldsIsWarnedAboutAndStillExporte
     ASSERT_GE(m_shell.requests.size(), 2u);
     EXPECT_EQ(m_shell.requests[0].text, u"２段組が設定されたデータを変換する場合、記名欄のデータは損なわれます。");
     EXPECT_EQ(m_shell.requests[0].style, MB_OK | MB_ICONINFORMATION);
-    EXPECT_EQ(m_shell.requests[1].file, "無題.doc");
+    EXPECT_EQ(m_shell.requests[1].file, "無題.docx");
     bool saved = false;
     for (const std::string& line : m_server->Transcript())
         saved = saved || line.find("SaveAs") != std::string::npos;
