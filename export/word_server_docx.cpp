@@ -22,7 +22,7 @@ constexpr char kMainNamespaces[] =
 constexpr char kSingleLine[] = " w:sz=\"4\" w:space=\"0\" w:color=\"auto\"";
 // The space between text columns, in twips (7.5 mm).
 constexpr int kColumnSpace = 425;
-// The reading's raise when the caller leaves it to the word processor: the base text's height.
+// DrawingML's unit: 12700 to the point.
 constexpr int kEmuPerPoint = 12700;
 
 long Twips(float points) { return std::lround(static_cast<double>(points) * 20.0); }
@@ -58,7 +58,6 @@ std::string Escaped(std::u16string_view text)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        case '\t': out += "&#9;"; break;
         case '\n': out += "&#10;"; break;
         case '\r': out += "&#13;"; break;
         default: out += c; break;
@@ -197,7 +196,8 @@ private:
                        items[end].format == item.format)
                     text += items[end++].text;
                 OpenRun(item.format);
-                m_out += "<w:t xml:space=\"preserve\">" + Escaped(text) + "</w:t></w:r>";
+                WriteText(text);
+                m_out += "</w:r>";
                 i = end;
                 continue;
             }
@@ -218,6 +218,21 @@ private:
                 break;
             }
             ++i;
+        }
+    }
+
+    // Text of a run; a tab is an element of its own.
+    void WriteText(std::u16string_view text)
+    {
+        size_t start = 0;
+        while (start <= text.size()) {
+            const size_t tab = std::min(text.find(u'\t', start), text.size());
+            if (tab > start)
+                m_out += "<w:t xml:space=\"preserve\">" + Escaped(text.substr(start, tab - start)) + "</w:t>";
+            if (tab == text.size())
+                break;
+            m_out += "<w:tab/>";
+            start = tab + 1;
         }
     }
 
@@ -242,7 +257,8 @@ private:
         m_out += Value("w:lid", "ja-JP");
         m_out += "</w:rubyPr><w:rt>";
         OpenRun(reading);
-        m_out += "<w:t xml:space=\"preserve\">" + Escaped(ruby.reading) + "</w:t></w:r>";
+        WriteText(ruby.reading);
+        m_out += "</w:r>";
         m_out += "</w:rt><w:rubyBase>";
         WriteItems(ruby.base);
         m_out += "</w:rubyBase></w:ruby></w:r>";

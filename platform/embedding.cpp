@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QColor>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -492,7 +493,9 @@ void COleClientItem::Draw(CDC* dc, const RECT& rect, DWORD) const
 
 bool COleClientItem::CopyToClipboard() const
 {
-    const std::vector<uint8_t> png = RenderPng();
+    std::vector<uint8_t> png = RenderPng();
+    if (png.empty())
+        png = RenderFramePng();
     if (png.empty())
         return false;
     IMAGE_FILE_FACTS facts;
@@ -515,6 +518,26 @@ std::vector<uint8_t> COleClientItem::RenderPng() const
     const QImage image = RenderPicture(m_record.state.pictureKind, m_record.state.picture, width, height);
     if (image.isNull())
         return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::vector<uint8_t> COleClientItem::RenderFramePng() const
+{
+    const int width = MulDiv(m_record.state.extent.cx, 96, 2540);
+    const int height = MulDiv(m_record.state.extent.cy, 96, 2540);
+    if (width <= 0 || height <= 0 || width > kMaxDrawSide || height > kMaxDrawSide)
+        return {};
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QColor(Qt::black));
+    painter.drawRect(0, 0, width - 1, height - 1);
+    painter.end();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

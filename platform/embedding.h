@@ -115,8 +115,12 @@ public:
     // clipboard: a PNG of the picture at its extent at 96 dpi.
     std::vector<uint8_t> RenderPng() const;
     // Puts the object's picture on the clipboard as a device-independent bitmap (what other
-    // programs paste); false when the picture cannot be drawn.
+    // programs paste); an object whose picture cannot be drawn gives a frame of its size. False
+    // for an extent no picture can have.
     bool CopyToClipboard() const;
+    // A frame of the object's extent at 96 dots per inch, as a PNG file's bytes; empty for an
+    // extent no picture can have.
+    std::vector<uint8_t> RenderFramePng() const;
 
     // Notifications, as the server's frames arrive.
     virtual void OnChange(int notification, DWORD param);

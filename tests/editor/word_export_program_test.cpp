@@ -1,9 +1,11 @@
 // The Word export of the running program, started as scripts/run starts it: without Word it ends
 // with its failure code and says why on the error stream; with a server that answers
-// "Word.Application" a "wq" run writes the paper without a window, saves and quits Word.
+// "Word.Application" a "wq" run writes the paper without a window, saves and quits Word; with the
+// program's own server it writes a .docx of the paper.
 #include "program_fixture.h"
 
 #include "editor/word_export.h"
+#include "platform/zip_archive.h"
 #include "tests/support/recording_server.h"
 
 #include <QTemporaryDir>
@@ -12,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -77,6 +81,49 @@ TEST_F(ProgramExportsWord, WithAWordServerAQuittingRunWritesThePaperSavesAndQuit
     EXPECT_TRUE(typed);
     EXPECT_TRUE(messages.empty()) << MessagesShown();
     EXPECT_EQ(server->LiveObjects(), 0);
+}
+
+TEST_F(ProgramExportsWord, WithItsOwnServerAQuittingRunWritesADocxOfThePaper)
+{
+    struct Case {
+        const char* paper;
+        std::vector<std::string> expected;  // in word/document.xml
+    } const cases[] = {
+        {"samples/sample_paper.xml",
+         {"細胞の構造について", "<w:tbl>", "<w:ruby>", "<w:rubyBase><w:r>", "<w:drawing>"}},
+        {"tests/data/printfile/horizontal_inline_nodes.xml",
+         {"<w:u w:val=\"single\"/>", "<w:color w:val=\"FF0000\"/>", "<w:vertAlign w:val=", "<w:tbl>",
+          "<w:ruby>"}},
+        {"tests/data/printfile/vertical_kanbun.xml",
+         {"次の文を書き下せ。", "<w:textDirection w:val=\"tbRl\"/></w:sectPr>", "<w:drawing>"}},
+    };
+    for (const Case& c : cases) {
+        const std::string input = m_dir.path().toStdString() + "/paper.xml";
+        const std::string output = m_dir.path().toStdString() + "/paper.docx";
+        fs::remove(input);
+        fs::remove(output);
+        const fs::path paper = fs::path(RepositoryFolder()) / c.paper;
+        fs::copy_file(paper, input);
+        // The pictures the paper names lie beside it.
+        for (const auto& entry : fs::directory_iterator(paper.parent_path()))
+            if (entry.path().extension() == ".png")
+                fs::copy_file(entry.path(), fs::path(m_dir.path().toStdString()) / entry.path().filename(),
+                              fs::copy_options::overwrite_existing);
+        ASSERT_TRUE(Start({"/wq", input, output})) << MessagesShown();
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(output), 60000);
+        EXPECT_EQ(Program().Finish(), 0) << c.paper;
+        std::ifstream in(output, std::ios::binary);
+        const std::string archive((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<ZIP_ENTRY> entries;
+        ASSERT_TRUE(ReadZipArchive(archive, &entries)) << c.paper;
+        std::string document;
+        for (const ZIP_ENTRY& entry : entries)
+            if (entry.name == "word/document.xml")
+                document = entry.bytes;
+        for (const std::string& part : c.expected)
+            EXPECT_NE(document.find(part), std::string::npos) << c.paper << ": " << part;
+        EXPECT_TRUE(messages.empty()) << MessagesShown();
+    }
 }
 
 }  // namespace

@@ -8,11 +8,14 @@
 #include "export/word_server_docx.h"
 #include "export/word_server_model.h"
 #include "platform/clipboard.h"
+#include "platform/embedding.h"
 #include "platform/packed_dib.h"
 #include "platform/utf8.h"
 #include "platform/xml.h"
 #include "platform/zip_archive.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -446,6 +449,51 @@ TEST_F(WordServerTest, APastedPictureIsSizedThroughTheLastInlineShapeOfTheDocume
                                       "officeDocument/2006/relationships/image\" Target=\"media/image1.png\"/>"));
 }
 
+TEST_F(WordServerTest, APastedObjectShowsItsPictureAtItsExtentAndAForeignOneWithoutPictureAFrame)
+{
+    // A 2 x 1 pixel PNG as the object's picture, and bytes that are no picture.
+    QImage red(2, 1, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(red.save(&buffer, "PNG"));
+    struct Case {
+        const char* what;
+        bool foreign;
+        uint16_t kind;
+        std::vector<uint8_t> picture;
+        QRgb centre;  // of the pasted picture
+    } const cases[] = {
+        {"the object's own picture", false, Embedding::kPngPicture, std::vector<uint8_t>(png.begin(), png.end()),
+         qRgb(255, 0, 0)},
+        {"a foreign object whose picture does not read", true, Embedding::kPngPicture, {1, 2, 3}, qRgb(255, 255, 255)},
+    };
+    for (const Case& c : cases) {
+        Embedding::OBJECT_RECORD record;
+        record.foreign = c.foreign;
+        record.className = "Other.Document";
+        record.state.extent = SIZE{2540, 1270};  // 96 x 48 pixels, 72 x 36 points
+        record.state.pictureKind = c.kind;
+        record.state.picture = c.picture;
+        COleClientItem item;
+        item.SetRecord(record);
+        ASSERT_TRUE(item.CopyToClipboard()) << c.what;
+        m_selection.Paste();
+    }
+    const std::vector<ZIP_ENTRY> parts = WordPackageParts(Model());
+    ASSERT_EQ(parts.size(), 7u);
+    for (size_t i = 0; i < 2; ++i) {
+        QImage picture;
+        ASSERT_TRUE(picture.loadFromData(reinterpret_cast<const uchar*>(parts[5 + i].bytes.data()),
+                                         static_cast<int>(parts[5 + i].bytes.size()), "PNG"));
+        EXPECT_EQ(picture.size(), QSize(96, 48)) << cases[i].what;
+        EXPECT_EQ(picture.pixel(48, 24) & 0xFFFFFF, cases[i].centre & 0xFFFFFF) << cases[i].what;
+        EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFF, i == 1 ? 0u : cases[i].centre & 0xFFFFFF) << "the frame";
+    }
+    EXPECT_TRUE(Holds(Xml(), "<wp:extent cx=\"914400\" cy=\"457200\"/>"));
+}
+
 // --- bad input
 
 TEST_F(WordServerTest, BadArgumentsAreRefusedAndTheDocumentStillSaves)
@@ -505,9 +553,10 @@ TEST_F(WordServerTest, BadArgumentsAreRefusedAndTheDocumentStillSaves)
 
 TEST_F(WordServerTest, TextThatXmlCannotHoldIsLeftOutOfTheDocument)
 {
-    const char16_t text[] = {u'a', 0x0001, 0xD800, u'<', u'&', 0xFFFF, u'b', 0};
+    const char16_t text[] = {u'a', 0x0001, 0xD800, u'<', u'&', 0xFFFF, u'\t', u'b', 0};
     Type(text);
-    EXPECT_TRUE(Holds(Xml(), "<w:t xml:space=\"preserve\">a\xEF\xBF\xBD&lt;&amp;b</w:t>"));
+    EXPECT_TRUE(Holds(Xml(), "<w:t xml:space=\"preserve\">a\xEF\xBF\xBD&lt;&amp;</w:t><w:tab/>"
+                             "<w:t xml:space=\"preserve\">b</w:t>"));
 }
 
 // --- saving and showing
