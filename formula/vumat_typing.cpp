@@ -189,6 +189,7 @@ bool CVumatView::InsertWithClassFont(const CStringW& text, CUndoGroup* group)
 
 void CVumatView::OnChar(char16_t ch)
 {
+    FollowDocument();
     if (CaretNode() == nullptr)
         return;
     InsertTypedChar(ch);
@@ -290,6 +291,7 @@ void CVumatView::OnEditClear()
 
 void CVumatView::OnKeyDown(int key, bool shift)
 {
+    FollowDocument();
     if (key == VumatKey::kPageUp) {
         OnVScroll(VumatScroll::kPageUp);
         return;
@@ -362,6 +364,7 @@ long CVumatView::OnImeNotify(bool openStatusChanged)
 
 long CVumatView::OnImeComposition(const std::u16string& committed)
 {
+    FollowDocument();
     m_preedit.clear();
     // The result buffer holds so much; a pair of halves is not cut apart.
     std::u16string result = committed.substr(0, std::min(committed.size(), kMaxCompositionUnits));
@@ -405,6 +408,7 @@ long CVumatView::OnImeComposition(const std::u16string& committed)
 
 long CVumatView::OnPaletteChar(char16_t ch, const LOGFONTA* font)
 {
+    FollowDocument();
     CEditNode* node = CaretNode();
     CEditNode* parent = node != nullptr ? node->GetEditParent() : nullptr;
     if (parent == nullptr || parent == Root() || IsControlChar(ch) || IsHighSurrogate(ch) || IsLowSurrogate(ch))

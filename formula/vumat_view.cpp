@@ -10,6 +10,7 @@
 #include "nodes/edit_node.h"
 #include "nodes/undo.h"
 #include "platform/gdi_qt.h"
+#include "platform/shell.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,6 +63,7 @@ void CVumatView::ResetState()
 void CVumatView::OnInitialUpdate()
 {
     ResetState();
+    m_knownRoot = Root();
     // The input method of this platform always delivers Unicode: no warning is due.
     CEditMathSentence* root = Root();
     CEditNode* first = root != nullptr ? root->GetFirstInner() : nullptr;
@@ -79,8 +81,15 @@ void CVumatView::OnInitialUpdate()
     InvalidateAll();
 }
 
+void CVumatView::FollowDocument()
+{
+    if (Root() != m_knownRoot)
+        OnInitialUpdate();
+}
+
 void CVumatView::OnUpdate(int hint, CEditNode* node)
 {
+    FollowDocument();
     switch (hint) {
     case VumatHint::kAll:
     case VumatHint::kPageSetup:
@@ -127,8 +136,17 @@ CQtDC* CVumatView::GetOffscreenDC()
 
 bool CVumatView::OnPaint(const RECT& clip)
 {
+    FollowDocument();
     CQtDC* dc = GetOffscreenDC();
-    if (dc == nullptr || !PaintInto(dc, clip))
+    if (dc == nullptr) {
+        if (!m_bitmapFailureShown) {
+            m_bitmapFailureShown = true;
+            ShellMessageBox(u"描画用ビットマップの作成に失敗しました。\n\nディスプレイの解像度または色数を減らして下さい。",
+                            u"数式エディタ", MB_OK | MB_ICONEXCLAMATION);
+        }
+        return false;
+    }
+    if (!PaintInto(dc, clip))
         return false;
     UpdateCaret(FALSE);
     return true;
@@ -226,7 +244,11 @@ void CVumatView::LogicalToDeviceRect(RECT* rect) const { m_displayMap.DocToDevic
 // ---------------------------------------------------------------------------------------------
 // Window events
 
-void CVumatView::OnSetFocus() { ShowCaretAndIme(); }
+void CVumatView::OnSetFocus()
+{
+    FollowDocument();
+    ShowCaretAndIme();
+}
 
 void CVumatView::OnKillFocus()
 {
@@ -241,6 +263,7 @@ void CVumatView::OnSize(SIZE client) { UpdateScrollBars(&client); }
 
 bool CVumatView::OnCommand(int id)
 {
+    FollowDocument();
     const VUMAT_COMMAND_STATE state = OnUpdateCommand(id);
     if (!state.known || !state.enabled)
         return false;

@@ -226,6 +226,9 @@ private:
     bool m_leadPending = false;
     char16_t m_leadUnit = 0;
     CDisplayMap m_displayMap;
+    // The formula the caret points into; a document that replaced it makes the view start over.
+    CEditMathSentence* m_knownRoot = nullptr;
+    bool m_bitmapFailureShown = false;
 
     // Drag state of mouse selection.
     bool m_bNewDrag = false;
@@ -241,6 +244,10 @@ private:
     POINT m_imePoint{};
     LOGFONTA m_imeFont{};
     std::u16string m_preedit;
+
+    // Starts over on the document's formula when the document has replaced the one the caret
+    // pointed into, so that no handler follows a deleted node.
+    void FollowDocument();
 
     // Typing helpers.
     void PutClassFont(char16_t ch);

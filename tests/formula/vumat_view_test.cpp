@@ -7,6 +7,7 @@
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "formula/vumat_doc.h"
+#include "tests/formula/formula_fixture.h"
 #include "math/formula_family.h"
 #include "math/math_char.h"
 #include "nodes/edit_kind.h"
@@ -113,6 +114,23 @@ TEST_F(VumatViewTest, StartsWithTheCaretInTheFormulaAndWithoutOneElsewhere)
     EXPECT_EQ(view.CaretNode(), nullptr);
     view.OnChar(u'x');
     EXPECT_EQ(document.History().GetCount(), 0);
+}
+
+TEST_F(VumatViewTest, AFormulaTheDocumentReplacedTakesTheCaretOver)
+{
+    // Cleared and made anew, as a new object: the views are told.
+    Type(u"ab");
+    document.DeleteContents();
+    EXPECT_EQ(view.CaretNode(), nullptr);
+    document.OnNewDocument();
+    view.OnChar(u'c');
+    EXPECT_EQ(Text(), u"c");
+
+    // Replaced by loaded data without a word to the views: the next key finds the new formula.
+    document.LoadObjectData(formulatest::Bytes(formulatest::Fragment("", formulatest::EmptyFormulaBlock())));
+    view.OnChar(u'd');
+    EXPECT_EQ(Text(), u"d");
+    EXPECT_EQ(view.CaretNode()->GetEditParent(), Formula());
 }
 
 TEST_F(VumatViewTest, TypedCharactersTakeTheFaceOfTheirClass)
