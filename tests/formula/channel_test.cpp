@@ -1,15 +1,22 @@
-// The embedding channel end to end: a container's item talks to the formula server stand-in,
-// which holds the real formula document. Each sequence of messages ends with the container
+// The embedding channel end to end: a container's item talks to the formula editor program, whose
+// window types the keys a case names, or, for what the program cannot be made to do (fail to
+// store, never answer, keep a stored size while open), to the stand-in server around the real
+// formula document. Each sequence of messages ends with the container
 // holding a consistent object: data that loads into a formula whose extent is the one kept,
 // and a picture that draws.
 #include "formula_fixture.h"
 
+#include "base/default_fonts.h"
+#include "formula/vumat_app.h"
 #include "formula/vumat_srvr_item.h"
 #include "tests/support/embedding_server.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <csignal>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -37,8 +44,10 @@ enum class Step { New, Open, Edit, CloseSaving, CloseWithoutSaving, Kill };
 
 struct CHANNEL_CASE {
     const char* name;
+    bool program;                // the formula editor program, else the stand-in
     const char* start;           // the stand-in's start mode
-    std::string script;          // what it does on each DOVERB (opening sends the first)
+    std::string script;          // the stand-in: what it does on each DOVERB (opening sends the
+                                 // first); the program: the keys its window types
     std::vector<Step> steps;
     bool started;                // the object was created or opened
     std::string storageHas;      // a piece the final data holds (empty: the data is the fixture)
@@ -51,22 +60,57 @@ std::vector<CHANNEL_CASE> ChannelCases()
 {
     using S = Step;
     return {
-        {"NewObject", "", "", {S::New, S::CloseSaving}, true, Fragment("", EmptyFormulaBlock()), 0},
-        {"LoadAndSave", "", "", {S::Open, S::CloseSaving}, true, "width=\"", 0},
-        {"ChangeThenSave", "", "\ntype x1", {S::Open, S::Edit, S::CloseSaving}, true, ">x</mi>", 0},
-        {"ChangeThenCloseWithoutSaving", "", "\ntype y", {S::Open, S::Edit, S::CloseWithoutSaving}, true, ">y</mi>", 0},
-        {"CrashKeepsTheLastChange", "", "\ntype z", {S::Open, S::Edit, S::Kill}, true, ">z</mi>", 1},
-        {"FailedStoreKeepsTheData", "", "\ncontrol", {S::Open, S::Edit}, true, "<math/>", 1},
-        {"ServerNeverAnswers", "silent", "", {S::New}, false, "", 0},
+        {"NewObject", true, "", "", {S::New, S::CloseSaving}, true, Fragment("", EmptyFormulaBlock()), 0},
+        {"LoadAndSave", false, "", "", {S::Open, S::CloseSaving}, true, "width=\"", 0},
+        {"ChangeThenSave", true, "", "x", {S::Open, S::Edit, S::CloseSaving}, true, ">x</mi>", 0},
+        {"ChangeThenCloseWithoutSaving", true, "", "y", {S::Open, S::Edit, S::CloseWithoutSaving}, true, ">y</mi>", 0},
+        {"CrashKeepsTheLastChange", true, "", "z", {S::Open, S::Edit, S::Kill}, true, ">z</mi>", 1},
+        {"FailedStoreKeepsTheData", false, "", "\ncontrol", {S::Open, S::Edit}, true, "<math/>", 1},
+        {"ServerNeverAnswers", false, "silent", "", {S::New}, false, "", 0},
     };
 }
 
 class ChannelCase : public FormulaDocumentTest, public ::testing::WithParamInterface<CHANNEL_CASE> {};
 
-// Reads the data into a document of its own and compares its extent and the picture with what
-// the container keeps.
-void ExpectConsistent(const COleClientItem& item)
+// The process id of this process's child running the named program; 0 when there is none.
+qint64 ChildNamed(const QString& name)
 {
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        QFile stat("/proc/" + entry + "/stat");
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromLocal8Bit(stat.readAll());
+        const qsizetype open = text.indexOf('('), close = text.lastIndexOf(')');
+        if (open < 0 || close < open)
+            continue;
+        const QStringList rest = text.mid(close + 2).split(' ');
+        if (text.mid(open + 1, close - open - 1) == name && rest.size() > 1 && rest[1].toLongLong() == getpid())
+            return pid;
+    }
+    return 0;
+}
+
+// Reads the data into a document of its own and compares its extent and the picture with what
+// the container keeps; text measured as the server measured it (the program with the formula
+// fonts of an empty profile, through code page 932).
+void ExpectConsistent(const COleClientItem& item, bool program)
+{
+    struct Restore {
+        int wideTextOut = UseWideTextOut;
+        CDefaultFontTable fonts = CDefaultFontTable::Instance();
+        ~Restore()
+        {
+            UseWideTextOut = wideTextOut;
+            CDefaultFontTable::Instance() = fonts;
+        }
+    } restore;
+    if (program) {
+        QTemporaryDir profile;
+        CVumatApp(profile.filePath("Vumat.ini").toStdString(), "Vumat").LoadSettings();
+        UseWideTextOut = 0;
+    }
     CVumatDoc document;
     document.LoadObjectData(item.GetStorage());
     SIZE extent{};
@@ -84,12 +128,18 @@ void ExpectConsistent(const COleClientItem& item)
 TEST_P(ChannelCase, ContainerKeepsAConsistentObject)
 {
     const CHANNEL_CASE& c = GetParam();
-    TestServerRegistration server(QN_VUMAT_STAND_IN, "Vumat.Document");
+    TestServerRegistration server(c.program ? QN_VUMAT_PROGRAM : QN_VUMAT_STAND_IN, "Vumat.Document");
     if (*c.start)
         server.StartMode(c.start);
-    server.Script(c.script);
     const QString pidFile = server.Folder() + "/pid";
-    qputenv("QN_TEST_SERVER_PID", pidFile.toLocal8Bit());
+    if (c.program) {
+        // The program's settings stay in the test's folder; its window types the keys.
+        qputenv("XDG_CONFIG_HOME", server.Folder().toLocal8Bit());
+        qputenv("QN_VUMAT_TEST_KEYS", c.script.c_str());
+    } else {
+        server.Script(c.script);
+        qputenv("QN_TEST_SERVER_PID", pidFile.toLocal8Bit());
+    }
     COleClientItem::SetTimeouts(std::string(c.start) == "silent" ? 1500 : 20000, 10000);
 
     CountingItem item;
@@ -122,9 +172,10 @@ TEST_P(ChannelCase, ContainerKeepsAConsistentObject)
             EXPECT_EQ(item.saves, 0);
             break;
         case Step::Kill: {
+            qint64 pid = ChildNamed("Vumat");
             QFile file(pidFile);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const qint64 pid = file.readAll().toLongLong();
+            if (!c.program && file.open(QIODevice::ReadOnly))
+                pid = file.readAll().toLongLong();
             ASSERT_GT(pid, 0);
             ::kill(pid_t(pid), SIGKILL);
             EXPECT_TRUE(TestServerRegistration::WaitFor([&] { return !item.IsOpen(); }, 20000));
@@ -135,6 +186,8 @@ TEST_P(ChannelCase, ContainerKeepsAConsistentObject)
     TestServerRegistration::WaitFor([&] { return !item.IsOpen(); }, 2000);
     item.Close(OLECLOSE_NOSAVE);
     qunsetenv("QN_TEST_SERVER_PID");
+    qunsetenv("QN_VUMAT_TEST_KEYS");
+    qunsetenv("XDG_CONFIG_HOME");
 
     EXPECT_EQ(started, c.started);
     EXPECT_EQ(server.linkLostNotices, c.linkLost);
@@ -149,7 +202,7 @@ TEST_P(ChannelCase, ContainerKeepsAConsistentObject)
         EXPECT_EQ(storage, c.storageHas);
     else
         EXPECT_NE(storage.find(c.storageHas), std::string::npos) << storage;
-    ExpectConsistent(item);
+    ExpectConsistent(item, c.program);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sequences, ChannelCase, ::testing::ValuesIn(ChannelCases()),
