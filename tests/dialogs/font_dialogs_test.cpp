@@ -366,3 +366,24 @@ TEST_F(FontDefaultSheet, RefusesASizeThatIsNoSizeAndStaysOnItsPage)
 }
 
 }  // namespace
+
+TEST_F(FontDefaultSheet, TheFormulaEditorsSheetHoldsTheFormulaPageAlone)
+{
+    DEFAULT_FONT entries[6];
+    Fill(entries);
+    CFontDefaultSheet sheet(nullptr, QString::fromUtf16(u"数式エディタ"));
+    sheet.SetEntries(entries);
+    sheet.show();
+    EXPECT_EQ(sheet.windowTitle(), QString::fromUtf16(u"数式エディタ"));
+    ASSERT_EQ(sheet.Tabs()->count(), 1);
+    EXPECT_EQ(sheet.Tabs()->widget(0), &sheet.MathPage());
+    EXPECT_FALSE(sheet.TextPage().isVisible());
+    TypeInto(&sheet.MathPage(), 1320, "12");
+    Click(&sheet, IDOK);
+    ASSERT_EQ(sheet.result(), IDOK);
+    sheet.GetEntries(entries);
+    for (int i = 3; i < 6; ++i)
+        EXPECT_EQ(entries[i].height, 423) << i;
+    // The text fonts were never on the sheet.
+    EXPECT_EQ(entries[0].height, 300);
+}
