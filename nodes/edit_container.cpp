@@ -212,11 +212,13 @@ bool CEditContainer::KeepsChildMeasure(const MEASURE_INPUTS& inputs) const
            !MayHaveDirtyBelow();
 }
 
-void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built)
+void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built, bool childrenKept)
 {
-    m_leavesTracked = true;
-    for (int i = 0; i < GetChildCount() && m_leavesTracked; ++i)
-        m_leavesTracked = IsTrackedLeaf(GetEditChild(i));
+    if (!childrenKept) {
+        m_leavesTracked = true;
+        for (int i = 0; i < GetChildCount() && m_leavesTracked; ++i)
+            m_leavesTracked = IsTrackedLeaf(GetEditChild(i));
+    }
     ClearDirtyBelow();
     m_measured = true;
     m_measuredWith = inputs;
@@ -313,9 +315,9 @@ CEditContainer::LINES_BUILT CEditContainer::ResplitLines(const LINE_SETTINGS& se
 {
     std::vector<EDIT_LINE> lines;
     for (int b = 0; b < GetBoxCount(); ++b) {
-        const CEditBox* box = GetBox(b);
+        CEditBox* box = GetBox(b);
         for (int l = 0; box != nullptr && l < box->GetLineCount(); ++l)
-            lines.push_back(box->GetLine(l));
+            lines.push_back(*box->LineAt(l));
     }
     std::vector<CEditNode*> children;
     children.reserve(static_cast<size_t>(GetChildCount()));

@@ -121,7 +121,8 @@ protected:
     bool KeepsChildMeasure(const MEASURE_INPUTS& inputs) const;
     // The children at the last measuring were all plain leaves and none changed since.
     bool HasCleanLeavesOnly() const { return m_measured && m_leavesTracked && !MayHaveDirtyBelow(); }
-    void RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built);
+    // Children that kept their measuring keep what is known of them.
+    void RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built, bool childrenKept = false);
     // A node that was not visible at its last measuring was measured as empty.
     void ChildrenChanged() override;
 

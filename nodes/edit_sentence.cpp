@@ -327,7 +327,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         ShareIndent();
     }
     m_dirty = 0;
-    RememberMeasure(inputs, built);
+    RememberMeasure(inputs, built, childrenKept);
 }
 
 CEditPrint* CEditSentence::RootParent() const
