@@ -71,6 +71,19 @@ void CQNXMLNode::AppendSubtreeText(CStringW& out) const
     }
 }
 
+void CQNXMLNode::StoreAttribute(const CStringW& name, const CStringW& value)
+{
+    if (m_attributes == nullptr)
+        m_attributes = std::make_unique<std::map<CStringW, CStringW>>();
+    (*m_attributes)[name] = value;
+}
+
+const std::map<CStringW, CStringW>& CQNXMLNode::GetAttributes() const
+{
+    static const std::map<CStringW, CStringW> none;
+    return m_attributes != nullptr ? *m_attributes : none;
+}
+
 int CQNXMLNode::GetIndexInParent() const
 {
     return m_parent ? m_parent->IndexOfChild(this) : 0;

@@ -47,8 +47,8 @@ public:
     void GetSubtreeText(CStringW& out) const;
 
     // Raw attribute store: every name and value given to the node, not streamed, not copied.
-    void StoreAttribute(const CStringW& name, const CStringW& value) { m_attributes[name] = value; }
-    const std::map<CStringW, CStringW>& GetAttributes() const { return m_attributes; }
+    void StoreAttribute(const CStringW& name, const CStringW& value);
+    const std::map<CStringW, CStringW>& GetAttributes() const;
 
     // Position in the tree. Searches compare node identity, never contents.
     CQNXMLNode* GetParent() const { return m_parent; }
@@ -157,7 +157,8 @@ private:
     bool m_editNode = false;
     int m_blank = 0;
     CStringW m_text;
-    std::map<CStringW, CStringW> m_attributes;
+    // Null until the first attribute is stored: editing nodes, a node per character, keep none.
+    std::unique_ptr<std::map<CStringW, CStringW>> m_attributes;
     std::vector<std::unique_ptr<CQNXMLNode>> m_children;
 };
 

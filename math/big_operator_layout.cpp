@@ -89,7 +89,7 @@ void CEditSigma::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     m_lf = saved;
     m_ascent = 0;
     m_axis = m_height / 2;
-    m_glyphShift = (((m_width - m_tm.tmAveCharWidth) / 2) * 2) / 3;
+    m_glyphShift = (((m_width - m_tm->tmAveCharWidth) / 2) * 2) / 3;
     m_width -= m_glyphShift;
 }
 
@@ -125,7 +125,7 @@ void CEditIntegral::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     m_glyph->m_lf.lfItalic = 0;
     m_glyph->m_dirty = 1;
     m_glyph->Measure(dc, map, context);
-    const TEXTMETRICA& tm = m_glyph->m_tm;
+    const TEXTMETRICA& tm = m_glyph->m_tm.Get();
     const int lead = tm.tmInternalLeading + tm.tmExternalLeading;
     m_glyph->m_ascent = tm.tmAscent - lead / 2;
     m_glyph->m_height = tm.tmHeight - lead;
@@ -173,7 +173,7 @@ void CEditBigOperatorTemplate::MeasureGlyph(CDC* dc, CDisplayMap* map, LAYOUT_CO
     glyph.m_lf.lfItalic = 0;
     glyph.m_dirty = 1;
     glyph.Measure(dc, map, context);
-    const TEXTMETRICA& tm = glyph.m_tm;
+    const TEXTMETRICA& tm = glyph.m_tm.Get();
     int trim = tm.tmInternalLeading + tm.tmExternalLeading;
     if (IsSummation())
         trim += tm.tmDescent;

@@ -22,7 +22,7 @@ bool g_emptySlotMarksHidden = false;
 void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
 {
     if (previous == nullptr) {
-        slotEnd->m_width = slotEnd->m_tm.tmAveCharWidth;
+        slotEnd->m_width = slotEnd->m_tm->tmAveCharWidth;
         return;
     }
     slotEnd->m_width = 0;
@@ -34,10 +34,11 @@ void FitSlotEnd(CEditNode* slotEnd, const CEditNode* previous)
     if (IsCharacter(previous)) {
         slotEnd->m_tm = previous->m_tm;
     } else {
-        slotEnd->m_tm = TEXTMETRICA{};
-        slotEnd->m_tm.tmHeight = slotEnd->m_height;
-        slotEnd->m_tm.tmAscent = slotEnd->m_ascent;
-        slotEnd->m_tm.tmDescent = slotEnd->m_height - slotEnd->m_ascent;
+        TEXTMETRICA metrics{};
+        metrics.tmHeight = slotEnd->m_height;
+        metrics.tmAscent = slotEnd->m_ascent;
+        metrics.tmDescent = slotEnd->m_height - slotEnd->m_ascent;
+        slotEnd->m_tm = metrics;
     }
 }
 

@@ -28,7 +28,7 @@ struct EDIT_LINE : CEditProperties {
     int32_t m_maxFontSize;    // largest absolute lfHeight in the line
 };
 
-static_assert(sizeof(EDIT_LINE) == 328);
+static_assert(sizeof(EDIT_LINE) == 224);
 static_assert(std::is_trivially_copyable_v<EDIT_LINE>);
 
 // A container's layout box: a layout record (width = the available width it was measured for,

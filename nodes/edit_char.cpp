@@ -190,10 +190,12 @@ void CEditChar::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         CMeasuringDC measuring(dc);
         if (CDC* target = measuring.Get()) {
             const HFONT previous = target->SelectObject(font);
-            target->GetTextMetricsA(&m_tm);
-            m_ascent = m_tm.tmAscent;
-            m_axis = m_tm.tmHeight / 2;
-            SIZE extent{1, m_tm.tmHeight};
+            TEXTMETRICA metrics{};
+            target->GetTextMetricsA(&metrics);
+            m_tm = metrics;
+            m_ascent = metrics.tmAscent;
+            m_axis = metrics.tmHeight / 2;
+            SIZE extent{1, metrics.tmHeight};
             if (!GetText().IsEmpty()) {
                 GetNodeTextExtent(target, GetText(), &extent);
                 if (context != nullptr && context->letterSpacing > 0)
@@ -221,11 +223,11 @@ void CEditChar::Layout(LAYOUT_CONTEXT* context, int)
     const int x = context->originX;
     int baseline = context->originY + context->rowAscent;
     if (m_scriptPosition == ScriptPosition::kSuperscript)
-        baseline -= m_tm.tmAscent;
+        baseline -= m_tm->tmAscent;
     else if (m_scriptPosition == ScriptPosition::kSubscript)
-        baseline += m_tm.tmDescent;
+        baseline += m_tm->tmDescent;
     m_ptText = POINT{x, baseline};
-    const int top = baseline - m_tm.tmAscent;
+    const int top = baseline - m_tm->tmAscent;
     m_rcLayout = RECT{x, top, x + m_width, top + m_height};
 }
 

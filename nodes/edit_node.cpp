@@ -4,9 +4,119 @@
 #include "base/element_classes.h"
 #include "nodes/node_pool.h"
 
+#include <array>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <typeinfo>
+#include <unordered_map>
+
+// ---------------------------------------------------------------------------------------------
+// CSharedMetrics
+
+namespace {
+
+// The metrics records met so far, record 0 of zeros first; a deque keeps every record where it
+// is as the table grows.
+class CMetricsTable {
+public:
+    using KEY = std::array<char, 53>;
+
+    CMetricsTable()
+    {
+        m_records.emplace_back();
+        m_numbers.emplace(m_lastKey, 0);
+    }
+
+    const TEXTMETRICA& At(uint32_t index)
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        return index < m_records.size() ? m_records[index] : m_records.front();
+    }
+
+    uint32_t Intern(const TEXTMETRICA& metrics)
+    {
+        const KEY key = KeyOf(metrics);
+        const std::lock_guard<std::mutex> hold(m_lock);
+        if (key == m_lastKey)
+            return m_lastIndex;
+        auto [it, added] = m_numbers.try_emplace(key, static_cast<uint32_t>(m_records.size()));
+        if (added) {
+            // Stored from its fields, so that the bytes between them are zero.
+            TEXTMETRICA& record = m_records.emplace_back();
+            FromKey(key, &record);
+        }
+        m_lastKey = key;
+        m_lastIndex = it->second;
+        return it->second;
+    }
+
+private:
+    struct KEY_HASH {
+        size_t operator()(const KEY& key) const { return std::hash<std::string_view>()(std::string_view(key.data(), key.size())); }
+    };
+
+    // Eleven ints and nine bytes: the record without its padding.
+    static KEY KeyOf(const TEXTMETRICA& t)
+    {
+        KEY key{};
+        char* at = key.data();
+        for (LONG v : {t.tmHeight, t.tmAscent, t.tmDescent, t.tmInternalLeading, t.tmExternalLeading,
+                       t.tmAveCharWidth, t.tmMaxCharWidth, t.tmWeight, t.tmOverhang, t.tmDigitizedAspectX,
+                       t.tmDigitizedAspectY}) {
+            const int32_t value = static_cast<int32_t>(v);
+            std::memcpy(at, &value, sizeof value);
+            at += sizeof value;
+        }
+        for (BYTE b : {t.tmFirstChar, t.tmLastChar, t.tmDefaultChar, t.tmBreakChar, t.tmItalic, t.tmUnderlined,
+                       t.tmStruckOut, t.tmPitchAndFamily, t.tmCharSet})
+            *at++ = static_cast<char>(b);
+        return key;
+    }
+
+    static void FromKey(const KEY& key, TEXTMETRICA* t)
+    {
+        const char* at = key.data();
+        for (LONG* v : {&t->tmHeight, &t->tmAscent, &t->tmDescent, &t->tmInternalLeading, &t->tmExternalLeading,
+                        &t->tmAveCharWidth, &t->tmMaxCharWidth, &t->tmWeight, &t->tmOverhang,
+                        &t->tmDigitizedAspectX, &t->tmDigitizedAspectY}) {
+            int32_t value = 0;
+            std::memcpy(&value, at, sizeof value);
+            *v = value;
+            at += sizeof value;
+        }
+        for (BYTE* b : {&t->tmFirstChar, &t->tmLastChar, &t->tmDefaultChar, &t->tmBreakChar, &t->tmItalic,
+                        &t->tmUnderlined, &t->tmStruckOut, &t->tmPitchAndFamily, &t->tmCharSet})
+            *b = static_cast<BYTE>(*at++);
+    }
+
+    std::mutex m_lock;
+    std::deque<TEXTMETRICA> m_records;
+    std::unordered_map<KEY, uint32_t, KEY_HASH> m_numbers;
+    KEY m_lastKey{};
+    uint32_t m_lastIndex = 0;
+};
+
+CMetricsTable& MetricsTable()
+{
+    static CMetricsTable table;
+    return table;
+}
+
+}  // namespace
+
+const TEXTMETRICA& CSharedMetrics::Get() const
+{
+    return MetricsTable().At(m_index);
+}
+
+CSharedMetrics& CSharedMetrics::operator=(const TEXTMETRICA& metrics)
+{
+    m_index = MetricsTable().Intern(metrics);
+    return *this;
+}
 
 // ---------------------------------------------------------------------------------------------
 // CEditProperties

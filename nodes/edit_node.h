@@ -21,9 +21,23 @@ class CDisplayMap;
 class CEditNode;
 class CUndoGroup;
 
-// The layout record at the head of every node, layout box and line record. Its byte image is
-// stored raw with the node, so the field order and widths are a stored format. Lengths are in
-// 1/100 mm, rectangles in document coordinates (y down).
+// Text metrics as nodes hold them: nodes measured with one font share one record. A node holds
+// the number of its record in the process's table of the metrics met so far; number 0 is the
+// record of zeros, so a zero-filled holder holds that record.
+class CSharedMetrics {
+public:
+    const TEXTMETRICA& Get() const;
+    const TEXTMETRICA* operator->() const { return &Get(); }
+    CSharedMetrics& operator=(const TEXTMETRICA& metrics);
+    bool operator==(const CSharedMetrics& other) const = default;
+
+private:
+    uint32_t m_index = 0;
+};
+
+// The layout record at the head of every node, layout box and line record. Its byte image is a
+// stored format (written field by field by the node archive, 272 bytes); in memory the text
+// metrics are held shared. Lengths are in 1/100 mm, rectangles in document coordinates (y down).
 struct CEditProperties {
     CEditProperties();
     // Every field 0 except dirty, caret stop and page (1) and the font (the horizontal "Default"
@@ -44,27 +58,18 @@ struct CEditProperties {
     int32_t m_extra[2];     // no meaning for nodes; the matrix template's line records use them
     RECT m_rcHit;
     LOGFONTA m_lf;
-    TEXTMETRICA m_tm;       // metrics of m_lf at the last measuring
-    TEXTMETRICA m_tm2;      // always zero
+    CSharedMetrics m_tm;    // metrics of m_lf at the last measuring
+    CSharedMetrics m_tm2;   // always zero
     int32_t m_lineIndex;    // line within its box
     int32_t m_indexInLine;
     int32_t m_boxIndex;     // box within the parent
     int32_t m_page;
 };
 
-static_assert(sizeof(CEditProperties) == 272);
+// Zero-filled by Reset; without padding, so that records compare bytewise.
 static_assert(std::is_trivially_copyable_v<CEditProperties>);
 static_assert(std::is_standard_layout_v<CEditProperties>);
-static_assert(offsetof(CEditProperties, m_width) == 20);
-static_assert(offsetof(CEditProperties, m_rcLayout) == 36);
-static_assert(offsetof(CEditProperties, m_ptText) == 52);
-static_assert(offsetof(CEditProperties, m_extra) == 60);
-static_assert(offsetof(CEditProperties, m_rcHit) == 68);
-static_assert(offsetof(CEditProperties, m_lf) == 84);
-static_assert(offsetof(CEditProperties, m_tm) == 144);
-static_assert(offsetof(CEditProperties, m_tm2) == 200);
-static_assert(offsetof(CEditProperties, m_lineIndex) == 256);
-static_assert(offsetof(CEditProperties, m_page) == 268);
+static_assert(sizeof(CEditProperties) == 168);
 
 // The box to draw when a page is drawn box by box.
 struct DRAW_FILTER {

@@ -61,7 +61,7 @@ void AddToLineExtents(EDIT_LINE* line, const CEditNode* child)
 
 void FitLineBreak(CEditNode* lineBreak, const CEditNode* previous, bool startsLine)
 {
-    lineBreak->m_width = startsLine ? lineBreak->m_tm.tmAveCharWidth : 0;
+    lineBreak->m_width = startsLine ? lineBreak->m_tm->tmAveCharWidth : 0;
     if (IsCharacter(previous)) {
         lineBreak->m_tm = previous->m_tm;
         lineBreak->m_height = previous->m_height;

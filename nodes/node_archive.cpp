@@ -149,8 +149,8 @@ void WriteProperties(ImageWriter& w, const CEditProperties& p)
     w.Int(p.m_extra[1]);
     w.Rect(p.m_rcHit);
     WriteLogFont(w, p.m_lf);
-    WriteTextMetrics(w, p.m_tm);
-    WriteTextMetrics(w, p.m_tm2);
+    WriteTextMetrics(w, p.m_tm.Get());
+    WriteTextMetrics(w, p.m_tm2.Get());
     for (int32_t v : {p.m_lineIndex, p.m_indexInLine, p.m_boxIndex, p.m_page})
         w.Int(v);
 }
@@ -167,8 +167,12 @@ bool ReadProperties(ImageReader& r, CEditProperties& p)
     p.m_extra[1] = r.Int();
     p.m_rcHit = r.Rect();
     const bool faceOk = ReadLogFont(r, p.m_lf);
-    ReadTextMetrics(r, p.m_tm);
-    ReadTextMetrics(r, p.m_tm2);
+    TEXTMETRICA metrics{};
+    ReadTextMetrics(r, metrics);
+    p.m_tm = metrics;
+    metrics = TEXTMETRICA{};
+    ReadTextMetrics(r, metrics);
+    p.m_tm2 = metrics;
     for (int32_t* v : {&p.m_lineIndex, &p.m_indexInLine, &p.m_boxIndex, &p.m_page})
         *v = r.Int();
     return faceOk;

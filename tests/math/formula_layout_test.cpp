@@ -106,7 +106,9 @@ TEST(FormulaCharacters, CentredOnTheAxisPutsTheCharacterAxisOnTheRowAxis)
     CEditMathChar c(u'a');
     c.m_ascent = 300;
     c.m_axis = 200;
-    c.m_tm.tmAscent = 300;
+    TEXTMETRICA metrics{};
+    metrics.tmAscent = 300;
+    c.m_tm = metrics;
     LAYOUT_CONTEXT context;
     context.rowAxis = 500;
     context.rowAscent = 450;

@@ -106,7 +106,7 @@ TEST_F(EditCharTest, MeasureGivesTheTextExtentAndMetrics)
         EXPECT_EQ(node.m_height, 100);
         EXPECT_EQ(node.m_ascent, 80);
         EXPECT_EQ(node.m_axis, 50);
-        EXPECT_EQ(node.m_tm.tmAveCharWidth, 50);
+        EXPECT_EQ(node.m_tm->tmAveCharWidth, 50);
         EXPECT_EQ(node.m_dirty, 0);
     }
 }

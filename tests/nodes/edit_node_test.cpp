@@ -2,6 +2,7 @@
 
 #include "base/default_fonts.h"
 #include "nodes/edit_box.h"
+#include "nodes/node_archive.h"
 
 #include <cstring>
 
@@ -57,14 +58,17 @@ TEST(EditPropertiesTest, ResetRecordAndByteLayout)
     record.m_hidden = 0x11;
     record.m_ascent = 0x22;
     record.m_rcLayout.bottom = 0x33;
-    record.m_tm.tmHeight = 0x44;
+    TEXTMETRICA metrics{};
+    metrics.tmHeight = 0x44;
+    record.m_tm = metrics;
     record.m_boxIndex = 0x55;
-    EXPECT_EQ(IntAt(record, 4), 0x11);
-    EXPECT_EQ(IntAt(record, 28), 0x22);
-    EXPECT_EQ(IntAt(record, 48), 0x33);
-    EXPECT_EQ(IntAt(record, 84), -371);
-    EXPECT_EQ(IntAt(record, 144), 0x44);
-    EXPECT_EQ(IntAt(record, 264), 0x55);
+    const EditPropertiesImage image = EditPropertiesToImage(record);
+    EXPECT_EQ(IntAt(image, 4), 0x11);
+    EXPECT_EQ(IntAt(image, 28), 0x22);
+    EXPECT_EQ(IntAt(image, 48), 0x33);
+    EXPECT_EQ(IntAt(image, 84), -371);
+    EXPECT_EQ(IntAt(image, 144), 0x44);
+    EXPECT_EQ(IntAt(image, 264), 0x55);
 }
 
 TEST(EditPropertiesTest, FreshLineRecord)
@@ -80,12 +84,13 @@ TEST(EditPropertiesTest, FreshLineRecord)
     line.m_belowAxis = 0x103;
     line.m_slack = 0x104;
     line.m_maxFontSize = 0x105;
-    EXPECT_EQ(IntAt(line, 272), 0x101);
-    EXPECT_EQ(IntAt(line, 276), -1);
-    EXPECT_EQ(IntAt(line, 280), 0x102);
-    EXPECT_EQ(IntAt(line, 292), 0x103);
-    EXPECT_EQ(IntAt(line, 308), 0x104);
-    EXPECT_EQ(IntAt(line, 324), 0x105);
+    const EditLineImage image = EditLineToImage(line);
+    EXPECT_EQ(IntAt(image, 272), 0x101);
+    EXPECT_EQ(IntAt(image, 276), -1);
+    EXPECT_EQ(IntAt(image, 280), 0x102);
+    EXPECT_EQ(IntAt(image, 292), 0x103);
+    EXPECT_EQ(IntAt(image, 308), 0x104);
+    EXPECT_EQ(IntAt(image, 324), 0x105);
 
     CEditBox box;
     EXPECT_EQ(box.GetLine(3).m_first, -1);

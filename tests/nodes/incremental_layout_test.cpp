@@ -206,7 +206,7 @@ protected:
         EXPECT_EQ(a->m_indexInLine, b->m_indexInLine);
         EXPECT_EQ(a->m_boxIndex, b->m_boxIndex);
         EXPECT_EQ(a->m_page, b->m_page);
-        EXPECT_EQ(std::memcmp(&a->m_tm, &b->m_tm, sizeof(TEXTMETRICA)), 0);
+        EXPECT_EQ(std::memcmp(&a->m_tm.Get(), &b->m_tm.Get(), sizeof(TEXTMETRICA)), 0);
         EXPECT_EQ(a->m_runNumber, b->m_runNumber);
         EXPECT_EQ(a->m_runBits, b->m_runBits);
 

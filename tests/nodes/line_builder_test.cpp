@@ -41,7 +41,9 @@ void Size(CEditNode* node, int width)
     node->m_ascent = 80;
     node->m_axis = 50;
     node->m_lf.lfHeight = -100;
-    node->m_tm.tmAveCharWidth = 50;
+    TEXTMETRICA metrics{};
+    metrics.tmAveCharWidth = 50;
+    node->m_tm = metrics;
 }
 
 std::vector<std::unique_ptr<CEditNode>> MakeChildren(std::u16string_view text)

@@ -90,11 +90,12 @@ void SetLayout(CEditProperties& p)
     p.m_lf.lfItalic = 1;
     p.m_lf.lfCharSet = kShiftJis;
     std::strcpy(p.m_lf.lfFaceName, "Arial");
-    std::memset(&p.m_tm, 0, sizeof p.m_tm);
-    p.m_tm.tmHeight = 100;
-    p.m_tm.tmAscent = 80;
-    p.m_tm.tmCharSet = kShiftJis;
-    std::memset(&p.m_tm2, 0, sizeof p.m_tm2);
+    TEXTMETRICA metrics{};
+    metrics.tmHeight = 100;
+    metrics.tmAscent = 80;
+    metrics.tmCharSet = kShiftJis;
+    p.m_tm = metrics;
+    p.m_tm2 = TEXTMETRICA{};
     p.m_lineIndex = 13;
     p.m_indexInLine = 14;
     p.m_boxIndex = 15;
