@@ -1,6 +1,7 @@
 #include "dialogs/count_dialogs.h"
 
 #include "dialogs/spin_edit.h"
+#include "platform/shell.h"
 #include "platform/wide_runtime.h"
 
 #include <algorithm>
@@ -53,4 +54,16 @@ CTableInsertDlg::CTableInsertDlg(QWidget* parent) : CCountDlg(295, parent)
 CZoomDlg::CZoomDlg(QWidget* parent) : CCountDlg(351, parent)
 {
     SetFields({{kZoom, &m_zoom, u"表示倍率", 50, 200}});
+}
+
+bool RunMatrixSizeDialog(int* rows, int* columns, QWidget* parent)
+{
+    CMatrixDlg dialog(parent);
+    dialog.m_rows = static_cast<unsigned>(std::max(*rows, 0));
+    dialog.m_columns = static_cast<unsigned>(std::max(*columns, 0));
+    if (dialog.DoModal() != IDOK)
+        return false;
+    *rows = static_cast<int>(dialog.m_rows);
+    *columns = static_cast<int>(dialog.m_columns);
+    return true;
 }

@@ -53,3 +53,7 @@ public:
     explicit CZoomDlg(QWidget* parent = nullptr);
     unsigned m_zoom = 0;
 };
+
+// Runs the matrix-size dialog opened with the rows and columns given; false on cancel, else
+// true with the chosen counts.
+bool RunMatrixSizeDialog(int* rows, int* columns, QWidget* parent);

@@ -3,7 +3,10 @@
 #include "base/gdi_cache.h"
 #include "dialogs/font_lists.h"
 #include "dialogs/spin_edit.h"
+#include "nodes/underline_numbering.h"
+#include "platform/codepage.h"
 #include "platform/gdi_qt.h"
+#include "platform/shell.h"
 #include "platform/wide_runtime.h"
 
 #include <QAbstractButton>
@@ -295,4 +298,26 @@ void CUnderlineNumberDlg::OnOK()
     if (auto* fonts = Control<QComboBox>(m_fontListId); fonts != nullptr && ChosenInstalledFont(fonts, &chosen))
         m_fontFace = FaceName(chosen);
     done(IDOK_RESULT);
+}
+
+int RunUnderlineNumberDialog(UNDERLINE_NUMBER_VALUES* values, QWidget* parent, int fontListId)
+{
+    CUnderlineNumberDlg dialog(parent, fontListId);
+    dialog.m_defaultsOnly = values->newFlag;
+    dialog.m_lineKind = values->underlineState;
+    dialog.m_numberKind = values->kindIndex;
+    dialog.m_customText = QString::fromStdU16String(values->labelText);
+    dialog.m_start = values->force;
+    dialog.m_fontFace = QString::fromStdU16String(Cp932ToWide(values->face));
+    dialog.m_size = values->size;
+    const int result = dialog.DoModal();
+    if (result != IDOK)
+        return result;
+    values->underlineState = dialog.m_lineKind;
+    values->kindIndex = dialog.m_numberKind;
+    values->labelText = dialog.m_customText.toStdU16String();
+    values->force = dialog.m_start;
+    values->face = WideToCp932(dialog.m_fontFace.toStdU16String());
+    values->size = dialog.m_size;
+    return result;
 }

@@ -66,3 +66,9 @@ private:
     int m_fontListId;
     CPointField m_sizeField;
 };
+
+struct UNDERLINE_NUMBER_VALUES;
+
+// Runs the dialog over the values an editor's view hands it (the formula editor's copy names its
+// font list 1001); the dialog's result, with the values changed after IDOK.
+int RunUnderlineNumberDialog(UNDERLINE_NUMBER_VALUES* values, QWidget* parent, int fontListId = 1000);

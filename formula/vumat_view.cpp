@@ -51,12 +51,8 @@ void CVumatView::ResetState()
     m_caret.m_rememberedX = 0;
     m_caret.m_logFont = m_lfBaseInput;
 
-    m_bNewDrag = false;
-    m_ptDragOrigin = POINT{0, 0};
-    m_bDragShift = false;
-    m_bFirstSelection = true;
-    m_ptAnchor = POINT{0, 0};
-    m_pLastDragNode = nullptr;
+    m_drag = DRAG_SELECTION();
+    m_selectionTracker.reset();
     m_preedit.clear();
 }
 
@@ -267,13 +263,13 @@ bool CVumatView::OnCommand(int id)
     const VUMAT_COMMAND_STATE state = OnUpdateCommand(id);
     if (!state.known || !state.enabled)
         return false;
-    return RunCoreCommand(id);
+    return RunCoreCommand(id) || RunEditingCommand(id);
 }
 
 VUMAT_COMMAND_STATE CVumatView::OnUpdateCommand(int id) const
 {
     VUMAT_COMMAND_STATE state;
-    if (UpdateCoreCommand(id, &state))
+    if (UpdateCoreCommand(id, &state) || UpdateEditingCommand(id, &state))
         state.known = true;
     return state;
 }

@@ -4,13 +4,19 @@
 // undo group of the document. The window around it forwards its events and shows no scroll bars.
 #pragma once
 
+#include "base/default_fonts.h"
 #include "base/wide_string.h"
 #include "nodes/caret.h"
 #include "nodes/display_map.h"
+#include "nodes/drag_selection.h"
+#include "nodes/rect_tracker.h"
+#include "nodes/underline_numbering.h"
 #include "platform/win_types.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDC;
 class CEditMathSentence;
@@ -18,6 +24,7 @@ class CEditNode;
 class CQtDC;
 class CUndoGroup;
 class CVumatDoc;
+enum class UndoDirection;
 
 // The document's change notifications.
 namespace VumatHint {
@@ -60,6 +67,70 @@ constexpr int kEditClear = 57632;
 constexpr int kReserved250 = 250;
 constexpr int kReserved251 = 251;
 }  // namespace VumatCommand
+
+// The commands of the maths toolbar, the Edit and Format menus and the format bar (the templates
+// are every id of 159–187, 191–249, 391–393 and 431–432).
+namespace VumatCommand {
+constexpr int kEditCopy = 57634;
+constexpr int kEditCut = 57635;
+constexpr int kEditPaste = 57637;
+constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
+constexpr int kSelectAll = 32997;
+constexpr int kFontNameBox = 32777;
+constexpr int kFontSizeBox = 32779;
+constexpr int kBold = 32787;
+constexpr int kItalic = 32788;
+constexpr int kUnderlineButton = 32789;
+constexpr int kTextColorButton = 32790;
+constexpr int kStrikeButton = 32855;
+constexpr int kBorderButton = 32858;
+constexpr int kHatchButton = 32859;
+constexpr int kBackColorButton = 32862;
+constexpr int kTextColorFirst = 32818;  // 32818 … 32833, in the order of the 16-colour palette
+constexpr int kTextColorLast = 32833;
+constexpr int kBackColorFirst = 32800;  // 32800 … 32815
+constexpr int kBackColorLast = 32815;
+constexpr int kHatchFirst = 32863;      // 32863 … 32869
+constexpr int kHatchLast = 32869;
+constexpr int kUnderlineFirst = 32937;  // 32937 … 32945, in the order of the line kinds
+constexpr int kUnderlineLast = 32945;
+constexpr int kStrikeFirst = 32946;     // 32946 … 32954
+constexpr int kStrikeLast = 32954;
+constexpr int kBorderFirst = 32955;     // 32955 … 32963
+constexpr int kBorderLast = 32963;
+constexpr int kFontDefault = 32969;
+constexpr int kInsertUnderlineNumber = 32899;
+constexpr int kUnderlineNumberSettings = 32993;
+constexpr int kRemoveUnderlineNumber = 32994;
+}  // namespace VumatCommand
+
+// The caption of the formula editor's messages.
+inline constexpr char16_t kVumatCaption[] = u"数式エディタ";
+
+// What the view's commands reach through the program: the dialogs, the format bar's boxes and
+// the settings. An unbound dialog counts as cancelled, an unbound box as empty.
+struct VUMAT_VIEW_HOOKS {
+    // The matrix-size dialog opened with the rows and columns given; false on cancel.
+    std::function<bool(int* rows, int* columns)> matrixSize;
+    // The underline-numbering dialog (font list 1001) on the values: IDOK (1) with the values changed.
+    std::function<int(UNDERLINE_NUMBER_VALUES* values)> underlineNumber;
+    // The font-defaults sheet with its formula page alone, over the formula letters', digits'
+    // and operators' fonts; true, with the fonts changed, on OK.
+    std::function<bool(DEFAULT_FONT fonts[3])> mathFontSheet;
+    // Writes the application's settings.
+    std::function<void()> saveSettings;
+    // The face box: the installed font of the chosen face, its index (−1: none chosen).
+    std::function<int(LOGFONTA* font)> getFont;
+    std::function<void(const char* face)> selectFontName;
+    // The size box: its height in 1/100 mm, false when its text is no size; showing a height.
+    std::function<bool(int* size)> getSize;
+    std::function<void(int size)> setSize;
+    // The focus goes back to the view after a box was used.
+    std::function<void()> focusView;
+    // The application's numbering defaults; null: the view keeps its own.
+    INumberingDefaults* numberingDefaults = nullptr;
+};
 
 // What an update handler answers for a command.
 struct VUMAT_COMMAND_STATE {
@@ -215,6 +286,53 @@ public:
     void InvalidateAll();
     SIZE ClientSize() const;
 
+    // --- template insertion, mouse selection, clipboard, undo and redo, character formatting
+    // and underline numbering: the maths toolbar and its menus, the format bar, the Edit and
+    // Format menus, the mouse and the right-click menu
+    static constexpr int kContextMenu = 316;
+    VUMAT_VIEW_HOOKS m_hooks;
+    // The template of the id: one procedure for every template command.
+    void OnInsertTemplate(int id);
+    // A left press starts a rubber band; the window forwards the moves and the release.
+    void OnLButtonDown(POINT point, bool shift);
+    void OnMouseMove(POINT point, bool shift);
+    void OnLButtonUp(POINT point, bool shift);
+    bool IsTracking() const { return m_selectionTracker != nullptr; }
+    void TrackSelection(POINT point, bool shift);
+    // Each change of the rubber band (client pixels), the final one at the release included.
+    void OnDragSelect(const RECT& rect);
+    void OnLButtonDblClk();
+    void OnRButtonDown(POINT point);
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditSelectAll();
+    void OnFontNameChange();
+    void OnFontSizeChange();
+    long OnBarComboReturn();
+    long OnBarComboSelChange();
+    void UpdateFormatBar();
+    void ApplyFontName();
+    void ApplyFontSize();
+    void OnBold();
+    void OnItalic();
+    void ApplyUnderline(int id);
+    void OnStrikeKind(int id);
+    void OnTextColor(int id);
+    void OnBackColor(int id);
+    void OnHatch(int id);
+    void OnBorderKind(int id);
+    void OnFontDefault();
+    // Numbers the selection with the records given, or with the application's defaults.
+    void InsertUnderlineNumbers(const CKasenRenbanProperties* numbering, const CCharacterProperties* underline);
+    void OnRemoveUnderlineNumber();
+    void OnUnderlineNumberSettings();
+    int RunUnderlineNumberDialog(int defaultsOnly, CKasenRenbanProperties* numbering, CCharacterProperties* underline);
+    bool UpdateEditingCommand(int id, VUMAT_COMMAND_STATE* state) const;
+    bool RunEditingCommand(int id);
+
 private:
     // --- state: the caret rectangle and input-method point in document units, the typing font a
     // reset starts from, caret and selection, the pending first half of a character, the display
@@ -231,12 +349,7 @@ private:
     bool m_bitmapFailureShown = false;
 
     // Drag state of mouse selection.
-    bool m_bNewDrag = false;
-    POINT m_ptDragOrigin{};
-    bool m_bDragShift = false;
-    bool m_bFirstSelection = true;
-    POINT m_ptAnchor{};
-    CEditNode* m_pLastDragNode = nullptr;
+    DRAG_SELECTION m_drag;
 
     // What the window shows: the caret, the composition window and the pre-edit text.
     RECT m_systemCaret{};
@@ -258,6 +371,26 @@ private:
     // Scrolling helpers.
     SIZE ClientDocSize() const;
     void ScrollToShow(POINT point, SIZE pad);
+
+    // The commands' helpers: the rubber band while the button is down, the numbering defaults
+    // without the program's, the selected children, and the closes of a command.
+    std::unique_ptr<CSelectionTracker> m_selectionTracker;
+    CNumberingDefaults m_ownNumberingDefaults;
+    bool SelectedChildren(int* first, int* last, CEditNode** parent) const;
+    // Hands the group to the history; a command that changed the formula closes as typing does.
+    void FinishCommand(std::unique_ptr<CUndoGroup> group);
+    void PasteNodeList(std::vector<std::unique_ptr<CEditNode>> nodes);
+    void PasteText(const std::u16string& text, bool unicode);
+    void Replay(UndoDirection direction);
+    // Applies to each selected child; the children's parent, or null without a selection.
+    CEditNode* ForEachSelected(const std::function<void(CEditNode*)>& apply);
+    void FinishFormatting(std::unique_ptr<CUndoGroup> group, bool changed);
+    void FormatSelectionRecorded(const std::function<void(CEditNode*, CUndoGroup*)>& apply);
+    void FormatSelectionDirect(const std::function<void(CEditNode*)>& apply);
+    INumberingDefaults& NumberingDefaults();
+    bool NumberingAllowed() const;
+    bool NumberingTest(bool forRemoval) const;
+    void ChangeNumbering(const std::function<void(CEditNode*)>& apply);
 
     CVumatDoc& m_document;
     IVumatViewHost& m_host;

@@ -57,3 +57,14 @@ const CRuntimeClassRegistry& ProblemEditorNodeClasses()
     }();
     return classes;
 }
+
+const CRuntimeClassRegistry& FormulaEditorNodeClasses()
+{
+    static const CRuntimeClassRegistry classes = [] {
+        CRuntimeClassRegistry registry;
+        RegisterNodeClasses(registry, NODE_PROGRAM::FormulaEditor);
+        RegisterMathClasses(registry);
+        return registry;
+    }();
+    return classes;
+}

@@ -11,3 +11,6 @@ void RegisterMathClasses(CRuntimeClassRegistry& registry);
 // The classes a node list of the problem editor may hold (the clipboard, the name-field copies):
 // every editing node class of the program and every formula class, in a registry of their own.
 const CRuntimeClassRegistry& ProblemEditorNodeClasses();
+// The classes a node list of the formula editor may hold: its editing node classes and every
+// formula class; the paper's own classes (objects, question numbers, points) are not among them.
+const CRuntimeClassRegistry& FormulaEditorNodeClasses();

@@ -16,8 +16,10 @@ PASTED_CLIPBOARD ReadClipboardForPaste(const CRuntimeClassRegistry* registry)
     }
     if (!GetClipboardUnicodeText(pasted.text)) {
         std::string legacy;
-        if (GetClipboardCp932Text(legacy))
+        if (GetClipboardCp932Text(legacy)) {
             pasted.text = Cp932ToWide(legacy);
+            pasted.legacyText = true;
+        }
     }
     if (!pasted.text.empty())
         pasted.kind = PASTED_CLIPBOARD::Kind::Text;

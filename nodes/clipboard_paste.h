@@ -22,6 +22,8 @@ struct PASTED_CLIPBOARD {
     std::vector<std::unique_ptr<CEditNode>> nodes;
     // Text: the clipboard's text up to its first zero, never empty.
     std::u16string text;
+    // Whether the text came as code page 932 text, for want of Unicode text.
+    bool legacyText = false;
 };
 
 // Reads what the clipboard offers for a paste. Raises CArchiveException when the node list's

@@ -344,6 +344,39 @@ UNDO_REPLAY_RESULT ReplayUndoGroup(CUndoGroup& group, UndoDirection direction, c
     return result;
 }
 
+UNDO_REPLAY_RESULT ReplayUndoGroupWhole(CUndoGroup& group, UndoDirection direction, const UndoCodeHandler& handler)
+{
+    const int count = group.GetCount();
+    const bool undo = direction == UndoDirection::Undo;
+    const UndoDirection back = undo ? UndoDirection::Redo : UndoDirection::Undo;
+    auto replay = [&](CUndoAction& action, UndoDirection d) {
+        UndoStep outcome = ReplayUndoAction(action, d);
+        if (outcome == UndoStep::Unknown && handler)
+            outcome = handler(action, d);
+        return outcome;
+    };
+    UNDO_REPLAY_RESULT result;
+    for (int step = 0; step < count; ++step) {
+        CUndoAction* action = group.GetAt(undo ? count - 1 - step : step);
+        const UndoStep outcome = replay(*action, direction);
+        if (outcome == UndoStep::Unknown) {
+            ++result.unknown;
+        } else if (outcome == UndoStep::Applied) {
+            ++result.applied;
+            if (action->m_pSecondNode != nullptr)
+                result.caretNode = action->m_pSecondNode;
+        } else {
+            // Back to where the group started: what was replayed is replayed the other way.
+            for (int done = step - 1; done >= 0; --done)
+                replay(*group.GetAt(undo ? count - 1 - done : done), back);
+            UNDO_REPLAY_RESULT abandoned;
+            abandoned.abandoned = true;
+            return abandoned;
+        }
+    }
+    return result;
+}
+
 void RollBackUndoGroup(CUndoGroup& group, int count) noexcept
 {
     for (int i = group.GetCount() - 1; i >= count; --i)

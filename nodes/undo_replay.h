@@ -48,6 +48,11 @@ UndoStep ReplayUndoAction(CUndoAction& action, UndoDirection direction);
 // leaves the exception to the caller, with every node kept by some action or the tree.
 UNDO_REPLAY_RESULT ReplayUndoGroup(CUndoGroup& group, UndoDirection direction, const UndoCodeHandler& handler = {});
 
+// A whole group or nothing, as a history replays it: when an action cannot be replayed, the
+// actions replayed before it are taken back again and the result says abandoned.
+UNDO_REPLAY_RESULT ReplayUndoGroupWhole(CUndoGroup& group, UndoDirection direction,
+                                        const UndoCodeHandler& handler = {});
+
 // Takes back and drops the actions recorded after the first count: what an editing operation
 // that failed part-way had changed is undone, and the nodes it had made are deleted. Putting a
 // node back where it was just taken from needs no allocation, so this does not fail.

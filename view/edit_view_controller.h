@@ -11,6 +11,7 @@
 #include "nodes/display_map.h"
 #include "nodes/drag_selection.h"
 #include "nodes/rect_tracker.h"
+#include "nodes/underline_numbering.h"
 #include "nodes/undo_replay.h"
 #include "platform/printer.h"
 #include "view/kunten_frame.h"
@@ -196,18 +197,6 @@ struct FORMAT_BAR_HOOKS {
     std::function<void(int size)> setSize;
 };
 
-// The values of the underline-numbering dialog: the new flag (only the defaults are set), the
-// underline state 0 … 7, the numbering kind (type − 1), the label text of kind 5, the forced
-// number (0 automatic), the label face (code page 932) and size (1/100 mm).
-struct UNDERLINE_NUMBER_VALUES {
-    int newFlag = 0;
-    int underlineState = 0;
-    int kindIndex = 0;
-    std::u16string labelText;
-    int force = 0;
-    std::string face;
-    int size = 0;
-};
 // Runs the dialog on the values; IDOK (1) with the values changed, or another result.
 using UnderlineNumberDialogFunction = std::function<int(UNDERLINE_NUMBER_VALUES* values)>;
 

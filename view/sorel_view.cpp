@@ -96,9 +96,7 @@ void HookFormulaDialogs(CEditViewController& controller, QWidget* parent)
         *columns = static_cast<int>(dialog.m_columns);
         return true;
     };
-    controller.m_matrixDialog = [askCounts](int* rows, int* columns) {
-        return askCounts.template operator()<CMatrixDlg>(rows, columns);
-    };
+    controller.m_matrixDialog = [parent](int* rows, int* columns) { return RunMatrixSizeDialog(rows, columns, parent); };
     controller.m_tableInsertDialog = [askCounts](int* rows, int* columns) {
         return askCounts.template operator()<CTableInsertDlg>(rows, columns);
     };
@@ -146,24 +144,7 @@ CSorelView::CSorelView(IViewDocument& document, VIEW_SETTINGS& settings, QWidget
         run.paletteShown = session.PaletteShown();
     };
     m_controller->m_underlineNumberDialog = [this](UNDERLINE_NUMBER_VALUES* values) {
-        CUnderlineNumberDlg dialog(this);
-        dialog.m_defaultsOnly = values->newFlag;
-        dialog.m_lineKind = values->underlineState;
-        dialog.m_numberKind = values->kindIndex;
-        dialog.m_customText = QString::fromStdU16String(values->labelText);
-        dialog.m_start = values->force;
-        dialog.m_fontFace = QString::fromStdU16String(Cp932ToWide(values->face));
-        dialog.m_size = values->size;
-        const int result = dialog.DoModal();
-        if (result != IDOK)
-            return result;
-        values->underlineState = dialog.m_lineKind;
-        values->kindIndex = dialog.m_numberKind;
-        values->labelText = dialog.m_customText.toStdU16String();
-        values->force = dialog.m_start;
-        values->face = WideToCp932(dialog.m_fontFace.toStdU16String());
-        values->size = dialog.m_size;
-        return result;
+        return RunUnderlineNumberDialog(values, this);
     };
     HookFormulaDialogs(*m_controller, this);
     m_controller->m_questionNumberDialog = [this](QUESTION_NUMBER_FORMAT* format) {

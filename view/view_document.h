@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/property_records.h"
+#include "nodes/underline_numbering.h"
 #include "platform/win_types.h"
 
 #include <memory>
@@ -75,37 +76,3 @@ public:
     virtual bool ShowPrintPreview(const CPrintInfo& /*info*/) { return false; }
 };
 
-// The application's underline-numbering defaults ("Settings\Bango"): the numbering record and
-// the underline style and width that "下線連番挿入" applies.
-class INumberingDefaults {
-public:
-    virtual ~INumberingDefaults() = default;
-    virtual void GetNumberingDefaults(CKasenRenbanProperties* numbering, CCharacterProperties* underline) const = 0;
-    virtual void SetNumberingDefaults(const CKasenRenbanProperties& numbering, const CCharacterProperties& underline) = 0;
-};
-
-// Defaults kept in memory: the first values of a new installation.
-class CNumberingDefaults : public INumberingDefaults {
-public:
-    CNumberingDefaults()
-    {
-        m_numbering.m_renbanForce = 0;
-        m_numbering.m_renbanType = RenbanType::kMaru;
-        m_underline.m_underlineStyle = LineStyle::kSolid;
-        m_underline.m_underlineWidth = 1;
-    }
-    void GetNumberingDefaults(CKasenRenbanProperties* numbering, CCharacterProperties* underline) const override
-    {
-        numbering->Copy(m_numbering);
-        underline->Copy(m_underline);
-    }
-    void SetNumberingDefaults(const CKasenRenbanProperties& numbering, const CCharacterProperties& underline) override
-    {
-        m_numbering.Copy(numbering);
-        m_underline.Copy(underline);
-    }
-
-private:
-    CKasenRenbanProperties m_numbering;
-    CCharacterProperties m_underline;
-};

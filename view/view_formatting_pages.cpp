@@ -8,6 +8,7 @@
 #include "nodes/edit_print.h"
 #include "nodes/page_furniture.h"
 #include "nodes/undo.h"
+#include "nodes/underline_numbering.h"
 #include "view/caret_context.h"
 
 #include <algorithm>
@@ -17,60 +18,6 @@
 namespace {
 
 constexpr int kIdOk = 1;
-
-// Underline style and width of the dialog's underline states 0 … 7.
-struct LINE_KIND {
-    int style;
-    int width;
-};
-constexpr LINE_KIND kDialogStates[] = {{1, 1}, {2, 1}, {1, 3}, {4, 1}, {3, 1}, {5, 1}, {6, 1}, {7, 1}};
-
-int DialogStateOf(int style, int width)
-{
-    switch (style) {
-    case 2: return 1;
-    case 3: return 4;
-    case 4: return 3;
-    case 5: return 5;
-    case 6: return 6;
-    case 7: return 7;
-    default: return width == 3 ? 2 : 0;
-    }
-}
-
-LINE_KIND LineKindOf(int state)
-{
-    return state >= 1 && state <= 7 ? kDialogStates[state] : kDialogStates[0];
-}
-
-// Gives a node the underline of its kind: a kanbun cell its cell underline, a ruby the box
-// underline and its base characters the character underline, a character the character
-// underline, any other container or formula the box underline.
-void SetRunUnderline(CEditNode* node, int style, int width, CUndoGroup* group)
-{
-    if (node->IsKind(EditKind::kKan)) {
-        node->SetKanUnderlineStyle(style, group);
-        node->SetKanUnderlineWidth(width, group);
-    } else if (node->IsKind(EditKind::kRuby)) {
-        node->SetBoxUnderlineStyle(style, group);
-        node->SetBoxUnderlineWidth(width, group);
-        if (CEditNode* base = node->GetEditChild(0)) {
-            for (int i = 0; i < base->GetChildCount(); ++i) {
-                CEditNode* c = base->GetEditChild(i);
-                if (IsCharacter(c)) {
-                    c->SetUnderlineStyle(style, group);
-                    c->SetUnderlineWidth(width, group);
-                }
-            }
-        }
-    } else if (IsCharacter(node)) {
-        node->SetUnderlineStyle(style, group);
-        node->SetUnderlineWidth(width, group);
-    } else if (node->HasKindFlags(EditKind::kContainer | EditKind::kFormula)) {
-        node->SetBoxUnderlineStyle(style, group);
-        node->SetBoxUnderlineWidth(width, group);
-    }
-}
 
 }  // namespace
 
@@ -295,14 +242,7 @@ void CEditViewController::OnUnderlineNumberSettings()
     CCharacterProperties underline;
     int newFlag = 0;
     if (node != nullptr && node->m_renbanType > RenbanType::kNone) {
-        const bool cell = node->IsKind(EditKind::kKan);
-        underline.m_underlineStyle = cell ? node->m_beforeStyle : node->m_underlineStyle;
-        underline.m_underlineWidth = cell ? node->m_beforeWidth : node->m_underlineWidth;
-        numbering.m_renbanType = node->m_renbanType;
-        numbering.m_renbanString = node->m_renbanString;
-        numbering.m_renbanForce = node->m_renbanForce;
-        std::memcpy(numbering.m_renbanFace, node->m_renbanFace, sizeof numbering.m_renbanFace);
-        numbering.m_renbanSize = node->m_renbanSize;
+        NumberingOfNode(*node, &numbering, &underline);
     } else {
         NumberingDefaults().GetNumberingDefaults(&numbering, &underline);
         newFlag = node == nullptr ? 1 : 0;
@@ -324,27 +264,9 @@ int CEditViewController::RunUnderlineNumberDialog(int newFlag, CKasenRenbanPrope
 {
     if (!m_underlineNumberDialog)
         return 0;
-    UNDERLINE_NUMBER_VALUES values;
-    values.newFlag = newFlag;
-    values.underlineState = DialogStateOf(underline->m_underlineStyle, underline->m_underlineWidth);
-    values.kindIndex = numbering->m_renbanType - 1;
-    if (numbering->m_renbanType == RenbanType::kString)
-        values.labelText = std::u16string(numbering->m_renbanString.View());
-    values.force = numbering->m_renbanForce > 0 ? numbering->m_renbanForce : 0;
-    values.face = std::string(numbering->m_renbanFace, strnlen(numbering->m_renbanFace, LF_FACESIZE));
-    values.size = numbering->m_renbanSize;
+    UNDERLINE_NUMBER_VALUES values = NumberingToDialog(newFlag, *numbering, *underline);
     const int result = m_underlineNumberDialog(&values);
-    if (result != kIdOk)
-        return result;
-    const LINE_KIND kind = LineKindOf(values.underlineState);
-    underline->m_underlineStyle = kind.style;
-    underline->m_underlineWidth = kind.width;
-    numbering->m_renbanType = values.kindIndex + 1;
-    if (numbering->m_renbanType == RenbanType::kString)
-        numbering->m_renbanString = CStringW(values.labelText);
-    numbering->m_renbanForce = values.force > 0 ? values.force : -1;
-    std::memset(numbering->m_renbanFace, 0, sizeof numbering->m_renbanFace);
-    std::memcpy(numbering->m_renbanFace, values.face.data(), std::min<size_t>(values.face.size(), LF_FACESIZE - 1));
-    numbering->m_renbanSize = values.size;
+    if (result == kIdOk)
+        NumberingFromDialog(values, numbering, underline);
     return result;
 }

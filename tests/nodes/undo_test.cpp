@@ -226,6 +226,30 @@ TEST(UndoTest, ReplaySkipsUnknownCodesAndHandsThemToTheCaller)
     EXPECT_EQ(node.m_underlineStyle, 1);
 }
 
+TEST(UndoTest, WholeGroupReplayTakesBackWhatItDidWhenAnActionFails)
+{
+    CEditChar node(u'a');
+    CUndoGroup group;
+    node.SetUnderlineStyle(1, &group);
+    node.SetBold(1, &group);
+    group.RecordInt(0x101, &node, 4, 0);  // a view code that the handler refuses
+    node.SetItalic(1, &group);
+    // Undo from the last action: italic is taken back, then the view code fails, so the italic
+    // comes back and nothing else is touched.
+    const UNDO_REPLAY_RESULT result = ReplayUndoGroupWhole(
+        group, UndoDirection::Undo, [](CUndoAction&, UndoDirection) { return UndoStep::Abandoned; });
+    EXPECT_TRUE(result.abandoned);
+    EXPECT_EQ(node.m_lf.lfItalic, 1);
+    EXPECT_EQ(node.m_lf.lfWeight, 700);
+    EXPECT_EQ(node.m_underlineStyle, 1);
+    // Without the failure the whole group goes back.
+    const UNDO_REPLAY_RESULT whole = ReplayUndoGroupWhole(group, UndoDirection::Undo);
+    EXPECT_FALSE(whole.abandoned);
+    EXPECT_EQ(whole.unknown, 1);
+    EXPECT_EQ(node.m_lf.lfItalic, 0);
+    EXPECT_EQ(node.m_underlineStyle, 0);
+}
+
 TEST(UndoTest, AlignmentReplaysOnLineBreaksOnly)
 {
     CEditChar letter(u'a');
