@@ -1,6 +1,11 @@
 #include "formula/window/view_window.h"
 
+#include "dialogs/count_dialogs.h"
+#include "dialogs/font_default_sheet.h"
+#include "dialogs/underline_number_dialog.h"
+#include "formula/vumat_app.h"
 #include "formula/vumat_doc.h"
+#include "formula/window/format_bar.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 
@@ -12,6 +17,7 @@
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -22,6 +28,42 @@
 #include <cstdlib>
 
 namespace {
+
+// The formula editor's copy of the numbering dialog names its font list 1001.
+constexpr int kNumberingFontList = 1001;
+// The caption of the formula editor's font-defaults sheet (string 61446).
+constexpr char16_t kFontDefaultsCaption[] = u"フォント規定値";
+constexpr UINT kBarComboReturn = 0x401;
+constexpr UINT kBarComboSelChange = 0x402;
+
+POINT ClientPoint(const QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    return POINT{p.x(), p.y()};
+}
+
+bool ShiftHeld(const QMouseEvent* event) { return (event->modifiers() & Qt::ShiftModifier) != 0; }
+
+// The application's numbering defaults ("Settings\Bango"), as the numbering commands read and set them.
+class CAppNumberingDefaults : public INumberingDefaults {
+public:
+    explicit CAppNumberingDefaults(CVumatApp& app) : m_app(app) {}
+    void GetNumberingDefaults(CKasenRenbanProperties* numbering, CCharacterProperties* underline) const override
+    {
+        numbering->Copy(m_app.m_bango);
+        underline->m_underlineStyle = m_app.m_underlineStyle;
+        underline->m_underlineWidth = m_app.m_underlineWidth;
+    }
+    void SetNumberingDefaults(const CKasenRenbanProperties& numbering, const CCharacterProperties& underline) override
+    {
+        m_app.m_bango.Copy(numbering);
+        m_app.m_underlineStyle = underline.m_underlineStyle;
+        m_app.m_underlineWidth = underline.m_underlineWidth;
+    }
+
+private:
+    CVumatApp& m_app;
+};
 
 QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
@@ -52,6 +94,7 @@ CVumatViewWindow::CVumatViewWindow(CVumatDoc& document, CVumatApp& app, CMainFra
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     m_controller = std::make_unique<CVumatView>(m_document, *this);
+    HookCommands();
     // The document's changes reach the view through its update hints.
     m_document.SetViewUpdater([this](intptr_t hint) { m_controller->OnUpdate(static_cast<int>(hint)); });
     m_controller->LayoutRoot();
@@ -108,10 +151,41 @@ bool CVumatViewWindow::OnUpdateCommand(unsigned id, bool* enabled, bool* checked
     return true;
 }
 
-void CVumatViewWindow::OnBarNotify(const BAR_NOTIFY&)
+void CVumatViewWindow::HookCommands()
 {
-    // The font bar's notices belong to the character-format commands, which the view does not
-    // carry yet; the combos then keep what the user chose.
+    m_numberingDefaults = std::make_unique<CAppNumberingDefaults>(m_app);
+    VUMAT_VIEW_HOOKS& hooks = m_controller->m_hooks;
+    hooks.numberingDefaults = m_numberingDefaults.get();
+    hooks.matrixSize = [this](int* rows, int* columns) { return RunMatrixSizeDialog(rows, columns, this); };
+    hooks.underlineNumber = [this](UNDERLINE_NUMBER_VALUES* values) {
+        return RunUnderlineNumberDialog(values, this, kNumberingFontList);
+    };
+    hooks.mathFontSheet = [this](DEFAULT_FONT fonts[3]) {
+        return RunFormulaFontDefaultSheet(fonts, QString::fromStdU16String(kFontDefaultsCaption), this);
+    };
+    hooks.saveSettings = [this] { m_app.SaveSettings(); };
+    hooks.getFont = [this](LOGFONTA* font) {
+        return m_frame.FormatBar() != nullptr ? m_frame.FormatBar()->GetFontName(font) : -1;
+    };
+    hooks.selectFontName = [this](const char* face) {
+        if (m_frame.FormatBar() != nullptr)
+            m_frame.FormatBar()->SelectFontName(QString::fromStdU16String(Cp932ToWide(face)));
+    };
+    hooks.getSize = [this](int* size) { return m_frame.FormatBar() != nullptr && m_frame.FormatBar()->GetSize(size); };
+    hooks.setSize = [this](int size) {
+        if (m_frame.FormatBar() != nullptr)
+            m_frame.FormatBar()->SetSize(size);
+    };
+    hooks.focusView = [this] { setFocus(); };
+}
+
+void CVumatViewWindow::OnBarNotify(const BAR_NOTIFY& notice)
+{
+    // Enter in the size box applies the size; the bar's idle pass shows the caret's format.
+    if (notice.code == kBarComboReturn && notice.idFrom == VumatBox::kFontSize)
+        m_controller->OnBarComboReturn();
+    else if (notice.code == kBarComboSelChange)
+        m_controller->OnBarComboSelChange();
 }
 
 long CVumatViewWindow::OnPaletteChar(char16_t unit, const LOGFONTA& font)
@@ -209,6 +283,38 @@ void CVumatViewWindow::wheelEvent(QWheelEvent* event)
 {
     if (const int delta = event->angleDelta().y(); delta != 0)
         m_controller->OnMouseWheel(delta);
+    event->accept();
+}
+
+void CVumatViewWindow::mousePressEvent(QMouseEvent* event)
+{
+    setFocus();
+    if (event->button() == Qt::LeftButton)
+        m_controller->OnLButtonDown(ClientPoint(event), ShiftHeld(event));
+    else if (event->button() == Qt::RightButton)
+        m_controller->OnRButtonDown(ClientPoint(event));
+    event->accept();
+}
+
+void CVumatViewWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_controller->IsTracking())
+        m_controller->OnMouseMove(ClientPoint(event), ShiftHeld(event));
+    event->accept();
+}
+
+void CVumatViewWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_controller->OnLButtonUp(ClientPoint(event), ShiftHeld(event));
+    event->accept();
+}
+
+void CVumatViewWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click selects the character at the caret.
+    if (event->button() == Qt::LeftButton)
+        m_controller->OnLButtonDblClk();
     event->accept();
 }
 

@@ -44,12 +44,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The dialogs, the font bar's boxes, the settings and the numbering defaults that the view's
+    // commands reach.
+    void HookCommands();
     QFont ImeFont() const;
     void DrawCaretAndPreedit(class QPainter& painter) const;
 
@@ -58,4 +65,5 @@ private:
     CMainFrame& m_frame;
     std::unique_ptr<CDC> m_measuring;
     std::unique_ptr<CVumatView> m_controller;
+    std::unique_ptr<INumberingDefaults> m_numberingDefaults;
 };

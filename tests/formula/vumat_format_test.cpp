@@ -1,7 +1,7 @@
 // The formula view's character formatting and underline numbering: the command tables of
 // colours, lines and patterns, undoable against direct commands, the size and face boxes, the
 // font defaults, the numbering commands and their dialog, and commands without a selection.
-#include "vumat_view_fixture.h"
+#include "vumat_commands_fixture.h"
 
 #include "base/gdi_cache.h"
 #include "math/math_char.h"
@@ -15,11 +15,11 @@ using namespace formulatest;
 
 namespace {
 
-class VumatFormatTest : public VumatViewTest {
+class VumatFormatTest : public VumatCommandsTest {
 protected:
     void SetUp() override
     {
-        VumatViewTest::SetUp();
+        VumatCommandsTest::SetUp();
         Type(u"xyz");
     }
     CEditNode* Char(int i) const { return Formula()->GetEditChild(i); }

@@ -2,7 +2,7 @@
 // levels, Shift+drag, right clicks; copies and pastes between formulas and with the problem
 // editor's node format, pasted text and its faces, bad clipboard data; one undo and redo per
 // recorded code.
-#include "vumat_view_fixture.h"
+#include "vumat_commands_fixture.h"
 
 #include "base/gdi_cache.h"
 #include "math/formula_paste.h"
@@ -20,7 +20,7 @@ using namespace formulatest;
 
 namespace {
 
-class VumatMouseTest : public VumatViewTest {
+class VumatMouseTest : public VumatCommandsTest {
 protected:
     // A client point inside the node: at a quarter of its width from the left (the caret goes
     // before it) or from the right (after it), half-way down.
@@ -111,7 +111,7 @@ TEST_F(VumatMouseTest, SelectAllTakesTheWholeFormulaAtTheRootLevel)
 // ---------------------------------------------------------------------------------------------
 // Clipboard
 
-class VumatClipboardTest : public VumatViewTest {
+class VumatClipboardTest : public VumatCommandsTest {
 protected:
     // A second formula object in the same program.
     struct OTHER {
@@ -121,7 +121,7 @@ protected:
             view.OnInitialUpdate();
         }
         CVumatDoc document;
-        CViewHostStandIn host;
+        CCommandsHostStandIn host;
         CVumatView view{document, host};
     };
     const CEditNode* Char(int i) const { return Formula()->GetEditChild(i); }
@@ -325,7 +325,7 @@ const UNDO_CASE kUndoCases[] = {
      Kinds},
 };
 
-class VumatUndoTest : public VumatViewTest, public ::testing::WithParamInterface<UNDO_CASE> {};
+class VumatUndoTest : public VumatCommandsTest, public ::testing::WithParamInterface<UNDO_CASE> {};
 
 TEST_P(VumatUndoTest, UndoTakesTheChangeBackAndRedoMakesItAgain)
 {
@@ -349,7 +349,7 @@ TEST_P(VumatUndoTest, UndoTakesTheChangeBackAndRedoMakesItAgain)
 INSTANTIATE_TEST_SUITE_P(Codes, VumatUndoTest, ::testing::ValuesIn(kUndoCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(VumatViewTest, RedoWithNothingUndoneChangesNothing)
+TEST_F(VumatCommandsTest, RedoWithNothingUndoneChangesNothing)
 {
     Type(u"ab");
     const int position = document.History().GetPosition();
@@ -360,7 +360,7 @@ TEST_F(VumatViewTest, RedoWithNothingUndoneChangesNothing)
     EXPECT_EQ(FormulaText(), "a");
 }
 
-TEST_F(VumatViewTest, UndoOfATemplateDetachesItAndRedoPutsItBeforeTheSameNeighbour)
+TEST_F(VumatCommandsTest, UndoOfATemplateDetachesItAndRedoPutsItBeforeTheSameNeighbour)
 {
     Type(u"ab");
     view.Caret().m_caretNode = Formula()->GetEditChild(1);

@@ -1,6 +1,6 @@
 // The formula view's template commands: every id against the table both editors share, the
 // dialog sizes, and the undo group of a command that is replaced, cancelled or fails part-way.
-#include "vumat_view_fixture.h"
+#include "vumat_commands_fixture.h"
 
 #include "tests/support/formula_template_cases.h"
 
@@ -12,7 +12,7 @@ using namespace formulacases;
 
 namespace {
 
-class VumatTemplatesTest : public VumatViewTest {
+class VumatTemplatesTest : public VumatCommandsTest {
 protected:
     // The inserted nodes before the formula's slot end, described.
     std::string Built() const

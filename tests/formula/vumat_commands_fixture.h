@@ -19,7 +19,7 @@
 
 namespace formulatest {
 
-class CViewHostStandIn : public IVumatViewHost {
+class CCommandsHostStandIn : public IVumatViewHost {
 public:
     SIZE GetClientSize() const override { return client; }
     CDC* GetMeasuringDC() override { return &dc; }
@@ -33,7 +33,7 @@ public:
     std::vector<std::pair<int, POINT>> menus;
 };
 
-class VumatViewTest : public FormulaDocumentTest {
+class VumatCommandsTest : public FormulaDocumentTest {
 protected:
     void SetUp() override
     {
@@ -120,7 +120,7 @@ protected:
     }
 
     CVumatDoc document;
-    CViewHostStandIn host;
+    CCommandsHostStandIn host;
     CVumatView view{document, host};
 
 private:
