@@ -339,6 +339,16 @@ TEST_F(FileProgramTest, TextThatIsNoFormulaGivesTheMessageAndAnEmptyFormula)
     EXPECT_EQ(Read(path), "<fo:root><unclosed>");
 }
 
+TEST_F(FileProgramTest, AFileThatCannotBeReadIsToldAndEndsTheProgram)
+{
+    program = std::make_unique<CVumatProgram>(std::vector<std::string>{Path("")}, 0, -1, Path("Vumat.ini"));
+    EXPECT_FALSE(program->Start());
+    EXPECT_EQ(program->ExitCode(), VumatExit::kUnreadableFile);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(u"読み込めません"), std::u16string::npos);
+    EXPECT_EQ(program->Frame(), nullptr);
+}
+
 TEST_F(FileProgramTest, ClosingWithChangesAsksAndCancelKeepsTheWindow)
 {
     const std::string path = Path("new.qni");
