@@ -316,6 +316,32 @@ TEST_F(WordServerTest, PageSetupAndTextDirectionBecomeTheSectionProperties)
                              "<w:textDirection w:val=\"tbRl\"/></w:sectPr>"));
 }
 
+TEST_F(WordServerTest, TypingReplacesTheExtentAndBackspaceJoinsParagraphsAndStepsThroughCells)
+{
+    Type(u"ab");
+    m_selection.TypeParagraph();
+    Type(u"c");
+    m_selection.TypeBackspace();
+    m_selection.TypeBackspace();  // at the paragraph's start: joins it to the one before
+    EXPECT_EQ(MoveStart(-1), -1);
+    Type(u"X");
+    m_selection.TypeParagraph();
+    Object table = AddTable(1, 2);
+    Object(Object(table.Cell(1, 1)).GetRange()).Select();
+    Type(u"1");
+    // From the end of a cell the next character position is the next cell's start.
+    EXPECT_EQ(Move(VARIANT::Long(1), VARIANT::Long(1)), 1);
+    Type(u"2");
+    // Two to the left: before the "2", then the end of the cell before.
+    EXPECT_EQ(Move(VARIANT::Long(1), VARIANT::Long(-2)), -2);
+    Type(u"0");
+    const std::string run = "<w:r><w:rPr><w:sz w:val=\"21\"/><w:szCs w:val=\"21\"/></w:rPr><w:t xml:space=\"preserve\">";
+    const std::string xml = Xml();
+    EXPECT_TRUE(Holds(xml, "<w:body><w:p>" + run + "aX</w:t></w:r></w:p><w:tbl>"));
+    EXPECT_TRUE(Holds(xml, "</w:tcPr><w:p>" + run + "10</w:t></w:r></w:p></w:tc>"));
+    EXPECT_TRUE(Holds(xml, "</w:tcPr><w:p>" + run + "2</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:p></w:p><w:sectPr>"));
+}
+
 // --- ruby, tables, breaks and pictures
 
 TEST_F(WordServerTest, APhoneticGuideOverTheLastTwoCharactersIsARubyInsideARun)
