@@ -8,6 +8,7 @@
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
 #include "platform/gdi.h"
+#include "platform/gdi_qt.h"
 #include "platform/global_memory.h"
 #include "platform/image_files.h"
 #include "platform/packed_dib.h"
@@ -86,17 +87,8 @@ RECT ContentBounds(CEditNode* paragraph)
     return bounds;
 }
 
-std::string PngOf(HBITMAP bitmap)
+std::string PngOf(QImage& image)
 {
-    BITMAP facts{};
-    std::vector<uint32_t> pixels;
-    if (!GetObject(bitmap, &facts) || !GetBitmapPixels(bitmap, &pixels) || facts.bmWidth <= 0 || facts.bmHeight <= 0 ||
-        pixels.size() < static_cast<size_t>(facts.bmWidth) * static_cast<size_t>(facts.bmHeight))
-        return {};
-    QImage image(facts.bmWidth, facts.bmHeight, QImage::Format_RGB32);
-    for (int y = 0; y < facts.bmHeight; ++y)
-        std::memcpy(image.scanLine(y), pixels.data() + static_cast<size_t>(y) * facts.bmWidth,
-                    sizeof(uint32_t) * static_cast<size_t>(facts.bmWidth));
     image.setDotsPerMeterX(MulDiv(kFragmentDpi, 10000, 254));
     image.setDotsPerMeterY(MulDiv(kFragmentDpi, 10000, 254));
     QByteArray bytes;
@@ -223,21 +215,22 @@ WORD_PICTURE PictureFromFragment(const std::u16string& classType, const std::str
     const POINT origin{device.left - (pixels.cx - (device.right - device.left)) / 2,
                        device.top - (pixels.cy - (device.bottom - device.top)) / 2};
 
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(memory.get(), pixels.cx, pixels.cy))
+    // Drawn as on a printed page, without the editing marks of the screen.
+    QImage image(pixels.cx, pixels.cy, QImage::Format_RGB32);
+    if (image.isNull())
         Refuse(u"図を描けません。");
-    const HBITMAP previous = memory->SelectObject(HBITMAP(bitmap));
-    memory->PatBlt(0, 0, pixels.cx, pixels.cy, WHITENESS);
-    memory->SetMapMode(MM_TEXT);
-    memory->SetWindowOrg(origin.x, origin.y);
+    image.fill(Qt::white);
     {
+        std::unique_ptr<CQtDC> page = CQtDC::ForPreviewPage(&image, kFragmentDpi, kFragmentDpi);
+        page->SetMapMode(MM_TEXT);
+        page->SetWindowOrg(origin.x, origin.y);
         const EmptySlotMarksHidden noMarks;
         LAYOUT_CONTEXT context;
-        paragraph.Draw(memory.get(), &map, &context);
+        paragraph.Draw(page.get(), &map, &context);
+        page->End();
     }
-    memory->SelectObject(previous);
     WORD_PICTURE picture;
-    picture.png = PngOf(HBITMAP(bitmap));
+    picture.png = PngOf(image);
     if (picture.png.empty())
         Refuse(u"図を描けません。");
     // Shown at the extent, across and down the page as drawn.
