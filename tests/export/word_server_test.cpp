@@ -520,12 +520,61 @@ TEST_F(WordServerTest, APastedObjectShowsItsPictureAtItsExtentAndAForeignOneWith
     EXPECT_TRUE(Holds(Xml(), "<wp:extent cx=\"914400\" cy=\"457200\"/>"));
 }
 
+TEST_F(WordServerTest, AFormulaFragmentBecomesAPictureAt300DotsPerInchSizedAsItsExtent)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("QNI1.QNI");
+    std::ofstream(path.toStdString())
+        << "<?xml version=\"1.0\" encoding=\"Shift-JIS\"?><fo:root xmlns:fo=\"http://www.w3.org/1999/XSL/Format\">"
+           "<fo:block-container width=\"50mm\" height=\"10mm\"><fo:block><fo:instream-foreign-object>"
+           "<math><mfrac><mi>a</mi><mi>b</mi></mfrac></math></fo:instream-foreign-object></fo:block>"
+           "</fo:block-container></fo:root>";
+    VARIANT type = VARIANT::String(u"Vumat.Document");
+    VARIANT file = VARIANT::String(path.toStdU16String());
+    VARIANT no = VARIANT::Bool(false);
+    VARIANT missing[4] = {VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing()};
+    Object(Object(m_selection.GetInlineShapes())
+               .AddOLEObject({&type, &file, &no, &no, &missing[0], &missing[1], &missing[2], &missing[3]}));
+    std::vector<std::shared_ptr<WORD_PICTURE>> pictures;
+    CWordDocumentModel::CollectPictures(Model().Body(), &pictures);
+    ASSERT_EQ(pictures.size(), 1u);
+    QImage picture;
+    ASSERT_TRUE(picture.loadFromData(reinterpret_cast<const uchar*>(pictures[0]->png.data()),
+                                     static_cast<int>(pictures[0]->png.size()), "PNG"));
+    // The picture's pixels at 300 dots per inch cover the size it is shown at, half a millimetre
+    // of margin included, and the fraction is drawn in them.
+    EXPECT_NEAR(picture.width() * 72.0 / 300, pictures[0]->width, 0.5);
+    EXPECT_NEAR(picture.height() * 72.0 / 300, pictures[0]->height, 0.5);
+    EXPECT_GT(pictures[0]->height, pictures[0]->width / 4) << "a fraction stands two lines high";
+    bool ink = false;
+    for (int y = 0; y < picture.height() && !ink; ++y)
+        for (int x = 0; x < picture.width() && !ink; ++x)
+            ink = qGray(picture.pixel(x, y)) < 100;
+    EXPECT_TRUE(ink);
+    EXPECT_EQ(qGray(picture.pixel(0, 0)), 255) << "no frame of the editing screen";
+}
+
 // --- bad input
 
 TEST_F(WordServerTest, BadArgumentsAreRefusedAndTheDocumentStillSaves)
 {
     Type(u"字");
     Object table = AddTable(2, 2);
+    QTemporaryDir fragments;
+    const std::u16string notXml = fragments.filePath("A.QNI").toStdU16String();
+    const std::u16string noFormula = fragments.filePath("B.QNI").toStdU16String();
+    std::ofstream(fragments.filePath("A.QNI").toStdString()) << "<fo:root";
+    std::ofstream(fragments.filePath("B.QNI").toStdString())
+        << "<?xml version=\"1.0\"?><fo:root xmlns:fo=\"http://www.w3.org/1999/XSL/Format\"><fo:block-container>"
+           "<fo:block>a</fo:block></fo:block-container></fo:root>";
+    const auto AddObject = [&](const char16_t* classType, const std::u16string& path) {
+        VARIANT type = VARIANT::String(classType);
+        VARIANT file = VARIANT::String(path);
+        VARIANT no = VARIANT::Bool(false);
+        VARIANT missing[4] = {VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing()};
+        Object(Object(m_selection.GetInlineShapes())
+                   .AddOLEObject({&type, &file, &no, &no, &missing[0], &missing[1], &missing[2], &missing[3]}));
+    };
     struct Case {
         const char* what;
         std::function<void()> call;
@@ -548,15 +597,10 @@ TEST_F(WordServerTest, BadArgumentsAreRefusedAndTheDocumentStillSaves)
         {"a table wider than Word's", [&] { AddTable(1, 64); }},
         {"zero text columns", [&] { Object(PageSetup().GetTextColumns()).SetCount(0); }},
         {"a section break", [&] { VARIANT type = VARIANT::Long(2); m_selection.InsertBreak(&type); }},
-        {"an object file that is missing",
-         [&] {
-             VARIANT classType = VARIANT::String(u"Vumat.Document");
-             VARIANT file = VARIANT::String(u"/nonexistent/QNI1.QNI");
-             VARIANT no = VARIANT::Bool(false);
-             VARIANT missing[4] = {VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing(), VARIANT::Missing()};
-             Object(Object(m_selection.GetInlineShapes())
-                        .AddOLEObject({&classType, &file, &no, &no, &missing[0], &missing[1], &missing[2], &missing[3]}));
-         }},
+        {"an object file that is missing", [&] { AddObject(u"Vumat.Document", u"/nonexistent/QNI1.QNI"); }},
+        {"an object file that does not parse", [&] { AddObject(u"Vumat.Document", notXml); }},
+        {"an object file without a formula", [&] { AddObject(u"Vumat.Document", noFormula); }},
+        {"an object of a class the server does not draw", [&] { AddObject(u"Other.Document", noFormula); }},
         {"an inline shape past the last", [&] { Object shapes(m_document.GetInlineShapes()); Object(shapes.InlineShapesItem(1)); }},
         {"a paste without a picture", [&] { SetClipboardUnicodeText(u"text"); m_selection.Paste(); }},
         {"Information other than the horizontal position", [&] { m_selection.GetInformation(3); }},
