@@ -102,7 +102,10 @@ void CVumatFormatBar::LayoutCombos(int dpiY)
 {
     m_name->setFixedWidth(kNameWidth);
     m_name->setMaxVisibleItems(RowsFor(m_name, kNameDropHeight));
-    m_size->setFixedWidth(dpiY > 96 ? 64 : 48);
+    // The bar's width for the box at least, and wide enough that "10.5" shows whole beside the
+    // arrow, which this style draws wider than the bar's own system did.
+    m_size->setMinimumContentsLength(4);
+    m_size->setFixedWidth(std::max(dpiY > 96 ? 64 : 48, m_size->sizeHint().width()));
     m_size->setMaxVisibleItems(RowsFor(m_size, kSizeDropHeight));
 }
 

@@ -37,8 +37,8 @@ public:
 
     explicit CVumatFormatBar(QWidget* parent = nullptr);
     QWidget* BoxWidget(unsigned id) override;
-    // Sizes the combos for the screen's pixels per inch: the size combo is 48 pixels wide up to
-    // 96 dots per inch, 64 above.
+    // Sizes the combos for the screen's pixels per inch: the size combo is at least 48 pixels wide
+    // up to 96 dots per inch, 64 above, and wide enough to show "10.5" whole.
     void LayoutCombos(int dpiY);
 
     // The installed font of the selected face at the size combo's size (0 when its text is no

@@ -33,8 +33,6 @@ namespace {
 constexpr int kNumberingFontList = 1001;
 // The caption of the formula editor's font-defaults sheet (string 61446).
 constexpr char16_t kFontDefaultsCaption[] = u"フォント規定値";
-constexpr UINT kBarComboReturn = 0x401;
-constexpr UINT kBarComboSelChange = 0x402;
 
 POINT ClientPoint(const QMouseEvent* event)
 {
@@ -182,9 +180,9 @@ void CVumatViewWindow::HookCommands()
 void CVumatViewWindow::OnBarNotify(const BAR_NOTIFY& notice)
 {
     // Enter in the size box applies the size; the bar's idle pass shows the caret's format.
-    if (notice.code == kBarComboReturn && notice.idFrom == VumatBox::kFontSize)
+    if (notice.code == NM_BARCOMBO_RETURN && notice.idFrom == VumatBox::kFontSize)
         m_controller->OnBarComboReturn();
-    else if (notice.code == kBarComboSelChange)
+    else if (notice.code == NM_BARCOMBO_SELCHANGE)
         m_controller->OnBarComboSelChange();
 }
 

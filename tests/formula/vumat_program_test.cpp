@@ -4,6 +4,8 @@
 // message boxes and file dialogs.
 #include "formula_fixture.h"
 
+#include "dialogs/kunten_combos.h"
+#include "formula/window/format_bar.h"
 #include "formula/window/main_frame.h"
 #include "formula/window/view_window.h"
 #include "formula/window/vumat_program.h"
@@ -411,6 +413,9 @@ TEST_F(FileProgramTest, KeysCommitsAndPaletteCharactersReachTheFormulaThroughThe
     program->Frame()->OnPaletteChar(u'α', font);
     EXPECT_EQ(FormulaText(program->Document()).size(), 9u);
 
+    // The idle pass shows the caret's format in the font bar's boxes.
+    program->Frame()->OnIdleUpdate();
+    EXPECT_EQ(program->Frame()->FormatBar()->SizeCombo()->currentText(), "10.5");
     view->repaint();
     const QImage shot = view->grab().toImage();
     // Something besides the white paper was drawn: the formula's characters.
