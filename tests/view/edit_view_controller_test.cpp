@@ -7,6 +7,7 @@
 #include "view/caret_context.h"
 
 #include <cstring>
+#include <tuple>
 
 using namespace viewtest;
 
@@ -244,6 +245,35 @@ TEST_F(ViewTest, ControlCharactersAreNeverInserted)
     EXPECT_EQ(Text(0), u"b|");
     view.OnChar(13);
     EXPECT_EQ(Text(0), u"|b|");
+}
+
+// After Enter the blocks below move only as their pages are drawn: a later page drawn then shows
+// its text where a whole layout of the paper puts it.
+TEST_F(ViewTest, APageDrawnAfterAnEditShowsItsTextWhereAWholeLayoutPutsIt)
+{
+    Build(std::vector<std::u16string>(300, u"あいうえお"));
+    ASSERT_GE(document.root->GetPageCount(), 3);
+    const auto textsOnPage = [this](int page) {
+        const int top = CEditViewController::PageRect(*document.root, page).top;
+        ChangeDisplayMap([top](CDisplayMap& map) { map.SetOrigin(0, top); });
+        CRecordingDC dc;
+        dc.SetDeviceSize(20000, 15000);
+        EXPECT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
+        std::vector<std::tuple<std::u16string, int, int>> texts;
+        for (const GdiCall& call : dc.CallsOf(GdiOp::ExtTextOutW))
+            texts.emplace_back(call.text, call.points.empty() ? 0 : call.points[0].x, call.points.empty() ? 0 : call.points[0].y);
+        return texts;
+    };
+    PlaceCaret(2, 0);
+    view.OnChar(13);
+    view.OnChar(13);
+    const auto afterEdit = textsOnPage(3);
+    ASSERT_FALSE(afterEdit.empty());
+
+    document.root->SetDirtyAll(1);
+    view.OnUpdate(UpdateHint::kAll);
+    document.root->SettleAll();
+    EXPECT_EQ(afterEdit, textsOnPage(3));
 }
 
 TEST_F(ViewTest, TypingOverASelectionIsOneUndoStep)
