@@ -12,6 +12,7 @@
 #include "platform/win_types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <type_traits>
 
@@ -162,6 +163,40 @@ public:
     int32_t m_scriptPosition = 0;  // 0 normal, 1 subscript, 2 superscript
 };
 
+// A text that nearly every record leaves empty, held apart: an empty one takes the room of a
+// pointer, which matters in a record every character node carries.
+class CRareText {
+public:
+    CRareText() = default;
+    CRareText(const CRareText& other) { *this = other; }
+    CRareText(CRareText&&) noexcept = default;
+    CRareText& operator=(const CRareText& other)
+    {
+        if (this != &other)
+            *this = other.Text();
+        return *this;
+    }
+    CRareText& operator=(CRareText&&) noexcept = default;
+    CRareText& operator=(const CStringW& text)
+    {
+        m_text = text.IsEmpty() ? nullptr : std::make_unique<CStringW>(text);
+        return *this;
+    }
+
+    bool IsEmpty() const { return m_text == nullptr; }
+    void Empty() { m_text.reset(); }
+    const CStringW& Text() const
+    {
+        static const CStringW none;
+        return m_text != nullptr ? *m_text : none;
+    }
+    operator const CStringW&() const { return Text(); }
+    std::u16string_view View() const { return Text().View(); }
+
+private:
+    std::unique_ptr<CStringW> m_text;
+};
+
 // Numbering of labelled underlines and the font of their labels.
 class CKasenRenbanProperties {
 public:
@@ -178,7 +213,7 @@ public:
 
     // A label size text that is no length this system reads ("1.2em"), with the size the record
     // had when it was read: it is written back unchanged while the size stays as it was.
-    CStringW m_unreadableRenbanSizeText;
+    CRareText m_unreadableRenbanSizeText;
     int32_t m_sizeBesideUnreadableText = 0;
     // Whether the size is still the one the unreadable text stood beside.
     bool KeepsUnreadableSizeText() const
