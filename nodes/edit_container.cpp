@@ -319,10 +319,12 @@ CEditContainer::LINES_BUILT CEditContainer::ResplitLines(const LINE_SETTINGS& se
         for (int l = 0; box != nullptr && l < box->GetLineCount(); ++l)
             lines.push_back(*box->LineAt(l));
     }
+    // Kept children are plain leaves, every one an editing node: the list is made without
+    // visiting them.
     std::vector<CEditNode*> children;
     children.reserve(static_cast<size_t>(GetChildCount()));
     for (int i = 0; i < GetChildCount(); ++i)
-        children.push_back(GetEditChild(i));
+        children.push_back(static_cast<CEditNode*>(GetChildAt(i)));
     CLineBuilder builder(settings);
     builder.Resplit(children, lines, indent);
     DeleteBoxes();

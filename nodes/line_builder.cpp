@@ -153,13 +153,19 @@ void CLineBuilder::Resplit(std::span<CEditNode* const> children, std::span<const
     m_box->m_width = m_settings.available;
     for (const EDIT_LINE& line : lines) {
         m_line = line;
+        StoreLine();
+        // The children of a line share its box and line number: a line whose first child kept
+        // them kept them all, and its children are not visited.
+        const int lineIndex = m_lineIndex - 1;
+        const CEditNode* first = Child(line.m_first);
+        if (first == nullptr || (first->m_boxIndex == m_boxIndex && first->m_lineIndex == lineIndex))
+            continue;
         for (int j = line.m_first; j >= 0 && j <= line.m_last; ++j) {
             if (CEditNode* child = Child(j)) {
                 child->m_boxIndex = m_boxIndex;
-                child->m_lineIndex = m_lineIndex;
+                child->m_lineIndex = lineIndex;
             }
         }
-        StoreLine();
     }
     m_box->m_height = std::max(m_box->m_height, std::max(m_y, m_floatBottom));
     StoreBox();
