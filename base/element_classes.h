@@ -327,6 +327,15 @@ public:
     CFoTableCell();
 };
 
+// The border record of a table row's child: a cell's at once, any other element's when its class
+// carries one; null when it does not.
+inline const CBorderPaddingBackgroundProperties* BorderRecordOf(const CQNXMLNode* cell)
+{
+    if (cell != nullptr && typeid(*cell) == typeid(CFoTableCell))
+        return static_cast<const CFoTableCell*>(cell);
+    return dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell);
+}
+
 // MathML family. CMathMLNode itself is the class of mstyle.
 
 class CMathMLNode : public CQNXMLNode,

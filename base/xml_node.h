@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 class CQNXMLNode : public CObject {
@@ -164,3 +165,17 @@ private:
 
 // Adds the classes of the base library that archives create by name: CStringW and CQNXMLNode.
 void RegisterBaseClasses(CRuntimeClassRegistry& registry);
+
+// The node as class T, or null when it is not one. Walks choose a branch by the node's type code,
+// which fixes the class of every node the readers and commands make, so the class is found by one
+// type comparison; a node of a class derived from T, or one a stream gave a code that does not
+// match its class, is answered by the run-time search.
+template <class T, class Node>
+T* NodeAs(Node* node)
+{
+    if (node == nullptr)
+        return nullptr;
+    if (typeid(*node) == typeid(T))
+        return static_cast<T*>(node);
+    return dynamic_cast<T*>(node);
+}

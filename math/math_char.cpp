@@ -25,6 +25,27 @@ const Record* RecordOf(CQNXMLNode* element)
     return dynamic_cast<const Record*>(element);
 }
 
+// The element as a MathML node, or null. Every record a formula character copies is then reached
+// without a search per record; tokens, the usual elements, are known by their code.
+CMathMLNode* MathElementOf(CQNXMLNode* element)
+{
+    switch (element->m_typeCode) {
+    case XEC_MI:
+    case XEC_MN:
+    case XEC_MTEXT:
+        if (typeid(*element) == typeid(CMathMLToken))
+            return static_cast<CMathMLToken*>(element);
+        break;
+    case XEC_MO:
+        if (typeid(*element) == typeid(CMathMLMo))
+            return static_cast<CMathMLMo*>(element);
+        break;
+    default:
+        break;
+    }
+    return dynamic_cast<CMathMLNode*>(element);
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -143,19 +164,28 @@ void CEditMathChar::CopyStyleFromElement(CQNXMLNode* element)
 {
     if (element == nullptr)
         return;
-    if (const auto* font = RecordOf<CFontProperties>(element))
-        CFontProperties::Copy(*font);
-    if (const auto* color = RecordOf<CColorRelatedProperties>(element))
-        CColorRelatedProperties::Copy(*color);
-    if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-        CBorderPaddingBackgroundProperties::Copy(*border);
-    if (const auto* character = RecordOf<CCharacterProperties>(element))
-        CCharacterProperties::Copy(*character);
-    FontPropertiesToLogFont();
-    if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
-        CKasenRenbanProperties::Copy(*numbering);
+    if (const CMathMLNode* math = MathElementOf(element)) {
+        CFontProperties::Copy(*math);
+        CColorRelatedProperties::Copy(*math);
+        CBorderPaddingBackgroundProperties::Copy(*math);
+        CCharacterProperties::Copy(*math);
+        FontPropertiesToLogFont();
+        CKasenRenbanProperties::Copy(*math);
+    } else {
+        if (const auto* font = RecordOf<CFontProperties>(element))
+            CFontProperties::Copy(*font);
+        if (const auto* color = RecordOf<CColorRelatedProperties>(element))
+            CColorRelatedProperties::Copy(*color);
+        if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
+            CBorderPaddingBackgroundProperties::Copy(*border);
+        if (const auto* character = RecordOf<CCharacterProperties>(element))
+            CCharacterProperties::Copy(*character);
+        FontPropertiesToLogFont();
+        if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
+            CKasenRenbanProperties::Copy(*numbering);
+    }
     if (element->m_typeCode == kMoCode) {
-        if (const auto* mo = RecordOf<CMathMLMo>(element))
+        if (const auto* mo = NodeAs<const CMathMLMo>(element))
             m_stretchy = mo->m_stretchy;
     }
     m_dirty = 1;
@@ -166,18 +196,26 @@ void CEditMathChar::CopyStyleToElement(CQNXMLNode* element)
     LogFontToFontProperties();
     if (element == nullptr)
         return;
-    if (auto* font = dynamic_cast<CFontProperties*>(element))
-        font->Copy(*this);
-    if (auto* color = dynamic_cast<CColorRelatedProperties*>(element))
-        color->Copy(*this);
-    if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(element))
-        border->Copy(*this);
-    if (auto* character = dynamic_cast<CCharacterProperties*>(element))
-        character->Copy(*this);
-    if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
-        numbering->Copy(*this);
+    if (CMathMLNode* math = MathElementOf(element)) {
+        math->CFontProperties::Copy(*this);
+        math->CColorRelatedProperties::Copy(*this);
+        math->CBorderPaddingBackgroundProperties::Copy(*this);
+        math->CCharacterProperties::Copy(*this);
+        math->CKasenRenbanProperties::Copy(*this);
+    } else {
+        if (auto* font = dynamic_cast<CFontProperties*>(element))
+            font->Copy(*this);
+        if (auto* color = dynamic_cast<CColorRelatedProperties*>(element))
+            color->Copy(*this);
+        if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(element))
+            border->Copy(*this);
+        if (auto* character = dynamic_cast<CCharacterProperties*>(element))
+            character->Copy(*this);
+        if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
+            numbering->Copy(*this);
+    }
     if (element->m_typeCode == kMoCode) {
-        if (auto* mo = dynamic_cast<CMathMLMo*>(element))
+        if (auto* mo = NodeAs<CMathMLMo>(element))
             mo->m_stretchy = m_stretchy;
     }
 }

@@ -68,7 +68,7 @@ namespace {
 
 CEditSentence* EnclosingPart(CEditNode* node)
 {
-    return dynamic_cast<CEditSentence*>(node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
+    return NodeAs<CEditSentence>(node->FindAncestorOfType(EditKind::Code(EditKind::kSentence), 1));
 }
 
 }  // namespace
@@ -333,7 +333,7 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 CEditPrint* CEditSentence::RootParent() const
 {
     CEditNode* parent = GetEditParent();
-    return parent != nullptr && parent->IsKind(EditKind::kPrint) ? dynamic_cast<CEditPrint*>(parent) : nullptr;
+    return parent != nullptr && parent->IsKind(EditKind::kPrint) ? NodeAs<CEditPrint>(parent) : nullptr;
 }
 
 void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available,
@@ -384,7 +384,7 @@ void CEditSentence::ShareIndent()
         return;
     for (int i = 0; i < root->GetChildCount(); ++i) {
         CEditNode* child = root->GetEditChild(i);
-        auto* part = child != nullptr && child->IsKind(EditKind::kSentence) ? dynamic_cast<CEditSentence*>(child) : nullptr;
+        auto* part = child != nullptr && child->IsKind(EditKind::kSentence) ? NodeAs<CEditSentence>(child) : nullptr;
         if (part != nullptr && part->m_questionNumber == m_questionNumber &&
             part->m_subQuestionNumber == m_subQuestionNumber)
             part->m_savedIndent = m_savedIndent;

@@ -131,10 +131,10 @@ int CEditPrint::BuildPartPaths()
                     path.Format(kMajorPaths[k], part->m_questionNumber);
                 entries.push_back(ApplyTemplates(path, part->GetKind(), part->m_questionNumber,
                                                  part->m_subQuestionNumber, part->m_partKind));
-            } else if (dynamic_cast<CEditGai*>(child) != nullptr) {
+            } else if (child->IsKind(EditKind::kGai) && NodeAs<CEditGai>(child) != nullptr) {
                 path.Format(u"/print/gai[%d]", textBoxes++);
                 entries.push_back(ApplyTemplates(path, child->GetKind(), 0, 0, kTextBoxPartKind));
-            } else if (dynamic_cast<CEditKaiPage*>(child) != nullptr) {
+            } else if (child->IsKind(EditKind::kKaiPage) && NodeAs<CEditKaiPage>(child) != nullptr) {
                 entries.push_back(LiteralBlock(2));
             } else {
                 // Tables, floating frames and paragraphs that are no question part (kinds 0, 5,
@@ -162,7 +162,7 @@ int CEditPrint::ReadPartIds()
         for (int i = 0; i < count; ++i) {
             CQNXMLNode* entry = m_partReferences->GetChildAt(i);
             CEditNode* child = GetEditChild(i);
-            auto* paragraph = dynamic_cast<CEditSentence*>(child);
+            auto* paragraph = NodeAs<CEditSentence>(child);
             if (entry->m_typeCode != XEC_XSL_APPLY_TEMPLATES) {
                 if (entry->m_typeCode != XEC_FO_BLOCK_CONTAINER)
                     return 0;
@@ -170,7 +170,7 @@ int CEditPrint::ReadPartIds()
                     paragraph->m_partKind = kLiteralBlockPartKind;
                 continue;
             }
-            const auto* select = dynamic_cast<const CXslNode*>(entry);
+            const auto* select = NodeAs<const CXslApplyTemplates>(entry);
             if (select == nullptr)
                 return 0;
             CStringW path = select->m_select;
@@ -182,7 +182,7 @@ int CEditPrint::ReadPartIds()
                 part->m_questionNumber = GetPathStepIndex(steps[1]);
                 part->m_subQuestionNumber = steps[2].Find(u"smon") >= 0 ? GetPathStepIndex(steps[2]) : 0;
                 part->m_partKind = PartKindOfStep(steps[3]);
-            } else if (dynamic_cast<CEditGai*>(child) != nullptr) {
+            } else if (child->IsKind(EditKind::kGai) && NodeAs<CEditGai>(child) != nullptr) {
                 if (steps.size() < 2 || steps[1].Find(u"gai") < 0)
                     return 0;
                 paragraph->m_partKind = kTextBoxPartKind;

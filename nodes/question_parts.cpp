@@ -4,8 +4,9 @@
 
 CEditSentence* AsQuestionPart(CQNXMLNode* node)
 {
-    auto* part = dynamic_cast<CEditSentence*>(node);
-    return part != nullptr && part->IsKind(EditKind::kSentence) ? part : nullptr;
+    if (node == nullptr || node->m_typeCode != EditKind::Code(EditKind::kSentence))
+        return nullptr;
+    return NodeAs<CEditSentence>(node);
 }
 
 int CEditPrint::CountQuestions()

@@ -68,7 +68,7 @@ public:
                 return;
             if (IsFloatingFrame(child)) {
                 auto* frame = Append(m_output, std::make_unique<CFoFloat>());
-                if (auto* floating = dynamic_cast<CEditFloat*>(child))
+                if (auto* floating = NodeAs<CEditFloat>(child))
                     floating->CopyStyleToElement(frame);
                 BuildXmlTree(child, frame, m_context, m_variant);
                 continue;
@@ -99,8 +99,9 @@ private:
             } else {
                 child->CopyStyleToElement(inlineElement.get());
             }
-            if (auto* lineBreak = dynamic_cast<CEditCR*>(child))
-                lineBreak->CopyStyleToElement(m_block);
+            if (child->IsKind(EditKind::kCR))
+                if (auto* lineBreak = NodeAs<CEditCR>(child))
+                    lineBreak->CopyStyleToElement(m_block);
             Append(m_block, std::move(inlineElement));
             m_runFirst = nullptr;
             m_runText = CStringW();
@@ -137,41 +138,81 @@ private:
                 math->m_class = XCC_CYUKAI;
             ExportMathRun(child, 0, math.get());
             AppendInstream(std::move(math));
-        } else if (child->IsKind(EditKind::kCyukai) || child->IsKind(EditKind::kKasen)) {
+            return;
+        }
+        switch (static_cast<uint32_t>(child->GetKind())) {
+        case EditKind::kCyukai:
+        case EditKind::kKasen: {
             auto container = std::make_unique<CFoInlineContainer>();
             container->m_idClass = child->IsKind(EditKind::kCyukai) ? XCC_CYUKAI : XCC_KASEN;
             auto* output = Append(m_block, std::move(container));
             BuildXmlTree(child, output, m_context, m_variant);
-        } else if (auto* kan = dynamic_cast<CEditKan*>(child)) {
-            auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
-            BuildXmlKanbun(kan, output, m_context, m_variant);
-        } else if (auto* ruby = dynamic_cast<CEditRuby*>(child)) {
-            auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
-            BuildXmlRuby(ruby, output, m_context, m_variant);
-        } else if (auto* table = dynamic_cast<CEditTable*>(child)) {
-            auto* holder = Append(m_block, std::make_unique<CFoInlineContainer>());
-            auto* output = Append(holder, std::make_unique<CFoTableAndCaption>());
-            BuildXmlTable(table, output, m_context, m_variant);
-        } else if (m_variant == FoTreeVariant::FormulaObject) {
-            // A formula object has no side files: pictures and embedded objects stay out.
-        } else if (auto* picture = dynamic_cast<CEditGraphic*>(child)) {
-            ConvertPicture(picture);
-        } else if (auto* object = dynamic_cast<CEditObject*>(child)) {
-            ConvertEmbeddedObject(object);
-        } else if (auto* label = dynamic_cast<CEditDmonno*>(child)) {
-            auto number = std::make_unique<CMondaiDno>();
-            number->m_numberingStyle = label->GetStyle();
-            AppendInstream(std::move(number));
-        } else if (auto* sub = dynamic_cast<CEditMonno*>(child)) {
-            auto number = std::make_unique<CMondaiNo>();
-            number->m_numberingStyle = sub->GetStyle();
-            AppendInstream(std::move(number));
-        } else if (auto* points = dynamic_cast<CEditHaiten*>(child)) {
-            if (points->m_info.p1 > 0 || points->m_info.p3 > 0) {
+            break;
+        }
+        case EditKind::kKan:
+            if (auto* kan = NodeAs<CEditKan>(child)) {
+                auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
+                BuildXmlKanbun(kan, output, m_context, m_variant);
+            }
+            break;
+        case EditKind::kRuby:
+            if (auto* ruby = NodeAs<CEditRuby>(child)) {
+                auto* output = Append(m_block, std::make_unique<CFoInlineContainer>());
+                BuildXmlRuby(ruby, output, m_context, m_variant);
+            }
+            break;
+        case EditKind::kTable:
+            if (auto* table = NodeAs<CEditTable>(child)) {
+                auto* holder = Append(m_block, std::make_unique<CFoInlineContainer>());
+                auto* output = Append(holder, std::make_unique<CFoTableAndCaption>());
+                BuildXmlTable(table, output, m_context, m_variant);
+            }
+            break;
+        default:
+            // A formula object has no side files and no question furniture: the rest stays out.
+            if (m_variant != FoTreeVariant::FormulaObject)
+                ConvertPaperObject(child);
+            break;
+        }
+    }
+
+    // Pictures, embedded objects, question numbers and points of a paper.
+    void ConvertPaperObject(CEditNode* child)
+    {
+        switch (static_cast<uint32_t>(child->GetKind())) {
+        case EditKind::kGraphic:
+            if (auto* picture = NodeAs<CEditGraphic>(child))
+                ConvertPicture(picture);
+            break;
+        case EditKind::kObject:
+            if (auto* object = NodeAs<CEditObject>(child))
+                ConvertEmbeddedObject(object);
+            break;
+        case EditKind::kDmonno:
+            if (auto* label = NodeAs<CEditDmonno>(child)) {
+                auto number = std::make_unique<CMondaiDno>();
+                number->m_numberingStyle = label->GetStyle();
+                AppendInstream(std::move(number));
+            }
+            break;
+        case EditKind::kMonno:
+            if (auto* sub = NodeAs<CEditMonno>(child)) {
+                auto number = std::make_unique<CMondaiNo>();
+                number->m_numberingStyle = sub->GetStyle();
+                AppendInstream(std::move(number));
+            }
+            break;
+        case EditKind::kHaiten: {
+            auto* points = NodeAs<CEditHaiten>(child);
+            if (points != nullptr && (points->m_info.p1 > 0 || points->m_info.p3 > 0)) {
                 auto hai = std::make_unique<CMondaiHai>();
                 static_cast<HAITEN_INFO&>(*hai).Copy(points->m_info);
                 AppendInstream(std::move(hai));
             }
+            break;
+        }
+        default:
+            break;
         }
     }
 
@@ -188,7 +229,7 @@ private:
             return;
         }
         SIDE_FILE_COUNTERS& counters = SideFileCounters();
-        auto* root = dynamic_cast<CEditPrint*>(picture->GetRoot());
+        auto* root = NodeAs<CEditPrint>(picture->GetRoot());
         if (root == nullptr)
             root = counters.root;
         std::string extension;
@@ -222,7 +263,7 @@ private:
         element->m_width = node->m_width;
         element->m_height = node->m_height;
         SIDE_FILE_COUNTERS& counters = SideFileCounters();
-        auto* root = dynamic_cast<CEditPrint*>(node->GetRoot());
+        auto* root = NodeAs<CEditPrint>(node->GetRoot());
         if (root == nullptr)
             root = counters.root;
         char number[16];
@@ -310,7 +351,7 @@ void BuildXmlTree(CEditNode* node, CQNXMLNode* parent, XML_BUILD_CONTEXT* contex
 {
     if (node == nullptr || parent == nullptr)
         return;
-    if (auto* root = dynamic_cast<CEditPrint*>(node)) {
+    if (auto* root = NodeAs<CEditPrint>(node)) {
         if (variant == FoTreeVariant::PrintFile)
             BuildXmlPrint(root, parent, context);
         return;

@@ -118,10 +118,10 @@ void CFoFragmentWriter::WriteBlockContainer(CFoBlockContainer* container, XmlNod
                 continue;
             XmlNode childElement = AppendChildElement(element, child->m_typeCode);
             if (child->m_typeCode == XEC_FO_INITIAL_PROPERTY_SET) {
-                if (auto* set = dynamic_cast<CFoInitialPropertySet*>(child))
+                if (auto* set = NodeAs<CFoInitialPropertySet>(child))
                     WriteInitialPropertySet(set, childElement);
             } else if (child->m_typeCode == XEC_FO_INLINE_CONTAINER) {
-                if (auto* inner = dynamic_cast<CFoInlineContainer*>(child))
+                if (auto* inner = NodeAs<CFoInlineContainer>(child))
                     WriteInlineContainer(inner, childElement, prefix, context);
             } else {
                 WriteBlockChild(child, childElement, prefix, context);
@@ -137,10 +137,10 @@ void CFoFragmentWriter::WriteBlockChild(CQNXMLNode* child, XmlNode element, cons
                                         XML_BUILD_CONTEXT& context)
 {
     if (child->m_typeCode == XEC_FO_BLOCK) {
-        if (auto* block = dynamic_cast<CFoBlock*>(child))
+        if (auto* block = NodeAs<CFoBlock>(child))
             WriteBlock(block, element, prefix, context);
     } else if (child->m_typeCode == XEC_FO_FLOAT) {
-        if (auto* floatNode = dynamic_cast<CFoFloat*>(child))
+        if (auto* floatNode = NodeAs<CFoFloat>(child))
             WriteFloat(floatNode, element, prefix, context);
     } else if (child->m_typeCode == XEC_FO_TABLE_AND_CAPTION) {
         WriteTable(child, element, prefix, context);
@@ -175,14 +175,14 @@ void CFoFragmentWriter::WriteBlock(CFoBlock* block, XmlNode element, const CStri
             switch (child->m_typeCode) {
             case XEC_FO_INLINE_CONTAINER: {
                 XmlNode childElement = AppendChildElement(element, child->m_typeCode);
-                if (auto* inner = dynamic_cast<CFoInlineContainer*>(child))
+                if (auto* inner = NodeAs<CFoInlineContainer>(child))
                     WriteInlineContainer(inner, childElement, prefix, context);
                 break;
             }
             case XEC_FO_INSTREAM_FOREIGN_OBJECT:
                 if (m_variant != FoFragmentVariant::Kanbun) {
                     XmlNode childElement = AppendChildElement(element, child->m_typeCode);
-                    if (auto* object = dynamic_cast<CFoInstreamForeignObject*>(child))
+                    if (auto* object = NodeAs<CFoInstreamForeignObject>(child))
                         WriteInstreamObject(object, childElement, context);
                 }
                 break;
@@ -204,11 +204,11 @@ void CFoFragmentWriter::WriteRunLikeChild(CQNXMLNode* child, XmlNode parent, con
         WriteBlockChild(child, AppendChildElement(parent, child->m_typeCode), prefix, context);
     } else if (child->m_typeCode == XEC_FO_INLINE) {
         XmlNode element = AppendChildElement(parent, child->m_typeCode);
-        if (auto* run = dynamic_cast<CFoInline*>(child))
+        if (auto* run = NodeAs<CFoInline>(child))
             WriteInline(run, element);
     } else if (child->m_typeCode == XEC_FO_EXTERNAL_GRAPHIC) {
         XmlNode element = AppendChildElement(parent, child->m_typeCode);
-        if (auto* picture = dynamic_cast<CFoExternalGraphic*>(child))
+        if (auto* picture = NodeAs<CFoExternalGraphic>(child))
             WriteImage(picture, element, prefix, context);
     }
 }
@@ -254,7 +254,7 @@ void CFoFragmentWriter::WriteTable(CQNXMLNode* tableAndCaption, XmlNode element,
                 if (!cell)
                     return;
                 XmlNode cellElement = AppendChildElement(rowElement, cell->m_typeCode);
-                if (auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
+                if (auto* border = BorderRecordOf(cell)) {
                     if (const char16_t* style = TableCellBorderStyleName(border->m_borderStyle))
                         SetAttr(cellElement, u"border-style", style);
                     if (border->m_borderWidth > 0)

@@ -97,7 +97,7 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
         break;
     case XEC_FO_REGION_BODY:
         if (IsRoot(target)) {
-            const auto* body = dynamic_cast<const CFoRegionBody*>(element);
+            const auto* body = NodeAs<const CFoRegionBody>(element);
             if (body == nullptr)
                 break;
             if (body->columnCount < 1 || body->columnCount > kMaxColumns)
@@ -118,7 +118,7 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
     case XEC_FO_BLOCK_CONTAINER:
         // The formula root takes the size its object keeps.
         if (ForFormula() && target->IsKind(EditKind::kMathSentence)) {
-            if (const auto* container = dynamic_cast<const CFoBlockContainer*>(element)) {
+            if (const auto* container = NodeAs<const CFoBlockContainer>(element)) {
                 target->m_width = container->m_width;
                 target->m_height = container->m_height;
             }
@@ -137,7 +137,7 @@ void CFoToEditBuilder::BuildFromFo(CQNXMLNode* element, CEditNode* target)
 
 void CFoToEditBuilder::BuildObject(CQNXMLNode* element, CEditNode* target)
 {
-    const auto* object = dynamic_cast<const CMondaiObject*>(element);
+    const auto* object = NodeAs<const CMondaiObject>(element);
     if (object == nullptr)
         return;
     std::string path;
@@ -187,7 +187,7 @@ void CFoToEditBuilder::BuildPageMaster(CQNXMLNode* element, CEditNode* target)
 {
     if (!IsRoot(target))
         return;
-    const auto* master = dynamic_cast<const CFoSimplePageMaster*>(element);
+    const auto* master = NodeAs<const CFoSimplePageMaster>(element);
     if (master == nullptr)
         return;
     const int height = master->height;
@@ -216,7 +216,7 @@ void CFoToEditBuilder::BuildNameFieldPages(CQNXMLNode* element, CEditNode* targe
     if (!IsRoot(target))
         return;
     for (int i = 0; i < element->GetChildCount(); ++i) {
-        const auto* reference = dynamic_cast<const CFoSinglePageMasterReference*>(element->GetChildAt(i));
+        const auto* reference = NodeAs<const CFoSinglePageMasterReference>(element->GetChildAt(i));
         if (reference == nullptr)
             continue;
         if (reference->m_masterReference != u"KimeiBodyPage" && reference->m_masterReference != u"KimeiBodyFooterPage")
@@ -232,13 +232,13 @@ void CFoToEditBuilder::BuildNameFieldTemplate(CQNXMLNode* element, CEditNode* ta
     // Only the paper's root takes page masters and name fields; elsewhere the element is left out.
     if (!IsRoot(target))
         return;
-    const auto* content = dynamic_cast<const CFoStaticContent*>(element);
+    const auto* content = NodeAs<const CFoStaticContent>(element);
     CQNXMLNode* first = element->GetFirstChild();
     if (content == nullptr || first == nullptr || content->m_flowName != u"kimei-region" || first->m_typeCode != XEC_FO_BLOCK_CONTAINER)
         return;
     if (m_root->GetNameFieldTemplate() == nullptr)
         m_root->SetNameFieldTemplate(std::make_unique<CEditKimeiran>());
-    auto* nameField = dynamic_cast<CEditKimeiran*>(m_root->GetNameFieldTemplate());
+    auto* nameField = NodeAs<CEditKimeiran>(m_root->GetNameFieldTemplate());
     if (nameField == nullptr)
         return;
     nameField->CopyStyleFromElement(first);
@@ -303,10 +303,10 @@ void CFoToEditBuilder::BuildContainer(CQNXMLNode* element, CEditNode* target)
                 BuildFoTable(child, table);
             break;
         case XEC_FO_INITIAL_PROPERTY_SET: {
-            const auto* set = dynamic_cast<const CFoInitialPropertySet*>(child);
+            const auto* set = NodeAs<const CFoInitialPropertySet>(child);
             if (set == nullptr)
                 break;
-            if (auto* container = dynamic_cast<CEditContainer*>(target))
+            if (auto* container = NodeAs<CEditContainer>(target))
                 container->m_lineSpacing = set->m_lineSpacing;
             target->m_letterSpacing = set->m_letterSpacing;
             if (IsRoot(target->GetEditParent())) {
@@ -412,7 +412,7 @@ void CFoToEditBuilder::BuildFoTable(CQNXMLNode* tableAndCaption, CEditTable* tab
                 cell->InitDefaultContent();
                 continue;
             }
-            if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cellElement)) {
+            if (const auto* border = BorderRecordOf(cellElement)) {
                 table->m_borderStyle = cell->m_borderStyle = border->m_borderStyle;
                 table->m_borderWidth = cell->m_borderWidth = border->m_borderWidth;
             }
@@ -516,7 +516,7 @@ void CFoToEditBuilder::BuildFoKanbunLines(CQNXMLNode* element, CEditNode* box)
 
 void CFoToEditBuilder::BuildPicture(CQNXMLNode* graphic, CEditNode* target)
 {
-    const auto* element = dynamic_cast<const CFoExternalGraphic*>(graphic);
+    const auto* element = NodeAs<const CFoExternalGraphic>(graphic);
     if (element == nullptr)
         return;
     auto picture = std::make_unique<CEditGraphic>();
@@ -556,7 +556,7 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
     switch (first->m_typeCode) {
     case XEC_MATH: {
         auto formula = std::make_unique<CEditMath>();
-        if (const auto* math = dynamic_cast<const CMathMLNode*>(first); math != nullptr && math->m_afterStyle != LineStyle::kNone) {
+        if (const auto* math = NodeAs<const CMathMLNode>(first); math != nullptr && math->m_afterStyle != LineStyle::kNone) {
             formula->m_afterStyle = math->m_afterStyle;
             formula->m_afterWidth = math->m_afterWidth;
         }
@@ -570,7 +570,7 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
         break;
     }
     case XEC_DNO: {
-        const auto* label = dynamic_cast<const CMondaiDno*>(first);
+        const auto* label = NodeAs<const CMondaiDno>(first);
         int style = label != nullptr ? label->m_numberingStyle : -1;
         if (style < 0)
             style = vertical ? 2 : 0;
@@ -578,7 +578,7 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
         break;
     }
     case XEC_NO: {
-        const auto* label = dynamic_cast<const CMondaiNo*>(first);
+        const auto* label = NodeAs<const CMondaiNo>(first);
         int style = label != nullptr ? label->m_numberingStyle : -1;
         if (style < 0)
             style = vertical ? 3 : 1;
@@ -586,12 +586,12 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
         break;
     }
     case XEC_HAI: {
-        const auto* hai = dynamic_cast<const CMondaiHai*>(first);
+        const auto* hai = NodeAs<const CMondaiHai>(first);
         if (hai == nullptr)
             break;
         // The part's record is its first label's, which the reader shows through that label; a
         // second label of the part keeps its own values.
-        if (auto* part = dynamic_cast<CEditSentence*>(target); part != nullptr && part->IsKind(EditKind::kSentence) &&
+        if (auto* part = NodeAs<CEditSentence>(target); part != nullptr && part->IsKind(EditKind::kSentence) &&
                                                                  part->FindDescendantOfType(EditKind::Code(EditKind::kHaiten)) == nullptr)
             part->m_haiten.Copy(*hai);
         auto label = std::make_unique<CEditHaiten>();

@@ -14,7 +14,7 @@ void ApplyAttribute(CQNXMLNode* element, const CStringW& name, const CStringW& v
 {
     SetAttribute(element, name, value);
     if (element->m_typeCode == XEC_FO_INLINE && name == u"border-width" && value == u"thick") {
-        if (auto* in = dynamic_cast<CFoInline*>(element))
+        if (auto* in = NodeAs<CFoInline>(element))
             in->m_borderWidth = 3;
     }
 }

@@ -83,7 +83,7 @@ bool ReadPartReferences(CEditPrint* root, XmlDocument& document, const XmlNode& 
     document.setProperty(u"SelectionNamespaces", kFoNamespace);
     if (const XmlNode flow = document.selectSingleNode(u"//fo:flow")) {
         std::unique_ptr<CQNXMLNode> tree(BuildFoTree(flow));
-        auto* foFlow = dynamic_cast<CFoFlow*>(tree.get());
+        auto* foFlow = NodeAs<CFoFlow>(tree.get());
         if (foFlow == nullptr)
             return false;
         tree.release();
@@ -159,7 +159,7 @@ void TurnVerticalGeometry(CEditPrint* root)
 // The name field a paper gets when its file has none: the name field's default table.
 void GiveDefaultNameField(CEditPrint* root)
 {
-    auto* nameField = dynamic_cast<CEditKimeiran*>(root->GetNameFieldTemplate());
+    auto* nameField = NodeAs<CEditKimeiran>(root->GetNameFieldTemplate());
     if (nameField == nullptr) {
         auto made = std::make_unique<CEditKimeiran>();
         nameField = made.get();
@@ -175,7 +175,7 @@ void RepairPointsLabel(CEditSentence* part)
 {
     if (part == nullptr)
         return;
-    auto* label = dynamic_cast<CEditHaiten*>(part->FindDescendantOfType(EditKind::Code(EditKind::kHaiten)));
+    auto* label = NodeAs<CEditHaiten>(part->FindDescendantOfType(EditKind::Code(EditKind::kHaiten)));
     if (label == nullptr) {
         CEditNode* lineBreak = part->GetFirstLineBreak();
         if (lineBreak == nullptr)

@@ -106,7 +106,7 @@ bool BuildDataPart(CEditPrint* root, XmlDocument& document, XmlNode stylesheet, 
         print.insertBefore(document.createElement(u"kim"), stylesheet);
     CFoFlow* references = root->GetPartReferences();
     for (int i = 0; i < references->GetChildCount(); ++i) {
-        const auto* entry = dynamic_cast<const CXslApplyTemplates*>(references->GetChildAt(i));
+        const auto* entry = NodeAs<const CXslApplyTemplates>(references->GetChildAt(i));
         if (entry == nullptr)
             continue;
         const int major = entry->m_applyReserved[1];
@@ -149,7 +149,7 @@ bool FillPageSequence(CEditPrint* root, XmlDocument& document, bool nameField)
     int answerPages = 0;
     for (int i = 0; i < references->GetChildCount(); ++i) {
         CQNXMLNode* entry = references->GetChildAt(i);
-        if (const auto* apply = dynamic_cast<const CXslApplyTemplates*>(entry)) {
+        if (const auto* apply = NodeAs<const CXslApplyTemplates>(entry)) {
             AppendNamed(document, flow, u"xsl:apply-templates").setAttribute(u"select", apply->m_select.View());
         } else if (entry->m_typeCode == XEC_FO_BLOCK_CONTAINER) {
             XmlNode page = AppendNamed(document, flow, u"fo:block-container");
@@ -185,7 +185,7 @@ bool WriteTemplates(CEditPrint* root, XmlDocument& document, XmlNode stylesheet,
     for (int i = 0; i < root->GetChildCount() && i < references->GetChildCount(); ++i) {
         if (root->GetChildAt(i)->m_typeCode == EditKind::Code(EditKind::kKaiPage))
             continue;
-        const auto* apply = dynamic_cast<const CXslApplyTemplates*>(references->GetChildAt(i));
+        const auto* apply = NodeAs<const CXslApplyTemplates>(references->GetChildAt(i));
         if (apply == nullptr)
             return false;
         XmlNode xslTemplate = AppendNamed(document, stylesheet, u"xsl:template");
@@ -210,7 +210,7 @@ void CollectPlaceholderNames(CEditNode* node, std::set<std::string>& names)
 {
     if (node == nullptr)
         return;
-    if (const auto* picture = dynamic_cast<const CEditGraphic*>(node); picture != nullptr && picture->IsPlaceholder())
+    if (const auto* picture = NodeAs<const CEditGraphic>(node); picture != nullptr && picture->IsPlaceholder())
         names.insert(picture->GetReference());
     for (int i = 0; i < node->GetChildCount(); ++i)
         CollectPlaceholderNames(node->GetEditChild(i), names);

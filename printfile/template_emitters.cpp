@@ -134,7 +134,7 @@ void CTemplateEmitter::WriteChildren(CQNXMLNode* fo, ChildSet set, XmlNode data,
 void CTemplateEmitter::WritePrintBlockContainer(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                                 XML_BUILD_CONTEXT* context)
 {
-    const auto* container = dynamic_cast<const CFoBlockContainer*>(fo);
+    const auto* container = NodeAs<const CFoBlockContainer>(fo);
     if (container == nullptr)
         return;
     if (container->m_visibility == 2)
@@ -152,7 +152,7 @@ void CTemplateEmitter::WritePrintBlockContainer(CQNXMLNode* fo, XmlNode data, Xm
 
 void CTemplateEmitter::WritePrintInitialPropertySet(CQNXMLNode* fo, XmlNode dom)
 {
-    const auto* set = dynamic_cast<const CFoInitialPropertySet*>(fo);
+    const auto* set = NodeAs<const CFoInitialPropertySet>(fo);
     if (set == nullptr)
         return;
     if (set->m_lineSpacing > 0)
@@ -164,7 +164,7 @@ void CTemplateEmitter::WritePrintInitialPropertySet(CQNXMLNode* fo, XmlNode dom)
 void CTemplateEmitter::WritePrintBlock(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    const auto* block = dynamic_cast<const CFoBlock*>(fo);
+    const auto* block = NodeAs<const CFoBlock>(fo);
     if (block == nullptr)
         return;
     static const char16_t* const kAligns[] = {u"left", u"center", u"right", u"justify"};
@@ -178,7 +178,7 @@ void CTemplateEmitter::WritePrintBlock(CQNXMLNode* fo, XmlNode data, XmlNode dom
 void CTemplateEmitter::WritePrintFloat(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    const auto* frame = dynamic_cast<const CFoFloat*>(fo);
+    const auto* frame = NodeAs<const CFoFloat>(fo);
     if (frame == nullptr)
         return;
     if (frame->m_floatSide == 1)
@@ -207,7 +207,7 @@ void CTemplateEmitter::WritePrintTable(CQNXMLNode* fo, XmlNode data, XmlNode dom
         for (int c = 0; c < row->GetChildCount(); ++c) {
             CQNXMLNode* cell = row->GetChildAt(c);
             XmlNode cellElement = AppendElement(rowElement, XMLElementNameFromCode(cell->m_typeCode));
-            if (const auto* border = dynamic_cast<const CBorderPaddingBackgroundProperties*>(cell)) {
+            if (const auto* border = BorderRecordOf(cell)) {
                 if (const char16_t* style = TableCellBorderStyleName(border->m_borderStyle))
                     cellElement.setAttribute(u"border-style", style);
                 if (border->m_borderWidth > 0)
@@ -234,7 +234,7 @@ void CTemplateEmitter::WriteAnswerContainer(CQNXMLNode* fo, XmlNode data, XmlNod
 void CTemplateEmitter::WritePrintInlineContainer(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                                  XML_BUILD_CONTEXT* context)
 {
-    auto* container = dynamic_cast<CFoInlineContainer*>(fo);
+    auto* container = NodeAs<CFoInlineContainer>(fo);
     if (container == nullptr)
         return;
     switch (fo->m_idClass) {
@@ -272,7 +272,7 @@ void CTemplateEmitter::WritePrintInlineContainer(CQNXMLNode* fo, XmlNode data, X
 void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                         XML_BUILD_CONTEXT* context)
 {
-    const auto* in = dynamic_cast<const CFoInline*>(fo);
+    const auto* in = NodeAs<const CFoInline>(fo);
     if (in == nullptr)
         return;
     const int n = ++context->counters[kCountSp];
@@ -340,7 +340,7 @@ void CTemplateEmitter::WritePrintInline(CQNXMLNode* fo, XmlNode data, XmlNode do
 void CTemplateEmitter::WritePrintImage(CQNXMLNode* fo, XmlNode data, XmlNode dom, const CStringW& prefix,
                                        XML_BUILD_CONTEXT* context)
 {
-    const auto* graphic = dynamic_cast<const CFoExternalGraphic*>(fo);
+    const auto* graphic = NodeAs<const CFoExternalGraphic>(fo);
     if (graphic == nullptr)
         return;
     const int n = ++context->counters[kCountImg];
@@ -370,7 +370,7 @@ void CTemplateEmitter::WritePrintInstreamObject(CQNXMLNode* fo, XmlNode data, Xm
         break;
     }
     case XEC_OBJECT: {
-        const auto* object = dynamic_cast<const CMondaiObject*>(first);
+        const auto* object = NodeAs<const CMondaiObject>(first);
         if (object == nullptr)
             return;
         const int n = ++context->counters[kCountObject];
@@ -387,8 +387,8 @@ void CTemplateEmitter::WritePrintInstreamObject(CQNXMLNode* fo, XmlNode data, Xm
         const int n = ++context->counters[major ? kCountDno : kCountNo];
         const char16_t* name = major ? u"dno" : u"no";
         XmlNode label = data.appendChild(m_document.createElement(name));
-        const auto* dno = dynamic_cast<const CMondaiDno*>(first);
-        const auto* no = dynamic_cast<const CMondaiNo*>(first);
+        const auto* dno = NodeAs<const CMondaiDno>(first);
+        const auto* no = NodeAs<const CMondaiNo>(first);
         const int style = dno != nullptr ? dno->m_numberingStyle : (no != nullptr ? no->m_numberingStyle : -1);
         const bool defaultStyle = m_vertical ? style == 2 : style == 0;
         if (!defaultStyle && style >= 0 && style <= 25)
@@ -397,7 +397,7 @@ void CTemplateEmitter::WritePrintInstreamObject(CQNXMLNode* fo, XmlNode data, Xm
         break;
     }
     case XEC_HAI: {
-        const auto* hai = dynamic_cast<const CMondaiHai*>(first);
+        const auto* hai = NodeAs<const CMondaiHai>(first);
         if (hai == nullptr)
             return;
         XmlNode points = data.appendChild(m_document.createElement(u"hai"));
