@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QSocketNotifier>
@@ -166,15 +167,56 @@ bool CVumatProgram::ShowWindow()
 
 void CVumatProgram::TypeTestKeys()
 {
-    // A scripted session: the characters are typed into the view as key presses, one by one,
-    // once the window has opened (the tests of both programs running together use this).
+    // A scripted session, once the window has opened (the tests of both programs running together
+    // use this): each character is typed into the view as a key press; "{n}" is the command n as
+    // a bar button sends it, "{Left}" … "{End}" the caret key ("{+Left}" with Shift), and
+    // "{shot:name}" keeps the window as name.png in QN_TEST_OUTPUT_DIR.
     const QString keys = qEnvironmentVariable("QN_VUMAT_TEST_KEYS");
+    std::vector<QString> steps;
     for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QString text(keys[i]);
-        QTimer::singleShot(int(50 * (i + 1)), m_view, [view = m_view, text] {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
-            QCoreApplication::sendEvent(view, &press);
-        });
+        const qsizetype close = keys[i] == u'{' ? keys.indexOf(u'}', i) : -1;
+        if (close > i + 1) {
+            steps.push_back(keys.mid(i, close - i + 1));
+            i = close;
+        } else {
+            steps.push_back(QString(keys[i]));
+        }
+    }
+    for (size_t i = 0; i < steps.size(); ++i)
+        QTimer::singleShot(int(50 * (i + 1)), m_view, [this, step = steps[i]] { RunTestStep(step); });
+}
+
+void CVumatProgram::RunTestStep(const QString& step)
+{
+    if (step.size() < 3 || !step.startsWith(u'{')) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, step);
+        QCoreApplication::sendEvent(m_view, &press);
+        return;
+    }
+    QString name = step.mid(1, step.size() - 2);
+    if (name.startsWith(QStringLiteral("shot:"))) {
+        const QByteArray folder = qgetenv("QN_TEST_OUTPUT_DIR");
+        if (!folder.isEmpty())
+            m_frame->grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name.mid(5) + ".png"));
+        return;
+    }
+    bool number = false;
+    if (const unsigned id = name.toUInt(&number); number) {
+        m_frame->OnCommand(id);
+        return;
+    }
+    const bool shift = name.startsWith(u'+');
+    if (shift)
+        name = name.mid(1);
+    static const std::pair<const char*, int> kKeys[] = {{"Left", Qt::Key_Left}, {"Right", Qt::Key_Right},
+                                                        {"Up", Qt::Key_Up},     {"Down", Qt::Key_Down},
+                                                        {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
+    for (const auto& [keyName, key] : kKeys) {
+        if (name == QLatin1String(keyName)) {
+            QKeyEvent press(QEvent::KeyPress, key, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            QCoreApplication::sendEvent(m_view, &press);
+            return;
+        }
     }
 }
 

@@ -67,6 +67,7 @@ private:
     void Quit(int code);
     bool WriteFormula(const std::string& path);
     void TypeTestKeys();
+    void RunTestStep(const QString& step);
 
     std::vector<std::string> m_parameters;
     int m_input;
