@@ -4,6 +4,7 @@
 #include "base/default_fonts.h"
 #include "base/gdi_cache.h"
 #include "base/length_units.h"
+#include "dialogs/point_text.h"
 #include "platform/codepage.h"
 #include "platform/fonts.h"
 
@@ -60,26 +61,6 @@ QPixmap ResourcePixmap(UINT id)
 }
 
 }  // namespace
-
-bool ParseFontSizeText(const std::u16string& text, int* size)
-{
-    const size_t point = text.find(u'.');
-    if (point == 0)
-        return false;
-    size_t digits = 0;
-    const long n = LeadingNumber(text, 0, &digits);
-    if (n < 1 || n > 900)
-        return false;
-    int result = MulDiv(static_cast<int>(n), 2540, 72);
-    if (point != std::u16string::npos && point + 1 < text.size()) {
-        // Only a half point may follow the point.
-        if (text.substr(point + 1) != u"5")
-            return false;
-        result += MulDiv(5, 2540, 72) / 10;
-    }
-    *size = result;
-    return true;
-}
 
 int ParseZoomText(const std::u16string& text)
 {
@@ -321,7 +302,8 @@ bool CFormatToolBar::GetSize(int* size) const
     const int index = m_size->currentIndex();
     const QString text = index >= 0 && m_size->currentText() == m_size->itemText(index) ? m_size->itemText(index)
                                                                                        : m_size->currentText();
-    return ParseFontSizeText(text.toStdU16String(), size);
+    // Read by the rule of every font-size box: whole points 1 to 900 with at most a half point.
+    return ReadPointText(text.toStdString(), PointTextRule::FontSize, size);
 }
 
 int CFormatToolBar::SetSize(int size)

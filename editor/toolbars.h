@@ -30,9 +30,6 @@ constexpr unsigned kSaveOtherFormat = 33006;
 constexpr unsigned kSearch = 32884;
 }  // namespace BoxId
 
-// A font size typed in points: "12", "9." or "10.5" (the only half point); false for any other
-// text, leaving `size` untouched. "10.5" gives 370 (423 · 10 / 12 + 17).
-bool ParseFontSizeText(const std::u16string& text, int* size);
 // The zoom box's text as a percentage: its leading digits, clamped to 50…500.
 int ParseZoomText(const std::u16string& text);
 

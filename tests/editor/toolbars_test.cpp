@@ -14,18 +14,20 @@
 #include <optional>
 #include <vector>
 
-TEST(FontSizeText, ReadsWholeAndHalfPointsAndRefusesTheRest)
+TEST(FormatToolBar, SizeBoxReadsWholeAndHalfPointsAndRefusesTheRest)
 {
-    const std::vector<std::pair<std::u16string, std::optional<int>>> cases = {
-        {u"10.5", 370}, {u"12", 423}, {u"9.", 318}, {u"8", 282}, {u"900", 31750}, {u"1", 35},
-        {u"72pt", 2540},  // leading digits
-        {u"10.25", std::nullopt}, {u".5", std::nullopt}, {u"0", std::nullopt}, {u"901", std::nullopt},
-        {u"", std::nullopt}, {u"abc", std::nullopt}, {u"10.6", std::nullopt}, {u"10.50", std::nullopt},
+    CFormatToolBar bar;
+    const std::vector<std::pair<QString, std::optional<int>>> cases = {
+        {"10.5", 370}, {"12", 423}, {"9.", 318}, {"8", 282}, {"900", 31750}, {"1", 35},
+        {"72pt", 2540},  // leading digits
+        {"10.25", std::nullopt}, {".5", std::nullopt}, {"0", std::nullopt}, {"901", std::nullopt},
+        {"", std::nullopt}, {"abc", std::nullopt}, {"10.6", std::nullopt}, {"10.50", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
+        bar.SizeBox()->setEditText(text);
         int size = -7;
-        EXPECT_EQ(ParseFontSizeText(text, &size), expected.has_value()) << QString::fromStdU16String(text).toStdString();
-        EXPECT_EQ(size, expected.value_or(-7)) << QString::fromStdU16String(text).toStdString();
+        EXPECT_EQ(bar.GetSize(&size), expected.has_value()) << text.toStdString();
+        EXPECT_EQ(size, expected.value_or(-7)) << text.toStdString();
     }
     // The length unit's own conversion rounds the half point up, one more than the box gives.
     EXPECT_EQ(PointsToHmm(10, 5), 371);
