@@ -208,8 +208,9 @@ bool CEditContainer::KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) c
 
 bool CEditContainer::KeepsChildMeasure(const MEASURE_INPUTS& inputs) const
 {
-    return m_measured && m_dirty == 0 && inputs == m_measuredWith && m_leavesTracked && !m_boxes.empty() &&
-           !MayHaveDirtyBelow();
+    if (!m_measured || m_dirty != 0 || !(inputs == m_measuredWith) || m_boxes.empty() || m_hasFrames)
+        return false;
+    return m_leavesTracked ? !MayHaveDirtyBelow() : !HasDirtySubtree();
 }
 
 void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_BUILT& built, bool childrenKept)
@@ -218,6 +219,9 @@ void CEditContainer::RememberMeasure(const MEASURE_INPUTS& inputs, const LINES_B
         m_leavesTracked = true;
         for (int i = 0; i < GetChildCount() && m_leavesTracked; ++i)
             m_leavesTracked = IsTrackedLeaf(GetEditChild(i));
+        m_hasFrames = false;
+        for (int i = 0; i < GetChildCount() && !m_leavesTracked && !m_hasFrames; ++i)
+            m_hasFrames = IsFloatingFrame(GetEditChild(i));
     }
     ClearDirtyBelow();
     m_measured = true;
@@ -319,12 +323,11 @@ CEditContainer::LINES_BUILT CEditContainer::ResplitLines(const LINE_SETTINGS& se
         for (int l = 0; box != nullptr && l < box->GetLineCount(); ++l)
             lines.push_back(*box->LineAt(l));
     }
-    // Kept children are plain leaves, every one an editing node: the list is made without
-    // visiting them.
+    // Plain leaves are every one an editing node: their list is made without visiting them.
     std::vector<CEditNode*> children;
     children.reserve(static_cast<size_t>(GetChildCount()));
     for (int i = 0; i < GetChildCount(); ++i)
-        children.push_back(static_cast<CEditNode*>(GetChildAt(i)));
+        children.push_back(m_leavesTracked ? static_cast<CEditNode*>(GetChildAt(i)) : GetEditChild(i));
     CLineBuilder builder(settings);
     builder.Resplit(children, lines, indent);
     DeleteBoxes();

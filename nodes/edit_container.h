@@ -115,8 +115,8 @@ protected:
     // gives the same boxes, and nothing below the container changed since. Its size, boxes and
     // lines then stay as they are.
     bool KeepsMeasure(const MEASURE_INPUTS& inputs, int remaining) const;
-    // True when only the height left on the page differs from the last measuring and the
-    // children are plain leaves (characters, line breaks, number labels): their sizes and the
+    // True when only the height left on the page differs from the last measuring, nothing below
+    // the container changed and no child is a floating frame: the children's sizes and the
     // lines hold, and only the split of the lines into boxes must be made again.
     bool KeepsChildMeasure(const MEASURE_INPUTS& inputs) const;
     // The children at the last measuring were all plain leaves and none changed since.
@@ -142,6 +142,8 @@ private:
     // The children at the last measuring were leaves whose every change marks this container
     // through MarkDirty, so its hint answers for them without a walk.
     bool m_leavesTracked = false;
+    // A child at the last measuring was a floating frame, which the split into boxes places.
+    bool m_hasFrames = false;
     MEASURE_INPUTS m_measuredWith;
     int64_t m_remainingLow = 0;
     int64_t m_remainingHigh = 0;

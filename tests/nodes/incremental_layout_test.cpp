@@ -169,6 +169,23 @@ EDIT_STEP RemoveBlock(int block)
             }};
 }
 
+// An in-text answer in every question part that has some text: no part is plain leaves then.
+EDIT_STEP AnswerInEveryPart()
+{
+    return {"answer in every part", [](Paper& paper, CUndoGroup& group) {
+                for (int block = 0; block < paper.root.GetChildCount(); ++block) {
+                    CEditNode* part = paper.root.GetEditChild(block);
+                    if (part == nullptr || !part->IsKind(EditKind::kSentence) || part->GetChildCount() < 10)
+                        continue;
+                    auto* answer = new CEditCyukai();
+                    AddKana(answer, 3, kPaperEm);
+                    nodetest::AddCR(answer, 0, kPaperEm);
+                    part->InsertChildAt(5, answer);
+                    group.RecordNodeEx(UndoCode::kInsertAt, answer, nullptr, 5, part, 0, 0);
+                }
+            }};
+}
+
 EDIT_STEP Undo()
 {
     return {"undo", nullptr};
@@ -345,6 +362,7 @@ TEST_P(IncrementalLayoutTest, LazyLayoutSettlesAsAWholeLayoutLaysOut)
     const std::vector<EDIT_STEP> steps = {
         LineBreak(1, 60),     LineBreak(1, 61), Undo(),         Typing(2, 200, u"ことばを足す"),
         Deleting(6, 300, 40), PageBreak(5),     RemoveBlock(4), Undo(),
+        AnswerInEveryPart(),  LineBreak(0, 20), LineBreak(0, 20), Undo(),
     };
     std::vector<std::unique_ptr<CUndoGroup>> editedGroups;
     std::vector<std::unique_ptr<CUndoGroup>> freshGroups;
