@@ -192,7 +192,8 @@ void* CEditNode::operator new(std::size_t size)
 void CEditNode::operator delete(void* node, std::size_t size) noexcept
 {
 #ifdef QN_NODES_ON_HEAP
-    ::operator delete(node, size);
+    (void)size;  // the unsized form: clang declares the sized one only with -fsized-deallocation
+    ::operator delete(node);
 #else
     NodePool::Release(node, size);
 #endif
