@@ -87,31 +87,42 @@ bool ReadAt(std::ifstream& in, uint64_t offset, unsigned char* out, size_t size)
     return static_cast<size_t>(in.gcount()) == size;
 }
 
+// Tag → offset and length of each table of the face at index of a font file or collection.
+using TableDirectory = std::map<std::string, std::pair<uint32_t, uint32_t>>;
+
+bool ReadTableDirectory(std::ifstream& in, int index, TableDirectory* directory)
+{
+    unsigned char buf[16];
+    if (!in || !ReadAt(in, 0, buf, 12))
+        return false;
+    uint64_t base = 0;
+    if (std::memcmp(buf, "ttcf", 4) == 0) {
+        const uint32_t count = Be32(buf + 8);
+        if (index < 0 || uint32_t(index) >= count || !ReadAt(in, 12 + 4 * uint64_t(index), buf, 4))
+            return false;
+        base = Be32(buf);
+        if (!ReadAt(in, base, buf, 12))
+            return false;
+    }
+    const uint16_t tables = Be16(buf + 4);
+    if (tables == 0 || tables > 512)
+        return false;
+    for (uint16_t i = 0; i < tables; ++i) {
+        if (!ReadAt(in, base + 12 + 16 * uint64_t(i), buf, 16))
+            return false;
+        (*directory)[std::string(reinterpret_cast<char*>(buf), 4)] = {Be32(buf + 8), Be32(buf + 12)};
+    }
+    return true;
+}
+
 FileMetrics ReadFileMetrics(const std::string& path, int index)
 {
     FileMetrics m;
     std::ifstream in(path, std::ios::binary);
     unsigned char buf[96];
-    if (!in || !ReadAt(in, 0, buf, 12))
+    TableDirectory directory;
+    if (!ReadTableDirectory(in, index, &directory))
         return m;
-    uint64_t base = 0;
-    if (std::memcmp(buf, "ttcf", 4) == 0) {
-        const uint32_t count = Be32(buf + 8);
-        if (index < 0 || uint32_t(index) >= count || !ReadAt(in, 12 + 4 * uint64_t(index), buf, 4))
-            return m;
-        base = Be32(buf);
-        if (!ReadAt(in, base, buf, 12))
-            return m;
-    }
-    const uint16_t tables = Be16(buf + 4);
-    if (tables == 0 || tables > 512)
-        return m;
-    std::map<std::string, std::pair<uint32_t, uint32_t>> directory;
-    for (uint16_t i = 0; i < tables; ++i) {
-        if (!ReadAt(in, base + 12 + 16 * uint64_t(i), buf, 16))
-            return m;
-        directory[std::string(reinterpret_cast<char*>(buf), 4)] = {Be32(buf + 8), Be32(buf + 12)};
-    }
     auto table = [&](const char* tag, size_t need) -> const unsigned char* {
         auto it = directory.find(tag);
         if (it == directory.end() || it->second.second < need || need > sizeof buf)
@@ -326,6 +337,22 @@ std::vector<FaceEntry> FacesOf(BYTE charSet)
 } // namespace
 
 const char* FontAliasRules() { return kAliasRules; }
+
+std::string ReadFontFileTable(const std::string& path, int index, std::string_view tag)
+{
+    constexpr uint32_t kLargestTable = 1 << 20;
+    std::ifstream in(path, std::ios::binary);
+    TableDirectory directory;
+    if (tag.size() != 4 || !ReadTableDirectory(in, index, &directory))
+        return std::string();
+    const auto it = directory.find(std::string(tag));
+    if (it == directory.end() || it->second.second > kLargestTable)
+        return std::string();
+    std::string bytes(it->second.second, '\0');
+    if (!ReadAt(in, it->second.first, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size()))
+        return std::string();
+    return bytes;
+}
 
 bool LoadFontAliasRules()
 {

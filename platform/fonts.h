@@ -83,6 +83,9 @@ struct ResolvedFont {
 };
 // False when fontconfig knows no font at all.
 bool ResolveFont(const LOGFONTA& font, ResolvedFont* resolved);
+// The bytes of one table ("head", "maxp", …) of the face at index of a font file, read without the
+// rest of the file; empty when the file, the face or the table is missing.
+std::string ReadFontFileTable(const std::string& path, int index, std::string_view tag);
 // Fonts that hold characters the chosen one lacks, in the order to try them.
 std::span<const std::string> FallbackFontFiles();
 

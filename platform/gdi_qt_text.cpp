@@ -158,19 +158,24 @@ Cache& TheCache()
 // The font of the family as Qt's font database gives it, when it is the very font loaded from the
 // file (the same header and glyph count); an invalid font otherwise. A font loaded from bytes has
 // no file name, and a PDF then gets each glyph as an outline instead of text.
-QRawFont DatabaseFont(const QRawFont& loaded, const std::string& family)
+QRawFont DatabaseFont(const std::string& family, const QByteArray& head, const QByteArray& maxp)
 {
-    if (family.empty())
+    if (family.empty() || head.isEmpty())
         return QRawFont();
     QFont font(QString::fromStdString(family));
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::NoFontMerging);
     QRawFont known = QRawFont::fromFont(font);
-    if (!known.isValid() || known.fontTable("head") != loaded.fontTable("head") ||
-        known.fontTable("maxp") != loaded.fontTable("maxp"))
+    if (!known.isValid() || known.fontTable("head") != head || known.fontTable("maxp") != maxp)
         return QRawFont();
     known.setPixelSize(kReferenceSize);
     return known;
+}
+
+QByteArray FileTable(const std::string& file, const char* tag)
+{
+    const std::string bytes = ReadFontFileTable(file, 0, tag);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 std::shared_ptr<Face> LoadFace(const std::string& file, int index, const std::string& family)
@@ -183,19 +188,26 @@ std::shared_ptr<Face> LoadFace(const std::string& file, int index, const std::st
     auto face = std::make_shared<Face>();
     face->key = key;
     if (index == 0) {
-        face->reference = QRawFont(QString::fromStdString(file), kReferenceSize, QFont::PreferNoHinting);
+        // The database's font reads the file as it needs it, where a font made from the path
+        // holds a copy of the whole file: it serves for both when it is the very font of the file.
+        face->drawing = DatabaseFont(family, FileTable(file, "head"), FileTable(file, "maxp"));
+        if (face->drawing.isValid())
+            face->reference = face->drawing;
+        else
+            face->reference = QRawFont(QString::fromStdString(file), kReferenceSize, QFont::PreferNoHinting);
     } else {
         // A face inside a collection: Qt's own font matching picks it by family.
         QFont font(QString::fromStdString(family));
         font.setHintingPreference(QFont::PreferNoHinting);
         face->reference = QRawFont::fromFont(font);
         face->reference.setPixelSize(kReferenceSize);
+        if (face->reference.isValid())
+            face->drawing = DatabaseFont(family, face->reference.fontTable("head"), face->reference.fontTable("maxp"));
     }
     if (!face->reference.isValid()) {
         cache.faces.emplace(key, nullptr);
         return nullptr;
     }
-    face->drawing = DatabaseFont(face->reference, family);
     face->unitsPerEm = std::max(16, static_cast<int>(face->reference.unitsPerEm()));
     const double upem = face->unitsPerEm;
     face->ascent = face->reference.ascent() / kReferenceSize;
