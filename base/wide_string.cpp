@@ -16,72 +16,104 @@ std::u16string_view UpToZero(const char16_t* text)
 
 IMPLEMENT_SERIAL(CStringW, CObject, 1)
 
-CStringW::CStringW(char16_t unit) : m_units(1, unit) {}
+const std::u16string& CStringW::Units() const
+{
+    static const std::u16string empty;
+    return m_body != nullptr ? m_body->units : empty;
+}
 
-CStringW::CStringW(const char16_t* text) : m_units(UpToZero(text)) {}
+std::u16string& CStringW::MutableUnits()
+{
+    if (m_body == nullptr)
+        m_body = std::make_unique<Body>();
+    return m_body->units;
+}
+
+void CStringW::Assign(std::u16string_view units)
+{
+    if (units.empty())
+        m_body.reset();
+    else
+        MutableUnits().assign(units);
+}
+
+void CStringW::Assign(std::u16string&& units)
+{
+    if (units.empty())
+        m_body.reset();
+    else
+        MutableUnits() = std::move(units);
+}
+
+CStringW::CStringW(char16_t unit) { MutableUnits().assign(1, unit); }
+
+CStringW::CStringW(const char16_t* text) { Assign(UpToZero(text)); }
 
 CStringW::CStringW(const char* narrow)
 {
     if (narrow && *narrow)
-        m_units = Cp932ToWide(narrow);
+        Assign(Cp932ToWide(narrow));
 }
 
-CStringW::CStringW(std::u16string_view units) : m_units(units) {}
+CStringW::CStringW(std::u16string_view units) { Assign(units); }
 
-CStringW::CStringW(const CStringW& other) : CObject(), m_units(other.m_units) {}
+CStringW::CStringW(const CStringW& other) : CObject() { Assign(other.View()); }
 
-CStringW::CStringW(CStringW&& other) noexcept : CObject(), m_units(std::move(other.m_units)) {}
+CStringW::CStringW(CStringW&& other) noexcept : CObject(), m_body(std::move(other.m_body)) {}
 
 CStringW::~CStringW() = default;
 
 CStringW& CStringW::operator=(const CStringW& other)
 {
     if (this != &other)
-        m_units = other.m_units;
+        Assign(other.View());
     return *this;
 }
 
 CStringW& CStringW::operator=(CStringW&& other) noexcept
 {
     if (this != &other)
-        m_units = std::move(other.m_units);
+        m_body = std::move(other.m_body);
     return *this;
 }
 
 CStringW& CStringW::operator=(char16_t unit)
 {
-    m_units.assign(1, unit);
+    MutableUnits().assign(1, unit);
     return *this;
 }
 
 CStringW& CStringW::operator=(const char16_t* text)
 {
-    m_units = UpToZero(text);
+    Assign(UpToZero(text));
     return *this;
 }
 
 CStringW& CStringW::operator=(const char* narrow)
 {
     if (narrow && *narrow)
-        m_units = Cp932ToWide(narrow);
+        Assign(Cp932ToWide(narrow));
     return *this;
 }
 
 CStringW& CStringW::operator+=(const CStringW& other)
 {
-    m_units += other.m_units;
+    if (!other.IsEmpty())
+        MutableUnits() += other.View();
     return *this;
 }
 
 CStringW& CStringW::operator+=(const char16_t* text)
 {
-    m_units += UpToZero(text);
+    const std::u16string_view units = UpToZero(text);
+    if (!units.empty())
+        MutableUnits() += units;
     return *this;
 }
 
 CStringW& CStringW::operator+=(char16_t unit)
 {
-    m_units.push_back(unit);
+    MutableUnits().push_back(unit);
     return *this;
 }
 
@@ -89,20 +121,21 @@ char16_t CStringW::GetAt(int index) const
 {
     if (index < 0 || index >= GetLength())
         return 0;
-    return m_units[index];
+    return Units()[index];
 }
 
 const char* CStringW::GetAnsi()
 {
-    m_ansi.reset();
-    if (m_units.empty())
+    if (IsEmpty())
         return nullptr;
+    Body& body = *m_body;
+    body.ansi.reset();
     // The narrow form is taken up to the first zero unit, in a zero-filled buffer of 2 × length + 1.
-    const std::string narrow = WideToCp932(UpToZero(m_units.c_str()));
-    const size_t size = 2 * m_units.size() + 1;
-    m_ansi = std::make_unique<char[]>(size);
-    std::memcpy(m_ansi.get(), narrow.data(), std::min(narrow.size(), size - 1));
-    return m_ansi.get();
+    const std::string narrow = WideToCp932(UpToZero(body.units.c_str()));
+    const size_t size = 2 * body.units.size() + 1;
+    body.ansi = std::make_unique<char[]>(size);
+    std::memcpy(body.ansi.get(), narrow.data(), std::min(narrow.size(), size - 1));
+    return body.ansi.get();
 }
 
 int CStringW::Delete(int index, int count)
@@ -114,33 +147,36 @@ int CStringW::Delete(int index, int count)
         index = length - 1;
     if (count > 0 && index >= 0) {
         const int removed = std::min(count, length - index);
-        m_units.erase(static_cast<size_t>(index), static_cast<size_t>(removed));
+        MutableUnits().erase(static_cast<size_t>(index), static_cast<size_t>(removed));
     }
     return GetLength();
 }
 
 CStringW& CStringW::TrimLeft()
 {
+    const std::u16string_view units = View();
     size_t first = 0;
-    while (first < m_units.size() && IsWideSpace(m_units[first]))
+    while (first < units.size() && IsWideSpace(units[first]))
         ++first;
-    m_units.erase(0, first);
+    Assign(units.substr(first));
     return *this;
 }
 
 CStringW& CStringW::TrimRight()
 {
-    size_t end = m_units.size();
-    while (end > 0 && IsWideSpace(m_units[end - 1]))
+    const std::u16string_view units = View();
+    size_t end = units.size();
+    while (end > 0 && IsWideSpace(units[end - 1]))
         --end;
-    m_units.erase(end);
+    Assign(units.substr(0, end));
     return *this;
 }
 
 CStringW& CStringW::MakeLower()
 {
-    for (char16_t& unit : m_units)
-        unit = ToWideLower(unit);
+    if (m_body != nullptr)
+        for (char16_t& unit : m_body->units)
+            unit = ToWideLower(unit);
     return *this;
 }
 
@@ -149,7 +185,7 @@ CStringW CStringW::Mid(int start, int count) const
     const int length = GetLength();
     start = std::clamp(start, 0, length);
     count = std::clamp(count, 0, length - start);
-    return CStringW(std::u16string_view(m_units).substr(start, count));
+    return CStringW(std::u16string_view(Units()).substr(start, count));
 }
 
 CStringW CStringW::Mid(int start) const
@@ -171,20 +207,20 @@ CStringW CStringW::Right(int count) const
 
 int CStringW::Compare(const char16_t* text) const
 {
-    const std::u16string_view mine = UpToZero(m_units.c_str());
+    const std::u16string_view mine = UpToZero(Units().c_str());
     const int order = mine.compare(UpToZero(text));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 int CStringW::Find(char16_t unit) const
 {
-    const size_t at = m_units.find(unit);
+    const size_t at = Units().find(unit);
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
 int CStringW::Find(const char16_t* text) const
 {
-    const size_t at = m_units.find(UpToZero(text));
+    const size_t at = Units().find(UpToZero(text));
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
@@ -193,13 +229,13 @@ int CStringW::FindOneOf(const char16_t* set) const
     const std::u16string_view units = UpToZero(set);
     if (units.empty())
         return -1;
-    const size_t at = m_units.find_first_of(units);
+    const size_t at = Units().find_first_of(units);
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
 int CStringW::FindFirstNotOf(const char16_t* set) const
 {
-    const size_t at = m_units.find_first_not_of(UpToZero(set));
+    const size_t at = Units().find_first_not_of(UpToZero(set));
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
@@ -235,8 +271,8 @@ void CStringW::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
         // The length stays below 2^31 units, so the byte count fits in 32 bits.
-        ar << static_cast<DWORD>(2 * m_units.size() + 2);
-        ar.Write(m_units.c_str(), 2 * (m_units.size() + 1));
+        ar << static_cast<DWORD>(2 * Units().size() + 2);
+        ar.Write(Units().c_str(), 2 * (Units().size() + 1));
         return;
     }
     DWORD count = 0;
@@ -249,5 +285,5 @@ void CStringW::Serialize(CArchive& ar)
     const size_t zero = units.find(u'\0');
     if (zero != std::u16string::npos)
         units.resize(zero);
-    m_units = std::move(units);
+    Assign(std::move(units));
 }

@@ -31,18 +31,18 @@ public:
     CStringW& operator+=(const char16_t* text);
     CStringW& operator+=(char16_t unit);
 
-    int GetLength() const { return static_cast<int>(m_units.size()); }
-    bool IsEmpty() const { return m_units.empty(); }
+    int GetLength() const { return static_cast<int>(Units().size()); }
+    bool IsEmpty() const { return m_body == nullptr || m_body->units.empty(); }
     // The unit at index; index = length gives the terminating zero. Outside 0 … length gives 0.
     char16_t GetAt(int index) const;
-    const char16_t* c_str() const { return m_units.c_str(); }
-    std::u16string_view View() const { return m_units; }
+    const char16_t* c_str() const { return Units().c_str(); }
+    std::u16string_view View() const { return Units(); }
 
     // A code page 932 copy owned by the string until the next GetAnsi or its destruction;
     // null for an empty string. Made anew on every call.
     const char* GetAnsi();
 
-    void Empty() { m_units.clear(); }
+    void Empty() { m_body.reset(); }
     int Delete(int index, int count = 1);
     CStringW& TrimLeft();
     CStringW& TrimRight();
@@ -53,7 +53,7 @@ public:
     template <typename... Args>
     void Format(const char16_t* format, const Args&... args)
     {
-        m_units = WideFormat(format, {ToFormatArg(args)...}, kFormatLimit);
+        Assign(WideFormat(format, {ToFormatArg(args)...}, kFormatLimit));
     }
 
     CStringW Mid(int start, int count) const;
@@ -67,9 +67,9 @@ public:
     int FindOneOf(const char16_t* set) const;
     int FindFirstNotOf(const char16_t* set) const;
 
-    friend bool operator==(const CStringW& a, const CStringW& b) { return a.m_units == b.m_units; }
+    friend bool operator==(const CStringW& a, const CStringW& b) { return a.View() == b.View(); }
     friend bool operator==(const CStringW& a, const char16_t* b) { return a.View() == std::u16string_view(b); }
-    friend bool operator<(const CStringW& a, const CStringW& b) { return a.m_units < b.m_units; }
+    friend bool operator<(const CStringW& a, const CStringW& b) { return a.View() < b.View(); }
 
     friend CStringW operator+(const CStringW& a, const CStringW& b);
     friend CStringW operator+(const CStringW& a, const char16_t* b);
@@ -88,6 +88,16 @@ private:
     template <typename T>
     static WideFormatArg ToFormatArg(const T& value) { return WideFormatArg(value); }
 
-    std::u16string m_units;
-    std::unique_ptr<char[]> m_ansi;
+    // Most strings of a paper's nodes stay empty: an empty string holds no body, so it costs one
+    // pointer beside the object's own.
+    struct Body {
+        std::u16string units;
+        std::unique_ptr<char[]> ansi;  // the last GetAnsi copy
+    };
+    const std::u16string& Units() const;
+    std::u16string& MutableUnits();
+    void Assign(std::u16string_view units);
+    void Assign(std::u16string&& units);
+
+    std::unique_ptr<Body> m_body;
 };
