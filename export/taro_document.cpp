@@ -121,13 +121,7 @@ void CTaroDocumentWriter::WriteIchitaroDocument(IConvertProgress& progress)
 {
     WriteDocumentStyle(m_library, m_root);
 
-    const int blocks = m_root.GetChildCount();
-    progress.SetRange32(0, blocks);
-    for (int i = 0; i < blocks; ++i) {
-        progress.SetPos(i);
-        CEditNode* block = m_root.GetEditChild(i);
-        if (block == nullptr || !block->IsVisible())
-            continue;
+    ForEachVisibleBlock(m_root, progress, [&](CEditNode* block) {
         if (block->IsKind(EditKind::kSentence)) {
             auto* part = static_cast<CEditSentence*>(block);
             WriteAlignment(m_library, part);
@@ -140,7 +134,7 @@ void CTaroDocumentWriter::WriteIchitaroDocument(IConvertProgress& progress)
         } else if (block->IsKind(EditKind::kKaiPage)) {
             m_library.InsertPage({L(1)});
         }
-    }
+    });
 
     // Name fields only on a paper of one column: Ichitaro's columns have no room for them. The
     // layer holds the name field of each flagged page, in page order.

@@ -35,26 +35,6 @@ public:
     MissingChild() : std::runtime_error("a container holds an empty child slot") {}
 };
 
-bool IsContainerWritten(const CEditNode* node)
-{
-    switch (static_cast<uint32_t>(node->GetKind())) {
-    case EditKind::kSentence:
-    case EditKind::kFloat:
-    case EditKind::kCell:
-    case EditKind::kKimeiran:
-    case EditKind::kGai:
-    case EditKind::kRubyText:
-    case EditKind::kRubyBase:
-    case EditKind::kKasen:
-    case EditKind::kCyukai:
-    case EditKind::kKunten:
-    case EditKind::kOkurigana:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Whether a line break of the container ends an Ichitaro line; in a cell only when at least two
 // more children follow it, so the cell's closing line break and an empty line before it give none.
 bool LineBreakReturns(const CEditNode* container, int index)
@@ -73,14 +53,6 @@ bool LineBreakReturns(const CEditNode* container, int index)
     default:
         return true;
     }
-}
-
-// A character's text, or its blank under maskText: half-width or full-width by its first unit.
-CStringW RunText(const CEditNode* character, const EXPORT_NODE_CONTEXT& context)
-{
-    if (context.maskText == 0)
-        return character->GetText();
-    return CStringW(IsHalfWidthChar(character->GetText().GetAt(0)) ? u' ' : kFullWidthSpace);
 }
 
 bool IsSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }

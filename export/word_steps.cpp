@@ -1,8 +1,13 @@
 #include "export/word_steps.h"
 
 #include "base/element_classes.h"
+#include "base/number_labels.h"
+#include "export/convert_progress.h"
 #include "export/gaiji_pass.h"
+#include "export/word_writer.h"
 #include "nodes/edit_container.h"
+#include "nodes/edit_kind.h"
+#include "nodes/edit_print.h"
 #include "nodes/edit_sentence.h"
 #include "platform/embedding.h"
 #include "printfile/edit_to_fo.h"
@@ -15,7 +20,48 @@ namespace {
 // The second class code of a node converted inside an in-text answer.
 constexpr int kCyukaiClass = 2;
 
+constexpr char16_t kFullWidthSpace = u'\u3000';
+
 }  // namespace
+
+void ForEachVisibleBlock(CEditPrint& root, IConvertProgress& progress, const std::function<void(CEditNode*)>& write)
+{
+    const int blocks = root.GetChildCount();
+    progress.SetRange32(0, blocks);
+    for (int i = 0; i < blocks; ++i) {
+        progress.SetPos(i);
+        CEditNode* block = root.GetEditChild(i);
+        if (block != nullptr && block->IsVisible())
+            write(block);
+    }
+}
+
+bool IsContainerWritten(const CEditNode* node)
+{
+    switch (static_cast<uint32_t>(node->GetKind())) {
+    case EditKind::kSentence:
+    case EditKind::kFloat:
+    case EditKind::kCell:
+    case EditKind::kKimeiran:
+    case EditKind::kGai:
+    case EditKind::kRubyText:
+    case EditKind::kRubyBase:
+    case EditKind::kKasen:
+    case EditKind::kCyukai:
+    case EditKind::kKunten:
+    case EditKind::kOkurigana:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CStringW RunText(const CEditNode* character, const EXPORT_NODE_CONTEXT& context)
+{
+    if (context.maskText == 0)
+        return character->GetText();
+    return CStringW(IsHalfWidthChar(character->GetText().GetAt(0)) ? u' ' : kFullWidthSpace);
+}
 
 const CEditBox* BoxOf(const CEditNode* container, const CEditNode* node)
 {

@@ -3,10 +3,12 @@
 // of a kanbun passage and the framing of question numbers.
 #pragma once
 
+#include "base/wide_string.h"
 #include "export/export_temp_files.h"
 #include "platform/automation.h"
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
 #include <utility>
@@ -14,8 +16,11 @@
 
 class CEditBox;
 class CEditNode;
+class CEditPrint;
 class CEditSentence;
 class COleClientItem;
+class IConvertProgress;
+struct EXPORT_NODE_CONTEXT;
 
 // Runs one step whose refused automation call (or exhausted memory) ends only the step; the
 // writer goes on with the next one. True when the step ran to its end.
@@ -31,6 +36,15 @@ bool WordStep(Step&& step)
     }
     return false;
 }
+
+// Hands each visible block of the paper to write in order, reporting the progress by block index.
+void ForEachVisibleBlock(CEditPrint& root, IConvertProgress& progress, const std::function<void(CEditNode*)>& write);
+
+// Whether the writers type the children of a node of this kind.
+bool IsContainerWritten(const CEditNode* node);
+
+// A character's text, or its blank under maskText: half-width or full-width by its first unit.
+CStringW RunText(const CEditNode* character, const EXPORT_NODE_CONTEXT& context);
 
 // The layout box of its container that holds node; null when there is none.
 const CEditBox* BoxOf(const CEditNode* container, const CEditNode* node);

@@ -71,26 +71,6 @@ constexpr WORD_UNDERLINE WORD_UNDERLINE_TABLE[] = {
     {LineStyle::kWave, 11, 27},
 };
 
-bool IsContainerWritten(const CEditNode* node)
-{
-    switch (static_cast<uint32_t>(node->GetKind())) {
-    case EditKind::kSentence:
-    case EditKind::kFloat:
-    case EditKind::kCell:
-    case EditKind::kKimeiran:
-    case EditKind::kGai:
-    case EditKind::kRubyText:
-    case EditKind::kRubyBase:
-    case EditKind::kKasen:
-    case EditKind::kCyukai:
-    case EditKind::kKunten:
-    case EditKind::kOkurigana:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Whether a line break of the container ends a Word paragraph.
 bool LineBreakTypesParagraph(const CEditNode* container, const EXPORT_NODE_CONTEXT& context)
 {
@@ -104,14 +84,6 @@ bool LineBreakTypesParagraph(const CEditNode* container, const EXPORT_NODE_CONTE
     default:
         return false;
     }
-}
-
-// A character's text, or its blank under maskText.
-CStringW RunText(const CEditNode* character, const EXPORT_NODE_CONTEXT& context)
-{
-    if (context.maskText == 0)
-        return character->GetText();
-    return CStringW(IsHalfWidthChar(character->GetText().GetAt(0)) ? u' ' : kFullWidthSpace);
 }
 
 std::string FaceOf(const LOGFONTA& font) { return std::string(FaceNameView(font.lfFaceName)); }
@@ -254,13 +226,7 @@ void CWordDocumentWriter::WriteWordDocument(IConvertProgress& progress)
         format.SetBaseLineAlignment(kBaseLineCenter);
     });
 
-    const int blocks = m_root.GetChildCount();
-    progress.SetRange32(0, blocks);
-    for (int i = 0; i < blocks; ++i) {
-        progress.SetPos(i);
-        CEditNode* block = m_root.GetEditChild(i);
-        if (block == nullptr || !block->IsVisible())
-            continue;
+    ForEachVisibleBlock(m_root, progress, [&](CEditNode* block) {
         if (block->IsKind(EditKind::kSentence)) {
             auto* part = static_cast<CEditSentence*>(block);
             const CEditNode* lineBreak = part->GetFirstLineBreak();
@@ -276,7 +242,7 @@ void CWordDocumentWriter::WriteWordDocument(IConvertProgress& progress)
             VARIANT type = VARIANT::Long(kPageBreak);
             selection.InsertBreak(&type);
         }
-    }
+    });
 
     {
         CWordDispatch format(selection.GetParagraphFormat());

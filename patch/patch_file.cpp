@@ -1,6 +1,7 @@
 #include "patch/patch_file.h"
 
 #include "platform/program_resources.h"
+#include "platform/safe_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,19 +54,6 @@ bool WriteAll(int fd, const std::string& bytes)
         done += size_t(n);
     }
     return true;
-}
-
-// Makes the rename durable; a folder that cannot be synchronised changes nothing.
-void SyncFolderOf(const std::string& path)
-{
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 }  // namespace

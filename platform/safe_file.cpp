@@ -44,7 +44,8 @@ std::error_code KeepFormerPermissions(const std::string& path, int fd)
     return ::fchmod(fd, former.st_mode & 07777) == 0 ? std::error_code() : LastSystemError();
 }
 
-// Makes the rename itself durable; a folder that cannot be synchronised changes nothing.
+}  // namespace
+
 void SyncFolderOf(const std::string& path)
 {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -56,8 +57,6 @@ void SyncFolderOf(const std::string& path)
     ::fsync(fd);
     ::close(fd);
 }
-
-}  // namespace
 
 bool SafeFileSink::Write(std::string_view bytes)
 {

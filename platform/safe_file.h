@@ -23,6 +23,10 @@ private:
     std::error_code m_error;
 };
 
+// Makes a rename into path's folder durable by synchronising the folder; a folder that cannot
+// be synchronised changes nothing.
+void SyncFolderOf(const std::string& path);
+
 // Writes the content that writer produces; a writer that returns false abandons the
 // replacement (operation_canceled). Returns no error when the target holds the new content.
 std::error_code ReplaceFileSafely(const std::string& path, const std::function<bool(SafeFileSink&)>& writer);

@@ -28,6 +28,8 @@
 #include "platform/embedding.h"
 #include "platform/global_memory.h"
 #include "platform/utf8.h"
+#include "tests/export/export_fixture.h"
+#include "tests/export/writer_fixture.h"
 #include "tests/support/recording_server.h"
 
 #include <QBuffer>
@@ -49,19 +51,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using namespace writertest;
 
 // "ＭＳ 明朝" in code page 932, and its vertical forms.
 constexpr char kMincho[] = "\x82\x6c\x82\x72 \x96\xbe\x92\xa9";
 constexpr char kAtPMincho[] = "@\x82\x6c\x82\x72 \x82\x6f\x96\xbe\x92\xa9";
-
-Lines Join(std::initializer_list<Lines> parts)
-{
-    Lines all;
-    for (const Lines& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 std::string Call(const std::string& member, const std::string& arguments = "")
 {
@@ -100,22 +94,6 @@ Lines Insert(const std::string& text) { return {Call("Insert", "\"" + text + "\"
 const Lines kReturn = {Call("InsertReturn", "1, 1")};
 const Lines kLineType = {Call("GetLineType")};
 
-template <typename T>
-T* Add(CQNXMLNode* parent, T* child)
-{
-    parent->AppendChild(child);
-    return child;
-}
-
-CEditChar* Char(CQNXMLNode* parent, const char16_t* text) { return Add(parent, new CEditChar(CStringW(text))); }
-
-CEditCR* LineEnd(CQNXMLNode* parent, int align = 0)
-{
-    auto* cr = Add(parent, new CEditCR());
-    cr->m_textAlign = align;
-    return cr;
-}
-
 // A layout box of the width and height with one line record per node count.
 void SetBox(CEditContainer* container, int index, int width, int height, std::initializer_list<int> lineNodes = {})
 {
@@ -129,20 +107,6 @@ void SetBox(CEditContainer* container, int index, int width, int height, std::in
         box->SetLineAtGrow(k++, line);
     }
     container->SetBoxAtGrow(index, std::move(box));
-}
-
-class RecordingProgress : public IConvertProgress {
-public:
-    void SetMessage(const std::u16string&) override {}
-    void SetRange32(int lower, int upper) override { calls.push_back("range " + std::to_string(lower) + " " + std::to_string(upper)); }
-    void SetPos(int position) override { calls.push_back("pos " + std::to_string(position)); }
-    Lines calls;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class TaroWriterTest : public ::testing::Test {
@@ -853,7 +817,7 @@ TEST_F(TaroWriterTest, AFormulaIsInsertedFromAFragmentFileThatIsGoneAfterwards)
     m_server->OnCall("InsertOLEObject", [&](const std::vector<VARIANT>& arguments) {
         ASSERT_EQ(arguments.size(), 10u);
         path = Utf16ToUtf8(arguments[1].bstrVal);
-        fragment = ReadFile(path);
+        fragment = exporttest::ReadText(path);
     });
     const Lines transcript = NodeTranscript(part, {300, 0, 1, 0});
     ASSERT_FALSE(path.empty());
@@ -942,7 +906,7 @@ TEST_F(TaroWriterTest, AKanbunPassageIsOneObjectPerLayoutBox)
     SetBox(part, 1, 3000, 2000);
     std::vector<std::string> fragments;
     m_server->OnCall("InsertOLEObject", [&](const std::vector<VARIANT>& arguments) {
-        fragments.push_back(ReadFile(Utf16ToUtf8(arguments[1].bstrVal)));
+        fragments.push_back(exporttest::ReadText(Utf16ToUtf8(arguments[1].bstrVal)));
         EXPECT_EQ(fs::path(Utf16ToUtf8(arguments[1].bstrVal)).extension().string(), ".QNH");
         EXPECT_EQ(arguments[4].lVal, 0);
     });
@@ -1023,7 +987,7 @@ TEST_F(TaroWriterTest, APictureGoesAsA24BitJpegZoomedToItsSizeAndTheInsertionPoi
     JPEG_FRAME frame;
     m_server->OnCall("InsertPicture", [&](const std::vector<VARIANT>& arguments) {
         path = Utf16ToUtf8(arguments[0].bstrVal);
-        frame = ReadJpegFrame(ReadFile(path));
+        frame = ReadJpegFrame(exporttest::ReadText(path));
     });
     struct Case {
         const char* what;

@@ -26,6 +26,8 @@
 #include "platform/global_memory.h"
 #include "platform/utf8.h"
 #include "nodes/display_map.h"
+#include "tests/export/export_fixture.h"
+#include "tests/export/writer_fixture.h"
 #include "tests/support/recording_server.h"
 
 #include <gtest/gtest.h>
@@ -42,19 +44,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using namespace writertest;
 
 // "ＭＳ 明朝" in code page 932, and its vertical form.
 constexpr char kMincho[] = "\x82\x6c\x82\x72 \x96\xbe\x92\xa9";
 constexpr char kAtMincho[] = "@\x82\x6c\x82\x72 \x96\xbe\x92\xa9";
-
-Lines Join(std::initializer_list<Lines> parts)
-{
-    Lines all;
-    for (const Lines& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 // Word's points of a length, as the server prints a float.
 std::string Points(int hmm)
@@ -122,34 +116,6 @@ Lines Indent(const std::string& points)
 
 Lines Type(const std::string& text) { return {"Selection.TypeText call(\"" + text + "\")"}; }
 const Lines kParagraph = {"Selection.TypeParagraph call()"};
-
-template <typename T>
-T* Add(CQNXMLNode* parent, T* child)
-{
-    parent->AppendChild(child);
-    return child;
-}
-
-CEditChar* Char(CQNXMLNode* parent, const char16_t* text)
-{
-    auto* character = Add(parent, new CEditChar(CStringW(text)));
-    return character;
-}
-
-CEditCR* LineEnd(CQNXMLNode* parent, int align = 0)
-{
-    auto* cr = Add(parent, new CEditCR());
-    cr->m_textAlign = align;
-    return cr;
-}
-
-class RecordingProgress : public IConvertProgress {
-public:
-    void SetMessage(const std::u16string&) override {}
-    void SetRange32(int lower, int upper) override { calls.push_back("range " + std::to_string(lower) + " " + std::to_string(upper)); }
-    void SetPos(int position) override { calls.push_back("pos " + std::to_string(position)); }
-    Lines calls;
-};
 
 class WordWriterTest : public ::testing::Test {
 protected:
@@ -764,12 +730,6 @@ TEST_F(WordWriterTest, RubyAttachesItsReadingUnlessTheBaseIsInTheGaijiFont)
 
 // --- formulas and pictures
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST_F(WordWriterTest, AFormulaGoesToWordAsAFragmentFileThatIsGoneAfterItsInsertion)
 {
     auto* part = Part();
@@ -788,7 +748,7 @@ TEST_F(WordWriterTest, AFormulaGoesToWordAsAFragmentFileThatIsGoneAfterItsInsert
     m_server->OnCall("AddOLEObject", [&](const std::vector<VARIANT>& arguments) {
         ASSERT_EQ(arguments.size(), 8u);
         fragmentPath = Utf16ToUtf8(arguments[1].pvarVal->bstrVal);
-        fragment = ReadFile(fragmentPath);
+        fragment = exporttest::ReadText(fragmentPath);
     });
     const Lines transcript = NodeTranscript(part, {300, 0, 1, 0});
     const auto insert = std::find_if(transcript.begin(), transcript.end(), [](const std::string& line) {
@@ -888,7 +848,7 @@ TEST_F(WordWriterTest, AKanbunPassageIsOneObjectOfTheCellsOfItsBoxAndItsClosingL
     std::string fragment;
     m_server->OnCall("AddOLEObject", [&](const std::vector<VARIANT>& arguments) {
         fragmentPath = Utf16ToUtf8(arguments[1].pvarVal->bstrVal);
-        fragment = ReadFile(fragmentPath);
+        fragment = exporttest::ReadText(fragmentPath);
     });
     const Lines transcript = NodeTranscript(part);
     EXPECT_EQ(std::count_if(transcript.begin(), transcript.end(),
