@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
 #include "platform/shell.h"
+#include "ui/view_input.h"
 
 #include <QCursor>
 #include <QCoreApplication>
@@ -35,25 +36,6 @@
 
 namespace {
 
-QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
-
-// The Windows virtual key of a caret or paging key; 0 for the others.
-int VirtualKey(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Shift: return ViewKey::kShift;
-    case Qt::Key_PageUp: return ViewKey::kPageUp;
-    case Qt::Key_PageDown: return ViewKey::kPageDown;
-    case Qt::Key_End: return ViewKey::kEnd;
-    case Qt::Key_Home: return ViewKey::kHome;
-    case Qt::Key_Left: return ViewKey::kLeft;
-    case Qt::Key_Up: return ViewKey::kUp;
-    case Qt::Key_Right: return ViewKey::kRight;
-    case Qt::Key_Down: return ViewKey::kDown;
-    default: return 0;
-    }
-}
-
 UINT MouseFlags(const QMouseEvent* event)
 {
     UINT flags = 0;
@@ -62,12 +44,6 @@ UINT MouseFlags(const QMouseEvent* event)
     if ((event->modifiers() & Qt::ControlModifier) != 0)
         flags |= MouseFlag::kControl;
     return flags;
-}
-
-POINT ClientPointOf(const QMouseEvent* event)
-{
-    const QPoint p = event->position().toPoint();
-    return POINT{p.x(), p.y()};
 }
 
 Qt::CursorShape CursorShapeOf(TrackerCursor cursor)
@@ -361,67 +337,24 @@ void CSorelView::paintEvent(QPaintEvent* event)
     DrawCaretAndPreedit(painter);
 }
 
-QFont CSorelView::ImeFont() const
-{
-    const LOGFONTA& lf = m_controller->GetImeFont();
-    std::u16string face = Cp932ToWide(lf.lfFaceName);
-    if (!face.empty() && face[0] == u'@')
-        face.erase(0, 1);
-    QFont font(QString::fromStdU16String(face));
-    font.setPixelSize(std::max(1, std::abs(static_cast<int>(lf.lfHeight))));
-    font.setItalic(lf.lfItalic != 0);
-    font.setBold(lf.lfWeight >= 600);
-    return font;
-}
+QFont CSorelView::ImeFont() const { return QtFontOfImeFont(m_controller->GetImeFont(), true); }
 
 void CSorelView::DrawCaretAndPreedit(QPainter& painter) const
 {
     const CEditViewController& view = *m_controller;
     const std::u16string& preedit = view.GetPreeditText();
     if (!preedit.empty()) {
-        // The composition under way, at the caret in the caret's font, underlined on white.
-        const QFont font = ImeFont();
-        const QFontMetrics metrics(font);
-        const QString text = QString::fromStdU16String(preedit);
-        painter.save();
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        const QPoint at(view.GetImePoint().x, view.GetImePoint().y);
-        if (view.GetDisplayMap().IsVertical() != 0) {
-            // Vertical lines run downwards and lie left of the point: the characters stand upright
-            // one below the other, with the mark line on their right.
-            const int cell = std::max(metrics.height(), font.pixelSize());
-            const QRect box(at.x() - cell, at.y(), cell, cell * static_cast<int>(text.size()));
-            painter.fillRect(box, Qt::white);
-            int y = at.y();
-            for (const QChar ch : text) {
-                const QString one(ch);
-                painter.drawText(QPoint(box.left() + (cell - metrics.horizontalAdvance(one)) / 2, y + metrics.ascent()), one);
-                y += cell;
-            }
-            painter.drawLine(box.right(), box.top(), box.right(), box.bottom());
-        } else {
-            const QRect box(at.x(), at.y(), metrics.horizontalAdvance(text), metrics.height());
-            painter.fillRect(box, Qt::white);
-            painter.drawText(QPoint(box.left(), box.top() + metrics.ascent()), text);
-            painter.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
-        }
-        painter.restore();
+        // The composition under way, at the caret in the caret's font.
+        DrawPreedit(painter, ImeFont(), view.GetImePoint(), preedit, view.GetDisplayMap().IsVertical() != 0);
         return;
     }
-    if (hasFocus() && view.IsSystemCaretShown()) {
-        // The system caret inverts what it covers, so the edge of the glyph it stands against
-        // (a label's bracket) stays visible.
-        painter.save();
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(ToQRect(view.GetSystemCaret()), Qt::white);
-        painter.restore();
-    }
+    // The caret stays visible against the edge of the glyph it stands at (a label's bracket).
+    if (hasFocus() && view.IsSystemCaretShown())
+        DrawInvertingCaret(painter, view.GetSystemCaret());
 }
 
 void CSorelView::keyPressEvent(QKeyEvent* event)
 {
-    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     if (event->matches(QKeySequence::Undo)) {
         m_controller->OnCommand(ViewCommand::kEditUndo);
         return;
@@ -435,60 +368,20 @@ void CSorelView::keyPressEvent(QKeyEvent* event)
         m_controller->CancelTracking();
         return;
     }
-    switch (event->key()) {
-    case Qt::Key_Backspace: m_controller->OnChar(8); return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: m_controller->OnChar(13); return;
-    case Qt::Key_Delete: m_controller->OnCommand(ViewCommand::kEditClear); return;
-    default: break;
-    }
-    if (const int key = VirtualKey(event->key()); key != 0) {
-        m_controller->OnKeyDown(key, shift);
-        return;
-    }
-    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    if (!ForwardTypingKey(*m_controller, event, ViewCommand::kEditClear))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    for (char16_t unit : event->text().toStdU16String())
-        m_controller->OnChar(unit);
 }
 
-void CSorelView::wheelEvent(QWheelEvent* event)
-{
-    const int delta = event->angleDelta().y();
-    if (delta != 0)
-        m_controller->OnMouseWheel(delta);
-    event->accept();
-}
+void CSorelView::wheelEvent(QWheelEvent* event) { ForwardWheel(*m_controller, event); }
 
-void CSorelView::inputMethodEvent(QInputMethodEvent* event)
-{
-    if (!event->commitString().isEmpty())
-        m_controller->OnImeComposition(event->commitString().toStdU16String());
-    m_controller->SetPreeditText(event->preeditString().toStdU16String());
-    update();
-    event->accept();
-}
+void CSorelView::inputMethodEvent(QInputMethodEvent* event) { ForwardInputMethod(*m_controller, *this, event); }
 
 QVariant CSorelView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     const CEditViewController& view = *m_controller;
-    switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle: {
-        // The composition window goes at the caret: a line's height below the point in
-        // horizontal writing, a line's width to its left in vertical writing.
-        const int size = std::max(1, std::abs(static_cast<int>(view.GetImeFont().lfHeight)));
-        const POINT p = view.GetImePoint();
-        if (view.GetDisplayMap().IsVertical())
-            return QRect(p.x - size, p.y, size, 1);
-        return QRect(p.x, p.y, 1, size);
-    }
-    case Qt::ImFont: return ImeFont();
-    case Qt::ImHints: return static_cast<int>(Qt::ImhMultiLine);
-    default: return QWidget::inputMethodQuery(query);
-    }
+    const QVariant answer =
+        QueryImeCaret(query, view.GetImePoint(), view.GetImeFont(), view.GetDisplayMap().IsVertical() != 0, true);
+    return answer.isValid() ? answer : QWidget::inputMethodQuery(query);
 }
 
 void CSorelView::focusInEvent(QFocusEvent* event)

@@ -8,6 +8,7 @@
 #include "formula/window/format_bar.h"
 #include "platform/codepage.h"
 #include "platform/gdi_qt.h"
+#include "ui/view_input.h"
 
 #include <QFocusEvent>
 #include <QFont>
@@ -34,14 +35,6 @@ constexpr int kNumberingFontList = 1001;
 // The caption of the formula editor's font-defaults sheet (string 61446).
 constexpr char16_t kFontDefaultsCaption[] = u"フォント規定値";
 
-POINT ClientPoint(const QMouseEvent* event)
-{
-    const QPoint p = event->position().toPoint();
-    return POINT{p.x(), p.y()};
-}
-
-bool ShiftHeld(const QMouseEvent* event) { return (event->modifiers() & Qt::ShiftModifier) != 0; }
-
 // The application's numbering defaults ("Settings\Bango"), as the numbering commands read and set them.
 class CAppNumberingDefaults : public INumberingDefaults {
 public:
@@ -62,25 +55,6 @@ public:
 private:
     CVumatApp& m_app;
 };
-
-QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
-
-// The Windows virtual key of a caret or paging key; 0 for the others.
-int VirtualKey(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Shift: return VumatKey::kShift;
-    case Qt::Key_PageUp: return VumatKey::kPageUp;
-    case Qt::Key_PageDown: return VumatKey::kPageDown;
-    case Qt::Key_End: return VumatKey::kEnd;
-    case Qt::Key_Home: return VumatKey::kHome;
-    case Qt::Key_Left: return VumatKey::kLeft;
-    case Qt::Key_Up: return VumatKey::kUp;
-    case Qt::Key_Right: return VumatKey::kRight;
-    case Qt::Key_Down: return VumatKey::kDown;
-    default: return 0;
-    }
-}
 
 }  // namespace
 
@@ -216,95 +190,50 @@ void CVumatViewWindow::paintEvent(QPaintEvent* event)
     DrawCaretAndPreedit(painter);
 }
 
-QFont CVumatViewWindow::ImeFont() const
-{
-    const LOGFONTA& lf = m_controller->GetImeFont();
-    QFont font(QString::fromStdU16String(Cp932ToWide(lf.lfFaceName)));
-    font.setPixelSize(std::max(1, std::abs(static_cast<int>(lf.lfHeight))));
-    font.setItalic(lf.lfItalic != 0);
-    font.setBold(lf.lfWeight >= 600);
-    return font;
-}
+QFont CVumatViewWindow::ImeFont() const { return QtFontOfImeFont(m_controller->GetImeFont(), false); }
 
 void CVumatViewWindow::DrawCaretAndPreedit(QPainter& painter) const
 {
     const CVumatView& view = *m_controller;
     const std::u16string& preedit = view.GetPreeditText();
     if (!preedit.empty()) {
-        // The composition under way, at the caret in the caret's font, underlined on white.
-        const QFont font = ImeFont();
-        const QFontMetrics metrics(font);
-        const QString text = QString::fromStdU16String(preedit);
-        const QPoint at(view.GetImePoint().x, view.GetImePoint().y);
-        const QRect box(at.x(), at.y(), metrics.horizontalAdvance(text), metrics.height());
-        painter.save();
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.fillRect(box, Qt::white);
-        painter.drawText(QPoint(box.left(), box.top() + metrics.ascent()), text);
-        painter.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
-        painter.restore();
+        // The composition under way, at the caret in the caret's font.
+        DrawPreedit(painter, ImeFont(), view.GetImePoint(), preedit, false);
         return;
     }
-    if (hasFocus() && view.IsSystemCaretShown()) {
-        // The caret inverts what it covers.
-        painter.save();
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.fillRect(ToQRect(view.GetSystemCaret()), Qt::white);
-        painter.restore();
-    }
+    if (hasFocus() && view.IsSystemCaretShown())
+        DrawInvertingCaret(painter, view.GetSystemCaret());
 }
 
 void CVumatViewWindow::keyPressEvent(QKeyEvent* event)
 {
-    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
-    switch (event->key()) {
-    case Qt::Key_Backspace: m_controller->OnChar(8); return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: m_controller->OnChar(13); return;
-    case Qt::Key_Delete: m_controller->OnCommand(VumatCommand::kEditClear); return;
-    default: break;
-    }
-    if (const int key = VirtualKey(event->key()); key != 0) {
-        m_controller->OnKeyDown(key, shift);
-        return;
-    }
-    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    if (!ForwardTypingKey(*m_controller, event, VumatCommand::kEditClear))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    for (char16_t unit : event->text().toStdU16String())
-        m_controller->OnChar(unit);
 }
 
-void CVumatViewWindow::wheelEvent(QWheelEvent* event)
-{
-    if (const int delta = event->angleDelta().y(); delta != 0)
-        m_controller->OnMouseWheel(delta);
-    event->accept();
-}
+void CVumatViewWindow::wheelEvent(QWheelEvent* event) { ForwardWheel(*m_controller, event); }
 
 void CVumatViewWindow::mousePressEvent(QMouseEvent* event)
 {
     setFocus();
     if (event->button() == Qt::LeftButton)
-        m_controller->OnLButtonDown(ClientPoint(event), ShiftHeld(event));
+        m_controller->OnLButtonDown(ClientPointOf(event), ShiftHeld(event));
     else if (event->button() == Qt::RightButton)
-        m_controller->OnRButtonDown(ClientPoint(event));
+        m_controller->OnRButtonDown(ClientPointOf(event));
     event->accept();
 }
 
 void CVumatViewWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_controller->IsTracking())
-        m_controller->OnMouseMove(ClientPoint(event), ShiftHeld(event));
+        m_controller->OnMouseMove(ClientPointOf(event), ShiftHeld(event));
     event->accept();
 }
 
 void CVumatViewWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        m_controller->OnLButtonUp(ClientPoint(event), ShiftHeld(event));
+        m_controller->OnLButtonUp(ClientPointOf(event), ShiftHeld(event));
     event->accept();
 }
 
@@ -316,30 +245,13 @@ void CVumatViewWindow::mouseDoubleClickEvent(QMouseEvent* event)
     event->accept();
 }
 
-void CVumatViewWindow::inputMethodEvent(QInputMethodEvent* event)
-{
-    if (!event->commitString().isEmpty())
-        m_controller->OnImeComposition(event->commitString().toStdU16String());
-    m_controller->SetPreeditText(event->preeditString().toStdU16String());
-    update();
-    event->accept();
-}
+void CVumatViewWindow::inputMethodEvent(QInputMethodEvent* event) { ForwardInputMethod(*m_controller, *this, event); }
 
 QVariant CVumatViewWindow::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     const CVumatView& view = *m_controller;
-    switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle: {
-        // The composition window goes a line's height below the caret's point.
-        const int size = std::max(1, std::abs(static_cast<int>(view.GetImeFont().lfHeight)));
-        const POINT p = view.GetImePoint();
-        return QRect(p.x, p.y, 1, size);
-    }
-    case Qt::ImFont: return ImeFont();
-    case Qt::ImHints: return static_cast<int>(Qt::ImhMultiLine);
-    default: return QWidget::inputMethodQuery(query);
-    }
+    const QVariant answer = QueryImeCaret(query, view.GetImePoint(), view.GetImeFont(), false, false);
+    return answer.isValid() ? answer : QWidget::inputMethodQuery(query);
 }
 
 void CVumatViewWindow::focusInEvent(QFocusEvent* event)
