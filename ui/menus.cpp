@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -576,4 +577,16 @@ unsigned CPickerPopup::Track(QPoint globalPos)
     while (m_tracking && isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
     return m_chosen;
+}
+
+void RefreshMenuCommands(QMenu* menu, const CommandStateQuery& query)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->menu() || action->isSeparator())
+            continue;
+        bool enabled = true, checked = false;
+        query(action->data().toUInt(), &enabled, &checked);
+        action->setEnabled(enabled);
+        action->setChecked(checked);
+    }
 }

@@ -8,8 +8,11 @@
 #include <QIcon>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class QMenu;
 
 // System colours the menus draw with (COLORREF, 0x00BBGGRR).
 namespace MenuColor {
@@ -204,3 +207,8 @@ private:
     unsigned m_chosen = 0;
     bool m_tracking = false;
 };
+
+// Sets each command of a menu about to show enabled and checked as its update handler says; the
+// data of a command's action is its id. Submenus and separators are left alone.
+using CommandStateQuery = std::function<void(unsigned id, bool* enabled, bool* checked)>;
+void RefreshMenuCommands(QMenu* menu, const CommandStateQuery& query);

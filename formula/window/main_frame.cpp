@@ -164,14 +164,9 @@ void CMainFrame::BuildMenus()
 void CMainFrame::FillMenu(QMenu* menu, const std::vector<MENU_ITEM>& items)
 {
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        for (QAction* action : menu->actions()) {
-            if (action->menu() || action->isSeparator())
-                continue;
-            bool enabled = true, checked = false;
-            UpdateCommandUI(action->data().toUInt(), &enabled, &checked);
-            action->setEnabled(enabled);
-            action->setChecked(checked);
-        }
+        RefreshMenuCommands(menu, [this](unsigned id, bool* enabled, bool* checked) {
+            UpdateCommandUI(id, enabled, checked);
+        });
     });
     for (const MENU_ITEM& item : items) {
         switch (item.kind) {
