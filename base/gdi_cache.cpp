@@ -229,10 +229,16 @@ void ApplyInstalledFontFace(LOGFONTA* font, const char* face)
     LOGFONTA installed{};
     if (font == nullptr || !FindInstalledFont(face, &installed))
         return;
-    font->lfCharSet = installed.lfCharSet;
-    font->lfOutPrecision = installed.lfOutPrecision;
-    font->lfClipPrecision = installed.lfClipPrecision;
-    font->lfQuality = installed.lfQuality;
-    font->lfPitchAndFamily = installed.lfPitchAndFamily;
-    std::memcpy(font->lfFaceName, installed.lfFaceName, LF_FACESIZE);
+    CopyFontFace(font, installed);
+}
+
+void CopyFontFace(LOGFONTA* font, const LOGFONTA& face)
+{
+    font->lfCharSet = face.lfCharSet;
+    font->lfOutPrecision = face.lfOutPrecision;
+    font->lfClipPrecision = face.lfClipPrecision;
+    font->lfQuality = face.lfQuality;
+    font->lfPitchAndFamily = face.lfPitchAndFamily;
+    std::memcpy(font->lfFaceName, face.lfFaceName, LF_FACESIZE);
+    font->lfFaceName[LF_FACESIZE - 1] = 0;
 }

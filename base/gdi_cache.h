@@ -108,3 +108,6 @@ int GetInstalledFontMetric(int index, NEWTEXTMETRICA* out);
 // go into the font; size, width, escapement, orientation, weight and style stay. Otherwise the
 // font is left as it was.
 void ApplyInstalledFontFace(LOGFONTA* font, const char* face);
+// The face of `face` (character set, precisions, quality, pitch and family and the name, cut to
+// end within the field) goes into the font; size, width, weight and style stay.
+void CopyFontFace(LOGFONTA* font, const LOGFONTA& face);

@@ -197,12 +197,7 @@ void CFrameCommands::OnFontDefaults()
     LOGFONTA stored{};
     CDefaultFontTable::Instance().GetDefaultFont(&stored, vertical ? 1 : 0);
     LOGFONTA& typing = activeView->TypingFont();
-    typing.lfCharSet = stored.lfCharSet;
-    typing.lfOutPrecision = stored.lfOutPrecision;
-    typing.lfClipPrecision = stored.lfClipPrecision;
-    typing.lfQuality = stored.lfQuality;
-    typing.lfPitchAndFamily = stored.lfPitchAndFamily;
-    std::memcpy(typing.lfFaceName, stored.lfFaceName, LF_FACESIZE);
+    CopyFontFace(&typing, stored);
     const int height = std::abs(CDefaultFontTable::Instance().GetDefaultHeight());
     if (auto* format = dynamic_cast<CFormatToolBar*>(m_frame.Bar(BarId::kFormat))) {
         format->SelectFontName(FaceOf(stored));

@@ -22,9 +22,7 @@
 
 namespace {
 
-constexpr char16_t kGaijiFaceMessage[] = u"外字を入力する際は、外字パレットを使用して下さい。";
 constexpr char16_t kBadSizeMessage[] = u"数値が正しくありません。";
-constexpr char kGaijiFace[] = "Orvellan Gaiji";
 constexpr int kIdOk = 1;
 
 bool InRange(int id, int first, int last) { return id >= first && id <= last; }
@@ -237,20 +235,12 @@ void CVumatView::ApplyFontName()
     if (!m_hooks.getFont || m_hooks.getFont(&chosen) < 0)
         return;
     LOGFONTA& typing = m_caret.m_logFont;
-    typing.lfCharSet = chosen.lfCharSet;
-    typing.lfOutPrecision = chosen.lfOutPrecision;
-    typing.lfClipPrecision = chosen.lfClipPrecision;
-    typing.lfQuality = chosen.lfQuality;
-    typing.lfPitchAndFamily = chosen.lfPitchAndFamily;
-    std::memcpy(typing.lfFaceName, chosen.lfFaceName, sizeof typing.lfFaceName);
-    typing.lfFaceName[LF_FACESIZE - 1] = 0;
+    CopyFontFace(&typing, chosen);
     if (m_caret.m_anchorNode == nullptr)
         return;
-    if (std::strstr(typing.lfFaceName, kGaijiFace) != nullptr) {
-        // Gaiji are typed from their palette; the typing face keeps the name all the same.
-        ShellMessageBox(kGaijiFaceMessage, kVumatCaption, MB_OK | MB_ICONINFORMATION);
+    // Gaiji are typed from their palette; the typing face keeps the name all the same.
+    if (RefuseGaijiFace(typing.lfFaceName, kVumatCaption))
         return;
-    }
     char face[LF_FACESIZE];
     std::memcpy(face, typing.lfFaceName, sizeof face);
     FormatSelectionRecorded([&face](CEditNode* child, CUndoGroup* group) {
@@ -328,12 +318,7 @@ void CVumatView::OnFontDefault()
     LOGFONTA math{};
     table.GetMathFont(&math);
     LOGFONTA& typing = m_caret.m_logFont;
-    typing.lfCharSet = math.lfCharSet;
-    typing.lfOutPrecision = math.lfOutPrecision;
-    typing.lfClipPrecision = math.lfClipPrecision;
-    typing.lfQuality = math.lfQuality;
-    typing.lfPitchAndFamily = math.lfPitchAndFamily;
-    std::memcpy(typing.lfFaceName, math.lfFaceName, sizeof typing.lfFaceName);
+    CopyFontFace(&typing, math);
     const int height = std::abs(table.GetMathHeight());
     if (m_hooks.selectFontName)
         m_hooks.selectFontName(typing.lfFaceName);

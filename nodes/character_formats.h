@@ -30,6 +30,10 @@ inline bool IsAnyCharacter(const CEditNode* node) { return IsCharacter(node); }
 inline bool IsTextCharacter(const CEditNode* node) { return IsCharacter(node) && !IsFormulaNode(node); }
 inline bool AnyNode(const CEditNode*) { return true; }
 
+// A face name holding the gaiji face is refused with a message under the caption (gaiji are
+// typed from their palette); true when refused.
+bool RefuseGaijiFace(const char* face, const char16_t* caption);
+
 // The base of a ruby pair whose first child is its base; null otherwise.
 CEditNode* RubyBaseOf(CEditNode* node);
 // The base box of a kanbun cell; null for another node or a cell without one.

@@ -2,6 +2,7 @@
 // replay of undo and redo.
 #include "view/edit_view_controller.h"
 
+#include "base/gdi_cache.h"
 #include "nodes/edit_kind.h"
 #include "nodes/edit_node.h"
 #include "nodes/edit_print.h"
@@ -215,12 +216,7 @@ void CEditViewController::OnFormatFont()
 
     const LOGFONTA& wide = values.fonts[V::FullWidth].font;
     LOGFONTA& typing = m_caret.m_logFont;
-    typing.lfCharSet = wide.lfCharSet;
-    typing.lfOutPrecision = wide.lfOutPrecision;
-    typing.lfClipPrecision = wide.lfClipPrecision;
-    typing.lfQuality = wide.lfQuality;
-    typing.lfPitchAndFamily = wide.lfPitchAndFamily;
-    std::memcpy(typing.lfFaceName, wide.lfFaceName, sizeof typing.lfFaceName);
+    CopyFontFace(&typing, wide);
     typing.lfHeight = -std::abs(values.fonts[V::FullWidth].height);
     typing.lfWidth = 0;
 

@@ -24,9 +24,7 @@
 
 namespace {
 
-constexpr char16_t kGaijiFaceMessage[] = u"外字を入力する際は、外字パレットを使用して下さい。";
 constexpr char16_t kBadSizeMessage[] = u"数値が正しくありません。";
-constexpr char kGaijiFace[] = "Orvellan Gaiji";
 
 // Bold and italic reach into kanbun cells and in-text answers too.
 constexpr CHAR_SCOPE kBoldScope{IsAnyCharacter, IsTextCharacter, true, true};
@@ -223,20 +221,12 @@ void CEditViewController::ApplyFontName()
     if (!m_formatBar.getFont || m_formatBar.getFont(&chosen) < 0)
         return;
     LOGFONTA& typing = m_caret.m_logFont;
-    typing.lfCharSet = chosen.lfCharSet;
-    typing.lfOutPrecision = chosen.lfOutPrecision;
-    typing.lfClipPrecision = chosen.lfClipPrecision;
-    typing.lfQuality = chosen.lfQuality;
-    typing.lfPitchAndFamily = chosen.lfPitchAndFamily;
-    std::memcpy(typing.lfFaceName, chosen.lfFaceName, sizeof typing.lfFaceName);
-    typing.lfFaceName[LF_FACESIZE - 1] = 0;
+    CopyFontFace(&typing, chosen);
     if (m_caret.m_anchorNode == nullptr)
         return;
-    if (std::strstr(typing.lfFaceName, kGaijiFace) != nullptr) {
-        // Gaiji are typed from their palette; the typing face keeps the name all the same.
-        ShellMessageBox(kGaijiFaceMessage, kMessageCaption, MB_OK | MB_ICONINFORMATION);
+    // Gaiji are typed from their palette; the typing face keeps the name all the same.
+    if (RefuseGaijiFace(typing.lfFaceName, kMessageCaption))
         return;
-    }
     char face[LF_FACESIZE];
     std::memcpy(face, typing.lfFaceName, sizeof face);
     FormatSelection([&face](CEditNode* child, CUndoGroup* group) {
