@@ -232,6 +232,12 @@ void ApplyInstalledFontFace(LOGFONTA* font, const char* face)
     CopyFontFace(font, installed);
 }
 
+void ApplyInstalledFontFace(LOGFONTA* font, const LOGFONTA& face, int italic)
+{
+    ApplyInstalledFontFace(font, face.lfFaceName);
+    font->lfItalic = static_cast<BYTE>(italic != 0);
+}
+
 void CopyFontFace(LOGFONTA* font, const LOGFONTA& face)
 {
     font->lfCharSet = face.lfCharSet;

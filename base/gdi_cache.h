@@ -111,3 +111,5 @@ void ApplyInstalledFontFace(LOGFONTA* font, const char* face);
 // The face of `face` (character set, precisions, quality, pitch and family and the name, cut to
 // end within the field) goes into the font; size, width, weight and style stay.
 void CopyFontFace(LOGFONTA* font, const LOGFONTA& face);
+// A face from the default-font table, where installed, with the italic setting that goes with it.
+void ApplyInstalledFontFace(LOGFONTA* font, const LOGFONTA& face, int italic);

@@ -22,13 +22,6 @@ bool IsControlChar(char16_t ch) { return ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)
 bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
 bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
-// A face from the default-font table with the italic setting that goes with it.
-void PutFace(LOGFONTA* typing, const LOGFONTA& font, int italic)
-{
-    ApplyInstalledFontFace(typing, font.lfFaceName);
-    typing->lfItalic = static_cast<BYTE>(italic != 0);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -160,13 +153,13 @@ void CVumatView::PutClassFont(char16_t ch)
     LOGFONTA font{};
     if (ch >= u'0' && ch <= u'9') {
         fonts.GetMathNumericFont(&font);
-        PutFace(typing, font, fonts.GetMathNumericItalic());
+        ApplyInstalledFontFace(typing, font, fonts.GetMathNumericItalic());
     } else if (ch < 0x80) {
         fonts.GetMathFont(&font);
-        PutFace(typing, font, fonts.GetMathItalic());
+        ApplyInstalledFontFace(typing, font, fonts.GetMathItalic());
     } else {
         fonts.GetMathOperatorFont(&font);
-        PutFace(typing, font, fonts.GetMathOperatorItalic());
+        ApplyInstalledFontFace(typing, font, fonts.GetMathOperatorItalic());
         char16_t mapped = 0;
         if (MapToGaijiChar(ch, &mapped))
             ApplyInstalledFontFace(typing, kGaijiFace);

@@ -22,12 +22,6 @@ bool InFormula(const CEditNode* node)
     return parent != nullptr && parent->HasKindFlags(EditKind::kFormula);
 }
 
-void TakeFont(LOGFONTA* target, const LOGFONTA& source, int italic)
-{
-    ApplyInstalledFontFace(target, source.lfFaceName);
-    target->lfItalic = static_cast<BYTE>(italic != 0);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -95,33 +89,33 @@ bool CEditViewController::ChooseClassFont(CStringW& text)
     if (InFormula(CaretNode())) {
         if (!ascii) {
             fonts.GetMathOperatorFont(&font);
-            TakeFont(typing, font, fonts.GetMathOperatorItalic());
+            ApplyInstalledFontFace(typing, font, fonts.GetMathOperatorItalic());
             return false;
         }
         if (IsQuoteOrLetter(text)) {
             fonts.GetMathFont(&font);
-            TakeFont(typing, font, fonts.GetMathItalic());
+            ApplyInstalledFontFace(typing, font, fonts.GetMathItalic());
         } else {
             fonts.GetMathNumericFont(&font);
-            TakeFont(typing, font, fonts.GetMathNumericItalic());
+            ApplyInstalledFontFace(typing, font, fonts.GetMathNumericItalic());
         }
         ToFullWidthOperator(text);
         if (IsOperatorChar(text)) {
             fonts.GetMathOperatorFont(&font);
-            TakeFont(typing, font, fonts.GetMathOperatorItalic());
+            ApplyInstalledFontFace(typing, font, fonts.GetMathOperatorItalic());
             return true;
         }
         return false;
     }
     if (!ascii) {
         fonts.GetDefaultFont(&font, vertical);
-        TakeFont(typing, font, fonts.GetDefaultItalic(vertical));
+        ApplyInstalledFontFace(typing, font, fonts.GetDefaultItalic(vertical));
     } else if (first >= u'0' && first <= u'9') {
         fonts.GetNumericFont(&font, vertical);
-        TakeFont(typing, font, fonts.GetNumericItalic(vertical));
+        ApplyInstalledFontFace(typing, font, fonts.GetNumericItalic(vertical));
     } else {
         fonts.GetHankakuFont(&font, vertical);
-        TakeFont(typing, font, fonts.GetHankakuItalic(vertical));
+        ApplyInstalledFontFace(typing, font, fonts.GetHankakuItalic(vertical));
     }
     return false;
 }
