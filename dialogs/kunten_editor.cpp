@@ -829,13 +829,8 @@ void CKuntenEditor::OnEditCut()
 void CKuntenEditor::OnEditPaste()
 {
     PASTED_CLIPBOARD pasted;
-    try {
-        pasted = ReadClipboardForPaste(&ProblemEditorNodeClasses());
-    } catch (const CArchiveException&) {
+    if (!TryReadClipboardForPaste(&ProblemEditorNodeClasses(), &pasted)) {
         // A damaged or foreign list: nothing changes.
-        ReportKuntenStepFailure(kKuntenPasteFailed);
-        return;
-    } catch (const std::bad_alloc&) {
         ReportKuntenStepFailure(kKuntenPasteFailed);
         return;
     }

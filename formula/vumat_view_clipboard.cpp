@@ -114,14 +114,8 @@ void CVumatView::OnEditPaste()
     if (parent == nullptr || parent == Root())
         return;
     PASTED_CLIPBOARD pasted;
-    try {
-        pasted = ReadClipboardForPaste(&FormulaEditorNodeClasses());
-    } catch (const CArchiveException&) {
-        // A foreign or damaged list, or a class this program lacks: nothing is pasted.
+    if (!TryReadClipboardForPaste(&FormulaEditorNodeClasses(), &pasted))
         return;
-    } catch (const std::bad_alloc&) {
-        return;
-    }
     switch (pasted.kind) {
     case PASTED_CLIPBOARD::Kind::Nodes: PasteNodeList(std::move(pasted.nodes)); break;
     case PASTED_CLIPBOARD::Kind::Text: PasteText(pasted.text, !pasted.legacyText); break;

@@ -3,8 +3,11 @@
 #include "nodes/edit_kind.h"
 #include "nodes/kanbun_cell.h"
 #include "nodes/node_archive.h"
+#include "platform/archive.h"
 #include "platform/clipboard.h"
 #include "platform/codepage.h"
+
+#include <new>
 
 PASTED_CLIPBOARD ReadClipboardForPaste(const CRuntimeClassRegistry* registry)
 {
@@ -74,4 +77,17 @@ std::vector<std::unique_ptr<CEditNode>> WithoutNestedAnswers(std::vector<std::un
         }
     }
     return keep;
+}
+
+bool TryReadClipboardForPaste(const CRuntimeClassRegistry* registry, PASTED_CLIPBOARD* pasted)
+{
+    try {
+        *pasted = ReadClipboardForPaste(registry);
+    } catch (const CArchiveException&) {
+        // A foreign or damaged list, or a class this program lacks.
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }

@@ -29,6 +29,8 @@ struct PASTED_CLIPBOARD {
 // Reads what the clipboard offers for a paste. Raises CArchiveException when the node list's
 // bytes are bad or name a class the registry lacks: the paste then inserts nothing.
 PASTED_CLIPBOARD ReadClipboardForPaste(const CRuntimeClassRegistry* registry);
+// The same, false instead when the node list is bad or memory runs out: a paste that inserts nothing.
+bool TryReadClipboardForPaste(const CRuntimeClassRegistry* registry, PASTED_CLIPBOARD* pasted);
 
 // Control characters other than the line ends have no place in a paper: the saved file would
 // not be valid XML.

@@ -187,14 +187,8 @@ void CEditViewController::OnEditSelectAll()
 void CEditViewController::OnEditPaste()
 {
     PASTED_CLIPBOARD pasted;
-    try {
-        pasted = ReadClipboardForPaste(&ProblemEditorNodeClasses());
-    } catch (const CArchiveException&) {
-        // A foreign or damaged list, or a class this program lacks: nothing is pasted.
+    if (!TryReadClipboardForPaste(&ProblemEditorNodeClasses(), &pasted))
         return;
-    } catch (const std::bad_alloc&) {
-        return;
-    }
     switch (pasted.kind) {
     case PASTED_CLIPBOARD::Kind::Nodes: PasteNodeList(std::move(pasted.nodes)); break;
     case PASTED_CLIPBOARD::Kind::Text: PasteText(pasted.text); break;
