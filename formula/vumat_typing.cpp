@@ -8,10 +8,11 @@
 #include "formula/vumat_doc.h"
 #include "nodes/caret_display.h"
 #include "nodes/edit_kind.h"
+#include "nodes/edit_error.h"
 #include "nodes/edit_node.h"
 #include "nodes/undo.h"
 
-#include <exception>
+#include <new>
 
 namespace {
 
@@ -128,16 +129,23 @@ template <typename Edit>
 static void RunGrouped(CVumatView& view, Edit edit)
 {
     auto group = std::make_unique<CUndoGroup>();
+    auto handOver = [&view, &group] {
+        if (group->GetCount() == 0)
+            return;
+        view.FinishGroup(std::move(group));
+        try {
+            view.CommitChange(FALSE);
+        } catch (const CEditError&) {
+        } catch (const std::bad_alloc&) {
+        }
+    };
     try {
         edit(group.get());
-    } catch (const std::exception&) {
-        if (group->GetCount() > 0) {
-            view.FinishGroup(std::move(group));
-            try {
-                view.CommitChange(FALSE);
-            } catch (const std::exception&) {
-            }
-        }
+    } catch (const CEditError&) {
+        handOver();
+        return;
+    } catch (const std::bad_alloc&) {
+        handOver();
         return;
     }
     view.FinishGroup(std::move(group));
@@ -329,7 +337,9 @@ void CVumatView::MoveCaret(CEditNode* (CEditNode::*move)(CCaret*, int), bool kee
         m_caret.m_verticalMove = keepX ? 1 : 0;
         UpdateCaret(TRUE);
         InvalidateAll();
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
+        // A caret move that fails leaves the caret where it stood.
+    } catch (const std::bad_alloc&) {
     }
 }
 

@@ -18,7 +18,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <exception>
+#include <new>
 
 namespace {
 
@@ -81,8 +81,10 @@ void CVumatView::FormatSelectionRecorded(const std::function<void(CEditNode*, CU
     bool changed = false;
     try {
         changed = ForEachSelected([&](CEditNode* child) { apply(child, group.get()); }) != nullptr;
-    } catch (const std::exception&) {
+    } catch (const CEditError&) {
         // What changed before the failure stays, as one step that takes it back.
+        changed = group->GetCount() > 0;
+    } catch (const std::bad_alloc&) {
         changed = group->GetCount() > 0;
     }
     FinishFormatting(std::move(group), changed);
