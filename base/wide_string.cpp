@@ -3,6 +3,8 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <bit>
+#include <iterator>
 #include <cstring>
 
 namespace {
@@ -16,36 +18,80 @@ std::u16string_view UpToZero(const char16_t* text)
 
 IMPLEMENT_SERIAL(CStringW, CObject, 1)
 
-const std::u16string& CStringW::Units() const
+static_assert(std::endian::native == std::endian::little, "the short form's tag is the address's low byte");
+static_assert(sizeof(void*) == sizeof(char16_t[4]));
+
+CStringW::Body* CStringW::GetBody() const
 {
-    static const std::u16string empty;
-    return m_body != nullptr ? m_body->units : empty;
+    if (IsShort())
+        return nullptr;
+    Body* body = nullptr;
+    std::memcpy(&body, m_word, sizeof body);
+    return body;
+}
+
+std::u16string_view CStringW::View() const
+{
+    if (IsShort())
+        return std::u16string_view(m_word + 1, m_word[0] >> 1);
+    const Body* body = GetBody();
+    return body != nullptr ? std::u16string_view(body->units) : std::u16string_view();
+}
+
+const char16_t* CStringW::c_str() const
+{
+    if (IsShort())
+        return m_word + 1;
+    const Body* body = GetBody();
+    return body != nullptr ? body->units.c_str() : u"";
+}
+
+void CStringW::Release()
+{
+    delete GetBody();
+    std::fill(std::begin(m_word), std::end(m_word), u'\0');
 }
 
 std::u16string& CStringW::MutableUnits()
 {
-    if (m_body == nullptr)
-        m_body = std::make_unique<Body>();
-    return m_body->units;
+    if (Body* body = GetBody())
+        return body->units;
+    auto body = std::make_unique<Body>();
+    body->units.assign(View());
+    Body* held = body.release();
+    std::memcpy(m_word, &held, sizeof held);
+    return held->units;
 }
 
 void CStringW::Assign(std::u16string_view units)
 {
-    if (units.empty())
-        m_body.reset();
+    if (units.size() <= kShortLength) {
+        // The units may lie in this string's own storage: copied out before it is dropped.
+        char16_t copy[kShortLength] = {};
+        std::copy(units.begin(), units.end(), copy);
+        const size_t length = units.size();
+        Release();
+        if (length == 0)
+            return;
+        m_word[0] = static_cast<char16_t>(1 | length << 1);
+        std::copy(copy, copy + length, m_word + 1);
+        return;
+    }
+    if (Body* body = GetBody())
+        body->units.assign(units);
     else
         MutableUnits().assign(units);
 }
 
 void CStringW::Assign(std::u16string&& units)
 {
-    if (units.empty())
-        m_body.reset();
+    if (units.size() <= kShortLength)
+        Assign(std::u16string_view(units));
     else
         MutableUnits() = std::move(units);
 }
 
-CStringW::CStringW(char16_t unit) { MutableUnits().assign(1, unit); }
+CStringW::CStringW(char16_t unit) { Assign(std::u16string_view(&unit, 1)); }
 
 CStringW::CStringW(const char16_t* text) { Assign(UpToZero(text)); }
 
@@ -59,9 +105,13 @@ CStringW::CStringW(std::u16string_view units) { Assign(units); }
 
 CStringW::CStringW(const CStringW& other) : CObject() { Assign(other.View()); }
 
-CStringW::CStringW(CStringW&& other) noexcept : CObject(), m_body(std::move(other.m_body)) {}
+CStringW::CStringW(CStringW&& other) noexcept : CObject()
+{
+    std::copy(std::begin(other.m_word), std::end(other.m_word), m_word);
+    std::fill(std::begin(other.m_word), std::end(other.m_word), u'\0');
+}
 
-CStringW::~CStringW() = default;
+CStringW::~CStringW() { delete GetBody(); }
 
 CStringW& CStringW::operator=(const CStringW& other)
 {
@@ -72,14 +122,17 @@ CStringW& CStringW::operator=(const CStringW& other)
 
 CStringW& CStringW::operator=(CStringW&& other) noexcept
 {
-    if (this != &other)
-        m_body = std::move(other.m_body);
+    if (this != &other) {
+        Release();
+        std::copy(std::begin(other.m_word), std::end(other.m_word), m_word);
+        std::fill(std::begin(other.m_word), std::end(other.m_word), u'\0');
+    }
     return *this;
 }
 
 CStringW& CStringW::operator=(char16_t unit)
 {
-    MutableUnits().assign(1, unit);
+    Assign(std::u16string_view(&unit, 1));
     return *this;
 }
 
@@ -96,18 +149,28 @@ CStringW& CStringW::operator=(const char* narrow)
     return *this;
 }
 
+void CStringW::AppendUnits(std::u16string_view units)
+{
+    if (units.empty())
+        return;
+    // Short units may be this string's own, which making its body overwrites: copied first.
+    if (IsShort()) {
+        const std::u16string copy(units);
+        MutableUnits() += copy;
+    } else {
+        MutableUnits() += units;
+    }
+}
+
 CStringW& CStringW::operator+=(const CStringW& other)
 {
-    if (!other.IsEmpty())
-        MutableUnits() += other.View();
+    AppendUnits(other.View());
     return *this;
 }
 
 CStringW& CStringW::operator+=(const char16_t* text)
 {
-    const std::u16string_view units = UpToZero(text);
-    if (!units.empty())
-        MutableUnits() += units;
+    AppendUnits(UpToZero(text));
     return *this;
 }
 
@@ -121,14 +184,15 @@ char16_t CStringW::GetAt(int index) const
 {
     if (index < 0 || index >= GetLength())
         return 0;
-    return Units()[index];
+    return View()[static_cast<size_t>(index)];
 }
 
 const char* CStringW::GetAnsi()
 {
     if (IsEmpty())
         return nullptr;
-    Body& body = *m_body;
+    MutableUnits();
+    Body& body = *GetBody();
     body.ansi.reset();
     // The narrow form is taken up to the first zero unit, in a zero-filled buffer of 2 × length + 1.
     const std::string narrow = WideToCp932(UpToZero(body.units.c_str()));
@@ -174,8 +238,11 @@ CStringW& CStringW::TrimRight()
 
 CStringW& CStringW::MakeLower()
 {
-    if (m_body != nullptr)
-        for (char16_t& unit : m_body->units)
+    if (IsShort())
+        for (size_t i = 1; i <= static_cast<size_t>(m_word[0] >> 1); ++i)
+            m_word[i] = ToWideLower(m_word[i]);
+    else if (Body* body = GetBody())
+        for (char16_t& unit : body->units)
             unit = ToWideLower(unit);
     return *this;
 }
@@ -185,7 +252,7 @@ CStringW CStringW::Mid(int start, int count) const
     const int length = GetLength();
     start = std::clamp(start, 0, length);
     count = std::clamp(count, 0, length - start);
-    return CStringW(std::u16string_view(Units()).substr(start, count));
+    return CStringW(View().substr(static_cast<size_t>(start), static_cast<size_t>(count)));
 }
 
 CStringW CStringW::Mid(int start) const
@@ -207,20 +274,20 @@ CStringW CStringW::Right(int count) const
 
 int CStringW::Compare(const char16_t* text) const
 {
-    const std::u16string_view mine = UpToZero(Units().c_str());
+    const std::u16string_view mine = UpToZero(c_str());
     const int order = mine.compare(UpToZero(text));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 int CStringW::Find(char16_t unit) const
 {
-    const size_t at = Units().find(unit);
+    const size_t at = View().find(unit);
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
 int CStringW::Find(const char16_t* text) const
 {
-    const size_t at = Units().find(UpToZero(text));
+    const size_t at = View().find(UpToZero(text));
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
@@ -229,13 +296,13 @@ int CStringW::FindOneOf(const char16_t* set) const
     const std::u16string_view units = UpToZero(set);
     if (units.empty())
         return -1;
-    const size_t at = Units().find_first_of(units);
+    const size_t at = View().find_first_of(units);
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
 int CStringW::FindFirstNotOf(const char16_t* set) const
 {
-    const size_t at = Units().find_first_not_of(UpToZero(set));
+    const size_t at = View().find_first_not_of(UpToZero(set));
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
@@ -271,8 +338,8 @@ void CStringW::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
         // The length stays below 2^31 units, so the byte count fits in 32 bits.
-        ar << static_cast<DWORD>(2 * Units().size() + 2);
-        ar.Write(Units().c_str(), 2 * (Units().size() + 1));
+        ar << static_cast<DWORD>(2 * View().size() + 2);
+        ar.Write(c_str(), 2 * (View().size() + 1));
         return;
     }
     DWORD count = 0;

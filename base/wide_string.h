@@ -31,18 +31,18 @@ public:
     CStringW& operator+=(const char16_t* text);
     CStringW& operator+=(char16_t unit);
 
-    int GetLength() const { return static_cast<int>(Units().size()); }
-    bool IsEmpty() const { return m_body == nullptr || m_body->units.empty(); }
+    int GetLength() const { return static_cast<int>(View().size()); }
+    bool IsEmpty() const { return View().empty(); }
     // The unit at index; index = length gives the terminating zero. Outside 0 … length gives 0.
     char16_t GetAt(int index) const;
-    const char16_t* c_str() const { return Units().c_str(); }
-    std::u16string_view View() const { return Units(); }
+    const char16_t* c_str() const;
+    std::u16string_view View() const;
 
     // A code page 932 copy owned by the string until the next GetAnsi or its destruction;
     // null for an empty string. Made anew on every call.
     const char* GetAnsi();
 
-    void Empty() { m_body.reset(); }
+    void Empty() { Release(); }
     int Delete(int index, int count = 1);
     CStringW& TrimLeft();
     CStringW& TrimRight();
@@ -88,16 +88,25 @@ private:
     template <typename T>
     static WideFormatArg ToFormatArg(const T& value) { return WideFormatArg(value); }
 
-    // Most strings of a paper's nodes stay empty: an empty string holds no body, so it costs one
-    // pointer beside the object's own.
+    // Most strings of a paper's nodes are empty or hold one character (a node per character):
+    // those hold no body. The string's one word is all zero when empty; else either the address
+    // of a body on the heap or, for up to kShortLength units, the units themselves after an odd
+    // tag unit (a body's address is even), followed by a zero unit.
     struct Body {
         std::u16string units;
         std::unique_ptr<char[]> ansi;  // the last GetAnsi copy
     };
-    const std::u16string& Units() const;
+    static constexpr size_t kShortLength = 2;
+    Body* GetBody() const;
+    bool IsShort() const { return (m_word[0] & 1) != 0; }
+    // The units held in a body, made from the short form (or empty) when there is none.
     std::u16string& MutableUnits();
     void Assign(std::u16string_view units);
     void Assign(std::u16string&& units);
+    void AppendUnits(std::u16string_view units);
+    // Drops the body or the short units: the string is empty.
+    void Release();
 
-    std::unique_ptr<Body> m_body;
+    alignas(void*) char16_t m_word[4] = {};
 };
+static_assert(sizeof(CStringW) == 2 * sizeof(void*));

@@ -130,3 +130,43 @@ TEST(WideString, CopiesAreIndependent)
     EXPECT_EQ(a + u'x' + CStringW(u"y"), u"abcxy");
     EXPECT_EQ(u"<" + a, u"<abc");
 }
+
+// Texts of one or two units live in the string itself, longer ones on the heap: every change
+// that crosses between the two forms, or takes the string's own units, keeps the text right.
+TEST(WideString, ShortAndLongFormsChangeIntoEachOther)
+{
+    CStringW s(u'a');
+    s += s;
+    EXPECT_EQ(s, u"aa");
+    EXPECT_EQ(s.c_str()[2], u'\0');
+    s += s;
+    EXPECT_EQ(s, u"aaaa");
+    s += s.c_str();
+    EXPECT_EQ(s, u"aaaaaaaa");
+    s = s.Left(2);
+    EXPECT_EQ(s, u"aa");
+    s = u"  x  ";
+    s.TrimLeft().TrimRight();
+    EXPECT_EQ(s, u"x");
+    s.TrimLeft();
+    EXPECT_EQ(s, u"x");
+    s = u"XY";
+    s.MakeLower();
+    EXPECT_EQ(s, u"xy");
+    EXPECT_EQ(s.Find(u'y'), 1);
+    EXPECT_STREQ(s.GetAnsi(), "xy");
+    EXPECT_EQ(s, u"xy");
+    s.Delete(0, 2);
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.c_str()[0], u'\0');
+
+    CStringW moved(u"z");
+    CStringW target(u"long text");
+    target = std::move(moved);
+    EXPECT_EQ(target, u"z");
+    CStringW taken(std::move(target));
+    EXPECT_EQ(taken, u"z");
+    taken = taken;
+    EXPECT_EQ(taken, u"z");
+    EXPECT_EQ(CStringW(u"\xD83D\xDE00").GetLength(), 2);  // a surrogate pair
+}
