@@ -263,8 +263,12 @@ void BigPaper(benchmark::State& state)
     state.counters["print_cpu_ms"] = printCpu;
     state.counters["peak_MiB"] = PeakMiB();
     state.counters["bytes_per_char"] = bytesPerChar;
+    const QString kept = QString("-%1-%2").arg(vertical ? "v" : "h").arg(pages);
     if (const QByteArray keep = qgetenv("QN_BENCH_KEEP_PDF"); !keep.isEmpty())
-        QFile::copy(pdfFile, QString::fromLocal8Bit(keep) + QString("-%1-%2.pdf").arg(vertical ? "v" : "h").arg(pages));
+        QFile::copy(pdfFile, QString::fromLocal8Bit(keep) + kept + ".pdf");
+    // The paper itself, to be opened in the running program.
+    if (const QByteArray keep = qgetenv("QN_BENCH_KEEP_PAPER"); !keep.isEmpty())
+        QFile::copy(QString::fromStdString(paperFile), QString::fromLocal8Bit(keep) + kept + ".xml");
 }
 
 }  // namespace
