@@ -4,6 +4,7 @@
 #include "platform/wide_runtime.h"
 
 #include <string_view>
+#include <unordered_map>
 
 const XML_ELEMENT_CODE XmlElementCodeTable[96] = {
     {0, u""},
@@ -113,14 +114,19 @@ const XML_CLASS_CODE XmlClassCodeTable[10] = {
 
 int XMLElementCodeFromName(const char16_t* name)
 {
-    const std::u16string_view wanted = name ? name : u"";
-    for (const XML_ELEMENT_CODE& entry : XmlElementCodeTable) {
-        if (entry.code == -1)
-            break;
-        if (wanted == entry.name)
-            return entry.code;
-    }
-    return 0;
+    // Readers ask once per element they meet: the table is indexed by name once, the first
+    // entry of a name winning as in the table's order.
+    static const std::unordered_map<std::u16string_view, int> codes = [] {
+        std::unordered_map<std::u16string_view, int> index;
+        for (const XML_ELEMENT_CODE& entry : XmlElementCodeTable) {
+            if (entry.code == -1)
+                break;
+            index.emplace(entry.name, entry.code);
+        }
+        return index;
+    }();
+    const auto found = codes.find(name ? std::u16string_view(name) : std::u16string_view());
+    return found != codes.end() ? found->second : 0;
 }
 
 CStringW XMLElementNameFromCode(int code)

@@ -7,34 +7,37 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-void AppendUtf8(std::string& out, char32_t c)
+// Writes c at out and returns the place after it.
+char* PutUtf8(char* out, char32_t c)
 {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
-void AppendUtf16(std::u16string& out, char32_t c)
+char16_t* PutUtf16(char16_t* out, char32_t c)
 {
     if (c >= 0x10000) {
         c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
     } else {
-        out += static_cast<char16_t>(c);
+        *out++ = static_cast<char16_t>(c);
     }
+    return out;
 }
 
 // What a lead byte starts: the number of continuation bytes, the bits it gives and the range
@@ -62,30 +65,39 @@ LeadByte ReadLeadByte(unsigned char b)
 
 } // namespace
 
+// Both conversions write into a buffer of the largest size the text can need and cut it to the
+// size written: a unit of UTF-16 gives at most three bytes, a byte of UTF-8 at most one unit.
 std::string Utf16ToUtf8(std::u16string_view text)
 {
     std::string out;
-    out.reserve(text.size());
+    out.resize(text.size() * 3);
+    char* put = out.data();
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c < 0x80) {
+            *put++ = static_cast<char>(c);
+            continue;
+        }
         if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         else if (IsHighSurrogate(c) || IsLowSurrogate(c))
             c = kReplacement;
-        AppendUtf8(out, c);
+        put = PutUtf8(put, c);
     }
+    out.resize(static_cast<size_t>(put - out.data()));
     return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text)
 {
     std::u16string out;
-    out.reserve(text.size());
+    out.resize(text.size());
+    char16_t* put = out.data();
     size_t i = 0;
     while (i < text.size()) {
         const auto b0 = static_cast<unsigned char>(text[i]);
         if (b0 < 0x80) {
-            out += static_cast<char16_t>(b0);
+            *put++ = static_cast<char16_t>(b0);
             ++i;
             continue;
         }
@@ -106,9 +118,10 @@ std::u16string Utf8ToUtf16(std::string_view text)
         }
         i += 1 + size_t(taken);
         if (taken == lead.continuations)
-            AppendUtf16(out, c);
+            put = PutUtf16(put, c);
         else
-            out += kReplacement;
+            *put++ = kReplacement;
     }
+    out.resize(static_cast<size_t>(put - out.data()));
     return out;
 }

@@ -104,12 +104,12 @@ void StripWhiteSpace(xmlNodePtr parent, bool preserve)
 
 std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian)
 {
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
-        const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
-        text.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    std::u16string text(bytes.size() / 2, u'\0');
+    const int low = bigEndian ? 1 : 0;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const auto lo = static_cast<unsigned char>(bytes[2 * k + low]);
+        const auto hi = static_cast<unsigned char>(bytes[2 * k + 1 - low]);
+        text[k] = static_cast<char16_t>(lo | (hi << 8));
     }
     return text;
 }
