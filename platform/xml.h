@@ -185,6 +185,15 @@ public:
     XmlNode createCDATASection(std::u16string_view text);
     XmlNode createComment(std::u16string_view text);
 
+    // What transformByOwnStylesheet did: all, or which step failed.
+    enum class TransformStep { Done, Transform, LoadResult };
+    // The document transformed by a stylesheet that it carried and that has been removed from it
+    // (removeChild), with the result put in place of its content: the same tree as loading the
+    // text of transformNode with loadXML, reached without writing and reading that text. The
+    // stylesheet and the former content are used up, not copied. On failure parseError tells
+    // why, and the content is whatever the failed step left.
+    TransformStep transformByOwnStylesheet(XmlNode stylesheet);
+
     // The node operations on the document node.
     XmlNode appendChild(XmlNode child) { return node().appendChild(child); }
     XmlNode insertBefore(XmlNode child, XmlNode reference) { return node().insertBefore(child, reference); }

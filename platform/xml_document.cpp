@@ -298,6 +298,8 @@ void UnregisterDocument(xmlDocPtr doc)
 
 std::string ToUtf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
+void StripBlankText(xmlNodePtr top, bool preserveWhiteSpace) { StripWhiteSpace(top, preserveWhiteSpace); }
+
 std::u16string ToUtf16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
 std::u16string ToUtf16(const xmlChar* text)

@@ -100,6 +100,9 @@ void CaptureGenericError(void* capture, const char* format, ...);
 xmlDocPtr ParseDocument(std::string_view bytes, bool utf8, const std::string& url, bool preserveWhiteSpace,
                         XmlParseError& error);
 
+// Drops the white-space-only text below top that the loader drops (see XmlDocument).
+void StripBlankText(xmlNodePtr top, bool preserveWhiteSpace);
+
 // The prefixed names of elements and attributes created before insertion take the namespace
 // that their place declares.
 void ResolveCreatedNames(xmlNodePtr top);

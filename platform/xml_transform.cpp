@@ -4,6 +4,7 @@
 #include "platform/xml.h"
 #include "platform/xml_internal.h"
 
+#include <libxml/parserInternals.h>
 #include <libxml/xmlIO.h>
 #include <libxslt/extensions.h>
 #include <libxslt/extra.h>
@@ -12,6 +13,8 @@
 #include <libxslt/xslt.h>
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
+
+#include <cstring>
 
 
 using namespace xmlutil;
@@ -32,6 +35,12 @@ struct Owned {
     }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
+    void reset()
+    {
+        if (p)
+            Free(p);
+        p = nullptr;
+    }
     T* release()
     {
         T* value = p;
@@ -110,6 +119,185 @@ void RecordFailure(xmlDocPtr doc, const ErrorCapture& capture, const std::string
     impl->parseError = error;
 }
 
+
+// The result written as the text transformNode gives, or nothing (with the failure recorded in
+// the document of failureDoc).
+std::optional<std::u16string> ResultText(xmlDocPtr result, xsltStylesheetPtr compiled, xmlDocPtr failureDoc,
+                                         const ErrorCapture& capture)
+{
+    if (!result->encoding)
+        result->encoding = xmlStrdup(BAD_CAST "UTF-8");  // keeps attribute values unescaped
+    xmlOutputBufferPtr output = xmlAllocOutputBuffer(nullptr);
+    if (!output) {
+        RecordFailure(failureDoc, capture, "Out of memory");
+        return std::nullopt;
+    }
+    const int written = xsltSaveResultTo(output, result, compiled);
+    std::string text;
+    if (written >= 0)
+        text.assign(reinterpret_cast<const char*>(xmlOutputBufferGetContent(output)), xmlOutputBufferGetSize(output));
+    xmlOutputBufferClose(output);
+    if (written < 0) {
+        RecordFailure(failureDoc, capture, "The result cannot be written");
+        return std::nullopt;
+    }
+    return WithUtf16Declaration(std::move(text));
+}
+
+// True when ns is declared by element or one of its ancestors, or is the document's own
+// declaration of the xml prefix.
+bool IsInScope(const xmlNode* element, const xmlNs* ns)
+{
+    if (ns == nullptr || ns == element->doc->oldNs)
+        return true;
+    for (const xmlNode* at = element; at != nullptr && at->type == XML_ELEMENT_NODE; at = at->parent)
+        for (const xmlNs* d = at->nsDef; d != nullptr; d = d->next)
+            if (d == ns)
+                return true;
+    return false;
+}
+
+bool IsPlainAttribute(const xmlNode* element, const xmlAttr* attribute)
+{
+    if (!IsInScope(element, attribute->ns))
+        return false;
+    for (const xmlNode* part = attribute->children; part != nullptr; part = part->next)
+        if (part->type != XML_TEXT_NODE)
+            return false;
+    return true;
+}
+
+// True when written out and read back the node would come back as it is, apart from the text
+// merging and white space dropping that MakeAsLoaded does: no unescaped or CDATA text, no entity
+// references, namespaces declared where they are used, comments and processing instructions
+// that can be written.
+bool ComesBackAsItIs(const xmlNode* node)
+{
+    switch (node->type) {
+    case XML_TEXT_NODE:
+        return node->name != xmlStringTextNoenc;
+    case XML_COMMENT_NODE: {
+        const char* text = node->content ? reinterpret_cast<const char*>(node->content) : "";
+        const size_t length = std::strlen(text);
+        return std::strstr(text, "--") == nullptr && (length == 0 || text[length - 1] != '-');
+    }
+    case XML_PI_NODE:
+        return node->content == nullptr || std::strstr(reinterpret_cast<const char*>(node->content), "?>") == nullptr;
+    case XML_ELEMENT_NODE:
+        if (!IsInScope(node, node->ns))
+            return false;
+        for (const xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next)
+            if (!IsPlainAttribute(node, attribute))
+                return false;
+        for (const xmlNode* child = node->children; child != nullptr; child = child->next)
+            if (!ComesBackAsItIs(child))
+                return false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Adjacent text nodes become one and empty ones go, as a parser would deliver them.
+void MergeText(xmlNodePtr parent)
+{
+    xmlNodePtr next = nullptr;
+    for (xmlNodePtr child = parent->children; child != nullptr; child = next) {
+        next = child->next;
+        if (child->type == XML_ELEMENT_NODE) {
+            MergeText(child);
+            continue;
+        }
+        if (child->type != XML_TEXT_NODE)
+            continue;
+        while (next != nullptr && next->type == XML_TEXT_NODE) {
+            xmlNodePtr following = next->next;
+            if (next->content != nullptr)
+                xmlTextConcat(child, next->content, xmlStrlen(next->content));
+            xmlUnlinkNode(next);
+            xmlFreeNode(next);
+            next = following;
+        }
+        if (child->content == nullptr || child->content[0] == 0) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
+        }
+    }
+}
+
+// Makes the result tree the one its written text would load as, when that is sure; false when
+// the result must take the way through its text (an output method other than XML, a declaration
+// other than the plain one, indenting, a document type, CDATA sections, or anything
+// ComesBackAsItIs refuses).
+bool MakeAsLoaded(xmlDocPtr result, xsltStylesheetPtr compiled, bool preserveWhiteSpace)
+{
+    if (result->type != XML_DOCUMENT_NODE || result->intSubset != nullptr || result->extSubset != nullptr)
+        return false;
+    if ((compiled->method != nullptr && !xmlStrEqual(compiled->method, BAD_CAST "xml")) ||
+        compiled->methodURI != nullptr || compiled->omitXmlDeclaration == 1 || compiled->standalone != -1 ||
+        compiled->indent == 1 ||
+        (compiled->version != nullptr && !xmlStrEqual(compiled->version, BAD_CAST "1.0")) ||
+        compiled->cdataSection != nullptr || compiled->doctypePublic != nullptr || compiled->doctypeSystem != nullptr)
+        return false;
+    int elements = 0;
+    for (const xmlNode* child = result->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE)
+            ++elements;
+        else if (child->type != XML_COMMENT_NODE && child->type != XML_PI_NODE)
+            return false;
+        if (!ComesBackAsItIs(child))
+            return false;
+    }
+    if (elements != 1)
+        return false;
+    MergeText(xmlDocGetRootElement(result));
+    if (!preserveWhiteSpace)
+        StripBlankText(reinterpret_cast<xmlNodePtr>(result), false);
+    // As the parser leaves a document declared "<?xml version="1.0" encoding="UTF-16"?>" and
+    // read from its 16-bit units.
+    xmlFree(const_cast<xmlChar*>(result->version));
+    result->version = xmlStrdup(BAD_CAST "1.0");
+    xmlFree(const_cast<xmlChar*>(result->encoding));
+    result->encoding = xmlStrdup(BAD_CAST "UTF-8");
+    result->standalone = -2;
+    xmlFree(const_cast<xmlChar*>(result->URL));
+    result->URL = nullptr;
+    return true;
+}
+
+// Every reference in the subtree of top to the namespace from replaced to by.
+void RepointNamespace(xmlNodePtr top, xmlNsPtr from, xmlNsPtr to)
+{
+    if (top->type != XML_ELEMENT_NODE)
+        return;
+    if (top->ns == from)
+        top->ns = to;
+    for (xmlAttrPtr attribute = top->properties; attribute != nullptr; attribute = attribute->next)
+        if (attribute->ns == from)
+            attribute->ns = to;
+    for (xmlNodePtr child = top->children; child != nullptr; child = child->next)
+        RepointNamespace(child, from, to);
+}
+
+// A document made of element, which stands outside any tree of its document and declares its
+// own namespaces: the element moves there, its names staying in the dictionary both share.
+xmlDocPtr MoveIntoDocumentOfItsOwn(xmlNodePtr element)
+{
+    xmlDocPtr from = element->doc;
+    OwnedDoc doc(xmlNewDoc(BAD_CAST "1.0"));
+    if (!doc.p)
+        return nullptr;
+    if (from->dict != nullptr) {
+        doc.p->dict = from->dict;
+        xmlDictReference(from->dict);
+    }
+    xmlSetTreeDoc(element, doc.p);
+    xmlDocSetRootElement(doc.p, element);
+    // The xml prefix is declared by the document itself.
+    if (from->oldNs != nullptr)
+        RepointNamespace(element, from->oldNs, xmlSearchNs(doc.p, element, BAD_CAST "xml"));
+    return doc.release();
+}
 }  // namespace
 
 namespace xmlutil {
@@ -182,27 +370,69 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
         return std::nullopt;
     }
 
-    if (!result.p->encoding)
-        result.p->encoding = xmlStrdup(BAD_CAST "UTF-8");  // keeps attribute values unescaped
-    xmlOutputBufferPtr output = xmlAllocOutputBuffer(nullptr);
-    if (!output) {
-        RecordFailure(source->doc, capture, "Out of memory");
-        return std::nullopt;
-    }
-    const int written = xsltSaveResultTo(output, result.p, compiled.p);
-    std::string text;
-    if (written >= 0)
-        text.assign(reinterpret_cast<const char*>(xmlOutputBufferGetContent(output)), xmlOutputBufferGetSize(output));
-    xmlOutputBufferClose(output);
-    if (written < 0) {
-        RecordFailure(source->doc, capture, "The result cannot be written");
-        return std::nullopt;
-    }
-    return WithUtf16Declaration(std::move(text));
+    return ResultText(result.p, compiled.p, source->doc, capture);
 }
 
 bool XmlNode::transformNodeToObject(XmlNode stylesheet, XmlDocument& output) const
 {
     const std::optional<std::u16string> text = transformNode(stylesheet);
     return text && output.loadXML(*text);
+}
+
+XmlDocument::TransformStep XmlDocument::transformByOwnStylesheet(XmlNode stylesheet)
+{
+    xmlNodePtr style = XmlAccess::Get(stylesheet);
+    if (!style)
+        throw XmlError("The node is null");
+    xmlDocPtr doc = m_impl->doc;
+    if (style->doc != doc || style->parent != nullptr || style->type != XML_ELEMENT_NODE ||
+        m_impl->detached.count(style) == 0) {
+        const std::optional<std::u16string> text = transformNode(stylesheet);
+        if (!text)
+            return TransformStep::Transform;
+        return loadXML(*text) ? TransformStep::Done : TransformStep::LoadResult;
+    }
+    EnsureInitialised();
+    ErrorCapture capture;
+
+    m_impl->detached.erase(style);
+    OwnedDoc styleDoc(MoveIntoDocumentOfItsOwn(style));
+    if (!styleDoc.p) {
+        m_impl->detached.insert(style);
+        RecordFailure(doc, capture, "Out of memory");
+        return TransformStep::Transform;
+    }
+    GiveDirectTemplatesModes(styleDoc.p);
+    OwnedStylesheet compiled(xsltParseStylesheetDoc(styleDoc.p));
+    if (!compiled.p) {
+        RecordFailure(doc, capture, "The stylesheet cannot be compiled");
+        return TransformStep::Transform;
+    }
+    styleDoc.release();  // the compiled stylesheet owns it now
+
+    // The document is read in place: what xsl:strip-space takes from it is not needed again.
+    OwnedContext context(xsltNewTransformContext(compiled.p, doc));
+    if (!context.p) {
+        RecordFailure(doc, capture, "Out of memory");
+        return TransformStep::Transform;
+    }
+    xsltSetCtxtSecurityPrefs(xsltGetDefaultSecurityPrefs(), context.p);
+    xsltSetTransformErrorFunc(context.p, &capture, CaptureGenericError);
+    OwnedDoc result(xsltApplyStylesheetUser(compiled.p, doc, nullptr, nullptr, nullptr, context.p));
+    if (!result.p || context.p->state != XSLT_STATE_OK) {
+        RecordFailure(doc, capture, "The transformation failed");
+        return TransformStep::Transform;
+    }
+    if (!MakeAsLoaded(result.p, compiled.p, m_impl->preserveWhiteSpace)) {
+        const std::optional<std::u16string> text = ResultText(result.p, compiled.p, doc, capture);
+        if (!text)
+            return TransformStep::Transform;
+        return loadXML(*text) ? TransformStep::Done : TransformStep::LoadResult;
+    }
+    context.reset();
+    compiled.reset();
+    m_impl->ReplaceContent(result.release());
+    m_impl->declaredEncoding = "UTF-16";
+    m_impl->parseError = XmlParseError();
+    return TransformStep::Done;
 }

@@ -100,36 +100,55 @@ struct TEMPLATE_ENTRY {
     SIMPLE_PATH path;
 };
 
+// The XSLT name of an element, or null for an element of another namespace. The namespace
+// declarations of one stylesheet are few, so the last one found to be XSLT's is compared by
+// address first.
+const char* XslNameOf(const xmlNode* node, const xmlNs*& lastXslNamespace)
+{
+    const xmlNs* ns = node->ns;
+    if (ns == nullptr)
+        return nullptr;
+    if (ns != lastXslNamespace) {
+        if (ns->href == nullptr || !xmlStrEqual(ns->href, XSLT_NAMESPACE))
+            return nullptr;
+        lastXslNamespace = ns;
+    }
+    return reinterpret_cast<const char*>(node->name);
+}
+
 // Collects the templates and apply-templates of the stylesheet; false when the stylesheet has
 // anything the direct calls could not follow exactly.
 bool Collect(xmlNodePtr node, std::vector<TEMPLATE_ENTRY>* templates, std::vector<xmlNodePtr>* applies,
-             int* rootTemplates)
+             int* rootTemplates, const xmlNs*& lastXslNamespace)
 {
     for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
             continue;
-        if (IsXslElement(child, "import") || IsXslElement(child, "include") || IsXslElement(child, "apply-imports"))
-            return false;
-        if (IsXslElement(child, "template")) {
-            if (AttributeOf(child, "mode") || AttributeOf(child, "name"))
+        if (const char* name = XslNameOf(child, lastXslNamespace)) {
+            if (std::strcmp(name, "import") == 0 || std::strcmp(name, "include") == 0 ||
+                std::strcmp(name, "apply-imports") == 0)
                 return false;
-            const std::optional<std::string> match = AttributeOf(child, "match");
-            if (!match)
-                return false;
-            if (*match == "/") {
-                ++*rootTemplates;
-            } else {
-                std::optional<SIMPLE_PATH> path = ParseSimplePath(*match);
-                if (!path)
+            if (std::strcmp(name, "template") == 0) {
+                if (xmlHasProp(child, BAD_CAST "mode") || xmlHasProp(child, BAD_CAST "name"))
                     return false;
-                templates->push_back(TEMPLATE_ENTRY{child, std::move(*path)});
+                const std::optional<std::string> match = AttributeOf(child, "match");
+                if (!match)
+                    return false;
+                if (*match == "/") {
+                    ++*rootTemplates;
+                } else {
+                    std::optional<SIMPLE_PATH> path = ParseSimplePath(*match);
+                    if (!path)
+                        return false;
+                    templates->push_back(TEMPLATE_ENTRY{child, std::move(*path)});
+                }
+            } else if (std::strcmp(name, "apply-templates") == 0) {
+                if (xmlHasProp(child, BAD_CAST "mode"))
+                    return false;
+                applies->push_back(child);
             }
-        } else if (IsXslElement(child, "apply-templates")) {
-            if (AttributeOf(child, "mode"))
-                return false;
-            applies->push_back(child);
         }
-        if (!Collect(child, templates, applies, rootTemplates))
+        if (!Collect(child, templates, applies, rootTemplates, lastXslNamespace))
             return false;
     }
     return true;
@@ -147,7 +166,8 @@ void GiveDirectTemplatesModes(xmlDocPtr stylesheet)
     std::vector<TEMPLATE_ENTRY> templates;
     std::vector<xmlNodePtr> applies;
     int rootTemplates = 0;
-    if (!Collect(top, &templates, &applies, &rootTemplates) || rootTemplates != 1 || templates.empty())
+    const xmlNs* lastXslNamespace = nullptr;
+    if (!Collect(top, &templates, &applies, &rootTemplates, lastXslNamespace) || rootTemplates != 1 || templates.empty())
         return;
 
     // Paths of one shape are disjoint when they all have positions at the same steps and no two

@@ -297,13 +297,14 @@ bool ReadPrintXml(CEditPrint* root, XmlDocument& document)
             return false;
         if (!document.documentElement().removeChild(stylesheet))
             return false;
-        const std::optional<std::u16string> result = document.transformNode(stylesheet);
-        if (!result) {
+        // The stylesheet and the document are not needed again: the result takes their place.
+        const XmlDocument::TransformStep step = document.transformByOwnStylesheet(stylesheet);
+        if (step == XmlDocument::TransformStep::Transform) {
             ShowPrintFileMessage(u"XSLTでのエラー");
             ReportParseError(u"XSLT Error", document.parseError());
             return false;
         }
-        if (!document.loadXML(*result)) {
+        if (step == XmlDocument::TransformStep::LoadResult) {
             ReportParseError(u"FO Parsing Error", document.parseError());
             return false;
         }

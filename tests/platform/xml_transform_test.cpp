@@ -235,3 +235,132 @@ TEST(XmlTransform, PrintFilesGiveTheSameResultWithDirectTemplateCallsAsWithout)
         EXPECT_EQ(*direct, *inTurn);
     }
 }
+
+namespace {
+
+// The document's content as both ways of reading a result leave it: its text, the bytes a save
+// writes and its nodes one by one (which the text cannot tell apart where texts meet).
+struct LOADED_RESULT {
+    std::u16string xml;
+    std::string saved;
+    std::u16string nodes;
+};
+
+void ListNodes(const XmlNode& node, std::u16string* out)
+{
+    *out += std::u16string(1, static_cast<char16_t>(u'0' + static_cast<int>(node.nodeType()))) + u"|" + node.nodeName() +
+            u"|" + node.nodeValue() + u"\n";
+    for (const XmlNode& attribute : node.attributes())
+        *out += u"@" + attribute.nodeName() + u"=" + attribute.nodeValue() + u"|" + attribute.namespaceURI() + u"\n";
+    for (const XmlNode& child : node.childNodes())
+        ListNodes(child, out);
+}
+
+// The document at text transformed by its embedded stylesheet, either through the result's text
+// (transformNode, then loadXML) or in place; the step that failed, if one did.
+XmlDocument::TransformStep TransformEmbedded(const std::u16string& text, bool inPlace, bool preserve,
+                                             LOADED_RESULT* loaded)
+{
+    XmlDocument document;
+    document.setPreserveWhiteSpace(preserve);
+    EXPECT_TRUE(document.loadXML(text));
+    document.setProperty(u"SelectionNamespaces", kNamespaces);
+    const XmlNode stylesheet = document.selectSingleNode(u"//xsl:stylesheet");
+    EXPECT_TRUE(stylesheet);
+    EXPECT_TRUE(document.documentElement().removeChild(stylesheet));
+    XmlDocument::TransformStep step = XmlDocument::TransformStep::Done;
+    if (inPlace) {
+        step = document.transformByOwnStylesheet(stylesheet);
+    } else {
+        const std::optional<std::u16string> result = document.transformNode(stylesheet);
+        step = !result ? XmlDocument::TransformStep::Transform
+                       : document.loadXML(*result) ? XmlDocument::TransformStep::Done
+                                                   : XmlDocument::TransformStep::LoadResult;
+    }
+    loaded->xml = document.xml();
+    ListNodes(document.node(), &loaded->nodes);
+    EXPECT_TRUE(document.saveToBytes(&loaded->saved) || step != XmlDocument::TransformStep::Done);
+    return step;
+}
+
+std::u16string EmbeddedDocument(const std::u16string& output, const std::u16string& rootTemplate)
+{
+    return u"<print xmlns:e='urn:example'><d><a>x</a><a xml:space='preserve'>  </a><a>y &amp; &lt;z&gt;</a></d>"
+           u"<xsl:stylesheet version='1.0' xmlns:xsl='http://www.w3.org/1999/XSL/Transform'"
+           u" xmlns:fo='http://www.w3.org/1999/XSL/Format'>" +
+           output + u"<xsl:template match='/'>" + rootTemplate + u"</xsl:template></xsl:stylesheet></print>";
+}
+
+}  // namespace
+
+TEST(XmlTransform, InPlaceTransformLeavesWhatTheResultTextLoadsAs)
+{
+    struct Case {
+        const char* name;
+        std::u16string output;
+        std::u16string root;
+        bool preserve = false;
+    };
+    const std::u16string block = u"<fo:root><fo:block>";
+    const Case cases[] = {
+        {"text pieces side by side, blank ones and escaped characters", u"",
+         block + u"<xsl:value-of select='/print/d/a[1]'/><xsl:text>-</xsl:text><xsl:value-of select='/print/d/a[3]'/>"
+                 u"<fo:inline><xsl:value-of select='/print/d/a[2]'/></fo:inline><fo:inline> </fo:inline>"
+                 u"<fo:inline><xsl:text>  </xsl:text></fo:inline><fo:inline><xsl:value-of select='/print/d/b'/></fo:inline>"
+                 u"</fo:block></fo:root>"},
+        {"the same with white space kept", u"",
+         block + u"<fo:inline><xsl:value-of select='/print/d/a[2]'/></fo:inline><fo:inline><xsl:text>  </xsl:text>"
+                 u"</fo:inline></fo:block></fo:root>",
+         true},
+        {"xml:space, attributes with line breaks, tabs and quotes, a comment and a processing instruction", u"",
+         u"<fo:root xml:space='preserve'><xsl:comment>c</xsl:comment><xsl:processing-instruction name='p'>v"
+         u"</xsl:processing-instruction><fo:block><xsl:attribute name='x'>a&#10;b&#9;c\"'&lt;</xsl:attribute>"
+         u"<xsl:text> </xsl:text><xsl:value-of select='concat(\"r\", \"&#13;\", \"n\")'/></fo:block></fo:root>"},
+        {"namespaces made by the stylesheet", u"",
+         u"<fo:root><xsl:element name='e:x' namespace='urn:example'><xsl:attribute name='e:a' namespace='urn:other'>1"
+         u"</xsl:attribute></xsl:element><xsl:copy-of select='/print/d'/></fo:root>"},
+        {"an XML declaration with an encoding of its own", u"<xsl:output method='xml' encoding='Shift_JIS'/>",
+         block + u"<xsl:value-of select='/print/d/a[1]'/></fo:block></fo:root>"},
+        {"indented output with white space kept", u"<xsl:output indent='yes'/>",
+         u"<fo:root><fo:block><fo:inline>a</fo:inline></fo:block></fo:root>", true},
+        {"CDATA sections", u"<xsl:output cdata-section-elements='fo:block'/>",
+         block + u"<xsl:value-of select='/print/d/a[3]'/></fo:block></fo:root>"},
+        {"unescaped output", u"", block + u"<xsl:text disable-output-escaping='yes'>&lt;fo:inline/&gt;</xsl:text></fo:block></fo:root>"},
+        {"no declaration", u"<xsl:output omit-xml-declaration='yes'/>", block + u"</fo:block></fo:root>"},
+        {"a standalone declaration", u"<xsl:output standalone='yes'/>", block + u"</fo:block></fo:root>"},
+        {"text output that does not load", u"<xsl:output method='text'/>", u"<xsl:value-of select='/print/d/a[1]'/>"},
+        {"two top elements that do not load", u"", u"<fo:root/><fo:root/>"},
+        {"a stylesheet that stops the transformation", u"", u"<xsl:message terminate='yes'>stop</xsl:message>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::u16string text = EmbeddedDocument(c.output, c.root);
+        LOADED_RESULT throughText, inPlace;
+        const XmlDocument::TransformStep expected = TransformEmbedded(text, false, c.preserve, &throughText);
+        EXPECT_EQ(TransformEmbedded(text, true, c.preserve, &inPlace), expected);
+        EXPECT_EQ(inPlace.xml, throughText.xml);
+        EXPECT_EQ(inPlace.saved, throughText.saved);
+        EXPECT_EQ(inPlace.nodes, throughText.nodes);
+    }
+}
+
+TEST(XmlTransform, PrintFilesTransformedInPlaceAreTheirResultTextLoaded)
+{
+    const std::string data = QN_TEST_DATA_DIR;
+    const char* const papers[] = {"/../../samples/sample_paper.xml", "/printfile/horizontal_formula.xml",
+                                  "/printfile/horizontal_inline_nodes.xml", "/printfile/horizontal_one_column.xml",
+                                  "/printfile/horizontal_one_column_utf16.xml", "/printfile/vertical_two_columns.xml"};
+    for (const char* paper : papers) {
+        SCOPED_TRACE(paper);
+        XmlDocument source;
+        ASSERT_TRUE(source.load(data + paper));
+        const std::u16string text = source.xml();
+        LOADED_RESULT throughText, inPlace;
+        ASSERT_EQ(TransformEmbedded(text, false, false, &throughText), XmlDocument::TransformStep::Done);
+        ASSERT_EQ(TransformEmbedded(text, true, false, &inPlace), XmlDocument::TransformStep::Done);
+        EXPECT_GT(inPlace.xml.size(), 1000u);
+        EXPECT_EQ(inPlace.xml, throughText.xml);
+        EXPECT_EQ(inPlace.saved, throughText.saved);
+        EXPECT_EQ(inPlace.nodes, throughText.nodes);
+    }
+}
