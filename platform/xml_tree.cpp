@@ -8,7 +8,9 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <cstring>
 #include <map>
+#include <optional>
 
 using namespace xmlutil;
 
@@ -193,6 +195,77 @@ void DropRedundantDeclarations(xmlNodePtr node)
             link = &ns->next;
         }
     }
+}
+
+bool IsAsciiNameStart(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; }
+
+bool IsAsciiName(std::u16string_view name)
+{
+    if (name.empty() || !IsAsciiNameStart(name[0]))
+        return false;
+    for (const char16_t c : name)
+        if (!IsAsciiNameStart(c) && !(c >= u'0' && c <= u'9') && c != u'-' && c != u'.')
+            return false;
+    return true;
+}
+
+// The answer of selectSingleNode to "//name" or "//prefix:name" asked of a document, found by
+// walking the document in order up to the first element of that name, instead of collecting
+// every match of the whole document; nothing when the expression or prefix is of another kind,
+// and then XPath answers.
+std::optional<xmlNodePtr> FirstByDescendantName(xmlNodePtr context, std::u16string_view expression)
+{
+    if (context->type != XML_DOCUMENT_NODE || expression.substr(0, 2) != u"//")
+        return std::nullopt;
+    std::u16string_view name = expression.substr(2);
+    std::u16string_view prefix;
+    if (const size_t colon = name.find(u':'); colon != std::u16string_view::npos) {
+        prefix = name.substr(0, colon);
+        name = name.substr(colon + 1);
+        if (!IsAsciiName(prefix) || prefix == u"xml")
+            return std::nullopt;
+    }
+    if (!IsAsciiName(name))
+        return std::nullopt;
+    const std::string localName = ToUtf8(name);
+    std::string uri;
+    if (!prefix.empty()) {
+        const XmlDocument::Impl* impl = ImplOf(context->doc);
+        if (impl == nullptr)
+            return std::nullopt;
+        const std::string wanted = ToUtf8(prefix);
+        bool bound = false;
+        for (const auto& [declared, href] : impl->selectionNamespaces)
+            if (declared == wanted) {
+                uri = href;
+                bound = true;
+            }
+        if (!bound)
+            return std::nullopt;
+    }
+    const auto matches = [&](const xmlNode* node) {
+        if (node->type != XML_ELEMENT_NODE || std::strcmp(reinterpret_cast<const char*>(node->name), localName.c_str()) != 0)
+            return false;
+        if (prefix.empty())
+            return node->ns == nullptr;
+        return node->ns != nullptr && node->ns->href != nullptr &&
+               std::strcmp(reinterpret_cast<const char*>(node->ns->href), uri.c_str()) == 0;
+    };
+    // Document order: each element before its children, children before the next sibling.
+    xmlNodePtr node = context->children;
+    while (node != nullptr) {
+        if (matches(node))
+            return node;
+        if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+            node = node->children;
+            continue;
+        }
+        while (node != nullptr && node->next == nullptr)
+            node = node->parent == context ? nullptr : node->parent;
+        if (node != nullptr)
+            node = node->next;
+    }
+    return xmlNodePtr(nullptr);
 }
 
 std::vector<XmlNode> Evaluate(xmlNodePtr context, std::u16string_view expression)
@@ -634,7 +707,10 @@ XmlNode XmlNode::removeChild(XmlNode child)
 
 XmlNode XmlNode::selectSingleNode(std::u16string_view xpath) const
 {
-    const std::vector<XmlNode> nodes = Evaluate(Required(*this), xpath);
+    xmlNodePtr context = Required(*this);
+    if (std::optional<xmlNodePtr> first = FirstByDescendantName(context, xpath))
+        return XmlAccess::Make(*first);
+    const std::vector<XmlNode> nodes = Evaluate(context, xpath);
     return nodes.empty() ? XmlNode() : nodes.front();
 }
 

@@ -181,6 +181,31 @@ TEST(XmlDocument, MalformedTextGivesTheParseErrorAndAnEmptyDocument)
     EXPECT_FALSE(doc.parseError().reason.empty());
 }
 
+TEST(XmlDocument, FirstNodeOfADescendantNameIsTheFirstOfAllSuchNodes)
+{
+    // Names in no namespace, under a default namespace, under prefixes bound in the document
+    // to other addresses than the selection's, nested and after deep subtrees.
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(u"<print xmlns:f='urn:f'><a><b><c/><MondaiID>1</MondaiID></b></a>"
+                            u"<x xmlns='urn:d'><MondaiID>default</MondaiID><f:flow>0</f:flow></x>"
+                            u"<fo:flow xmlns:fo='urn:other'>other</fo:flow>"
+                            u"<g xmlns:fo='http://www.w3.org/1999/XSL/Format'><fo:flow>1<fo:flow>2</fo:flow></fo:flow></g>"
+                            u"<MondaiID>2</MondaiID><f:flow>3</f:flow></print>"));
+    doc.setProperty(u"SelectionNamespaces", u"xmlns:fo='http://www.w3.org/1999/XSL/Format' xmlns:f='urn:f'");
+    for (const char16_t* path : {u"//MondaiID", u"//fo:flow", u"//f:flow", u"//print", u"//c", u"//none", u"//fo:none"}) {
+        SCOPED_TRACE(std::u16string(path).size());
+        const std::vector<XmlNode> all = doc.selectNodes(path);
+        const XmlNode first = doc.selectSingleNode(path);
+        if (all.empty())
+            EXPECT_FALSE(first);
+        else
+            EXPECT_EQ(first, all.front());
+    }
+    EXPECT_EQ(doc.selectSingleNode(u"//MondaiID").text(), u"1");
+    EXPECT_EQ(doc.selectSingleNode(u"//fo:flow").text(), u"12");
+    EXPECT_THROW(doc.selectSingleNode(u"//e:flow"), XmlError);
+}
+
 TEST(XmlDocument, SelectsWithTheDeclaredPrefixes)
 {
     XmlDocument doc;
