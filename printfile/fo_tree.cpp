@@ -42,7 +42,7 @@ void BuildFoChildren(CQNXMLNode* element, const XmlNode& domNode)
         return;
     for (const XmlNode& attribute : domNode.attributes())
         ApplyAttribute(element, CStringW(std::u16string_view(attribute.nodeName())), CStringW(std::u16string_view(attribute.nodeValue())));
-    for (const XmlNode& child : domNode.childNodes()) {
+    for (XmlNode child = domNode.firstChild(); child; child = child.nextSibling()) {
         switch (child.nodeType()) {
         case XmlNodeType::Element: {
             const std::u16string name = child.nodeName();
