@@ -18,6 +18,19 @@ int BlankFlag(const CStringW& text)
 
 CQNXMLNode::CQNXMLNode(int typeCode) : m_typeCode(typeCode) {}
 
+const CQNXMLNode::ChildList& CQNXMLNode::Children() const
+{
+    static const ChildList none;
+    return m_children != nullptr ? *m_children : none;
+}
+
+CQNXMLNode::ChildList& CQNXMLNode::MutableChildren()
+{
+    if (m_children == nullptr)
+        m_children = std::make_unique<ChildList>();
+    return *m_children;
+}
+
 CQNXMLNode::~CQNXMLNode()
 {
     DeleteAllChildren();
@@ -25,8 +38,9 @@ CQNXMLNode::~CQNXMLNode()
         // Released, not deleted: this destructor is already running.
         const int index = m_parent->IndexOfChild(this);
         if (index >= 0) {
-            m_parent->m_children[index].release();
-            m_parent->m_children.erase(m_parent->m_children.begin() + index);
+            ChildList& siblings = *m_parent->m_children;
+            siblings[static_cast<size_t>(index)].release();
+            siblings.erase(siblings.begin() + index);
             m_parent->RenumberChildren(static_cast<size_t>(index));
             m_parent->ChildrenChanged();
         }
@@ -63,7 +77,7 @@ void CQNXMLNode::AppendSubtreeText(CStringW& out) const
     } else {
         out += m_text;
     }
-    for (const auto& child : m_children) {
+    for (const auto& child : Children()) {
         if (child->m_typeCode == kLineBreakType)
             out += u"\r\n";
         else
@@ -138,18 +152,19 @@ int CQNXMLNode::IndexOfChild(const CQNXMLNode* node) const
 
 void CQNXMLNode::RenumberChildren(size_t from)
 {
-    for (size_t i = from; i < m_children.size(); ++i)
-        m_children[i]->m_indexInParent = static_cast<int>(i);
+    const ChildList& children = Children();
+    for (size_t i = from; i < children.size(); ++i)
+        children[i]->m_indexInParent = static_cast<int>(i);
 }
 
 CQNXMLNode* CQNXMLNode::GetFirstChild() const
 {
-    return m_children.empty() ? nullptr : m_children.front().get();
+    return Children().empty() ? nullptr : Children().front().get();
 }
 
 CQNXMLNode* CQNXMLNode::GetLastChild() const
 {
-    return m_children.empty() ? nullptr : m_children.back().get();
+    return Children().empty() ? nullptr : Children().back().get();
 }
 
 CQNXMLNode* CQNXMLNode::GetNextSibling() const
@@ -186,7 +201,7 @@ CQNXMLNode* CQNXMLNode::FindDescendantOfType(int code)
 {
     if (m_typeCode == code)
         return this;
-    for (const auto& child : m_children) {
+    for (const auto& child : Children()) {
         if (CQNXMLNode* found = child->FindDescendantOfType(code))
             return found;
     }
@@ -197,7 +212,7 @@ CQNXMLNode* CQNXMLNode::FindDescendantWithFlags(int mask)
 {
     if (m_typeCode & mask)
         return this;
-    for (const auto& child : m_children) {
+    for (const auto& child : Children()) {
         if (CQNXMLNode* found = child->FindDescendantWithFlags(mask))
             return found;
     }
@@ -220,11 +235,12 @@ int CQNXMLNode::InsertChildAt(int index, CQNXMLNode* node)
         return -1;
     // Room is made before anything changes, so a failed allocation leaves the tree as it was and
     // the node with the caller; the insertion itself then cannot fail.
-    if (m_children.size() == m_children.capacity())
-        m_children.reserve(std::max<size_t>(4, m_children.capacity() * 2));
+    ChildList& children = MutableChildren();
+    if (children.size() == children.capacity())
+        children.reserve(std::max<size_t>(4, children.capacity() * 2));
     node->Detach();
     index = std::clamp(index, 0, GetChildCount());
-    m_children.insert(m_children.begin() + index, std::unique_ptr<CQNXMLNode>(node));
+    children.insert(children.begin() + index, std::unique_ptr<CQNXMLNode>(node));
     node->m_parent = this;
     RenumberChildren(static_cast<size_t>(index));
     ChildrenChanged();
@@ -246,14 +262,16 @@ void CQNXMLNode::RemoveChildren(int index, int count)
     const int64_t size = GetChildCount();
     const int first = static_cast<int>(std::clamp<int64_t>(index, 0, size));
     const int last = static_cast<int>(std::clamp<int64_t>(int64_t(index) + std::max(count, 0), first, size));
+    if (last == first)
+        return;
+    ChildList& children = *m_children;
     for (int i = first; i < last; ++i) {
-        m_children[i]->m_parent = nullptr;
-        m_children[i].release();
+        children[static_cast<size_t>(i)]->m_parent = nullptr;
+        children[static_cast<size_t>(i)].release();
     }
-    m_children.erase(m_children.begin() + first, m_children.begin() + last);
+    children.erase(children.begin() + first, children.begin() + last);
     RenumberChildren(static_cast<size_t>(first));
-    if (last > first)
-        ChildrenChanged();
+    ChildrenChanged();
 }
 
 void CQNXMLNode::RemoveChild(CQNXMLNode* node)
@@ -286,11 +304,12 @@ CQNXMLNode* CQNXMLNode::DetachAndDelete()
 void CQNXMLNode::DeleteAllChildren()
 {
     // The list is emptied first, so the children's destructors find no parent to leave.
-    std::vector<std::unique_ptr<CQNXMLNode>> children = std::move(m_children);
-    m_children.clear();
-    for (auto& child : children)
+    const std::unique_ptr<ChildList> children = std::move(m_children);
+    if (children == nullptr)
+        return;
+    for (auto& child : *children)
         child->m_parent = nullptr;
-    if (!children.empty())
+    if (!children->empty())
         ChildrenChanged();
 }
 
@@ -302,7 +321,7 @@ void CQNXMLNode::DeleteChildAt(int index)
 
 void CQNXMLNode::PropagateClass()
 {
-    for (const auto& child : m_children) {
+    for (const auto& child : Children()) {
         child->m_class = m_class;
         child->PropagateClass();
     }
@@ -385,8 +404,8 @@ void CQNXMLNode::Serialize(CArchive& ar)
     if (ar.IsStoring()) {
         m_text.Serialize(ar);
         ar << int32_t(m_typeCode) << int32_t(m_flags) << int32_t(m_blank) << int32_t(m_idClass)
-           << int32_t(m_class) << int32_t(m_children.size());
-        for (const auto& child : m_children)
+           << int32_t(m_class) << int32_t(GetChildCount());
+        for (const auto& child : Children())
             ar.WriteObject(child.get());
         return;
     }
@@ -404,17 +423,18 @@ void CQNXMLNode::Serialize(CArchive& ar)
         children.push_back(std::move(child));
     }
     // Everything is read; from here on nothing fails.
-    m_children.reserve(m_children.size() + children.size());
+    if (!children.empty())
+        MutableChildren().reserve(Children().size() + children.size());
     m_text = std::move(text);
     m_typeCode = typeCode;
     m_flags = flags;
     m_blank = blank;
     m_idClass = idClass;
     m_class = nodeClass;
-    const size_t firstNew = m_children.size();
+    const size_t firstNew = Children().size();
     for (auto& child : children) {
         child->m_parent = this;
-        m_children.push_back(std::move(child));
+        m_children->push_back(std::move(child));
     }
     RenumberChildren(firstNew);
     if (!children.empty())

@@ -53,11 +53,11 @@ public:
 
     // Position in the tree. Searches compare node identity, never contents.
     CQNXMLNode* GetParent() const { return m_parent; }
-    int GetChildCount() const { return static_cast<int>(m_children.size()); }
+    int GetChildCount() const { return m_children != nullptr ? static_cast<int>(m_children->size()) : 0; }
     // The child at index; null outside 0 … count − 1.
     CQNXMLNode* GetChildAt(int index) const
     {
-        return index >= 0 && index < GetChildCount() ? m_children[static_cast<size_t>(index)].get() : nullptr;
+        return index >= 0 && index < GetChildCount() ? (*m_children)[static_cast<size_t>(index)].get() : nullptr;
     }
     // Index in the parent's list; 0 without a parent, -1 when the parent does not list the node.
     int GetIndexInParent() const;
@@ -146,6 +146,11 @@ protected:
     virtual void ChildrenChanged() {}
 
 private:
+    using ChildList = std::vector<std::unique_ptr<CQNXMLNode>>;
+    // The children; an empty list when the node has none.
+    const ChildList& Children() const;
+    // The list, made when the node has none yet.
+    ChildList& MutableChildren();
     void AppendSubtreeText(CStringW& out) const;
     // Numbers the children from index on with their places in the list.
     void RenumberChildren(size_t from);
@@ -155,12 +160,14 @@ private:
     CQNXMLNode* m_parent = nullptr;
     // The node's place in its parent's list, kept by every change of that list.
     int m_indexInParent = 0;
-    bool m_editNode = false;
     int m_blank = 0;
     CStringW m_text;
     // Null until the first attribute is stored: editing nodes, a node per character, keep none.
     std::unique_ptr<std::map<CStringW, CStringW>> m_attributes;
-    std::vector<std::unique_ptr<CQNXMLNode>> m_children;
+    // Null until the first child comes: most nodes of a paper (its characters) have none.
+    std::unique_ptr<ChildList> m_children;
+    // Last, so that a derived class's fields may take the padding after it.
+    bool m_editNode = false;
 };
 
 // Adds the classes of the base library that archives create by name: CStringW and CQNXMLNode.
