@@ -126,6 +126,49 @@ CKasenRenbanProperties& CKasenRenbanProperties::Copy(const CKasenRenbanPropertie
     return *this;
 }
 
+bool CKasenRenbanProperties::SameAs(const CKasenRenbanProperties& other) const
+{
+    return m_renbanForce == other.m_renbanForce && m_renbanType == other.m_renbanType &&
+           std::memcmp(m_renbanFace, other.m_renbanFace, LF_FACESIZE) == 0 && m_renbanSize == other.m_renbanSize &&
+           m_renbanString == other.m_renbanString &&
+           m_unreadableRenbanSizeText.Text() == other.m_unreadableRenbanSizeText.Text() &&
+           m_sizeBesideUnreadableText == other.m_sizeBesideUnreadableText;
+}
+
+CKasenRenbanProperties& CNodeNumbering::EditNumbering()
+{
+    if (m_own == nullptr)
+        m_own = std::make_unique<CKasenRenbanProperties>(NumberingDefaults());
+    return *m_own;
+}
+
+void CNodeNumbering::SetNumbering(const CKasenRenbanProperties& record)
+{
+    if (record.SameAs(NumberingDefaults()))
+        m_own.reset();
+    else if (m_own != nullptr)
+        *m_own = record;
+    else
+        m_own = std::make_unique<CKasenRenbanProperties>(record);
+}
+
+void CNodeNumbering::CopyNumbering(const CKasenRenbanProperties& record)
+{
+    if (record.SameAs(NumberingDefaults())) {
+        m_own.reset();
+        return;
+    }
+    CKasenRenbanProperties copy;
+    copy.Copy(record);
+    SetNumbering(copy);
+}
+
+const CKasenRenbanProperties& CNodeNumbering::NumberingDefaults()
+{
+    static const CKasenRenbanProperties defaults;
+    return defaults;
+}
+
 void HAITEN_INFO::SetDefaults()
 {
     style = 1;

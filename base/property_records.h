@@ -220,6 +220,35 @@ public:
     {
         return !m_unreadableRenbanSizeText.IsEmpty() && m_renbanSize == m_sizeBesideUnreadableText;
     }
+    // Every field equal, the face's 32 bytes included.
+    bool SameAs(const CKasenRenbanProperties& other) const;
+};
+
+// The numbering record as an editing node holds it. Nearly every node of a paper has the
+// defaults, which all such nodes share; a node whose numbering differs holds a record of its own.
+class CNodeNumbering {
+public:
+    CNodeNumbering() = default;
+    CNodeNumbering(const CNodeNumbering& other) { *this = other; }
+    CNodeNumbering& operator=(const CNodeNumbering& other)
+    {
+        if (this != &other)
+            SetNumbering(other.Numbering());
+        return *this;
+    }
+
+    const CKasenRenbanProperties& Numbering() const { return m_own != nullptr ? *m_own : NumberingDefaults(); }
+    // The node's own record for a change, made from the shared one when the node has none.
+    CKasenRenbanProperties& EditNumbering();
+    // Takes a copy of record, or shares the defaults when it equals them.
+    void SetNumbering(const CKasenRenbanProperties& record);
+    // The same through the record's Copy, which takes the face up to its terminator.
+    void CopyNumbering(const CKasenRenbanProperties& record);
+    void ResetNumbering() { m_own.reset(); }
+    static const CKasenRenbanProperties& NumberingDefaults();
+
+private:
+    std::unique_ptr<CKasenRenbanProperties> m_own;
 };
 
 struct PAGE_GEOMETRY {

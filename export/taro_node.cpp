@@ -66,7 +66,7 @@ bool BaseIsPlainCharacters(const CEditNode* base)
     for (int i = 0; i + 1 < count; ++i) {
         const CEditNode* child = base->GetEditChild(i);
         if (child == nullptr || !IsCharacter(child) || IsLineBreak(child) || !child->IsVisible() ||
-            child->m_renbanType != 0 || child->GetText().GetLength() != 1 || IsSurrogate(child->GetText().GetAt(0)))
+            child->Numbering().m_renbanType != 0 || child->GetText().GetLength() != 1 || IsSurrogate(child->GetText().GetAt(0)))
             return false;
     }
     return true;
@@ -123,7 +123,7 @@ void CTaroDocumentWriter::WriteUnderlineLabel(const CEditNode* character)
     const CStringW label = RunLabelText(character);
     const int length = label.GetLength();
     WordStep([&] {
-        m_library.InputFont({S(Cp932ToWide(FaceNameView(character->m_renbanFace))), M()});
+        m_library.InputFont({S(Cp932ToWide(FaceNameView(character->Numbering().m_renbanFace))), M()});
         m_library.InputBold({L(0)});
         m_library.InputItalic({L(0)});
         m_library.InputDecoration({S(u"R0G0B0"), M(), L(0), L(0), M(), L(0), M()});
@@ -204,7 +204,7 @@ void CTaroDocumentWriter::WriteChildren(CEditNode* container, EXPORT_NODE_CONTEX
             continue;
         }
         if (IsCharacter(child)) {
-            const int type = child->m_renbanType;
+            const int type = child->Numbering().m_renbanType;
             if (run.format != nullptr) {
                 if (!run.format->SameFormat(child) || (type != 0 && type != labelType)) {
                     // The run ends; the character is taken again and starts the next one.
@@ -249,7 +249,7 @@ void CTaroDocumentWriter::WriteChildren(CEditNode* container, EXPORT_NODE_CONTEX
         } else if (child->IsKind(EditKind::kObject)) {
             WriteObject(child);
         }
-        labelType = child->m_renbanType;
+        labelType = child->Numbering().m_renbanType;
         i = next;
     }
     // Every container closes with a line break, which inserts the last run; a run still pending

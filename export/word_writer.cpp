@@ -305,7 +305,7 @@ void CWordDocumentWriter::TypeUnderlineLabel(const CWordDispatch& selection, con
     WordStep([&] {
         const CStringW label = RunLabelText(character);
         CWordDispatch font(selection.GetFont());
-        font.SetName(std::string(FaceNameView(character->m_renbanFace)).c_str());
+        font.SetName(std::string(FaceNameView(character->Numbering().m_renbanFace)).c_str());
         font.SetSize(10.5f);
         font.SetColorIndex(kColorBlack);
         font.SetBold(0);
@@ -363,7 +363,7 @@ void CWordDocumentWriter::WriteChildren(CEditNode* container, const CWordDispatc
             continue;
         }
         if (IsCharacter(child)) {
-            const int type = child->m_renbanType;
+            const int type = child->Numbering().m_renbanType;
             if (run.format != nullptr) {
                 if (run.format->SameFormat(child) && (type == 0 || type == labelType)) {
                     run.text += RunText(child, context);
@@ -409,7 +409,7 @@ void CWordDocumentWriter::WriteChildren(CEditNode* container, const CWordDispatc
         } else if (child->IsKind(EditKind::kObject)) {
             WriteObject(child, selection, context, indent);
         }
-        labelType = child != nullptr ? child->m_renbanType : 0;
+        labelType = child != nullptr ? child->Numbering().m_renbanType : 0;
         ++i;
     }
     // The content closes with a line break, which types the last run; a run still pending here

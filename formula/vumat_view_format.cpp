@@ -376,7 +376,7 @@ bool CVumatView::NumberingTest(bool forRemoval) const
         }
         if (IsLineBreak(child))
             continue;
-        if (child->m_renbanType > RenbanType::kNone)
+        if (child->Numbering().m_renbanType > RenbanType::kNone)
             numbered = true;
     }
     return forRemoval ? numbered : true;
@@ -445,12 +445,12 @@ void CVumatView::OnUnderlineNumberSettings()
     CEditNode* parent = nullptr;
     if (NumberingAllowed() && SelectedChildren(&first, &last, &parent)) {
         source = parent->GetEditChild(first);
-        if (source == nullptr || source->m_renbanType <= RenbanType::kNone)
+        if (source == nullptr || source->Numbering().m_renbanType <= RenbanType::kNone)
             source = parent->GetEditChild(last);
     }
     CKasenRenbanProperties numbering;
     CCharacterProperties underline;
-    if (source != nullptr && source->m_renbanType > RenbanType::kNone)
+    if (source != nullptr && source->Numbering().m_renbanType > RenbanType::kNone)
         NumberingOfNode(*source, &numbering, &underline);
     else
         NumberingDefaults().GetNumberingDefaults(&numbering, &underline);

@@ -170,7 +170,7 @@ void CEditMathChar::CopyStyleFromElement(CQNXMLNode* element)
         CBorderPaddingBackgroundProperties::Copy(*math);
         CCharacterProperties::Copy(*math);
         FontPropertiesToLogFont();
-        CKasenRenbanProperties::Copy(*math);
+        CopyNumbering(*math);
     } else {
         if (const auto* font = RecordOf<CFontProperties>(element))
             CFontProperties::Copy(*font);
@@ -182,7 +182,7 @@ void CEditMathChar::CopyStyleFromElement(CQNXMLNode* element)
             CCharacterProperties::Copy(*character);
         FontPropertiesToLogFont();
         if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
-            CKasenRenbanProperties::Copy(*numbering);
+            CopyNumbering(*numbering);
     }
     if (element->m_typeCode == kMoCode) {
         if (const auto* mo = NodeAs<const CMathMLMo>(element))
@@ -201,7 +201,7 @@ void CEditMathChar::CopyStyleToElement(CQNXMLNode* element)
         math->CColorRelatedProperties::Copy(*this);
         math->CBorderPaddingBackgroundProperties::Copy(*this);
         math->CCharacterProperties::Copy(*this);
-        math->CKasenRenbanProperties::Copy(*this);
+        math->CKasenRenbanProperties::Copy(Numbering());
     } else {
         if (auto* font = dynamic_cast<CFontProperties*>(element))
             font->Copy(*this);
@@ -212,7 +212,7 @@ void CEditMathChar::CopyStyleToElement(CQNXMLNode* element)
         if (auto* character = dynamic_cast<CCharacterProperties*>(element))
             character->Copy(*this);
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
-            numbering->Copy(*this);
+            numbering->Copy(Numbering());
     }
     if (element->m_typeCode == kMoCode) {
         if (auto* mo = NodeAs<CMathMLMo>(element))

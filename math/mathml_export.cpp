@@ -133,7 +133,7 @@ CQNXMLNode* TemplateElement(int code, CEditNode* node, CQNXMLNode* parent)
             border->m_afterWidth = node->m_afterWidth;
         }
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
-            numbering->Copy(*node);
+            numbering->Copy(node->Numbering());
     }
     return element;
 }
@@ -235,7 +235,7 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
             border->m_afterWidth = c->m_afterWidth;
         }
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(p))
-            numbering->Copy(*c);
+            numbering->Copy(c->Numbering());
     }
     CEditMathChar* runFirst = nullptr;
     CStringW runText;

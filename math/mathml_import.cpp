@@ -68,7 +68,7 @@ Template* AppendTemplate(CEditNode* target, CQNXMLNode* element)
     node->CColorRelatedProperties::Copy(*math);
     node->CBorderPaddingBackgroundProperties::Copy(*math);
     node->CCharacterProperties::Copy(*math);
-    node->CKasenRenbanProperties::Copy(*math);
+    node->CopyNumbering(*math);
     return node;
 }
 

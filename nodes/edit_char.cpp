@@ -80,7 +80,7 @@ void CEditChar::Reset()
     CColorRelatedProperties::Clear();
     CBorderPaddingBackgroundProperties::SetDefaults();
     CAreaAlignmentProperties::SetDefaults();
-    CKasenRenbanProperties::SetDefaults();
+    ResetNumbering();
     m_state = kEmpty;
     m_rcHit = RECT{};
     CDefaultFontTable::Instance().GetDefaultFont(&m_lf, CurrentWritingVertical);
@@ -108,7 +108,7 @@ void CEditChar::CopyFormat(const CEditNode* other)
     CBorderPaddingBackgroundProperties::Copy(*other);
     CAreaAlignmentProperties::Copy(*other);
     CCharacterProperties::Copy(*other);
-    CKasenRenbanProperties::Copy(*other);
+    CopyNumbering(other->Numbering());
     MarkDirty();
 }
 
@@ -203,11 +203,11 @@ void CEditChar::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
             }
             m_width = extent.cx;
             m_height = extent.cy;
-            if (m_renbanType != RenbanType::kNone) {
-                m_height += m_renbanSize;
+            if (Numbering().m_renbanType != RenbanType::kNone) {
+                m_height += Numbering().m_renbanSize;
                 if (map != nullptr && map->IsVertical()) {
-                    m_ascent += m_renbanSize;
-                    m_axis += m_renbanSize;
+                    m_ascent += Numbering().m_renbanSize;
+                    m_axis += Numbering().m_renbanSize;
                 }
             }
             target->SelectObject(previous);

@@ -444,7 +444,7 @@ void CEditContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     DrawDecorationRuns(dc, map, seen);
     // A labelled run that continues one labelled on an earlier page is not labelled again.
     const CEditNode* earlier = filter != nullptr && context != nullptr ? context->lastDrawn : nullptr;
-    DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->m_renbanType != RenbanType::kNone);
+    DrawLabelRuns(dc, map, drawn, earlier != nullptr && earlier->Numbering().m_renbanType != RenbanType::kNone);
 
     if (filter != nullptr && context != nullptr && !drawn.empty())
         context->lastDrawn = drawn.back();
@@ -603,9 +603,9 @@ void CEditContainer::DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<
         first = nullptr;
     };
     for (CEditNode* child : drawn) {
-        const bool member = child->m_renbanType != RenbanType::kNone;
+        const bool member = child->Numbering().m_renbanType != RenbanType::kNone;
         if (first != nullptr &&
-            (!member || child->m_renbanType != first->m_renbanType ||
+            (!member || child->Numbering().m_renbanType != first->Numbering().m_renbanType ||
              child->m_underlineStyle != first->m_underlineStyle || child->m_underlineWidth != first->m_underlineWidth))
             flushLabel();
         if (member) {

@@ -359,7 +359,7 @@ bool CEditNode::SameFormat(const CEditNode* other) const
     return other != nullptr && SameFontAndDecoration(*this, *other) &&
            m_backgroundColor == other->m_backgroundColor &&
            m_backgroundPattern == other->m_backgroundPattern && m_borderStyle == other->m_borderStyle &&
-           m_borderWidth == other->m_borderWidth && m_renbanType == other->m_renbanType;
+           m_borderWidth == other->m_borderWidth && Numbering().m_renbanType == other->Numbering().m_renbanType;
 }
 
 bool CEditNode::SameRunStyle(const CEditNode* other) const
@@ -425,7 +425,7 @@ void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
             const auto& run = static_cast<const CFoInline&>(*element);
             CopyCommonRecords(*this, run);
             CAreaAlignmentProperties::Copy(run);
-            CKasenRenbanProperties::Copy(run);
+            CopyNumbering(run);
         } else {
             if (const auto* font = RecordOf<CFontProperties>(element))
                 CFontProperties::Copy(*font);
@@ -439,7 +439,7 @@ void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
                 if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
                     CAreaAlignmentProperties::Copy(*alignment);
                 if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
-                    CKasenRenbanProperties::Copy(*numbering);
+                    CopyNumbering(*numbering);
             }
         }
         FontPropertiesToLogFont();
@@ -463,5 +463,5 @@ void CEditNode::CopyStyleToElement(CQNXMLNode* element)
     if (auto* character = RecordOf<CCharacterProperties>(element))
         character->Copy(*this);
     if (auto* numbering = RecordOf<CKasenRenbanProperties>(element))
-        numbering->Copy(*this);
+        numbering->Copy(Numbering());
 }

@@ -114,7 +114,7 @@ class CEditNode : public CQNXMLNode,
                   public CAreaAlignmentProperties,
                   public CAreaDimensionProperties,
                   public CCharacterProperties,
-                  public CKasenRenbanProperties {
+                  public CNodeNumbering {
     DECLARE_SERIAL(CEditNode)
 public:
     // Run-boundary bits.

@@ -190,7 +190,7 @@ constexpr int kRunClasses = kNumberingTypes * kDecorationCount;
 // none.
 int RunClassOf(const CEditNode* node)
 {
-    const int type = node->m_renbanType;
+    const int type = node->Numbering().m_renbanType;
     if (type < 1 || type > kNumberingTypes)
         return -1;
     int style = 0;
@@ -222,8 +222,8 @@ public:
             const int runClass = RunClassOf(child);
             if (runClass >= 0) {
                 int& number = m_next[static_cast<size_t>(runClass)];
-                if (child->m_renbanForce > 0)
-                    number = child->m_renbanForce;
+                if (child->Numbering().m_renbanForce > 0)
+                    number = child->Numbering().m_renbanForce;
                 else if (matchedHere.test(static_cast<size_t>(runClass)) && previousClass != runClass)
                     ++number;
                 child->m_runNumber = number;
@@ -363,14 +363,14 @@ void CEditSentence::MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONT
 void CEditSentence::MarkRunBoundary(CEditNode* previous, CEditNode* child)
 {
     child->m_runBits = 0;
-    const bool numbered = child->m_renbanType != RenbanType::kNone;
-    const bool previousNumbered = previous != nullptr && previous->m_renbanType != RenbanType::kNone;
+    const bool numbered = child->Numbering().m_renbanType != RenbanType::kNone;
+    const bool previousNumbered = previous != nullptr && previous->Numbering().m_renbanType != RenbanType::kNone;
     if (!numbered && previousNumbered) {
         previous->m_runBits |= kRunEnd;
     } else if (numbered && !previousNumbered) {
         child->m_runBits |= kRunStart;
     } else if (numbered && previousNumbered &&
-               (child->m_renbanType != previous->m_renbanType || !SameRunDecoration(child, previous))) {
+               (child->Numbering().m_renbanType != previous->Numbering().m_renbanType || !SameRunDecoration(child, previous))) {
         previous->m_runBits |= kRunEnd;
         child->m_runBits |= kRunStart;
     }

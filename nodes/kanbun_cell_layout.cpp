@@ -132,7 +132,7 @@ void CEditKan::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
     }
     if (m_beforeStyle != LineStyle::kNone)
         DrawNodeMark(dc, map);
-    if (m_renbanType > RenbanType::kNone && (m_runBits & kRunStart))
+    if (Numbering().m_renbanType > RenbanType::kNone && (m_runBits & kRunStart))
         DrawRunLabelOfCell(dc, map);
 }
 
@@ -140,10 +140,10 @@ void CEditKan::DrawRunLabelOfCell(CDC* dc, CDisplayMap* map)
 {
     CEditChar label(RunLabelText(this));
     LOGFONTA font{};
-    const std::string face(FaceNameView(m_renbanFace));
+    const std::string face(FaceNameView(Numbering().m_renbanFace));
     if (!FindInstalledFont(face.c_str(), &font))
         CDefaultFontTable::Instance().GetDefaultFont(&font, 0);
-    font.lfHeight = m_renbanSize;
+    font.lfHeight = Numbering().m_renbanSize;
     font.lfWidth = 0;
     font.lfEscapement = 2700;
     font.lfOrientation = 2700;

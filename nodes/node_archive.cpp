@@ -357,7 +357,7 @@ bool HoldsOnlyXmlText(const CQNXMLNode* node)
         return false;
     if (const auto* edit = dynamic_cast<const CEditNode*>(node)) {
         if (!FaceIsXmlText(edit->m_lf.lfFaceName) || !FaceIsXmlText(edit->m_fontFace) ||
-            !FaceIsXmlText(edit->m_renbanFace) || !IsXmlText(edit->m_renbanString.View()))
+            !FaceIsXmlText(edit->Numbering().m_renbanFace) || !IsXmlText(edit->Numbering().m_renbanString.View()))
             return false;
     }
     for (int i = 0; i < node->GetChildCount(); ++i) {
@@ -456,10 +456,11 @@ void CEditNode::Serialize(CArchive& ar)
         WriteIntBlock<2>(ar, {m_areaWidth, m_areaHeight});
         WriteIntBlock<7>(ar, {m_charReserved1, m_letterSpacing, m_charReserved2, m_underlineWidth,
                               m_lineThroughWidth, m_underlineStyle, m_lineThroughStyle});
-        ar << int32_t(m_renbanForce) << int32_t(m_renbanType);
-        WriteFaceBytes(ar, m_renbanFace);
-        ar << int32_t(m_renbanSize);
-        m_renbanString.Serialize(ar);
+        ar << int32_t(Numbering().m_renbanForce) << int32_t(Numbering().m_renbanType);
+        WriteFaceBytes(ar, Numbering().m_renbanFace);
+        ar << int32_t(Numbering().m_renbanSize);
+        CStringW label = Numbering().m_renbanString;
+        label.Serialize(ar);
         ar << int32_t(m_leftOverhang) << int32_t(m_rightOverhang);
         CQNXMLNode::Serialize(ar);
         return;
@@ -475,11 +476,13 @@ void CEditNode::Serialize(CArchive& ar)
     static_cast<CAreaAlignmentProperties&>(*this) = fields->alignment;
     static_cast<CAreaDimensionProperties&>(*this) = fields->dimension;
     static_cast<CCharacterProperties&>(*this) = fields->character;
-    m_renbanForce = fields->force;
-    m_renbanType = fields->type;
-    std::memcpy(m_renbanFace, fields->face, LF_FACESIZE);
-    m_renbanSize = fields->labelSize;
-    m_renbanString = std::move(fields->label);
+    CKasenRenbanProperties numbering = Numbering();
+    numbering.m_renbanForce = fields->force;
+    numbering.m_renbanType = fields->type;
+    std::memcpy(numbering.m_renbanFace, fields->face, LF_FACESIZE);
+    numbering.m_renbanSize = fields->labelSize;
+    numbering.m_renbanString = std::move(fields->label);
+    SetNumbering(numbering);
     m_leftOverhang = fields->leftOverhang;
     m_rightOverhang = fields->rightOverhang;
 }

@@ -175,7 +175,7 @@ void CopyFrameAndNumberingFromElement(CEditNode* node, CQNXMLNode* element)
     if (const auto* frame = dynamic_cast<const CBorderPaddingBackgroundProperties*>(element))
         node->CBorderPaddingBackgroundProperties::Copy(*frame);
     if (const auto* numbering = dynamic_cast<const CKasenRenbanProperties*>(element))
-        node->CKasenRenbanProperties::Copy(*numbering);
+        node->CopyNumbering(*numbering);
 }
 
 void CopyFrameAndNumberingToElement(const CEditNode* node, CQNXMLNode* element)
@@ -185,5 +185,5 @@ void CopyFrameAndNumberingToElement(const CEditNode* node, CQNXMLNode* element)
     if (auto* frame = dynamic_cast<CBorderPaddingBackgroundProperties*>(element))
         frame->Copy(*node);
     if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
-        numbering->Copy(*node);
+        numbering->Copy(node->Numbering());
 }

@@ -226,12 +226,12 @@ int MiddleOf(const CEditNode* node)
 CStringW RunLabelText(const CEditNode* node)
 {
     CStringW text;
-    switch (node->m_renbanType) {
+    switch (node->Numbering().m_renbanType) {
     case 2: FormatParenFullWidthNumber(node->m_runNumber, text); break;
     case 3: FormatParenKatakanaLabel(node->m_runNumber, text); break;
     case 4: FormatParenLowerLetterLabel(node->m_runNumber, text); break;
     case 5: FormatParenUpperLetterLabel(node->m_runNumber, text); break;
-    case 6: text = node->m_renbanString; break;
+    case 6: text = node->Numbering().m_renbanString; break;
     default: FormatCircledNumber(node->m_runNumber, text); break;
     }
     return text;
@@ -296,13 +296,13 @@ void DrawLabelOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first)
     if (first == nullptr)
         return;
     LOGFONTA description{};
-    const std::string face(FaceNameView(first->m_renbanFace));
+    const std::string face(FaceNameView(first->Numbering().m_renbanFace));
     if (!FindInstalledFont(face.c_str(), &description)) {
         // A face that is not installed still goes to the font matcher by its name.
         description.lfCharSet = DEFAULT_CHARSET;
-        CopyFaceName(description.lfFaceName, FaceNameView(first->m_renbanFace));
+        CopyFaceName(description.lfFaceName, FaceNameView(first->Numbering().m_renbanFace));
     }
-    SIZE extent{first->m_renbanSize, 0};
+    SIZE extent{first->Numbering().m_renbanSize, 0};
     map->DocToDeviceExtent(&extent);
     description.lfHeight = extent.cx;
     description.lfWidth = 0;

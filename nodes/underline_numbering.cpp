@@ -111,9 +111,9 @@ void NumberingOfNode(const CEditNode& node, CKasenRenbanProperties* numbering, C
     const bool cell = node.IsKind(EditKind::kKan);
     underline->m_underlineStyle = cell ? node.m_beforeStyle : node.m_underlineStyle;
     underline->m_underlineWidth = cell ? node.m_beforeWidth : node.m_underlineWidth;
-    numbering->m_renbanType = node.m_renbanType;
-    numbering->m_renbanString = node.m_renbanString;
-    numbering->m_renbanForce = node.m_renbanForce;
-    std::memcpy(numbering->m_renbanFace, node.m_renbanFace, sizeof numbering->m_renbanFace);
-    numbering->m_renbanSize = node.m_renbanSize;
+    numbering->m_renbanType = node.Numbering().m_renbanType;
+    numbering->m_renbanString = node.Numbering().m_renbanString;
+    numbering->m_renbanForce = node.Numbering().m_renbanForce;
+    std::memcpy(numbering->m_renbanFace, node.Numbering().m_renbanFace, sizeof numbering->m_renbanFace);
+    numbering->m_renbanSize = node.Numbering().m_renbanSize;
 }

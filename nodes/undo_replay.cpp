@@ -36,6 +36,11 @@ struct PROPERTY_ROW {
     [](const CEditNode& node) { return static_cast<int>(node.member); },            \
         [](CEditNode& node, int value) { node.member = static_cast<decltype(node.member)>(value); }
 
+// The same for an int field of the node's numbering record.
+#define QN_NUMBERING_FIELD(member)                                                                \
+    [](const CEditNode& node) { return static_cast<int>(node.Numbering().member); },            \
+        [](CEditNode& node, int value) { node.EditNumbering().member = static_cast<int32_t>(value); }
+
 // The paragraph alignment lives in a line break's block-line record; other nodes have none.
 const CBlockLineRelatedProperties* LineRecord(const CEditNode& node)
 {
@@ -126,10 +131,10 @@ const PROPERTY_ROW kProperties[] = {
     {kBoxUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_afterStyle)},
     {kBoxUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_afterWidth)},
     {kTextAlign, FieldKind::Int, false, true, GetTextAlign, SetTextAlign, HasLineRecord},
-    {kBangoType, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanType)},
-    {kBangoFontSize, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanSize)},
+    {kBangoType, FieldKind::Int, true, true, QN_NUMBERING_FIELD(m_renbanType)},
+    {kBangoFontSize, FieldKind::Int, true, true, QN_NUMBERING_FIELD(m_renbanSize)},
     {kBangoFontFamily, FieldKind::LabelFace, true, true},
-    {kBangoForce, FieldKind::Int, true, true, QN_INT_FIELD(m_renbanForce)},
+    {kBangoForce, FieldKind::Int, true, true, QN_NUMBERING_FIELD(m_renbanForce)},
     {kBangoString, FieldKind::LabelText, true, true},
     // A part's numbers show in its question-number labels, which read them when measured.
     {kQuestionNumber, FieldKind::Int, true, true, GetQuestionNumber, SetQuestionNumber, IsQuestionPart},
@@ -141,6 +146,7 @@ const PROPERTY_ROW kProperties[] = {
 };
 
 #undef QN_INT_FIELD
+#undef QN_NUMBERING_FIELD
 
 const PROPERTY_ROW* FindProperty(int code)
 {
@@ -168,13 +174,13 @@ void Record(CUndoGroup& group, const PROPERTY_ROW& row, CEditNode& node, const U
         group.RecordLogFont(row.code, &node, &node.m_lf, &value.font);
         break;
     case FieldKind::LabelFace: {
-        const std::string old(FaceNameView(node.m_renbanFace));
+        const std::string old(FaceNameView(node.Numbering().m_renbanFace));
         const std::string text(value.text);
         group.RecordString(row.code, &node, old.c_str(), text.c_str());
         break;
     }
     case FieldKind::LabelText:
-        group.RecordWString(row.code, &node, node.m_renbanString,
+        group.RecordWString(row.code, &node, node.Numbering().m_renbanString,
                             value.wideText != nullptr ? *value.wideText : CStringW());
         break;
     }
@@ -212,10 +218,10 @@ void Write(const PROPERTY_ROW& row, CEditNode& node, const UNDO_VALUE& value, Wr
         CopyFaceName(node.m_lf.lfFaceName, FaceNameView(value.font.lfFaceName));
         break;
     case FieldKind::LabelFace:
-        CopyFaceName(node.m_renbanFace, value.text);
+        CopyFaceName(node.EditNumbering().m_renbanFace, value.text);
         break;
     case FieldKind::LabelText:
-        node.m_renbanString = value.wideText != nullptr ? *value.wideText : CStringW();
+        node.EditNumbering().m_renbanString = value.wideText != nullptr ? *value.wideText : CStringW();
         break;
     }
 }

@@ -134,7 +134,7 @@ bool CEditViewController::UnderlineNumberingTest(bool forRemoval) const
             if (!forRemoval)
                 return false;
         }
-        if (child->m_renbanType > RenbanType::kNone)
+        if (child->Numbering().m_renbanType > RenbanType::kNone)
             numbered = true;
     }
     return forRemoval ? numbered : true;
@@ -172,7 +172,7 @@ void CEditViewController::InsertUnderlineNumbers(const CKasenRenbanProperties* n
             child->SetBangoFontSize(values.m_renbanSize, group.get());
             child->SetBangoFontFamily(values.m_renbanFace, group.get());
             child->SetBangoForce(force, group.get());
-            child->SetBangoString(child->m_renbanType == RenbanType::kString ? values.m_renbanString : empty, group.get());
+            child->SetBangoString(child->Numbering().m_renbanType == RenbanType::kString ? values.m_renbanString : empty, group.get());
             SetRunUnderline(child, line.m_underlineStyle, line.m_underlineWidth, group.get());
         }
     } catch (const std::exception&) {
@@ -230,7 +230,7 @@ CEditNode* CEditViewController::UnderlineNumberSettingsNode() const
     int last = 0;
     CEditNode::GetSelectionRange(&caret, &first, &last);
     CEditNode* node = parent->GetEditChild(first);
-    if (node == nullptr || node->m_renbanType <= RenbanType::kNone)
+    if (node == nullptr || node->Numbering().m_renbanType <= RenbanType::kNone)
         node = parent->GetEditChild(last);
     return node;
 }
@@ -241,7 +241,7 @@ void CEditViewController::OnUnderlineNumberSettings()
     CKasenRenbanProperties numbering;
     CCharacterProperties underline;
     int newFlag = 0;
-    if (node != nullptr && node->m_renbanType > RenbanType::kNone) {
+    if (node != nullptr && node->Numbering().m_renbanType > RenbanType::kNone) {
         NumberingOfNode(*node, &numbering, &underline);
     } else {
         NumberingDefaults().GetNumberingDefaults(&numbering, &underline);

@@ -501,9 +501,9 @@ TEST_F(TaroWriterTest, ALabelledUnderlineGetsItsLabelOnceAtTheSmallSizeOfItsDire
         CEditChar* character = Char(kasen, text);
         character->m_underlineStyle = 1;
         character->m_underlineWidth = 1;
-        character->m_renbanType = 2;
+        character->EditNumbering().m_renbanType = 2;
         character->m_runNumber = 3;
-        CopyFaceName(character->m_renbanFace, kMincho);
+        CopyFaceName(character->EditNumbering().m_renbanFace, kMincho);
     }
     // The next run of the same type gets no label of its own.
     static_cast<CEditNode*>(kasen->GetChildAt(2))->m_color = 0x0000FF;

@@ -436,9 +436,9 @@ TEST_F(WordWriterTest, ALabelledUnderlineTypesItsLabelOnceRaisedInVerticalAndLow
         CEditChar* character = Char(kasen, text);
         character->m_underlineStyle = 1;
         character->m_underlineWidth = 1;
-        character->m_renbanType = 1;
+        character->EditNumbering().m_renbanType = 1;
         character->m_runNumber = 2;
-        CopyFaceName(character->m_renbanFace, kMincho);
+        CopyFaceName(character->EditNumbering().m_renbanFace, kMincho);
     }
     LineEnd(kasen);
     LineEnd(part);

@@ -212,21 +212,21 @@ TEST_F(VumatFormatTest, NumberingInsertAndRemove)
     EXPECT_FALSE(view.OnUpdateCommand(VumatCommand::kRemoveUnderlineNumber).enabled);
     view.OnCommand(VumatCommand::kInsertUnderlineNumber);
     // The defaults: circled numbers on a single underline; the selection is gone.
-    EXPECT_EQ(Char(0)->m_renbanType, RenbanType::kMaru);
+    EXPECT_EQ(Char(0)->Numbering().m_renbanType, RenbanType::kMaru);
     EXPECT_EQ(Char(1)->m_underlineStyle, 1);
-    EXPECT_EQ(Char(2)->m_renbanType, 0);
+    EXPECT_EQ(Char(2)->Numbering().m_renbanType, 0);
     EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
 
     SelectXY();
     EXPECT_TRUE(view.OnUpdateCommand(VumatCommand::kRemoveUnderlineNumber).enabled);
     view.OnCommand(VumatCommand::kRemoveUnderlineNumber);
-    EXPECT_EQ(Char(0)->m_renbanType, 0);
+    EXPECT_EQ(Char(0)->Numbering().m_renbanType, 0);
     EXPECT_EQ(Char(1)->m_underlineStyle, 0);
 }
 
 TEST_F(VumatFormatTest, NumberingSettingsOpenOnTheNumberedEndAndSetTheDefaults)
 {
-    Char(1)->m_renbanType = 2;
+    Char(1)->EditNumbering().m_renbanType = 2;
     Char(1)->m_underlineStyle = 2;
     Char(1)->m_underlineWidth = 1;
     std::vector<UNDERLINE_NUMBER_VALUES> shown;
@@ -243,7 +243,7 @@ TEST_F(VumatFormatTest, NumberingSettingsOpenOnTheNumberedEndAndSetTheDefaults)
     EXPECT_EQ(shown[0].kindIndex, 1);
     EXPECT_EQ(shown[0].underlineState, 1);
     EXPECT_EQ(shown[0].newFlag, 0);
-    EXPECT_EQ(Char(0)->m_renbanType, 4);
+    EXPECT_EQ(Char(0)->Numbering().m_renbanType, 4);
     EXPECT_EQ(Char(0)->m_underlineStyle, 1);
     EXPECT_EQ(Char(0)->m_underlineWidth, 3);
 
@@ -288,7 +288,7 @@ TEST_F(VumatFormatTest, CommandsWithoutAPlaceChangeNothing)
             EXPECT_EQ(document.History().GetCount(), groups);
             for (int i = 0; i < 3; ++i) {
                 EXPECT_EQ(Char(i)->m_lf.lfWeight, 400);
-                EXPECT_EQ(Char(i)->m_renbanType, 0);
+                EXPECT_EQ(Char(i)->Numbering().m_renbanType, 0);
             }
             caret.ClearSelection();
             caret.m_caretNode = place == 0 ? nullptr : place == 1 ? Char(1) : rootEnd;

@@ -138,7 +138,7 @@ TEST_F(EditCharTest, LabelledCharacterGrowsByItsLabelSize)
 {
     CEditChar node(u'a');
     node.m_lf.lfHeight = -kEm;
-    node.m_renbanType = 3;
+    node.EditNumbering().m_renbanType = 3;
     Measure(&node, &dc, &map);
     EXPECT_EQ(node.m_height, 100 + 176);
     EXPECT_EQ(node.m_ascent, 80);
@@ -340,7 +340,7 @@ TEST_F(EditCharTest, CopyFormatAndCopyFrom)
     source.m_lf.lfHeight = -500;
     source.m_color = 0x123456;
     source.m_underlineStyle = 7;
-    source.m_renbanType = 4;
+    source.EditNumbering().m_renbanType = 4;
     source.m_areaWidth = 99;
     CEditChar target;
     target.m_dirty = 0;
@@ -350,7 +350,7 @@ TEST_F(EditCharTest, CopyFormatAndCopyFrom)
     EXPECT_EQ(target.m_lf.lfHeight, -500);
     EXPECT_EQ(target.m_color, 0x123456u);
     EXPECT_EQ(target.m_underlineStyle, 7);
-    EXPECT_EQ(target.m_renbanType, 4);
+    EXPECT_EQ(target.Numbering().m_renbanType, 4);
     EXPECT_EQ(target.m_areaWidth, 0);
     EXPECT_EQ(target.m_dirty, 1);
 }

@@ -535,7 +535,7 @@ TEST_F(EditContainerTest, LabelledRunThatWrapsGetsOneLabel)
     AddChars(&box, u"aaaa");
     AddCR(&box);
     for (int i = 0; i < 4; ++i) {
-        box.GetEditChild(i)->m_renbanType = 3;
+        box.GetEditChild(i)->EditNumbering().m_renbanType = 3;
         box.GetEditChild(i)->m_runNumber = 2;
     }
     MeasureAndLayout(&box, 100);
@@ -576,9 +576,9 @@ TEST_F(EditContainerTest, LabelTextFollowsTheNumberingType)
     const Case cases[] = {{1, u"②"}, {2, u"(２)"}, {3, u"(イ)"}, {4, u"(ｂ)"}, {5, u"(Ｂ)"}, {6, u"甲"}, {9, u"②"}};
     for (const Case& c : cases) {
         CEditChar node(u'a');
-        node.m_renbanType = c.type;
+        node.EditNumbering().m_renbanType = c.type;
         node.m_runNumber = 2;
-        node.m_renbanString = u"甲";
+        node.EditNumbering().m_renbanString = u"甲";
         dc.ClearCalls();
         box.DrawRunLabel(&dc, &map, &node, nullptr);
         const auto texts = dc.CallsOf(GdiOp::TextOutW);
@@ -592,11 +592,11 @@ TEST_F(EditContainerTest, DrawFilterDrawsOneBoxAndSkipsALabelContinuedFromAnEarl
     AddChars(&box, u"ab");
     AddCR(&box);
     for (int i = 0; i < 2; ++i)
-        box.GetEditChild(i)->m_renbanType = 1;
+        box.GetEditChild(i)->EditNumbering().m_renbanType = 1;
     MeasureAndLayout(&box, 1000);
 
     CEditChar earlier(u'z');
-    earlier.m_renbanType = 1;
+    earlier.EditNumbering().m_renbanType = 1;
     const DRAW_FILTER filter{0, 0};
     LAYOUT_CONTEXT context;
     context.drawFilter = &filter;
@@ -686,7 +686,7 @@ TEST_F(EditContainerTest, ScreenDrawingLeavesOutLinesOutsideTheClip)
     AddChars(&box, std::u16string(120, u'a'));
     AddCR(&box);
     for (int i = 0; i < 4; ++i)
-        box.GetEditChild(i)->m_renbanType = 3;
+        box.GetEditChild(i)->EditNumbering().m_renbanType = 3;
     MeasureAndLayout(&box, 200);
     ASSERT_EQ(box.GetBox(0)->GetLineCount(), 30);
 

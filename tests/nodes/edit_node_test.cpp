@@ -167,7 +167,7 @@ TEST(EditNodeTest, SameFormatAndSameRunStyle)
     };
     const Case cases[] = {
         {"nothing", [](CEditNode&) {}, true, true},
-        {"numbering type", [](CEditNode& n) { n.m_renbanType = 2; }, false, true},
+        {"numbering type", [](CEditNode& n) { n.EditNumbering().m_renbanType = 2; }, false, true},
         {"background", [](CEditNode& n) { n.m_backgroundColor = 0xFF; }, false, true},
         {"hatch", [](CEditNode& n) { n.m_backgroundPattern = 1; }, false, true},
         {"frame width", [](CEditNode& n) { n.m_borderWidth = 3; }, false, true},
@@ -180,7 +180,7 @@ TEST(EditNodeTest, SameFormatAndSameRunStyle)
         {"underline", [](CEditNode& n) { n.m_underlineStyle = 7; }, false, false},
         {"strike width", [](CEditNode& n) { n.m_lineThroughWidth = 3; }, false, false},
         {"escapement", [](CEditNode& n) { n.m_lf.lfEscapement = 2700; }, true, true},
-        {"label size", [](CEditNode& n) { n.m_renbanSize = 1; }, true, true},
+        {"label size", [](CEditNode& n) { n.EditNumbering().m_renbanSize = 1; }, true, true},
     };
     for (const Case& c : cases) {
         CEditChar a(u'a');
@@ -232,7 +232,7 @@ TEST(EditNodeTest, StyleComesFromBlockAndInlineElements)
     EXPECT_EQ(fromInline.m_color, 0x0000FFu);
     EXPECT_EQ(fromInline.m_underlineStyle, 7);
     EXPECT_EQ(fromInline.m_scriptPosition, 2);
-    EXPECT_EQ(fromInline.m_renbanType, 5);
+    EXPECT_EQ(fromInline.Numbering().m_renbanType, 5);
     EXPECT_EQ(fromInline.m_dirty, 1);
 
     // A block carries no script position or numbering to the node.
@@ -241,7 +241,7 @@ TEST(EditNodeTest, StyleComesFromBlockAndInlineElements)
     fromBlock.CopyStyleFromElement(&inlineElement);
     EXPECT_EQ(fromBlock.m_color, 0x0000FFu);
     EXPECT_EQ(fromBlock.m_scriptPosition, 0);
-    EXPECT_EQ(fromBlock.m_renbanType, 0);
+    EXPECT_EQ(fromBlock.Numbering().m_renbanType, 0);
 
     // Any other element changes nothing but the dirty flag.
     inlineElement.m_typeCode = 0x101;
@@ -255,7 +255,7 @@ TEST(EditNodeTest, StyleComesFromBlockAndInlineElements)
     CEditChar source(u'a');
     source.m_lf.lfHeight = -600;
     source.m_scriptPosition = 1;
-    source.m_renbanString = u"甲";
+    source.EditNumbering().m_renbanString = u"甲";
     source.CopyStyleToElement(&output);
     EXPECT_EQ(output.m_fontSize, 600);
     EXPECT_EQ(output.m_scriptPosition, 1);

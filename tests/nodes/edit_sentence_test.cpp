@@ -232,10 +232,10 @@ TEST_F(SentenceTest, UnderlineRunsAreNumberedPerTypeAndDecoration)
     CEditSentence part;
     auto labelled = [&](char16_t c, int type, int style, int force = 0) {
         CEditChar* node = AddChar(&part, c);
-        node->m_renbanType = type;
+        node->EditNumbering().m_renbanType = type;
         node->m_underlineStyle = style;
         node->m_underlineWidth = 1;
-        node->m_renbanForce = force;
+        node->EditNumbering().m_renbanForce = force;
         return node;
     };
     CEditChar* a = labelled(u'a', 1, 1);

@@ -358,9 +358,9 @@ TEST_F(KanbunCellTest, RunLabelStandsAtAThirdOfTheCellTurnedInBothDirections)
         const LOGFONTA font = FontOfHeight(370);
         cell.BuildFromText(u"漢", 0, &font);
         MeasureAndLayout(cell, 1000, 2000, vertical);
-        cell.m_renbanType = 2;
+        cell.EditNumbering().m_renbanType = 2;
         cell.m_runNumber = 3;
-        cell.m_renbanSize = -200;
+        cell.EditNumbering().m_renbanSize = -200;
         cell.m_runBits = CEditNode::kRunStart;
         CDisplayMap map = IdentityMap(vertical);
         LAYOUT_CONTEXT draw;

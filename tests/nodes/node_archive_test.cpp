@@ -138,12 +138,12 @@ void SetNodeFields(CEditNode& n)
     n.m_lineThroughWidth = 45;
     n.m_underlineStyle = 46;
     n.m_lineThroughStyle = 47;
-    n.m_renbanForce = 5;
-    n.m_renbanType = 6;
-    std::memset(n.m_renbanFace, 0, sizeof n.m_renbanFace);
-    std::strcpy(n.m_renbanFace, "Label");
-    n.m_renbanSize = 176;
-    n.m_renbanString = u"ab";
+    n.EditNumbering().m_renbanForce = 5;
+    n.EditNumbering().m_renbanType = 6;
+    std::memset(n.EditNumbering().m_renbanFace, 0, sizeof n.Numbering().m_renbanFace);
+    std::strcpy(n.EditNumbering().m_renbanFace, "Label");
+    n.EditNumbering().m_renbanSize = 176;
+    n.EditNumbering().m_renbanString = u"ab";
     n.m_leftOverhang = 17;
     n.m_rightOverhang = -18;
     n.m_idClass = 3;
@@ -333,7 +333,7 @@ TEST_F(NodeArchiveTest, HandWrittenParagraphReadsBackWithBoxLinesAndChild)
     EXPECT_EQ(box->GetLine(1).m_rcHit.bottom, 12);
     EXPECT_EQ(box->m_width, 0) << "a read box has a reset head";
     EXPECT_EQ(box->m_dirty, 1);
-    EXPECT_EQ(paragraph->m_renbanString, u"ab");
+    EXPECT_EQ(paragraph->Numbering().m_renbanString, u"ab");
     EXPECT_EQ(std::string_view(paragraph->m_lf.lfFaceName), "Arial");
     // Question numbers and part kind are not part of the stream.
     EXPECT_EQ(paragraph->m_questionNumber, 0);
@@ -478,8 +478,8 @@ TEST_F(NodeArchiveTest, ControlCharactersInNamesAndTextsAreRefused)
         {"unpaired surrogate in the text", [](CEditNode& n) { n.SetText(u"\xD800"); }, false},
         {"control character in the drawing face", [](CEditNode& n) { std::strcpy(n.m_lf.lfFaceName, "A\x01"); }, false},
         {"control character in the font face", [](CEditNode& n) { std::strcpy(n.m_fontFace, "\x02"); }, false},
-        {"control character in the label face", [](CEditNode& n) { std::strcpy(n.m_renbanFace, "\x1B"); }, false},
-        {"control character in the label text", [](CEditNode& n) { n.m_renbanString = u"\x07"; }, false},
+        {"control character in the label face", [](CEditNode& n) { std::strcpy(n.EditNumbering().m_renbanFace, "\x1B"); }, false},
+        {"control character in the label text", [](CEditNode& n) { n.EditNumbering().m_renbanString = u"\x07"; }, false},
     };
     for (const Case& c : cases) {
         auto paragraph = MakeParagraph();

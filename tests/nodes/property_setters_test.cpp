@@ -90,9 +90,9 @@ TEST_F(SettersTest, EachSetterRecordsItsFieldAndMarksMeasuringWhereItMatters)
         {"kanbun underline width", [](CEditNode* n, CUndoGroup* g) { n->SetKanUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->m_beforeWidth; }, 68, 3, false},
         {"box underline style", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineStyle(5, g); }, [](const CEditNode* n) { return n->m_afterStyle; }, 69, 5, false},
         {"box underline width", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->m_afterWidth; }, 70, 3, false},
-        {"numbering type", [](CEditNode* n, CUndoGroup* g) { n->SetBangoType(3, g); }, [](const CEditNode* n) { return n->m_renbanType; }, 513, 3, true},
-        {"label size", [](CEditNode* n, CUndoGroup* g) { n->SetBangoFontSize(282, g); }, [](const CEditNode* n) { return n->m_renbanSize; }, 514, 282, true},
-        {"forced number", [](CEditNode* n, CUndoGroup* g) { n->SetBangoForce(5, g); }, [](const CEditNode* n) { return n->m_renbanForce; }, 516, 5, true},
+        {"numbering type", [](CEditNode* n, CUndoGroup* g) { n->SetBangoType(3, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanType; }, 513, 3, true},
+        {"label size", [](CEditNode* n, CUndoGroup* g) { n->SetBangoFontSize(282, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanSize; }, 514, 282, true},
+        {"forced number", [](CEditNode* n, CUndoGroup* g) { n->SetBangoForce(5, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanForce; }, 516, 5, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,7 +154,7 @@ TEST_F(SettersTest, SizesFontsAndLabelTexts)
     // A label face longer than the field is cut to 31 bytes on a character boundary.
     const std::string longFace = Face(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱ");  // 34 bytes
     node.SetBangoFontFamily(longFace.c_str(), &group);
-    EXPECT_EQ(std::string(FaceNameView(node.m_renbanFace)), longFace.substr(0, 30));
+    EXPECT_EQ(std::string(FaceNameView(node.Numbering().m_renbanFace)), longFace.substr(0, 30));
     EXPECT_EQ(group.GetAt(4)->m_code, 515);
     EXPECT_EQ(group.GetAt(4)->m_oldString, std::string(kMsPMinchoFace));
     EXPECT_EQ(group.GetAt(4)->m_newString, longFace.substr(0, 30));
@@ -371,8 +371,8 @@ TEST_F(SettersTest, FormatsSetOnASelectionAndUndoneComeBack)
             EXPECT_EQ(std::memcmp(&node->m_lf, &was->m_lf, sizeof(LOGFONTA)), 0);
             EXPECT_TRUE(node->SameFormat(was));
             EXPECT_EQ(node->m_fontWidth, was->m_fontWidth);
-            EXPECT_EQ(node->m_renbanString, was->m_renbanString);
-            EXPECT_EQ(std::string(FaceNameView(node->m_renbanFace)), std::string(FaceNameView(was->m_renbanFace)));
+            EXPECT_EQ(node->Numbering().m_renbanString, was->Numbering().m_renbanString);
+            EXPECT_EQ(std::string(FaceNameView(node->Numbering().m_renbanFace)), std::string(FaceNameView(was->Numbering().m_renbanFace)));
         }
     };
 

@@ -306,12 +306,12 @@ TEST(InlineNodes, AnUnreadableLabelSizeIsWrittenBackAsItsText)
     ASSERT_TRUE(LoadXmlFile(&root, paper));
     auto* kasen = Find<CEditKasen>(root.FindPart(1, 1), EditKind::kKasen);
     ASSERT_NE(kasen, nullptr);
-    EXPECT_EQ(kasen->GetEditChild(0)->m_renbanSize, CKasenRenbanProperties().m_renbanSize);
+    EXPECT_EQ(kasen->GetEditChild(0)->Numbering().m_renbanSize, CKasenRenbanProperties().m_renbanSize);
     ASSERT_TRUE(SavePrintFile(&root, folder.File("saved.xml")));
     EXPECT_NE(SavedText(folder.File("saved.xml")).find("bango-font-size=\"1.2em\""), std::string::npos);
 
     // A size given since is written instead.
-    kasen->GetEditChild(0)->m_renbanSize = 353;
+    kasen->GetEditChild(0)->EditNumbering().m_renbanSize = 353;
     ASSERT_TRUE(SavePrintFile(&root, folder.File("resized.xml")));
     const std::string resized = SavedText(folder.File("resized.xml"));
     EXPECT_EQ(resized.find("1.2em"), std::string::npos);

@@ -280,13 +280,13 @@ TEST_F(FormattingTest, NumberingAndItsRemovalUndoExactly)
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kRemoveUnderlineNumber).enabled);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(At(0, i)->m_renbanType, 1) << i;
-        EXPECT_EQ(At(0, i)->m_renbanForce, -1) << i;
-        EXPECT_EQ(At(0, i)->m_renbanSize, 176) << i;
+        EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 1) << i;
+        EXPECT_EQ(At(0, i)->Numbering().m_renbanForce, -1) << i;
+        EXPECT_EQ(At(0, i)->Numbering().m_renbanSize, 176) << i;
         EXPECT_EQ(At(0, i)->m_underlineStyle, 1) << i;
         EXPECT_EQ(At(0, i)->m_underlineWidth, 1) << i;
     }
-    EXPECT_EQ(At(0, 2)->m_renbanType, 0);
+    EXPECT_EQ(At(0, 2)->Numbering().m_renbanType, 0);
     EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
     ExpectExactUndoRedo(before, "numbering");
 
@@ -295,7 +295,7 @@ TEST_F(FormattingTest, NumberingAndItsRemovalUndoExactly)
     const std::string numbered = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kRemoveUnderlineNumber));
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(At(0, i)->m_renbanType, 0) << i;
+        EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 0) << i;
         EXPECT_EQ(At(0, i)->m_underlineStyle, 0) << i;
         EXPECT_EQ(At(0, i)->m_underlineWidth, 0) << i;
     }
@@ -324,15 +324,15 @@ TEST_F(FormattingTest, TheSettingsDialogNumbersTheRunAndBecomesTheDefault)
     EXPECT_EQ(shown[0].newFlag, 0);  // a chosen node without numbering
     EXPECT_EQ(shown[0].kindIndex, 0);
     EXPECT_EQ(shown[0].underlineState, 0);
-    EXPECT_EQ(At(0, 0)->m_renbanType, 3);
+    EXPECT_EQ(At(0, 0)->Numbering().m_renbanType, 3);
     EXPECT_EQ(At(0, 0)->m_underlineStyle, 4);
-    EXPECT_STREQ(At(0, 0)->m_renbanFace, "Times New Roman");
+    EXPECT_STREQ(At(0, 0)->Numbering().m_renbanFace, "Times New Roman");
     // "下線連番挿入" now applies the new defaults.
     Select(0, 3, 5);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
-    EXPECT_EQ(At(0, 3)->m_renbanType, 3);
+    EXPECT_EQ(At(0, 3)->Numbering().m_renbanType, 3);
     EXPECT_EQ(At(0, 3)->m_underlineStyle, 4);
-    EXPECT_EQ(At(0, 3)->m_renbanSize, 200);
+    EXPECT_EQ(At(0, 3)->Numbering().m_renbanSize, 200);
 
     // The dialog on a numbered run starts from the run.
     Select(0, 0, 2);
@@ -342,12 +342,12 @@ TEST_F(FormattingTest, TheSettingsDialogNumbersTheRunAndBecomesTheDefault)
     ASSERT_TRUE(view.OnCommand(ViewCommand::kUnderlineNumberSettingsContext));
     EXPECT_EQ(shown[1].kindIndex, 2);
     EXPECT_EQ(shown[1].underlineState, 3);
-    EXPECT_EQ(At(0, 0)->m_renbanType, 6);
-    EXPECT_EQ(At(0, 0)->m_renbanString.View(), u"問");
+    EXPECT_EQ(At(0, 0)->Numbering().m_renbanType, 6);
+    EXPECT_EQ(At(0, 0)->Numbering().m_renbanString.View(), u"問");
     EXPECT_EQ(At(0, 0)->m_underlineWidth, 3);
     Select(0, 3, 5);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
-    EXPECT_EQ(At(0, 3)->m_renbanType, 3);  // still the kana default
+    EXPECT_EQ(At(0, 3)->Numbering().m_renbanType, 3);  // still the kana default
 
     // Cancel changes nothing; OK where the run cannot be numbered changes only the defaults.
     const std::string before = Snapshot();
@@ -365,7 +365,7 @@ TEST_F(FormattingTest, TheSettingsDialogNumbersTheRunAndBecomesTheDefault)
     EXPECT_EQ(document.groups.size(), groups);
     Select(0, 3, 5);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
-    EXPECT_EQ(At(0, 3)->m_renbanType, 1);
+    EXPECT_EQ(At(0, 3)->Numbering().m_renbanType, 1);
 }
 
 TEST_F(FormattingTest, TheDialogUnderlineStateMapsBothWays)

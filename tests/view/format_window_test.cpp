@@ -45,7 +45,7 @@ void FormatsInto(const CEditNode* node, std::string& out)
                    std::to_string(child->m_underlineWidth) + " c" + std::to_string(child->m_color) + " b" +
                    std::to_string(child->m_backgroundColor) + " p" + std::to_string(child->m_backgroundPattern) +
                    " s" + std::to_string(child->m_lineThroughStyle) + " r" + std::to_string(child->m_borderStyle) +
-                   " n" + std::to_string(child->m_renbanType);
+                   " n" + std::to_string(child->Numbering().m_renbanType);
         }
         if (const auto* cr = dynamic_cast<const CEditCR*>(child))
             out += " a" + std::to_string(cr->m_textAlign);
@@ -183,8 +183,8 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
         select(15 + 4 * run, 18 + 4 * run);
         frame.OnCommand(ViewCommand::kInsertUnderlineNumber);
     }
-    EXPECT_EQ(part->GetEditChild(start + 15)->m_renbanType, 1);
-    EXPECT_EQ(part->GetEditChild(start + 18)->m_renbanType, 0);
+    EXPECT_EQ(part->GetEditChild(start + 15)->Numbering().m_renbanType, 1);
+    EXPECT_EQ(part->GetEditChild(start + 18)->Numbering().m_renbanType, 0);
     controller.SetCaretNode(part->GetEditChild(start + 26));
     closeUp = part->GetEditChild(start + 12);
     shoot("numbered");

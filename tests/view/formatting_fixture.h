@@ -51,11 +51,11 @@ inline void SnapshotInto(const CEditNode* node, std::string& out)
                           node->m_scriptPosition, node->m_underlineStyle, node->m_underlineWidth,
                           node->m_lineThroughStyle, node->m_lineThroughWidth, node->m_borderStyle, node->m_borderWidth,
                           node->m_beforeStyle, node->m_beforeWidth, node->m_afterStyle, node->m_afterWidth,
-                          node->m_renbanType, node->m_renbanSize, node->m_renbanForce};
+                          node->Numbering().m_renbanType, node->Numbering().m_renbanSize, node->Numbering().m_renbanForce};
     for (int v : fields)
         out += std::to_string(v) + " ";
-    out += std::string(f.lfFaceName) + "/" + node->m_renbanFace + "/";
-    for (char16_t c : node->m_renbanString.View())
+    out += std::string(f.lfFaceName) + "/" + node->Numbering().m_renbanFace + "/";
+    for (char16_t c : node->Numbering().m_renbanString.View())
         out += std::to_string(c) + ",";
     if (const auto* cr = dynamic_cast<const CEditCR*>(node))
         out += "align" + std::to_string(cr->m_textAlign);

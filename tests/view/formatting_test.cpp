@@ -125,7 +125,7 @@ TEST_F(FormattingTest, UnderlineNoneAlsoClearsTheNumberingAndBorderNoneKeepsWidt
 {
     Build({u"abc"});
     for (int i = 0; i < 2; ++i) {
-        At(0, i)->m_renbanType = 2;
+        At(0, i)->EditNumbering().m_renbanType = 2;
         At(0, i)->m_underlineStyle = 1;
         At(0, i)->m_underlineWidth = 1;
     }
@@ -133,7 +133,7 @@ TEST_F(FormattingTest, UnderlineNoneAlsoClearsTheNumberingAndBorderNoneKeepsWidt
     const std::string before = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kUnderlineFirst));
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(At(0, i)->m_renbanType, 0);
+        EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 0);
         EXPECT_EQ(At(0, i)->m_underlineStyle, 0);
         EXPECT_EQ(At(0, i)->m_underlineWidth, 0);
     }
