@@ -281,3 +281,29 @@ TEST(PropertyRecords, FaceNamesAreCutOnACharacterBoundary)
     raw.Copy(raw);
     EXPECT_EQ(FaceNameView(raw.m_fontFace), std::string(31, 'q'));
 }
+
+// A holder shares the defaults until its numbering differs, and its record then reads back
+// exactly, the face's bytes after the terminator included; the record's Copy rules still hold.
+TEST(PropertyRecords, NodeNumberingHoldsOnlyWhatDiffersFromTheDefaults)
+{
+    CNodeNumbering holder;
+    EXPECT_EQ(&holder.Numbering(), &CNodeNumbering::NumberingDefaults());
+    holder.EditNumbering().m_renbanType = RenbanType::kString;
+    holder.EditNumbering().m_renbanString = u"甲";
+    EXPECT_NE(&holder.Numbering(), &CNodeNumbering::NumberingDefaults());
+    EXPECT_EQ(holder.Numbering().m_renbanType, RenbanType::kString);
+
+    CNodeNumbering copy(holder);
+    holder.ResetNumbering();
+    EXPECT_EQ(holder.Numbering().m_renbanType, RenbanType::kNone);
+    EXPECT_EQ(copy.Numbering().m_renbanString, u"甲");
+
+    CKasenRenbanProperties raw;
+    raw.m_renbanFace[20] = 'x';  // a byte after the terminator, as a stream may carry it
+    holder.SetNumbering(raw);
+    EXPECT_EQ(holder.Numbering().m_renbanFace[20], 'x');
+    holder.CopyNumbering(raw);
+    EXPECT_EQ(&holder.Numbering(), &CNodeNumbering::NumberingDefaults());
+    copy.SetNumbering(CKasenRenbanProperties());
+    EXPECT_EQ(&copy.Numbering(), &CNodeNumbering::NumberingDefaults());
+}
