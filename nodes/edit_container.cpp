@@ -538,8 +538,8 @@ void CEditContainer::DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<C
         }
         if (runStart != nullptr) {
             size_t end = i + 1;
-            while (end < drawn.size() && CEditChar::JoinsTextRun(child, drawn[end - 1], drawn[end]) &&
-                   drawn[end]->SameRunStyle(runStart))
+            // A character that joins the run has the run's style (the child has it already).
+            while (end < drawn.size() && CEditChar::JoinsTextRun(child, drawn[end - 1], drawn[end]))
                 ++end;
             if (end > i + 1) {
                 CEditChar::DrawTextRun(dc, map, std::span<CEditNode* const>(drawn).subspan(i, end - i));

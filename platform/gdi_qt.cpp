@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -125,6 +126,8 @@ struct CQtDC::Impl {
     std::unique_ptr<QImage> storageImage;
     QPrinter* printer = nullptr;
     QSize reportedSize;  // the screen's size, for the screen's measuring context
+    // The clip rectangle Begin last gave the painter, while nothing has narrowed it since.
+    std::optional<QRect> appliedClip;
 
     bool Raster() const { return image != nullptr; }
 };
@@ -260,13 +263,23 @@ QPainter* CQtDC::Begin(bool shape)
     QPainter& painter = m_impl->painter;
     if (m_impl->device == nullptr || !painter.isActive())
         return nullptr;
-    painter.resetTransform();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setBrushOrigin(0, 0);
-    if (HasClip())
-        painter.setClipRect(DeviceRect(ClipRect()));
-    else
+    // Only what differs is set: a PDF or a picture writes each change of state it is given.
+    if (painter.worldTransform().type() != QTransform::TxNone)
+        painter.resetTransform();
+    if (painter.testRenderHint(QPainter::Antialiasing))
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    if (painter.brushOrigin() != QPoint(0, 0))
+        painter.setBrushOrigin(0, 0);
+    if (HasClip()) {
+        const QRect clip = DeviceRect(ClipRect());
+        if (m_impl->appliedClip != clip || !painter.hasClipping()) {
+            painter.setClipRect(clip);
+            m_impl->appliedClip = clip;
+        }
+    } else {
         painter.setClipping(false);
+        m_impl->appliedClip.reset();
+    }
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     if (shape && !CompositionOfRop2(GetROP2(), &mode))
         return nullptr;
@@ -685,8 +698,10 @@ bool CQtDC::DrawTextRun(const TextRun& run)
         const QRect d = DeviceRect(ToDeviceRect(*this, run.rect));
         if (run.options & ETO_OPAQUE)
             p->fillRect(d, ToQColor(GetBkColor()));
-        if (run.options & ETO_CLIPPED)
+        if (run.options & ETO_CLIPPED) {
             p->setClipRect(d, Qt::IntersectClip);
+            m_impl->appliedClip.reset();
+        }
     }
     if (run.text.empty())
         return true;

@@ -44,6 +44,16 @@ struct Glyph {
     double advance = 0;  // in ems
 };
 
+// One glyph of a run shaped top to bottom, in font units; `cluster` is the index of the
+// character it came from within the run.
+struct VerticalGlyph {
+    quint32 index = 0;
+    unsigned cluster = 0;
+    int xOffset = 0;
+    int yOffset = 0;
+    int yAdvance = 0;
+};
+
 struct Face {
     std::string key;
     QRawFont reference;
@@ -61,6 +71,11 @@ struct Face {
     hb_font_t* hbFont = nullptr;
     std::unordered_map<char32_t, Glyph> glyphs;
     std::unordered_map<char32_t, bool> verticalForms;
+    // Whether a character stands upright in vertical lines, by the character.
+    std::unordered_map<char32_t, bool> upright;
+    // Runs of upright characters shaped top to bottom, by their characters: the shaping depends
+    // on nothing else, so a repaint shapes no run it has shaped before. Emptied when full.
+    std::unordered_map<std::u32string, std::vector<VerticalGlyph>> verticalRuns;
     std::map<int, QRawFont> sized;
 
     ~Face()
@@ -136,6 +151,60 @@ struct Face {
         verticalForms.emplace(c, vertical);
         return vertical;
     }
+
+    // Whether the character stands upright in a vertical line: what Unicode sets upright
+    // (UAX #50), and brackets, the long vowel mark and the like when the font has their
+    // vertical forms; without one they turn with the line.
+    bool IsUpright(char32_t c)
+    {
+        if (const auto it = upright.find(c); it != upright.end())
+            return it->second;
+        bool stands = false;
+        switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_VERTICAL_ORIENTATION)) {
+        case U_VO_UPRIGHT:
+        case U_VO_TRANSFORMED_UPRIGHT:
+            stands = true;
+            break;
+        case U_VO_TRANSFORMED_ROTATED:
+            stands = HasVerticalForm(c);
+            break;
+        default:
+            break;
+        }
+        upright.emplace(c, stands);
+        return stands;
+    }
+
+    // The glyphs of a run of upright characters shaped top to bottom (the font's vertical forms
+    // applied), shaped once for each run of characters. Null without a HarfBuzz font.
+    const std::vector<VerticalGlyph>* ShapeVertical(std::u32string chars)
+    {
+        if (!hbFont)
+            return nullptr;
+        if (const auto it = verticalRuns.find(chars); it != verticalRuns.end())
+            return &it->second;
+        hb_buffer_t* buffer = hb_buffer_create();
+        for (size_t k = 0; k < chars.size(); ++k)
+            hb_buffer_add(buffer, chars[k], static_cast<unsigned>(k));
+        hb_buffer_set_content_type(buffer, HB_BUFFER_CONTENT_TYPE_UNICODE);
+        hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
+        hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(hbFont, buffer, nullptr, 0);
+        unsigned count = 0;
+        const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+        std::vector<VerticalGlyph> shaped(count);
+        for (unsigned g = 0; g < count; ++g)
+            shaped[g] = VerticalGlyph{info[g].codepoint, info[g].cluster, pos[g].x_offset, pos[g].y_offset,
+                                      pos[g].y_advance};
+        hb_buffer_destroy(buffer);
+        if (verticalRuns.size() >= kMaxVerticalRuns)
+            verticalRuns.clear();
+        return &verticalRuns.emplace(std::move(chars), std::move(shaped)).first->second;
+    }
+
+    static constexpr size_t kMaxVerticalRuns = 4096;
 };
 
 namespace {
@@ -293,19 +362,11 @@ std::vector<Item> Itemize(const FontSetup& setup, std::u16string_view text)
     return items;
 }
 
-bool IsUpright(Face* face, char32_t c)
+// The painter's transform set only when it changes: a PDF writes each change into the page.
+void SetTransform(QPainter& painter, const QTransform& transform)
 {
-    switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_VERTICAL_ORIENTATION)) {
-    case U_VO_UPRIGHT:
-    case U_VO_TRANSFORMED_UPRIGHT:
-        return true;
-    case U_VO_TRANSFORMED_ROTATED:
-        // Brackets, the long vowel mark and the like stand upright in their vertical forms;
-        // without one they turn with the line.
-        return face->HasVerticalForm(c);
-    default:
-        return false;
-    }
+    if (painter.worldTransform() != transform)
+        painter.setWorldTransform(transform);
 }
 
 void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32>& glyphs,
@@ -315,10 +376,10 @@ void DrawRun(QPainter& painter, Face* face, double em, const std::vector<quint32
     run.setRawFont(face->AtSize(em));
     run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
     run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-    painter.setTransform(transform);
+    SetTransform(painter, transform);
     painter.drawGlyphRun(QPointF(0, 0), run);
     if (bold) {
-        painter.setTransform(QTransform::fromTranslate(boldShift, 0) * transform);
+        SetTransform(painter, QTransform::fromTranslate(boldShift, 0) * transform);
         painter.drawGlyphRun(QPointF(0, 0), run);
     }
 }
@@ -455,11 +516,14 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
     // character map.
     const bool textLayer = painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Pdf;
 
-    painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // The painter keeps the text's pen and transform afterwards: the device context sets what
+    // it needs before each drawing, and a PDF writes every change of state into the page.
+    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (!painter.testRenderHint(QPainter::TextAntialiasing))
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (request.opaque) {
-        painter.setTransform(frame);
+        SetTransform(painter, frame);
         painter.fillRect(QRectF(x0, baseline - setup.ascent, width, setup.ascent + setup.descent), request.background);
     }
     painter.setPen(request.color);
@@ -489,9 +553,9 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
     };
     while (i < items.size()) {
         Face* face = items[i].face;
-        const bool upright = uprightMode && IsUpright(face, items[i].c);
+        const bool upright = uprightMode && face->IsUpright(items[i].c);
         size_t end = i + 1;
-        while (end < items.size() && items[end].face == face && (uprightMode && IsUpright(face, items[end].c)) == upright)
+        while (end < items.size() && items[end].face == face && (uprightMode && face->IsUpright(items[end].c)) == upright)
             ++end;
         std::vector<quint32> glyphs;
         std::vector<QPointF> positions;
@@ -504,24 +568,24 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
             }
             if (!glyphs.empty())
                 DrawRun(painter, face, setup.em, glyphs, positions, lineTransform, bold, boldShift / setup.stretch);
-        } else if (face->hbFont) {
+        } else {
             // Upright characters, shaped top to bottom: each is centred in its cell on the line.
-            hb_buffer_t* buffer = hb_buffer_create();
+            std::u32string chars;
+            chars.reserve(end - i);
             for (size_t k = i; k < end; ++k)
-                hb_buffer_add(buffer, items[k].c, static_cast<unsigned>(k - i));
-            hb_buffer_set_content_type(buffer, HB_BUFFER_CONTENT_TYPE_UNICODE);
-            hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
-            hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
-            hb_buffer_guess_segment_properties(buffer);
-            hb_shape(face->hbFont, buffer, nullptr, 0);
-            unsigned count = 0;
-            const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
-            const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+                chars.push_back(items[k].c);
+            const std::vector<VerticalGlyph>* shaped = face->ShapeVertical(std::move(chars));
+            if (shaped == nullptr) {
+                i = end;
+                continue;
+            }
+            const unsigned count = static_cast<unsigned>(shaped->size());
+            const VerticalGlyph* info = shaped->data();
             const double s = setup.em / face->unitsPerEm;
             const double across = baseline + (setup.descent - setup.ascent) / 2;
             std::vector<double> clusterAdvance(end - i, 0.0);
             for (unsigned g = 0; g < count; ++g)
-                clusterAdvance[std::min<size_t>(info[g].cluster, end - i - 1)] -= pos[g].y_advance;
+                clusterAdvance[std::min<size_t>(info[g].cluster, end - i - 1)] -= info[g].yAdvance;
             double penY = 0;
             double clusterPen = 0;
             size_t currentCluster = SIZE_MAX;
@@ -535,14 +599,14 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
                 }
                 const double vertical = clusterAdvance[k - i] * s;
                 const double along = cellStart[k] + (cellAdvance(k) - vertical) / 2 +
-                                     (-(penY - clusterPen) - pos[g].y_offset) * s;
-                const QPointF point = frame.map(QPointF(along, across)) + QPointF(pos[g].x_offset * s, 0);
-                if (info[g].codepoint != 0) {
-                    glyphs.push_back(info[g].codepoint);
+                                     (-(penY - clusterPen) - info[g].yOffset) * s;
+                const QPointF point = frame.map(QPointF(along, across)) + QPointF(info[g].xOffset * s, 0);
+                if (info[g].index != 0) {
+                    glyphs.push_back(info[g].index);
                     positions.push_back(point);
-                    substituted = substituted || info[g].codepoint != items[k].glyph.index;
+                    substituted = substituted || info[g].index != items[k].glyph.index;
                 }
-                penY += pos[g].y_advance;
+                penY += info[g].yAdvance;
                 const bool clusterEnds = g + 1 == count || info[g + 1].cluster != currentCluster;
                 if (clusterEnds && substituted && textLayer && items[k].glyph.index != 0) {
                     // A vertical form maps back to no character in the PDF: the character's own
@@ -553,7 +617,6 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
                     DrawUnseenGlyph(painter, face, setup.em, items[k].glyph.index, point);
                 }
             }
-            hb_buffer_destroy(buffer);
             if (!glyphs.empty())
                 DrawRun(painter, face, setup.em, glyphs, positions, QTransform(), bold, boldShift);
         }
@@ -561,14 +624,13 @@ bool DrawText(QPainter& painter, const FontSetup& setup, std::u16string_view tex
     }
 
     if (setup.font.lfUnderline || setup.font.lfStrikeOut) {
-        painter.setTransform(frame);
+        SetTransform(painter, frame);
         const double thickness = std::max(1.0, setup.em / 16);
         if (setup.font.lfUnderline)
             painter.fillRect(QRectF(x0, baseline + setup.descent / 3, width, thickness), request.color);
         if (setup.font.lfStrikeOut)
             painter.fillRect(QRectF(x0, baseline - setup.ascent / 3, width, thickness), request.color);
     }
-    painter.restore();
     return true;
 }
 
