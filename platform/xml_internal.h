@@ -119,4 +119,18 @@ std::string SerialiseNode(xmlNodePtr node);
 // otherwise leaves the stylesheet alone. Matching then costs one look-up per node.
 void GiveDirectTemplatesModes(xmlDocPtr stylesheet);
 
+// The namespace of the function through which those selects reach their numbered step.
+inline constexpr const char* kDirectNamespace = "urn:x-qn:direct-templates";
+void RegisterDirectPartFunction();
+
+// While an instance lives, the function keeps its indexes of the document being transformed;
+// each transformation runs inside one, since the document may go when it ends.
+class DirectPartIndexScope {
+public:
+    explicit DirectPartIndexScope(xmlDocPtr transformed);
+    ~DirectPartIndexScope();
+    DirectPartIndexScope(const DirectPartIndexScope&) = delete;
+    DirectPartIndexScope& operator=(const DirectPartIndexScope&) = delete;
+};
+
 }  // namespace xmlutil

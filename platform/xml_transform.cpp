@@ -306,6 +306,7 @@ void InitialiseTransforms()
 {
     xsltInit();
     xsltRegisterExtModuleFunction(BAD_CAST "node-set", BAD_CAST kMsxslNamespace, xsltFunctionNodeSet);
+    RegisterDirectPartFunction();
     // The default preferences also guard xsl:import and xsl:include while a stylesheet compiles.
     xsltSecurityPrefsPtr prefs = xsltNewSecurityPrefs();
     xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_FILE, xsltSecurityForbid);
@@ -364,6 +365,7 @@ std::optional<std::u16string> XmlNode::transformNode(XmlNode stylesheet) const
     }
     xsltSetCtxtSecurityPrefs(xsltGetDefaultSecurityPrefs(), context.p);
     xsltSetTransformErrorFunc(context.p, &capture, CaptureGenericError);
+    const DirectPartIndexScope indexes(input);
     OwnedDoc result(xsltApplyStylesheetUser(compiled.p, input, nullptr, nullptr, nullptr, context.p));
     if (!result.p || context.p->state != XSLT_STATE_OK) {
         RecordFailure(source->doc, capture, "The transformation failed");
@@ -418,6 +420,7 @@ XmlDocument::TransformStep XmlDocument::transformByOwnStylesheet(XmlNode stylesh
     }
     xsltSetCtxtSecurityPrefs(xsltGetDefaultSecurityPrefs(), context.p);
     xsltSetTransformErrorFunc(context.p, &capture, CaptureGenericError);
+    const DirectPartIndexScope indexes(doc);
     OwnedDoc result(xsltApplyStylesheetUser(compiled.p, doc, nullptr, nullptr, nullptr, context.p));
     if (!result.p || context.p->state != XSLT_STATE_OK) {
         RecordFailure(doc, capture, "The transformation failed");

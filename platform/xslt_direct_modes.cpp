@@ -5,9 +5,13 @@
 // such a stylesheet costs the square of its parts. When the stylesheet's shape proves that each
 // xsl:apply-templates can only ever reach the one template whose match is its select, every such
 // pair gets a mode of its own: the lookup then finds that template at once, and the result stays
-// exactly what it was.
+// exactly what it was. A select's numbered step below the document element ("dmon[3]") would
+// still count its way through the earlier siblings each time; it is reached through an index of
+// those siblings instead, made once per transformation.
 #include "platform/xml_internal.h"
 
+#include <libxml/xpathInternals.h>
+#include <libxslt/extensions.h>
 #include <libxslt/xslt.h>
 
 #include <cstring>
@@ -19,6 +23,85 @@
 namespace {
 
 constexpr const char* kModePrefix = "qn-direct-";
+constexpr const char* kPartPrefix = "qn-direct";
+constexpr const char* kPartFunction = "part";
+
+// The children of one name of a document's element of one name, in document order, listed the
+// first time a transformation asks for one of them.
+struct PART_INDEX {
+    xmlDocPtr doc = nullptr;
+    std::string top;
+    std::string child;
+    std::vector<xmlNodePtr> nodes;
+};
+
+thread_local std::vector<PART_INDEX> t_partIndexes;
+// The one document whose indexes are kept: the one being transformed, which lives as long as the
+// transformation. Others (result tree fragments) may go and their addresses come back.
+thread_local xmlDocPtr t_indexedDoc = nullptr;
+
+bool HasPlainName(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && node->ns == nullptr &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+std::vector<xmlNodePtr> ListParts(xmlDocPtr doc, const char* top, const char* child)
+{
+    std::vector<xmlNodePtr> nodes;
+    xmlNodePtr root = doc != nullptr ? xmlDocGetRootElement(doc) : nullptr;
+    if (root != nullptr && HasPlainName(root, top))
+        for (xmlNodePtr node = root->children; node != nullptr; node = node->next)
+            if (HasPlainName(node, child))
+                nodes.push_back(node);
+    return nodes;
+}
+
+// The parts, from the kept index when doc is the document being transformed; scratch holds
+// them otherwise.
+const std::vector<xmlNodePtr>& PartsOf(xmlDocPtr doc, const char* top, const char* child,
+                                       std::vector<xmlNodePtr>* scratch)
+{
+    if (doc == nullptr || doc != t_indexedDoc) {
+        *scratch = ListParts(doc, top, child);
+        return *scratch;
+    }
+    for (const PART_INDEX& index : t_partIndexes)
+        if (index.top == top && index.child == child)
+            return index.nodes;
+    t_partIndexes.push_back(PART_INDEX{doc, top, child, ListParts(doc, top, child)});
+    return t_partIndexes.back().nodes;
+}
+
+// qn-direct:part(top, child, k): the node set of "/top/child[k]" (an empty one when there is no
+// such node), the root being the one XPath's "/" takes.
+void PartFunction(xmlXPathParserContextPtr ctxt, int nargs)
+{
+    if (nargs != 3) {
+        xmlXPathSetArityError(ctxt);
+        return;
+    }
+    const double position = xmlXPathPopNumber(ctxt);
+    xmlChar* child = xmlXPathPopString(ctxt);
+    xmlChar* top = xmlXPathPopString(ctxt);
+    xmlNodeSetPtr found = nullptr;
+    if (ctxt->error == 0 && child != nullptr && top != nullptr) {
+        found = xmlXPathNodeSetCreate(nullptr);
+        std::vector<xmlNodePtr> scratch;
+        const std::vector<xmlNodePtr>& parts = PartsOf(ctxt->context->doc, reinterpret_cast<const char*>(top),
+                                                       reinterpret_cast<const char*>(child), &scratch);
+        if (found != nullptr && position >= 1 && position <= static_cast<double>(parts.size()) &&
+            position == static_cast<double>(static_cast<size_t>(position)))
+            xmlXPathNodeSetAdd(found, parts[static_cast<size_t>(position) - 1]);
+    }
+    xmlFree(child);
+    xmlFree(top);
+    if (ctxt->error != 0) {
+        xmlXPathFreeNodeSet(found);
+        return;
+    }
+    valuePush(ctxt, xmlXPathWrapNodeSet(found));
+}
 
 bool IsXslElement(const xmlNode* node, const char* name)
 {
@@ -41,6 +124,7 @@ std::optional<std::string> AttributeOf(xmlNodePtr node, const char* name)
 // "/print/dmon[3]/mon/dai". The shape is the names alone, the positions what tells paths of one
 // shape apart (0 for a step without one).
 struct SIMPLE_PATH {
+    std::vector<std::string> names;
     std::string shape;
     std::string mask;  // one character per step: whether it has a position
     std::vector<long> positions;
@@ -86,6 +170,7 @@ std::optional<SIMPLE_PATH> ParseSimplePath(const std::string& text)
                 return std::nullopt;
             ++at;
         }
+        path.names.push_back(name);
         path.shape += "/" + name;
         path.mask += position > 0 ? '1' : '0';
         path.positions.push_back(position);
@@ -154,6 +239,22 @@ bool Collect(xmlNodePtr node, std::vector<TEMPLATE_ENTRY>* templates, std::vecto
     return true;
 }
 
+// "/top/child[k]/rest" as "qn-direct:part('top','child',k)/rest", for a path whose second step
+// alone of the first two has a position; nothing for other paths.
+std::optional<std::string> ThroughPartIndex(const SIMPLE_PATH& path)
+{
+    if (path.names.size() < 2 || path.positions[0] != 0 || path.positions[1] == 0)
+        return std::nullopt;
+    std::string select = std::string(kPartPrefix) + ":" + kPartFunction + "('" + path.names[0] + "','" +
+                         path.names[1] + "'," + std::to_string(path.positions[1]) + ")";
+    for (size_t step = 2; step < path.names.size(); ++step) {
+        select += "/" + path.names[step];
+        if (path.positions[step] > 0)
+            select += "[" + std::to_string(path.positions[step]) + "]";
+    }
+    return select;
+}
+
 }  // namespace
 
 namespace xmlutil {
@@ -202,8 +303,29 @@ void GiveDirectTemplatesModes(xmlDocPtr stylesheet)
         xmlSetProp(templates[t].node, BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(t)).c_str());
         xmlSetProp(templates[t].node, BAD_CAST "match", BAD_CAST templates[t].path.lastStep.c_str());
     }
-    for (size_t a = 0; a < applies.size(); ++a)
+    for (size_t a = 0; a < applies.size(); ++a) {
         xmlSetProp(applies[a], BAD_CAST "mode", BAD_CAST(kModePrefix + std::to_string(target[a])).c_str());
+        if (const std::optional<std::string> select = ThroughPartIndex(templates[target[a]].path);
+            select && applies[a]->children == nullptr && xmlNewNs(applies[a], BAD_CAST kDirectNamespace, BAD_CAST kPartPrefix))
+            xmlSetProp(applies[a], BAD_CAST "select", BAD_CAST select->c_str());
+    }
+}
+
+void RegisterDirectPartFunction()
+{
+    xsltRegisterExtModuleFunction(BAD_CAST kPartFunction, BAD_CAST kDirectNamespace, PartFunction);
+}
+
+DirectPartIndexScope::DirectPartIndexScope(xmlDocPtr transformed)
+{
+    t_partIndexes.clear();
+    t_indexedDoc = transformed;
+}
+
+DirectPartIndexScope::~DirectPartIndexScope()
+{
+    t_partIndexes.clear();
+    t_indexedDoc = nullptr;
 }
 
 }  // namespace xmlutil
