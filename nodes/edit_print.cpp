@@ -171,7 +171,6 @@ CEditPrint::CEditPrint() : CEditContainer(EditKind::Code(EditKind::kPrint))
     m_nameFieldLayer.m_caretStop = 0;
 }
 
-CEditPrint::~CEditPrint() = default;
 
 // ---------------------------------------------------------------------------------------------
 // Geometry
@@ -253,35 +252,332 @@ bool CEditPrint::SetPageFlagged(int page, bool flagged)
 }
 
 // ---------------------------------------------------------------------------------------------
+// The paginator: one walk over the blocks. Its estimate gives each block the room on its page it
+// is measured with; its placement puts the block's boxes on pages, columns and rows and notes in
+// the page index where each page's blocks begin. Measure runs the estimate over the paper, Layout
+// the placement; after an edit both run block by block, and may stop past the pages shown.
+
+struct CEditPrint::WALK {
+    CEditPrint* root;
+    int printableWidth = 0;
+    int printableHeight = 0;
+    int columns = 1;
+    int columnWidth = 0;
+    int vertical = 0;
+    // The next block to walk.
+    int next = 0;
+
+    // The estimate follows the placement's rows: y is the bottom of the current row, rowBase its
+    // top and rowWidth the width of its boxes so far.
+    CDC* dc = nullptr;
+    CDisplayMap* map = nullptr;
+    int nameFieldHeight = 0;
+    int estimatePage = 1;
+    int estimateColumn = 1;
+    int y = 0;
+    int rowBase = 0;
+    int64_t rowWidth = 0;
+    bool estimateHoldsBlock = false;
+
+    // The placement, counted in 64 bits; abandoned when a flagged page has no name field left.
+    bool placing = false;
+    bool abandoned = false;
+    int page = 1;
+    PlacementCursor at;
+    int nextNameField = 0;
+    bool forceNewPage = false;
+
+    WALK(CEditPrint* paper, int writingVertical) : root(paper), vertical(writingVertical)
+    {
+        root->GetPrintableSize(&printableWidth, &printableHeight);
+        columns = std::max(1, static_cast<int>(root->m_geometry.columnCount));
+        columnWidth = root->ColumnWidth(printableWidth);
+    }
+
+    void StartEstimate();
+    void EstimateBlock(int index);
+    bool FinishEstimate();
+    bool StartPlacement();
+    void PlaceBlock(int index);
+    void FinishPlacement();
+    void Place(CEditNode* node, CEditBox* box, int boxIndex, bool nameField);
+    bool PlaceNameField();
+};
+
+void CEditPrint::WALK::StartEstimate()
+{
+    root->m_width = printableWidth;
+    root->m_height = 0;
+    LAYOUT_CONTEXT nameFieldContext;
+    nameFieldContext.availableWidth = printableWidth;
+    nameFieldContext.fullWidth = printableWidth;
+    nameFieldContext.columnWidth = printableWidth;
+    nameFieldContext.remainingHeight = printableHeight;
+    nameFieldContext.pageHeight = printableHeight;
+    nameFieldContext.page = 1;
+    nameFieldContext.column = 1;
+    nameFieldContext.lineSpacing = root->m_lineSpacing;
+    nameFieldContext.letterSpacing = root->m_letterSpacing;
+    if (root->m_nameFieldTemplate != nullptr) {
+        LAYOUT_CONTEXT context = nameFieldContext;
+        root->m_nameFieldTemplate->Measure(dc, map, &context);
+    }
+    nameFieldHeight = 0;
+    for (int i = 0; i < root->m_nameFieldLayer.GetChildCount(); ++i) {
+        CEditNode* nameField = root->m_nameFieldLayer.GetEditChild(i);
+        if (nameField == nullptr)
+            continue;
+        LAYOUT_CONTEXT context = nameFieldContext;
+        nameField->Measure(dc, map, &context);
+        nameFieldHeight = nameField->m_height;
+    }
+    estimatePage = 1;
+    estimateColumn = 1;
+    y = root->IsPageFlagged(1) ? nameFieldHeight : 0;
+    rowBase = y;
+    rowWidth = 0;
+    estimateHoldsBlock = false;
+    root->m_sharedIndents.clear();
+}
+
+void CEditPrint::WALK::EstimateBlock(int index)
+{
+    CEditNode* child = root->GetEditChild(index);
+    if (child == nullptr || !child->IsVisible())
+        return;
+    LAYOUT_CONTEXT context;
+    context.availableWidth = columnWidth;
+    context.fullWidth = printableWidth;
+    context.remainingHeight = printableHeight;
+    context.page = estimatePage;
+    context.columnWidth = columnWidth;
+    context.pageHeight = printableHeight;
+    context.column = estimateColumn;
+    context.originY = y;
+    context.lineSpacing = root->m_lineSpacing;
+    context.letterSpacing = root->m_letterSpacing;
+    root->MeasureBlock(child, dc, map, &context);
+
+    CEditContainer* container = AsContainer(child);
+    if (IsPageBreakBlock(child)) {
+        ++estimatePage;
+        estimateColumn = 1;
+        rowWidth = 0;
+        const CEditBox* first = container != nullptr ? container->GetBox(0) : nullptr;
+        y = ToInt(static_cast<int64_t>(root->IsPageFlagged(estimatePage) ? nameFieldHeight : 0) +
+                  (first != nullptr ? first->m_height : 0));
+        rowBase = y;
+        estimateHoldsBlock = false;
+    } else if (container != nullptr) {
+        for (int b = 0; b < container->GetBoxCount(); ++b) {
+            const CEditBox* box = container->GetBox(b);
+            if (box == nullptr)
+                continue;
+            if (MovesToNextColumn(y, box->m_height, printableHeight, estimateHoldsBlock)) {
+                if (++estimateColumn > columns) {
+                    ++estimatePage;
+                    estimateColumn = 1;
+                }
+                y = root->IsPageFlagged(estimatePage) ? nameFieldHeight : 0;
+                rowBase = y;
+                rowWidth = 0;
+            }
+            // A box too wide to stand beside the row starts the next row below it; the row is
+            // as high as its tallest box.
+            if (rowWidth + box->m_width > columnWidth) {
+                rowBase = y;
+                rowWidth = box->m_width;
+            } else {
+                rowWidth += box->m_width;
+            }
+            y = std::max(y, ToInt(static_cast<int64_t>(rowBase) + box->m_height));
+            estimateHoldsBlock = true;
+        }
+    }
+    root->m_width = std::max(root->m_width, child->m_width);
+    root->m_height = ToInt(static_cast<int64_t>(root->m_height) + child->m_height);
+}
+
+bool CEditPrint::WALK::FinishEstimate()
+{
+    // Name fields of pages the paper no longer reaches stay, but hidden; when the paper reaches
+    // them again they are shown and measured anew.
+    CEditNode& layer = root->m_nameFieldLayer;
+    const int layerCount = layer.GetChildCount();
+    if (estimatePage < layerCount) {
+        for (int i = estimatePage; i < layerCount; ++i) {
+            if (CEditNode* nameField = layer.GetEditChild(i))
+                nameField->m_hidden = 2;
+        }
+        return false;
+    }
+    bool shown = false;
+    for (int i = 0; i < layerCount; ++i) {
+        CEditNode* nameField = layer.GetEditChild(i);
+        if (nameField != nullptr && nameField->m_hidden != 0) {
+            nameField->m_hidden = 0;
+            nameField->m_dirty = 1;
+            shown = true;
+        }
+    }
+    return shown;
+}
+
+void CEditPrint::WALK::Place(CEditNode* node, CEditBox* box, int boxIndex, bool nameField)
+{
+    const int width = nameField && page == 1 ? printableWidth : columnWidth;
+    LAYOUT_CONTEXT context = root->PlacementContext(page, width, at.rowX, printableHeight, boxIndex);
+    context.originX = ToInt(static_cast<int64_t>(root->m_marginLeft) + root->m_pageGapDown + at.columnOffset + at.rowX);
+    context.originY = ToInt((page - 1) * static_cast<int64_t>(root->m_geometry.height) +
+                            static_cast<int64_t>(page) * root->m_pageGapDown + root->m_marginTop + at.rowTopY);
+    node->m_page = page;
+    root->PlaceBox(node, box, &context, vertical);
+    if (box != nullptr) {
+        at.Placed(*box);
+        box->m_page = page;
+    }
+    at.columnHoldsBlock = at.columnHoldsBlock || !nameField;
+}
+
+bool CEditPrint::WALK::PlaceNameField()
+{
+    CEditNode* nameField = root->m_nameFieldLayer.GetEditChild(nextNameField++);
+    if (nameField == nullptr)
+        return false;
+    const CEditContainer* container = AsContainer(nameField);
+    CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
+    Place(nameField, box, 0, true);
+    at.nameFieldHeight = box != nullptr ? box->m_height : 0;
+    return true;
+}
+
+bool CEditPrint::WALK::StartPlacement()
+{
+    placing = true;
+    root->m_pageIndexChildCount = -1;
+    root->m_pageSpans.clear();
+    root->m_blocksWithoutBox.clear();
+    root->m_spanOverhang = 0;
+    abandoned = root->IsPageFlagged(1) && !PlaceNameField();
+    return !abandoned;
+}
+
+void CEditPrint::WALK::PlaceBlock(int index)
+{
+    CEditNode* child = root->GetEditChild(index);
+    CEditContainer* container = child != nullptr && child->IsVisible() ? AsContainer(child) : nullptr;
+    if (container == nullptr || container->GetBoxCount() == 0)
+        root->m_blocksWithoutBox.push_back(index);
+    if (container == nullptr)
+        return;
+    for (int b = 0; b < container->GetBoxCount(); ++b) {
+        CEditBox* box = container->GetBox(b);
+        if (box == nullptr)
+            continue;
+        for (;;) {
+            bool newPage = false;
+            if (forceNewPage) {
+                newPage = true;
+                forceNewPage = false;
+            } else if (MovesToNextColumn(at.rowTopY + at.rowHeight, box->m_height, printableHeight,
+                                         at.columnHoldsBlock)) {
+                if (++at.column >= columns)
+                    newPage = true;
+                else
+                    at.StartNextColumn(static_cast<int64_t>(root->m_geometry.columnGap) + columnWidth);
+            }
+            if (newPage) {
+                ++page;
+                at = PlacementCursor{};
+                if (root->IsPageFlagged(page)) {
+                    // The page's name field comes first; the box then tries again below it.
+                    if (!PlaceNameField()) {
+                        abandoned = true;
+                        return;
+                    }
+                    continue;
+                }
+                break;
+            }
+            at.TakeRowFor(box->m_width, columnWidth);
+            break;
+        }
+        Place(child, box, b, false);
+        root->IndexBox(page, index, b, PlacedRect(*box));
+    }
+    if (IsPageBreakBlock(child))
+        forceNewPage = true;
+}
+
+void CEditPrint::WALK::FinishPlacement()
+{
+    root->m_pageCount = page;
+    root->m_pageSpans.resize(static_cast<size_t>(page));
+    root->m_pageIndexChildCount = root->GetChildCount();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Measuring: the pagination estimate
+
+namespace {
+
+// While the root measures: question texts leave the sharing of their indents to it.
+struct MEASURING_SCOPE {
+    bool& measuring;
+    std::unordered_map<int64_t, int32_t>& sharedIndents;
+    MEASURING_SCOPE(bool& flag, std::unordered_map<int64_t, int32_t>& indents) : measuring(flag), sharedIndents(indents)
+    {
+        measuring = true;
+    }
+    ~MEASURING_SCOPE()
+    {
+        measuring = false;
+        sharedIndents.clear();
+    }
+};
+
+// While the root lays out after an edit: plain parts that only moved are settled later.
+struct LAZY_SCOPE {
+    bool& flag;
+    explicit LAZY_SCOPE(bool& f) : flag(f) { flag = true; }
+    ~LAZY_SCOPE() { flag = false; }
+};
+
+}  // namespace
 
 void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 {
-    struct MEASURING {
-        CEditPrint* root;
-        explicit MEASURING(CEditPrint* r) : root(r) { root->m_measuring = true; }
-        ~MEASURING()
-        {
-            root->m_measuring = false;
-            root->m_sharedIndents.clear();
-        }
-    } measuring(this);
+    m_pendingWalk.reset();
+    MEASURING_SCOPE measuring(m_measuring, m_sharedIndents);
     try {
         // Name fields shown again change the estimate, which is made once more; a second pass
         // shows nothing further.
-        for (int pass = 0; pass < 2 && MeasurePass(dc, map); ++pass) {
+        for (int pass = 0; pass < 2; ++pass) {
+            WALK walk(this, 0);
+            walk.dc = dc;
+            walk.map = map;
+            walk.StartEstimate();
+            for (int i = 0; i < GetChildCount(); ++i)
+                walk.EstimateBlock(i);
+            if (!walk.FinishEstimate())
+                break;
         }
-        // Parts measured before their question text, or not measured, take its indent for the
-        // next measuring, as when each question text hands it on as it is measured.
-        for (int i = 0; i < GetChildCount(); ++i) {
-            if (CEditSentence* part = PlainPartOf(GetEditChild(i))) {
-                const auto shared = m_sharedIndents.find(QuestionKey(part));
-                if (shared != m_sharedIndents.end())
-                    part->m_savedIndent = shared->second;
-            }
-        }
+        HandOnIndents(0, GetChildCount());
     } catch (const CEditError&) {
         // A node that gave up leaves the estimate as far as it got.
+    }
+}
+
+void CEditPrint::HandOnIndents(int first, int end)
+{
+    // Parts measured before their question text, or not measured, take its indent for the next
+    // measuring, as when each question text hands it on as it is measured.
+    for (int i = first; i < end; ++i) {
+        if (CEditSentence* part = PlainPartOf(GetEditChild(i))) {
+            const auto shared = m_sharedIndents.find(QuestionKey(part));
+            if (shared != m_sharedIndents.end())
+                part->m_savedIndent = shared->second;
+        }
     }
 }
 
@@ -298,226 +594,145 @@ void CEditPrint::MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOU
         m_sharedIndents[QuestionKey(part)] = part->m_savedIndent;
 }
 
-bool CEditPrint::MeasurePass(CDC* dc, CDisplayMap* map)
-{
-    int printableWidth = 0;
-    int printableHeight = 0;
-    GetPrintableSize(&printableWidth, &printableHeight);
-    const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
-    const int columnWidth = ColumnWidth(printableWidth);
-    m_width = printableWidth;
-    m_height = 0;
-
-    LAYOUT_CONTEXT nameFieldContext;
-    nameFieldContext.availableWidth = printableWidth;
-    nameFieldContext.fullWidth = printableWidth;
-    nameFieldContext.columnWidth = printableWidth;
-    nameFieldContext.remainingHeight = printableHeight;
-    nameFieldContext.pageHeight = printableHeight;
-    nameFieldContext.page = 1;
-    nameFieldContext.column = 1;
-    nameFieldContext.lineSpacing = m_lineSpacing;
-    nameFieldContext.letterSpacing = m_letterSpacing;
-    if (m_nameFieldTemplate != nullptr) {
-        LAYOUT_CONTEXT context = nameFieldContext;
-        m_nameFieldTemplate->Measure(dc, map, &context);
-    }
-    int nameFieldHeight = 0;
-    for (int i = 0; i < m_nameFieldLayer.GetChildCount(); ++i) {
-        CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
-        if (nameField == nullptr)
-            continue;
-        LAYOUT_CONTEXT context = nameFieldContext;
-        nameField->Measure(dc, map, &context);
-        nameFieldHeight = nameField->m_height;
-    }
-
-    // The estimate follows Layout's rows: y is the bottom of the current row, rowBase its top and
-    // rowWidth the width of its boxes so far.
-    int page = 1;
-    int column = 1;
-    int y = IsPageFlagged(1) ? nameFieldHeight : 0;
-    int rowBase = y;
-    int64_t rowWidth = 0;
-    bool columnHoldsBlock = false;
-    m_sharedIndents.clear();
-    for (int i = 0; i < GetChildCount(); ++i) {
-        CEditNode* child = GetEditChild(i);
-        if (child == nullptr || !child->IsVisible())
-            continue;
-        LAYOUT_CONTEXT context;
-        context.availableWidth = columnWidth;
-        context.fullWidth = printableWidth;
-        context.remainingHeight = printableHeight;
-        context.page = page;
-        context.columnWidth = columnWidth;
-        context.pageHeight = printableHeight;
-        context.column = column;
-        context.originY = y;
-        context.lineSpacing = m_lineSpacing;
-        context.letterSpacing = m_letterSpacing;
-        MeasureBlock(child, dc, map, &context);
-
-        CEditContainer* container = AsContainer(child);
-        if (IsPageBreakBlock(child)) {
-            ++page;
-            column = 1;
-            rowWidth = 0;
-            const CEditBox* first = container != nullptr ? container->GetBox(0) : nullptr;
-            y = ToInt(static_cast<int64_t>(IsPageFlagged(page) ? nameFieldHeight : 0) +
-                      (first != nullptr ? first->m_height : 0));
-            rowBase = y;
-            columnHoldsBlock = false;
-        } else if (container != nullptr) {
-            for (int b = 0; b < container->GetBoxCount(); ++b) {
-                const CEditBox* box = container->GetBox(b);
-                if (box == nullptr)
-                    continue;
-                if (MovesToNextColumn(y, box->m_height, printableHeight, columnHoldsBlock)) {
-                    if (++column > columns) {
-                        ++page;
-                        column = 1;
-                    }
-                    y = IsPageFlagged(page) ? nameFieldHeight : 0;
-                    rowBase = y;
-                    rowWidth = 0;
-                }
-                // A box too wide to stand beside the row starts the next row below it; the row is
-                // as high as its tallest box.
-                if (rowWidth + box->m_width > columnWidth) {
-                    rowBase = y;
-                    rowWidth = box->m_width;
-                } else {
-                    rowWidth += box->m_width;
-                }
-                y = std::max(y, ToInt(static_cast<int64_t>(rowBase) + box->m_height));
-                columnHoldsBlock = true;
-            }
-        }
-        m_width = std::max(m_width, child->m_width);
-        m_height = ToInt(static_cast<int64_t>(m_height) + child->m_height);
-    }
-
-    // Name fields of pages the paper no longer reaches stay, but hidden; when the paper reaches
-    // them again they are shown and measured anew.
-    const int layerCount = m_nameFieldLayer.GetChildCount();
-    if (page < layerCount) {
-        for (int i = page; i < layerCount; ++i) {
-            if (CEditNode* nameField = m_nameFieldLayer.GetEditChild(i))
-                nameField->m_hidden = 2;
-        }
-        return false;
-    }
-    bool shown = false;
-    for (int i = 0; i < layerCount; ++i) {
-        CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
-        if (nameField != nullptr && nameField->m_hidden != 0) {
-            nameField->m_hidden = 0;
-            nameField->m_dirty = 1;
-            shown = true;
-        }
-    }
-    return shown;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Layout: boxes on pages, columns and rows
 
 void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
 {
+    FinishPagination();
     try {
-        int printableWidth = 0;
-        int printableHeight = 0;
-        GetPrintableSize(&printableWidth, &printableHeight);
-        const int columns = std::max(1, static_cast<int>(m_geometry.columnCount));
-        const int columnWidth = ColumnWidth(printableWidth);
-        const int64_t paperHeight = m_geometry.height;
-
-        // Positions are counted in 64 bits and stop at the ends of the int range.
-        int page = 1;
-        PlacementCursor at;
-        int nextNameField = 0;
-
-        auto place = [&](CEditNode* node, CEditBox* box, int boxIndex, bool nameField) {
-            const int width = nameField && page == 1 ? printableWidth : columnWidth;
-            LAYOUT_CONTEXT context = PlacementContext(page, width, at.rowX, printableHeight, boxIndex);
-            context.originX = ToInt(static_cast<int64_t>(m_marginLeft) + m_pageGapDown + at.columnOffset + at.rowX);
-            context.originY = ToInt((page - 1) * paperHeight + static_cast<int64_t>(page) * m_pageGapDown +
-                                    m_marginTop + at.rowTopY);
-            node->m_page = page;
-            PlaceBox(node, box, &context, vertical);
-            if (box != nullptr) {
-                at.Placed(*box);
-                box->m_page = page;
-            }
-            at.columnHoldsBlock = at.columnHoldsBlock || !nameField;
-        };
-        // The next name field of the layer, placed where the page starts. False when the layer
-        // has none left for a flagged page.
-        auto placeNameField = [&] {
-            CEditNode* nameField = m_nameFieldLayer.GetEditChild(nextNameField++);
-            if (nameField == nullptr)
-                return false;
-            const CEditContainer* container = AsContainer(nameField);
-            CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
-            place(nameField, box, 0, true);
-            at.nameFieldHeight = box != nullptr ? box->m_height : 0;
-            return true;
-        };
-
-        m_pageIndexChildCount = -1;
-        m_pageSpans.clear();
-        m_blocksWithoutBox.clear();
-        if (IsPageFlagged(1) && !placeNameField())
+        WALK walk(this, vertical);
+        if (!walk.StartPlacement())
             return;
-
-        bool forceNewPage = false;
         for (int i = 0; i < GetChildCount(); ++i) {
-            CEditNode* child = GetEditChild(i);
-            CEditContainer* container = child != nullptr && child->IsVisible() ? AsContainer(child) : nullptr;
-            if (container == nullptr || container->GetBoxCount() == 0)
-                m_blocksWithoutBox.push_back(i);
-            if (container == nullptr)
-                continue;
-            for (int b = 0; container != nullptr && b < container->GetBoxCount(); ++b) {
-                CEditBox* box = container->GetBox(b);
-                if (box == nullptr)
-                    continue;
-                for (;;) {
-                    bool newPage = false;
-                    if (forceNewPage) {
-                        newPage = true;
-                        forceNewPage = false;
-                    } else if (MovesToNextColumn(at.rowTopY + at.rowHeight, box->m_height, printableHeight,
-                                                 at.columnHoldsBlock)) {
-                        if (++at.column >= columns)
-                            newPage = true;
-                        else
-                            at.StartNextColumn(static_cast<int64_t>(m_geometry.columnGap) + columnWidth);
-                    }
-                    if (newPage) {
-                        ++page;
-                        at = PlacementCursor{};
-                        if (IsPageFlagged(page)) {
-                            // The page's name field comes first; the box then tries again below it.
-                            if (!placeNameField())
-                                return;
-                            continue;
-                        }
-                        break;
-                    }
-                    at.TakeRowFor(box->m_width, columnWidth);
-                    break;
-                }
-                place(child, box, b, false);
-                IndexBox(page, i, b, PlacedRect(*box));
-            }
-            if (IsPageBreakBlock(child))
-                forceNewPage = true;
+            walk.PlaceBlock(i);
+            if (walk.abandoned)
+                return;
         }
-        m_pageCount = page;
-        m_pageSpans.resize(static_cast<size_t>(page));
-        m_pageIndexChildCount = GetChildCount();
+        walk.FinishPlacement();
+    } catch (const CEditError&) {
+        // A node that gave up leaves the boxes placed so far.
+    }
+}
+
+void CEditPrint::RelayoutAfterEdit(CDC* dc, CDisplayMap* map, int vertical, int throughPage, int throughBlock)
+{
+    m_pendingWalk.reset();
+    bool whole = false;
+    {
+        MEASURING_SCOPE measuring(m_measuring, m_sharedIndents);
+        LAZY_SCOPE lazy(m_placingLazily);
+        auto walk = std::make_unique<WALK>(this, vertical);
+        walk->dc = dc;
+        walk->map = map;
+        try {
+            walk->StartEstimate();
+            walk->StartPlacement();
+            bool mayWait = true;
+            for (int i = 0; i < GetChildCount(); ++i) {
+                walk->EstimateBlock(i);
+                if (!walk->abandoned)
+                    walk->PlaceBlock(i);
+                walk->next = i + 1;
+                if (mayWait && !walk->abandoned && i >= throughBlock && walk->page > throughPage) {
+                    // Looked at once: the later blocks wait when none of them needs the device.
+                    mayWait = false;
+                    if (LaterBlocksCanWait(*walk, map != nullptr ? map->IsVertical() : 0)) {
+                        HandOnIndents(0, walk->next);
+                        walk->map = nullptr;
+                        walk->dc = nullptr;
+                        m_pendingVertical = map != nullptr ? map->IsVertical() : 0;
+                        m_pendingChildCount = GetChildCount();
+                        m_pageSpans.resize(static_cast<size_t>(walk->page));
+                        m_pageCount = std::max(m_pageCount, walk->page);
+                        m_pageIndexChildCount = GetChildCount();
+                        m_pendingWalk = std::move(walk);
+                        return;
+                    }
+                }
+            }
+            // Name fields shown again: the paper is measured and laid out once more in full.
+            whole = walk->FinishEstimate();
+            if (!whole) {
+                HandOnIndents(0, GetChildCount());
+                if (!walk->abandoned)
+                    walk->FinishPlacement();
+            }
+        } catch (const CEditError&) {
+            whole = true;
+        }
+    }
+    if (whole) {
+        Measure(dc, map, nullptr);
+        LayoutLazily(vertical);
+    }
+}
+
+bool CEditPrint::LaterBlocksCanWait(const WALK& walk, int vertical) const
+{
+    // Name fields are measured with the device: every one must be shown already, and stay so.
+    const int layerCount = m_nameFieldLayer.GetChildCount();
+    if (walk.estimatePage < layerCount)
+        return false;
+    for (int i = 0; i < layerCount; ++i) {
+        const CEditNode* nameField = m_nameFieldLayer.GetEditChild(i);
+        if (nameField != nullptr && nameField->m_hidden != 0)
+            return false;
+    }
+    LAYOUT_CONTEXT context;
+    context.availableWidth = walk.columnWidth;
+    context.pageHeight = walk.printableHeight;
+    context.lineSpacing = m_lineSpacing;
+    context.letterSpacing = m_letterSpacing;
+    for (int i = walk.next; i < GetChildCount(); ++i) {
+        CEditNode* child = GetEditChild(i);
+        if (child == nullptr || !child->IsVisible())
+            continue;
+        const CEditSentence* part = PlainPartOf(child);
+        if (part == nullptr)
+            return false;
+        if (part->m_partKind != PART_QUESTION) {
+            const auto shared = m_sharedIndents.find(QuestionKey(part));
+            if (shared != m_sharedIndents.end() && shared->second != part->m_savedIndent)
+                return false;
+        }
+        if (!part->RemeasuresWithoutDevice(context, vertical))
+            return false;
+    }
+    return true;
+}
+
+void CEditPrint::FinishPagination()
+{
+    if (m_pendingWalk == nullptr)
+        return;
+    std::unique_ptr<WALK> walk = std::move(m_pendingWalk);
+    // Children added or taken out since: the next layout walks the paper anew.
+    if (m_pendingChildCount != GetChildCount())
+        return;
+    // Blocks changed since cannot be measured here: the index waits for the next layout too.
+    if (!LaterBlocksCanWait(*walk, m_pendingVertical)) {
+        m_pageIndexChildCount = -1;
+        return;
+    }
+    MEASURING_SCOPE measuring(m_measuring, m_sharedIndents);
+    LAZY_SCOPE lazy(m_placingLazily);
+    CDisplayMap map;
+    map.SetVertical(m_pendingVertical);
+    walk->map = &map;
+    const int first = walk->next;
+    try {
+        for (int i = walk->next; i < GetChildCount(); ++i) {
+            walk->EstimateBlock(i);
+            walk->PlaceBlock(i);
+            if (walk->abandoned) {
+                m_pageIndexChildCount = -1;
+                return;
+            }
+        }
+        walk->FinishEstimate();
+        HandOnIndents(first, GetChildCount());
+        walk->FinishPlacement();
     } catch (const CEditError&) {
         // A node that gave up leaves the boxes placed so far.
     }
@@ -541,10 +756,21 @@ void CEditPrint::IndexBox(int page, int block, int box, const RECT& extent)
         span.extent.bottom = std::max(span.extent.bottom, extent.bottom);
     }
     span.lastBlock = block;
+    const int64_t pageTop = (static_cast<int64_t>(page) - 1) * m_geometry.height + static_cast<int64_t>(page) * m_pageGapDown;
+    m_spanOverhang = std::max({m_spanOverhang, pageTop - extent.top, int64_t(extent.bottom) - (pageTop + m_geometry.height)});
 }
 
-void CEditPrint::BlocksOfPage(int page, int* first, int* last) const
+int CEditPrint::PageAtY(int64_t y) const
 {
+    const int64_t pitch = std::max<int64_t>(1, static_cast<int64_t>(m_geometry.height) + m_pageGapDown);
+    const int64_t page = (y + m_geometry.height) / pitch;
+    return ToInt(std::max<int64_t>(1, page));
+}
+
+void CEditPrint::BlocksOfPage(int page, int* first, int* last)
+{
+    if (m_pendingWalk != nullptr && page >= m_pendingWalk->page)
+        FinishPagination();
     *first = 0;
     *last = GetChildCount() - 1;
     if (!HasPageIndex())
@@ -576,10 +802,21 @@ RECT CEditPrint::PageRect(int page) const
                 ToInt(lower + kDrawingMargin)};
 }
 
-std::vector<int> CEditPrint::BlocksMeeting(const RECT& docRect) const
+std::vector<int> CEditPrint::BlocksMeeting(const RECT& docRect)
 {
+    // A rectangle that reaches the pages still to be paginated has them paginated first.
+    if (m_pendingWalk != nullptr) {
+        const RECT pending = PageRect(m_pendingWalk->page);
+        if (docRect.bottom > pending.top)
+            FinishPagination();
+    }
     std::vector<int> blocks(m_blocksWithoutBox.begin(), m_blocksWithoutBox.end());
-    for (size_t p = 0; p < m_pageSpans.size(); ++p) {
+    // Only the pages near the rectangle can meet it: as near as the farthest that a page's boxes
+    // reach beyond its sheet.
+    const int64_t reach = m_spanOverhang + kDrawingMargin;
+    const size_t firstPage = static_cast<size_t>(PageAtY(int64_t(docRect.top) - reach));
+    const size_t lastPage = std::min(m_pageSpans.size(), static_cast<size_t>(PageAtY(int64_t(docRect.bottom) + reach)) + 1);
+    for (size_t p = firstPage - 1; p < lastPage; ++p) {
         const PAGE_SPAN& span = m_pageSpans[p];
         if (span.firstBlock < 0)
             continue;
@@ -636,17 +873,15 @@ void CEditPrint::PlaceBoxNow(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* con
 
 void CEditPrint::LayoutLazily(int vertical)
 {
-    struct LAZY {
-        bool& flag;
-        explicit LAZY(bool& f) : flag(f) { flag = true; }
-        ~LAZY() { flag = false; }
-    } lazy(m_placingLazily);
+    LAZY_SCOPE lazy(m_placingLazily);
     LAYOUT_CONTEXT context;
     Layout(&context, vertical);
 }
 
 void CEditPrint::SettleBlock(int index)
 {
+    if (m_pendingWalk != nullptr && index >= m_pendingWalk->next)
+        FinishPagination();
     CEditContainer* container = AsContainer(GetEditChild(index));
     if (container == nullptr)
         return;
@@ -977,3 +1212,5 @@ CEditNode* CEditPrint::NameFieldAtPoint(int x, int y, int* after)
     }
     return nullptr;
 }
+
+CEditPrint::~CEditPrint() = default;

@@ -49,7 +49,14 @@ public:
     // flagging one is refused.
     bool IsPageFlagged(int page) const;
     bool SetPageFlagged(int page, bool flagged);
-    int GetPageCount() const { return m_pageCount; }
+    // The page count, with every block paginated; the known part while some wait.
+    int GetKnownPageCount() const { return m_pageCount; }
+    // The page count, with every block paginated.
+    int GetPageCount()
+    {
+        FinishPagination();
+        return m_pageCount;
+    }
 
     // --- name fields: the layer holds one per flagged page, in page order; the template is what
     // the name-field dialog copies into the layer.
@@ -82,6 +89,22 @@ public:
     // until it is settled. Drawing and hit-testing settle the blocks they reach; whoever reads
     // the positions of other blocks' nodes settles them first.
     void LayoutLazily(int vertical);
+    // Measures and lays out after an edit as Measure and LayoutLazily do, in one walk over the
+    // blocks; once past the block throughBlock and the page throughPage, the later blocks wait
+    // when none of them changed (they only move, at most splitting their lines anew at other
+    // page breaks): they are paginated when first needed, by GetPageCount, by drawing, hit-testing
+    // or laying out a page they reach, or by settling one of them. Until then the extent counts
+    // the pages known.
+    void RelayoutAfterEdit(CDC* dc, CDisplayMap* map, int vertical, int throughPage, int throughBlock);
+    // The index of the root's child that holds the node (itself a child, or below one); -1 when
+    // none does.
+    int BlockIndexOf(const CEditNode* node) const;
+    // Paginates the blocks left waiting, if any.
+    void FinishPagination();
+    // Whether some blocks wait to be paginated.
+    bool HasPendingPagination() const { return m_pendingWalk != nullptr; }
+    // The page the document coordinate y falls on, or the last page before it when in a gap.
+    int PageAtY(int64_t y) const;
     // Carries out the placements left pending: of the block at index, of the blocks first to
     // last, of the block holding the node and its neighbours, or of every block.
     void SettleBlock(int index);
@@ -208,13 +231,13 @@ private:
     };
     // The range of children that may have boxes on the page: the page's span when the index
     // matches the children, else all of them.
-    void BlocksOfPage(int page, int* first, int* last) const;
+    void BlocksOfPage(int page, int* first, int* last);
     bool HasPageIndex() const { return m_pageIndexChildCount == GetChildCount(); }
     // Notes a block's box placed on a page, for the index the layout builds.
     void IndexBox(int page, int block, int box, const RECT& extent);
     // The blocks that may show in the rectangle of document units, in child order: those of the
     // pages it meets and those without boxes. Needs the index.
-    std::vector<int> BlocksMeeting(const RECT& docRect) const;
+    std::vector<int> BlocksMeeting(const RECT& docRect);
     // A page's sheet with the boxes on it and the room drawn around them, in document units.
     RECT PageRect(int page) const;
 
@@ -223,9 +246,13 @@ private:
     // What a box is placed with on a page, all but its origin: the width left in the row, the
     // page, the paper's spacings and the box.
     LAYOUT_CONTEXT PlacementContext(int page, int width, int64_t rowX, int printableHeight, int boxIndex) const;
-    // One pass of the pagination estimate; true when name fields were shown again, so that the
-    // paper must be measured once more.
-    bool MeasurePass(CDC* dc, CDisplayMap* map);
+    // The paginator's walk over the blocks: the estimate and the placement, with their places.
+    struct WALK;
+    // The blocks after where the walk stands can wait: each is a plain part that measuring again
+    // leaves with its children's sizes and lines, and every name field is shown already.
+    bool LaterBlocksCanWait(const WALK& walk, int vertical) const;
+    // Parts of the blocks first to end - 1 take their question text's indent from this measuring.
+    void HandOnIndents(int first, int end);
     // Measures the visible blocks for the estimate, handing each question text's hanging indent
     // to the question's other parts as it goes.
     void MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context);
@@ -234,9 +261,6 @@ private:
     void PlaceBox(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
     // Moves or lays out the box's children to where the context places it.
     static void PlaceBoxNow(CEditNode* node, CEditBox* box, LAYOUT_CONTEXT* context, int vertical);
-    // The index of the root's child that holds the node (itself a child, or below one); -1 when
-    // none does.
-    int BlockIndexOf(const CEditNode* node) const;
     // Draws a block or name field when some of it lies within the context's clip.
     static bool IsInClip(CEditNode* node, CDisplayMap* map, const RECT& clip);
 
@@ -250,7 +274,14 @@ private:
     // children as it had then (any edit lays the paper out again before it is drawn).
     std::vector<PAGE_SPAN> m_pageSpans;
     std::vector<int32_t> m_blocksWithoutBox;
+    // How far the boxes indexed reach beyond their page's sheet, up or down.
+    int64_t m_spanOverhang = 0;
     int m_pageIndexChildCount = -1;
+    // The walk stopped after an edit, the blocks after it waiting; with the writing direction
+    // it measured in and the children it was made for.
+    std::unique_ptr<WALK> m_pendingWalk;
+    int m_pendingVertical = 0;
+    int m_pendingChildCount = -1;
     CEditNode m_nameFieldLayer;
     std::unique_ptr<CEditNode> m_nameFieldTemplate;
     // The part-reference tree: a CFoFlow, or null.

@@ -257,20 +257,10 @@ void CEditSentence::NumberUnderlineRuns()
 
 void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
-    const auto* root = RootParent();
     MEASURE_INPUTS inputs;
     int remaining = 0;
     if (context != nullptr) {
-        inputs.available = m_areaWidth > 0 ? m_areaWidth : context->availableWidth;
-        inputs.pageHeight = context->pageHeight;
-        inputs.lineSpacing = context->lineSpacing;
-        inputs.letterSpacing = context->letterSpacing;
-        inputs.vertical = map != nullptr ? map->IsVertical() : 0;
-        // A question text computes its own hanging indent; the question's other parts hang
-        // under the one it computed.
-        inputs.indent = m_partKind == PART_QUESTION ? 0 : m_savedIndent;
-        inputs.partKind = m_partKind;
-        inputs.numberLabelMode = root != nullptr ? root->m_partLayoutMode : -1;
+        inputs = InputsFor(*context, map != nullptr ? map->IsVertical() : 0);
         remaining = context->pageHeight - context->originY;
         if (KeepsMeasure(inputs, remaining) && IsVisible()) {
             if (m_partKind == PART_QUESTION)
@@ -328,6 +318,28 @@ void CEditSentence::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
     }
     m_dirty = 0;
     RememberMeasure(inputs, built, childrenKept);
+}
+
+CEditContainer::MEASURE_INPUTS CEditSentence::InputsFor(const LAYOUT_CONTEXT& context, int vertical) const
+{
+    const CEditPrint* root = RootParent();
+    MEASURE_INPUTS inputs;
+    inputs.available = m_areaWidth > 0 ? m_areaWidth : context.availableWidth;
+    inputs.pageHeight = context.pageHeight;
+    inputs.lineSpacing = context.lineSpacing;
+    inputs.letterSpacing = context.letterSpacing;
+    inputs.vertical = vertical;
+    // A question text computes its own hanging indent; the question's other parts hang under
+    // the one it computed.
+    inputs.indent = m_partKind == PART_QUESTION ? 0 : m_savedIndent;
+    inputs.partKind = m_partKind;
+    inputs.numberLabelMode = root != nullptr ? root->m_partLayoutMode : -1;
+    return inputs;
+}
+
+bool CEditSentence::RemeasuresWithoutDevice(const LAYOUT_CONTEXT& context, int vertical) const
+{
+    return IsVisible() && KeepsChildMeasure(InputsFor(context, vertical));
 }
 
 CEditPrint* CEditSentence::RootParent() const

@@ -38,6 +38,11 @@ public:
 
     CEditNode* HitTest(int x, int y, int* after) override;
     void Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context) override;
+    // True when measuring the part again with the context, wherever on the page it starts,
+    // needs no device: nothing below it changed, no child is a floating frame and the inputs,
+    // with the hanging indent it holds, are those of its last measuring. At most its lines go
+    // into boxes anew.
+    bool RemeasuresWithoutDevice(const LAYOUT_CONTEXT& context, int vertical) const;
     void Layout(LAYOUT_CONTEXT* context, int vertical) override;
     // A part of plain leaves that ends in a line break moves its box without laying it out.
     bool MoveBox(int boxIndex, int dx, int dy, int page) override;
@@ -83,6 +88,8 @@ protected:
     explicit CEditSentence(EDIT_NODE_KIND kind);
 
 private:
+    // What measuring with the context depends on besides the height left on the page.
+    MEASURE_INPUTS InputsFor(const LAYOUT_CONTEXT& context, int vertical) const;
     // Measures every child, sharing one font among consecutive characters of one run style, and
     // shows or hides the question-number labels.
     void MeasureChildren(CDC* dc, CDisplayMap* map, const LAYOUT_CONTEXT& context, int available, int remaining);

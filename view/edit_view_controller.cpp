@@ -196,7 +196,17 @@ void CEditViewController::OnDraw(CDC* dc)
     const int clip = root != nullptr ? dc->GetClipBox(&box) : ERROR;
     if (clip == NULLREGION || clip == ERROR)
         return;
-    for (int page = 1; page <= root->GetPageCount(); ++page) {
+    // The sheets of the pages the clip meets, counted from the clip's document rectangle.
+    int64_t top = INT32_MAX;
+    int64_t bottom = INT32_MIN;
+    for (POINT corner : {POINT{box.left, box.top}, POINT{box.right, box.top}, POINT{box.left, box.bottom},
+                         POINT{box.right, box.bottom}}) {
+        m_displayMap.DeviceToDoc(&corner);
+        top = std::min<int64_t>(top, corner.y);
+        bottom = std::max<int64_t>(bottom, corner.y);
+    }
+    const int lastPage = std::min(root->GetKnownPageCount(), root->PageAtY(bottom) + 1);
+    for (int page = root->PageAtY(top); page <= lastPage; ++page) {
         RECT r = PageRect(*root, page);
         m_displayMap.DocToDeviceRect(&r);
         if (r.right < box.left || r.left > box.right || r.bottom < box.top || r.top > box.bottom)
@@ -292,13 +302,24 @@ void CEditViewController::Relayout()
     dc->SetMapMode(MM_ANISOTROPIC);
     dc->SetWindowExt(2540, 2540);
     dc->SetViewportExt(96, 96);
-    LAYOUT_CONTEXT measure;
-    root->Measure(dc, &m_displayMap, &measure);
+    // The blocks after an edit that only moved follow when they are drawn or reached; past the
+    // page after those shown and the blocks of the caret and the anchor, when they are paginated.
+    const int caretBlock = std::max(root->BlockIndexOf(m_caret.m_caretNode), root->BlockIndexOf(m_caret.m_anchorNode));
+    root->RelayoutAfterEdit(dc, &m_displayMap, m_displayMap.IsVertical(), LastShownPage(*root) + 1, caretBlock + 1);
     dc->RestoreDC(saved);
-    // The blocks after an edit that only moved follow when they are drawn or reached.
-    root->LayoutLazily(m_displayMap.IsVertical());
     SettleCaretBlocks();
     ++m_relayoutCount;
+}
+
+int CEditViewController::LastShownPage(const CEditPrint& root) const
+{
+    const SIZE client = ClientSize();
+    int64_t lowest = INT32_MIN;
+    for (POINT corner : {POINT{0, 0}, POINT{client.cx, 0}, POINT{0, client.cy}, POINT{client.cx, client.cy}}) {
+        DeviceToLogicalPoint(&corner);
+        lowest = std::max<int64_t>(lowest, corner.y);
+    }
+    return root.PageAtY(lowest);
 }
 
 void CEditViewController::SettleCaretBlocks()

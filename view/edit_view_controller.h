@@ -778,6 +778,8 @@ private:
     CEditPrint* Root() const;
     CEditNode* CaretNode() const { return m_caret.m_caretNode; }
     SIZE ClientSize() const;
+    // The last page that the client area shows, part of it at least.
+    int LastShownPage(const CEditPrint& root) const;
     void InvalidateAll();
     void DrawContainerFrame(CDC* dc);
     // The tracker of the current mode, in client pixels.

@@ -409,6 +409,129 @@ TEST_P(IncrementalLayoutTest, LazyLayoutSettlesAsAWholeLayoutLaysOut)
     EXPECT_GT(pendingSeen, 0);
 }
 
+// The text drawn, each run with its reference point, in the order drawn.
+std::string TextDrawn(const CRecordingDC& dc)
+{
+    std::string drawn;
+    for (const GdiCall& call : dc.Drawings()) {
+        if (call.text.empty() || call.points.empty())
+            continue;
+        drawn += std::to_string(call.text.size()) + "@" + std::to_string(call.points[0].x) + "," +
+                 std::to_string(call.points[0].y) + ";";
+    }
+    return drawn;
+}
+
+// The editor's relayout after an edit stops past the pages shown when the later blocks only move;
+// a later page counted, clicked, drawn or printed is paginated then, and the paper, its drawing
+// and its print are those of a whole layout.
+TEST_P(IncrementalLayoutTest, LaterPagesWaitUntilReachedAndThenLayOutAsAWholeLayoutDoes)
+{
+    const auto [columns, vertical] = GetParam();
+    CurrentWritingVertical = vertical;
+    map.SetVertical(vertical);
+    Paper edited;
+    Paper fresh;
+    for (Paper* paper : {&edited, &fresh}) {
+        BuildPaper(*paper, columns, vertical);
+        for (int q = 6; q <= 12; ++q) {
+            AddPart(&paper->root, q, 0, PART_QUESTION, nullptr, 410, kPaperEm);
+            AddPart(&paper->root, q, 0, PART_ANSWER, nullptr, 123, kPaperEm);
+        }
+    }
+    LayOut(edited, false);
+    LayOut(fresh, true);
+
+    enum class Reach { kCount, kClick, kDraw, kPrint };
+    const std::vector<std::pair<EDIT_STEP, Reach>> steps = {
+        {LineBreak(1, 60), Reach::kDraw},   {Typing(0, 5, u"字"), Reach::kClick}, {LineBreak(0, 20), Reach::kPrint},
+        {Deleting(1, 61, 1), Reach::kCount}, {Undo(), Reach::kDraw},             {Typing(2, 200, u"ことばを足す"), Reach::kPrint},
+        {Deleting(0, 300, 40), Reach::kClick},
+    };
+    std::vector<std::unique_ptr<CUndoGroup>> editedGroups;
+    std::vector<std::unique_ptr<CUndoGroup>> freshGroups;
+    int waited = 0;
+    for (const auto& [step, reach] : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.apply == nullptr) {
+            ASSERT_FALSE(ReplayUndoGroup(*editedGroups.back(), UndoDirection::Undo).abandoned);
+            ASSERT_FALSE(ReplayUndoGroup(*freshGroups.back(), UndoDirection::Undo).abandoned);
+            editedGroups.pop_back();
+            freshGroups.pop_back();
+        } else {
+            editedGroups.push_back(std::make_unique<CUndoGroup>());
+            freshGroups.push_back(std::make_unique<CUndoGroup>());
+            step.apply(edited, *editedGroups.back());
+            step.apply(fresh, *freshGroups.back());
+        }
+        // Shown: the first page, the caret in the block before the page break.
+        edited.root.RelayoutAfterEdit(&dc, &map, edited.root.m_vertical, 1, 8);
+        LayOut(fresh, true);
+        waited += edited.root.HasPendingPagination() ? 1 : 0;
+
+        // The last page of the paper, reached the way the step names.
+        const int last = fresh.root.GetPageCount();
+        const int top = (last - 1) * fresh.root.m_geometry.height + last * fresh.root.m_pageGapDown;
+        RECT sheet{0, top, 30000, top + fresh.root.m_geometry.height};
+        map.DocToDeviceRect(&sheet);
+        switch (reach) {
+        case Reach::kCount:
+            EXPECT_EQ(edited.root.GetPageCount(), last);
+            break;
+        case Reach::kClick: {
+            const CEditNode* lastBlock = fresh.root.GetEditChild(fresh.root.GetChildCount() - 1);
+            const POINT at{lastBlock->GetEditChild(3)->m_rcHit.left + 1, lastBlock->GetEditChild(3)->m_rcHit.top + 1};
+            int afterEdited = 0;
+            int afterFresh = 0;
+            CEditNode* hitEdited = edited.root.HitTest(at.x, at.y, &afterEdited);
+            CEditNode* hitFresh = fresh.root.HitTest(at.x, at.y, &afterFresh);
+            ASSERT_NE(hitFresh, nullptr);
+            ASSERT_NE(hitEdited, nullptr);
+            EXPECT_EQ(hitEdited->GetIndexInParent(), hitFresh->GetIndexInParent());
+            EXPECT_EQ(afterEdited, afterFresh);
+            break;
+        }
+        case Reach::kDraw: {
+            CRecordingDC screenEdited;
+            CRecordingDC screenFresh;
+            screenEdited.IntersectClipRect(&sheet);
+            screenFresh.IntersectClipRect(&sheet);
+            LAYOUT_CONTEXT contextEdited;
+            LAYOUT_CONTEXT contextFresh;
+            edited.root.Draw(&screenEdited, &map, &contextEdited);
+            fresh.root.Draw(&screenFresh, &map, &contextFresh);
+            EXPECT_FALSE(TextDrawn(screenFresh).empty());
+            EXPECT_EQ(TextDrawn(screenEdited), TextDrawn(screenFresh));
+            break;
+        }
+        case Reach::kPrint: {
+            CRecordingDC printEdited;
+            CRecordingDC printFresh;
+            for (auto [paper, printer] : {std::pair{&edited, &printEdited}, std::pair{&fresh, &printFresh}}) {
+                LAYOUT_CONTEXT context;
+                context.page = last;
+                paper->root.LayoutPage(&context, paper->root.m_vertical);
+                context = LAYOUT_CONTEXT();
+                context.page = last;
+                paper->root.DrawPage(printer, &map, &context);
+            }
+            EXPECT_FALSE(TextDrawn(printFresh).empty());
+            EXPECT_EQ(TextDrawn(printEdited), TextDrawn(printFresh));
+            // Back on screen, as after printing.
+            LayOut(edited, false);
+            LayOut(fresh, true);
+            break;
+        }
+        }
+        EXPECT_FALSE(edited.root.HasPendingPagination());
+        edited.root.SettleAll();
+        ExpectSamePaper(edited, fresh);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_EQ(waited, static_cast<int>(steps.size()));
+}
+
 INSTANTIATE_TEST_SUITE_P(Papers, IncrementalLayoutTest,
                          ::testing::Values(std::pair{1, 0}, std::pair{1, 1}, std::pair{2, 0}, std::pair{2, 1}),
                          [](const auto& info) {
