@@ -77,6 +77,11 @@ public:
     // ascent and axis.
     static LAYOUT_CONTEXT RowContext(const LAYOUT_CONTEXT& parent, int x, int y, int ascent, int axis);
 
+    // Whether the last measuring holds for the subtree: it was made, and nothing below changed since.
+    bool IsMeasureCurrent() const
+    {
+        return m_measured && m_dirty == 0 && (m_leavesTracked ? !MayHaveDirtyBelow() : !HasDirtySubtree());
+    }
     // Forgets what the last measuring depended on, so that the next one measures in full.
     void ForgetMeasure() { m_measured = false; }
     // Forgets where the boxes were placed, so that the next layout places each of them again.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -257,7 +258,25 @@ bool CEditPrint::SetPageFlagged(int page, bool flagged)
 // the page index where each page's blocks begin. Measure runs the estimate over the paper, Layout
 // the placement; after an edit both run block by block, and may stop past the pages shown.
 
-struct CEditPrint::WALK {
+// Where the walk stands between two blocks: all that walking the blocks after needs.
+struct WALK_STATE {
+    // The estimate follows the placement's rows: y is the bottom of the current row, rowBase its
+    // top and rowWidth the width of its boxes so far.
+    int nameFieldHeight = 0;
+    int estimatePage = 1;
+    int estimateColumn = 1;
+    int y = 0;
+    int rowBase = 0;
+    int64_t rowWidth = 0;
+    bool estimateHoldsBlock = false;
+    // The placement, counted in 64 bits.
+    int page = 1;
+    PlacementCursor at;
+    int nextNameField = 0;
+    bool forceNewPage = false;
+};
+
+struct CEditPrint::WALK : WALK_STATE {
     CEditPrint* root;
     int printableWidth = 0;
     int printableHeight = 0;
@@ -266,26 +285,10 @@ struct CEditPrint::WALK {
     int vertical = 0;
     // The next block to walk.
     int next = 0;
-
-    // The estimate follows the placement's rows: y is the bottom of the current row, rowBase its
-    // top and rowWidth the width of its boxes so far.
     CDC* dc = nullptr;
     CDisplayMap* map = nullptr;
-    int nameFieldHeight = 0;
-    int estimatePage = 1;
-    int estimateColumn = 1;
-    int y = 0;
-    int rowBase = 0;
-    int64_t rowWidth = 0;
-    bool estimateHoldsBlock = false;
-
-    // The placement, counted in 64 bits; abandoned when a flagged page has no name field left.
-    bool placing = false;
+    // Abandoned when a flagged page has no name field left.
     bool abandoned = false;
-    int page = 1;
-    PlacementCursor at;
-    int nextNameField = 0;
-    bool forceNewPage = false;
 
     WALK(CEditPrint* paper, int writingVertical) : root(paper), vertical(writingVertical)
     {
@@ -302,6 +305,47 @@ struct CEditPrint::WALK {
     void FinishPlacement();
     void Place(CEditNode* node, CEditBox* box, int boxIndex, bool nameField);
     bool PlaceNameField();
+};
+
+// What the editor's walk noted at each block it passed, so that the next edit's walk resumes at
+// the first block that changed: the walk's state before the block, what the root and the page
+// index held then, and the block itself. Valid while what the whole paper is paginated with stays
+// as it was.
+struct CEditPrint::WALK_MEMO {
+    struct BLOCK_START {
+        WALK_STATE state;
+        const CEditNode* block = nullptr;
+        bool visible = false;
+        int32_t rootWidth = 0;
+        int32_t rootHeight = 0;
+        int64_t spanOverhang = 0;
+        size_t blocksWithoutBox = 0;
+        PAGE_SPAN span;  // of the state's page, as far as filled
+    };
+    // What every block is paginated with: the paper's geometry and spacings, the page table, the
+    // writing direction and the name fields' heights.
+    struct PAPER_INPUTS {
+        PAGE_GEOMETRY geometry;
+        int32_t margins[4] = {};
+        int32_t spacings[2] = {};
+        int32_t pageGapDown = 0;
+        int32_t partLayoutMode = 0;
+        int vertical = 0;
+        std::vector<int32_t> nameFields;
+        std::array<PAGE_ENTRY, kMaxPages> pages{};
+        bool operator==(const PAPER_INPUTS& other) const
+        {
+            return std::memcmp(&geometry, &other.geometry, sizeof geometry) == 0 &&
+                   std::equal(std::begin(margins), std::end(margins), std::begin(other.margins)) &&
+                   std::equal(std::begin(spacings), std::end(spacings), std::begin(other.spacings)) &&
+                   pageGapDown == other.pageGapDown && partLayoutMode == other.partLayoutMode &&
+                   vertical == other.vertical && nameFields == other.nameFields &&
+                   std::memcmp(pages.data(), other.pages.data(), sizeof(PAGE_ENTRY) * pages.size()) == 0;
+        }
+    };
+    static PAPER_INPUTS InputsOf(const CEditPrint& root, int vertical);
+    PAPER_INPUTS inputs;
+    std::vector<BLOCK_START> starts;
 };
 
 void CEditPrint::WALK::StartEstimate()
@@ -453,7 +497,6 @@ bool CEditPrint::WALK::PlaceNameField()
 
 bool CEditPrint::WALK::StartPlacement()
 {
-    placing = true;
     root->m_pageIndexChildCount = -1;
     root->m_pageSpans.clear();
     root->m_blocksWithoutBox.clear();
@@ -548,6 +591,7 @@ struct LAZY_SCOPE {
 void CEditPrint::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
 {
     m_pendingWalk.reset();
+    m_memo.reset();
     MEASURING_SCOPE measuring(m_measuring, m_sharedIndents);
     try {
         // Name fields shown again change the estimate, which is made once more; a second pass
@@ -600,6 +644,7 @@ void CEditPrint::MeasureBlock(CEditNode* child, CDC* dc, CDisplayMap* map, LAYOU
 void CEditPrint::Layout(LAYOUT_CONTEXT*, int vertical)
 {
     FinishPagination();
+    m_memo.reset();
     try {
         WALK walk(this, vertical);
         if (!walk.StartPlacement())
@@ -627,9 +672,19 @@ void CEditPrint::RelayoutAfterEdit(CDC* dc, CDisplayMap* map, int vertical, int 
         walk->map = map;
         try {
             walk->StartEstimate();
-            walk->StartPlacement();
+            // The blocks before the first that changed stand as the last walk left them.
+            const WALK_MEMO::PAPER_INPUTS inputs = WALK_MEMO::InputsOf(*this, map != nullptr ? map->IsVertical() : 0);
+            const int first = m_memo != nullptr && m_memo->inputs == inputs ? FirstChangedBlock() : 0;
+            if (first > 0) {
+                ResumeWalk(*walk, first);
+            } else {
+                m_memo = std::make_unique<WALK_MEMO>();
+                m_memo->inputs = inputs;
+                walk->StartPlacement();
+            }
             bool mayWait = true;
-            for (int i = 0; i < GetChildCount(); ++i) {
+            for (int i = first; i < GetChildCount(); ++i) {
+                NoteBlockStart(*walk, i);
                 walk->EstimateBlock(i);
                 if (!walk->abandoned)
                     walk->PlaceBlock(i);
@@ -638,7 +693,8 @@ void CEditPrint::RelayoutAfterEdit(CDC* dc, CDisplayMap* map, int vertical, int 
                     // Looked at once: the later blocks wait when none of them needs the device.
                     mayWait = false;
                     if (LaterBlocksCanWait(*walk, map != nullptr ? map->IsVertical() : 0)) {
-                        HandOnIndents(0, walk->next);
+                        NoteBlockStart(*walk, walk->next);
+                        HandOnIndents(first, walk->next);
                         walk->map = nullptr;
                         walk->dc = nullptr;
                         m_pendingVertical = map != nullptr ? map->IsVertical() : 0;
@@ -654,18 +710,105 @@ void CEditPrint::RelayoutAfterEdit(CDC* dc, CDisplayMap* map, int vertical, int 
             // Name fields shown again: the paper is measured and laid out once more in full.
             whole = walk->FinishEstimate();
             if (!whole) {
-                HandOnIndents(0, GetChildCount());
-                if (!walk->abandoned)
+                HandOnIndents(first, GetChildCount());
+                if (!walk->abandoned) {
+                    NoteBlockStart(*walk, GetChildCount());
                     walk->FinishPlacement();
+                }
             }
         } catch (const CEditError&) {
             whole = true;
         }
+        if (whole || walk->abandoned)
+            m_memo.reset();
     }
     if (whole) {
         Measure(dc, map, nullptr);
         LayoutLazily(vertical);
     }
+}
+
+CEditPrint::WALK_MEMO::PAPER_INPUTS CEditPrint::WALK_MEMO::InputsOf(const CEditPrint& root, int vertical)
+{
+    PAPER_INPUTS inputs;
+    inputs.geometry = root.m_geometry;
+    inputs.margins[0] = root.m_marginLeft;
+    inputs.margins[1] = root.m_marginTop;
+    inputs.margins[2] = root.m_marginRight;
+    inputs.margins[3] = root.m_marginBottom;
+    inputs.spacings[0] = root.m_lineSpacing;
+    inputs.spacings[1] = root.m_letterSpacing;
+    inputs.pageGapDown = root.m_pageGapDown;
+    inputs.partLayoutMode = root.m_partLayoutMode;
+    inputs.vertical = vertical;
+    for (int i = 0; i < root.m_nameFieldLayer.GetChildCount(); ++i) {
+        const CEditNode* nameField = root.m_nameFieldLayer.GetEditChild(i);
+        const CEditContainer* container = nameField != nullptr ? AsContainer(const_cast<CEditNode*>(nameField)) : nullptr;
+        const CEditBox* box = container != nullptr ? container->GetBox(0) : nullptr;
+        inputs.nameFields.push_back(nameField == nullptr ? -2 : nameField->m_hidden != 0 ? -1 : box != nullptr ? box->m_height : 0);
+        inputs.nameFields.push_back(nameField != nullptr ? nameField->m_height : 0);
+    }
+    inputs.pages = root.m_pages;
+    return inputs;
+}
+
+int CEditPrint::FirstChangedBlock() const
+{
+    // A block stands as it stood when it is the same node, as visible as it was, and measuring
+    // it again would keep its measure.
+    int first = 0;
+    const int noted = static_cast<int>(m_memo->starts.size());
+    while (first + 1 < noted && first < GetChildCount()) {
+        const WALK_MEMO::BLOCK_START& start = m_memo->starts[static_cast<size_t>(first)];
+        CEditNode* block = GetEditChild(first);
+        if (block != start.block || block == nullptr || block->IsVisible() != start.visible)
+            break;
+        if (start.visible) {
+            const CEditContainer* container = AsContainer(block);
+            if (container != nullptr ? !container->IsMeasureCurrent() : block->HasDirtySubtree())
+                break;
+        }
+        ++first;
+    }
+    return first;
+}
+
+void CEditPrint::NoteBlockStart(const WALK& walk, int index)
+{
+    if (m_memo == nullptr)
+        return;
+    std::vector<WALK_MEMO::BLOCK_START>& starts = m_memo->starts;
+    if (starts.size() > static_cast<size_t>(index))
+        starts.resize(static_cast<size_t>(index));
+    if (starts.size() != static_cast<size_t>(index)) {
+        m_memo.reset();  // a gap: the memo no longer follows the walk
+        return;
+    }
+    WALK_MEMO::BLOCK_START start;
+    start.state = walk;
+    start.block = index < GetChildCount() ? GetEditChild(index) : nullptr;
+    start.visible = start.block != nullptr && start.block->IsVisible();
+    start.rootWidth = m_width;
+    start.rootHeight = m_height;
+    start.spanOverhang = m_spanOverhang;
+    start.blocksWithoutBox = m_blocksWithoutBox.size();
+    if (walk.page >= 1 && m_pageSpans.size() >= static_cast<size_t>(walk.page))
+        start.span = m_pageSpans[static_cast<size_t>(walk.page - 1)];
+    starts.push_back(start);
+}
+
+void CEditPrint::ResumeWalk(WALK& walk, int index)
+{
+    const WALK_MEMO::BLOCK_START& start = m_memo->starts[static_cast<size_t>(index)];
+    static_cast<WALK_STATE&>(walk) = start.state;
+    walk.next = index;
+    m_width = start.rootWidth;
+    m_height = start.rootHeight;
+    m_spanOverhang = start.spanOverhang;
+    m_blocksWithoutBox.resize(std::min(m_blocksWithoutBox.size(), start.blocksWithoutBox));
+    m_pageIndexChildCount = -1;
+    m_pageSpans.resize(static_cast<size_t>(std::max(start.state.page, 1)));
+    m_pageSpans[static_cast<size_t>(std::max(start.state.page, 1) - 1)] = start.span;
 }
 
 bool CEditPrint::LaterBlocksCanWait(const WALK& walk, int vertical) const
@@ -708,11 +851,10 @@ void CEditPrint::FinishPagination()
         return;
     std::unique_ptr<WALK> walk = std::move(m_pendingWalk);
     // Children added or taken out since: the next layout walks the paper anew.
-    if (m_pendingChildCount != GetChildCount())
-        return;
     // Blocks changed since cannot be measured here: the index waits for the next layout too.
-    if (!LaterBlocksCanWait(*walk, m_pendingVertical)) {
+    if (m_pendingChildCount != GetChildCount() || !LaterBlocksCanWait(*walk, m_pendingVertical)) {
         m_pageIndexChildCount = -1;
+        m_memo.reset();
         return;
     }
     MEASURING_SCOPE measuring(m_measuring, m_sharedIndents);
@@ -723,18 +865,22 @@ void CEditPrint::FinishPagination()
     const int first = walk->next;
     try {
         for (int i = walk->next; i < GetChildCount(); ++i) {
+            NoteBlockStart(*walk, i);
             walk->EstimateBlock(i);
             walk->PlaceBlock(i);
             if (walk->abandoned) {
                 m_pageIndexChildCount = -1;
+                m_memo.reset();
                 return;
             }
         }
         walk->FinishEstimate();
         HandOnIndents(first, GetChildCount());
+        NoteBlockStart(*walk, GetChildCount());
         walk->FinishPlacement();
     } catch (const CEditError&) {
         // A node that gave up leaves the boxes placed so far.
+        m_memo.reset();
     }
 }
 
@@ -944,6 +1090,9 @@ void CEditPrint::LayoutPage(LAYOUT_CONTEXT* context, int vertical)
 {
     if (context == nullptr)
         return;
+    FinishPagination();
+    // The page's boxes stand at their print positions: the next walk places every block again.
+    m_memo.reset();
     try {
         const int page = context->page;
         int printableWidth = 0;

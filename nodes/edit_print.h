@@ -251,6 +251,14 @@ private:
     // The blocks after where the walk stands can wait: each is a plain part that measuring again
     // leaves with its children's sizes and lines, and every name field is shown already.
     bool LaterBlocksCanWait(const WALK& walk, int vertical) const;
+    // What the editor's walk noted at each block, for the next edit's walk to resume from.
+    struct WALK_MEMO;
+    // The first block that changed since the memo was made, or the first the memo does not reach.
+    int FirstChangedBlock() const;
+    // Notes where the walk stands before the block at index (the child count: after the last).
+    void NoteBlockStart(const WALK& walk, int index);
+    // Puts the walk, the root's size and the page index where they stood before the block.
+    void ResumeWalk(WALK& walk, int index);
     // Parts of the blocks first to end - 1 take their question text's indent from this measuring.
     void HandOnIndents(int first, int end);
     // Measures the visible blocks for the estimate, handing each question text's hanging indent
@@ -280,6 +288,7 @@ private:
     // The walk stopped after an edit, the blocks after it waiting; with the writing direction
     // it measured in and the children it was made for.
     std::unique_ptr<WALK> m_pendingWalk;
+    std::unique_ptr<WALK_MEMO> m_memo;
     int m_pendingVertical = 0;
     int m_pendingChildCount = -1;
     CEditNode m_nameFieldLayer;

@@ -446,7 +446,8 @@ TEST_P(IncrementalLayoutTest, LaterPagesWaitUntilReachedAndThenLayOutAsAWholeLay
     const std::vector<std::pair<EDIT_STEP, Reach>> steps = {
         {LineBreak(1, 60), Reach::kDraw},   {Typing(0, 5, u"字"), Reach::kClick}, {LineBreak(0, 20), Reach::kPrint},
         {Deleting(1, 61, 1), Reach::kCount}, {Undo(), Reach::kDraw},             {Typing(2, 200, u"ことばを足す"), Reach::kPrint},
-        {Deleting(0, 300, 40), Reach::kClick},
+        {Deleting(0, 300, 40), Reach::kClick},  {Typing(14, 3, u"終"), Reach::kCount},   {RemoveBlock(12), Reach::kDraw},
+        {Undo(), Reach::kClick},                {LineBreak(20, 30), Reach::kDraw},     {PageBreak(13), Reach::kCount},
     };
     std::vector<std::unique_ptr<CUndoGroup>> editedGroups;
     std::vector<std::unique_ptr<CUndoGroup>> freshGroups;
