@@ -58,6 +58,11 @@ std::u16string& CStringW::MutableUnits()
         return body->units;
     auto body = std::make_unique<Body>();
     body->units.assign(View());
+    return Hold(std::move(body));
+}
+
+std::u16string& CStringW::Hold(std::unique_ptr<Body> body)
+{
     Body* held = body.release();
     std::memcpy(m_word, &held, sizeof held);
     return held->units;
@@ -77,10 +82,15 @@ void CStringW::Assign(std::u16string_view units)
         std::copy(copy, copy + length, m_word + 1);
         return;
     }
-    if (Body* body = GetBody())
+    if (Body* body = GetBody()) {
         body->units.assign(units);
-    else
-        MutableUnits().assign(units);
+        return;
+    }
+    // The body is filled before the string holds it, so a failed allocation leaves nothing
+    // behind, also in a constructor whose string is never destroyed.
+    auto body = std::make_unique<Body>();
+    body->units.assign(units);
+    Hold(std::move(body));
 }
 
 void CStringW::Assign(std::u16string&& units)

@@ -101,6 +101,8 @@ private:
     bool IsShort() const { return (m_word[0] & 1) != 0; }
     // The units held in a body, made from the short form (or empty) when there is none.
     std::u16string& MutableUnits();
+    // Takes a filled body in place of the short form, which it must not be holding.
+    std::u16string& Hold(std::unique_ptr<Body> body);
     void Assign(std::u16string_view units);
     void Assign(std::u16string&& units);
     void AppendUnits(std::u16string_view units);
