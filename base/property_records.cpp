@@ -3,6 +3,7 @@
 #include "base/length_units.h"
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <cstring>
 
 std::string_view FaceNameView(const char (&face)[LF_FACESIZE])
@@ -16,10 +17,13 @@ void CopyFaceName(char (&face)[LF_FACESIZE], std::string_view source)
     source = source.substr(0, source.find('\0'));
     char cut[LF_FACESIZE] = {};
     size_t length = 0;
-    while (length < source.size()) {
-        const size_t width = IsCp932LeadByte(static_cast<unsigned char>(source[length])) ? 2 : 1;
+    // Every character node copies faces several times: the lead-byte test is made here, in line.
+    const size_t limit = std::min(source.size(), static_cast<size_t>(LF_FACESIZE - 1));
+    while (length < limit) {
+        const auto byte = static_cast<unsigned char>(source[length]);
+        const size_t width = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 2 : 1;
         // A character that does not fit, or a lead byte without its trail byte, ends the name.
-        if (length + width > LF_FACESIZE - 1 || length + width > source.size())
+        if (length + width > limit)
             break;
         length += width;
     }
