@@ -495,6 +495,12 @@ void SetAttribute(CQNXMLNode* node, const CStringW& name, const CStringW& value)
     ApplyElement(node, name.View(), value);
 }
 
+void ApplyAttributeToFields(CQNXMLNode* node, const CStringW& name, const CStringW& value)
+{
+    if (node)
+        ApplyElement(node, name.View(), value);
+}
+
 void WriteMathMLAttributes(const CQNXMLNode* node, XmlNode& element)
 {
     const auto* math = dynamic_cast<const CMathMLNode*>(node);

@@ -14,6 +14,8 @@ class CQNXMLNode;
 // number that cannot be read gives 0, a colour that cannot be read black, except a MathML
 // mathsize, which keeps the size and is written back as the text it was.
 void SetAttribute(CQNXMLNode* node, const CStringW& name, const CStringW& value);
+// The parsing alone, for trees read only for their fields: the attribute map stays as it was.
+void ApplyAttributeToFields(CQNXMLNode* node, const CStringW& name, const CStringW& value);
 
 // Writes the fields of a MathML element object as attributes of its DOM element, in the
 // element's fixed order. Nothing for other objects. DOM failures raise XmlError.

@@ -9,10 +9,17 @@
 
 namespace {
 
-// The writer puts a thick run frame as "thick"; the length reader would make it 0.
+constexpr int kFoFamily = 0xC00;
+
+// The writer puts a thick run frame as "thick"; the length reader would make it 0. FO elements
+// are read for their fields alone, so their attribute texts are not kept; MathML elements keep
+// theirs, which their later attributes consult.
 void ApplyAttribute(CQNXMLNode* element, const CStringW& name, const CStringW& value)
 {
-    SetAttribute(element, name, value);
+    if ((element->m_typeCode & kFoFamily) == kFoFamily)
+        ApplyAttributeToFields(element, name, value);
+    else
+        SetAttribute(element, name, value);
     if (element->m_typeCode == XEC_FO_INLINE && name == u"border-width" && value == u"thick") {
         if (auto* in = NodeAs<CFoInline>(element))
             in->m_borderWidth = 3;
