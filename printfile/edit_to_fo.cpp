@@ -266,7 +266,7 @@ private:
         auto* root = NodeAs<CEditPrint>(node->GetRoot());
         if (root == nullptr)
             root = counters.root;
-        char number[16];
+        char number[24];  // room for any int
         std::snprintf(number, sizeof number, "-%02d.bin", ++counters.objects);
         const std::string name = (root != nullptr ? root->m_fileName : std::string()) + number;
         const std::string path = root != nullptr ? root->m_drive + root->m_directory + name : name;
