@@ -108,6 +108,10 @@ bool CInstalledFontList::Find(const char* face, LOGFONTA* out) const
             *out = m_fonts[index];
         return true;
     };
+    // A hint is tried for the very bytes first, which spares the comparison without case.
+    for (const size_t index : hints)
+        if (index < m_fonts.size() && FaceOf(m_fonts[index]) == wanted)
+            return found(index);
     for (const size_t index : hints)
         if (index < m_fonts.size() && CompareMultiByte(FaceOf(m_fonts[index]), wanted) == 0)
             return found(index);
