@@ -67,9 +67,40 @@ int32_t Length(const CStringW& value) { return ParseLength(value); }
 
 // A length the writer writes back in half points, read at that precision (see
 // RoundToWrittenPoints).
-int32_t PointLength(const CStringW& value) { return RoundToWrittenPoints(ParseLength(value)); }
+// A paper names the same few sizes and faces on every run: the last text read and what it gave
+// are kept, so that each is parsed or converted once per run of equal values. The text is taken
+// last, so that a failed copy leaves nothing half kept.
+template <typename Result>
+struct LAST_READ {
+    bool known = false;
+    std::u16string text;
+    Result result{};
 
-void NarrowFace(char (&face)[LF_FACESIZE], const CStringW& value) { CopyFaceName(face, WideToCp932(value.View())); }
+    template <typename Read>
+    const Result& Of(std::u16string_view value, Read read)
+    {
+        if (!known || value != text) {
+            Result fresh = read(value);
+            known = false;
+            result = std::move(fresh);
+            text.assign(value);
+            known = true;
+        }
+        return result;
+    }
+};
+
+int32_t PointLength(const CStringW& value)
+{
+    thread_local LAST_READ<int32_t> last;
+    return last.Of(value.View(), [&value](std::u16string_view) { return RoundToWrittenPoints(ParseLength(value)); });
+}
+
+void NarrowFace(char (&face)[LF_FACESIZE], const CStringW& value)
+{
+    thread_local LAST_READ<std::string> last;
+    CopyFaceName(face, last.Of(value.View(), [](std::u16string_view text) { return WideToCp932(text); }));
+}
 
 // A size that cannot be read leaves the record's size alone and keeps its text to write back.
 void ApplyRenbanSize(CKasenRenbanProperties& record, const CStringW& value)
