@@ -22,7 +22,7 @@ CEditContainer* AsContainer(CEditNode* node)
 // question's parts share.
 CEditSentence* PlainPartOf(CEditNode* node)
 {
-    return node != nullptr && node->IsKind(EditKind::kSentence) ? dynamic_cast<CEditSentence*>(node) : nullptr;
+    return node != nullptr && node->IsKind(EditKind::kSentence) ? NodeAs<CEditSentence>(node) : nullptr;
 }
 
 int64_t QuestionKey(const CEditSentence* part)
@@ -315,6 +315,7 @@ struct CEditPrint::WALK_MEMO {
     struct BLOCK_START {
         WALK_STATE state;
         const CEditNode* block = nullptr;
+        const CEditContainer* container = nullptr;  // the block as a container, or null
         bool visible = false;
         int32_t rootWidth = 0;
         int32_t rootHeight = 0;
@@ -763,11 +764,9 @@ int CEditPrint::FirstChangedBlock() const
         CEditNode* block = GetEditChild(first);
         if (block != start.block || block == nullptr || block->IsVisible() != start.visible)
             break;
-        if (start.visible) {
-            const CEditContainer* container = AsContainer(block);
-            if (container != nullptr ? !container->IsMeasureCurrent() : block->HasDirtySubtree())
-                break;
-        }
+        if (start.visible &&
+            (start.container != nullptr ? !start.container->IsMeasureCurrent() : block->HasDirtySubtree()))
+            break;
         ++first;
     }
     return first;
@@ -788,6 +787,7 @@ void CEditPrint::NoteBlockStart(const WALK& walk, int index)
     start.state = walk;
     start.block = index < GetChildCount() ? GetEditChild(index) : nullptr;
     start.visible = start.block != nullptr && start.block->IsVisible();
+    start.container = start.block != nullptr ? AsContainer(const_cast<CEditNode*>(start.block)) : nullptr;
     start.rootWidth = m_width;
     start.rootHeight = m_height;
     start.spanOverhang = m_spanOverhang;
