@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QWidgetAction>
 
+#include <unordered_map>
+
 namespace {
 
 enum class Picker { Color, Shade, Line, Template };
@@ -40,9 +42,14 @@ const DROPDOWN_COMMAND* FindDropDown(unsigned id)
 
 QIcon CommandIcon(unsigned id)
 {
+    // Each picture is read and parsed once: the bars, the menus and a rebuilt bar share its icon
+    // and the pixmaps drawn of it. Kept for the program's life, as the resources are.
+    static auto* icons = new std::unordered_map<unsigned, QIcon>;
+    if (const auto known = icons->find(id); known != icons->end())
+        return known->second;
     InitUiResources();
     const QString path = QString(":/tarsel/icons/%1.svg").arg(id);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+    return icons->emplace(id, QFile::exists(path) ? QIcon(path) : QIcon()).first->second;
 }
 
 // --- common bar
