@@ -693,7 +693,8 @@ bool CQtDC::DrawTextRun(const TextRun& run)
     QPainter* p = Begin(false);
     if (p == nullptr)
         return false;
-    const qttext::FontSetup setup = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const auto held = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const qttext::FontSetup& setup = *held;
     if (run.hasRect && (run.options & (ETO_OPAQUE | ETO_CLIPPED))) {
         const QRect d = DeviceRect(ToDeviceRect(*this, run.rect));
         if (run.options & ETO_OPAQUE)
@@ -718,7 +719,8 @@ bool CQtDC::DrawTextRun(const TextRun& run)
 
 bool CQtDC::MeasureText(std::u16string_view text, SIZE* size) const
 {
-    const qttext::FontSetup setup = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const auto held = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const qttext::FontSetup& setup = *held;
     if (!setup.face)
         return false;
     double width = 0;
@@ -732,7 +734,8 @@ bool CQtDC::MeasureText(std::u16string_view text, SIZE* size) const
 bool CQtDC::MeasureMetrics(TEXTMETRICA* tm) const
 {
     const LOGFONTA font = CurrentLogFont();
-    const qttext::FontSetup setup = qttext::SetUpFont(font, ScaleX(), ScaleY());
+    const auto held = qttext::SetUpFont(font, ScaleX(), ScaleY());
+    const qttext::FontSetup& setup = *held;
     if (!setup.face)
         return false;
     const double sx = std::abs(ScaleX());
@@ -764,7 +767,8 @@ bool CQtDC::MeasureMetrics(TEXTMETRICA* tm) const
 
 bool CQtDC::MeasureAbc(char16_t unit, ABC* abc) const
 {
-    const qttext::FontSetup setup = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const auto held = qttext::SetUpFont(CurrentLogFont(), ScaleX(), ScaleY());
+    const qttext::FontSetup& setup = *held;
     if (!setup.face)
         return false;
     double a, b, c;

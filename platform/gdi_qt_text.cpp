@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -213,7 +214,10 @@ struct Cache {
     std::map<std::string, std::shared_ptr<Face>> faces;
     // Fonts set up before, by the bytes of their description and the two scales: the same key
     // always resolves to the same face at the same sizes while the faces stay loaded.
-    std::unordered_map<std::string, FontSetup> setups;
+    std::unordered_map<std::string, std::shared_ptr<const FontSetup>> setups;
+    // The font asked for last, which measuring a run of characters asks for again at once.
+    std::string lastKey;
+    std::shared_ptr<const FontSetup> last;
     std::vector<std::shared_ptr<Face>> fallbacks;
     bool fallbacksLoaded = false;
 };
@@ -399,21 +403,28 @@ void DrawUnseenGlyph(QPainter& painter, Face* face, double em, quint32 glyph, co
 // A font set up from its description, without the cache.
 static FontSetup SetUpNewFont(const LOGFONTA& font, double scaleX, double scaleY);
 
-FontSetup SetUpFont(const LOGFONTA& font, double scaleX, double scaleY)
+std::shared_ptr<const FontSetup> SetUpFont(const LOGFONTA& font, double scaleX, double scaleY)
 {
     // Measuring and drawing ask for the same few fonts again and again; resolving a face goes
     // through fontconfig and the code-page conversion of its name.
-    std::string key(reinterpret_cast<const char*>(&font), sizeof(LOGFONTA));
-    key.append(reinterpret_cast<const char*>(&scaleX), sizeof(double));
-    key.append(reinterpret_cast<const char*>(&scaleY), sizeof(double));
+    char bytes[sizeof(LOGFONTA) + 2 * sizeof(double)];
+    std::memcpy(bytes, &font, sizeof(LOGFONTA));
+    std::memcpy(bytes + sizeof(LOGFONTA), &scaleX, sizeof(double));
+    std::memcpy(bytes + sizeof(LOGFONTA) + sizeof(double), &scaleY, sizeof(double));
+    const std::string_view key(bytes, sizeof bytes);
     Cache& cache = TheCache();
-    if (const auto known = cache.setups.find(key); known != cache.setups.end())
-        return known->second;
-    FontSetup setup = SetUpNewFont(font, scaleX, scaleY);
-    if (cache.setups.size() >= 512)
-        cache.setups.clear();
-    cache.setups.emplace(std::move(key), setup);
-    return setup;
+    if (cache.last && cache.lastKey == key)
+        return cache.last;
+    std::string stored(key);
+    auto known = cache.setups.find(stored);
+    if (known == cache.setups.end()) {
+        if (cache.setups.size() >= 512)
+            cache.setups.clear();
+        known = cache.setups.emplace(stored, std::make_shared<const FontSetup>(SetUpNewFont(font, scaleX, scaleY))).first;
+    }
+    cache.lastKey = std::move(stored);
+    cache.last = known->second;
+    return cache.last;
 }
 
 static FontSetup SetUpNewFont(const LOGFONTA& font, double scaleX, double scaleY)
@@ -638,6 +649,7 @@ void ReleaseFonts()
 {
     Cache& cache = TheCache();
     cache.setups.clear();
+    cache.last.reset();
     cache.fallbacks.clear();
     cache.faces.clear();
     cache.fallbacksLoaded = false;

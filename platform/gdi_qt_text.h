@@ -36,8 +36,8 @@ struct FontSetup {
     double maxWidth = 0;         // stretched
 };
 
-// `scaleX` and `scaleY` are device pixels per logical unit.
-FontSetup SetUpFont(const LOGFONTA& font, double scaleX, double scaleY);
+// `scaleX` and `scaleY` are device pixels per logical unit. Never null; shared with the cache.
+std::shared_ptr<const FontSetup> SetUpFont(const LOGFONTA& font, double scaleX, double scaleY);
 
 // The advance of each unit of the text in device pixels (the second unit of a surrogate pair 0).
 std::vector<double> Advances(const FontSetup& setup, std::u16string_view text);
