@@ -202,7 +202,10 @@ bool CClassRegistry::CreateKey(const std::string& key)
     const QString path = RegistryKey(key);
     if (m_readOnly || path.isEmpty())
         return false;
-    m_settings->setValue(path + "/" + kKeyMarker, 1);
+    // A key or value that is there already is not set again: registering at every start then
+    // leaves the file as it was, with nothing to write and no wait for the disk.
+    if (!m_settings->contains(path + "/" + kKeyMarker))
+        m_settings->setValue(path + "/" + kKeyMarker, 1);
     return true;
 }
 
@@ -217,7 +220,11 @@ bool CClassRegistry::SetValue(const std::string& key, const std::string& name, c
     if (!CreateKey(key))
         return false;
     const QString valueName = name.empty() ? kDefaultName : QString::fromUtf8(name.c_str());
-    m_settings->setValue(RegistryKey(key) + "/" + valueName, QByteArray::fromStdString(value));
+    const QString path = RegistryKey(key) + "/" + valueName;
+    const QByteArray bytes = QByteArray::fromStdString(value);
+    const QVariant stored = m_settings->value(path);
+    if (!stored.isValid() || stored.toByteArray() != bytes)
+        m_settings->setValue(path, bytes);
     return true;
 }
 

@@ -4,6 +4,9 @@
 #include "platform/codepage.h"
 #include "platform/profile.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -115,4 +118,31 @@ TEST_F(RegistrationTest, EachServerWritesItsEighteenKeys)
         EXPECT_EQ(Value(m_registry, c + "\\verb\\0"), "&Edit,0,2");
         EXPECT_EQ(Value(m_registry, c + "\\InprocHandler32"), "ole32.dll");
     }
+}
+
+// Every start registers again: the same keys leave the file untouched, a moved program rewrites it.
+TEST_F(RegistrationTest, RegisteringAgainWritesOnlyWhatChanged)
+{
+    const std::string file = (m_dir.path() + "/start.ini").toStdString();
+    const QDateTime old = QDateTime::fromSecsSinceEpoch(1000000000);
+    auto registerAt = [&](const std::string& folder) {
+        CClassRegistry registry(file);
+        RegisterFormulaEditorServer(registry, folder);
+        RegisterDocumentShellKeys(registry, folder + "Tarsel", kTitle, true);
+        EXPECT_TRUE(registry.Flush());
+        std::string command;
+        EXPECT_TRUE(registry.QueryValue("Tarsel.Document\\shell\\open\\command", "", &command));
+        return command;
+    };
+    auto age = [&] {
+        QFile stamped(QString::fromStdString(file));
+        ASSERT_TRUE(stamped.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(stamped.setFileTime(old, QFileDevice::FileModificationTime));
+    };
+    registerAt("/opt/lumetra/");
+    age();
+    EXPECT_EQ(registerAt("/opt/lumetra/"), "/opt/lumetra/Tarsel \"%1\"");
+    EXPECT_EQ(QFileInfo(QString::fromStdString(file)).lastModified(), old);
+    EXPECT_EQ(registerAt("/usr/local/lumetra/"), "/usr/local/lumetra/Tarsel \"%1\"");
+    EXPECT_NE(QFileInfo(QString::fromStdString(file)).lastModified(), old);
 }
