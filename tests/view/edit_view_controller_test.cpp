@@ -276,6 +276,54 @@ TEST_F(ViewTest, APageDrawnAfterAnEditShowsItsTextWhereAWholeLayoutPutsIt)
     EXPECT_EQ(afterEdit, textsOnPage(3));
 }
 
+// Enter near the top leaves the pages far below to be paginated when first reached: the last
+// page drawn and printed then is the one a whole layout of the paper gives.
+TEST_F(ViewTest, TheLastPageReachedAfterAnEditIsTheOneAWholeLayoutGives)
+{
+    Build(std::vector<std::u16string>(700, u"あいうえお"));
+    const auto textsOf = [](const CRecordingDC& dc) {
+        std::vector<std::tuple<std::u16string, int, int>> texts;
+        for (const GdiCall& call : dc.CallsOf(GdiOp::ExtTextOutW))
+            texts.emplace_back(call.text, call.points.empty() ? 0 : call.points[0].x, call.points.empty() ? 0 : call.points[0].y);
+        return texts;
+    };
+    const auto drawn = [&](int page) {
+        const int top = CEditViewController::PageRect(*document.root, page).top;
+        ChangeDisplayMap([top](CDisplayMap& map) { map.SetOrigin(0, top); });
+        CRecordingDC dc;
+        dc.SetDeviceSize(20000, 15000);
+        EXPECT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
+        return textsOf(dc);
+    };
+    const auto printed = [&](int page) {
+        CRecordingDC printer(DeviceKind::Printer);
+        printer.SetResolution(600, 600);
+        printer.SetDeviceSize(MulDiv(21000, 600, 2540), MulDiv(29700, 600, 2540));
+        CPrintInfo info;
+        info.m_nCurPage = page;
+        view.OnPrint(&printer, &info);
+        return textsOf(printer);
+    };
+    PlaceCaret(2, 0);
+    view.OnChar(13);
+    view.OnChar(13);
+    ASSERT_TRUE(document.root->HasPendingPagination());
+    const int last = document.root->GetKnownPageCount();
+    ASSERT_GE(last, 4);
+    const auto drawnAfterEdit = drawn(last);
+    EXPECT_FALSE(document.root->HasPendingPagination());
+    const auto printedAfterEdit = printed(last);
+    ASSERT_FALSE(drawnAfterEdit.empty());
+    ASSERT_FALSE(printedAfterEdit.empty());
+
+    document.root->SetDirtyAll(1);
+    view.OnUpdate(UpdateHint::kAll);
+    document.root->SettleAll();
+    EXPECT_EQ(document.root->GetPageCount(), last);
+    EXPECT_EQ(drawnAfterEdit, drawn(last));
+    EXPECT_EQ(printedAfterEdit, printed(last));
+}
+
 TEST_F(ViewTest, TypingOverASelectionIsOneUndoStep)
 {
     Build({u"abcd"});
