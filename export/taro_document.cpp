@@ -157,6 +157,8 @@ void CTaroDocumentWriter::WriteIchitaroDocument(IConvertProgress& progress)
 
 void ExportIchitaroDocument(CEditPrint& root, CTaroDispatch& library, XML_BUILD_CONTEXT&, IConvertProgress& progress)
 {
+    // The writer reads every block's lines and boxes: the blocks still waiting are paginated first.
+    root.FinishPagination();
     CTaroDocumentWriter writer(root, library);
     writer.WriteIchitaroDocument(progress);
 }

@@ -539,6 +539,8 @@ void CWordDocumentWriter::InsertFragment(CEditNode* container, const std::vector
 
 void ExportWordDocument(CEditPrint& root, CWordDispatch& document, XML_BUILD_CONTEXT&, IConvertProgress& progress)
 {
+    // The writer reads every block's lines and boxes: the blocks still waiting are paginated first.
+    root.FinishPagination();
     CWordDocumentWriter writer(root, document);
     writer.WriteWordDocument(progress);
 }
