@@ -4,7 +4,11 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <mutex>
+#include <unordered_map>
 
 std::string_view FaceNameView(const char (&face)[LF_FACESIZE])
 {
@@ -189,3 +193,59 @@ HAITEN_INFO& HAITEN_INFO::Copy(const HAITEN_INFO& other)
     *this = other;
     return *this;
 }
+
+namespace {
+
+// The shared records live outside the operator new heap, as the node pool's blocks do: they are
+// the process's, not any paper's or command's, and stay when a command fails.
+template <class T>
+struct MallocAllocator {
+    using value_type = T;
+    MallocAllocator() = default;
+    template <class U>
+    MallocAllocator(const MallocAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count)
+    {
+        if (void* block = std::malloc(count * sizeof(T)))
+            return static_cast<T*>(block);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* block, std::size_t) noexcept { std::free(block); }
+    template <class U>
+    bool operator==(const MallocAllocator<U>&) const noexcept { return true; }
+};
+
+}  // namespace
+
+template <class Record>
+const Record& SharedRecordOf(const Record& value)
+{
+    static_assert(std::is_trivially_copyable_v<Record> && std::has_unique_object_representations_v<Record>);
+    // Keyed by the bytes of the record each entry points at. Never destroyed: nodes of static
+    // objects may be dropped after every other static is gone.
+    using Key = std::string_view;
+    struct Table {
+        std::mutex lock;
+        std::unordered_map<Key, const Record*, std::hash<Key>, std::equal_to<Key>,
+                           MallocAllocator<std::pair<const Key, const Record*>>>
+            records;
+    };
+    static Table* table = new (MallocAllocator<Table>().allocate(1)) Table;
+    const Key key(reinterpret_cast<const char*>(&value), sizeof(Record));
+    std::lock_guard<std::mutex> guard(table->lock);
+    if (const auto found = table->records.find(key); found != table->records.end())
+        return *found->second;
+    MallocAllocator<Record> records;
+    Record* shared = new (records.allocate(1)) Record(value);
+    try {
+        table->records.emplace(Key(reinterpret_cast<const char*>(shared), sizeof(Record)), shared);
+    } catch (...) {
+        records.deallocate(shared, 1);
+        throw;
+    }
+    return *shared;
+}
+
+template const CFontProperties& SharedRecordOf(const CFontProperties&);
+template const CBorderPaddingBackgroundProperties& SharedRecordOf(const CBorderPaddingBackgroundProperties&);
+template const CCharacterProperties& SharedRecordOf(const CCharacterProperties&);

@@ -12,6 +12,7 @@
 #include "platform/win_types.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -222,6 +223,52 @@ public:
     }
     // Every field equal, the face's 32 bytes included.
     bool SameAs(const CKasenRenbanProperties& other) const;
+};
+
+// The one shared copy of a record's value, kept for the life of the process; records are
+// compared byte by byte. Made for the font, border and character records.
+template <class Record>
+const Record& SharedRecordOf(const Record& value);
+
+// A formatting record as editing nodes hold it: nodes of equal format, nearly every node of a
+// paper, point at one shared, unchangeable copy of its value. A change goes through an editor,
+// which holds a copy and points the holder at the shared copy of the new value when it ends
+// (at the end of the statement that made it).
+template <class Record>
+class CSharedRecord {
+public:
+    CSharedRecord() : m_record(&Defaults()) {}
+    const Record& Get() const { return *m_record; }
+    void Set(const Record& value)
+    {
+        if (std::memcmp(m_record, &value, sizeof(Record)) != 0)
+            m_record = &SharedRecordOf(value);
+    }
+
+    class Editor {
+    public:
+        explicit Editor(CSharedRecord& holder) : m_holder(holder), m_value(holder.Get()) {}
+        // Sharing a value met for the first time takes memory: without it, bad_alloc is thrown
+        // here, at the end of the statement, and the holder keeps its former value.
+        ~Editor() noexcept(false) { m_holder.Set(m_value); }
+        Editor(const Editor&) = delete;
+        Editor& operator=(const Editor&) = delete;
+        Record* operator->() { return &m_value; }
+        Record& operator*() { return m_value; }
+
+    private:
+        CSharedRecord& m_holder;
+        Record m_value;
+    };
+    Editor Edit() { return Editor(*this); }
+
+private:
+    static const Record& Defaults()
+    {
+        static const Record& defaults = SharedRecordOf(Record());
+        return defaults;
+    }
+    const Record* m_record;
 };
 
 // The numbering record as an editing node holds it. Nearly every node of a paper has the

@@ -306,11 +306,11 @@ void CKuntenEditor::UpdateCursor(BOOL takeFormat)
         const CEditNode* source = prev == nullptr ? node : IsCharacter(prev) ? prev : nullptr;
         if (source != nullptr) {
             m_caret.m_logFont = source->m_lf;
-            m_caret.m_font.m_fontWidth = source->m_fontWidth;
+            m_caret.m_font.m_fontWidth = source->FontRecord().m_fontWidth;
             m_caret.m_color.m_color = source->m_color;
-            m_caret.m_border.m_backgroundColor = source->m_backgroundColor;
-            m_caret.m_border.m_borderStyle = source->m_borderStyle;
-            m_caret.m_border.m_borderWidth = source->m_borderWidth;
+            m_caret.m_border.m_backgroundColor = source->BorderRecord().m_backgroundColor;
+            m_caret.m_border.m_borderStyle = source->BorderRecord().m_borderStyle;
+            m_caret.m_border.m_borderWidth = source->BorderRecord().m_borderWidth;
         } else {
             m_caret.m_logFont = m_lfTextDefault;
         }

@@ -119,7 +119,7 @@ PAGE_SETUP_VALUES ReadPageSetup(const CEditPrint& root)
     values.bottom = ToMillimetres(bottom);
     values.columns = root.m_geometry.columnCount > 1 ? 1 : 0;
     values.lineSpacing = root.m_lineSpacing * 2;
-    values.charSpacing = root.m_letterSpacing;
+    values.charSpacing = root.CharacterRecord().m_letterSpacing;
     values.layoutIndex = root.m_partLayoutMode;
     return values;
 }
@@ -165,7 +165,7 @@ int CSorelDoc::DoPageSetup(int startPage, QWidget* parent)
             root->m_geometry.columnCount = columns;
         }
         root->m_lineSpacing = values.lineSpacing / 2;
-        root->m_letterSpacing = values.charSpacing;
+        root->EditCharacterRecord()->m_letterSpacing = values.charSpacing;
         if (values.layoutIndex != root->m_partLayoutMode)
             root->ArrangeParts(values.layoutIndex, 1);
         root->SetDirtyAll(1);
@@ -188,10 +188,10 @@ void CSorelDoc::OnCharSpacing(QWidget* parent)
     if (root == nullptr)
         return;
     CCharSpaceDlg dialog(parent);
-    dialog.m_spacing = root->m_letterSpacing;
+    dialog.m_spacing = root->CharacterRecord().m_letterSpacing;
     if (RunSpacing(dialog) != IDOK)
         return;
-    root->m_letterSpacing = dialog.m_spacing;
+    root->EditCharacterRecord()->m_letterSpacing = dialog.m_spacing;
     root->SetDirtyAll(1);
     SetModifiedFlag(true);
     m_host.UpdateAllViews(0);

@@ -64,10 +64,10 @@ void SetIchitaroCharAttr(const CTaroDispatch& library, const CEditNode* node, co
         std::string color = kBlack;
         if (!forceBlack)
             IchitaroColorName(node->m_color, color);
-        const VARIANT border = context.noCharBorder ? VARIANT::Missing() : VARIANT::Long(node->m_borderStyle == 1);
+        const VARIANT border = context.noCharBorder ? VARIANT::Missing() : VARIANT::Long(node->BorderRecord().m_borderStyle == 1);
         library.InputDecoration({VARIANT::String(Cp932ToWide(color)), VARIANT::Missing(),
-                                 VARIANT::Long(IchitaroDecorationCode(node->m_underlineStyle, node->m_underlineWidth)),
-                                 VARIANT::Long(IchitaroDecorationCode(node->m_lineThroughStyle, node->m_lineThroughWidth)),
+                                 VARIANT::Long(IchitaroDecorationCode(node->CharacterRecord().m_underlineStyle, node->CharacterRecord().m_underlineWidth)),
+                                 VARIANT::Long(IchitaroDecorationCode(node->CharacterRecord().m_lineThroughStyle, node->CharacterRecord().m_lineThroughWidth)),
                                  VARIANT::Missing(), border, VARIANT::Missing()});
         // A vertical face ("@ＭＳ 明朝") goes as its horizontal name.
         std::string_view face = FaceNameView(node->m_lf.lfFaceName);

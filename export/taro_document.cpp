@@ -42,7 +42,7 @@ void WriteDocumentStyle(const CTaroDispatch& library, const CEditPrint& root)
 {
     library.DocumentStyleFont({S(u"ＭＳ 明朝"), S(u"標準"), S(u"Times New Roman"), S(u"標準"), L(11), R(10.5), L(3),
                                L(100), L(100)});
-    library.DocumentStyleLayout({L(40), L(40), R(root.m_letterSpacing * 0.01), R((2 * root.m_lineSpacing) * 0.01),
+    library.DocumentStyleLayout({L(40), L(40), R(root.CharacterRecord().m_letterSpacing * 0.01), R((2 * root.m_lineSpacing) * 0.01),
                                  L(1), L(root.m_vertical ? kDirectionVertical : kDirectionHorizontal), L(0)});
     if (const auto paper = IchitaroPaperName(root.m_vertical, root.m_geometry.height, root.m_geometry.width))
         library.DocumentStylePaper({S(*paper)});

@@ -97,16 +97,16 @@ ClassForConversion::ClassForConversion(CEditNode* node, int classCode) : m_node(
 ClassForConversion::~ClassForConversion() { m_node->m_class = m_former; }
 
 FramedNumber::FramedNumber(CEditNode* label)
-    : m_label(label), m_style(label->m_borderStyle), m_width(label->m_borderWidth)
+    : m_label(label), m_style(label->BorderRecord().m_borderStyle), m_width(label->BorderRecord().m_borderWidth)
 {
-    label->m_borderStyle = 1;
-    label->m_borderWidth = 1;
+    label->EditBorderRecord()->m_borderStyle = 1;
+    label->EditBorderRecord()->m_borderWidth = 1;
 }
 
 FramedNumber::~FramedNumber()
 {
-    m_label->m_borderStyle = m_style;
-    m_label->m_borderWidth = m_width;
+    m_label->EditBorderRecord()->m_borderStyle = m_style;
+    m_label->EditBorderRecord()->m_borderWidth = m_width;
 }
 
 bool IsBlankItem(const COleClientItem* item)

@@ -140,9 +140,9 @@ void SetWordCharFormat(const CWordDispatch& selection, const CEditNode* node, co
         font.SetColorIndex(forceBlack ? kColorBlack : WordColorIndex(node->m_color));
         font.SetBold(node->m_lf.lfWeight > 400 ? 1 : 0);
         font.SetItalic(node->m_lf.lfItalic ? 1 : 0);
-        font.SetUnderline(WordUnderline(node->m_underlineStyle, node->m_underlineWidth));
-        font.SetStrikeThrough(node->m_lineThroughStyle > 0 ? 1 : 0);
-        font.SetScaling(node->m_fontWidth == 1 ? 50 : node->m_fontWidth == 2 ? 200 : 100);
+        font.SetUnderline(WordUnderline(node->CharacterRecord().m_underlineStyle, node->CharacterRecord().m_underlineWidth));
+        font.SetStrikeThrough(node->CharacterRecord().m_lineThroughStyle > 0 ? 1 : 0);
+        font.SetScaling(node->FontRecord().m_fontWidth == 1 ? 50 : node->FontRecord().m_fontWidth == 2 ? 200 : 100);
         if (node->m_scriptPosition == ScriptPosition::kSubscript) {
             font.SetSubscript(1);
         } else if (node->m_scriptPosition == ScriptPosition::kSuperscript) {
@@ -152,13 +152,13 @@ void SetWordCharFormat(const CWordDispatch& selection, const CEditNode* node, co
             font.SetSuperscript(0);
         }
         CWordDispatch shading(font.GetShading());
-        shading.SetBackgroundPatternColorIndex(WordColorIndex(node->m_backgroundColor));
-        const bool hatched = node->m_backgroundPattern >= 1 && node->m_backgroundPattern <= 6;
+        shading.SetBackgroundPatternColorIndex(WordColorIndex(node->BorderRecord().m_backgroundColor));
+        const bool hatched = node->BorderRecord().m_backgroundPattern >= 1 && node->BorderRecord().m_backgroundPattern <= 6;
         shading.SetTexture(hatched ? kTextureSolid : 0);
         if (!context.noCharBorder) {
             CWordDispatch borders(font.GetBorders());
             CWordDispatch border(borders.BordersItem(kBorderTop));
-            border.SetLineStyle(node->m_borderStyle == 1 ? 1 : 0);
+            border.SetLineStyle(node->BorderRecord().m_borderStyle == 1 ? 1 : 0);
         }
     });
 }

@@ -520,13 +520,13 @@ bool CVumatView::UpdateEditingCommand(int id, VUMAT_COMMAND_STATE* state) const
     case kUnderlineButton: {
         const CEditNode* node = shown();
         state->enabled = true;
-        state->check = node != nullptr && node->m_underlineStyle != 0 ? 1 : 0;
+        state->check = node != nullptr && node->CharacterRecord().m_underlineStyle != 0 ? 1 : 0;
         return true;
     }
     case kStrikeButton: {
         const CEditNode* node = shown();
         state->enabled = true;
-        state->check = node != nullptr && node->m_lineThroughStyle != 0 ? 1 : 0;
+        state->check = node != nullptr && node->CharacterRecord().m_lineThroughStyle != 0 ? 1 : 0;
         return true;
     }
     case kBorderButton:

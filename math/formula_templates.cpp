@@ -421,8 +421,8 @@ bool BuildFormulaTemplate(int id, int height, const TemplateSizeFunction& askSiz
         auto* matrix = static_cast<CEditMatrix*>(node.get());
         matrix->CreateDefaultSlots(rows, columns);
         if (row->extra == Extra::Ruled) {
-            matrix->m_borderStyle = LineStyle::kSolid;
-            matrix->m_borderWidth = 1;
+            matrix->EditBorderRecord()->m_borderStyle = LineStyle::kSolid;
+            matrix->EditBorderRecord()->m_borderWidth = 1;
         }
         if (row->extra == Extra::LongdivInLastCell) {
             auto longdiv = std::make_unique<CEditLongdiv>();

@@ -165,21 +165,21 @@ void CEditMathChar::CopyStyleFromElement(CQNXMLNode* element)
     if (element == nullptr)
         return;
     if (const CMathMLNode* math = MathElementOf(element)) {
-        CFontProperties::Copy(*math);
+        CopyFontRecord(*math);
         CColorRelatedProperties::Copy(*math);
-        CBorderPaddingBackgroundProperties::Copy(*math);
-        CCharacterProperties::Copy(*math);
+        SetBorderRecord(*math);
+        SetCharacterRecord(*math);
         FontPropertiesToLogFont();
         CopyNumbering(*math);
     } else {
         if (const auto* font = RecordOf<CFontProperties>(element))
-            CFontProperties::Copy(*font);
+            CopyFontRecord(*font);
         if (const auto* color = RecordOf<CColorRelatedProperties>(element))
             CColorRelatedProperties::Copy(*color);
         if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-            CBorderPaddingBackgroundProperties::Copy(*border);
+            SetBorderRecord(*border);
         if (const auto* character = RecordOf<CCharacterProperties>(element))
-            CCharacterProperties::Copy(*character);
+            SetCharacterRecord(*character);
         FontPropertiesToLogFont();
         if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
             CopyNumbering(*numbering);
@@ -197,20 +197,20 @@ void CEditMathChar::CopyStyleToElement(CQNXMLNode* element)
     if (element == nullptr)
         return;
     if (CMathMLNode* math = MathElementOf(element)) {
-        math->CFontProperties::Copy(*this);
+        math->CFontProperties::Copy(FontRecord());
         math->CColorRelatedProperties::Copy(*this);
-        math->CBorderPaddingBackgroundProperties::Copy(*this);
-        math->CCharacterProperties::Copy(*this);
+        math->CBorderPaddingBackgroundProperties::Copy(BorderRecord());
+        math->CCharacterProperties::Copy(CharacterRecord());
         math->CKasenRenbanProperties::Copy(Numbering());
     } else {
         if (auto* font = dynamic_cast<CFontProperties*>(element))
-            font->Copy(*this);
+            font->Copy(FontRecord());
         if (auto* color = dynamic_cast<CColorRelatedProperties*>(element))
             color->Copy(*this);
         if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(element))
-            border->Copy(*this);
+            border->Copy(BorderRecord());
         if (auto* character = dynamic_cast<CCharacterProperties*>(element))
-            character->Copy(*this);
+            character->Copy(CharacterRecord());
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
             numbering->Copy(Numbering());
     }

@@ -244,7 +244,7 @@ void CEditMathContainer::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context
     if (!IsVisible() || dc == nullptr || map == nullptr)
         return;
     CEditContainer::Draw(dc, map, context);
-    if (m_afterStyle != LineStyle::kNone)
+    if (BorderRecord().m_afterStyle != LineStyle::kNone)
         DrawNodeUnderline(dc, map);
 }
 

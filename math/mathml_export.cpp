@@ -127,10 +127,10 @@ CQNXMLNode* TemplateElement(int code, CEditNode* node, CQNXMLNode* parent)
     CQNXMLNode* element = NewElement(code, parent);
     if (element == nullptr)
         return nullptr;
-    if (node->m_afterStyle != LineStyle::kNone) {
+    if (node->BorderRecord().m_afterStyle != LineStyle::kNone) {
         if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(element)) {
-            border->m_afterStyle = node->m_afterStyle;
-            border->m_afterWidth = node->m_afterWidth;
+            border->m_afterStyle = node->BorderRecord().m_afterStyle;
+            border->m_afterWidth = node->BorderRecord().m_afterWidth;
         }
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
             numbering->Copy(node->Numbering());
@@ -229,10 +229,10 @@ void ExportMathRun(CEditNode* c, int start, CQNXMLNode* p)
 {
     if (c == nullptr || p == nullptr || start < 0 || start >= c->GetChildCount())
         return;
-    if (c->m_afterStyle != LineStyle::kNone) {
+    if (c->BorderRecord().m_afterStyle != LineStyle::kNone) {
         if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(p)) {
-            border->m_afterStyle = c->m_afterStyle;
-            border->m_afterWidth = c->m_afterWidth;
+            border->m_afterStyle = c->BorderRecord().m_afterStyle;
+            border->m_afterWidth = c->BorderRecord().m_afterWidth;
         }
         if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(p))
             numbering->Copy(c->Numbering());
@@ -367,9 +367,9 @@ void ExportMatrixRows(CEditNode* node, CQNXMLNode* table)
     auto* matrix = dynamic_cast<CEditMatrix*>(node);
     if (matrix == nullptr || table == nullptr || matrix->GetChildCount() == 0)
         return;
-    if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(table); border != nullptr && matrix->m_borderStyle != LineStyle::kNone) {
-        border->m_borderStyle = matrix->m_borderStyle;
-        border->m_borderWidth = matrix->m_borderWidth;
+    if (auto* border = dynamic_cast<CBorderPaddingBackgroundProperties*>(table); border != nullptr && matrix->BorderRecord().m_borderStyle != LineStyle::kNone) {
+        border->m_borderStyle = matrix->BorderRecord().m_borderStyle;
+        border->m_borderWidth = matrix->BorderRecord().m_borderWidth;
     }
     if (auto* line = dynamic_cast<CBlockLineRelatedProperties*>(table))
         line->m_textAlign = matrix->m_textAlign;

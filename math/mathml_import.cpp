@@ -61,13 +61,13 @@ Template* AppendTemplate(CEditNode* target, CQNXMLNode* element)
     if (math == nullptr)
         return node;
     if (math->m_afterStyle != LineStyle::kNone) {
-        node->m_afterStyle = math->m_afterStyle;
-        node->m_afterWidth = math->m_afterWidth;
+        node->EditBorderRecord()->m_afterStyle = math->m_afterStyle;
+        node->EditBorderRecord()->m_afterWidth = math->m_afterWidth;
     }
-    node->CFontProperties::Copy(*math);
+    node->CopyFontRecord(*math);
     node->CColorRelatedProperties::Copy(*math);
-    node->CBorderPaddingBackgroundProperties::Copy(*math);
-    node->CCharacterProperties::Copy(*math);
+    node->SetBorderRecord(*math);
+    node->SetCharacterRecord(*math);
     node->CopyNumbering(*math);
     return node;
 }
@@ -296,8 +296,8 @@ void BuildTable(CQNXMLNode* e, CEditNode* target)
     const auto* table = dynamic_cast<const CMathMLNode*>(e);
     if (table != nullptr) {
         if (table->m_borderStyle == LineStyle::kSolid) {
-            node->m_borderStyle = LineStyle::kSolid;
-            node->m_borderWidth = table->m_borderWidth;
+            node->EditBorderRecord()->m_borderStyle = LineStyle::kSolid;
+            node->EditBorderRecord()->m_borderWidth = table->m_borderWidth;
         }
         node->m_textAlign = table->m_textAlign;
     }

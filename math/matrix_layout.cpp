@@ -97,7 +97,7 @@ void CEditMatrix::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
         return;
     DrawEmptySlotMarks(dc, map);
     // The ruling reads one record per cell; a matrix of another shape is not ruled.
-    if (m_borderStyle != LineStyle::kSolid || !HasAllCells())
+    if (BorderRecord().m_borderStyle != LineStyle::kSolid || !HasAllCells())
         return;
     const RECT& frame = m_rcLayout;
     std::vector<int> xs{frame.left};

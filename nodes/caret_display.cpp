@@ -78,11 +78,11 @@ TYPING_SOURCE FindTypingSource(CEditNode* caretNode)
 void TakeTypingFormat(CCaret* caret, const CEditNode& source)
 {
     caret->m_logFont = source.m_lf;
-    caret->m_font.m_fontWidth = source.m_fontWidth;
+    caret->m_font.m_fontWidth = source.FontRecord().m_fontWidth;
     caret->m_color.m_color = source.m_color;
-    caret->m_border.m_backgroundColor = source.m_backgroundColor;
-    caret->m_border.m_borderStyle = source.m_borderStyle;
-    caret->m_border.m_borderWidth = source.m_borderWidth;
+    caret->m_border.m_backgroundColor = source.BorderRecord().m_backgroundColor;
+    caret->m_border.m_borderStyle = source.BorderRecord().m_borderStyle;
+    caret->m_border.m_borderWidth = source.BorderRecord().m_borderWidth;
     caret->m_alignment.m_scriptPosition = source.m_scriptPosition;
 }
 

@@ -76,9 +76,9 @@ CEditChar::CEditChar(const CStringW& text) : CEditChar()
 void CEditChar::Reset()
 {
     CQNXMLNode::SetText(CStringW());
-    CFontProperties::SetDefaults();
+    SetFontRecord(CFontProperties());
     CColorRelatedProperties::Clear();
-    CBorderPaddingBackgroundProperties::SetDefaults();
+    SetBorderRecord(CBorderPaddingBackgroundProperties());
     CAreaAlignmentProperties::SetDefaults();
     ResetNumbering();
     m_state = kEmpty;
@@ -103,11 +103,11 @@ void CEditChar::CopyFormat(const CEditNode* other)
     if (other == nullptr)
         return;
     m_lf = other->m_lf;
-    CFontProperties::Copy(*other);
+    CopyFontRecord(other->FontRecord());
     CColorRelatedProperties::Copy(*other);
-    CBorderPaddingBackgroundProperties::Copy(*other);
+    SetBorderRecord(other->BorderRecord());
     CAreaAlignmentProperties::Copy(*other);
-    CCharacterProperties::Copy(*other);
+    SetCharacterRecord(other->CharacterRecord());
     CopyNumbering(other->Numbering());
     MarkDirty();
 }
@@ -135,9 +135,9 @@ void CEditChar::BuildDeviceLogFont(int vertical, LOGFONTA* font) const
         font->lfEscapement = 2700;
         font->lfOrientation = 2700;
     }
-    if (m_fontWidth == 2)
+    if (FontRecord().m_fontWidth == 2)
         font->lfWidth = std::abs(font->lfHeight);
-    else if (m_fontWidth == 1)
+    else if (FontRecord().m_fontWidth == 1)
         font->lfWidth = std::abs(font->lfHeight / 4);
     else
         font->lfWidth = 0;

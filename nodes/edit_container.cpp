@@ -484,12 +484,12 @@ std::vector<CEditNode*> CEditContainer::ChildrenOfLinesInClip(CDC* dc, CDisplayM
 void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
 {
     for (CEditNode* child : drawn) {
-        if (!IsCharacter(child) || child->m_backgroundColor == kNoBackground)
+        if (!IsCharacter(child) || child->BorderRecord().m_backgroundColor == kNoBackground)
             continue;
         RECT rect = child->m_rcLayout;
         map->DocToDeviceRect(&rect);
-        const HPEN previousPen = dc->SelectObject(GetSolidPen(child->m_backgroundColor));
-        const HBRUSH previousBrush = dc->SelectObject(GetSolidBrush(child->m_backgroundColor));
+        const HPEN previousPen = dc->SelectObject(GetSolidPen(child->BorderRecord().m_backgroundColor));
+        const HBRUSH previousBrush = dc->SelectObject(GetSolidBrush(child->BorderRecord().m_backgroundColor));
         const int previousRop = dc->SetROP2(R2_COPYPEN);
         dc->Rectangle(&rect);
         dc->SetROP2(previousRop);
@@ -499,11 +499,11 @@ void CEditContainer::DrawBackgrounds(CDC* dc, CDisplayMap* map, const std::vecto
 
     dc->SetTextColor(kBlack);
     for (CEditNode* child : drawn) {
-        if (!IsCharacter(child) || child->m_backgroundPattern < HatchPattern::kHorizontal || child->m_backgroundPattern > HatchPattern::kDiagCross)
+        if (!IsCharacter(child) || child->BorderRecord().m_backgroundPattern < HatchPattern::kHorizontal || child->BorderRecord().m_backgroundPattern > HatchPattern::kDiagCross)
             continue;
         RECT rect = child->m_rcLayout;
         map->DocToDeviceRect(&rect);
-        dc->FillRect(&rect, GetPatternBrush(child->m_backgroundPattern - 1));
+        dc->FillRect(&rect, GetPatternBrush(child->BorderRecord().m_backgroundPattern - 1));
     }
 }
 
@@ -557,14 +557,17 @@ void CEditContainer::DrawChildren(CDC* dc, CDisplayMap* map, const std::vector<C
 void CEditContainer::DrawDecorationRuns(CDC* dc, CDisplayMap* map, const std::vector<CEditNode*>& drawn)
 {
     struct RUN_DECORATION {
-        int32_t CEditNode::*style;
-        int32_t CEditNode::*width;
+        int (*style)(const CEditNode&);
+        int (*width)(const CEditNode&);
         void (CEditContainer::*draw)(CDC*, CDisplayMap*, CEditNode*, CEditNode*);
     };
     static constexpr RUN_DECORATION kDecorations[] = {
-        {&CEditNode::m_underlineStyle, &CEditNode::m_underlineWidth, &CEditContainer::DrawRunUnderline},
-        {&CEditNode::m_lineThroughStyle, &CEditNode::m_lineThroughWidth, &CEditContainer::DrawRunLineThrough},
-        {&CEditNode::m_borderStyle, &CEditNode::m_borderWidth, &CEditContainer::DrawRunFrame},
+        {[](const CEditNode& n) { return n.CharacterRecord().m_underlineStyle; },
+         [](const CEditNode& n) { return n.CharacterRecord().m_underlineWidth; }, &CEditContainer::DrawRunUnderline},
+        {[](const CEditNode& n) { return n.CharacterRecord().m_lineThroughStyle; },
+         [](const CEditNode& n) { return n.CharacterRecord().m_lineThroughWidth; }, &CEditContainer::DrawRunLineThrough},
+        {[](const CEditNode& n) { return n.BorderRecord().m_borderStyle; },
+         [](const CEditNode& n) { return n.BorderRecord().m_borderWidth; }, &CEditContainer::DrawRunFrame},
     };
     // A run: consecutive characters (line breaks end it) with the same style and width, style
     // not none, within one line.
@@ -572,10 +575,10 @@ void CEditContainer::DrawDecorationRuns(CDC* dc, CDisplayMap* map, const std::ve
         CEditNode* first = nullptr;
         CEditNode* last = nullptr;
         for (CEditNode* child : drawn) {
-            const int style = child->*decoration.style;
+            const int style = decoration.style(*child);
             const bool member = IsCharacter(child) && !IsLineBreak(child) && style != DECORATION_NONE;
-            if (first != nullptr && (!member || style != first->*decoration.style ||
-                                     child->*decoration.width != first->*decoration.width ||
+            if (first != nullptr && (!member || style != decoration.style(*first) ||
+                                     decoration.width(*child) != decoration.width(*first) ||
                                      child->m_indexInLine == 0)) {
                 (this->*decoration.draw)(dc, map, first, last);
                 first = nullptr;
@@ -606,7 +609,7 @@ void CEditContainer::DrawLabelRuns(CDC* dc, CDisplayMap* map, const std::vector<
         const bool member = child->Numbering().m_renbanType != RenbanType::kNone;
         if (first != nullptr &&
             (!member || child->Numbering().m_renbanType != first->Numbering().m_renbanType ||
-             child->m_underlineStyle != first->m_underlineStyle || child->m_underlineWidth != first->m_underlineWidth))
+             child->CharacterRecord().m_underlineStyle != first->CharacterRecord().m_underlineStyle || child->CharacterRecord().m_underlineWidth != first->CharacterRecord().m_underlineWidth))
             flushLabel();
         if (member) {
             if (first == nullptr)

@@ -346,9 +346,9 @@ bool SameFontAndDecoration(const CEditNode& a, const CEditNode& b)
     return a.m_lf.lfHeight == b.m_lf.lfHeight && a.m_lf.lfWidth == b.m_lf.lfWidth &&
            a.m_lf.lfWeight == b.m_lf.lfWeight && a.m_lf.lfItalic == b.m_lf.lfItalic &&
            FaceNameView(a.m_lf.lfFaceName) == FaceNameView(b.m_lf.lfFaceName) &&
-           a.m_underlineWidth == b.m_underlineWidth && a.m_lineThroughWidth == b.m_lineThroughWidth &&
-           a.m_underlineStyle == b.m_underlineStyle && a.m_lineThroughStyle == b.m_lineThroughStyle &&
-           a.m_fontWidth == b.m_fontWidth && a.m_scriptPosition == b.m_scriptPosition &&
+           a.CharacterRecord().m_underlineWidth == b.CharacterRecord().m_underlineWidth && a.CharacterRecord().m_lineThroughWidth == b.CharacterRecord().m_lineThroughWidth &&
+           a.CharacterRecord().m_underlineStyle == b.CharacterRecord().m_underlineStyle && a.CharacterRecord().m_lineThroughStyle == b.CharacterRecord().m_lineThroughStyle &&
+           a.FontRecord().m_fontWidth == b.FontRecord().m_fontWidth && a.m_scriptPosition == b.m_scriptPosition &&
            a.m_color == b.m_color;
 }
 
@@ -357,9 +357,9 @@ bool SameFontAndDecoration(const CEditNode& a, const CEditNode& b)
 bool CEditNode::SameFormat(const CEditNode* other) const
 {
     return other != nullptr && SameFontAndDecoration(*this, *other) &&
-           m_backgroundColor == other->m_backgroundColor &&
-           m_backgroundPattern == other->m_backgroundPattern && m_borderStyle == other->m_borderStyle &&
-           m_borderWidth == other->m_borderWidth && Numbering().m_renbanType == other->Numbering().m_renbanType;
+           BorderRecord().m_backgroundColor == other->BorderRecord().m_backgroundColor &&
+           BorderRecord().m_backgroundPattern == other->BorderRecord().m_backgroundPattern && BorderRecord().m_borderStyle == other->BorderRecord().m_borderStyle &&
+           BorderRecord().m_borderWidth == other->BorderRecord().m_borderWidth && Numbering().m_renbanType == other->Numbering().m_renbanType;
 }
 
 bool CEditNode::SameRunStyle(const CEditNode* other) const
@@ -370,26 +370,33 @@ bool CEditNode::SameRunStyle(const CEditNode* other) const
 void CEditNode::FontPropertiesToLogFont()
 {
     // The face array may come from a stream without its terminator.
-    const std::string face(FaceNameView(m_fontFace));
+    const std::string face(FaceNameView(FontRecord().m_fontFace));
     SetFaceName(face.c_str(), nullptr);
-    m_lf.lfHeight = -m_fontSize;
-    m_lf.lfWeight = m_fontWeight;
-    m_lf.lfItalic = m_fontItalic == 1 ? 1 : 0;
+    m_lf.lfHeight = -FontRecord().m_fontSize;
+    m_lf.lfWeight = FontRecord().m_fontWeight;
+    m_lf.lfItalic = FontRecord().m_fontItalic == 1 ? 1 : 0;
+}
+
+void CEditNode::CopyFontRecord(const CFontProperties& record)
+{
+    CFontProperties copy;
+    copy.Copy(record);
+    SetFontRecord(copy);
 }
 
 void CEditNode::LogFontToFontProperties()
 {
-    CopyFaceName(m_fontFace, FaceNameView(m_lf.lfFaceName));
-    m_fontSize = -m_lf.lfHeight;
-    m_fontItalic = m_lf.lfItalic != 0 ? 1 : 0;
-    m_fontWeight = m_lf.lfWeight;
+    CopyFaceName(EditFontRecord()->m_fontFace, FaceNameView(m_lf.lfFaceName));
+    EditFontRecord()->m_fontSize = -m_lf.lfHeight;
+    EditFontRecord()->m_fontItalic = m_lf.lfItalic != 0 ? 1 : 0;
+    EditFontRecord()->m_fontWeight = m_lf.lfWeight;
     if (m_lf.lfUnderline != 0) {
-        m_underlineStyle = LineStyle::kSolid;
-        m_underlineWidth = 1;
+        EditCharacterRecord()->m_underlineStyle = LineStyle::kSolid;
+        EditCharacterRecord()->m_underlineWidth = 1;
     }
     if (m_lf.lfStrikeOut != 0) {
-        m_lineThroughStyle = LineStyle::kSolid;
-        m_lineThroughWidth = 1;
+        EditCharacterRecord()->m_lineThroughStyle = LineStyle::kSolid;
+        EditCharacterRecord()->m_lineThroughWidth = 1;
     }
 }
 
@@ -406,10 +413,10 @@ Record* RecordOf(CQNXMLNode* element)
 template <typename Element>
 void CopyCommonRecords(CEditNode& node, const Element& element)
 {
-    node.CFontProperties::Copy(element);
+    node.CopyFontRecord(element);
     node.CColorRelatedProperties::Copy(element);
-    node.CBorderPaddingBackgroundProperties::Copy(element);
-    node.CCharacterProperties::Copy(element);
+    node.SetBorderRecord(element);
+    node.SetCharacterRecord(element);
 }
 
 }  // namespace
@@ -428,13 +435,13 @@ void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
             CopyNumbering(run);
         } else {
             if (const auto* font = RecordOf<CFontProperties>(element))
-                CFontProperties::Copy(*font);
+                CopyFontRecord(*font);
             if (const auto* color = RecordOf<CColorRelatedProperties>(element))
                 CColorRelatedProperties::Copy(*color);
             if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-                CBorderPaddingBackgroundProperties::Copy(*border);
+                SetBorderRecord(*border);
             if (const auto* character = RecordOf<CCharacterProperties>(element))
-                CCharacterProperties::Copy(*character);
+                SetCharacterRecord(*character);
             if (element->m_typeCode == XEC_FO_INLINE) {
                 if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
                     CAreaAlignmentProperties::Copy(*alignment);
@@ -453,15 +460,15 @@ void CEditNode::CopyStyleToElement(CQNXMLNode* element)
     if (element == nullptr)
         return;
     if (auto* font = RecordOf<CFontProperties>(element))
-        font->Copy(*this);
+        font->Copy(FontRecord());
     if (auto* color = RecordOf<CColorRelatedProperties>(element))
         color->Copy(*this);
     if (auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-        border->Copy(*this);
+        border->Copy(BorderRecord());
     if (auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
         alignment->Copy(*this);
     if (auto* character = RecordOf<CCharacterProperties>(element))
-        character->Copy(*this);
+        character->Copy(CharacterRecord());
     if (auto* numbering = RecordOf<CKasenRenbanProperties>(element))
         numbering->Copy(Numbering());
 }

@@ -107,13 +107,10 @@ struct LAYOUT_CONTEXT {
 
 class CEditNode : public CQNXMLNode,
                   public CEditProperties,
-                  public CFontProperties,
                   public CColorRelatedProperties,
-                  public CBorderPaddingBackgroundProperties,
                   public CInlineMarginProperties,
                   public CAreaAlignmentProperties,
                   public CAreaDimensionProperties,
-                  public CCharacterProperties,
                   public CNodeNumbering {
     DECLARE_SERIAL(CEditNode)
 public:
@@ -285,6 +282,19 @@ public:
         return node != nullptr && node->IsEditNode() ? static_cast<const CEditNode*>(node) : nullptr;
     }
 
+    // The font, border and character records, each shared among the nodes of equal value. The
+    // Copy forms take the value as the record's Copy does (the face up to its terminator).
+    const CFontProperties& FontRecord() const { return m_fontRecord.Get(); }
+    CSharedRecord<CFontProperties>::Editor EditFontRecord() { return m_fontRecord.Edit(); }
+    void SetFontRecord(const CFontProperties& record) { m_fontRecord.Set(record); }
+    void CopyFontRecord(const CFontProperties& record);
+    const CBorderPaddingBackgroundProperties& BorderRecord() const { return m_borderRecord.Get(); }
+    CSharedRecord<CBorderPaddingBackgroundProperties>::Editor EditBorderRecord() { return m_borderRecord.Edit(); }
+    void SetBorderRecord(const CBorderPaddingBackgroundProperties& record) { m_borderRecord.Set(record); }
+    const CCharacterProperties& CharacterRecord() const { return m_characterRecord.Get(); }
+    CSharedRecord<CCharacterProperties>::Editor EditCharacterRecord() { return m_characterRecord.Edit(); }
+    void SetCharacterRecord(const CCharacterProperties& record) { m_characterRecord.Set(record); }
+
     // Run number of a labelled run, set by the underline-run numbering.
     int32_t m_runNumber = 1;
     // kRunStart / kRunEnd, recomputed when the paragraph is measured.
@@ -298,6 +308,9 @@ protected:
     void ChildrenChanged() override;
 
 private:
+    CSharedRecord<CFontProperties> m_fontRecord;
+    CSharedRecord<CBorderPaddingBackgroundProperties> m_borderRecord;
+    CSharedRecord<CCharacterProperties> m_characterRecord;
     bool m_dirtyBelow = false;
 };
 

@@ -94,11 +94,11 @@ private:
 void GiveTypingFormat(CEditNode* node, const CCaret* caret)
 {
     node->m_lf = caret->m_logFont;
-    node->m_fontWidth = caret->m_font.m_fontWidth;
+    node->EditFontRecord()->m_fontWidth = caret->m_font.m_fontWidth;
     node->m_color = caret->m_color.m_color;
-    node->m_backgroundColor = caret->m_border.m_backgroundColor;
-    node->m_borderStyle = caret->m_border.m_borderStyle;
-    node->m_borderWidth = caret->m_border.m_borderWidth;
+    node->EditBorderRecord()->m_backgroundColor = caret->m_border.m_backgroundColor;
+    node->EditBorderRecord()->m_borderStyle = caret->m_border.m_borderStyle;
+    node->EditBorderRecord()->m_borderWidth = caret->m_border.m_borderWidth;
     node->m_scriptPosition = caret->m_alignment.m_scriptPosition;
 }
 

@@ -362,7 +362,7 @@ void CEditPrint::WALK::StartEstimate()
     nameFieldContext.page = 1;
     nameFieldContext.column = 1;
     nameFieldContext.lineSpacing = root->m_lineSpacing;
-    nameFieldContext.letterSpacing = root->m_letterSpacing;
+    nameFieldContext.letterSpacing = root->CharacterRecord().m_letterSpacing;
     if (root->m_nameFieldTemplate != nullptr) {
         LAYOUT_CONTEXT context = nameFieldContext;
         root->m_nameFieldTemplate->Measure(dc, map, &context);
@@ -400,7 +400,7 @@ void CEditPrint::WALK::EstimateBlock(int index)
     context.column = estimateColumn;
     context.originY = y;
     context.lineSpacing = root->m_lineSpacing;
-    context.letterSpacing = root->m_letterSpacing;
+    context.letterSpacing = root->CharacterRecord().m_letterSpacing;
     root->MeasureBlock(child, dc, map, &context);
 
     CEditContainer* container = AsContainer(child);
@@ -738,7 +738,7 @@ CEditPrint::WALK_MEMO::PAPER_INPUTS CEditPrint::WALK_MEMO::InputsOf(const CEditP
     inputs.margins[2] = root.m_marginRight;
     inputs.margins[3] = root.m_marginBottom;
     inputs.spacings[0] = root.m_lineSpacing;
-    inputs.spacings[1] = root.m_letterSpacing;
+    inputs.spacings[1] = root.CharacterRecord().m_letterSpacing;
     inputs.pageGapDown = root.m_pageGapDown;
     inputs.partLayoutMode = root.m_partLayoutMode;
     inputs.vertical = vertical;
@@ -826,7 +826,7 @@ bool CEditPrint::LaterBlocksCanWait(const WALK& walk, int vertical) const
     context.availableWidth = walk.columnWidth;
     context.pageHeight = walk.printableHeight;
     context.lineSpacing = m_lineSpacing;
-    context.letterSpacing = m_letterSpacing;
+    context.letterSpacing = CharacterRecord().m_letterSpacing;
     for (int i = walk.next; i < GetChildCount(); ++i) {
         CEditNode* child = GetEditChild(i);
         if (child == nullptr || !child->IsVisible())
@@ -1081,7 +1081,7 @@ LAYOUT_CONTEXT CEditPrint::PlacementContext(int page, int width, int64_t rowX, i
     context.remainingHeight = printableHeight;
     context.page = page;
     context.lineSpacing = m_lineSpacing;
-    context.letterSpacing = m_letterSpacing;
+    context.letterSpacing = CharacterRecord().m_letterSpacing;
     context.boxIndex = boxIndex;
     return context;
 }

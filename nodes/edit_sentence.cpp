@@ -32,11 +32,11 @@ constexpr int kLabelHeight = 282;
 void RunDecoration(const CEditNode* node, int* style, int* width)
 {
     if (node->IsKind(EditKind::kKan)) {
-        *style = node->m_beforeStyle;
-        *width = node->m_beforeWidth;
+        *style = node->BorderRecord().m_beforeStyle;
+        *width = node->BorderRecord().m_beforeWidth;
     } else {
-        *style = node->m_underlineStyle;
-        *width = node->m_underlineWidth;
+        *style = node->CharacterRecord().m_underlineStyle;
+        *width = node->CharacterRecord().m_underlineWidth;
     }
 }
 

@@ -45,8 +45,8 @@ CEditCell::CEditCell() : CEditContainer(EditKind::Code(EditKind::kCell))
 
 void CEditCell::InitDefaultContent()
 {
-    m_borderStyle = CEditTable::kSolidFrame;
-    m_borderWidth = kHalfPoint;
+    EditBorderRecord()->m_borderStyle = CEditTable::kSolidFrame;
+    EditBorderRecord()->m_borderWidth = kHalfPoint;
     auto lineBreak = std::make_unique<CEditCR>();
     if (AppendChild(lineBreak.get()) >= 0)
         lineBreak.release();
@@ -81,9 +81,9 @@ void CEditCell::Measure(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 void CEditCell::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT* context)
 {
     CEditContainer::Draw(dc, map, context);
-    if (m_borderStyle != CEditTable::kSolidFrame || dc == nullptr || map == nullptr)
+    if (BorderRecord().m_borderStyle != CEditTable::kSolidFrame || dc == nullptr || map == nullptr)
         return;
-    SIZE penSize{m_borderWidth, m_borderWidth};
+    SIZE penSize{BorderRecord().m_borderWidth, BorderRecord().m_borderWidth};
     map->DocToDeviceSize(&penSize);
     CPen pen;
     pen.CreatePen(PS_SOLID, penSize.cx, kBlack);
@@ -149,8 +149,8 @@ CEditTable::CEditTable() : CEditContainer(EditKind::Code(EditKind::kTable)) {}
 
 void CEditTable::Create(int rows, int columns)
 {
-    m_borderStyle = kSolidFrame;
-    m_borderWidth = kHalfPoint;
+    EditBorderRecord()->m_borderStyle = kSolidFrame;
+    EditBorderRecord()->m_borderWidth = kHalfPoint;
     if (rows <= 0 || columns <= 0)
         return;
     m_rows = rows;

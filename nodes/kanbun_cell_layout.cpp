@@ -130,7 +130,7 @@ void CEditKan::Draw(CDC* dc, CDisplayMap* map, LAYOUT_CONTEXT*)
             child->Draw(dc, map, &childContext);
         }
     }
-    if (m_beforeStyle != LineStyle::kNone)
+    if (BorderRecord().m_beforeStyle != LineStyle::kNone)
         DrawNodeMark(dc, map);
     if (Numbering().m_renbanType > RenbanType::kNone && (m_runBits & kRunStart))
         DrawRunLabelOfCell(dc, map);

@@ -356,7 +356,7 @@ bool HoldsOnlyXmlText(const CQNXMLNode* node)
     if (!IsXmlText(node->GetText().View()))
         return false;
     if (const auto* edit = dynamic_cast<const CEditNode*>(node)) {
-        if (!FaceIsXmlText(edit->m_lf.lfFaceName) || !FaceIsXmlText(edit->m_fontFace) ||
+        if (!FaceIsXmlText(edit->m_lf.lfFaceName) || !FaceIsXmlText(edit->FontRecord().m_fontFace) ||
             !FaceIsXmlText(edit->Numbering().m_renbanFace) || !IsXmlText(edit->Numbering().m_renbanString.View()))
             return false;
     }
@@ -447,15 +447,15 @@ void CEditNode::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
         WriteImageBlock(ar, EditPropertiesToImage(*this));
-        WriteFontRecord(ar, *this);
+        WriteFontRecord(ar, FontRecord());
         WriteColorRecord(ar, *this);
-        WriteBorderRecord(ar, *this);
+        WriteBorderRecord(ar, BorderRecord());
         const BYTE inlineMargin = static_cast<BYTE>(m_alignReserved);
         ar.WriteBlock(&inlineMargin, 1);
         WriteIntBlock<2>(ar, {m_alignReserved, m_scriptPosition});
         WriteIntBlock<2>(ar, {m_areaWidth, m_areaHeight});
-        WriteIntBlock<7>(ar, {m_charReserved1, m_letterSpacing, m_charReserved2, m_underlineWidth,
-                              m_lineThroughWidth, m_underlineStyle, m_lineThroughStyle});
+        WriteIntBlock<7>(ar, {CharacterRecord().m_charReserved1, CharacterRecord().m_letterSpacing, CharacterRecord().m_charReserved2, CharacterRecord().m_underlineWidth,
+                              CharacterRecord().m_lineThroughWidth, CharacterRecord().m_underlineStyle, CharacterRecord().m_lineThroughStyle});
         ar << int32_t(Numbering().m_renbanForce) << int32_t(Numbering().m_renbanType);
         WriteFaceBytes(ar, Numbering().m_renbanFace);
         ar << int32_t(Numbering().m_renbanSize);
@@ -470,12 +470,12 @@ void CEditNode::Serialize(CArchive& ar)
     CQNXMLNode::Serialize(ar);
     // Everything is read; from here on nothing fails.
     static_cast<CEditProperties&>(*this) = fields->layout;
-    static_cast<CFontProperties&>(*this) = fields->font;
+    SetFontRecord(fields->font);
     static_cast<CColorRelatedProperties&>(*this) = fields->color;
-    static_cast<CBorderPaddingBackgroundProperties&>(*this) = fields->border;
+    SetBorderRecord(fields->border);
     static_cast<CAreaAlignmentProperties&>(*this) = fields->alignment;
     static_cast<CAreaDimensionProperties&>(*this) = fields->dimension;
-    static_cast<CCharacterProperties&>(*this) = fields->character;
+    SetCharacterRecord(fields->character);
     CKasenRenbanProperties numbering = Numbering();
     numbering.m_renbanForce = fields->force;
     numbering.m_renbanType = fields->type;
@@ -492,9 +492,9 @@ void CEditChar::Serialize(CArchive& ar)
     if (ar.IsStoring()) {
         ar << int32_t(m_state);
         WriteLogFontBlock(ar, m_lf);
-        WriteFontRecord(ar, *this);
+        WriteFontRecord(ar, FontRecord());
         WriteColorRecord(ar, *this);
-        WriteBorderRecord(ar, *this);
+        WriteBorderRecord(ar, BorderRecord());
         CEditNode::Serialize(ar);
         return;
     }

@@ -173,7 +173,7 @@ void CopyFrameAndNumberingFromElement(CEditNode* node, CQNXMLNode* element)
     if (node == nullptr)
         return;
     if (const auto* frame = dynamic_cast<const CBorderPaddingBackgroundProperties*>(element))
-        node->CBorderPaddingBackgroundProperties::Copy(*frame);
+        node->SetBorderRecord(*frame);
     if (const auto* numbering = dynamic_cast<const CKasenRenbanProperties*>(element))
         node->CopyNumbering(*numbering);
 }
@@ -183,7 +183,7 @@ void CopyFrameAndNumberingToElement(const CEditNode* node, CQNXMLNode* element)
     if (node == nullptr)
         return;
     if (auto* frame = dynamic_cast<CBorderPaddingBackgroundProperties*>(element))
-        frame->Copy(*node);
+        frame->Copy(node->BorderRecord());
     if (auto* numbering = dynamic_cast<CKasenRenbanProperties*>(element))
         numbering->Copy(node->Numbering());
 }

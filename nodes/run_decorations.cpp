@@ -243,7 +243,7 @@ void DrawUnderlineOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const
         return;
     if (last == nullptr)
         last = first;
-    DrawDecorationLines(dc, map, first->m_underlineStyle, first->m_underlineWidth,
+    DrawDecorationLines(dc, map, first->CharacterRecord().m_underlineStyle, first->CharacterRecord().m_underlineWidth,
                         UnderlineLines(map, first->m_rcLayout.left, last->m_rcLayout.right,
                                        UnderlineLevel(map, first, last)));
 }
@@ -255,7 +255,7 @@ void DrawLineThroughOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, con
     if (last == nullptr)
         last = first;
     const int middle = std::max(MiddleOf(first), MiddleOf(last));
-    DrawDecorationLines(dc, map, first->m_lineThroughStyle, first->m_lineThroughWidth,
+    DrawDecorationLines(dc, map, first->CharacterRecord().m_lineThroughStyle, first->CharacterRecord().m_lineThroughWidth,
                         MiddleLines(first->m_rcLayout.left, last->m_rcLayout.right, middle, middle - kDoubleHalfGap,
                                     middle + kDoubleHalfGap));
 }
@@ -266,13 +266,13 @@ void DrawFrameOfRun(CDC* dc, CDisplayMap* map, const CEditNode* first, const CEd
         return;
     if (last == nullptr)
         last = first;
-    const int style = first->m_borderStyle;
+    const int style = first->BorderRecord().m_borderStyle;
     if (style < DECORATION_SOLID || style > DECORATION_DOT_DOT_DASH)
         return;
     const RECT frame{first->m_rcLayout.left, first->m_rcLayout.top, last->m_rcLayout.right, first->m_rcLayout.bottom};
     // A frame of normal width takes the cache's solid pen, not a half-point one.
     std::unique_ptr<DecorationPen> pen;
-    if (style <= DECORATION_DOUBLE && first->m_borderWidth == DECORATION_THICK)
+    if (style <= DECORATION_DOUBLE && first->BorderRecord().m_borderWidth == DECORATION_THICK)
         pen = StylePen(dc, map, DECORATION_SOLID, DECORATION_THICK);
     else
         pen = std::make_unique<DecorationPen>(dc, CachePen(style <= DECORATION_DOUBLE ? DECORATION_SOLID : style));
@@ -330,7 +330,7 @@ void DrawNodeUnderlineOf(CDC* dc, CDisplayMap* map, const CEditNode* node)
     int y = node->m_rcLayout.bottom;
     if (node->IsKind(EditKind::kMath) && node->m_height - node->m_ascent < 100)
         y = UnderlineLevel(map, node, node);
-    DrawDecorationLines(dc, map, node->m_afterStyle, node->m_afterWidth,
+    DrawDecorationLines(dc, map, node->BorderRecord().m_afterStyle, node->BorderRecord().m_afterWidth,
                         UnderlineLines(map, node->m_rcLayout.left, node->m_rcLayout.right, y));
 }
 
@@ -347,5 +347,5 @@ void DrawNodeMarkOf(CDC* dc, CDisplayMap* map, const CEditNode* node)
         x1 -= node->m_width / 6;
     DECORATION_LINES lines = MiddleLines(x0, x1, y, y - kDoubleGap, y);
     lines.keepDoubleApart = true;
-    DrawDecorationLines(dc, map, node->m_beforeStyle, node->m_beforeWidth, lines);
+    DrawDecorationLines(dc, map, node->BorderRecord().m_beforeStyle, node->BorderRecord().m_beforeWidth, lines);
 }

@@ -109,8 +109,8 @@ void SetRunUnderline(CEditNode* node, int style, int width, CUndoGroup* group, b
 void NumberingOfNode(const CEditNode& node, CKasenRenbanProperties* numbering, CCharacterProperties* underline)
 {
     const bool cell = node.IsKind(EditKind::kKan);
-    underline->m_underlineStyle = cell ? node.m_beforeStyle : node.m_underlineStyle;
-    underline->m_underlineWidth = cell ? node.m_beforeWidth : node.m_underlineWidth;
+    underline->m_underlineStyle = cell ? node.BorderRecord().m_beforeStyle : node.CharacterRecord().m_underlineStyle;
+    underline->m_underlineWidth = cell ? node.BorderRecord().m_beforeWidth : node.CharacterRecord().m_underlineWidth;
     numbering->m_renbanType = node.Numbering().m_renbanType;
     numbering->m_renbanString = node.Numbering().m_renbanString;
     numbering->m_renbanForce = node.Numbering().m_renbanForce;

@@ -36,6 +36,11 @@ struct PROPERTY_ROW {
     [](const CEditNode& node) { return static_cast<int>(node.member); },            \
         [](CEditNode& node, int value) { node.member = static_cast<decltype(node.member)>(value); }
 
+// The same for an int field of one of the node's shared records.
+#define QN_RECORD_FIELD(record, member)                                                      \
+    [](const CEditNode& node) { return static_cast<int>(node.record().member); },            \
+        [](CEditNode& node, int value) { node.Edit##record()->member = static_cast<int32_t>(value); }
+
 // The same for an int field of the node's numbering record.
 #define QN_NUMBERING_FIELD(member)                                                                \
     [](const CEditNode& node) { return static_cast<int>(node.Numbering().member); },            \
@@ -113,23 +118,23 @@ const PROPERTY_ROW kProperties[] = {
     {kItalic, FieldKind::Int, true, true, QN_INT_FIELD(m_lf.lfItalic)},
     {kFaceName, FieldKind::FaceOfFont, true, true},
     {kTextColor, FieldKind::Int, false, true, QN_INT_FIELD(m_color)},
-    {kBackColor, FieldKind::Int, false, true, QN_INT_FIELD(m_backgroundColor)},
-    {kHatch, FieldKind::Int, false, true, QN_INT_FIELD(m_backgroundPattern)},
-    {kFlatBody, FieldKind::Int, true, true, QN_INT_FIELD(m_fontWidth)},
-    {kLongBody, FieldKind::Int, true, true, QN_INT_FIELD(m_fontWidth)},
+    {kBackColor, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_backgroundColor)},
+    {kHatch, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_backgroundPattern)},
+    {kFlatBody, FieldKind::Int, true, true, QN_RECORD_FIELD(FontRecord, m_fontWidth)},
+    {kLongBody, FieldKind::Int, true, true, QN_RECORD_FIELD(FontRecord, m_fontWidth)},
     {kSubscript, FieldKind::Int, true, true, QN_INT_FIELD(m_scriptPosition)},
     {kSuperscript, FieldKind::Int, true, true, QN_INT_FIELD(m_scriptPosition)},
     {kLogFont, FieldKind::WholeFont, true, true},
-    {kUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_underlineStyle)},
-    {kUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_underlineWidth)},
-    {kLineThroughStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_lineThroughStyle)},
-    {kLineThroughWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_lineThroughWidth)},
-    {kBorderStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_borderStyle)},
-    {kBorderWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_borderWidth)},
-    {kKanUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_beforeStyle)},
-    {kKanUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_beforeWidth)},
-    {kBoxUnderlineStyle, FieldKind::Int, false, true, QN_INT_FIELD(m_afterStyle)},
-    {kBoxUnderlineWidth, FieldKind::Int, false, true, QN_INT_FIELD(m_afterWidth)},
+    {kUnderlineStyle, FieldKind::Int, false, true, QN_RECORD_FIELD(CharacterRecord, m_underlineStyle)},
+    {kUnderlineWidth, FieldKind::Int, false, true, QN_RECORD_FIELD(CharacterRecord, m_underlineWidth)},
+    {kLineThroughStyle, FieldKind::Int, false, true, QN_RECORD_FIELD(CharacterRecord, m_lineThroughStyle)},
+    {kLineThroughWidth, FieldKind::Int, false, true, QN_RECORD_FIELD(CharacterRecord, m_lineThroughWidth)},
+    {kBorderStyle, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_borderStyle)},
+    {kBorderWidth, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_borderWidth)},
+    {kKanUnderlineStyle, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_beforeStyle)},
+    {kKanUnderlineWidth, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_beforeWidth)},
+    {kBoxUnderlineStyle, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_afterStyle)},
+    {kBoxUnderlineWidth, FieldKind::Int, false, true, QN_RECORD_FIELD(BorderRecord, m_afterWidth)},
     {kTextAlign, FieldKind::Int, false, true, GetTextAlign, SetTextAlign, HasLineRecord},
     {kBangoType, FieldKind::Int, true, true, QN_NUMBERING_FIELD(m_renbanType)},
     {kBangoFontSize, FieldKind::Int, true, true, QN_NUMBERING_FIELD(m_renbanSize)},
@@ -147,6 +152,7 @@ const PROPERTY_ROW kProperties[] = {
 
 #undef QN_INT_FIELD
 #undef QN_NUMBERING_FIELD
+#undef QN_RECORD_FIELD
 
 const PROPERTY_ROW* FindProperty(int code)
 {

@@ -332,7 +332,7 @@ std::unique_ptr<CFoBlockContainer> PartContainer(CEditPrint* root, CEditSentence
     part->CopyStyleToElement(container.get());
     auto properties = std::make_unique<CFoInitialPropertySet>();
     properties->m_lineSpacing = root->m_lineSpacing;
-    properties->m_letterSpacing = root->m_letterSpacing;
+    properties->m_letterSpacing = root->CharacterRecord().m_letterSpacing;
     Append(container.get(), std::move(properties));
     return container;
 }
@@ -372,8 +372,8 @@ void BuildXmlTable(CEditTable* table, CQNXMLNode* parent, XML_BUILD_CONTEXT* con
             if (cell == nullptr)
                 return;
             auto* output = Append(row, std::make_unique<CFoTableCell>());
-            output->m_borderStyle = table->m_borderStyle;
-            output->m_borderWidth = table->m_borderWidth;
+            output->m_borderStyle = table->BorderRecord().m_borderStyle;
+            output->m_borderWidth = table->BorderRecord().m_borderWidth;
             BuildXmlTree(cell, output, context, variant);
         }
     }

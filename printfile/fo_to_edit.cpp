@@ -308,10 +308,10 @@ void CFoToEditBuilder::BuildContainer(CQNXMLNode* element, CEditNode* target)
                 break;
             if (auto* container = NodeAs<CEditContainer>(target))
                 container->m_lineSpacing = set->m_lineSpacing;
-            target->m_letterSpacing = set->m_letterSpacing;
+            target->EditCharacterRecord()->m_letterSpacing = set->m_letterSpacing;
             if (IsRoot(target->GetEditParent())) {
                 m_root->m_lineSpacing = set->m_lineSpacing;
-                m_root->m_letterSpacing = set->m_letterSpacing;
+                m_root->EditCharacterRecord()->m_letterSpacing = set->m_letterSpacing;
             }
             break;
         }
@@ -413,8 +413,8 @@ void CFoToEditBuilder::BuildFoTable(CQNXMLNode* tableAndCaption, CEditTable* tab
                 continue;
             }
             if (const auto* border = BorderRecordOf(cellElement)) {
-                table->m_borderStyle = cell->m_borderStyle = border->m_borderStyle;
-                table->m_borderWidth = cell->m_borderWidth = border->m_borderWidth;
+                table->EditBorderRecord()->m_borderStyle = cell->EditBorderRecord()->m_borderStyle = border->m_borderStyle;
+                table->EditBorderRecord()->m_borderWidth = cell->EditBorderRecord()->m_borderWidth = border->m_borderWidth;
             }
             BuildFromFo(cellElement, cell);
         }
@@ -557,8 +557,8 @@ void CFoToEditBuilder::BuildInstreamObject(CQNXMLNode* object, CEditNode* target
     case XEC_MATH: {
         auto formula = std::make_unique<CEditMath>();
         if (const auto* math = NodeAs<const CMathMLNode>(first); math != nullptr && math->m_afterStyle != LineStyle::kNone) {
-            formula->m_afterStyle = math->m_afterStyle;
-            formula->m_afterWidth = math->m_afterWidth;
+            formula->EditBorderRecord()->m_afterStyle = math->m_afterStyle;
+            formula->EditBorderRecord()->m_afterWidth = math->m_afterWidth;
         }
         // Inside an in-text answer the writer marks the formula as an answer; the answer already
         // holds it, so the mark must not wrap the formula's content once more on every reload.

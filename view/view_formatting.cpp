@@ -114,7 +114,7 @@ bool CEditViewController::UpdateFormattingCommand(int id, CMD_UI_STATE* state) c
         state->enabled = true;
         if (caretNode != nullptr) {
             const CEditNode* before = NodeBeforeCaret(caretNode);
-            const int style = id == ViewCommand::kUnderlineButton ? before->m_underlineStyle : before->m_lineThroughStyle;
+            const int style = id == ViewCommand::kUnderlineButton ? before->CharacterRecord().m_underlineStyle : before->CharacterRecord().m_lineThroughStyle;
             state->check = style != 0 ? 1 : 0;
         }
         return true;

@@ -227,8 +227,8 @@ void CEditViewController::OnTableFormat()
     CEditNode* table = Ancestor(cell, EditKind::kTable);
     if (cell == nullptr || table == nullptr || !m_tableFormatDialog)
         return;
-    int frame = cell->m_borderStyle == CEditTable::kSolidFrame ? 1 : 0;
-    int width = cell->m_borderWidth;
+    int frame = cell->BorderRecord().m_borderStyle == CEditTable::kSolidFrame ? 1 : 0;
+    int width = cell->BorderRecord().m_borderWidth;
     if (!m_tableFormatDialog(&frame, &width))
         return;
     const int style = frame != 0 ? CEditTable::kSolidFrame : 0;

@@ -307,3 +307,30 @@ TEST(PropertyRecords, NodeNumberingHoldsOnlyWhatDiffersFromTheDefaults)
     copy.SetNumbering(CKasenRenbanProperties());
     EXPECT_EQ(&copy.Numbering(), &CNodeNumbering::NumberingDefaults());
 }
+
+// Holders of equal values point at one shared copy; an editor's change reaches only its own
+// holder, at the end of its statement, and the raw face bytes are kept as given.
+TEST(PropertyRecords, SharedRecordsAreOnePerValueAndChangedThroughAnEditor)
+{
+    CSharedRecord<CFontProperties> a, b;
+    EXPECT_EQ(&a.Get(), &b.Get());
+    a.Edit()->m_fontSize = 1234;
+    EXPECT_EQ(a.Get().m_fontSize, 1234);
+    EXPECT_EQ(b.Get().m_fontSize, CFontProperties().m_fontSize);
+    b.Edit()->m_fontSize = 1234;
+    EXPECT_EQ(&a.Get(), &b.Get());
+
+    CFontProperties raw;
+    raw.m_fontFace[30] = 'x';  // a byte after the terminator, as a stream may carry it
+    a.Set(raw);
+    EXPECT_EQ(a.Get().m_fontFace[30], 'x');
+    EXPECT_NE(&a.Get(), &CSharedRecord<CFontProperties>().Get());
+
+    CSharedRecord<CCharacterProperties> character;
+    {
+        auto editor = character.Edit();
+        editor->m_underlineStyle = LineStyle::kWave;
+        EXPECT_EQ(character.Get().m_underlineStyle, LineStyle::kNone);
+    }
+    EXPECT_EQ(character.Get().m_underlineStyle, LineStyle::kWave);
+}

@@ -121,7 +121,7 @@ TEST_F(DocumentCommandsTest, PageSetupShowsWholeMillimetresAndDoubledLineSpacing
 {
     Geometry(21000, 29700, 1999, 2000, 1500, 1550);
     Root().m_lineSpacing = 301;
-    Root().m_letterSpacing = 71;
+    Root().EditCharacterRecord()->m_letterSpacing = 71;
     {
         SheetAnswer answer([](CPageSetupSheet& sheet) {
             EXPECT_EQ(sheet.windowTitle(), QString::fromUtf16(u"ページ設定"));
@@ -143,7 +143,7 @@ TEST_F(DocumentCommandsTest, PageSetupShowsWholeMillimetresAndDoubledLineSpacing
     }
     EXPECT_EQ(Margins(), (std::vector<int>{1900, 2000, 1500, 1500}));
     EXPECT_EQ(Root().m_lineSpacing, 301);
-    EXPECT_EQ(Root().m_letterSpacing, 71);
+    EXPECT_EQ(Root().CharacterRecord().m_letterSpacing, 71);
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_EQ(m_host.hints, std::vector<int>{kHintPageSetup});
     EXPECT_TRUE(m_host.posted.empty());
@@ -280,7 +280,7 @@ TEST_F(DocumentCommandsTest, AVerticalPaperIsShownAsTheScreenShowsItAndComesBack
 TEST_F(DocumentCommandsTest, SpacingCommandsShowAndStoreTheRootsValues)
 {
     Root().m_lineSpacing = 301;
-    Root().m_letterSpacing = 0;
+    Root().EditCharacterRecord()->m_letterSpacing = 0;
     {
         SpacingAnswer answer([](CSpacingDlg& dialog) {
             EXPECT_EQ(dialog.TemplateId(), 320);
@@ -297,7 +297,7 @@ TEST_F(DocumentCommandsTest, SpacingCommandsShowAndStoreTheRootsValues)
         }, IDOK);
         m_doc.OnCharSpacing(nullptr);
     }
-    EXPECT_EQ(Root().m_letterSpacing, 71);
+    EXPECT_EQ(Root().CharacterRecord().m_letterSpacing, 71);
     EXPECT_EQ(m_host.hints, (std::vector<int>{0, 0}));
     {
         SpacingAnswer answer([](CSpacingDlg& dialog) { dialog.m_spacing = 1000; }, IDCANCEL);

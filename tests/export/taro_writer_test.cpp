@@ -309,7 +309,7 @@ TEST_F(TaroWriterTest, TheCharacterAttributesAreSentInOrderWithTypedValues)
         character.m_lf.lfHeight = c.height;
         CopyFaceName(character.m_lf.lfFaceName, c.face);
         character.m_color = c.color;
-        character.m_borderStyle = c.border;
+        character.EditBorderRecord()->m_borderStyle = c.border;
         m_server->ClearTranscript();
         SetIchitaroCharAttr(m_library, &character, c.context, c.forceBlack);
         EXPECT_EQ(m_server->Transcript(), Attr(c.expected)) << c.what;
@@ -317,10 +317,10 @@ TEST_F(TaroWriterTest, TheCharacterAttributesAreSentInOrderWithTypedValues)
     // Underline and line-through codes; a refused call ends the setting there.
     CEditChar character(u'x');
     character.m_lf.lfItalic = 1;
-    character.m_underlineStyle = 2;
-    character.m_underlineWidth = 3;
-    character.m_lineThroughStyle = 7;
-    character.m_lineThroughWidth = 3;
+    character.EditCharacterRecord()->m_underlineStyle = 2;
+    character.EditCharacterRecord()->m_underlineWidth = 3;
+    character.EditCharacterRecord()->m_lineThroughStyle = 7;
+    character.EditCharacterRecord()->m_lineThroughWidth = 3;
     m_server->ClearTranscript();
     SetIchitaroCharAttr(m_library, &character, {}, 0);
     ATTR decorated;
@@ -340,7 +340,7 @@ TEST_F(TaroWriterTest, TheCharacterAttributesAreSentInOrderWithTypedValues)
 TEST_F(TaroWriterTest, ThePaperSetsTheDocumentStyleThenItsNameFieldsOnOneColumnOnly)
 {
     m_root.SetMargins(1999, 2000, 1500, 2599);
-    m_root.m_letterSpacing = 50;
+    m_root.EditCharacterRecord()->m_letterSpacing = 50;
     m_root.m_lineSpacing = 250;
     auto* nameField = new CEditKimeiran();
     Char(nameField, u"名");
@@ -499,8 +499,8 @@ TEST_F(TaroWriterTest, ALabelledUnderlineGetsItsLabelOnceAtTheSmallSizeOfItsDire
     auto* kasen = Add(part, new CEditKasen());
     for (const char16_t* text : {u"a", u"b", u"c"}) {
         CEditChar* character = Char(kasen, text);
-        character->m_underlineStyle = 1;
-        character->m_underlineWidth = 1;
+        character->EditCharacterRecord()->m_underlineStyle = 1;
+        character->EditCharacterRecord()->m_underlineWidth = 1;
         character->EditNumbering().m_renbanType = 2;
         character->m_runNumber = 3;
         CopyFaceName(character->EditNumbering().m_renbanFace, kMincho);

@@ -380,23 +380,23 @@ TEST_F(WordWriterTest, TheCharacterFormatFollowsTheColourUnderlineAndFaceMaps)
     character.m_lf.lfHeight = -176;
     character.m_lf.lfItalic = 1;
     character.m_color = 0x0000FF;
-    character.m_underlineStyle = 7;
-    character.m_underlineWidth = 3;
-    character.m_lineThroughStyle = 1;
-    character.m_fontWidth = 2;
+    character.EditCharacterRecord()->m_underlineStyle = 7;
+    character.EditCharacterRecord()->m_underlineWidth = 3;
+    character.EditCharacterRecord()->m_lineThroughStyle = 1;
+    character.EditFontRecord()->m_fontWidth = 2;
     character.m_scriptPosition = 2;
-    character.m_backgroundColor = 0x00FFFF;
-    character.m_backgroundPattern = 3;
-    character.m_borderStyle = 1;
+    character.EditBorderRecord()->m_backgroundColor = 0x00FFFF;
+    character.EditBorderRecord()->m_backgroundPattern = 3;
+    character.EditBorderRecord()->m_borderStyle = 1;
     CWordDispatch selection(m_server->NewObject("Selection"));
     SetWordCharFormat(selection, &character, {0, 0, 0, 0}, 0);
     FORMAT expected{"ＭＳ 明朝", 176, 6, 0, 1, 27, 1, 200, 2, 7, -12, 1};
     EXPECT_EQ(m_server->Transcript(), Format(expected));
     // Condensed, subscript, forced black, the border left alone.
     m_server->ClearTranscript();
-    character.m_fontWidth = 1;
+    character.EditFontRecord()->m_fontWidth = 1;
     character.m_scriptPosition = 1;
-    character.m_backgroundPattern = 7;
+    character.EditBorderRecord()->m_backgroundPattern = 7;
     SetWordCharFormat(selection, &character, {0, 0, 0, 1}, 1);
     expected = FORMAT{"ＭＳ 明朝", 176, 1, 0, 1, 27, 1, 50, 1, 7, 0, -1};
     EXPECT_EQ(m_server->Transcript(), Format(expected));
@@ -434,8 +434,8 @@ TEST_F(WordWriterTest, ALabelledUnderlineTypesItsLabelOnceRaisedInVerticalAndLow
     auto* kasen = Add(part, new CEditKasen());
     for (const char16_t* text : {u"a", u"b"}) {
         CEditChar* character = Char(kasen, text);
-        character->m_underlineStyle = 1;
-        character->m_underlineWidth = 1;
+        character->EditCharacterRecord()->m_underlineStyle = 1;
+        character->EditCharacterRecord()->m_underlineWidth = 1;
         character->EditNumbering().m_renbanType = 1;
         character->m_runNumber = 2;
         CopyFaceName(character->EditNumbering().m_renbanFace, kMincho);
@@ -501,7 +501,7 @@ TEST_F(WordWriterTest, QuestionNumbersFramePointsLabelsAndFloatingFrames)
     ASSERT_LT(one, transcript.size());
     EXPECT_EQ(transcript[one - 1], "Item.LineStyle put(1)") << "a framed number has a character border";
     EXPECT_EQ(transcript[one - 14], "Font.ColorIndex put(1)") << "in black";
-    EXPECT_EQ(number->m_borderStyle, 0) << "the label's own border comes back";
+    EXPECT_EQ(number->BorderRecord().m_borderStyle, 0) << "the label's own border comes back";
     EXPECT_EQ(Lines(transcript.begin() + static_cast<long>(one) + 1, transcript.begin() + static_cast<long>(one) + 3),
               Indent("0f"));
     // The minor number: its trailing space typed after it, in the blank format.

@@ -38,10 +38,10 @@ TEST_F(VumatFormatTest, CommandTablesWriteTheirValues)
         std::vector<int> value;
         bool textOnly = false;  // line-through, border and pattern leave formula characters alone
     };
-    auto underline = [](const CEditNode& n) { return std::vector<int>{n.m_underlineStyle, n.m_underlineWidth}; };
-    auto strike = [](const CEditNode& n) { return std::vector<int>{n.m_lineThroughStyle, n.m_lineThroughWidth}; };
-    auto border = [](const CEditNode& n) { return std::vector<int>{n.m_borderStyle, n.m_borderWidth}; };
-    auto hatch = [](const CEditNode& n) { return std::vector<int>{n.m_backgroundPattern}; };
+    auto underline = [](const CEditNode& n) { return std::vector<int>{n.CharacterRecord().m_underlineStyle, n.CharacterRecord().m_underlineWidth}; };
+    auto strike = [](const CEditNode& n) { return std::vector<int>{n.CharacterRecord().m_lineThroughStyle, n.CharacterRecord().m_lineThroughWidth}; };
+    auto border = [](const CEditNode& n) { return std::vector<int>{n.BorderRecord().m_borderStyle, n.BorderRecord().m_borderWidth}; };
+    auto hatch = [](const CEditNode& n) { return std::vector<int>{n.BorderRecord().m_backgroundPattern}; };
     std::vector<VALUE_CASE> cases;
     const std::vector<std::vector<int>> lines = {{0, 0}, {1, 1}, {2, 1}, {1, 3}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}};
     for (int i = 0; i < 9; ++i) {
@@ -58,7 +58,7 @@ TEST_F(VumatFormatTest, CommandTablesWriteTheirValues)
     for (int i = 0; i < 16; ++i) {
         const int color = static_cast<int>(GDI_PALETTE_COLORS[i]);
         cases.push_back({32818 + i, [](const CEditNode& n) { return std::vector<int>{static_cast<int>(n.m_color)}; }, {color}});
-        cases.push_back({32800 + i, [](const CEditNode& n) { return std::vector<int>{static_cast<int>(n.m_backgroundColor)}; },
+        cases.push_back({32800 + i, [](const CEditNode& n) { return std::vector<int>{static_cast<int>(n.BorderRecord().m_backgroundColor)}; },
                          {color}});
     }
     EXPECT_EQ(GDI_PALETTE_COLORS[5], 0x0000FFu);  // 32823 "Red" and 32805 "赤"
@@ -101,7 +101,7 @@ TEST_F(VumatFormatTest, BoldItalicFaceAndSizeUndoColoursAndLinesDoNot)
     EXPECT_EQ(Char(0)->m_lf.lfWeight, before.lfWeight);
     EXPECT_EQ(Char(0)->m_lf.lfItalic, before.lfItalic);
     EXPECT_EQ(Char(0)->m_color, 0x0000FFu);
-    EXPECT_EQ(Char(0)->m_underlineStyle, 1);
+    EXPECT_EQ(Char(0)->CharacterRecord().m_underlineStyle, 1);
 }
 
 TEST_F(VumatFormatTest, BoldWithoutSelectionOnlyChangesTheTypingWeight)
@@ -213,7 +213,7 @@ TEST_F(VumatFormatTest, NumberingInsertAndRemove)
     view.OnCommand(VumatCommand::kInsertUnderlineNumber);
     // The defaults: circled numbers on a single underline; the selection is gone.
     EXPECT_EQ(Char(0)->Numbering().m_renbanType, RenbanType::kMaru);
-    EXPECT_EQ(Char(1)->m_underlineStyle, 1);
+    EXPECT_EQ(Char(1)->CharacterRecord().m_underlineStyle, 1);
     EXPECT_EQ(Char(2)->Numbering().m_renbanType, 0);
     EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
 
@@ -221,14 +221,14 @@ TEST_F(VumatFormatTest, NumberingInsertAndRemove)
     EXPECT_TRUE(view.OnUpdateCommand(VumatCommand::kRemoveUnderlineNumber).enabled);
     view.OnCommand(VumatCommand::kRemoveUnderlineNumber);
     EXPECT_EQ(Char(0)->Numbering().m_renbanType, 0);
-    EXPECT_EQ(Char(1)->m_underlineStyle, 0);
+    EXPECT_EQ(Char(1)->CharacterRecord().m_underlineStyle, 0);
 }
 
 TEST_F(VumatFormatTest, NumberingSettingsOpenOnTheNumberedEndAndSetTheDefaults)
 {
     Char(1)->EditNumbering().m_renbanType = 2;
-    Char(1)->m_underlineStyle = 2;
-    Char(1)->m_underlineWidth = 1;
+    Char(1)->EditCharacterRecord()->m_underlineStyle = 2;
+    Char(1)->EditCharacterRecord()->m_underlineWidth = 1;
     std::vector<UNDERLINE_NUMBER_VALUES> shown;
     view.m_hooks.underlineNumber = [&](UNDERLINE_NUMBER_VALUES* values) {
         shown.push_back(*values);
@@ -244,8 +244,8 @@ TEST_F(VumatFormatTest, NumberingSettingsOpenOnTheNumberedEndAndSetTheDefaults)
     EXPECT_EQ(shown[0].underlineState, 1);
     EXPECT_EQ(shown[0].newFlag, 0);
     EXPECT_EQ(Char(0)->Numbering().m_renbanType, 4);
-    EXPECT_EQ(Char(0)->m_underlineStyle, 1);
-    EXPECT_EQ(Char(0)->m_underlineWidth, 3);
+    EXPECT_EQ(Char(0)->CharacterRecord().m_underlineStyle, 1);
+    EXPECT_EQ(Char(0)->CharacterRecord().m_underlineWidth, 3);
 
     // Without a selection only the defaults are set; they are what the dialog gave.
     view.OnCommand(VumatCommand::kUnderlineNumberSettings);

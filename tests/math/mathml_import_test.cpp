@@ -123,7 +123,7 @@ TEST(MathMLImportStyle, TemplatesTakeTheElementUnderlineAndMarksTheirStretchyFla
     std::unique_ptr<CEditMath> formula = FormulaFromMathML(
         u"<math><mfrac border-after-style='solid'><mi>a</mi><mi>b</mi></mfrac><mo stretchy='true'>(</mo></math>");
     CEditNode* frac = formula->GetEditChild(0);
-    EXPECT_EQ(frac->m_afterStyle, 1);
+    EXPECT_EQ(frac->BorderRecord().m_afterStyle, 1);
     auto* paren = dynamic_cast<CEditMathChar*>(formula->GetEditChild(1));
     ASSERT_NE(paren, nullptr);
     EXPECT_EQ(paren->m_stretchy, 1);
@@ -132,7 +132,7 @@ TEST(MathMLImportStyle, TemplatesTakeTheElementUnderlineAndMarksTheirStretchyFla
         FormulaFromMathML(u"<math><mtable frame='solid' columnalign='right'><mtr><mtd><mi>a</mi></mtd></mtr></mtable></math>");
     auto* matrix = dynamic_cast<CEditMatrix*>(table->GetEditChild(0));
     ASSERT_NE(matrix, nullptr);
-    EXPECT_EQ(matrix->m_borderStyle, 1);
-    EXPECT_EQ(matrix->m_borderWidth, 1);
+    EXPECT_EQ(matrix->BorderRecord().m_borderStyle, 1);
+    EXPECT_EQ(matrix->BorderRecord().m_borderWidth, 1);
     EXPECT_EQ(matrix->m_textAlign, 2);
 }

@@ -730,7 +730,7 @@ TEST(MatrixTemplate, RulingRunsThroughTheMiddleOfTheGaps)
 {
     for (int vertical : {0, 1}) {
         auto matrix = MakeMatrix(1);
-        matrix->m_borderStyle = 1;
+        matrix->EditBorderRecord()->m_borderStyle = 1;
         CRecordingDC dc;
         CDisplayMap map = Map(vertical);
         MeasureAndPlace(matrix.get(), &dc, &map);
@@ -752,7 +752,7 @@ TEST(MatrixTemplate, RulingRunsThroughTheMiddleOfTheGaps)
 TEST(MatrixTemplate, ACellCountOtherThanRowsTimesColumnsIsNeitherPlacedNorRuled)
 {
     auto matrix = MakeMatrix(1);
-    matrix->m_borderStyle = 1;
+    matrix->EditBorderRecord()->m_borderStyle = 1;
     matrix->m_columns = 3;
     CRecordingDC dc;
     CDisplayMap map = Map(0);

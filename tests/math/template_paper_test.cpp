@@ -60,7 +60,7 @@ std::vector<std::unique_ptr<CEditMath>> EveryTemplate()
     sheet.push_back(FormulaWith<CEditLongdiv>({u"144"}));
     sheet.push_back(FormulaWith<CEditMatrix>({u"a", u"b", u"cd", u""}, [](CEditMatrix* m) {
         m->CreateDefaultSlots(2, 2);
-        m->m_borderStyle = 1;
+        m->EditBorderRecord()->m_borderStyle = 1;
     }));
     sheet.push_back(FormulaWith<CEditMulti>({u"a", u"b", u"X", u"c", u"d"}));
     sheet.push_back(FormulaWith<CEditOver>({u"\u2192", u"AB"}));

@@ -34,13 +34,13 @@ TEST_F(EditCharTest, ConstructionAndTextKeepTheState)
     EXPECT_EQ(one.m_state, CEditChar::kText);
     EXPECT_EQ(one.GetText(), u"a");
 
-    one.m_fontWeight = 700;
+    one.EditFontRecord()->m_fontWeight = 700;
     one.m_lf.lfHeight = -500;
     one.m_dirty = 0;
     one.SetText(CStringW());
     EXPECT_EQ(one.m_state, CEditChar::kEmpty);
     EXPECT_TRUE(one.GetText().IsEmpty());
-    EXPECT_EQ(one.m_fontWeight, 400);
+    EXPECT_EQ(one.FontRecord().m_fontWeight, 400);
     EXPECT_EQ(one.m_lf.lfHeight, -371);
     EXPECT_EQ(one.m_dirty, 1);
 
@@ -75,7 +75,7 @@ TEST_F(EditCharTest, MeasuringFontFollowsWidthModeAndScriptPosition)
         CEditChar node(u'a');
         node.m_lf.lfHeight = -371;
         node.m_lf.lfEscapement = 900;
-        node.m_fontWidth = c.widthMode;
+        node.EditFontRecord()->m_fontWidth = c.widthMode;
         node.m_scriptPosition = c.script;
         LOGFONTA font;
         node.BuildLogFont(&font);
@@ -339,7 +339,7 @@ TEST_F(EditCharTest, CopyFormatAndCopyFrom)
     CEditChar source(u'z');
     source.m_lf.lfHeight = -500;
     source.m_color = 0x123456;
-    source.m_underlineStyle = 7;
+    source.EditCharacterRecord()->m_underlineStyle = 7;
     source.EditNumbering().m_renbanType = 4;
     source.m_areaWidth = 99;
     CEditChar target;
@@ -349,7 +349,7 @@ TEST_F(EditCharTest, CopyFormatAndCopyFrom)
     EXPECT_EQ(target.m_state, CEditChar::kText);
     EXPECT_EQ(target.m_lf.lfHeight, -500);
     EXPECT_EQ(target.m_color, 0x123456u);
-    EXPECT_EQ(target.m_underlineStyle, 7);
+    EXPECT_EQ(target.CharacterRecord().m_underlineStyle, 7);
     EXPECT_EQ(target.Numbering().m_renbanType, 4);
     EXPECT_EQ(target.m_areaWidth, 0);
     EXPECT_EQ(target.m_dirty, 1);

@@ -317,9 +317,9 @@ TEST_F(EditContainerTest, TextAfterAFloatingFrameWithinALineIsPlaced)
 TEST_F(EditContainerTest, BackgroundsAndHatchesOfCharacters)
 {
     CEditChar* red = AddChar(&box, u'a');
-    red->m_backgroundColor = 0x0000FF;
+    red->EditBorderRecord()->m_backgroundColor = 0x0000FF;
     CEditChar* hatched = AddChar(&box, u'b');
-    hatched->m_backgroundPattern = 3;
+    hatched->EditBorderRecord()->m_backgroundPattern = 3;
     AddCR(&box);
     MeasureAndLayout(&box, 1000);
     Draw(&box);
@@ -402,7 +402,7 @@ TEST_F(EditContainerTest, UnderlineRunsEndAtLineStartsAndLineBreaks)
     AddChar(&box, u'a');
     AddCR(&box);
     for (int i = 0; i < box.GetChildCount(); ++i)
-        box.GetEditChild(i)->m_underlineStyle = 1;
+        box.GetEditChild(i)->EditCharacterRecord()->m_underlineStyle = 1;
     MeasureAndLayout(&box, 100);
     Draw(&box);
     // Lines: "aa" / "aa" + line break / "a" + line break: one underline per line.
@@ -440,10 +440,10 @@ TEST_F(EditContainerTest, UnderlineStylesAndWidths)
         CEditContainer run;
         AddChars(&run, u"ab");
         AddCR(&run);
-        run.GetEditChild(0)->m_underlineStyle = c.style;
-        run.GetEditChild(0)->m_underlineWidth = c.width;
-        run.GetEditChild(1)->m_underlineStyle = c.style;
-        run.GetEditChild(1)->m_underlineWidth = c.width;
+        run.GetEditChild(0)->EditCharacterRecord()->m_underlineStyle = c.style;
+        run.GetEditChild(0)->EditCharacterRecord()->m_underlineWidth = c.width;
+        run.GetEditChild(1)->EditCharacterRecord()->m_underlineStyle = c.style;
+        run.GetEditChild(1)->EditCharacterRecord()->m_underlineWidth = c.width;
         MeasureAndLayout(&run, 1000);
         CDisplayMap drawMap = IdentityMap(c.vertical);
         Draw(&run, &drawMap);
@@ -461,7 +461,7 @@ TEST_F(EditContainerTest, WavyLinesAreBeziersOnTheWidePathAndPolylinesOtherwise)
     AddChars(&run, u"ああ", 60);
     AddCR(&run);
     for (int i = 0; i < 2; ++i)
-        run.GetEditChild(i)->m_underlineStyle = 7;
+        run.GetEditChild(i)->EditCharacterRecord()->m_underlineStyle = 7;
     MeasureAndLayout(&run, 1000);
     // Run 120 wide: two half-waves between the underline level and 50 below it.
     const int y = 48 + 53;
@@ -487,7 +487,7 @@ TEST_F(EditContainerTest, WavyUnderlineInVerticalWritingLiesOutsideTheCharacters
     AddChars(&run, u"ああ", 60);
     AddCR(&run);
     for (int i = 0; i < 2; ++i)
-        run.GetEditChild(i)->m_underlineStyle = 7;
+        run.GetEditChild(i)->EditCharacterRecord()->m_underlineStyle = 7;
     MeasureAndLayout(&run, 1000);
     // The characters' top edge is at document y 0 (device x 0) and they stand at device x below
     // 0; the straight underline's second line goes out to device x 50, and so does the wave.
@@ -505,8 +505,8 @@ TEST_F(EditContainerTest, LineThroughAndFrames)
     AddChars(&run, u"ab");
     AddCR(&run);
     for (int i = 0; i < 2; ++i) {
-        run.GetEditChild(i)->m_lineThroughStyle = 2;
-        run.GetEditChild(i)->m_borderStyle = 2;
+        run.GetEditChild(i)->EditCharacterRecord()->m_lineThroughStyle = 2;
+        run.GetEditChild(i)->EditBorderRecord()->m_borderStyle = 2;
     }
     MeasureAndLayout(&run, 1000);
     Draw(&run);
@@ -519,9 +519,9 @@ TEST_F(EditContainerTest, LineThroughAndFrames)
     EXPECT_EQ(frames[0].pen.width, 1);
 
     for (int i = 0; i < 2; ++i) {
-        run.GetEditChild(i)->m_borderStyle = 1;
-        run.GetEditChild(i)->m_borderWidth = 3;
-        run.GetEditChild(i)->m_lineThroughStyle = 0;
+        run.GetEditChild(i)->EditBorderRecord()->m_borderStyle = 1;
+        run.GetEditChild(i)->EditBorderRecord()->m_borderWidth = 3;
+        run.GetEditChild(i)->EditCharacterRecord()->m_lineThroughStyle = 0;
     }
     Draw(&run);
     const auto thick = dc.CallsOf(GdiOp::Rectangle);
@@ -619,18 +619,18 @@ TEST_F(EditContainerTest, NodeUnderlineAndKanbunMark)
     node.m_rcLayout = Rect(0, 0, 600, 300);
     node.m_width = 600;
     node.m_height = 300;
-    node.m_afterStyle = 1;
+    node.EditBorderRecord()->m_afterStyle = 1;
     dc.ClearCalls();
     node.DrawNodeUnderline(&dc, &map);
     EXPECT_EQ(LinesText(Lines()), "(0,300)(600,300)");
 
-    node.m_beforeStyle = 2;
+    node.EditBorderRecord()->m_beforeStyle = 2;
     node.m_runBits = CEditNode::kRunStart | CEditNode::kRunEnd;
     dc.ClearCalls();
     node.DrawNodeMark(&dc, &map);
     EXPECT_EQ(LinesText(Lines()), "(100,75)(500,75)(100,125)(500,125)");
 
-    node.m_beforeStyle = 7;
+    node.EditBorderRecord()->m_beforeStyle = 7;
     node.m_runBits = 0;
     dc.ClearCalls();
     node.DrawNodeMark(&dc, &map);

@@ -168,17 +168,17 @@ TEST(EditNodeTest, SameFormatAndSameRunStyle)
     const Case cases[] = {
         {"nothing", [](CEditNode&) {}, true, true},
         {"numbering type", [](CEditNode& n) { n.EditNumbering().m_renbanType = 2; }, false, true},
-        {"background", [](CEditNode& n) { n.m_backgroundColor = 0xFF; }, false, true},
-        {"hatch", [](CEditNode& n) { n.m_backgroundPattern = 1; }, false, true},
-        {"frame width", [](CEditNode& n) { n.m_borderWidth = 3; }, false, true},
+        {"background", [](CEditNode& n) { n.EditBorderRecord()->m_backgroundColor = 0xFF; }, false, true},
+        {"hatch", [](CEditNode& n) { n.EditBorderRecord()->m_backgroundPattern = 1; }, false, true},
+        {"frame width", [](CEditNode& n) { n.EditBorderRecord()->m_borderWidth = 3; }, false, true},
         {"height", [](CEditNode& n) { n.m_lf.lfHeight = -200; }, false, false},
         {"italic", [](CEditNode& n) { n.m_lf.lfItalic = 1; }, false, false},
         {"face", [](CEditNode& n) { n.m_lf.lfFaceName[0] = 'X'; }, false, false},
         {"colour", [](CEditNode& n) { n.m_color = 5; }, false, false},
         {"script", [](CEditNode& n) { n.m_scriptPosition = 1; }, false, false},
-        {"width mode", [](CEditNode& n) { n.m_fontWidth = 2; }, false, false},
-        {"underline", [](CEditNode& n) { n.m_underlineStyle = 7; }, false, false},
-        {"strike width", [](CEditNode& n) { n.m_lineThroughWidth = 3; }, false, false},
+        {"width mode", [](CEditNode& n) { n.EditFontRecord()->m_fontWidth = 2; }, false, false},
+        {"underline", [](CEditNode& n) { n.EditCharacterRecord()->m_underlineStyle = 7; }, false, false},
+        {"strike width", [](CEditNode& n) { n.EditCharacterRecord()->m_lineThroughWidth = 3; }, false, false},
         {"escapement", [](CEditNode& n) { n.m_lf.lfEscapement = 2700; }, true, true},
         {"label size", [](CEditNode& n) { n.EditNumbering().m_renbanSize = 1; }, true, true},
     };
@@ -200,17 +200,17 @@ TEST(EditNodeTest, LogFontAndFontRecordConvert)
     node.m_lf.lfUnderline = 1;
     node.m_lf.lfStrikeOut = 1;
     node.LogFontToFontProperties();
-    EXPECT_EQ(node.m_fontSize, 423);
-    EXPECT_EQ(node.m_fontWeight, 700);
-    EXPECT_EQ(node.m_fontItalic, 1);
-    EXPECT_STREQ(node.m_fontFace, kMsPMinchoFace);
-    EXPECT_EQ(node.m_underlineStyle, 1);
-    EXPECT_EQ(node.m_underlineWidth, 1);
-    EXPECT_EQ(node.m_lineThroughStyle, 1);
+    EXPECT_EQ(node.FontRecord().m_fontSize, 423);
+    EXPECT_EQ(node.FontRecord().m_fontWeight, 700);
+    EXPECT_EQ(node.FontRecord().m_fontItalic, 1);
+    EXPECT_STREQ(node.FontRecord().m_fontFace, kMsPMinchoFace);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 1);
+    EXPECT_EQ(node.CharacterRecord().m_underlineWidth, 1);
+    EXPECT_EQ(node.CharacterRecord().m_lineThroughStyle, 1);
 
-    node.m_fontSize = 282;
-    node.m_fontWeight = 400;
-    node.m_fontItalic = 0;
+    node.EditFontRecord()->m_fontSize = 282;
+    node.EditFontRecord()->m_fontWeight = 400;
+    node.EditFontRecord()->m_fontItalic = 0;
     node.FontPropertiesToLogFont();
     EXPECT_EQ(node.m_lf.lfHeight, -282);
     EXPECT_EQ(node.m_lf.lfWeight, 400);
@@ -230,7 +230,7 @@ TEST(EditNodeTest, StyleComesFromBlockAndInlineElements)
     fromInline.CopyStyleFromElement(&inlineElement);
     EXPECT_EQ(fromInline.m_lf.lfHeight, -500);
     EXPECT_EQ(fromInline.m_color, 0x0000FFu);
-    EXPECT_EQ(fromInline.m_underlineStyle, 7);
+    EXPECT_EQ(fromInline.CharacterRecord().m_underlineStyle, 7);
     EXPECT_EQ(fromInline.m_scriptPosition, 2);
     EXPECT_EQ(fromInline.Numbering().m_renbanType, 5);
     EXPECT_EQ(fromInline.m_dirty, 1);

@@ -15,9 +15,9 @@ TEST(EditQtDrawTest, LineOfCharactersDrawsIntoAnImage)
     CEditContainer line;
     for (char16_t c : std::u16string_view(u"日本語のテストabc12"))
         line.AppendChild(new CEditChar(c));
-    line.GetEditChild(2)->m_underlineStyle = 1;
-    line.GetEditChild(3)->m_underlineStyle = 1;
-    line.GetEditChild(7)->m_backgroundColor = 0x00FFFF;
+    line.GetEditChild(2)->EditCharacterRecord()->m_underlineStyle = 1;
+    line.GetEditChild(3)->EditCharacterRecord()->m_underlineStyle = 1;
+    line.GetEditChild(7)->EditBorderRecord()->m_backgroundColor = 0x00FFFF;
     line.AppendChild(new CEditCR());
 
     QImage image(600, 120, QImage::Format_RGB32);

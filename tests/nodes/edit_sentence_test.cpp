@@ -233,8 +233,8 @@ TEST_F(SentenceTest, UnderlineRunsAreNumberedPerTypeAndDecoration)
     auto labelled = [&](char16_t c, int type, int style, int force = 0) {
         CEditChar* node = AddChar(&part, c);
         node->EditNumbering().m_renbanType = type;
-        node->m_underlineStyle = style;
-        node->m_underlineWidth = 1;
+        node->EditCharacterRecord()->m_underlineStyle = style;
+        node->EditCharacterRecord()->m_underlineWidth = 1;
         node->EditNumbering().m_renbanForce = force;
         return node;
     };

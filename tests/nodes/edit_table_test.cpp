@@ -40,15 +40,15 @@ TEST_F(EditTableTest, CreateMakesTheGridOfFramedCells)
     EXPECT_EQ(table.GetKind(), EditKind::Code(EditKind::kTable));
     EXPECT_FALSE(table.HasKindFlags(EditKind::kContainer));
     table.Create(2, 3);
-    EXPECT_EQ(table.m_borderStyle, 1);
-    EXPECT_EQ(table.m_borderWidth, 18);
+    EXPECT_EQ(table.BorderRecord().m_borderStyle, 1);
+    EXPECT_EQ(table.BorderRecord().m_borderWidth, 18);
     ASSERT_EQ(table.GetChildCount(), 6);
     for (int i = 0; i < 6; ++i) {
         const auto* cell = dynamic_cast<const CEditCell*>(table.GetEditChild(i));
         ASSERT_NE(cell, nullptr);
         EXPECT_EQ(cell->m_caretStop, 0);
-        EXPECT_EQ(cell->m_borderStyle, 1);
-        EXPECT_EQ(cell->m_borderWidth, 18);
+        EXPECT_EQ(cell->BorderRecord().m_borderStyle, 1);
+        EXPECT_EQ(cell->BorderRecord().m_borderWidth, 18);
         ASSERT_EQ(cell->GetChildCount(), 1);
         EXPECT_EQ(cell->GetEditChild(0)->GetKind(), EditKind::Code(EditKind::kCR));
     }
@@ -59,8 +59,8 @@ TEST_F(EditTableTest, CreateMakesTheGridOfFramedCells)
     for (auto [rows, columns] : {std::pair{0, 5}, std::pair{3, -1}}) {
         CEditTable empty;
         empty.Create(rows, columns);
-        EXPECT_EQ(empty.m_borderStyle, 1);
-        EXPECT_EQ(empty.m_borderWidth, 18);
+        EXPECT_EQ(empty.BorderRecord().m_borderStyle, 1);
+        EXPECT_EQ(empty.BorderRecord().m_borderWidth, 18);
         EXPECT_EQ(empty.GetChildCount(), 0);
         EXPECT_EQ(empty.m_rows, 0);
         EXPECT_EQ(empty.m_columns, 0);
@@ -133,7 +133,7 @@ TEST_F(EditTableTest, CellFramesOverlapByOnePixelWithAHalfPointPen)
     EXPECT_EQ(frames[0].brush.style, static_cast<UINT>(BS_NULL));
 
     // Another frame style draws no frame.
-    table.GetCell(0, 1)->m_borderStyle = 2;
+    table.GetCell(0, 1)->EditBorderRecord()->m_borderStyle = 2;
     dc.ClearCalls();
     table.Draw(&dc, &screen, &draw);
     EXPECT_EQ(dc.CallsOf(GdiOp::Rectangle).size(), 1u);

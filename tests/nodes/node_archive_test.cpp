@@ -112,32 +112,32 @@ Bytes LayoutBytes()
 void SetNodeFields(CEditNode& n)
 {
     SetLayout(n);
-    std::memset(n.m_fontFace, 0, sizeof n.m_fontFace);
-    std::strcpy(n.m_fontFace, "Arial");
-    n.m_fontSize = 371;
-    n.m_fontWidth = 1;
-    n.m_fontItalic = 0;
-    n.m_fontWeight = 700;
+    std::memset(n.EditFontRecord()->m_fontFace, 0, sizeof n.FontRecord().m_fontFace);
+    std::strcpy(n.EditFontRecord()->m_fontFace, "Arial");
+    n.EditFontRecord()->m_fontSize = 371;
+    n.EditFontRecord()->m_fontWidth = 1;
+    n.EditFontRecord()->m_fontItalic = 0;
+    n.EditFontRecord()->m_fontWeight = 700;
     n.m_color = 0x00FF0000;
-    n.m_backgroundColor = 0xFFFFFF;
-    n.m_backgroundPattern = 2;
-    n.m_borderStyle = 3;
-    n.m_borderWidth = 4;
-    n.m_beforeStyle = 5;
-    n.m_beforeWidth = 6;
-    n.m_afterStyle = 7;
-    n.m_afterWidth = 8;
+    n.EditBorderRecord()->m_backgroundColor = 0xFFFFFF;
+    n.EditBorderRecord()->m_backgroundPattern = 2;
+    n.EditBorderRecord()->m_borderStyle = 3;
+    n.EditBorderRecord()->m_borderWidth = 4;
+    n.EditBorderRecord()->m_beforeStyle = 5;
+    n.EditBorderRecord()->m_beforeWidth = 6;
+    n.EditBorderRecord()->m_afterStyle = 7;
+    n.EditBorderRecord()->m_afterWidth = 8;
     n.m_alignReserved = 0x1A2;
     n.m_scriptPosition = 2;
     n.m_areaWidth = 30;
     n.m_areaHeight = 40;
-    n.m_charReserved1 = 41;
-    n.m_letterSpacing = 42;
-    n.m_charReserved2 = 43;
-    n.m_underlineWidth = 44;
-    n.m_lineThroughWidth = 45;
-    n.m_underlineStyle = 46;
-    n.m_lineThroughStyle = 47;
+    n.EditCharacterRecord()->m_charReserved1 = 41;
+    n.EditCharacterRecord()->m_letterSpacing = 42;
+    n.EditCharacterRecord()->m_charReserved2 = 43;
+    n.EditCharacterRecord()->m_underlineWidth = 44;
+    n.EditCharacterRecord()->m_lineThroughWidth = 45;
+    n.EditCharacterRecord()->m_underlineStyle = 46;
+    n.EditCharacterRecord()->m_lineThroughStyle = 47;
     n.EditNumbering().m_renbanForce = 5;
     n.EditNumbering().m_renbanType = 6;
     std::memset(n.EditNumbering().m_renbanFace, 0, sizeof n.Numbering().m_renbanFace);
@@ -477,7 +477,7 @@ TEST_F(NodeArchiveTest, ControlCharactersInNamesAndTextsAreRefused)
         {"control character in the text", [](CEditNode& n) { n.SetText(u"a\x01"); }, false},
         {"unpaired surrogate in the text", [](CEditNode& n) { n.SetText(u"\xD800"); }, false},
         {"control character in the drawing face", [](CEditNode& n) { std::strcpy(n.m_lf.lfFaceName, "A\x01"); }, false},
-        {"control character in the font face", [](CEditNode& n) { std::strcpy(n.m_fontFace, "\x02"); }, false},
+        {"control character in the font face", [](CEditNode& n) { std::strcpy(n.EditFontRecord()->m_fontFace, "\x02"); }, false},
         {"control character in the label face", [](CEditNode& n) { std::strcpy(n.EditNumbering().m_renbanFace, "\x1B"); }, false},
         {"control character in the label text", [](CEditNode& n) { n.EditNumbering().m_renbanString = u"\x07"; }, false},
     };
@@ -531,7 +531,7 @@ TEST_F(NodeArchiveTest, ClipboardCarriesANodeListUnderItsPrivateType)
     ASSERT_EQ(pasted.size(), 3u);
     EXPECT_EQ(pasted[0]->GetText(), u"漢");
     EXPECT_EQ(pasted[0]->m_color, 0x00FF0000u);
-    EXPECT_EQ(pasted[0]->m_underlineStyle, 46);
+    EXPECT_EQ(pasted[0]->CharacterRecord().m_underlineStyle, 46);
     EXPECT_EQ(pasted[1]->GetChildCount(), 1);
     EXPECT_EQ(dynamic_cast<CEditSentence*>(pasted[1].get())->GetBox(0)->GetLineCount(), 2);
     EXPECT_EQ(dynamic_cast<CEditDmonno*>(pasted[2].get())->GetStyle(), 4);

@@ -74,22 +74,22 @@ TEST_F(SettersTest, EachSetterRecordsItsFieldAndMarksMeasuringWhereItMatters)
         {"not bold", [](CEditNode* n, CUndoGroup* g) { n->SetBold(0, g); }, [](const CEditNode* n) { return int(n->m_lf.lfWeight); }, 16, 400, true},
         {"italic", [](CEditNode* n, CUndoGroup* g) { n->SetItalic(1, g); }, [](const CEditNode* n) { return int(n->m_lf.lfItalic); }, 17, 1, true},
         {"text colour", [](CEditNode* n, CUndoGroup* g) { n->SetTextColor(0x0000FF, g); }, [](const CEditNode* n) { return int(n->m_color); }, 21, 0xFF, false},
-        {"background", [](CEditNode* n, CUndoGroup* g) { n->SetBackColor(0xC0C0C0, g); }, [](const CEditNode* n) { return int(n->m_backgroundColor); }, 22, 0xC0C0C0, false},
-        {"hatch", [](CEditNode* n, CUndoGroup* g) { n->SetHatch(3, g); }, [](const CEditNode* n) { return n->m_backgroundPattern; }, 23, 3, false},
-        {"flat body", [](CEditNode* n, CUndoGroup* g) { n->SetFlatBody(1, g); }, [](const CEditNode* n) { return n->m_fontWidth; }, 24, 2, true},
-        {"long body", [](CEditNode* n, CUndoGroup* g) { n->SetLongBody(1, g); }, [](const CEditNode* n) { return n->m_fontWidth; }, 25, 1, true},
+        {"background", [](CEditNode* n, CUndoGroup* g) { n->SetBackColor(0xC0C0C0, g); }, [](const CEditNode* n) { return int(n->BorderRecord().m_backgroundColor); }, 22, 0xC0C0C0, false},
+        {"hatch", [](CEditNode* n, CUndoGroup* g) { n->SetHatch(3, g); }, [](const CEditNode* n) { return n->BorderRecord().m_backgroundPattern; }, 23, 3, false},
+        {"flat body", [](CEditNode* n, CUndoGroup* g) { n->SetFlatBody(1, g); }, [](const CEditNode* n) { return n->FontRecord().m_fontWidth; }, 24, 2, true},
+        {"long body", [](CEditNode* n, CUndoGroup* g) { n->SetLongBody(1, g); }, [](const CEditNode* n) { return n->FontRecord().m_fontWidth; }, 25, 1, true},
         {"subscript", [](CEditNode* n, CUndoGroup* g) { n->SetSubscript(1, g); }, [](const CEditNode* n) { return n->m_scriptPosition; }, 26, 1, true},
         {"superscript", [](CEditNode* n, CUndoGroup* g) { n->SetSuperscript(1, g); }, [](const CEditNode* n) { return n->m_scriptPosition; }, 27, 2, true},
-        {"underline style", [](CEditNode* n, CUndoGroup* g) { n->SetUnderlineStyle(7, g); }, [](const CEditNode* n) { return n->m_underlineStyle; }, 33, 7, false},
-        {"underline width", [](CEditNode* n, CUndoGroup* g) { n->SetUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->m_underlineWidth; }, 34, 3, false},
-        {"line-through style", [](CEditNode* n, CUndoGroup* g) { n->SetLineThroughStyle(2, g); }, [](const CEditNode* n) { return n->m_lineThroughStyle; }, 35, 2, false},
-        {"line-through width", [](CEditNode* n, CUndoGroup* g) { n->SetLineThroughWidth(3, g); }, [](const CEditNode* n) { return n->m_lineThroughWidth; }, 36, 3, false},
-        {"frame style", [](CEditNode* n, CUndoGroup* g) { n->SetBorderStyle(2, g); }, [](const CEditNode* n) { return n->m_borderStyle; }, 65, 2, false},
-        {"frame width", [](CEditNode* n, CUndoGroup* g) { n->SetBorderWidth(3, g); }, [](const CEditNode* n) { return n->m_borderWidth; }, 66, 3, false},
-        {"kanbun underline style", [](CEditNode* n, CUndoGroup* g) { n->SetKanUnderlineStyle(4, g); }, [](const CEditNode* n) { return n->m_beforeStyle; }, 67, 4, false},
-        {"kanbun underline width", [](CEditNode* n, CUndoGroup* g) { n->SetKanUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->m_beforeWidth; }, 68, 3, false},
-        {"box underline style", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineStyle(5, g); }, [](const CEditNode* n) { return n->m_afterStyle; }, 69, 5, false},
-        {"box underline width", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->m_afterWidth; }, 70, 3, false},
+        {"underline style", [](CEditNode* n, CUndoGroup* g) { n->SetUnderlineStyle(7, g); }, [](const CEditNode* n) { return n->CharacterRecord().m_underlineStyle; }, 33, 7, false},
+        {"underline width", [](CEditNode* n, CUndoGroup* g) { n->SetUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->CharacterRecord().m_underlineWidth; }, 34, 3, false},
+        {"line-through style", [](CEditNode* n, CUndoGroup* g) { n->SetLineThroughStyle(2, g); }, [](const CEditNode* n) { return n->CharacterRecord().m_lineThroughStyle; }, 35, 2, false},
+        {"line-through width", [](CEditNode* n, CUndoGroup* g) { n->SetLineThroughWidth(3, g); }, [](const CEditNode* n) { return n->CharacterRecord().m_lineThroughWidth; }, 36, 3, false},
+        {"frame style", [](CEditNode* n, CUndoGroup* g) { n->SetBorderStyle(2, g); }, [](const CEditNode* n) { return n->BorderRecord().m_borderStyle; }, 65, 2, false},
+        {"frame width", [](CEditNode* n, CUndoGroup* g) { n->SetBorderWidth(3, g); }, [](const CEditNode* n) { return n->BorderRecord().m_borderWidth; }, 66, 3, false},
+        {"kanbun underline style", [](CEditNode* n, CUndoGroup* g) { n->SetKanUnderlineStyle(4, g); }, [](const CEditNode* n) { return n->BorderRecord().m_beforeStyle; }, 67, 4, false},
+        {"kanbun underline width", [](CEditNode* n, CUndoGroup* g) { n->SetKanUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->BorderRecord().m_beforeWidth; }, 68, 3, false},
+        {"box underline style", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineStyle(5, g); }, [](const CEditNode* n) { return n->BorderRecord().m_afterStyle; }, 69, 5, false},
+        {"box underline width", [](CEditNode* n, CUndoGroup* g) { n->SetBoxUnderlineWidth(3, g); }, [](const CEditNode* n) { return n->BorderRecord().m_afterWidth; }, 70, 3, false},
         {"numbering type", [](CEditNode* n, CUndoGroup* g) { n->SetBangoType(3, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanType; }, 513, 3, true},
         {"label size", [](CEditNode* n, CUndoGroup* g) { n->SetBangoFontSize(282, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanSize; }, 514, 282, true},
         {"forced number", [](CEditNode* n, CUndoGroup* g) { n->SetBangoForce(5, g); }, [](const CEditNode* n) { return n->Numbering().m_renbanForce; }, 516, 5, true},
@@ -370,7 +370,7 @@ TEST_F(SettersTest, FormatsSetOnASelectionAndUndoneComeBack)
             const CEditChar* was = expected[static_cast<size_t>(i)].get();
             EXPECT_EQ(std::memcmp(&node->m_lf, &was->m_lf, sizeof(LOGFONTA)), 0);
             EXPECT_TRUE(node->SameFormat(was));
-            EXPECT_EQ(node->m_fontWidth, was->m_fontWidth);
+            EXPECT_EQ(node->FontRecord().m_fontWidth, was->FontRecord().m_fontWidth);
             EXPECT_EQ(node->Numbering().m_renbanString, was->Numbering().m_renbanString);
             EXPECT_EQ(std::string(FaceNameView(node->Numbering().m_renbanFace)), std::string(FaceNameView(was->Numbering().m_renbanFace)));
         }

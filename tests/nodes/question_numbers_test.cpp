@@ -150,7 +150,7 @@ TEST(QuestionNumbers, StylesSetMinchoOrGothicFacesForTheWritingDirection)
             label->SetStyle(c.style);
             EXPECT_EQ(label->GetStyle(), c.style);
             EXPECT_EQ(std::string(label->m_lf.lfFaceName), c.face) << c.style;
-            EXPECT_EQ(std::string(label->m_fontFace), c.face) << "font record follows the LOGFONT";
+            EXPECT_EQ(std::string(label->FontRecord().m_fontFace), c.face) << "font record follows the LOGFONT";
             EXPECT_EQ(label->m_lf.lfHeight, c.height != 0 ? c.height : -500) << c.style;
             EXPECT_EQ(label->m_lf.lfEscapement, c.turn);
             EXPECT_EQ(label->m_lf.lfOrientation, c.turn);

@@ -205,7 +205,7 @@ TEST(UndoTest, ReplaySkipsUnknownCodesAndHandsThemToTheCaller)
     EXPECT_EQ(result.applied, 2);
     EXPECT_EQ(result.unknown, 2);
     EXPECT_FALSE(result.abandoned);
-    EXPECT_EQ(node.m_underlineStyle, 0);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 0);
 
     // The caller's handler sees the codes this replay does not know, in replay order.
     std::vector<int> seen;
@@ -216,14 +216,14 @@ TEST(UndoTest, ReplaySkipsUnknownCodesAndHandsThemToTheCaller)
     EXPECT_EQ(seen, (std::vector<int>{UndoCode::kKanMode, 0x101}));
     EXPECT_EQ(result.applied, 3);
     EXPECT_EQ(result.unknown, 1);
-    EXPECT_EQ(node.m_underlineStyle, 2);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 2);
 
     // A handler that gives up stops the walk; what was replayed stays.
     result = ReplayUndoGroup(group, UndoDirection::Undo,
                              [](CUndoAction&, UndoDirection) { return UndoStep::Abandoned; });
     EXPECT_TRUE(result.abandoned);
     EXPECT_EQ(result.applied, 1);
-    EXPECT_EQ(node.m_underlineStyle, 1);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 1);
 }
 
 TEST(UndoTest, WholeGroupReplayTakesBackWhatItDidWhenAnActionFails)
@@ -241,13 +241,13 @@ TEST(UndoTest, WholeGroupReplayTakesBackWhatItDidWhenAnActionFails)
     EXPECT_TRUE(result.abandoned);
     EXPECT_EQ(node.m_lf.lfItalic, 1);
     EXPECT_EQ(node.m_lf.lfWeight, 700);
-    EXPECT_EQ(node.m_underlineStyle, 1);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 1);
     // Without the failure the whole group goes back.
     const UNDO_REPLAY_RESULT whole = ReplayUndoGroupWhole(group, UndoDirection::Undo);
     EXPECT_FALSE(whole.abandoned);
     EXPECT_EQ(whole.unknown, 1);
     EXPECT_EQ(node.m_lf.lfItalic, 0);
-    EXPECT_EQ(node.m_underlineStyle, 0);
+    EXPECT_EQ(node.CharacterRecord().m_underlineStyle, 0);
 }
 
 TEST(UndoTest, AlignmentReplaysOnLineBreaksOnly)

@@ -101,7 +101,7 @@ TEST(InlineNodes, TheSampleReadsIntoItsNodes)
     ASSERT_EQ(table->GetChildCount(), 4);
     EXPECT_TRUE(table->HasGridShape());
     EXPECT_EQ(TextOf(table->GetCell(1, 0)), "C\r\n");
-    EXPECT_EQ(table->m_borderStyle, 1);
+    EXPECT_EQ(table->BorderRecord().m_borderStyle, 1);
 
     auto* picture = Find<CEditGraphic>(question, EditKind::kGraphic);
     ASSERT_NE(picture, nullptr);
@@ -373,7 +373,7 @@ TEST(InlineNodes, KanbunCellsRubyAndTablesBecomeTheirFoShapes)
     ASSERT_EQ(body->m_typeCode, XEC_FO_TABLE_BODY);
     ASSERT_EQ(body->GetChildCount(), 2);
     EXPECT_EQ(body->GetChildAt(1)->GetChildCount(), 3);
-    EXPECT_EQ(dynamic_cast<CFoTableCell*>(body->GetChildAt(1)->GetChildAt(2))->m_borderStyle, table->m_borderStyle);
+    EXPECT_EQ(dynamic_cast<CFoTableCell*>(body->GetChildAt(1)->GetChildAt(2))->m_borderStyle, table->BorderRecord().m_borderStyle);
 }
 
 }  // namespace

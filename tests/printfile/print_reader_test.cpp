@@ -92,8 +92,8 @@ TEST(PrintFileReader, HorizontalSampleGivesTheTreeItDescribes)
     // The bold red 核 of the second line: 12 pt Gothic.
     CEditNode* bold = question->GetEditChild(15);
     EXPECT_EQ(Narrow(bold->GetText()), "核");
-    EXPECT_EQ(bold->m_fontWeight, 700);
-    EXPECT_EQ(bold->m_fontSize, PointsToHmm(12, 0));
+    EXPECT_EQ(bold->FontRecord().m_fontWeight, 700);
+    EXPECT_EQ(bold->FontRecord().m_fontSize, PointsToHmm(12, 0));
     EXPECT_EQ(FaceOf(bold), "ＭＳ ゴシック");
     EXPECT_EQ(bold->m_color, 0x0000FFu);
     auto* answerField = dynamic_cast<CEditSentence*>(root.GetEditChild(1));

@@ -290,14 +290,14 @@ TEST_F(PrintFileWriter, AThickRunFrameReadsBackThick)
 {
     CEditPrint root;
     CEditSentence* part = AddPart(root, 1, 0, PART_QUESTION, u"枠");
-    part->GetEditChild(0)->m_borderStyle = 1;
-    part->GetEditChild(0)->m_borderWidth = 3;
+    part->GetEditChild(0)->EditBorderRecord()->m_borderStyle = 1;
+    part->GetEditChild(0)->EditBorderRecord()->m_borderWidth = 3;
     const std::string path = Save(root);
     EXPECT_EQ(SavedFile(path).Value(u"//fo:inline/@border-width"), "thick");
     CEditPrint again;
     ASSERT_TRUE(LoadXmlFile(&again, path));
-    EXPECT_EQ(again.GetEditChild(0)->GetEditChild(0)->m_borderStyle, 1);
-    EXPECT_EQ(again.GetEditChild(0)->GetEditChild(0)->m_borderWidth, 3);
+    EXPECT_EQ(again.GetEditChild(0)->GetEditChild(0)->BorderRecord().m_borderStyle, 1);
+    EXPECT_EQ(again.GetEditChild(0)->GetEditChild(0)->BorderRecord().m_borderWidth, 3);
 }
 
 TEST_F(PrintFileWriter, LineSpacingStopsDriftingAfterOneSave)
@@ -322,7 +322,7 @@ TEST(EditToFo, LinesRunsAndLabels)
     part.AppendChild(new CEditChar(u'a'));
     auto* bold = new CEditChar(u'b');
     bold->m_lf.lfWeight = 700;
-    bold->m_fontWeight = 700;
+    bold->EditFontRecord()->m_fontWeight = 700;
     part.AppendChild(bold);
     part.AppendChild(new CEditChar(u'c'));
     auto* nothing = new CEditHaiten();

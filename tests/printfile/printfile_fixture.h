@@ -114,8 +114,8 @@ inline void DescribeNode(const CEditNode* node, int depth, std::ostringstream& o
     } else if (const auto* lineBreak = dynamic_cast<const CEditCR*>(node)) {
         out << " align " << lineBreak->m_textAlign << " spacing " << lineBreak->m_lineSpacing;
     } else if (IsCharacter(node)) {
-        out << " '" << Narrow(node->GetText()) << "' " << FaceOf(node) << " " << node->m_fontSize << " w"
-            << node->m_fontWeight << " i" << node->m_fontItalic << " c" << std::hex << node->m_color << std::dec;
+        out << " '" << Narrow(node->GetText()) << "' " << FaceOf(node) << " " << node->FontRecord().m_fontSize << " w"
+            << node->FontRecord().m_fontWeight << " i" << node->FontRecord().m_fontItalic << " c" << std::hex << node->m_color << std::dec;
     }
     out << "\n";
     for (int i = 0; i < node->GetChildCount(); ++i)

@@ -97,8 +97,8 @@ inline std::string DescribeNode(const CEditNode* node)
         name += "(" + std::to_string(matrix->m_rows) + "x" + std::to_string(matrix->m_columns);
         if (matrix->m_textAlign == 0)
             name += ",left";
-        if (matrix->m_borderStyle != 0)
-            name += ",border" + std::to_string(matrix->m_borderStyle) + "/" + std::to_string(matrix->m_borderWidth);
+        if (matrix->BorderRecord().m_borderStyle != 0)
+            name += ",border" + std::to_string(matrix->BorderRecord().m_borderStyle) + "/" + std::to_string(matrix->BorderRecord().m_borderWidth);
         name += ")";
     }
     std::string out = name + "[";

@@ -283,8 +283,8 @@ TEST_F(FormattingTest, NumberingAndItsRemovalUndoExactly)
         EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 1) << i;
         EXPECT_EQ(At(0, i)->Numbering().m_renbanForce, -1) << i;
         EXPECT_EQ(At(0, i)->Numbering().m_renbanSize, 176) << i;
-        EXPECT_EQ(At(0, i)->m_underlineStyle, 1) << i;
-        EXPECT_EQ(At(0, i)->m_underlineWidth, 1) << i;
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineStyle, 1) << i;
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineWidth, 1) << i;
     }
     EXPECT_EQ(At(0, 2)->Numbering().m_renbanType, 0);
     EXPECT_EQ(view.GetCaret().m_anchorNode, nullptr);
@@ -296,8 +296,8 @@ TEST_F(FormattingTest, NumberingAndItsRemovalUndoExactly)
     ASSERT_TRUE(view.OnCommand(ViewCommand::kRemoveUnderlineNumber));
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 0) << i;
-        EXPECT_EQ(At(0, i)->m_underlineStyle, 0) << i;
-        EXPECT_EQ(At(0, i)->m_underlineWidth, 0) << i;
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineStyle, 0) << i;
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineWidth, 0) << i;
     }
     ExpectExactUndoRedo(numbered, "numbering removed");
 }
@@ -325,13 +325,13 @@ TEST_F(FormattingTest, TheSettingsDialogNumbersTheRunAndBecomesTheDefault)
     EXPECT_EQ(shown[0].kindIndex, 0);
     EXPECT_EQ(shown[0].underlineState, 0);
     EXPECT_EQ(At(0, 0)->Numbering().m_renbanType, 3);
-    EXPECT_EQ(At(0, 0)->m_underlineStyle, 4);
+    EXPECT_EQ(At(0, 0)->CharacterRecord().m_underlineStyle, 4);
     EXPECT_STREQ(At(0, 0)->Numbering().m_renbanFace, "Times New Roman");
     // "下線連番挿入" now applies the new defaults.
     Select(0, 3, 5);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
     EXPECT_EQ(At(0, 3)->Numbering().m_renbanType, 3);
-    EXPECT_EQ(At(0, 3)->m_underlineStyle, 4);
+    EXPECT_EQ(At(0, 3)->CharacterRecord().m_underlineStyle, 4);
     EXPECT_EQ(At(0, 3)->Numbering().m_renbanSize, 200);
 
     // The dialog on a numbered run starts from the run.
@@ -344,7 +344,7 @@ TEST_F(FormattingTest, TheSettingsDialogNumbersTheRunAndBecomesTheDefault)
     EXPECT_EQ(shown[1].underlineState, 3);
     EXPECT_EQ(At(0, 0)->Numbering().m_renbanType, 6);
     EXPECT_EQ(At(0, 0)->Numbering().m_renbanString.View(), u"問");
-    EXPECT_EQ(At(0, 0)->m_underlineWidth, 3);
+    EXPECT_EQ(At(0, 0)->CharacterRecord().m_underlineWidth, 3);
     Select(0, 3, 5);
     ASSERT_TRUE(view.OnCommand(ViewCommand::kInsertUnderlineNumber));
     EXPECT_EQ(At(0, 3)->Numbering().m_renbanType, 3);  // still the kana default

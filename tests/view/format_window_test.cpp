@@ -41,10 +41,10 @@ void FormatsInto(const CEditNode* node, std::string& out)
             for (char16_t c : child->GetText().View())
                 out += std::to_string(c) + ",";
             out += " w" + std::to_string(child->m_lf.lfWeight) + " h" + std::to_string(child->m_lf.lfHeight) + " f" +
-                   child->m_lf.lfFaceName + " u" + std::to_string(child->m_underlineStyle) + "/" +
-                   std::to_string(child->m_underlineWidth) + " c" + std::to_string(child->m_color) + " b" +
-                   std::to_string(child->m_backgroundColor) + " p" + std::to_string(child->m_backgroundPattern) +
-                   " s" + std::to_string(child->m_lineThroughStyle) + " r" + std::to_string(child->m_borderStyle) +
+                   child->m_lf.lfFaceName + " u" + std::to_string(child->CharacterRecord().m_underlineStyle) + "/" +
+                   std::to_string(child->CharacterRecord().m_underlineWidth) + " c" + std::to_string(child->m_color) + " b" +
+                   std::to_string(child->BorderRecord().m_backgroundColor) + " p" + std::to_string(child->BorderRecord().m_backgroundPattern) +
+                   " s" + std::to_string(child->CharacterRecord().m_lineThroughStyle) + " r" + std::to_string(child->BorderRecord().m_borderStyle) +
                    " n" + std::to_string(child->Numbering().m_renbanType);
         }
         if (const auto* cr = dynamic_cast<const CEditCR*>(child))
@@ -155,8 +155,8 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
     frame.OnCommand(ViewCommand::kUnderlineFirst + 3);  // thick
     frame.OnCommand(ViewCommand::kTextColorFirst + 5);  // red
     EXPECT_EQ(first->m_lf.lfWeight, 700);
-    EXPECT_EQ(first->m_underlineStyle, 1);
-    EXPECT_EQ(first->m_underlineWidth, 3);
+    EXPECT_EQ(first->CharacterRecord().m_underlineStyle, 1);
+    EXPECT_EQ(first->CharacterRecord().m_underlineWidth, 3);
     EXPECT_EQ(first->m_color, 0x0000FFu);
     select(4, 6);
     frame.OnCommand(ViewCommand::kUnderlineFirst + 8);   // wave
@@ -167,7 +167,7 @@ TEST_P(FormatWindowTest, TheBarAndThePickersFormatTheSelectionAndThePaperReopens
     frame.OnCommand(ViewCommand::kBorderFirst + 1);
     frame.OnCommand(ViewCommand::kStrikeFirst + 2);      // double
     frame.OnCommand(ViewCommand::kAlignCenter);
-    EXPECT_EQ(part->GetEditChild(start + 4)->m_backgroundColor, 0x00FFFFu);
+    EXPECT_EQ(part->GetEditChild(start + 4)->BorderRecord().m_backgroundColor, 0x00FFFFu);
     // The bar follows the typing format.
     bar->OnUpdateCmdUI();
     EXPECT_EQ(sizes->currentText(), "14");

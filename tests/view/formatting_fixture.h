@@ -47,10 +47,10 @@ inline void SnapshotInto(const CEditNode* node, std::string& out)
         out += std::to_string(c) + ",";
     const LOGFONTA& f = node->m_lf;
     const int fields[] = {f.lfHeight, f.lfWidth, f.lfWeight, f.lfItalic, static_cast<int>(node->m_color),
-                          static_cast<int>(node->m_backgroundColor), node->m_backgroundPattern, node->m_fontWidth,
-                          node->m_scriptPosition, node->m_underlineStyle, node->m_underlineWidth,
-                          node->m_lineThroughStyle, node->m_lineThroughWidth, node->m_borderStyle, node->m_borderWidth,
-                          node->m_beforeStyle, node->m_beforeWidth, node->m_afterStyle, node->m_afterWidth,
+                          static_cast<int>(node->BorderRecord().m_backgroundColor), node->BorderRecord().m_backgroundPattern, node->FontRecord().m_fontWidth,
+                          node->m_scriptPosition, node->CharacterRecord().m_underlineStyle, node->CharacterRecord().m_underlineWidth,
+                          node->CharacterRecord().m_lineThroughStyle, node->CharacterRecord().m_lineThroughWidth, node->BorderRecord().m_borderStyle, node->BorderRecord().m_borderWidth,
+                          node->BorderRecord().m_beforeStyle, node->BorderRecord().m_beforeWidth, node->BorderRecord().m_afterStyle, node->BorderRecord().m_afterWidth,
                           node->Numbering().m_renbanType, node->Numbering().m_renbanSize, node->Numbering().m_renbanForce};
     for (int v : fields)
         out += std::to_string(v) + " ";

@@ -15,15 +15,15 @@ std::string BoldOf(const CEditNode* n) { return std::to_string(n->m_lf.lfWeight)
 std::string ItalicOf(const CEditNode* n) { return std::to_string(n->m_lf.lfItalic); }
 std::string UnderlineOf(const CEditNode* n)
 {
-    return std::to_string(n->m_underlineStyle) + std::to_string(n->m_afterStyle) + std::to_string(n->m_beforeStyle);
+    return std::to_string(n->CharacterRecord().m_underlineStyle) + std::to_string(n->BorderRecord().m_afterStyle) + std::to_string(n->BorderRecord().m_beforeStyle);
 }
-std::string StrikeOf(const CEditNode* n) { return std::to_string(n->m_lineThroughStyle); }
+std::string StrikeOf(const CEditNode* n) { return std::to_string(n->CharacterRecord().m_lineThroughStyle); }
 std::string ColorOf(const CEditNode* n) { return std::to_string(n->m_color); }
-std::string BackOf(const CEditNode* n) { return std::to_string(n->m_backgroundColor); }
-std::string HatchOf(const CEditNode* n) { return std::to_string(n->m_backgroundPattern); }
-std::string WidthModeOf(const CEditNode* n) { return std::to_string(n->m_fontWidth); }
+std::string BackOf(const CEditNode* n) { return std::to_string(n->BorderRecord().m_backgroundColor); }
+std::string HatchOf(const CEditNode* n) { return std::to_string(n->BorderRecord().m_backgroundPattern); }
+std::string WidthModeOf(const CEditNode* n) { return std::to_string(n->FontRecord().m_fontWidth); }
 std::string ScriptOf(const CEditNode* n) { return std::to_string(n->m_scriptPosition); }
-std::string BorderOf(const CEditNode* n) { return std::to_string(n->m_borderStyle); }
+std::string BorderOf(const CEditNode* n) { return std::to_string(n->BorderRecord().m_borderStyle); }
 
 }  // namespace
 
@@ -126,16 +126,16 @@ TEST_F(FormattingTest, UnderlineNoneAlsoClearsTheNumberingAndBorderNoneKeepsWidt
     Build({u"abc"});
     for (int i = 0; i < 2; ++i) {
         At(0, i)->EditNumbering().m_renbanType = 2;
-        At(0, i)->m_underlineStyle = 1;
-        At(0, i)->m_underlineWidth = 1;
+        At(0, i)->EditCharacterRecord()->m_underlineStyle = 1;
+        At(0, i)->EditCharacterRecord()->m_underlineWidth = 1;
     }
     Select(0, 0, 2);
     const std::string before = Snapshot();
     ASSERT_TRUE(view.OnCommand(ViewCommand::kUnderlineFirst));
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(At(0, i)->Numbering().m_renbanType, 0);
-        EXPECT_EQ(At(0, i)->m_underlineStyle, 0);
-        EXPECT_EQ(At(0, i)->m_underlineWidth, 0);
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineStyle, 0);
+        EXPECT_EQ(At(0, i)->CharacterRecord().m_underlineWidth, 0);
     }
     ExpectExactUndoRedo(before, "underline none");
 
@@ -145,7 +145,7 @@ TEST_F(FormattingTest, UnderlineNoneAlsoClearsTheNumberingAndBorderNoneKeepsWidt
     ASSERT_TRUE(view.OnCommand(ViewCommand::kBorderFirst));
     EXPECT_EQ(view.GetCaret().m_border.m_borderStyle, 0);
     EXPECT_EQ(view.GetCaret().m_border.m_borderWidth, 1);
-    EXPECT_EQ(At(0, 0)->m_borderWidth, 1);
+    EXPECT_EQ(At(0, 0)->BorderRecord().m_borderWidth, 1);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kBorderButton).check, 0);
 }
 
@@ -170,7 +170,7 @@ TEST_F(FormattingTest, KindsTakeTheValuesOfTheirTables)
         ASSERT_TRUE(view.OnCommand(k.id));
         EXPECT_EQ(k.field(At(0, 0)), k.value) << k.id;
     }
-    EXPECT_EQ(At(0, 0)->m_underlineWidth, 3);  // … width 3
+    EXPECT_EQ(At(0, 0)->CharacterRecord().m_underlineWidth, 3);  // … width 3
     EXPECT_EQ(view.GetCaret().m_color.m_color, 0xFF0000u);
 }
 
@@ -188,8 +188,8 @@ TEST_F(FormattingTest, TextColourReachesOneSelectedNodeWhereverItStands)
 TEST_F(FormattingTest, UnderlineAndStrikeButtonsShowTheNodeBeforeTheCaret)
 {
     Build({u"abc"});
-    At(0, 0)->m_underlineStyle = 4;
-    At(0, 2)->m_lineThroughStyle = 1;
+    At(0, 0)->EditCharacterRecord()->m_underlineStyle = 4;
+    At(0, 2)->EditCharacterRecord()->m_lineThroughStyle = 1;
     PlaceCaret(0, 1);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kUnderlineButton).check, 1);
     EXPECT_EQ(view.OnUpdateCommand(ViewCommand::kStrikeButton).check, 0);
@@ -347,10 +347,10 @@ TEST_F(FormattingTest, TheNextTypedCharacterTakesTheTypingFormatSetWithoutASelec
     CEditNode* typed = At(0, 1);
     ASSERT_EQ(typed->GetText().View(), u"x");
     EXPECT_EQ(typed->m_color, 0x0000FFu);
-    EXPECT_EQ(typed->m_backgroundColor, 0x00FFFFu);
-    EXPECT_EQ(typed->m_borderStyle, 2);
+    EXPECT_EQ(typed->BorderRecord().m_backgroundColor, 0x00FFFFu);
+    EXPECT_EQ(typed->BorderRecord().m_borderStyle, 2);
     EXPECT_EQ(typed->m_scriptPosition, 2);
-    EXPECT_EQ(typed->m_fontWidth, 1);
+    EXPECT_EQ(typed->FontRecord().m_fontWidth, 1);
     EXPECT_EQ(typed->m_lf.lfWeight, 700);
     EXPECT_EQ(At(0, 0)->m_color, 0u);
 }

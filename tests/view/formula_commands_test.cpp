@@ -373,28 +373,28 @@ TEST_F(FormulaCommandTest, TableFormatAppliesToTheWholeTableAsOneGroup)
     const size_t groups = document.groups.size();
 
     formatFrame = 0;
-    const int cellWidth = table->GetCell(1, 1)->m_borderWidth;
+    const int cellWidth = table->GetCell(1, 1)->BorderRecord().m_borderWidth;
     ASSERT_TRUE(view.OnCommand(ViewCommand::kTableFormat));
     EXPECT_EQ(formatOpened, (std::pair{1, cellWidth}));
-    EXPECT_EQ(table->m_borderStyle, 0);
+    EXPECT_EQ(table->BorderRecord().m_borderStyle, 0);
     for (int i = 0; i < table->GetChildCount(); ++i) {
-        EXPECT_EQ(table->GetEditChild(i)->m_borderStyle, 0);
-        EXPECT_EQ(table->GetEditChild(i)->m_borderWidth, 0);
+        EXPECT_EQ(table->GetEditChild(i)->BorderRecord().m_borderStyle, 0);
+        EXPECT_EQ(table->GetEditChild(i)->BorderRecord().m_borderWidth, 0);
     }
     EXPECT_TRUE(document.modified);
     ASSERT_EQ(document.groups.size(), groups + 1);
 
     view.OnCommand(ViewCommand::kEditUndo);
     for (int i = 0; i < table->GetChildCount(); ++i)
-        EXPECT_EQ(table->GetEditChild(i)->m_borderStyle, CEditTable::kSolidFrame);
+        EXPECT_EQ(table->GetEditChild(i)->BorderRecord().m_borderStyle, CEditTable::kSolidFrame);
 
     // The frame back on with a width of its own.
     formatFrame = 1;
     formatWidth = 53;
     ASSERT_TRUE(view.OnCommand(ViewCommand::kTableFormat));
-    EXPECT_EQ(table->m_borderWidth, 53);
-    EXPECT_EQ(table->GetCell(2, 2)->m_borderWidth, 53);
-    EXPECT_EQ(table->GetCell(0, 0)->m_borderStyle, CEditTable::kSolidFrame);
+    EXPECT_EQ(table->BorderRecord().m_borderWidth, 53);
+    EXPECT_EQ(table->GetCell(2, 2)->BorderRecord().m_borderWidth, 53);
+    EXPECT_EQ(table->GetCell(0, 0)->BorderRecord().m_borderStyle, CEditTable::kSolidFrame);
 
     PlaceCaret(0, 0);
     EXPECT_FALSE(view.OnUpdateCommand(ViewCommand::kTableFormat).enabled);

@@ -42,8 +42,8 @@ TEST_F(ViewTest, PropertyRecordsGoBackAndForth)
         {UndoCode::kBold, 400, 700, [](const CEditNode& n) { return static_cast<int>(n.m_lf.lfWeight); }},
         {UndoCode::kItalic, 0, 1, [](const CEditNode& n) { return static_cast<int>(n.m_lf.lfItalic); }},
         {UndoCode::kTextColor, 0, 0xFF, [](const CEditNode& n) { return static_cast<int>(n.m_color); }},
-        {UndoCode::kUnderlineStyle, 0, 3, [](const CEditNode& n) { return static_cast<int>(n.m_underlineStyle); }},
-        {UndoCode::kBorderWidth, 0, 50, [](const CEditNode& n) { return static_cast<int>(n.m_borderWidth); }},
+        {UndoCode::kUnderlineStyle, 0, 3, [](const CEditNode& n) { return static_cast<int>(n.CharacterRecord().m_underlineStyle); }},
+        {UndoCode::kBorderWidth, 0, 50, [](const CEditNode& n) { return static_cast<int>(n.BorderRecord().m_borderWidth); }},
     };
     for (const Case& c : cases) {
         SetNodeProperty(*node, c.code, c.oldValue, nullptr);
