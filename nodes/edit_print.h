@@ -49,7 +49,8 @@ public:
     // flagging one is refused.
     bool IsPageFlagged(int page) const;
     bool SetPageFlagged(int page, bool flagged);
-    // The page count, with every block paginated; the known part while some wait.
+    // The pages paginated so far: the count of the last whole pagination, or the pages reached
+    // since if more, while later blocks wait.
     int GetKnownPageCount() const { return m_pageCount; }
     // The page count, with every block paginated.
     int GetPageCount()
