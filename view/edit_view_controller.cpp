@@ -161,8 +161,13 @@ bool CEditViewController::PaintInto(CDC* dc, const RECT& clip)
     dc->IntersectClipRect(&clip);
     dc->FillSolidRect(&clip, kBackColor);
     OnPrepareDC(dc);
+    CEditPrint* root = Root();
+    const int knownPages = root != nullptr ? root->GetKnownPageCount() : 0;
     OnDraw(dc);
     dc->RestoreDC(saved);
+    // Drawing a page that later blocks reach paginates them: the scroll bars take the new extent.
+    if (root != nullptr && root->GetKnownPageCount() != knownPages)
+        FollowNewExtent();
     const int trackerSaved = dc->SaveDC();
     dc->SetMapMode(MM_TEXT);
     dc->SetWindowOrg(0, 0);

@@ -380,6 +380,9 @@ public:
 
     // --- scrolling
     void UpdateScrollBars(const SIZE* clientSize = nullptr);
+    // The scroll bars after the paper's extent changed outside an edit; the view is painted again
+    // when that moved the place shown.
+    void FollowNewExtent();
     void OnVScroll(int code, int trackPos = 0);
     void OnHScroll(int code, int trackPos = 0);
     // Positive delta: up. A notch is 120; smaller deltas scroll a part of a line.

@@ -57,6 +57,15 @@ void CEditViewController::UpdateScrollBars(const SIZE* clientSize)
     m_host.ScrollBarsChanged();
 }
 
+void CEditViewController::FollowNewExtent()
+{
+    const POINT origin{m_displayMap.m_originX, m_displayMap.m_originY};
+    UpdateScrollBars();
+    // A shorter paper can move the place shown: what was just drawn is then stale.
+    if (m_displayMap.m_originX != origin.x || m_displayMap.m_originY != origin.y)
+        m_host.Invalidate(nullptr);
+}
+
 void CEditViewController::ScrollBy(bool verticalBar, int step)
 {
     if (step == 0)

@@ -324,6 +324,31 @@ TEST_F(ViewTest, TheLastPageReachedAfterAnEditIsTheOneAWholeLayoutGives)
     EXPECT_EQ(printedAfterEdit, printed(last));
 }
 
+// Enter near the top pushes the paper onto another page while the later blocks wait: drawing the
+// last page known paginates them, and the scroll bar then reaches the new last page.
+TEST_F(ViewTest, PagesPaginatedByADrawingReachTheScrollBar)
+{
+    Build(std::vector<std::u16string>(700, u"あいうえお"));
+    PlaceCaret(2, 0);
+    const int before = document.root->GetPageCount();
+    for (int i = 0; i < 120; ++i)
+        view.OnChar(13);
+    ASSERT_TRUE(document.root->HasPendingPagination());
+    const int known = document.root->GetKnownPageCount();
+    const int top = CEditViewController::PageRect(*document.root, known).top;
+    ChangeDisplayMap([top](CDisplayMap& map) { map.SetOrigin(0, top); });
+    CRecordingDC dc;
+    dc.SetDeviceSize(20000, 15000);
+    ASSERT_TRUE(view.PaintInto(&dc, RECT{0, 0, 20000, 15000}));
+
+    ASSERT_FALSE(document.root->HasPendingPagination());
+    ASSERT_GT(document.root->GetPageCount(), before);
+    int width = 0;
+    int height = 0;
+    document.root->GetExtent(&width, &height);
+    EXPECT_EQ(view.GetVBar().max, height);
+}
+
 TEST_F(ViewTest, TypingOverASelectionIsOneUndoStep)
 {
     Build({u"abcd"});
