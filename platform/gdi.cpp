@@ -365,9 +365,15 @@ CDC::BrushInfo CDC::CurrentBrushInfo() const
 
 LOGFONTA CDC::CurrentLogFont() const
 {
+    // A font never changes once made: measuring a run of characters reads its description once,
+    // and again only for another font or after a font was deleted (its handle may have gone).
+    const uint64_t deletions = GdiFontDeletionCount();
+    if (m_described.valid && m_described.font == m_state.font && m_described.deletions == deletions)
+        return m_described.description;
     LOGFONTA lf{};
     if (!GetObject(m_state.font, &lf))
         GetObject(GetDefaultFont(), &lf);
+    m_described = DescribedFont{true, m_state.font, deletions, lf};
     return lf;
 }
 

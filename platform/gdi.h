@@ -397,10 +397,19 @@ private:
     BOOL TextImpl(TextCall call, int x, int y, UINT options, const RECT* rect, std::u16string text,
                   std::string bytes, const int* dx);
 
+    // The description of the font CurrentLogFont read last.
+    struct DescribedFont {
+        bool valid = false;
+        HFONT font;
+        uint64_t deletions = 0;
+        LOGFONTA description{};
+    };
+
     DeviceKind m_kind;
     CDC* m_attributeDC;
     State m_state;
     std::vector<State> m_saved;
+    mutable DescribedFont m_described;
 };
 
 // The context for measuring when the given one is a metafile (or has none): a screen context

@@ -5,6 +5,7 @@
 #include "platform/gdi_internal.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -80,10 +81,14 @@ public:
             return false;
         if (it->second->stock)
             return true;
+        if (it->second->type == OBJ_FONT)
+            m_fontDeletions.fetch_add(1, std::memory_order_relaxed);
         m_objects.erase(it);
         --m_live;
         return true;
     }
+
+    uint64_t FontDeletions() const { return m_fontDeletions.load(std::memory_order_relaxed); }
 
     size_t Live() const
     {
@@ -149,6 +154,7 @@ private:
     std::unordered_map<uint32_t, std::shared_ptr<ObjectData>> m_objects;
     uint32_t m_next = kFirstCreatedId;
     size_t m_live = 0;
+    std::atomic<uint64_t> m_fontDeletions{0};
 };
 
 std::shared_ptr<ObjectData> FindObject(HGDIOBJ handle, DWORD type)
@@ -414,6 +420,8 @@ bool GetRgnBox(HRGN region, RECT* box)
 }
 
 size_t GdiLiveObjectCount() { return Registry::Instance().Live(); }
+
+uint64_t GdiFontDeletionCount() { return Registry::Instance().FontDeletions(); }
 
 // ---------------------------------------------------------------------------------------------
 // Wrappers

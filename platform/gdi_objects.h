@@ -191,6 +191,8 @@ bool GetRgnBox(HRGN region, RECT* box);
 
 // Number of objects created and not yet deleted (stock objects excluded), for leak tests.
 size_t GdiLiveObjectCount();
+// Number of fonts deleted so far: a font's description copied earlier holds while it is unchanged.
+uint64_t GdiFontDeletionCount();
 
 // ---------------------------------------------------------------------------------------------
 // Framework wrappers: each owns the handle it created and deletes it when it is destroyed.

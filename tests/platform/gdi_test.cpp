@@ -205,6 +205,37 @@ TEST(DeviceContext, SelectReturnsThePreviousObjectAndRefusesOthers)
     dc.SelectObject(original);
 }
 
+// The selected font's description as the context's text calls read it.
+class FontReadingDC : public CRecordingDC {
+public:
+    using CDC::CurrentLogFont;
+};
+
+TEST(DeviceContext, TheCurrentFontFollowsTheSelectionAndItsDeletion)
+{
+    FontReadingDC dc;
+    const LOGFONTA fallback = dc.CurrentLogFont();
+    const LOGFONTA first = MakeFont(120, "First");
+    const LOGFONTA second = MakeFont(240, "Second");
+    HFONT a = CreateFontIndirectA(&first);
+    HFONT b = CreateFontIndirectA(&second);
+    dc.SelectObject(a);
+    EXPECT_STREQ(dc.CurrentLogFont().lfFaceName, "First");
+    EXPECT_STREQ(dc.CurrentLogFont().lfFaceName, "First");
+    dc.SelectObject(b);
+    EXPECT_EQ(dc.CurrentLogFont().lfHeight, 240);
+    const int saved = dc.SaveDC();
+    dc.SelectObject(a);
+    EXPECT_STREQ(dc.CurrentLogFont().lfFaceName, "First");
+    dc.RestoreDC(saved);
+    EXPECT_STREQ(dc.CurrentLogFont().lfFaceName, "Second");
+    // A font deleted while selected leaves the context with the default font's description.
+    DeleteObject(b);
+    EXPECT_STREQ(dc.CurrentLogFont().lfFaceName, fallback.lfFaceName);
+    EXPECT_EQ(dc.CurrentLogFont().lfHeight, fallback.lfHeight);
+    DeleteObject(a);
+}
+
 TEST(DeviceContext, SavedStatesRestoreMappingObjectsAndModes)
 {
     CRecordingDC dc;
