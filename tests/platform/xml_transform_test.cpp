@@ -203,16 +203,18 @@ TEST(XmlTransform, PathTemplatesGiveTheSameResultHoweverTheyAreMatched)
     }
 }
 
+// Print files of the test data, each with its own stylesheet, from the test data folder.
+const char* const kPrintFilePapers[] = {"/../../samples/sample_paper.xml", "/printfile/horizontal_formula.xml",
+                                        "/printfile/horizontal_inline_nodes.xml", "/printfile/horizontal_one_column.xml",
+                                        "/printfile/horizontal_one_column_utf16.xml", "/printfile/vertical_two_columns.xml"};
+
 TEST(XmlTransform, PrintFilesGiveTheSameResultWithDirectTemplateCallsAsWithout)
 {
     // Each print file's own stylesheet, transformed as written (with its path templates called
     // directly) and with a named template added, which leaves every template to XSLT's matching:
     // the results are the same text.
     const std::string data = QN_TEST_DATA_DIR;
-    const char* const papers[] = {"/../../samples/sample_paper.xml", "/printfile/horizontal_formula.xml",
-                                  "/printfile/horizontal_inline_nodes.xml", "/printfile/horizontal_one_column.xml",
-                                  "/printfile/horizontal_one_column_utf16.xml", "/printfile/vertical_two_columns.xml"};
-    for (const char* paper : papers) {
+    for (const char* paper : kPrintFilePapers) {
         SCOPED_TRACE(paper);
         XmlDocument document;
         ASSERT_TRUE(document.load(data + paper));
@@ -347,10 +349,7 @@ TEST(XmlTransform, InPlaceTransformLeavesWhatTheResultTextLoadsAs)
 TEST(XmlTransform, PrintFilesTransformedInPlaceAreTheirResultTextLoaded)
 {
     const std::string data = QN_TEST_DATA_DIR;
-    const char* const papers[] = {"/../../samples/sample_paper.xml", "/printfile/horizontal_formula.xml",
-                                  "/printfile/horizontal_inline_nodes.xml", "/printfile/horizontal_one_column.xml",
-                                  "/printfile/horizontal_one_column_utf16.xml", "/printfile/vertical_two_columns.xml"};
-    for (const char* paper : papers) {
+    for (const char* paper : kPrintFilePapers) {
         SCOPED_TRACE(paper);
         XmlDocument source;
         ASSERT_TRUE(source.load(data + paper));
