@@ -165,21 +165,11 @@ void CEditMathChar::CopyStyleFromElement(CQNXMLNode* element)
     if (element == nullptr)
         return;
     if (const CMathMLNode* math = MathElementOf(element)) {
-        CopyFontRecord(*math);
-        CColorRelatedProperties::Copy(*math);
-        SetBorderRecord(*math);
-        SetCharacterRecord(*math);
+        CopyCommonRecords(*math);
         FontPropertiesToLogFont();
         CopyNumbering(*math);
     } else {
-        if (const auto* font = RecordOf<CFontProperties>(element))
-            CopyFontRecord(*font);
-        if (const auto* color = RecordOf<CColorRelatedProperties>(element))
-            CColorRelatedProperties::Copy(*color);
-        if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-            SetBorderRecord(*border);
-        if (const auto* character = RecordOf<CCharacterProperties>(element))
-            SetCharacterRecord(*character);
+        CopyCarriedRecords(element);
         FontPropertiesToLogFont();
         if (const auto* numbering = RecordOf<CKasenRenbanProperties>(element))
             CopyNumbering(*numbering);

@@ -409,17 +409,19 @@ Record* RecordOf(CQNXMLNode* element)
     return dynamic_cast<Record*>(element);
 }
 
-// The records that fo:block and fo:inline elements both give a node.
-template <typename Element>
-void CopyCommonRecords(CEditNode& node, const Element& element)
-{
-    node.CopyFontRecord(element);
-    node.CColorRelatedProperties::Copy(element);
-    node.SetBorderRecord(element);
-    node.SetCharacterRecord(element);
-}
-
 }  // namespace
+
+void CEditNode::CopyCarriedRecords(CQNXMLNode* element)
+{
+    if (const auto* font = RecordOf<CFontProperties>(element))
+        CopyFontRecord(*font);
+    if (const auto* color = RecordOf<CColorRelatedProperties>(element))
+        CColorRelatedProperties::Copy(*color);
+    if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
+        SetBorderRecord(*border);
+    if (const auto* character = RecordOf<CCharacterProperties>(element))
+        SetCharacterRecord(*character);
+}
 
 void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
 {
@@ -427,21 +429,14 @@ void CEditNode::CopyStyleFromElement(CQNXMLNode* element)
         // The reader makes these elements as CFoBlock and CFoInline: their records are reached
         // without a run-time type search. Any other class is asked for the records it carries.
         if (typeid(*element) == typeid(CFoBlock)) {
-            CopyCommonRecords(*this, static_cast<const CFoBlock&>(*element));
+            CopyCommonRecords(static_cast<const CFoBlock&>(*element));
         } else if (typeid(*element) == typeid(CFoInline)) {
             const auto& run = static_cast<const CFoInline&>(*element);
-            CopyCommonRecords(*this, run);
+            CopyCommonRecords(run);
             CAreaAlignmentProperties::Copy(run);
             CopyNumbering(run);
         } else {
-            if (const auto* font = RecordOf<CFontProperties>(element))
-                CopyFontRecord(*font);
-            if (const auto* color = RecordOf<CColorRelatedProperties>(element))
-                CColorRelatedProperties::Copy(*color);
-            if (const auto* border = RecordOf<CBorderPaddingBackgroundProperties>(element))
-                SetBorderRecord(*border);
-            if (const auto* character = RecordOf<CCharacterProperties>(element))
-                SetCharacterRecord(*character);
+            CopyCarriedRecords(element);
             if (element->m_typeCode == XEC_FO_INLINE) {
                 if (const auto* alignment = RecordOf<CAreaAlignmentProperties>(element))
                     CAreaAlignmentProperties::Copy(*alignment);

@@ -294,6 +294,17 @@ public:
     const CCharacterProperties& CharacterRecord() const { return m_characterRecord.Get(); }
     CSharedRecord<CCharacterProperties>::Editor EditCharacterRecord() { return m_characterRecord.Edit(); }
     void SetCharacterRecord(const CCharacterProperties& record) { m_characterRecord.Set(record); }
+    // The font, colour, border and character records of an element whose class carries all four.
+    template <typename Element>
+    void CopyCommonRecords(const Element& element)
+    {
+        CopyFontRecord(element);
+        CColorRelatedProperties::Copy(element);
+        SetBorderRecord(element);
+        SetCharacterRecord(element);
+    }
+    // Those of the four records that the element's class carries, whatever the class.
+    void CopyCarriedRecords(CQNXMLNode* element);
 
     // Run number of a labelled run, set by the underline-run numbering.
     int32_t m_runNumber = 1;
