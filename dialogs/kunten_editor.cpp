@@ -803,19 +803,8 @@ void CKuntenEditor::OnEditCopy()
     CEditNode* parent = m_caret.m_caretNode != nullptr ? m_caret.m_caretNode->GetEditParent() : nullptr;
     if (m_caret.m_anchorNode == nullptr || parent == nullptr || !CEditNode::GetSelectionRange(&m_caret, &first, &last))
         return;
-    std::vector<CEditNode*> nodes;
-    for (int i = first; i <= last; ++i) {
-        if (CEditNode* child = parent->GetEditChild(i))
-            nodes.push_back(child);
-    }
-    try {
-        if (!CopyNodesToClipboard(nodes))
-            ReportKuntenStepFailure(kKuntenCopyFailed);
-    } catch (const CArchiveException&) {
+    if (!CopyNodesToClipboard(parent->GetEditChildren(first, last)))
         ReportKuntenStepFailure(kKuntenCopyFailed);
-    } catch (const std::bad_alloc&) {
-        ReportKuntenStepFailure(kKuntenCopyFailed);
-    }
 }
 
 void CKuntenEditor::OnEditCut()

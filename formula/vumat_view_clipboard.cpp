@@ -74,20 +74,9 @@ void CVumatView::OnEditCopy()
     CEditNode* parent = nullptr;
     if (!SelectedChildren(&first, &last, &parent))
         return;
-    std::vector<CEditNode*> nodes;
-    for (int i = first; i <= last; ++i) {
-        if (CEditNode* child = parent->GetEditChild(i))
-            nodes.push_back(child);
-    }
     // The list goes through memory to the clipboard: no file is made.
-    try {
-        if (!CopyNodesToClipboard(nodes))
-            ShellMessageBox(kClipboardCopyFailed, kVumatCaption, MB_OK | MB_ICONEXCLAMATION);
-    } catch (const CArchiveException&) {
+    if (!CopyNodesToClipboard(parent->GetEditChildren(first, last)))
         ShellMessageBox(kClipboardCopyFailed, kVumatCaption, MB_OK | MB_ICONEXCLAMATION);
-    } catch (const std::bad_alloc&) {
-        ShellMessageBox(kClipboardCopyFailed, kVumatCaption, MB_OK | MB_ICONEXCLAMATION);
-    }
 }
 
 void CVumatView::OnEditCut()

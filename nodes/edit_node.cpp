@@ -411,6 +411,15 @@ Record* RecordOf(CQNXMLNode* element)
 
 }  // namespace
 
+std::vector<CEditNode*> CEditNode::GetEditChildren(int first, int last) const
+{
+    std::vector<CEditNode*> children;
+    for (int i = first; i <= last; ++i)
+        if (CEditNode* child = GetEditChild(i))
+            children.push_back(child);
+    return children;
+}
+
 void CEditNode::CopyCarriedRecords(CQNXMLNode* element)
 {
     if (const auto* font = RecordOf<CFontProperties>(element))

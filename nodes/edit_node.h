@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 class CCaret;
 class CDefaultFontTable;
@@ -270,6 +271,8 @@ public:
 
     // The child at index as an editing node, or null.
     CEditNode* GetEditChild(int index) const { return FromNode(GetChildAt(index)); }
+    // The editing children first to last, in order.
+    std::vector<CEditNode*> GetEditChildren(int first, int last) const;
     CEditNode* GetEditParent() const;
     // The node as an editing node, or null. Every editing node marks itself in its base, which it
     // derives from first, so the cast needs no run-time type look-up.

@@ -14,6 +14,7 @@
 #include "platform/xml.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -645,8 +646,14 @@ std::vector<std::unique_ptr<CEditNode>> NodeListFromBytes(std::span<const BYTE> 
 
 bool CopyNodesToClipboard(std::span<CEditNode* const> nodes)
 {
-    const std::vector<BYTE> bytes = NodeListToBytes(nodes);
-    return SetClipboardData(NodeListFormat(), bytes);
+    try {
+        const std::vector<BYTE> bytes = NodeListToBytes(nodes);
+        return SetClipboardData(NodeListFormat(), bytes);
+    } catch (const CArchiveException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 bool ClipboardHasNodeList()

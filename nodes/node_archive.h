@@ -90,7 +90,8 @@ std::vector<std::unique_ptr<CEditNode>> NodeListFromBytes(std::span<const BYTE> 
 // --- the node clipboard
 inline constexpr const char kNodeListClipboardFormatName[] = "QN_CF_LIST_CHAR";
 
-// Puts the nodes on the clipboard under the node-list format; false when the clipboard refuses.
+// Puts the nodes on the clipboard under the node-list format; false when the list cannot be
+// written (a node refuses, or memory runs out) or the clipboard refuses.
 bool CopyNodesToClipboard(std::span<CEditNode* const> nodes);
 // Whether the clipboard offers a node list.
 bool ClipboardHasNodeList();

@@ -74,10 +74,7 @@ bool CEditViewController::SelectedNodes(std::vector<CEditNode*>* nodes)
     CEditNode* parent = node->GetEditParent();
     if (parent == nullptr)
         return false;
-    for (int i = first; i <= last; ++i) {
-        if (CEditNode* child = parent->GetEditChild(i))
-            nodes->push_back(child);
-    }
+    *nodes = parent->GetEditChildren(first, last);
     return true;
 }
 
@@ -87,14 +84,8 @@ void CEditViewController::OnEditCopy()
     if (!SelectedNodes(&nodes))
         return;
     // Only the node format: other programs find nothing to paste after a Copy.
-    try {
-        if (!CopyNodesToClipboard(nodes))
-            ReportClipboardFailure(kClipboardCopyFailed);
-    } catch (const CArchiveException&) {
+    if (!CopyNodesToClipboard(nodes))
         ReportClipboardFailure(kClipboardCopyFailed);
-    } catch (const std::bad_alloc&) {
-        ReportClipboardFailure(kClipboardCopyFailed);
-    }
 }
 
 void CEditViewController::OnEditCut()
